@@ -1,0 +1,177 @@
+#include "interface_link/simulation/simulation.h"
+
+#include <algorithm>
+
+namespace link::sim
+{
+
+namespace
+{
+// In the combined station the handling station sits three points higher.
+constexpr int HandlingShift = 3;
+} // namespace
+
+StationKind stationForCaption(const QString& caption)
+{
+    if (caption == QLatin1String("Stapel magazijn"))
+        return StationKind::StackMagazine;
+    if (caption == QLatin1String("Transportband"))
+        return StationKind::Conveyor;
+    if (caption == QLatin1String("Station handling"))
+        return StationKind::Handling;
+    if (caption == QLatin1String("Interfacing Easyport D8A"))
+        return StationKind::ConveyorHandling;
+    return StationKind::Interface;
+}
+
+void Simulation::setStation(StationKind kind)
+{
+    if (kind == m_kind)
+        return;
+    m_kind = kind;
+    m_stack.reset();
+    m_conveyor.reset();
+    m_handling.reset();
+    switch (kind) {
+    case StationKind::Interface:
+        break;
+    case StationKind::StackMagazine:
+        m_stack.emplace();
+        break;
+    case StationKind::Conveyor:
+        m_conveyor.emplace();
+        break;
+    case StationKind::Handling:
+        m_handling.emplace();
+        break;
+    case StationKind::ConveyorHandling:
+        m_conveyor.emplace();
+        m_handling.emplace();
+        break;
+    }
+    applyOutputs();
+}
+
+void Simulation::setOutputs(quint8 word)
+{
+    m_outputs = word;
+    applyOutputs();
+}
+
+void Simulation::applyOutputs()
+{
+    if (m_stack)
+        m_stack->setOutputs(m_outputs);
+    if (m_kind == StationKind::ConveyorHandling) {
+        m_conveyor->setOutputs(m_outputs & 0x07);
+        m_handling->setOutputs(quint8(m_outputs >> HandlingShift));
+        return;
+    }
+    if (m_conveyor)
+        m_conveyor->setOutputs(m_outputs);
+    if (m_handling)
+        m_handling->setOutputs(m_outputs);
+}
+
+void Simulation::step(int ms)
+{
+    while (ms > 0) {
+        const int slice = std::min(ms, 10);
+        ms -= slice;
+        if (m_stack)
+            m_stack->step(slice);
+        if (m_conveyor)
+            m_conveyor->step(slice);
+        if (m_handling) {
+            const bool wasClosed = m_handling->isGripperClosed();
+            m_handling->step(slice);
+            if (m_conveyor)
+                passParts(wasClosed);
+        }
+    }
+}
+
+// The gripper takes a part off the end of the belt when it closes there,
+// and lets it go when it opens: at the back place it is delivered, at the
+// front place it goes back onto the belt end, anywhere else it falls.
+void Simulation::passParts(bool wasClosed)
+{
+    HandlingStation& h = *m_handling;
+    if (!h.isHolding() && !wasClosed && h.isGripperClosed() && h.isAtFront() && h.isDown()) {
+        BeltPart part;
+        if (m_conveyor->takePartAtEnd(&part))
+            h.hold(part);
+        return;
+    }
+    if (h.isHolding() && wasClosed && !h.isGripperClosed()) {
+        const BeltPart part = h.release();
+        if (h.isDown() && h.isAtBack())
+            h.countDelivered();
+        else if (!(h.isDown() && h.isAtFront() && m_conveyor->returnPartAtEnd(part)))
+            h.countDropped();
+    }
+}
+
+quint8 Simulation::stationInputs() const
+{
+    switch (m_kind) {
+    case StationKind::Interface:
+        return 0;
+    case StationKind::StackMagazine:
+        return m_stack->inputs();
+    case StationKind::Conveyor:
+        return m_conveyor->inputs();
+    case StationKind::Handling:
+        return m_handling->inputs();
+    case StationKind::ConveyorHandling:
+        return quint8((m_conveyor->inputs() & 0x03) | (m_handling->inputs() << HandlingShift));
+    }
+    return 0;
+}
+
+quint8 Simulation::inputs() const
+{
+    quint8 word = stationInputs();
+    for (int i = 0; i < InputCount; ++i) {
+        if (m_force[i] == Force::On)
+            word |= quint8(1u << i);
+        else if (m_force[i] == Force::Off)
+            word &= quint8(~(1u << i));
+    }
+    return word;
+}
+
+Force Simulation::force(int input) const
+{
+    if (input < 0 || input >= InputCount)
+        return Force::Free;
+    return m_force[input];
+}
+
+void Simulation::setForce(int input, Force force)
+{
+    if (input < 0 || input >= InputCount)
+        return;
+    m_force[input] = force;
+}
+
+bool Simulation::placePart(bool metal)
+{
+    return m_conveyor && m_conveyor->placePart(metal);
+}
+
+bool Simulation::refillMagazine()
+{
+    if (!m_stack)
+        return false;
+    m_stack->refill();
+    return true;
+}
+
+bool Simulation::isMoving() const
+{
+    return (m_stack && m_stack->isMoving()) || (m_conveyor && m_conveyor->isMoving()) ||
+           (m_handling && m_handling->isMoving());
+}
+
+} // namespace link::sim

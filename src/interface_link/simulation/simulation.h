@@ -1,0 +1,83 @@
+#pragma once
+
+#include "interface_link/simulation/conveyor.h"
+#include "interface_link/simulation/handling_station.h"
+#include "interface_link/simulation/stack_magazine.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <optional>
+
+namespace link::sim
+{
+
+enum class StationKind {
+    Interface, // the bare interface: no station, inputs only as forced
+    StackMagazine,
+    Conveyor,
+    Handling,
+    ConveyorHandling, // conveyor on outputs 0-2 / inputs 0-1, handling shifted by three
+};
+
+// The station that the main window shows, from its station-frame caption.
+// Any caption that names no station is the bare interface.
+StationKind stationForCaption(const QString& caption);
+
+// How an input is forced by hand, on top of what the station makes of it.
+enum class Force { Free, On, Off };
+
+// The simulated station behind the interface: takes the output word and
+// time steps, gives the input word. Forcing is applied after the physics.
+// Forcing belongs to the interface inputs and survives a change of station.
+class Simulation
+{
+  public:
+    static constexpr int InputCount = 8;
+
+    StationKind station() const { return m_kind; }
+    // Replaces the station by a new one at rest (no change when it is the
+    // same kind). The present output word is applied to it.
+    void setStation(StationKind kind);
+
+    quint8 outputs() const { return m_outputs; }
+    void setOutputs(quint8 word);
+    void step(int ms);
+
+    // What the station's sensors report, before forcing.
+    quint8 stationInputs() const;
+    // The input word as the interface reports it.
+    quint8 inputs() const;
+
+    // Inputs outside 0..7 are ignored (free).
+    Force force(int input) const;
+    void setForce(int input, Force force);
+
+    // Lays a part at the start of the belt; false when there is no belt in
+    // view or the start of the belt is taken.
+    bool placePart(bool metal);
+    // Fills the stack magazine again; false when it is not in view.
+    bool refillMagazine();
+
+    // True while anything would change with time.
+    bool isMoving() const;
+
+    // The parts of the station in view; null for those not in view.
+    const StackMagazine* stackMagazine() const { return m_stack ? &*m_stack : nullptr; }
+    const Conveyor* conveyor() const { return m_conveyor ? &*m_conveyor : nullptr; }
+    const HandlingStation* handling() const { return m_handling ? &*m_handling : nullptr; }
+
+  private:
+    void applyOutputs();
+    void passParts(bool wasClosed);
+
+    StationKind m_kind = StationKind::Interface;
+    quint8 m_outputs = 0;
+    std::array<Force, InputCount> m_force{};
+    std::optional<StackMagazine> m_stack;
+    std::optional<Conveyor> m_conveyor;
+    std::optional<HandlingStation> m_handling;
+};
+
+} // namespace link::sim

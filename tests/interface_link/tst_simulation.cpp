@@ -1,0 +1,375 @@
+#include "interface_link/simulation/simulation.h"
+
+#include <QtTest>
+
+using link::sim::BeltPart;
+using link::sim::Force;
+using link::sim::Simulation;
+using link::sim::StationKind;
+
+Q_DECLARE_METATYPE(StationKind)
+
+namespace
+{
+
+StationKind kindByName(const QString& name)
+{
+    if (name == QLatin1String("stack"))
+        return StationKind::StackMagazine;
+    if (name == QLatin1String("conveyor"))
+        return StationKind::Conveyor;
+    if (name == QLatin1String("handling"))
+        return StationKind::Handling;
+    if (name == QLatin1String("both"))
+        return StationKind::ConveyorHandling;
+    return StationKind::Interface;
+}
+
+QString partList(const Simulation& sim)
+{
+    if (!sim.conveyor() || sim.conveyor()->parts().isEmpty())
+        return QStringLiteral("none");
+    QStringList out;
+    for (const BeltPart& p : sim.conveyor()->parts())
+        out << QString::number(p.positionMs) + (p.metal ? QStringLiteral("m") : QString());
+    return out.join(QLatin1Char(','));
+}
+
+// Runs a script of actions and checks, separated by ';':
+//   out=W            write output word W (0x.. or decimal)
+//   wait=MS          let MS milliseconds pass
+//   station=NAME     show another station (stack, conveyor, handling, both, interface)
+//   force=I:on|off|free
+//   part=metal|plain / nopart=metal|plain   placing a part succeeds / is refused
+//   in=W moving=0|1 feed=MS press=MS lids=N atpress=0|1 pressed=0|1
+//   delivered=N parts=LIST slide=N h=MS v=MS grip=open|closed holding=0|1
+//   handled=N dropped=N blocked=0|1
+// Returns an empty string or a description of the first failed check.
+QString runScript(Simulation& sim, const QString& script)
+{
+    int elapsed = 0;
+    const QStringList commands = script.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString& raw : commands) {
+        const QString cmd = raw.trimmed();
+        const QString key = cmd.section(QLatin1Char('='), 0, 0);
+        const QString value = cmd.section(QLatin1Char('='), 1);
+        bool ok = true;
+        const int number = value.toInt(&ok, 0);
+        QString actual;
+        QString expected = value;
+        if (key == QLatin1String("out")) {
+            sim.setOutputs(quint8(number));
+            continue;
+        } else if (key == QLatin1String("wait")) {
+            sim.step(number);
+            elapsed += number;
+            continue;
+        } else if (key == QLatin1String("station")) {
+            sim.setStation(kindByName(value));
+            continue;
+        } else if (key == QLatin1String("force")) {
+            const int input = value.section(QLatin1Char(':'), 0, 0).toInt();
+            const QString how = value.section(QLatin1Char(':'), 1);
+            sim.setForce(input, how == QLatin1String("on")    ? Force::On
+                                : how == QLatin1String("off") ? Force::Off
+                                                              : Force::Free);
+            continue;
+        } else if (key == QLatin1String("part") || key == QLatin1String("nopart")) {
+            const bool placed = sim.placePart(value == QLatin1String("metal"));
+            actual = placed ? QStringLiteral("placed") : QStringLiteral("refused");
+            expected =
+                key == QLatin1String("part") ? QStringLiteral("placed") : QStringLiteral("refused");
+        } else if (key == QLatin1String("in")) {
+            actual = QStringLiteral("0x%1").arg(sim.inputs(), 2, 16, QLatin1Char('0'));
+            expected = QStringLiteral("0x%1").arg(number, 2, 16, QLatin1Char('0'));
+        } else if (key == QLatin1String("moving")) {
+            actual = QString::number(sim.isMoving());
+        } else if (key == QLatin1String("parts")) {
+            actual = partList(sim);
+        } else if (key == QLatin1String("slide")) {
+            actual = QString::number(sim.conveyor()->partsInSlide());
+        } else if (key == QLatin1String("feed")) {
+            actual = QString::number(sim.stackMagazine()->feed().positionMs());
+        } else if (key == QLatin1String("press")) {
+            actual = QString::number(sim.stackMagazine()->press().positionMs());
+        } else if (key == QLatin1String("lids")) {
+            actual = QString::number(sim.stackMagazine()->lidsInMagazine());
+        } else if (key == QLatin1String("atpress")) {
+            actual = QString::number(sim.stackMagazine()->hasLidAtPress());
+        } else if (key == QLatin1String("pressed")) {
+            actual = QString::number(sim.stackMagazine()->isLidAtPressPressed());
+        } else if (key == QLatin1String("delivered")) {
+            actual = QString::number(sim.stackMagazine()->deliveredLids());
+        } else if (key == QLatin1String("h")) {
+            actual = QString::number(sim.handling()->horizontal().positionMs());
+        } else if (key == QLatin1String("v")) {
+            actual = QString::number(sim.handling()->vertical().positionMs());
+        } else if (key == QLatin1String("grip")) {
+            actual = sim.handling()->isGripperClosed() ? QStringLiteral("closed")
+                     : sim.handling()->isGripperOpen() ? QStringLiteral("open")
+                                                       : QStringLiteral("between");
+        } else if (key == QLatin1String("holding")) {
+            actual = QString::number(sim.handling()->isHolding());
+        } else if (key == QLatin1String("handled")) {
+            actual = QString::number(sim.handling()->partsDelivered());
+        } else if (key == QLatin1String("dropped")) {
+            actual = QString::number(sim.handling()->partsDropped());
+        } else if (key == QLatin1String("blocked")) {
+            const bool blocked = sim.handling() ? sim.handling()->isHorizontalBlocked()
+                                                : sim.stackMagazine()->isFeedBlocked();
+            actual = QString::number(blocked);
+        } else {
+            return QStringLiteral("unknown command '%1'").arg(cmd);
+        }
+        if (actual != expected)
+            return QStringLiteral("at %1 ms, '%2': got %3").arg(elapsed).arg(cmd, actual);
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestSimulation : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void stations_data();
+    void stations();
+    void captions_data();
+    void captions();
+    void forcingOutsideRangeIsIgnored();
+};
+
+void TestSimulation::stations_data()
+{
+    QTest::addColumn<QString>("station");
+    QTest::addColumn<QString>("script");
+
+    // Handling station: inputs 0 back, 1 front, 2 up, 3 down.
+    QTest::newRow("handling rests back and up") << "handling"
+                                                << "in=0x05; moving=0";
+    QTest::newRow("handling reaches the front after 1 s")
+        << "handling"
+        << "out=0x01; wait=10; in=0x04; h=10; wait=979; in=0x04; h=989; wait=11; "
+           "in=0x06; h=1000; moving=0";
+    QTest::newRow("handling bistable keeps front with coils off")
+        << "handling"
+        << "out=0x01; wait=1000; out=0; wait=2000; in=0x06";
+    QTest::newRow("handling both coils keep the direction: still out")
+        << "handling"
+        << "out=0x01; wait=500; out=0x03; wait=500; in=0x06";
+    QTest::newRow("handling both coils from rest: stays back")
+        << "handling"
+        << "out=0x03; wait=2000; in=0x05; moving=0";
+    QTest::newRow("handling back again after retract")
+        << "handling"
+        << "out=0x01; wait=1000; out=0x02; wait=999; in=0x04; wait=1; in=0x05";
+    QTest::newRow("handling reverses mid-travel")
+        << "handling"
+        << "out=0x01; wait=300; out=0x02; wait=299; in=0x04; wait=1; in=0x05";
+    QTest::newRow("handling vertical down after 600 ms")
+        << "handling"
+        << "out=0x04; wait=599; in=0x01; v=599; wait=1; in=0x09";
+    QTest::newRow("handling lowered gripper holds the carriage")
+        << "handling"
+        << "out=0x04; wait=600; out=0x01; blocked=1; moving=0; wait=3000; in=0x09; h=0";
+    QTest::newRow("handling carriage goes once the gripper is raised")
+        << "handling"
+        << "out=0x04; wait=600; out=0x09; wait=400; h=0; wait=200; in=0x04; "
+           "wait=800; in=0x06; blocked=0";
+    QTest::newRow("handling lowering during travel stops the carriage")
+        << "handling"
+        << "out=0x05; wait=2000; in=0x08; blocked=1; moving=0";
+    QTest::newRow("handling gripper closed only while on")
+        << "handling"
+        << "grip=open; out=0x10; wait=199; grip=between; wait=1; grip=closed; "
+           "in=0x05; out=0; wait=200; grip=open";
+    QTest::newRow("handling forced off beats an end switch")
+        << "handling"
+        << "force=1:off; out=0x01; wait=1000; in=0x04";
+    QTest::newRow("handling forcing on, off and free")
+        << "handling"
+        << "force=0:off; in=0x04; force=7:on; in=0x84; force=0:free; in=0x85";
+
+    // Stack magazine: input 0 = pressing cylinder out.
+    QTest::newRow("stack rests with nothing on") << "stack"
+                                                 << "in=0x00; lids=6; moving=0";
+    QTest::newRow("stack press switch after 500 ms")
+        << "stack"
+        << "out=0x04; wait=499; in=0x00; wait=1; in=0x01";
+    QTest::newRow("stack press springs back when off")
+        << "stack"
+        << "out=0x04; wait=500; in=0x01; out=0; wait=1; in=0x00; wait=498; press=1; wait=1; "
+           "press=0";
+    QTest::newRow("stack feed leaves the press switch alone")
+        << "stack"
+        << "out=0x01; wait=800; in=0x00; feed=800";
+    QTest::newRow("stack feed pushes a lid to the press")
+        << "stack"
+        << "out=0x01; wait=799; atpress=0; wait=1; atpress=1; lids=5; out=0x02; "
+           "wait=800; lids=5; delivered=0";
+    QTest::newRow("stack second lid pushes the first one off")
+        << "stack"
+        << "out=0x01; wait=800; out=0x02; wait=800; out=0x01; wait=800; "
+           "delivered=1; atpress=1; lids=4";
+    QTest::newRow("stack press marks the lid under it")
+        << "stack"
+        << "out=0x01; wait=800; pressed=0; out=0x06; wait=500; pressed=1; in=0x01";
+    QTest::newRow("stack feed stalls against the lowered press")
+        << "stack"
+        << "out=0x04; wait=500; out=0x05; wait=2000; feed=480; blocked=1; moving=0; "
+           "atpress=0";
+    QTest::newRow("stack feed goes on when the press is up")
+        << "stack"
+        << "out=0x04; wait=500; out=0x05; wait=2000; out=0x01; wait=500; feed=480; "
+           "wait=320; feed=800; atpress=1";
+    QTest::newRow("stack feed both coils: keeps going out")
+        << "stack"
+        << "out=0x01; wait=400; out=0x03; wait=400; feed=800";
+    QTest::newRow("stack feed coils released: stays out")
+        << "stack"
+        << "out=0x01; wait=800; out=0; wait=800; feed=800; moving=0";
+
+    // Conveyor: inputs 0 inductive, 1 optical; outputs 0 stopper, 1 motor, 2 backward.
+    QTest::newRow("conveyor optical sees a part at the start") << "conveyor"
+                                                               << "in=0x00; part=plain; in=0x02";
+    QTest::newRow("conveyor part leaves the optical sensor")
+        << "conveyor"
+        << "part=plain; out=0x02; wait=300; in=0x02; wait=1; in=0x00";
+    QTest::newRow("conveyor inductive sees a metal part at its place")
+        << "conveyor"
+        << "part=metal; out=0x02; wait=1599; in=0x00; wait=1; in=0x01; "
+           "wait=400; in=0x01; wait=1; in=0x00";
+    QTest::newRow("conveyor inductive ignores a plain part")
+        << "conveyor"
+        << "part=plain; out=0x02; wait=1800; in=0x00; parts=1800";
+    QTest::newRow("conveyor motor off: nothing moves")
+        << "conveyor"
+        << "part=plain; out=0x01; wait=1000; parts=0; moving=0";
+    QTest::newRow("conveyor relay alone: nothing moves")
+        << "conveyor"
+        << "part=plain; out=0x04; wait=1000; parts=0";
+    QTest::newRow("conveyor stopper sends the part into the slide")
+        << "conveyor"
+        << "part=metal; out=0x03; wait=2799; parts=2799m; wait=1; parts=none; "
+           "slide=1";
+    QTest::newRow("conveyor without stopper the part stops at the end")
+        << "conveyor"
+        << "part=plain; out=0x02; wait=6000; parts=4000; slide=0; moving=1";
+    QTest::newRow("conveyor stopper set too late: part passes")
+        << "conveyor"
+        << "part=plain; out=0x02; wait=3000; out=0x03; wait=2000; parts=4000; "
+           "slide=0";
+    QTest::newRow("conveyor parts queue at the end")
+        << "conveyor"
+        << "part=plain; out=0x02; wait=500; part=metal; wait=6000; parts=3600m,4000";
+    QTest::newRow("conveyor backward brings the part back to the start")
+        << "conveyor"
+        << "part=metal; out=0x02; wait=2000; out=0x06; wait=1699; in=0x00; "
+           "wait=1; in=0x02; wait=1000; parts=0m";
+    QTest::newRow("conveyor backward past the set stopper: no slide")
+        << "conveyor"
+        << "part=plain; out=0x02; wait=3000; out=0x07; wait=1000; parts=2000; "
+           "slide=0";
+    QTest::newRow("conveyor start taken refuses a part")
+        << "conveyor"
+        << "part=plain; nopart=metal; out=0x02; wait=399; nopart=plain; wait=1; "
+           "part=plain; parts=0,400";
+
+    // Conveyor and handling together: handling shifted by three.
+    QTest::newRow("both rest word") << "both"
+                                    << "in=0x28";
+    QTest::newRow("both handling front through output 3") << "both"
+                                                          << "out=0x08; wait=1000; in=0x30";
+    QTest::newRow("both handling down through output 5") << "both"
+                                                         << "out=0x20; wait=600; in=0x48";
+    QTest::newRow("both conveyor on outputs 0-2, inputs 0-1")
+        << "both"
+        << "part=metal; in=0x2a; out=0x02; wait=1800; in=0x29";
+    QTest::newRow("both gripper takes the part off the belt end and puts it down")
+        << "both"
+        << "part=plain; out=0x02; wait=4000; parts=4000; out=0x08; wait=1000; "
+           "out=0x20; wait=600; in=0x50; out=0xa0; wait=200; holding=1; parts=none; "
+           "out=0xc0; wait=600; out=0xd0; wait=1000; in=0x28; out=0xa0; wait=600; "
+           "out=0x20; wait=200; holding=0; handled=1; dropped=0";
+    QTest::newRow("both part let go in the air falls")
+        << "both"
+        << "part=plain; out=0x02; wait=4000; out=0x08; wait=1000; out=0x20; wait=600; "
+           "out=0xa0; wait=200; "
+           "out=0xc0; wait=600; out=0x40; wait=200; holding=0; dropped=1; parts=none";
+    QTest::newRow("both gripper closing with no part holds nothing")
+        << "both"
+        << "out=0x28; wait=1000; out=0xa0; wait=800; holding=0";
+
+    // No station: the inputs follow only the forcing.
+    QTest::newRow("interface ignores outputs")
+        << "interface"
+        << "out=0xff; wait=2000; in=0x00; moving=0; nopart=metal";
+    QTest::newRow("interface shows forced inputs")
+        << "interface"
+        << "force=3:on; force=6:on; in=0x48; force=3:free; in=0x40";
+
+    // Changing station.
+    QTest::newRow("station change starts the new station at rest")
+        << "handling"
+        << "out=0x01; wait=1000; in=0x06; station=stack; out=0; in=0x00; "
+           "station=handling; in=0x05";
+    QTest::newRow("station change applies the present outputs")
+        << "handling"
+        << "out=0x04; station=stack; wait=500; in=0x01";
+    QTest::newRow("same station again keeps its state")
+        << "handling"
+        << "out=0x01; wait=1000; station=handling; in=0x06";
+    QTest::newRow("forcing survives a station change")
+        << "handling"
+        << "force=6:on; station=stack; in=0x40; station=interface; in=0x40";
+    QTest::newRow("to interface view and back")
+        << "conveyor"
+        << "part=plain; station=interface; in=0x00; station=conveyor; "
+           "parts=none; in=0x00";
+}
+
+void TestSimulation::stations()
+{
+    QFETCH(QString, station);
+    QFETCH(QString, script);
+    Simulation sim;
+    sim.setStation(kindByName(station));
+    const QString failure = runScript(sim, script);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+}
+
+void TestSimulation::captions_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<StationKind>("kind");
+    QTest::newRow("stack") << "Stapel magazijn" << StationKind::StackMagazine;
+    QTest::newRow("conveyor") << "Transportband" << StationKind::Conveyor;
+    QTest::newRow("handling") << "Station handling" << StationKind::Handling;
+    QTest::newRow("both") << "Interfacing Easyport D8A" << StationKind::ConveyorHandling;
+    QTest::newRow("interface") << "Interfacing Easyport Mini" << StationKind::Interface;
+    QTest::newRow("window at start")
+        << "Dravik besturing met Easyport Mini." << StationKind::Interface;
+    QTest::newRow("empty") << "" << StationKind::Interface;
+    QTest::newRow("other case") << "stapel magazijn" << StationKind::Interface;
+}
+
+void TestSimulation::captions()
+{
+    QFETCH(QString, caption);
+    QFETCH(StationKind, kind);
+    QCOMPARE(link::sim::stationForCaption(caption), kind);
+}
+
+void TestSimulation::forcingOutsideRangeIsIgnored()
+{
+    Simulation sim;
+    sim.setForce(-1, Force::On);
+    sim.setForce(8, Force::On);
+    QCOMPARE(sim.inputs(), quint8(0));
+    QCOMPARE(sim.force(8), Force::Free);
+}
+
+QTEST_GUILESS_MAIN(TestSimulation)
+#include "tst_simulation.moc"
