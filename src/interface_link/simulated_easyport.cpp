@@ -1,0 +1,282 @@
+#include "interface_link/simulated_easyport.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QSettings>
+#include <QVBoxLayout>
+#include <QtDebug>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace link
+{
+
+namespace
+{
+
+// A whole number from a settings value, whether it came as a number or as
+// text (INI files give text); anything else is no number.
+std::optional<qlonglong> wholeNumber(const QVariant& v)
+{
+    bool ok = false;
+    qlonglong n = 0;
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+        n = v.toLongLong(&ok);
+        break;
+    case QMetaType::ULongLong:
+        n = qlonglong(std::min<qulonglong>(v.toULongLong(&ok), qulonglong(1) << 40));
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = v.toDouble(&ok);
+        if (!ok || !std::isfinite(d) || std::floor(d) != d || std::fabs(d) > 1e12)
+            return std::nullopt;
+        n = qlonglong(d);
+        break;
+    }
+    case QMetaType::QString:
+        n = v.toString().trimmed().toLongLong(&ok);
+        break;
+    case QMetaType::QByteArray:
+        n = v.toByteArray().trimmed().toLongLong(&ok);
+        break;
+    default:
+        return std::nullopt;
+    }
+    if (!ok)
+        return std::nullopt;
+    return n;
+}
+
+bool isComPort(qlonglong n)
+{
+    return n >= 1 && n <= 255;
+}
+bool isModel(qlonglong n)
+{
+    return n == 1 || n == 2 || n == 5;
+}
+
+qint16 readSetting(QSettings& settings, const char* key, bool (*valid)(qlonglong), qint16 fallback,
+                   const char* expected)
+{
+    const QVariant v = settings.value(QLatin1String(key));
+    if (!v.isValid())
+        return fallback;
+    const std::optional<qlonglong> n = wholeNumber(v);
+    if (n && valid(*n))
+        return qint16(*n);
+    qWarning().noquote() << QStringLiteral("simulated/%1: %2 is not %3; using %4")
+                                .arg(QLatin1String(key),
+                                     v.toString().isEmpty()
+                                         ? QStringLiteral("this value")
+                                         : QLatin1Char('"') + v.toString() + QLatin1Char('"'),
+                                     QLatin1String(expected))
+                                .arg(fallback);
+    return fallback;
+}
+
+QString modelName(qint16 model)
+{
+    switch (model) {
+    case 1:
+        return QStringLiteral("EasyPort D16");
+    case 2:
+        return QStringLiteral("EasyPort D8A");
+    case 5:
+        return QStringLiteral("EasyPort Mini");
+    }
+    return QString::number(model);
+}
+
+// Longest stretch of time that one tick makes up for (after the machine
+// has been suspended, say).
+constexpr qint64 MaxCatchUpMs = 1000;
+
+} // namespace
+
+SimulatedSettings SimulatedSettings::fromSettings(QSettings& settings)
+{
+    SimulatedSettings s;
+    settings.beginGroup(QStringLiteral("simulated"));
+    s.comPort = readSetting(settings, "com_port", isComPort, DefaultComPort, "a COM port 1..255");
+    s.model = readSetting(settings, "model", isModel, DefaultModel, "a model code 1, 2 or 5");
+    settings.endGroup();
+    return s;
+}
+
+SimulatedEasyPort::SimulatedEasyPort(const SimulatedSettings& settings, QObject* parent)
+    : EasyPortControl(parent), m_settings(settings)
+{
+    m_timer.setInterval(TickMs);
+    connect(&m_timer, &QTimer::timeout, this, &SimulatedEasyPort::tick);
+}
+
+SimulatedEasyPort::~SimulatedEasyPort()
+{
+    delete m_about.data();
+}
+
+qint16 SimulatedEasyPort::SearchAndConnect()
+{
+    m_connected = true;
+    m_reported = -1;
+    m_sim.setOutputs(0);
+    if (m_sim.isMoving() && !m_timer.isActive()) {
+        m_clock.start();
+        m_timer.start();
+    }
+    emit stateChanged();
+    // The first report comes once the caller has finished connecting.
+    QMetaObject::invokeMethod(
+        this, [this] { publishInputs(); }, Qt::QueuedConnection);
+    return 1;
+}
+
+qint16 SimulatedEasyPort::GetComPort(qint16 index)
+{
+    return index == 0 ? m_settings.comPort : 0;
+}
+
+qint16 SimulatedEasyPort::GetModuleNumber(qint16 index)
+{
+    return index == 0 ? m_settings.model : 0;
+}
+
+void SimulatedEasyPort::Disconnect()
+{
+    if (!m_connected)
+        return;
+    m_connected = false;
+    m_reported = -1;
+    m_sim.setOutputs(0);
+    afterChange();
+}
+
+void SimulatedEasyPort::WriteOutputs(qint16 word)
+{
+    if (!m_connected)
+        return;
+    m_sim.setOutputs(quint8(word & 0xFF));
+    afterChange();
+}
+
+void SimulatedEasyPort::setStationCaption(const QString& caption)
+{
+    const sim::StationKind kind = sim::stationForCaption(caption);
+    if (kind == m_sim.station())
+        return;
+    m_sim.setStation(kind);
+    afterChange();
+}
+
+void SimulatedEasyPort::setInputForce(int input, sim::Force force)
+{
+    if (input < 0 || input >= sim::Simulation::InputCount || m_sim.force(input) == force)
+        return;
+    m_sim.setForce(input, force);
+    afterChange();
+}
+
+bool SimulatedEasyPort::placePart(bool metal)
+{
+    if (!m_sim.placePart(metal))
+        return false;
+    afterChange();
+    return true;
+}
+
+bool SimulatedEasyPort::refillMagazine()
+{
+    if (!m_sim.refillMagazine())
+        return false;
+    afterChange();
+    return true;
+}
+
+void SimulatedEasyPort::tick()
+{
+    const qint64 elapsed = std::clamp<qint64>(m_clock.restart(), 0, MaxCatchUpMs);
+    m_sim.step(int(elapsed));
+    if (!m_sim.isMoving())
+        m_timer.stop();
+    emit stateChanged();
+    publishInputs();
+}
+
+void SimulatedEasyPort::afterChange()
+{
+    if (m_sim.isMoving() && !m_timer.isActive()) {
+        m_clock.start();
+        m_timer.start();
+    }
+    emit stateChanged();
+    publishInputs();
+}
+
+void SimulatedEasyPort::publishInputs()
+{
+    if (!m_connected)
+        return;
+    const qint32 word = m_sim.inputs();
+    if (word == m_reported)
+        return;
+    m_reported = word;
+    emit InputsChanged(0, 0, word);
+}
+
+void SimulatedEasyPort::AboutBox()
+{
+    if (m_about) {
+        m_about->show();
+        m_about->raise();
+        m_about->activateWindow();
+        return;
+    }
+    auto* box = new QDialog;
+    box->setObjectName(QStringLiteral("SimulatedAbout"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->setWindowTitle(QStringLiteral("Over de gesimuleerde interface"));
+
+    auto* layout = new QVBoxLayout(box);
+    auto* title = new QLabel(QStringLiteral("<b>Gesimuleerde interface</b>"), box);
+    auto* version = new QLabel(QStringLiteral("Versie %1.%2.%3")
+                                   .arg(DRAVIK_VERSION_MAJOR)
+                                   .arg(DRAVIK_VERSION_MINOR)
+                                   .arg(DRAVIK_VERSION_PATCH),
+                               box);
+    auto* text = new QLabel(
+        QStringLiteral("Deze interface bestaat alleen in de computer. Hij speelt het station na "
+                       "dat in het venster staat: de uitgangen bewegen de cilinders en de band, "
+                       "de ingangen volgen de eindschakelaars en sensoren."),
+        box);
+    text->setWordWrap(true);
+    auto* identity = new QLabel(QStringLiteral("Meldt zich als %1 op COM-poort %2.")
+                                    .arg(modelName(m_settings.model))
+                                    .arg(m_settings.comPort),
+                                box);
+    auto* buttons = new QDialogButtonBox(box);
+    buttons->addButton(QStringLiteral("Sluiten"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::close);
+    layout->addWidget(title);
+    layout->addWidget(version);
+    layout->addWidget(text);
+    layout->addWidget(identity);
+    layout->addWidget(buttons);
+
+    m_about = box;
+    box->show();
+}
+
+} // namespace link

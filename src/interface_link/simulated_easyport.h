@@ -1,0 +1,98 @@
+#pragma once
+
+#include "interface_link/easyport_control.h"
+#include "interface_link/simulation/simulation.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
+
+class QDialog;
+class QSettings;
+
+namespace link
+{
+
+// What the simulated interface reports about itself on connecting.
+struct SimulatedSettings {
+    static constexpr qint16 DefaultComPort = 1;
+    static constexpr qint16 DefaultModel = 5; // EasyPort Mini
+
+    qint16 comPort = DefaultComPort;
+    qint16 model = DefaultModel;
+
+    // Reads the group "simulated" (keys "com_port", 1..255, and "model",
+    // 1, 2 or 5). A missing key gives the default; a value of the wrong
+    // kind or out of range gives the default and one warning.
+    static SimulatedSettings fromSettings(QSettings& settings);
+};
+
+// The interface built into the program: it simulates the station that the
+// main window shows, so that everything works without hardware.
+//
+// The station runs on a timer on the GUI thread, and only while something
+// in it moves; at rest nothing runs. InputsChanged is raised when the input
+// word changes while connected, and once right after every connect.
+// Outputs written while not connected are ignored; closing the link sets the
+// simulated outputs to 0 (the station then comes to rest), and a new
+// connect starts from outputs 0 as well.
+class SimulatedEasyPort : public EasyPortControl
+{
+    Q_OBJECT
+
+  public:
+    // Time between two steps of the station while it moves.
+    static constexpr int TickMs = 20;
+
+    explicit SimulatedEasyPort(const SimulatedSettings& settings = {}, QObject* parent = nullptr);
+    ~SimulatedEasyPort() override;
+
+    qint16 SearchAndConnect() override;
+    qint16 GetComPort(qint16 index) override;
+    qint16 GetModuleNumber(qint16 index) override;
+    void Disconnect() override;
+    void WriteOutputs(qint16 word) override;
+    void AboutBox() override;
+
+    bool isConnected() const { return m_connected; }
+    const SimulatedSettings& settings() const { return m_settings; }
+
+    // The simulated station and its inputs, for tests and for a window
+    // that draws the station.
+    const sim::Simulation& simulation() const { return m_sim; }
+    qint32 inputs() const { return m_sim.inputs(); }
+    bool isRunning() const { return m_timer.isActive(); }
+
+    // Forces input 0..7 on or off, or frees it; takes effect at once.
+    void setInputForce(int input, sim::Force force);
+    sim::Force inputForce(int input) const { return m_sim.force(input); }
+    // Lays a part at the start of the belt; false when there is no belt or
+    // its start is taken.
+    bool placePart(bool metal);
+    // Fills the stack magazine again; false when it is not in view.
+    bool refillMagazine();
+
+  public slots:
+    // Follows the station in view, by the caption of the main window's
+    // station frame.
+    void setStationCaption(const QString& caption);
+
+  signals:
+    // Anything about the simulated station changed (for redrawing).
+    void stateChanged();
+
+  private:
+    void tick();
+    void afterChange();
+    void publishInputs();
+
+    SimulatedSettings m_settings;
+    sim::Simulation m_sim;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    bool m_connected = false;
+    qint32 m_reported = -1; // -1: nothing reported since the connect
+    QPointer<QDialog> m_about;
+};
+
+} // namespace link

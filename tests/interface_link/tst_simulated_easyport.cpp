@@ -1,0 +1,362 @@
+#include "interface_link/simulated_easyport.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using link::SimulatedEasyPort;
+using link::SimulatedSettings;
+using link::sim::Force;
+
+namespace
+{
+
+const QString Handling = QStringLiteral("Station handling");
+
+int g_warnings = 0;
+QtMessageHandler g_previous = nullptr;
+
+void countWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg)
+        ++g_warnings;
+    else if (g_previous)
+        g_previous(type, context, message);
+}
+
+qint32 lastWord(const QSignalSpy& spy)
+{
+    return spy.isEmpty() ? -1 : spy.last().at(2).toInt();
+}
+
+QList<qint32> words(const QSignalSpy& spy)
+{
+    QList<qint32> out;
+    for (const QList<QVariant>& args : spy)
+        out << args.at(2).toInt();
+    return out;
+}
+
+// Waits (bounded) for the inputs to report `word`.
+bool waitForWord(QSignalSpy& spy, qint32 word, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (lastWord(spy) != word && clock.elapsed() < timeoutMs)
+        spy.wait(int(std::max<qint64>(1, timeoutMs - clock.elapsed())));
+    return lastWord(spy) == word;
+}
+
+} // namespace
+
+class TestSimulatedEasyPort : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void settings_data();
+    void settings();
+    void connectReportsSettings();
+    void connectReportsRestWord_data();
+    void connectReportsRestWord();
+    void handlingFrontAfterTravelTime();
+    void writeBeforeConnectIsIgnored();
+    void writeAfterDisconnectIsIgnored();
+    void reconnectReportsAgainFromOutputsZero();
+    void timerRunsOnlyWhileMoving();
+    void forcingTakesEffectAtOnce();
+    void placingAPartTakesEffectAtOnce();
+    void stationChangeWhileConnected();
+    void aboutBoxDoesNotBlock();
+};
+
+void TestSimulatedEasyPort::settings_data()
+{
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<int>("comPort");
+    QTest::addColumn<int>("model");
+    QTest::addColumn<int>("warnings");
+
+    QTest::newRow("no group") << "" << 1 << 5 << 0;
+    QTest::newRow("valid values") << "[simulated]\ncom_port=3\nmodel=2\n" << 3 << 2 << 0;
+    QTest::newRow("D16, highest port") << "[simulated]\ncom_port=255\nmodel=1\n" << 255 << 1 << 0;
+    QTest::newRow("spaces around") << "[simulated]\ncom_port= 7 \n" << 7 << 5 << 0;
+    QTest::newRow("port text") << "[simulated]\ncom_port=COM3\n" << 1 << 5 << 1;
+    QTest::newRow("port zero") << "[simulated]\ncom_port=0\n" << 1 << 5 << 1;
+    QTest::newRow("port negative") << "[simulated]\ncom_port=-4\n" << 1 << 5 << 1;
+    QTest::newRow("port too high") << "[simulated]\ncom_port=256\n" << 1 << 5 << 1;
+    QTest::newRow("port beyond 16 bits") << "[simulated]\ncom_port=65537\n" << 1 << 5 << 1;
+    QTest::newRow("port list") << "[simulated]\ncom_port=1, 2\n" << 1 << 5 << 1;
+    QTest::newRow("port empty") << "[simulated]\ncom_port=\n" << 1 << 5 << 1;
+    QTest::newRow("model unknown code") << "[simulated]\nmodel=3\n" << 1 << 5 << 1;
+    QTest::newRow("model fraction") << "[simulated]\nmodel=2.5\n" << 1 << 5 << 1;
+    QTest::newRow("model name") << "[simulated]\nmodel=Mini\n" << 1 << 5 << 1;
+    QTest::newRow("both wrong") << "[simulated]\ncom_port=x\nmodel=9\n" << 1 << 5 << 2;
+    QTest::newRow("one wrong, one right") << "[simulated]\ncom_port=x\nmodel=2\n" << 1 << 2 << 1;
+    QTest::newRow("other group only") << "[modbus]\ncom_port=4\nmodel=1\n" << 1 << 5 << 0;
+}
+
+void TestSimulatedEasyPort::settings()
+{
+    QFETCH(QString, ini);
+    QFETCH(int, comPort);
+    QFETCH(int, model);
+    QFETCH(int, warnings);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("test.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(ini.toUtf8());
+    file.close();
+
+    QSettings settings(path, QSettings::IniFormat);
+    g_warnings = 0;
+    g_previous = qInstallMessageHandler(countWarnings);
+    const SimulatedSettings s = SimulatedSettings::fromSettings(settings);
+    qInstallMessageHandler(g_previous);
+
+    QCOMPARE(int(s.comPort), comPort);
+    QCOMPARE(int(s.model), model);
+    QCOMPARE(g_warnings, warnings);
+    QVERIFY(settings.group().isEmpty());
+}
+
+void TestSimulatedEasyPort::connectReportsSettings()
+{
+    SimulatedSettings s;
+    s.comPort = 4;
+    s.model = 2;
+    SimulatedEasyPort port(s);
+    QVERIFY(port.SearchAndConnect() != 0);
+    QCOMPARE(port.GetComPort(0), qint16(4));
+    QCOMPARE(port.GetModuleNumber(0), qint16(2));
+
+    SimulatedEasyPort defaults;
+    QVERIFY(defaults.SearchAndConnect() != 0);
+    QCOMPARE(defaults.GetComPort(0), qint16(1));
+    QCOMPARE(defaults.GetModuleNumber(0), qint16(5));
+}
+
+void TestSimulatedEasyPort::connectReportsRestWord_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("word");
+    QTest::newRow("stack") << "Stapel magazijn" << 0x00;
+    QTest::newRow("conveyor") << "Transportband" << 0x00;
+    QTest::newRow("handling") << "Station handling" << 0x05;
+    QTest::newRow("both") << "Interfacing Easyport D8A" << 0x28;
+    QTest::newRow("interface view") << "Interfacing Easyport Mini" << 0x00;
+    QTest::newRow("unknown") << "Iets anders" << 0x00;
+}
+
+void TestSimulatedEasyPort::connectReportsRestWord()
+{
+    QFETCH(QString, caption);
+    QFETCH(int, word);
+    SimulatedEasyPort port;
+    port.setStationCaption(caption);
+    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QVERIFY(port.SearchAndConnect() != 0);
+    QVERIFY(spy.wait(1000));
+    QCOMPARE(words(spy), QList<qint32>{word});
+    // Nothing moves, so nothing more is reported.
+    QTest::qWait(100);
+    QCOMPARE(spy.count(), 1);
+    QVERIFY(!port.isRunning());
+}
+
+void TestSimulatedEasyPort::handlingFrontAfterTravelTime()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(Handling);
+    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QVERIFY(port.SearchAndConnect() != 0);
+    QVERIFY(spy.wait(1000));
+    QCOMPARE(lastWord(spy), 0x05);
+
+    QElapsedTimer clock;
+    clock.start();
+    port.WriteOutputs(0x01);
+    QVERIFY(waitForWord(spy, 0x06, 5000));
+    const qint64 took = clock.elapsed();
+    // Back switch off as the carriage leaves, front switch on at the end.
+    QCOMPARE(words(spy), (QList<qint32>{0x05, 0x04, 0x06}));
+    QVERIFY2(took >= 900, qPrintable(QString::number(took)));
+    QVERIFY2(took < 3000, qPrintable(QString::number(took)));
+    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 1000);
+}
+
+void TestSimulatedEasyPort::writeBeforeConnectIsIgnored()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(Handling);
+    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    port.WriteOutputs(0x01);
+    QCOMPARE(port.simulation().outputs(), quint8(0));
+    QVERIFY(!port.isRunning());
+    QTest::qWait(50);
+    QCOMPARE(spy.count(), 0);
+
+    QVERIFY(port.SearchAndConnect() != 0);
+    QVERIFY(spy.wait(1000));
+    QTest::qWait(300);
+    QCOMPARE(words(spy), QList<qint32>{0x05});
+    QCOMPARE(port.simulation().handling()->horizontal().positionMs(), 0);
+}
+
+void TestSimulatedEasyPort::writeAfterDisconnectIsIgnored()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(Handling);
+    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QVERIFY(port.SearchAndConnect() != 0);
+    QVERIFY(spy.wait(1000));
+    port.Disconnect();
+    QVERIFY(!port.isConnected());
+    port.WriteOutputs(0x04);
+    QCOMPARE(port.simulation().outputs(), quint8(0));
+    QVERIFY(!port.isRunning());
+    // Forcing while disconnected is kept but not reported.
+    port.setInputForce(7, Force::On);
+    QTest::qWait(100);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(port.inputs(), 0x85);
+}
+
+void TestSimulatedEasyPort::reconnectReportsAgainFromOutputsZero()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(QStringLiteral("Stapel magazijn"));
+    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QVERIFY(port.SearchAndConnect() != 0);
+    QVERIFY(spy.wait(1000));
+    port.WriteOutputs(0x04);
+    QVERIFY(waitForWord(spy, 0x01, 3000));
+
+    // Closing the link drops the outputs: the pressing cylinder springs back.
+    port.Disconnect();
+    QTRY_VERIFY_WITH_TIMEOUT(port.simulation().stackMagazine()->press().isRetracted(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 1000);
+    QCOMPARE(words(spy), (QList<qint32>{0x00, 0x01}));
+
+    QVERIFY(port.SearchAndConnect() != 0);
+    QVERIFY(spy.wait(1000));
+    QCOMPARE(words(spy), (QList<qint32>{0x00, 0x01, 0x00}));
+    port.WriteOutputs(0x04);
+    QVERIFY(waitForWord(spy, 0x01, 3000));
+}
+
+void TestSimulatedEasyPort::timerRunsOnlyWhileMoving()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(QStringLiteral("Transportband"));
+    QVERIFY(port.SearchAndConnect() != 0);
+    QVERIFY(!port.isRunning());
+    port.WriteOutputs(0x02); // belt runs
+    QVERIFY(port.isRunning());
+    QTest::qWait(60);
+    QVERIFY(port.isRunning());
+    port.WriteOutputs(0x00);
+    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 500);
+
+    port.setStationCaption(Handling);
+    port.WriteOutputs(0x04); // down
+    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
+    // Driving the carriage while the gripper is lowered moves nothing.
+    port.WriteOutputs(0x05);
+    QVERIFY(!port.isRunning());
+}
+
+void TestSimulatedEasyPort::forcingTakesEffectAtOnce()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(Handling);
+    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QSignalSpy state(&port, &SimulatedEasyPort::stateChanged);
+    QVERIFY(port.SearchAndConnect() != 0);
+    QVERIFY(spy.wait(1000));
+
+    const int redraws = state.count();
+    port.setInputForce(3, Force::On);
+    QCOMPARE(words(spy), (QList<qint32>{0x05, 0x0d}));
+    QVERIFY(state.count() > redraws);
+    QCOMPARE(port.inputForce(3), Force::On);
+    port.setInputForce(3, Force::On); // no change, no event
+    port.setInputForce(0, Force::On); // already on by the station: word unchanged
+    QCOMPARE(spy.count(), 2);
+    port.setInputForce(0, Force::Off);
+    port.setInputForce(3, Force::Free);
+    QCOMPARE(words(spy), (QList<qint32>{0x05, 0x0d, 0x0c, 0x04}));
+    port.setInputForce(8, Force::On);
+    port.setInputForce(-1, Force::On);
+    QCOMPARE(spy.count(), 4);
+}
+
+void TestSimulatedEasyPort::placingAPartTakesEffectAtOnce()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(QStringLiteral("Transportband"));
+    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QVERIFY(port.SearchAndConnect() != 0);
+    QVERIFY(spy.wait(1000));
+    QVERIFY(port.placePart(true));
+    QCOMPARE(words(spy), (QList<qint32>{0x00, 0x02}));
+    QVERIFY(!port.placePart(false));
+    QCOMPARE(spy.count(), 2);
+    QCOMPARE(port.simulation().conveyor()->parts().size(), 1);
+
+    // The metal part reaches the inductive sensor after 1.4..1.8 s of belt.
+    port.WriteOutputs(0x02);
+    QVERIFY(waitForWord(spy, 0x01, 4000));
+    QCOMPARE(words(spy), (QList<qint32>{0x00, 0x02, 0x00, 0x01}));
+
+    port.setStationCaption(Handling);
+    QVERIFY(!port.placePart(true));
+}
+
+void TestSimulatedEasyPort::stationChangeWhileConnected()
+{
+    SimulatedEasyPort port;
+    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QVERIFY(port.SearchAndConnect() != 0);
+    QVERIFY(spy.wait(1000));
+    port.setStationCaption(Handling);
+    port.setStationCaption(Handling);
+    port.setStationCaption(QStringLiteral("Interfacing Easyport D8A"));
+    port.setStationCaption(QStringLiteral("Stapel magazijn"));
+    QCOMPARE(words(spy), (QList<qint32>{0x00, 0x05, 0x28, 0x00}));
+}
+
+void TestSimulatedEasyPort::aboutBoxDoesNotBlock()
+{
+    SimulatedEasyPort port;
+    QElapsedTimer clock;
+    clock.start();
+    port.AboutBox();
+    port.AboutBox();
+    QVERIFY(clock.elapsed() < 2000);
+
+    QList<QDialog*> boxes;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("SimulatedAbout"))
+            boxes << qobject_cast<QDialog*>(w);
+    }
+    QCOMPARE(boxes.size(), 1);
+    QPointer<QDialog> box = boxes.first();
+    QVERIFY(box);
+    QVERIFY(box->isVisible());
+    QVERIFY(!box->isModal());
+    QVERIFY(box->windowTitle().contains(QStringLiteral("gesimuleerde interface")));
+    box->close();
+    QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), 1000);
+}
+
+QTEST_MAIN(TestSimulatedEasyPort)
+#include "tst_simulated_easyport.moc"
