@@ -1,0 +1,115 @@
+#pragma once
+
+#include "interface_link/easyport_control.h"
+#include "interface_link/modbus_settings.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+class QEventLoop;
+class QModbusClient;
+class QModbusReply;
+class QWidget;
+
+namespace link
+{
+
+// The interface control for any Modbus I/O module with eight coils (outputs
+// 1..8) and eight discrete inputs (inputs 1..8), over TCP or over a serial
+// line (RTU).
+//
+// - SearchAndConnect opens the link and reads the inputs once; only a module
+//   that answers counts as found. It returns within kSearchBoundMs and keeps
+//   the event loop running meanwhile.
+// - WriteOutputs sends the whole word as one "write multiple coils" request.
+//   Requests go out one at a time in the order given; words given while a
+//   request is out wait in a queue. Without an open link the call is
+//   accepted and does nothing at the module. Right after a connect the last
+//   word given (0 if none) is written, so the module matches the program.
+// - The inputs are read every poll period; InputsChanged is raised once
+//   right after a connect and then whenever the word changes.
+// - A lost link (module gone, cable pulled, no reply) stops polling and
+//   writing and logs one warning. Disconnect + SearchAndConnect starts over.
+// - Destruction first waits, at most kExitBoundMs, until the module has
+//   confirmed the last word given, so an all-off word written just before
+//   the program ends really reaches the module.
+class ModbusEasyPort : public EasyPortControl
+{
+    Q_OBJECT
+
+  public:
+    enum class LinkState { Closed, Searching, Open, Lost };
+
+    static constexpr int kSearchBoundMs = 1500;
+    static constexpr int kExitBoundMs = 1000;
+    // Consecutive failed requests of one kind (reads or writes) after which
+    // the link counts as lost.
+    static constexpr int kFailuresToLoseLink = 3;
+    // Words waiting behind the request in flight; beyond this the oldest
+    // waiting word is dropped (the newest always stays).
+    static constexpr int kMaxQueuedWords = 64;
+
+    explicit ModbusEasyPort(const ModbusSettings& settings, QObject* parent = nullptr);
+    ~ModbusEasyPort() override;
+
+    qint16 SearchAndConnect() override;
+    qint16 GetComPort(qint16 index) override;
+    qint16 GetModuleNumber(qint16 index) override;
+    void Disconnect() override;
+    void WriteOutputs(qint16 word) override;
+    void AboutBox() override;
+
+    // Waits at most `ms` (keeping the event loop running) until the module
+    // has confirmed the last word given to WriteOutputs. True when it has.
+    bool flush(int ms);
+
+    LinkState linkState() const { return m_state; }
+    const ModbusSettings& settings() const { return m_settings; }
+    // Dutch text of the about window.
+    QString aboutText() const;
+
+  private:
+    QModbusClient* makeClient();
+    void dropClient(bool now);
+    void orphan(QModbusReply* reply);
+    void openLink(quint8 inputs);
+    void linkLost(const QString& reason);
+    bool lastWordConfirmed() const;
+
+    void poll();
+    void onReadFinished(QModbusReply* reply);
+    void pumpWrites();
+    void onWriteFinished(QModbusReply* reply);
+    void noteFailure(int& counter, const QString& what, int error);
+    void watchdog();
+
+    ModbusSettings m_settings;
+    LinkState m_state = LinkState::Closed;
+    QModbusClient* m_client = nullptr;
+    QTimer m_pollTimer;
+    QTimer m_watchdogTimer;
+
+    QModbusReply* m_readReply = nullptr;
+    QElapsedTimer m_readSince;
+    int m_readFailures = 0;
+    quint8 m_inputs = 0;
+
+    QModbusReply* m_writeReply = nullptr;
+    QElapsedTimer m_writeSince;
+    quint8 m_writeWord = 0;
+    int m_writeFailures = 0;
+    QList<quint8> m_writeQueue;
+    quint8 m_lastWord = 0;
+    std::optional<quint8> m_confirmedWord;
+
+    quint64 m_generation = 0;
+    QEventLoop* m_searchLoop = nullptr;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    QPointer<QWidget> m_aboutBox;
+};
+
+} // namespace link
