@@ -1,0 +1,635 @@
+#include "controls/controls.h"
+
+#include "platform/services.h"
+
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <cmath>
+
+namespace ctl {
+
+// ---------------------------------------------------------------- ControlProps
+
+ControlProps::ControlProps(QWidget* self, OleColor back, OleColor fore)
+    : m_self(self), m_back(back), m_fore(fore)
+{
+}
+
+void ControlProps::setLeft(double v)
+{
+    m_left = v;
+    applyGeometry();
+}
+void ControlProps::setTop(double v)
+{
+    m_top = v;
+    applyGeometry();
+}
+void ControlProps::setWidth(double v)
+{
+    m_width = v;
+    applyGeometry();
+}
+void ControlProps::setHeight(double v)
+{
+    m_height = v;
+    applyGeometry();
+}
+
+void ControlProps::setTwipGeometry(double left, double top, double width, double height)
+{
+    m_left = left;
+    m_top = top;
+    m_width = width;
+    m_height = height;
+    applyGeometry();
+}
+
+void ControlProps::applyGeometry()
+{
+    // Round the edges, not the sizes, so that neighbouring controls stay
+    // flush whatever the scale.
+    const int x = twipsToPixels(m_left);
+    const int y = twipsToPixels(m_top);
+    const int w = std::max(0, twipsToPixels(m_left + m_width) - x);
+    const int h = std::max(0, twipsToPixels(m_top + m_height) - y);
+    m_self->setGeometry(x, y, w, h);
+}
+
+void ControlProps::setBackColor(OleColor c)
+{
+    m_back = c;
+    m_self->update();
+}
+
+void ControlProps::setForeColor(OleColor c)
+{
+    m_fore = c;
+    m_self->update();
+}
+
+void ControlProps::setCaption(const QString& text)
+{
+    if (text == m_caption)
+        return;
+    m_caption = text;
+    m_self->update();
+    captionChanged();
+}
+
+bool ControlProps::Enabled() const
+{
+    return !m_self->testAttribute(Qt::WA_ForceDisabled);
+}
+
+void ControlProps::setEnabledProp(bool on)
+{
+    m_self->setEnabled(on);
+    m_self->update();
+}
+
+bool ControlProps::Visible() const
+{
+    return !m_self->testAttribute(Qt::WA_WState_ExplicitShowHide) ||
+           !m_self->testAttribute(Qt::WA_WState_Hidden);
+}
+
+void ControlProps::setVisibleProp(bool on)
+{
+    m_self->setVisible(on);
+}
+
+QString ControlProps::ToolTipText() const
+{
+    return m_self->toolTip();
+}
+
+void ControlProps::setToolTipText(const QString& text)
+{
+    m_self->setToolTip(text);
+}
+
+void ControlProps::setFontName(const QString& name)
+{
+    m_fontName = name;
+    applyFont();
+}
+
+void ControlProps::setFontSize(double points)
+{
+    if (!(points > 0) || !std::isfinite(points))
+        return;
+    m_fontSize = points;
+    applyFont();
+}
+
+void ControlProps::setFontBold(bool bold)
+{
+    m_fontBold = bold;
+    applyFont();
+}
+
+void ControlProps::applyFont()
+{
+    m_self->setFont(makeFont(m_fontName, m_fontSize, m_fontBold));
+    m_self->update();
+}
+
+namespace {
+
+QColor disabledText(const QWidget* w)
+{
+    return w->palette().color(QPalette::Disabled, QPalette::WindowText);
+}
+
+// Draws text the way a disabled classic control does: etched in grey.
+void drawEtchedText(QPainter& p, const QRect& r, int flags, const QString& text, const QWidget* w)
+{
+    p.setPen(w->palette().color(QPalette::Active, QPalette::Light));
+    p.drawText(r.translated(1, 1), flags, text);
+    p.setPen(disabledText(w));
+    p.drawText(r, flags, text);
+}
+
+void drawBevel(QPainter& p, const QRect& r, bool sunken, const QPalette& pal)
+{
+    const QColor light = pal.color(QPalette::Light);
+    const QColor mid = pal.color(QPalette::Mid);
+    const QColor dark = QColor(Qt::black);
+    const QRect o = r.adjusted(0, 0, -1, -1);
+    if (sunken) {
+        p.setPen(dark);
+        p.drawRect(o);
+        p.setPen(mid);
+        p.drawLine(o.left() + 1, o.top() + 1, o.right() - 1, o.top() + 1);
+        p.drawLine(o.left() + 1, o.top() + 1, o.left() + 1, o.bottom() - 1);
+        return;
+    }
+    p.setPen(light);
+    p.drawLine(o.topLeft(), o.topRight());
+    p.drawLine(o.topLeft(), o.bottomLeft());
+    p.setPen(dark);
+    p.drawLine(o.bottomLeft(), o.bottomRight());
+    p.drawLine(o.topRight(), o.bottomRight());
+    p.setPen(mid);
+    p.drawLine(o.left() + 1, o.bottom() - 1, o.right() - 1, o.bottom() - 1);
+    p.drawLine(o.right() - 1, o.top() + 1, o.right() - 1, o.bottom() - 1);
+}
+
+QImage loadPicture(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QImage image = reader.read();
+    if (image.isNull())
+        qCWarning(lcDravik) << "cannot load picture" << path << ":" << reader.errorString();
+    return image;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- Frame
+
+Frame::Frame(QWidget* parent, bool border)
+    : QWidget(parent), ControlProps(this, kButtonFace, kButtonText), m_border(border)
+{
+    applyFont();
+}
+
+void Frame::captionChanged()
+{
+    emit CaptionChanged(m_caption);
+}
+
+void Frame::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), qBack());
+    if (!m_border)
+        return;
+    const QFontMetrics fm(font());
+    const int top = m_caption.isEmpty() ? 0 : fm.height() / 2;
+    const QRect box = rect().adjusted(0, top, -1, -1);
+    // Etched border: a dark line with a light line beside it.
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+    p.setPen(palette().color(QPalette::Light));
+    p.drawRect(box.adjusted(1, 1, 0, 0));
+    if (m_caption.isEmpty())
+        return;
+    const int textWidth = fm.horizontalAdvance(m_caption);
+    const QRect textRect(8, 0, std::min(textWidth + 4, std::max(0, width() - 12)), fm.height());
+    p.fillRect(textRect, qBack());
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    if (isEnabled()) {
+        p.setPen(qFore());
+        p.drawText(textRect.adjusted(2, 0, 0, 0), flags, m_caption);
+    } else {
+        drawEtchedText(p, textRect.adjusted(2, 0, 0, 0), flags, m_caption, this);
+    }
+}
+
+void Frame::mouseMoveEvent(QMouseEvent* e)
+{
+    emit MouseMove();
+    QWidget::mouseMoveEvent(e);
+}
+
+void Frame::mousePressEvent(QMouseEvent* e)
+{
+    e->accept();
+}
+
+void Frame::mouseReleaseEvent(QMouseEvent* e)
+{
+    emit MouseUp(e->button());
+    e->accept();
+}
+
+// ---------------------------------------------------------------- CommandButton
+
+CommandButton::CommandButton(QWidget* parent)
+    : QAbstractButton(parent), ControlProps(this, kButtonFace, kButtonText)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    applyFont();
+}
+
+void CommandButton::captionChanged()
+{
+    setText(m_caption);
+}
+
+void CommandButton::setPicture(const QString& path)
+{
+    m_picture = loadPicture(path);
+    m_picturePath = m_picture.isNull() ? QString() : path;
+    update();
+}
+
+QSize CommandButton::sizeHint() const
+{
+    return size();
+}
+
+void CommandButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), qBack());
+    const bool sunken = isDown();
+    const int shift = sunken ? 1 : 0;
+    if (!m_picture.isNull()) {
+        const QRect area = rect().adjusted(4, 4, -4, -4).translated(shift, shift);
+        QSize s = m_picture.size().scaled(area.size(), Qt::KeepAspectRatio);
+        QRect target(QPoint(0, 0), s);
+        target.moveCenter(area.center());
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(target, m_picture);
+    }
+    if (!m_caption.isEmpty()) {
+        const QRect area = rect().adjusted(4, 2, -4, -2).translated(shift, shift);
+        const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+        if (isEnabled()) {
+            p.setPen(palette().color(QPalette::Active, QPalette::ButtonText));
+            p.drawText(area, flags, m_caption);
+        } else {
+            drawEtchedText(p, area, flags, m_caption, this);
+        }
+    }
+    drawBevel(p, rect(), sunken, palette());
+    if (hasFocus()) {
+        QPen pen(Qt::black, 1, Qt::DotLine);
+        p.setPen(pen);
+        p.drawRect(rect().adjusted(3, 3, -4, -4));
+    }
+}
+
+void CommandButton::mouseMoveEvent(QMouseEvent* e)
+{
+    emit MouseMove();
+    QAbstractButton::mouseMoveEvent(e);
+}
+
+// ---------------------------------------------------------------- Label
+
+Label::Label(QWidget* parent) : QWidget(parent), ControlProps(this, kButtonFace, kButtonText)
+{
+    applyFont();
+}
+
+void Label::setTransparent(bool on)
+{
+    m_transparent = on;
+    update();
+}
+
+void Label::setAlignment(Qt::Alignment a)
+{
+    m_alignment = a;
+    update();
+}
+
+void Label::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    if (!m_transparent)
+        p.fillRect(rect(), qBack());
+    if (m_caption.isEmpty())
+        return;
+    const int flags = int(m_alignment) | Qt::TextWordWrap;
+    if (isEnabled()) {
+        p.setPen(qFore());
+        p.drawText(rect(), flags, m_caption);
+    } else {
+        drawEtchedText(p, rect(), flags, m_caption, this);
+    }
+}
+
+void Label::mouseMoveEvent(QMouseEvent* e)
+{
+    emit MouseMove();
+    QWidget::mouseMoveEvent(e);
+}
+
+// ---------------------------------------------------------------- PictureBox
+
+PictureBox::PictureBox(QWidget* parent)
+    : QWidget(parent), ControlProps(this, kWindowBackground, kButtonText)
+{
+    applyFont();
+}
+
+void PictureBox::ensureDrawing()
+{
+    const QSize s = size().expandedTo(QSize(1, 1));
+    if (m_drawing.size() == s)
+        return;
+    QImage next(s, QImage::Format_ARGB32_Premultiplied);
+    next.fill(Qt::transparent);
+    if (!m_drawing.isNull()) {
+        QPainter p(&next);
+        p.drawImage(0, 0, m_drawing);
+    }
+    m_drawing = next;
+}
+
+void PictureBox::resizeEvent(QResizeEvent*)
+{
+    ensureDrawing();
+}
+
+void PictureBox::Cls()
+{
+    ensureDrawing();
+    m_drawing.fill(Qt::transparent);
+    m_printed.clear();
+    m_currentX = 0;
+    m_currentY = 0;
+    update();
+}
+
+void PictureBox::Print(const QString& text)
+{
+    ensureDrawing();
+    const QFontMetrics fm(font());
+    {
+        QPainter p(&m_drawing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.setFont(font());
+        p.setPen(qFore());
+        const double x = m_currentX / kTwipsPerPixel;
+        const double y = m_currentY / kTwipsPerPixel + fm.ascent();
+        p.drawText(QPointF(x, y), text);
+    }
+    m_printed.append({text, m_currentX, m_currentY, m_fontSize, m_fore});
+    m_currentX = 0;
+    m_currentY += fm.height() * kTwipsPerPixel;
+    update();
+}
+
+double PictureBox::TextHeight(const QString&) const
+{
+    return QFontMetrics(font()).height() * kTwipsPerPixel;
+}
+
+double PictureBox::TextWidth(const QString& text) const
+{
+    return QFontMetrics(font()).horizontalAdvance(text) * kTwipsPerPixel;
+}
+
+double PictureBox::columnWidth() const
+{
+    return QFontMetrics(font()).averageCharWidth() * kTwipsPerPixel;
+}
+
+void PictureBox::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), qBack());
+    if (!m_drawing.isNull())
+        p.drawImage(0, 0, m_drawing);
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* e)
+{
+    emit MouseMove();
+    QWidget::mouseMoveEvent(e);
+}
+
+// ---------------------------------------------------------------- Image
+
+Image::Image(QWidget* parent) : QWidget(parent), ControlProps(this, kButtonFace, kButtonText) {}
+
+bool Image::setPicture(const QString& path)
+{
+    m_picture = loadPicture(path);
+    m_picturePath = m_picture.isNull() ? QString() : path;
+    update();
+    return !m_picture.isNull();
+}
+
+void Image::paintEvent(QPaintEvent*)
+{
+    if (m_picture.isNull())
+        return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(rect(), m_picture);
+}
+
+void Image::mousePressEvent(QMouseEvent* e)
+{
+    m_pressed = e->button() == Qt::LeftButton;
+    e->accept();
+}
+
+void Image::mouseReleaseEvent(QMouseEvent* e)
+{
+    const bool click = m_pressed && e->button() == Qt::LeftButton && rect().contains(e->pos());
+    m_pressed = false;
+    e->accept();
+    if (click)
+        emit Click();
+}
+
+// ---------------------------------------------------------------- Shape
+
+Shape::Shape(QWidget* parent, Form form)
+    : QWidget(parent), ControlProps(this, kWindowBackground, kButtonText), m_form(form)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Shape::setFillColor(OleColor c)
+{
+    m_fill = c;
+    update();
+}
+
+void Shape::setBorder(bool on)
+{
+    m_border = on;
+    update();
+}
+
+void Shape::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const QColor fill = toQColor(m_fill, palette());
+    if (m_form == Form::Rectangle) {
+        p.fillRect(rect(), fill);
+        if (m_border) {
+            p.setPen(Qt::black);
+            p.drawRect(rect().adjusted(0, 0, -1, -1));
+        }
+        return;
+    }
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const double radius = std::min(r.width(), r.height()) / 4.0;
+    p.setPen(m_border ? QPen(Qt::black, 1) : Qt::NoPen);
+    p.setBrush(fill);
+    p.drawRoundedRect(r, radius, radius);
+}
+
+// ---------------------------------------------------------------- OptionButton
+
+OptionButton::OptionButton(QWidget* parent)
+    : QAbstractButton(parent), ControlProps(this, kButtonFace, kButtonText)
+{
+    setCheckable(true);
+    setAutoExclusive(true);
+    setFocusPolicy(Qt::StrongFocus);
+    applyFont();
+}
+
+void OptionButton::setValue(bool on)
+{
+    if (on) {
+        setChecked(true);
+        return;
+    }
+    // Exclusive buttons refuse to clear themselves; lift that for a moment.
+    const bool exclusive = autoExclusive();
+    setAutoExclusive(false);
+    setChecked(false);
+    setAutoExclusive(exclusive);
+}
+
+QSize OptionButton::sizeHint() const
+{
+    return size();
+}
+
+void OptionButton::captionChanged()
+{
+    setText(m_caption);
+}
+
+void OptionButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), qBack());
+    p.setRenderHint(QPainter::Antialiasing);
+    const int d = std::min(13, std::max(6, height() - 4));
+    const QRectF circle(2.5, (height() - d) / 2.0 + 0.5, d - 1, d - 1);
+    p.setPen(QPen(palette().color(QPalette::Dark), 1));
+    p.setBrush(isEnabled() ? Qt::white : palette().color(QPalette::Button));
+    p.drawEllipse(circle);
+    if (isChecked()) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawEllipse(circle.adjusted(d / 4.0, d / 4.0, -d / 4.0, -d / 4.0));
+    }
+    const QRect textRect = rect().adjusted(d + 6, 0, 0, 0);
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+    if (isEnabled()) {
+        p.setPen(qFore());
+        p.drawText(textRect, flags, m_caption);
+    } else {
+        drawEtchedText(p, textRect, flags, m_caption, this);
+    }
+    if (hasFocus()) {
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        const int tw = QFontMetrics(font()).horizontalAdvance(m_caption);
+        p.drawRect(QRect(textRect.left() - 2, 2, tw + 4, height() - 5));
+    }
+}
+
+// ---------------------------------------------------------------- TextBox
+
+TextBox::TextBox(QWidget* parent)
+    : QWidget(parent), ControlProps(this, kWindowBackground, kButtonText)
+{
+    setBackColor(rgb(255, 255, 255));
+    setForeColor(rgb(0, 0, 0));
+    applyFont();
+}
+
+void TextBox::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), qBack());
+    p.setPen(isEnabled() ? qFore() : disabledText(this));
+    p.drawText(rect().adjusted(4, 3, -4, -3), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               m_caption);
+    drawBevel(p, rect(), true, palette());
+}
+
+// ---------------------------------------------------------------- Timer
+
+Timer::Timer(QObject* parent, int intervalMs) : QObject(parent)
+{
+    m_timer.setInterval(intervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &Timer::Tick);
+}
+
+void Timer::setInterval(int ms)
+{
+    m_timer.setInterval(std::max(0, ms));
+    sync();
+}
+
+void Timer::setEnabledProp(bool on)
+{
+    m_enabled = on;
+    sync();
+}
+
+void Timer::sync()
+{
+    if (m_enabled && m_timer.interval() > 0)
+        m_timer.start();
+    else
+        m_timer.stop();
+}
+
+} // namespace ctl

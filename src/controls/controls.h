@@ -1,0 +1,391 @@
+#pragma once
+
+#include "controls/color.h"
+
+#include <QAbstractButton>
+#include <QImage>
+#include <QObject>
+#include <QTimer>
+#include <QVector>
+#include <QWidget>
+
+// The small control layer the program is written against: Qt widgets that
+// carry the properties of classic form controls (twip geometry, numeric
+// colours, captions, fonts by name and point size, pictures by path) as Qt
+// properties, show them faithfully whatever the Qt style, and read back
+// exactly what was set.
+namespace ctl {
+
+// Shared state and behaviour of every visible control kind.
+class ControlProps
+{
+public:
+    virtual ~ControlProps() = default;
+
+    double Left() const { return m_left; }
+    double Top() const { return m_top; }
+    double Width() const { return m_width; }
+    double Height() const { return m_height; }
+    void setLeft(double v);
+    void setTop(double v);
+    void setWidth(double v);
+    void setHeight(double v);
+    void setTwipGeometry(double left, double top, double width, double height);
+
+    OleColor BackColor() const { return m_back; }
+    void setBackColor(OleColor c);
+    OleColor ForeColor() const { return m_fore; }
+    void setForeColor(OleColor c);
+
+    QString Caption() const { return m_caption; }
+    void setCaption(const QString& text);
+
+    bool Enabled() const;
+    void setEnabledProp(bool on);
+    bool Visible() const;
+    void setVisibleProp(bool on);
+    QString ToolTipText() const;
+    void setToolTipText(const QString& text);
+
+    QString FontName() const { return m_fontName; }
+    void setFontName(const QString& name);
+    double FontSize() const { return m_fontSize; }
+    // A size of 0 or less is refused and leaves the font as it was.
+    void setFontSize(double points);
+    bool FontBold() const { return m_fontBold; }
+    void setFontBold(bool bold);
+
+    QColor qBack() const { return toQColor(m_back, m_self->palette()); }
+    QColor qFore() const { return toQColor(m_fore, m_self->palette()); }
+
+protected:
+    explicit ControlProps(QWidget* self, OleColor back, OleColor fore);
+    virtual void captionChanged() {}
+    void applyGeometry();
+    void applyFont();
+
+    QWidget* m_self;
+    double m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    OleColor m_back;
+    OleColor m_fore;
+    QString m_caption;
+    QString m_fontName = QStringLiteral("MS Sans Serif");
+    double m_fontSize = 8.25;
+    bool m_fontBold = false;
+};
+
+// A frame: a filled rectangle with an optional etched border and caption.
+class Frame : public QWidget, public ControlProps
+{
+    Q_OBJECT
+    Q_PROPERTY(double Left READ Left WRITE setLeft)
+    Q_PROPERTY(double Top READ Top WRITE setTop)
+    Q_PROPERTY(double Width READ Width WRITE setWidth)
+    Q_PROPERTY(double Height READ Height WRITE setHeight)
+    Q_PROPERTY(uint BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(uint ForeColor READ ForeColor WRITE setForeColor)
+    Q_PROPERTY(QString Caption READ Caption WRITE setCaption NOTIFY CaptionChanged)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabledProp)
+    Q_PROPERTY(bool Visible READ Visible WRITE setVisibleProp)
+    Q_PROPERTY(QString FontName READ FontName WRITE setFontName)
+    Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
+    Q_PROPERTY(bool FontBold READ FontBold WRITE setFontBold)
+public:
+    explicit Frame(QWidget* parent, bool border = true);
+    bool hasBorder() const { return m_border; }
+
+signals:
+    void CaptionChanged(const QString& caption);
+    void MouseMove();
+    void MouseUp(Qt::MouseButton button);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void captionChanged() override;
+
+private:
+    bool m_border;
+};
+
+// A push button that shows its back colour (and optionally a picture).
+class CommandButton : public QAbstractButton, public ControlProps
+{
+    Q_OBJECT
+    Q_PROPERTY(double Left READ Left WRITE setLeft)
+    Q_PROPERTY(double Top READ Top WRITE setTop)
+    Q_PROPERTY(double Width READ Width WRITE setWidth)
+    Q_PROPERTY(double Height READ Height WRITE setHeight)
+    Q_PROPERTY(uint BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabledProp)
+    Q_PROPERTY(bool Visible READ Visible WRITE setVisibleProp)
+    Q_PROPERTY(QString ToolTipText READ ToolTipText WRITE setToolTipText)
+    Q_PROPERTY(QString FontName READ FontName WRITE setFontName)
+    Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
+    Q_PROPERTY(bool FontBold READ FontBold WRITE setFontBold)
+    Q_PROPERTY(QString Picture READ Picture WRITE setPicture)
+public:
+    explicit CommandButton(QWidget* parent);
+    QString Picture() const { return m_picturePath; }
+    void setPicture(const QString& path);
+    QSize sizeHint() const override;
+
+signals:
+    void MouseMove();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void captionChanged() override;
+
+private:
+    QString m_picturePath;
+    QImage m_picture;
+};
+
+// A label: text on its back colour, or on its container when transparent.
+class Label : public QWidget, public ControlProps
+{
+    Q_OBJECT
+    Q_PROPERTY(double Left READ Left WRITE setLeft)
+    Q_PROPERTY(double Top READ Top WRITE setTop)
+    Q_PROPERTY(double Width READ Width WRITE setWidth)
+    Q_PROPERTY(double Height READ Height WRITE setHeight)
+    Q_PROPERTY(uint BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(uint ForeColor READ ForeColor WRITE setForeColor)
+    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabledProp)
+    Q_PROPERTY(bool Visible READ Visible WRITE setVisibleProp)
+    Q_PROPERTY(QString ToolTipText READ ToolTipText WRITE setToolTipText)
+    Q_PROPERTY(QString FontName READ FontName WRITE setFontName)
+    Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
+    Q_PROPERTY(bool FontBold READ FontBold WRITE setFontBold)
+public:
+    explicit Label(QWidget* parent);
+    void setTransparent(bool on);
+    bool isTransparent() const { return m_transparent; }
+    void setAlignment(Qt::Alignment a);
+
+signals:
+    void MouseMove();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void captionChanged() override { update(); }
+
+private:
+    bool m_transparent = false;
+    Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignTop;
+};
+
+// One line of text printed onto a picture box.
+struct PrintedText {
+    QString text;
+    double x = 0; // twips from the left of the drawing surface
+    double y = 0; // twips from the top
+    double fontSize = 0;
+    OleColor color = 0;
+};
+
+// A picture box with text output: a current position, Print, Cls and a
+// persistent drawing that survives repaints. Changing the back colour
+// erases the drawing.
+class PictureBox : public QWidget, public ControlProps
+{
+    Q_OBJECT
+    Q_PROPERTY(double Left READ Left WRITE setLeft)
+    Q_PROPERTY(double Top READ Top WRITE setTop)
+    Q_PROPERTY(double Width READ Width WRITE setWidth)
+    Q_PROPERTY(double Height READ Height WRITE setHeight)
+    Q_PROPERTY(uint BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(uint ForeColor READ ForeColor WRITE setForeColor)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabledProp)
+    Q_PROPERTY(bool Visible READ Visible WRITE setVisibleProp)
+    Q_PROPERTY(QString FontName READ FontName WRITE setFontName)
+    Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
+    Q_PROPERTY(bool FontBold READ FontBold WRITE setFontBold)
+    Q_PROPERTY(double CurrentX READ CurrentX WRITE setCurrentX)
+    Q_PROPERTY(double CurrentY READ CurrentY WRITE setCurrentY)
+public:
+    explicit PictureBox(QWidget* parent);
+
+    double CurrentX() const { return m_currentX; }
+    double CurrentY() const { return m_currentY; }
+    void setCurrentX(double twips) { m_currentX = twips; }
+    void setCurrentY(double twips) { m_currentY = twips; }
+
+    void Cls();
+    // Writes one line at the current position, then moves to the left
+    // margin of the next line.
+    void Print(const QString& text);
+    double TextHeight(const QString& text) const;
+    double TextWidth(const QString& text) const;
+    // Width of one text column: the average character width of the font.
+    double columnWidth() const;
+
+    // What has been printed since the last Cls, in order.
+    const QVector<PrintedText>& printed() const { return m_printed; }
+    const QImage& drawing() const { return m_drawing; }
+
+signals:
+    void MouseMove();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+
+private:
+    void ensureDrawing();
+    double m_currentX = 0;
+    double m_currentY = 0;
+    QImage m_drawing;
+    QVector<PrintedText> m_printed;
+
+    friend class ControlProps;
+};
+
+// An image that stretches its picture to its own size.
+class Image : public QWidget, public ControlProps
+{
+    Q_OBJECT
+    Q_PROPERTY(double Left READ Left WRITE setLeft)
+    Q_PROPERTY(double Top READ Top WRITE setTop)
+    Q_PROPERTY(double Width READ Width WRITE setWidth)
+    Q_PROPERTY(double Height READ Height WRITE setHeight)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabledProp)
+    Q_PROPERTY(bool Visible READ Visible WRITE setVisibleProp)
+    Q_PROPERTY(QString Picture READ Picture WRITE setPicture)
+public:
+    explicit Image(QWidget* parent);
+    QString Picture() const { return m_picturePath; }
+    // Loads a picture file (or a resource); an empty path, or a file that
+    // cannot be read, leaves the image empty (the latter with a warning).
+    // Returns whether a picture is shown.
+    bool setPicture(const QString& path);
+    void clearPicture() { setPicture(QString()); }
+    const QImage& picture() const { return m_picture; }
+
+signals:
+    void Click();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+
+private:
+    QString m_picturePath;
+    QImage m_picture;
+    bool m_pressed = false;
+};
+
+// A shape: a plain or rounded rectangle with a solid fill.
+class Shape : public QWidget, public ControlProps
+{
+    Q_OBJECT
+    Q_PROPERTY(double Left READ Left WRITE setLeft)
+    Q_PROPERTY(double Top READ Top WRITE setTop)
+    Q_PROPERTY(double Width READ Width WRITE setWidth)
+    Q_PROPERTY(double Height READ Height WRITE setHeight)
+    Q_PROPERTY(uint BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(uint FillColor READ FillColor WRITE setFillColor)
+    Q_PROPERTY(bool Visible READ Visible WRITE setVisibleProp)
+public:
+    enum class Form { Rectangle, RoundedRectangle };
+    explicit Shape(QWidget* parent, Form form);
+    OleColor FillColor() const { return m_fill; }
+    void setFillColor(OleColor c);
+    Form form() const { return m_form; }
+    void setBorder(bool on);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    Form m_form;
+    OleColor m_fill = 0;
+    bool m_border = true;
+};
+
+// An option button (radio button) that shows its back colour.
+class OptionButton : public QAbstractButton, public ControlProps
+{
+    Q_OBJECT
+    Q_PROPERTY(double Left READ Left WRITE setLeft)
+    Q_PROPERTY(double Top READ Top WRITE setTop)
+    Q_PROPERTY(double Width READ Width WRITE setWidth)
+    Q_PROPERTY(double Height READ Height WRITE setHeight)
+    Q_PROPERTY(uint BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(uint ForeColor READ ForeColor WRITE setForeColor)
+    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabledProp)
+    Q_PROPERTY(bool Visible READ Visible WRITE setVisibleProp)
+    Q_PROPERTY(QString FontName READ FontName WRITE setFontName)
+    Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
+    Q_PROPERTY(bool Value READ Value WRITE setValue)
+public:
+    explicit OptionButton(QWidget* parent);
+    bool Value() const { return isChecked(); }
+    void setValue(bool on);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void captionChanged() override;
+};
+
+// A text box that shows (and may let the user edit) plain text.
+class TextBox : public QWidget, public ControlProps
+{
+    Q_OBJECT
+    Q_PROPERTY(double Left READ Left WRITE setLeft)
+    Q_PROPERTY(double Top READ Top WRITE setTop)
+    Q_PROPERTY(double Width READ Width WRITE setWidth)
+    Q_PROPERTY(double Height READ Height WRITE setHeight)
+    Q_PROPERTY(uint BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(uint ForeColor READ ForeColor WRITE setForeColor)
+    Q_PROPERTY(QString Text READ Text WRITE setText)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabledProp)
+    Q_PROPERTY(bool Visible READ Visible WRITE setVisibleProp)
+    Q_PROPERTY(QString FontName READ FontName WRITE setFontName)
+    Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
+public:
+    explicit TextBox(QWidget* parent);
+    QString Text() const { return m_caption; }
+    void setText(const QString& text) { setCaption(text); }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void captionChanged() override { update(); }
+};
+
+// A timer with an interval in milliseconds that ticks while enabled.
+class Timer : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(int Interval READ Interval WRITE setInterval)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabledProp)
+public:
+    explicit Timer(QObject* parent, int intervalMs = 0);
+    int Interval() const { return m_timer.interval(); }
+    void setInterval(int ms);
+    bool Enabled() const { return m_enabled; }
+    // Enabling a running timer restarts its interval; an interval of 0
+    // keeps the timer from ticking.
+    void setEnabledProp(bool on);
+
+signals:
+    void Tick();
+
+private:
+    void sync();
+    QTimer m_timer;
+    bool m_enabled = false;
+};
+
+} // namespace ctl

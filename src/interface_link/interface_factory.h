@@ -1,0 +1,21 @@
+#pragma once
+
+#include "interface_link/easyport_control.h"
+
+#include <memory>
+
+class QSettings;
+
+namespace link {
+
+// The installation file: "Automatiseren.ini" in the program's folder. It is
+// read once at start and never written.
+QString installationFilePath();
+
+// Builds the interface control the installation asks for ([interface]
+// type = simulated | modbus). Without the file or the key, or with a value
+// it does not know (logged), the built-in simulated interface is used.
+std::unique_ptr<EasyPortControl> createInterface(QSettings& installation);
+std::unique_ptr<EasyPortControl> createInterfaceFromInstallation();
+
+} // namespace link

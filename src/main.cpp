@@ -1,0 +1,41 @@
+#include "interface_link/easyport_control.h"
+#include "interface_link/interface_factory.h"
+#include "interface_link/simulated_easyport.h"
+#include "main_window/main.h"
+#include "platform/exit_signals.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Automatiseren"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Automatiseren voor het VMBO"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(DRAVIK_VERSION_MAJOR)
+                                            .arg(DRAVIK_VERSION_MINOR)
+                                            .arg(DRAVIK_VERSION_PATCH));
+
+    std::unique_ptr<link::EasyPortControl> easyPort = link::createInterfaceFromInstallation();
+    int status = 0;
+    {
+        Main window(easyPort.get());
+        // The simulated interface follows the station in view; the window
+        // itself does not know which interface it drives.
+        if (auto* sim = qobject_cast<link::SimulatedEasyPort*>(easyPort.get())) {
+            QObject::connect(window.FrameModule, &ctl::Frame::CaptionChanged, sim,
+                             &link::SimulatedEasyPort::setStationCaption);
+            sim->setStationCaption(window.FrameModule->Caption());
+        }
+        // SIGINT and SIGTERM leave the way "Afsluiten" does: outputs off first.
+        platform::ExitSignals* exitSignals = platform::ExitSignals::install(&app);
+        QObject::connect(exitSignals, &platform::ExitSignals::exitRequested, &window,
+                         &Main::exitProgram);
+        window.show();
+        status = QApplication::exec();
+    }
+    // Destroying the control waits (bounded) until the all-off word has
+    // reached the device.
+    easyPort.reset();
+    return status;
+}

@@ -1,0 +1,395 @@
+#include "main_window/main.h"
+
+#include "interface_link/easyport_control.h"
+#include "main_window/control_table.h"
+#include "platform/services.h"
+
+#include <QCloseEvent>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHash>
+#include <QScreen>
+
+using ctl::OleColor;
+
+namespace {
+
+template <typename T> T* lookup(const QHash<QString, QObject*>& byName, const QString& name)
+{
+    T* object = qobject_cast<T*>(byName.value(name));
+    Q_ASSERT_X(object, "Main", qPrintable(name));
+    return object;
+}
+
+} // namespace
+
+Main::Main(link::EasyPortControl* easyPort, QWidget* parent) : QWidget(parent), EasyPort1(easyPort)
+{
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QStringLiteral("Automatiseren voor het VMBO"));
+    resize(ctl::twipsToPixels(mw::kDesignClientWidth), ctl::twipsToPixels(mw::kDesignClientHeight));
+    m_quit = [] { QCoreApplication::exit(0); };
+    buildControls();
+    wireHandlers();
+    Form_Load();
+}
+
+Main::~Main()
+{
+    // The interface control sits among the window's controls but belongs to
+    // whoever created it.
+    if (EasyPort1)
+        EasyPort1->setParent(nullptr);
+}
+
+void Main::buildControls()
+{
+    QHash<QString, QObject*> byName;
+    std::vector<QWidget*> behind;
+    for (const mw::ControlRow& r : mw::mainControlTable()) {
+        QWidget* parentWidget =
+            r.container.isEmpty() ? this : qobject_cast<QWidget*>(byName.value(r.container));
+        QObject* parentObject = r.container.isEmpty() ? this : byName.value(r.container);
+        Q_ASSERT(parentObject);
+        QObject* object = nullptr;
+        ctl::ControlProps* props = nullptr;
+        switch (r.kind) {
+        case mw::Kind::Frame: {
+            auto* f = new ctl::Frame(parentWidget, !(r.flags & mw::NoBorder));
+            f->setCaption(r.caption);
+            object = f;
+            props = f;
+            break;
+        }
+        case mw::Kind::Button: {
+            auto* b = new ctl::CommandButton(parentWidget);
+            b->setCaption(r.caption);
+            b->setToolTipText(r.toolTip);
+            if (!r.picture.isEmpty())
+                b->setPicture(r.picture);
+            object = b;
+            props = b;
+            break;
+        }
+        case mw::Kind::Label: {
+            auto* l = new ctl::Label(parentWidget);
+            l->setCaption(r.caption);
+            l->setTransparent(r.flags & mw::Transparent);
+            if (r.flags & mw::Centred)
+                l->setAlignment(Qt::AlignCenter);
+            object = l;
+            props = l;
+            break;
+        }
+        case mw::Kind::PictureBox: {
+            auto* p = new ctl::PictureBox(parentWidget);
+            object = p;
+            props = p;
+            break;
+        }
+        case mw::Kind::Image: {
+            auto* i = new ctl::Image(parentWidget);
+            if (!r.picture.isEmpty())
+                i->setPicture(r.picture);
+            object = i;
+            props = i;
+            break;
+        }
+        case mw::Kind::Shape: {
+            auto* s = new ctl::Shape(parentWidget, (r.flags & mw::Rounded)
+                                                       ? ctl::Shape::Form::RoundedRectangle
+                                                       : ctl::Shape::Form::Rectangle);
+            s->setFillColor(OleColor(r.back));
+            if (r.shapeBack != mw::kNoColor)
+                s->setBackColor(OleColor(r.shapeBack));
+            s->setBorder(r.flags & mw::Rounded);
+            object = s;
+            break;
+        }
+        case mw::Kind::Timer: {
+            auto* t = new ctl::Timer(parentObject, r.interval);
+            object = t;
+            break;
+        }
+        case mw::Kind::Interface:
+            Q_ASSERT(EasyPort1);
+            EasyPort1->setParent(parentObject);
+            EasyPort1->setObjectName(r.name);
+            EasyPort1->setLeft(r.left);
+            EasyPort1->setTop(r.top);
+            EasyPort1->setWidth(r.width);
+            EasyPort1->setHeight(r.height);
+            object = EasyPort1;
+            break;
+        }
+        object->setObjectName(r.name);
+        if (auto* s = qobject_cast<ctl::Shape*>(object)) {
+            s->setTwipGeometry(r.left, r.top, r.width, r.height);
+        } else if (props) {
+            props->setTwipGeometry(r.left, r.top, r.width, r.height);
+            if (r.kind != mw::Kind::Shape && r.back != mw::kNoColor)
+                props->setBackColor(OleColor(r.back));
+            if (r.fore != mw::kNoColor)
+                props->setForeColor(OleColor(r.fore));
+            if (!r.fontName.isEmpty()) {
+                props->setFontName(r.fontName);
+                props->setFontSize(r.fontSize);
+                props->setFontBold(r.flags & mw::Bold);
+            }
+            if (r.flags & mw::Hidden)
+                props->setVisibleProp(false);
+        }
+        if ((r.flags & mw::Behind) || r.kind == mw::Kind::Image)
+            if (auto* w = qobject_cast<QWidget*>(object))
+                behind.push_back(w);
+        byName.insert(r.name, object);
+        m_order.push_back(object);
+    }
+    // Background pieces go under their siblings; the last one named ends
+    // lowest, so lower them in reverse.
+    for (auto it = behind.rbegin(); it != behind.rend(); ++it)
+        (*it)->lower();
+
+    FrameMain = lookup<ctl::Frame>(byName, "FrameMain");
+    Frame_Dravik_Buttons = lookup<ctl::Frame>(byName, "Frame_Dravik_Buttons");
+    CMD_TransHandling = lookup<ctl::CommandButton>(byName, "CMD_TransHandling");
+    CMD_Stationhandling = lookup<ctl::CommandButton>(byName, "CMD_Stationhandling");
+    CMD_Transportband = lookup<ctl::CommandButton>(byName, "CMD_Transportband");
+    CMD_Interfacing = lookup<ctl::CommandButton>(byName, "CMD_Interfacing");
+    CMD_StapelMagazijn = lookup<ctl::CommandButton>(byName, "CMD_StapelMagazijn");
+    FrameIngangen = lookup<ctl::Frame>(byName, "FrameIngangen");
+    Frame6 = lookup<ctl::Frame>(byName, "Frame6");
+    for (int i = 0; i < 8; ++i) {
+        PictureLabelIngangen[i] =
+            lookup<ctl::PictureBox>(byName, QStringLiteral("PictureLabelIngangen(%1)").arg(i));
+        Label_Ingang[i] = lookup<ctl::Label>(byName, QStringLiteral("Label_Ingang(%1)").arg(i));
+        Shape_LampjeIn[i + 1] =
+            lookup<ctl::Shape>(byName, QStringLiteral("Shape_LampjeIn(%1)").arg(i + 1));
+        CMD_SetReset[i] =
+            lookup<ctl::CommandButton>(byName, QStringLiteral("CMD_SetReset(%1)").arg(i));
+        Shape_Lampje[i] = lookup<ctl::Shape>(byName, QStringLiteral("Shape_Lampje(%1)").arg(i));
+    }
+    FrameCommand = lookup<ctl::Frame>(byName, "FrameCommand");
+    CMD_Verder = lookup<ctl::CommandButton>(byName, "CMD_Verder");
+    CMD_Terug = lookup<ctl::CommandButton>(byName, "CMD_Terug");
+    CMD_Help = lookup<ctl::CommandButton>(byName, "CMD_Help");
+    CMD_Afsluiten = lookup<ctl::CommandButton>(byName, "CMD_Afsluiten");
+    FrameEasyPort = lookup<ctl::Frame>(byName, "FrameEasyPort");
+    Frame1 = lookup<ctl::Frame>(byName, "Frame1");
+    Command1 = lookup<ctl::CommandButton>(byName, "Command1");
+    Label_Modulenummer = lookup<ctl::Label>(byName, "Label_Modulenummer");
+    Label_Compoort = lookup<ctl::Label>(byName, "Label_Compoort");
+    Label3 = lookup<ctl::Label>(byName, "Label3");
+    Label2 = lookup<ctl::Label>(byName, "Label2");
+    CMD_Verbinding = lookup<ctl::CommandButton>(byName, "CMD_Verbinding");
+    Label_Verbinding = lookup<ctl::Label>(byName, "Label_Verbinding");
+    Label_VerbindingKader = lookup<ctl::Label>(byName, "Label_VerbindingKader");
+    Frame7 = lookup<ctl::Frame>(byName, "Frame7");
+    CMD_ResetAlles = lookup<ctl::CommandButton>(byName, "CMD_ResetAlles");
+    FrameModule = lookup<ctl::Frame>(byName, "FrameModule");
+    CMD_Filmpje = lookup<ctl::CommandButton>(byName, "CMD_Filmpje");
+    Image_Module_Holder = lookup<ctl::Image>(byName, "Image_Module_Holder");
+    FrameInstructie = lookup<ctl::Frame>(byName, "FrameInstructie");
+    PictureTekstKader = lookup<ctl::PictureBox>(byName, "PictureTekstKader");
+    PictureTekst = lookup<ctl::PictureBox>(byName, "PictureTekst");
+    TimerNVT = lookup<ctl::Timer>(byName, "TimerNVT");
+    FrameUitgangen = lookup<ctl::Frame>(byName, "FrameUitgangen");
+    Frame8 = lookup<ctl::Frame>(byName, "Frame8");
+    Frame5 = lookup<ctl::Frame>(byName, "Frame5");
+    Image1 = lookup<ctl::Image>(byName, "Image1");
+    FrameSensorActuator = lookup<ctl::Frame>(byName, "FrameSensorActuator");
+    Timer_Wissel_Afbeelding = lookup<ctl::Timer>(byName, "Timer_Wissel_Afbeelding");
+    ImageSensorActuator = lookup<ctl::Image>(byName, "ImageSensorActuator");
+    Frame2 = lookup<ctl::Frame>(byName, "Frame2");
+    Frame3 = lookup<ctl::Frame>(byName, "Frame3");
+    Shape1 = lookup<ctl::Shape>(byName, "Shape1");
+}
+
+void Main::wireHandlers()
+{
+    connect(CMD_Afsluiten, &QAbstractButton::clicked, this, &Main::exitProgram);
+
+    connect(CMD_StapelMagazijn, &QAbstractButton::clicked, this,
+            [this] { selectStation(Station::StapelMagazijn); });
+    connect(CMD_Transportband, &QAbstractButton::clicked, this,
+            [this] { selectStation(Station::Transportband); });
+    connect(CMD_Stationhandling, &QAbstractButton::clicked, this,
+            [this] { selectStation(Station::Stationhandling); });
+    connect(CMD_TransHandling, &QAbstractButton::clicked, this,
+            [this] { selectStation(Station::TransHandling); });
+    connect(CMD_Interfacing, &QAbstractButton::clicked, this, &Main::CMD_Interfacing_Click);
+
+    connect(CMD_Verbinding, &QAbstractButton::clicked, this, &Main::CMD_Verbinding_Click);
+    connect(Command1, &QAbstractButton::clicked, this, &Main::Command1_Click);
+    connect(FrameEasyPort, &ctl::Frame::MouseUp, this, &Main::FrameEasyPort_MouseUp);
+    connect(EasyPort1, &link::EasyPortControl::InputsChanged, this,
+            &Main::EasyPort1_InputsChanged);
+
+    connect(CMD_ResetAlles, &QAbstractButton::clicked, this, &Main::CMD_ResetAlles_Click);
+    for (int i = 0; i < 8; ++i) {
+        connect(CMD_SetReset[i], &QAbstractButton::clicked, this,
+                [this, i] { CMD_SetReset_Click(i); });
+        CMD_SetReset[i]->setMouseTracking(true);
+        connect(CMD_SetReset[i], &ctl::CommandButton::MouseMove, this,
+                [this, i] { CMD_SetReset_MouseMove(i); });
+        Label_Ingang[i]->setMouseTracking(true);
+        connect(Label_Ingang[i], &ctl::Label::MouseMove, this,
+                [this, i] { Label_Ingang_MouseMove(i); });
+    }
+
+    const std::pair<ctl::CommandButton*, qint16> hover[] = {
+        {CMD_Transportband, 0}, {CMD_StapelMagazijn, 1}, {CMD_Stationhandling, 2},
+        {CMD_TransHandling, 3}, {CMD_Interfacing, 5}};
+    for (const auto& [button, knop] : hover) {
+        button->setMouseTracking(true);
+        connect(button, &ctl::CommandButton::MouseMove, this,
+                [this, knop = knop] { stationButtonMouseMove(knop); });
+    }
+    Frame_Dravik_Buttons->setMouseTracking(true);
+    connect(Frame_Dravik_Buttons, &ctl::Frame::MouseMove, this, [this] { KleurBeheer(10); });
+
+    connect(Timer_Wissel_Afbeelding, &ctl::Timer::Tick, this,
+            &Main::Timer_Wissel_Afbeelding_Timer);
+    connect(Image_Module_Holder, &ctl::Image::Click, this, &Main::Image_Module_Holder_Click);
+    connect(Image1, &ctl::Image::Click, this, &Main::Image1_Click);
+
+    connect(CMD_Verder, &QAbstractButton::clicked, this, &Main::CMD_Verder_Click);
+    connect(CMD_Terug, &QAbstractButton::clicked, this, &Main::CMD_Terug_Click);
+    connect(CMD_Help, &QAbstractButton::clicked, this, &Main::CMD_Help_Click);
+    connect(TimerNVT, &ctl::Timer::Tick, this, &Main::TimerNVT_Timer);
+    connect(CMD_Filmpje, &QAbstractButton::clicked, this, &Main::CMD_Filmpje_Click);
+}
+
+void Main::Form_Load()
+{
+    // 1. No component figure, no station button under the mouse.
+    m.GetoondeFiguur = -1;
+    m.KnopOnderMuis = -1;
+    // 2. The shared colours.
+    m.KleurLichtgroen = 8454016;
+    m.KleurLichtblauw = 15777683;
+    m.KleurLila = 16765650;
+    m.KleurMintgroen = 13828050;
+    // 3. Centre the window on the screen (a screen smaller than the window
+    //    gives a negative position, which is kept).
+    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+        const QRect avail = s->geometry();
+        const double left = avail.width() / 2.0 - frameGeometry().width() / 2.0;
+        const double top = avail.height() / 2.0 - frameGeometry().height() / 2.0;
+        move(avail.x() + int(std::lround(left)), avail.y() + int(std::lround(top)));
+    }
+    // 4. The interface button is the active choice.
+    CMD_Interfacing->setBackColor(m.KleurLichtgroen);
+    // 5. The name tables.
+    mw::fillNameTables(m.names);
+    // 6. Neutral captions for every I/O point.
+    for (int i = 0; i < 8; ++i) {
+        CMD_SetReset[i]->setCaption(mw::genericOutputName(i));
+        Label_Ingang[i]->setCaption(mw::genericInputName(i));
+    }
+    // 7. The instruction text of the active choice.
+    PlaatsTekst();
+    // 8. The layout reference for scaling, last.
+    ReloadPos();
+}
+
+double Main::Left() const
+{
+    return frameGeometry().x() * ctl::kTwipsPerPixel;
+}
+double Main::Top() const
+{
+    return frameGeometry().y() * ctl::kTwipsPerPixel;
+}
+double Main::Width() const
+{
+    return frameGeometry().width() * ctl::kTwipsPerPixel;
+}
+double Main::Height() const
+{
+    return frameGeometry().height() * ctl::kTwipsPerPixel;
+}
+
+void Main::ReloadPos()
+{
+    m_BeginPosities.clear();
+    m_BeginPosities.reserve(m_order.size() + 1);
+    for (QObject* control : m_order)
+        m_BeginPosities.push_back(mw::recordControl(control));
+    mw::BeginPositie window;
+    window.Left = float(Left());
+    window.Top = float(Top());
+    window.Width = float(Width());
+    window.Height = float(Height());
+    window.FontSize = float(FontSize());
+    m_BeginPosities.push_back(window);
+    m_recordedClient = size();
+}
+
+void Main::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    Form_Resize();
+}
+
+void Main::Form_Resize()
+{
+    if (m_BeginPosities.empty() || m_recordedClient.isEmpty())
+        return; // nothing recorded yet
+    // Ratios of the outer window size. The frame the window manager adds
+    // may only be known once the window is on screen, so the recorded outer
+    // size is the recorded client size plus today's frame.
+    const QSize frame = frameGeometry().size() - size();
+    const mw::ScaleFactors f =
+        mw::scaleFactors(frameGeometry().width(), frameGeometry().height(),
+                         m_recordedClient.width() + frame.width(),
+                         m_recordedClient.height() + frame.height());
+    mw::applyScaling(m_BeginPosities, f,
+                     {{Image_Module_Holder, FrameModule}, {ImageSensorActuator, FrameSensorActuator}});
+    PlaatsTekst();
+    CMD_Interfacing->setFocus();
+}
+
+bool Main::isActive(const ctl::CommandButton* b) const
+{
+    return b && b->BackColor() == m.KleurLichtgroen;
+}
+
+ctl::CommandButton* Main::firstActive(std::initializer_list<ctl::CommandButton*> order) const
+{
+    for (ctl::CommandButton* b : order)
+        if (isActive(b))
+            return b;
+    return nullptr;
+}
+
+void Main::playSound(const QString& fileName)
+{
+    platform::sounds().play(platform::resolvedSound(fileName));
+}
+
+void Main::exitProgram()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    // Outputs drive real cylinders: switch them all off before anything
+    // else goes away.
+    ResetAll();
+    endProgram();
+}
+
+void Main::closeEvent(QCloseEvent* e)
+{
+    exitProgram();
+    e->accept();
+}
+
+void Main::endProgram()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible())
+            w->hide();
+    if (m_quit)
+        m_quit();
+}

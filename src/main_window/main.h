@@ -1,0 +1,196 @@
+#pragma once
+
+#include "controls/controls.h"
+#include "main_window/scaling.h"
+#include "main_window/station_tables.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <vector>
+
+namespace link {
+class EasyPortControl;
+}
+
+// The main window: every control of the pupil's screen, the shared state
+// and the behaviour behind it. The handlers live in the subsystem folders
+// (outputs/, interface_link/, instruction/, ...); this class ties them
+// together.
+class Main : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(int DecimaalUit READ DecimaalUit)
+    Q_PROPERTY(int DecimaalIn READ DecimaalIn)
+    Q_PROPERTY(int Verbonden READ Verbonden)
+    Q_PROPERTY(int ReageerNiet READ ReageerNiet)
+    Q_PROPERTY(int ComPoort READ ComPoort)
+    Q_PROPERTY(int ModuleNummer READ ModuleNummer)
+    Q_PROPERTY(double Left READ Left)
+    Q_PROPERTY(double Top READ Top)
+    Q_PROPERTY(double Width READ Width)
+    Q_PROPERTY(double Height READ Height)
+    Q_PROPERTY(double FontSize READ FontSize)
+
+public:
+    // `easyPort` becomes EasyPort1, the interface control the window talks
+    // to; the window does not take ownership.
+    explicit Main(link::EasyPortControl* easyPort, QWidget* parent = nullptr);
+    ~Main() override;
+
+    int DecimaalUit() const { return m_DecimaalUit; }
+    int DecimaalIn() const { return m_DecimaalIn; }
+    int Verbonden() const { return m_Verbonden; }
+    int ReageerNiet() const { return m_ReageerNiet; }
+    int ComPoort() const { return m_ComPoort; }
+    int ModuleNummer() const { return m_ModuleNummer; }
+    // The window's outer geometry in twips, and its font size.
+    double Left() const;
+    double Top() const;
+    double Width() const;
+    double Height() const;
+    double FontSize() const { return 8.25; }
+
+    Q_INVOKABLE void ReloadPos();
+    Q_INVOKABLE void KleurBeheer(int AktieCijfer);
+    Q_INVOKABLE void ResetAll();
+    Q_INVOKABLE void PlaatsTekst();
+    Q_INVOKABLE void FiguurActuatorSensor(int Index);
+    Q_INVOKABLE void VerschuifTekst(int UpDown);
+    Q_INVOKABLE void openwebsite(const QString& URL);
+    Q_INVOKABLE void SetEasyPort();
+
+    // How the program ends. The default leaves the event loop; tests put a
+    // recorder in its place.
+    void setQuitHandler(std::function<void()> quit) { m_quit = std::move(quit); }
+    // Leaves the program the way "Afsluiten" does: all outputs off, then end.
+    Q_INVOKABLE void exitProgram();
+    bool isEnding() const { return m_ending; }
+
+    // The shared module state (name tables, markers, colours).
+    const mw::ModuleState& state() const { return m; }
+    // The recorded layout reference (empty until ReloadPos ran).
+    const std::vector<mw::BeginPositie>& BeginPosities() const { return m_BeginPosities; }
+    // Every control in the window's control order.
+    const std::vector<QObject*>& controlsInOrder() const { return m_order; }
+    link::EasyPortControl* easyPort() const { return EasyPort1; }
+
+    // Which station button is the active choice (its back colour is light
+    // green), tested in the order given; nullptr when none.
+    ctl::CommandButton* firstActive(std::initializer_list<ctl::CommandButton*> order) const;
+    bool isActive(const ctl::CommandButton* b) const;
+
+    // The controls, by name.
+    ctl::Frame* FrameMain{};
+    ctl::Frame* Frame_Dravik_Buttons{};
+    ctl::CommandButton* CMD_TransHandling{};
+    ctl::CommandButton* CMD_Stationhandling{};
+    ctl::CommandButton* CMD_Transportband{};
+    ctl::CommandButton* CMD_Interfacing{};
+    ctl::CommandButton* CMD_StapelMagazijn{};
+    ctl::Frame* FrameIngangen{};
+    ctl::Frame* Frame6{};
+    std::array<ctl::PictureBox*, 8> PictureLabelIngangen{};
+    std::array<ctl::Label*, 8> Label_Ingang{};
+    std::array<ctl::Shape*, 9> Shape_LampjeIn{}; // indices 1..8
+    ctl::Frame* FrameCommand{};
+    ctl::CommandButton* CMD_Verder{};
+    ctl::CommandButton* CMD_Terug{};
+    ctl::CommandButton* CMD_Help{};
+    ctl::CommandButton* CMD_Afsluiten{};
+    ctl::Frame* FrameEasyPort{};
+    ctl::Frame* Frame1{};
+    ctl::CommandButton* Command1{};
+    ctl::Label* Label_Modulenummer{};
+    ctl::Label* Label_Compoort{};
+    ctl::Label* Label3{};
+    ctl::Label* Label2{};
+    ctl::CommandButton* CMD_Verbinding{};
+    link::EasyPortControl* EasyPort1{};
+    ctl::Label* Label_Verbinding{};
+    ctl::Label* Label_VerbindingKader{};
+    ctl::Frame* Frame7{};
+    ctl::CommandButton* CMD_ResetAlles{};
+    ctl::Frame* FrameModule{};
+    ctl::CommandButton* CMD_Filmpje{};
+    ctl::Image* Image_Module_Holder{};
+    ctl::Frame* FrameInstructie{};
+    ctl::PictureBox* PictureTekstKader{};
+    ctl::PictureBox* PictureTekst{};
+    ctl::Timer* TimerNVT{};
+    ctl::Frame* FrameUitgangen{};
+    ctl::Frame* Frame8{};
+    std::array<ctl::CommandButton*, 8> CMD_SetReset{};
+    std::array<ctl::Shape*, 8> Shape_Lampje{};
+    ctl::Frame* Frame5{};
+    ctl::Image* Image1{};
+    ctl::Frame* FrameSensorActuator{};
+    ctl::Timer* Timer_Wissel_Afbeelding{};
+    ctl::Image* ImageSensorActuator{};
+    ctl::Frame* Frame2{};
+    ctl::Frame* Frame3{};
+    ctl::Shape* Shape1{};
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildControls();
+    void wireHandlers();
+    void Form_Load();
+    void Form_Resize();
+
+    // Station selection and the interface view.
+    enum class Station { StapelMagazijn, Transportband, Stationhandling, TransHandling };
+    void selectStation(Station s);
+    void CMD_Interfacing_Click();
+
+    // Connection and inputs.
+    void CMD_Verbinding_Click();
+    void Command1_Click();
+    void FrameEasyPort_MouseUp(Qt::MouseButton button);
+    void applyModelTable(int moduleNummer);
+    void EasyPort1_InputsChanged(int reserved1, int reserved2, qint32 inputs);
+
+    // Outputs.
+    void CMD_SetReset_Click(int Index);
+    void CMD_ResetAlles_Click();
+    void setOutputLamp(int i, bool on);
+
+    // Station-button colours and hover.
+    void stationButtonMouseMove(qint16 knop);
+
+    // Component figure.
+    void CMD_SetReset_MouseMove(int Index);
+    void Label_Ingang_MouseMove(int Index);
+    void Timer_Wissel_Afbeelding_Timer();
+    void Image_Module_Holder_Click();
+    void Image1_Click();
+
+    // Instruction text, help and video.
+    void CMD_Verder_Click();
+    void CMD_Terug_Click();
+    void CMD_Help_Click();
+    void TimerNVT_Timer();
+    void CMD_Filmpje_Click();
+    void flashNotPossible();
+
+    void playSound(const QString& fileName);
+    void endProgram();
+
+    mw::ModuleState m;
+    int m_DecimaalUit = 0;
+    int m_DecimaalIn = 0;
+    int m_Verbonden = 0;
+    int m_ReageerNiet = 0;
+    int m_ComPoort = 0;
+    int m_ModuleNummer = 0;
+
+    std::vector<QObject*> m_order;
+    std::vector<mw::BeginPositie> m_BeginPosities;
+    QSize m_recordedClient;
+    std::function<void()> m_quit;
+    bool m_ending = false;
+};

@@ -1,0 +1,186 @@
+#include "platform/services.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHash>
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QMessageBox>
+#include <QSet>
+#include <QSoundEffect>
+#include <QUrl>
+
+Q_LOGGING_CATEGORY(lcDravik, "dravik")
+
+namespace platform {
+
+QString FileService::resolve(const QString& path) const
+{
+    if (path.isEmpty() || QFileInfo::exists(path))
+        return path;
+    const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(path));
+    const QStringList parts = clean.split(QLatin1Char('/'));
+    // Start at the root (or the working directory) and match each component.
+    QString current = clean.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QStringLiteral(".");
+    for (const QString& part : parts) {
+        if (part.isEmpty())
+            continue;
+        const QString exact = QDir(current).filePath(part);
+        if (QFileInfo::exists(exact)) {
+            current = exact;
+            continue;
+        }
+        const QStringList entries =
+            QDir(current).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QString found;
+        for (const QString& entry : entries) {
+            if (entry.compare(part, Qt::CaseInsensitive) == 0) {
+                found = entry;
+                break;
+            }
+        }
+        if (found.isEmpty())
+            return path;
+        current = QDir(current).filePath(found);
+    }
+    return current;
+}
+
+namespace {
+
+class QtMessages : public MessageService
+{
+public:
+    int show(QWidget* parent, const MessageRequest& r) override
+    {
+        QMessageBox box(parent);
+        box.setWindowTitle(r.title.isEmpty() ? QGuiApplication::applicationDisplayName() : r.title);
+        box.setText(displayText(r.text));
+        switch (r.icon) {
+        case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
+        case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+        case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+        }
+        switch (r.buttons) {
+        case MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case MessageButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case MessageButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        }
+        switch (box.exec()) {
+        case QMessageBox::Cancel: return ResultCancel;
+        case QMessageBox::Yes: return ResultYes;
+        case QMessageBox::No: return ResultNo;
+        default: return ResultOk;
+        }
+    }
+};
+
+class QtSounds : public SoundService
+{
+public:
+    void play(const QString& path) override
+    {
+        if (!QFileInfo::exists(path)) {
+            warnOnce(path, "sound file not found");
+            return;
+        }
+        if (!m_checkedDevice) {
+            m_checkedDevice = true;
+            m_haveDevice = !QMediaDevices::audioOutputs().isEmpty();
+            if (!m_haveDevice)
+                qCInfo(lcDravik) << "no audio output device; sounds are skipped";
+        }
+        if (!m_haveDevice)
+            return;
+        QSoundEffect*& effect = m_effects[path];
+        if (!effect) {
+            effect = new QSoundEffect(qApp);
+            effect->setSource(QUrl::fromLocalFile(path));
+        }
+        // Restarting an effect that is still playing cuts it short, which
+        // is what a click should do.
+        effect->stop();
+        effect->play();
+    }
+
+private:
+    void warnOnce(const QString& path, const char* what)
+    {
+        if (!m_warned.contains(path)) {
+            m_warned.insert(path);
+            qCWarning(lcDravik) << what << path;
+        }
+    }
+    QHash<QString, QSoundEffect*> m_effects;
+    QSet<QString> m_warned;
+    bool m_checkedDevice = false;
+    bool m_haveDevice = false;
+};
+
+class DesktopUrls : public UrlService
+{
+public:
+    void open(const QString& url) override
+    {
+        if (!QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode)))
+            qCWarning(lcDravik) << "could not hand the address to the desktop:" << url;
+    }
+};
+
+class ProgramFiles : public FileService
+{
+public:
+    QString programFolder() const override { return QCoreApplication::applicationDirPath(); }
+};
+
+MessageService* g_messages = nullptr;
+SoundService* g_sounds = nullptr;
+UrlService* g_urls = nullptr;
+FileService* g_files = nullptr;
+
+template <typename T> T& defaultService()
+{
+    static T instance;
+    return instance;
+}
+
+} // namespace
+
+MessageService& messages() { return g_messages ? *g_messages : defaultService<QtMessages>(); }
+SoundService& sounds() { return g_sounds ? *g_sounds : defaultService<QtSounds>(); }
+UrlService& urls() { return g_urls ? *g_urls : defaultService<DesktopUrls>(); }
+FileService& files() { return g_files ? *g_files : defaultService<ProgramFiles>(); }
+
+void setMessages(MessageService* s) { g_messages = s; }
+void setSounds(SoundService* s) { g_sounds = s; }
+void setUrls(UrlService* s) { g_urls = s; }
+void setFiles(FileService* s) { g_files = s; }
+
+QString picturePath(const QString& fileName)
+{
+    return files().programFolder() + QStringLiteral("/Afbeeldingen/") + fileName;
+}
+
+QString soundPath(const QString& fileName)
+{
+    return files().programFolder() + QStringLiteral("/Geluiden/") + fileName;
+}
+
+QString resolvedPicture(const QString& fileName) { return files().resolve(picturePath(fileName)); }
+QString resolvedSound(const QString& fileName) { return files().resolve(soundPath(fileName)); }
+
+QString displayText(const QString& messageText)
+{
+    QString text = messageText;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace platform

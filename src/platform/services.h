@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QLoggingCategory>
+#include <QString>
+
+class QWidget;
+
+Q_DECLARE_LOGGING_CATEGORY(lcDravik)
+
+// Everything that reaches outside the process goes through these small
+// services, so that tests can put recording doubles in their place and the
+// program never blocks on something it does not control.
+namespace platform {
+
+enum class MessageIcon { None, Information, Warning, Critical };
+enum class MessageButtons { Ok, OkCancel, YesNo };
+
+struct MessageRequest {
+    QString title; // empty: the program's own title
+    QString text;  // lines separated by a carriage return (character 13)
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageIcon icon = MessageIcon::None;
+};
+
+// Button codes a message box answers with.
+enum MessageResult { ResultOk = 1, ResultCancel = 2, ResultYes = 6, ResultNo = 7 };
+
+class MessageService
+{
+public:
+    virtual ~MessageService() = default;
+    virtual int show(QWidget* parent, const MessageRequest& request) = 0;
+};
+
+class SoundService
+{
+public:
+    virtual ~SoundService() = default;
+    // Starts playing a WAV file and returns at once; the outcome is not reported.
+    virtual void play(const QString& path) = 0;
+};
+
+class UrlService
+{
+public:
+    virtual ~UrlService() = default;
+    // Hands an address to the desktop's default handler; returns at once.
+    virtual void open(const QString& url) = 0;
+};
+
+class FileService
+{
+public:
+    virtual ~FileService() = default;
+    // The folder the program runs from (pictures and sounds live below it).
+    virtual QString programFolder() const = 0;
+    // Finds an existing file whose path matches `path` without regard to
+    // letter case, component by component; returns `path` unchanged when no
+    // such file exists.
+    virtual QString resolve(const QString& path) const;
+};
+
+MessageService& messages();
+SoundService& sounds();
+UrlService& urls();
+FileService& files();
+
+// Replaces a service; nullptr restores the default. The caller keeps
+// ownership and must restore before the object dies.
+void setMessages(MessageService* service);
+void setSounds(SoundService* service);
+void setUrls(UrlService* service);
+void setFiles(FileService* service);
+
+// Paths below the program folder: the picture and sound folders.
+QString picturePath(const QString& fileName);
+QString soundPath(const QString& fileName);
+// A path below the program folder, resolved without regard to letter case.
+QString resolvedPicture(const QString& fileName);
+QString resolvedSound(const QString& fileName);
+
+// Turns carriage-return separated message text into displayable lines.
+QString displayText(const QString& messageText);
+
+} // namespace platform
