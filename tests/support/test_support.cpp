@@ -1,0 +1,139 @@
+#include "support/test_support.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QTest>
+
+namespace testing {
+
+qint16 RecordingEasyPort::SearchAndConnect()
+{
+    calls.append(QStringLiteral("SearchAndConnect"));
+    if (duringSearch)
+        duringSearch();
+    return searchResult;
+}
+
+qint16 RecordingEasyPort::GetComPort(qint16 index)
+{
+    calls.append(QStringLiteral("GetComPort(%1)").arg(index));
+    return comPort;
+}
+
+qint16 RecordingEasyPort::GetModuleNumber(qint16 index)
+{
+    calls.append(QStringLiteral("GetModuleNumber(%1)").arg(index));
+    return moduleNumber;
+}
+
+void RecordingEasyPort::Disconnect()
+{
+    calls.append(QStringLiteral("Disconnect"));
+}
+
+void RecordingEasyPort::WriteOutputs(qint16 word)
+{
+    calls.append(QStringLiteral("WriteOutputs(%1)").arg(word));
+    written.append(word);
+}
+
+void RecordingEasyPort::AboutBox()
+{
+    calls.append(QStringLiteral("AboutBox"));
+    ++aboutBoxes;
+}
+
+int RecordingMessages::show(QWidget*, const platform::MessageRequest& request)
+{
+    shown.append(request);
+    if (onShow)
+        onShow(request);
+    return answer;
+}
+
+QStringList RecordingSounds::names() const
+{
+    QStringList out;
+    for (const QString& p : played)
+        out.append(QFileInfo(p).fileName());
+    return out;
+}
+
+QString TempProgramFolder::buildAssetFolder()
+{
+    return qEnvironmentVariable("DRAVIK_BIN_DIR");
+}
+
+TempProgramFolder::TempProgramFolder(bool withAssets)
+{
+    if (!withAssets)
+        return;
+    const QString source = buildAssetFolder();
+    for (const QString& sub : {QStringLiteral("Afbeeldingen"), QStringLiteral("Geluiden")}) {
+        const QString from = source + QLatin1Char('/') + sub;
+        if (!source.isEmpty() && QFileInfo(from).isDir())
+            QFile::link(from, m_dir.filePath(sub));
+    }
+}
+
+ServiceScope::ServiceScope(bool withAssets) : files(withAssets)
+{
+    platform::setMessages(&messages);
+    platform::setSounds(&sounds);
+    platform::setUrls(&urls);
+    platform::setFiles(&files);
+}
+
+ServiceScope::~ServiceScope()
+{
+    platform::setMessages(nullptr);
+    platform::setSounds(nullptr);
+    platform::setUrls(nullptr);
+    platform::setFiles(nullptr);
+}
+
+MainFixture::MainFixture(bool withAssets) : services(withAssets)
+{
+    main = std::make_unique<Main>(&port);
+    main->setQuitHandler([this] { ++quits; });
+}
+
+MainFixture::~MainFixture()
+{
+    main.reset();
+}
+
+QVariant MainFixture::prop(const QString& name, const char* property) const
+{
+    QObject* o = name == QLatin1String("Main") ? main.get() : control(name);
+    if (!o)
+        return QVariant(QStringLiteral("<no control %1>").arg(name));
+    return o->property(property);
+}
+
+void MainFixture::click(const QString& name) const
+{
+    auto* w = control<QWidget>(name);
+    Q_ASSERT_X(w, "click", qPrintable(name));
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        if (b->isEnabled())
+            b->click();
+        return;
+    }
+    QTest::mouseClick(w, Qt::LeftButton);
+}
+
+void MainFixture::hover(const QString& name) const
+{
+    auto* w = control<QWidget>(name);
+    Q_ASSERT_X(w, "hover", qPrintable(name));
+    const QPointF centre(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent move(QEvent::MouseMove, centre, w->mapToGlobal(centre), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+}
+
+} // namespace testing

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "interface_link/easyport_control.h"
+#include "main_window/main.h"
+#include "platform/services.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+// Doubles and fixtures shared by the tests.
+namespace testing {
+
+// An interface control that records every call and answers as told.
+class RecordingEasyPort : public link::EasyPortControl
+{
+    Q_OBJECT
+public:
+    qint16 SearchAndConnect() override;
+    qint16 GetComPort(qint16 index) override;
+    qint16 GetModuleNumber(qint16 index) override;
+    void Disconnect() override;
+    void WriteOutputs(qint16 word) override;
+    void AboutBox() override;
+
+    // Raises InputsChanged the way a device does.
+    void raiseInputs(qint32 word) { emit InputsChanged(0, 0, word); }
+
+    qint16 searchResult = 1;
+    qint16 comPort = 3;
+    qint16 moduleNumber = 5;
+    // Runs inside SearchAndConnect, to act while the search is under way.
+    std::function<void()> duringSearch;
+
+    QStringList calls; // "SearchAndConnect", "GetComPort(0)", "WriteOutputs(4)", ...
+    QVector<qint16> written;
+    int aboutBoxes = 0;
+};
+
+class RecordingMessages : public platform::MessageService
+{
+public:
+    int show(QWidget* parent, const platform::MessageRequest& request) override;
+    QVector<platform::MessageRequest> shown;
+    int answer = platform::ResultOk;
+    std::function<void(const platform::MessageRequest&)> onShow;
+};
+
+class RecordingSounds : public platform::SoundService
+{
+public:
+    void play(const QString& path) override { played.append(path); }
+    // File names only, without folders.
+    QStringList names() const;
+    QStringList played;
+};
+
+class RecordingUrls : public platform::UrlService
+{
+public:
+    void open(const QString& url) override { opened.append(url); }
+    QStringList opened;
+};
+
+// A program folder of the test's own, optionally with the generated
+// pictures and sounds beside it.
+class TempProgramFolder : public platform::FileService
+{
+public:
+    explicit TempProgramFolder(bool withAssets = true);
+    QString programFolder() const override { return m_dir.path(); }
+    // The folder holding the build's generated Afbeeldingen/ and Geluiden/.
+    static QString buildAssetFolder();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Puts recording doubles in place of every outside service for the life of
+// the object.
+class ServiceScope
+{
+public:
+    explicit ServiceScope(bool withAssets = true);
+    ~ServiceScope();
+    RecordingMessages messages;
+    RecordingSounds sounds;
+    RecordingUrls urls;
+    TempProgramFolder files;
+};
+
+// A main window on a recording interface, with recording services.
+class MainFixture
+{
+public:
+    explicit MainFixture(bool withAssets = true);
+    ~MainFixture();
+    ServiceScope services;
+    RecordingEasyPort port;
+    std::unique_ptr<Main> main;
+    int quits = 0;
+
+    template <typename T = QObject> T* control(const QString& name) const
+    {
+        return main->findChild<T*>(name);
+    }
+    QVariant prop(const QString& name, const char* property) const;
+    // Clicks a button or image the way the mouse does.
+    void click(const QString& name) const;
+    // Moves the mouse onto a control.
+    void hover(const QString& name) const;
+};
+
+} // namespace testing
