@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVector>
+
+// The program's short signal sounds, made from sine tones and noise.
+struct SynthSound {
+    QString fileName;
+    QVector<qint16> samples; // mono
+};
+
+constexpr int kSoundRate = 44100;
+
+QList<SynthSound> synthesizeSounds();
+
+// A mono 16-bit PCM WAV file holding the samples.
+QByteArray wavFile(const QVector<qint16>& samples, int sampleRate);
