@@ -1,6 +1,5 @@
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
-#include "interface_link/simulated_easyport.h"
 #include "main_window/main.h"
 #include "platform/exit_signals.h"
 
@@ -22,11 +21,7 @@ int main(int argc, char* argv[])
         Main window(easyPort.get());
         // The simulated interface follows the station in view; the window
         // itself does not know which interface it drives.
-        if (auto* sim = qobject_cast<link::SimulatedEasyPort*>(easyPort.get())) {
-            QObject::connect(window.FrameModule, &ctl::Frame::CaptionChanged, sim,
-                             &link::SimulatedEasyPort::setStationCaption);
-            sim->setStationCaption(window.FrameModule->Caption());
-        }
+        link::followStationFrame(easyPort.get(), window.FrameModule);
         // SIGINT and SIGTERM leave the way "Afsluiten" does: outputs off first.
         platform::ExitSignals* exitSignals = platform::ExitSignals::install(&app);
         QObject::connect(exitSignals, &platform::ExitSignals::exitRequested, &window,

@@ -357,6 +357,16 @@ void Label::mouseMoveEvent(QMouseEvent* e)
     QWidget::mouseMoveEvent(e);
 }
 
+void Label::mousePressEvent(QMouseEvent* e)
+{
+    e->accept();
+}
+
+void Label::mouseReleaseEvent(QMouseEvent* e)
+{
+    e->accept();
+}
+
 // ---------------------------------------------------------------- PictureBox
 
 PictureBox::PictureBox(QWidget* parent)
@@ -440,6 +450,16 @@ void PictureBox::mouseMoveEvent(QMouseEvent* e)
 {
     emit MouseMove();
     QWidget::mouseMoveEvent(e);
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* e)
+{
+    e->accept();
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* e)
+{
+    e->accept();
 }
 
 // ---------------------------------------------------------------- Image

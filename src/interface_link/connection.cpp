@@ -1,9 +1,130 @@
 #include "main_window/main.h"
 
-// Connection, interface view and input events: not built yet.
-void Main::CMD_Verbinding_Click() {}
-void Main::Command1_Click() {}
-void Main::FrameEasyPort_MouseUp(Qt::MouseButton) {}
-void Main::applyModelTable(int) {}
-void Main::SetEasyPort() {}
-void Main::EasyPort1_InputsChanged(int, int, qint32) {}
+#include "interface_link/easyport_control.h"
+#include "interface_link/interface_model.h"
+#include "platform/services.h"
+
+namespace {
+
+constexpr ctl::OleColor kStatusGrey = 8421504;
+constexpr ctl::OleColor kWhite = 16777215;
+constexpr ctl::OleColor kBlack = 0;
+
+} // namespace
+
+void Main::CMD_Verbinding_Click()
+{
+    // A search can take a while and keeps the event loop running; a second
+    // click in that time must do nothing.
+    if (m_ReageerNiet != 0)
+        return;
+    m_ReageerNiet = -1;
+    if (m_Verbonden == -1) {
+        m_Verbonden = 0;
+        playSound(QStringLiteral("Verbroken.wav"));
+        Label_VerbindingKader->setBackColor(kStatusGrey);
+        Label_Verbinding->setBackColor(kStatusGrey);
+        Label_Verbinding->setCaption(QStringLiteral("Niet verbonden"));
+        Label_Verbinding->setForeColor(kWhite);
+        CMD_Verbinding->setCaption(QStringLiteral("Zoek en verbind"));
+        CMD_TransHandling->setEnabledProp(true);
+        Label_Compoort->setCaption(QStringLiteral("-"));
+        Label_Modulenummer->setCaption(QStringLiteral("-"));
+        EasyPort1->Disconnect();
+    } else if (m_Verbonden == 0) {
+        CMD_Verbinding->setCaption(QStringLiteral("Zoeken..."));
+        CMD_Verbinding->repaint();
+        const qint16 found = EasyPort1->SearchAndConnect();
+        if (m_ending) {
+            // The program was left during the search.
+            m_ReageerNiet = 0;
+            return;
+        }
+        if (found == 0) {
+            platform::messages().show(this, {QString(), link::notFoundMessage(),
+                                             platform::MessageButtons::Ok,
+                                             platform::MessageIcon::None});
+            CMD_Verbinding->setCaption(QStringLiteral("Zoek en verbind"));
+        } else {
+            playSound(QStringLiteral("Verbonden.wav"));
+            m_ComPoort = EasyPort1->GetComPort(0);
+            Label_Compoort->setCaption(QString::number(m_ComPoort));
+            m_ModuleNummer = EasyPort1->GetModuleNumber(0);
+            Label_Modulenummer->setCaption(QString::number(m_ModuleNummer));
+            applyModelTable(m_ModuleNummer);
+            if (m_ModuleNummer == link::kModelMini) {
+                CMD_TransHandling->setEnabledProp(false);
+                SetEasyPort();
+            }
+            m_Verbonden = -1;
+            CMD_Verbinding->setCaption(QStringLiteral("Verbreek"));
+            Label_VerbindingKader->setBackColor(m.KleurLichtgroen);
+            Label_Verbinding->setBackColor(m.KleurLichtgroen);
+            Label_Verbinding->setCaption(QStringLiteral("Verbonden"));
+            Label_Verbinding->setForeColor(kBlack);
+        }
+    }
+    m_ReageerNiet = 0;
+}
+
+void Main::applyModelTable(int moduleNummer)
+{
+    const link::InterfaceModel model = link::interfaceModel(moduleNummer);
+    if (!model.known)
+        return;
+    Image_Module_Holder->setPicture(platform::resolvedPicture(model.picture));
+    CMD_Interfacing->setCaption(model.caption);
+}
+
+void Main::SetEasyPort()
+{
+    ResetAll();
+    ImageSensorActuator->clearPicture();
+    for (int i = 0; i < 8; ++i) {
+        CMD_SetReset[i]->setBackColor(m.KleurLila);
+        PictureLabelIngangen[i]->setBackColor(m.KleurMintgroen);
+        Label_Ingang[i]->setForeColor(mw::KleurKnopTekst);
+        Label_Ingang[i]->setEnabledProp(true);
+    }
+    FrameSensorActuator->setCaption(QStringLiteral("Sensor / Actuator"));
+    FrameIngangen->setCaption(QStringLiteral("Ingangen"));
+    FrameUitgangen->setCaption(QStringLiteral("Uitgangen"));
+    FrameModule->setCaption(QStringLiteral("Interfacing Easyport Mini"));
+    for (int i = 0; i < 8; ++i) {
+        CMD_SetReset[i]->setCaption(mw::genericOutputName(i));
+        CMD_SetReset[i]->setEnabledProp(true);
+        Label_Ingang[i]->setCaption(mw::genericInputName(i));
+    }
+    for (ctl::CommandButton* b :
+         {CMD_Transportband, CMD_Stationhandling, CMD_TransHandling, CMD_StapelMagazijn})
+        b->setBackColor(mw::KleurNormaal);
+    CMD_Interfacing->setBackColor(m.KleurLichtgroen);
+    CMD_Filmpje->setVisibleProp(false);
+    CMD_Filmpje->setToolTipText(QString());
+    Image_Module_Holder->setPicture(
+        platform::resolvedPicture(link::interfaceModel(link::kModelMini).picture));
+    m.GetoondeFiguur = -1;
+    PictureTekst->setTop(0);
+    PlaatsTekst();
+    applyModelTable(m_ModuleNummer);
+}
+
+void Main::Command1_Click()
+{
+    EasyPort1->AboutBox();
+}
+
+void Main::FrameEasyPort_MouseUp(Qt::MouseButton)
+{
+    EasyPort1->AboutBox();
+}
+
+void Main::EasyPort1_InputsChanged(int, int, qint32 inputs)
+{
+    // Only the low 16 bits fit the input word; the lamps use the low 8.
+    m_DecimaalIn = qint16(quint16(quint32(inputs) & 0xFFFFu));
+    for (int i = 0; i < 8; ++i)
+        Shape_LampjeIn[i + 1]->setFillColor(((m_DecimaalIn >> i) & 1) ? mw::KleurLampAan
+                                                                      : mw::KleurLampUit);
+    playSound(QStringLiteral("Klik 02.wav"));
+}

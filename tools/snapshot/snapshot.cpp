@@ -113,6 +113,7 @@ int main(int argc, char* argv[])
     std::unique_ptr<link::EasyPortControl> port = link::createInterfaceFromInstallation();
     Main main(port.get());
     main.setQuitHandler([] {});
+    link::followStationFrame(port.get(), main.FrameModule);
     main.show();
     wait(50);
 

@@ -1,0 +1,41 @@
+#include "outputs/interlocks.h"
+
+namespace outputs {
+
+Refusal interlock(const QString& stationCaption, int output, bool switchingOn, int inputs,
+                  int outputs)
+{
+    if (stationCaption == QLatin1String("Stapel magazijn") && bitSet(inputs, 0)) {
+        const bool feedOutOn = output == 0 && switchingOn;
+        const bool feedInOffWhileOutOn = output == 1 && !switchingOn && bitSet(outputs, 0);
+        if (feedOutOn || feedInOffWhileOutOn)
+            return Refusal::PressingCylinderOut;
+    }
+    if (stationCaption == QLatin1String("Station handling") && (output == 0 || output == 1) &&
+        bitSet(inputs, 3))
+        return Refusal::GripperCylinderOut;
+    return Refusal::None;
+}
+
+QString refusalTitle()
+{
+    return QStringLiteral("Beweging iet toegestaan!");
+}
+
+QString refusalText(Refusal why)
+{
+    QString first;
+    switch (why) {
+    case Refusal::None: return QString();
+    case Refusal::PressingCylinderOut:
+        first = QStringLiteral("De aandrukcilinder is uitgeschoven.");
+        break;
+    case Refusal::GripperCylinderOut:
+        first = QStringLiteral("De grijpercilinder is uitgeschoven.");
+        break;
+    }
+    return first + QLatin1Char('\r') + QLatin1Char('\r') +
+           QStringLiteral("Horizontaal mag de grijper nu niet verplaatst worden.");
+}
+
+} // namespace outputs
