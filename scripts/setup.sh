@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Shared by run.sh and test.sh: installs the Debian packages that are
+# missing (only those, so a second run does not touch the network), then
+# configures and builds. Usage: scripts/setup.sh [build-dir] [extra cmake args...]
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-$root/build}"
+shift || true
+
+packages=(qt6-base-dev qt6-multimedia-dev qt6-serialbus-dev qt6-serialport-dev qt6-svg-dev
+          libqt6svg6 cmake make g++ xvfb xauth fonts-comic-neue)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+jobs="$(nproc 2>/dev/null || echo 2)"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$build" -j"$jobs"
