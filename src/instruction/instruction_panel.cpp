@@ -1,12 +1,167 @@
 #include "main_window/main.h"
 
-// Instruction text, page navigation, help and video: not built yet.
-void Main::PlaatsTekst() {}
-void Main::VerschuifTekst(int) {}
-void Main::CMD_Verder_Click() {}
-void Main::CMD_Terug_Click() {}
-void Main::CMD_Help_Click() {}
-void Main::TimerNVT_Timer() {}
-void Main::CMD_Filmpje_Click() {}
-void Main::openwebsite(const QString&) {}
-void Main::flashNotPossible() {}
+#include "instruction/instruction_texts.h"
+#include "instruction/navigation.h"
+#include "instruction/video_links.h"
+#include "platform/services.h"
+
+namespace
+{
+
+// The active station choice in the order the panel and its buttons test it.
+instr::View activeView(const Main& w)
+{
+    const ctl::CommandButton* b =
+        w.firstActive({w.CMD_StapelMagazijn, w.CMD_Transportband, w.CMD_Stationhandling,
+                       w.CMD_TransHandling, w.CMD_Interfacing});
+    if (!b)
+        return instr::View::None;
+    if (b == w.CMD_StapelMagazijn)
+        return instr::View::StapelMagazijn;
+    if (b == w.CMD_Transportband)
+        return instr::View::Transportband;
+    if (b == w.CMD_Stationhandling)
+        return instr::View::Stationhandling;
+    if (b == w.CMD_TransHandling)
+        return instr::View::TransHandling;
+    return instr::View::Interfacing;
+}
+
+} // namespace
+
+// Draws the whole text of the active choice, all pages one below the other,
+// with the surface's own text output. The page showing (the surface's Top)
+// is left alone, and every font size is set here, so a scaled font size of
+// the surface never reaches the text.
+void Main::PlaatsTekst()
+{
+    ctl::PictureBox* p = PictureTekst;
+    p->Cls();
+    p->setForeColor(instr::KleurTekst);
+    p->setFontSize(instr::kBodySize);
+    p->setCurrentY(instr::kTextStart);
+    for (const instr::TextRow& row : instr::instructionRows(activeView(*this))) {
+        p->setFontSize(instr::fontSize(row.style));
+        p->setForeColor(instr::color(row.style));
+        switch (row.place) {
+        case instr::Place::At:
+            p->setCurrentY(row.twips);
+            break;
+        case instr::Place::Below:
+            p->setCurrentY(p->CurrentY() + row.twips);
+            break;
+        case instr::Place::Next:
+            break;
+        }
+        p->setCurrentX(row.indent * p->columnWidth());
+        p->Print(row.text);
+    }
+}
+
+// Slides the text one page: 0 forward (up), 1 back (down). Every twip
+// position is assigned in turn; the surface is repainted whenever it lands
+// on another pixel row, so the slide shows every distinct position once.
+void Main::VerschuifTekst(int UpDown)
+{
+    ctl::PictureBox* p = PictureTekst;
+    int shownPixel = ctl::twipsToPixels(p->Top());
+    instr::slidePage(p->Top(), UpDown, [&](double top) {
+        p->setTop(top);
+        const int pixel = ctl::twipsToPixels(top);
+        if (pixel != shownPixel) {
+            shownPixel = pixel;
+            p->repaint();
+        }
+    });
+}
+
+// The page turn cannot be made: both boxes red for a second.
+void Main::flashNotPossible()
+{
+    PictureTekst->setBackColor(instr::KleurNietMogelijk);
+    PictureTekstKader->setBackColor(instr::KleurNietMogelijk);
+    PlaatsTekst();
+    // Enabling restarts the second, also while a flash is running.
+    TimerNVT->setEnabledProp(true);
+}
+
+void Main::TimerNVT_Timer()
+{
+    TimerNVT->setEnabledProp(false);
+    PictureTekst->setBackColor(instr::KleurPaneel);
+    PictureTekstKader->setBackColor(instr::KleurPaneel);
+    PlaatsTekst();
+}
+
+void Main::CMD_Verder_Click()
+{
+    switch (instr::verderAction(activeView(*this), PictureTekst->Top())) {
+    case instr::PageAction::Nothing:
+        return;
+    case instr::PageAction::Flash:
+        flashNotPossible();
+        return;
+    case instr::PageAction::SlideShowingAdn: {
+        // Page 3 talks about the square guided cylinder: show it, and take
+        // the highlight off the I/O point whose figure it replaces.
+        ImageSensorActuator->setPicture(
+            platform::resolvedPicture(QStringLiteral("Cilinder Dubbelwerkend ADN Bediend.bmp")));
+        FrameSensorActuator->setCaption(QStringLiteral("ADN cilinder."));
+        const instr::IoControl shown = instr::highlightedControl(m.GetoondeFiguur);
+        if (shown.kind == instr::IoControl::Kind::Output)
+            CMD_SetReset[shown.index]->setBackColor(mw::KleurNormaal);
+        else if (shown.kind == instr::IoControl::Kind::Input)
+            PictureLabelIngangen[shown.index]->setBackColor(mw::KleurNormaal);
+        VerschuifTekst(instr::kForward);
+        return;
+    }
+    case instr::PageAction::Slide:
+        VerschuifTekst(instr::kForward);
+        return;
+    }
+}
+
+void Main::CMD_Terug_Click()
+{
+    if (instr::terugAction(PictureTekst->Top()) == instr::PageAction::Flash)
+        flashNotPossible();
+    else
+        VerschuifTekst(instr::kBackward);
+}
+
+void Main::CMD_Help_Click()
+{
+    const std::optional<instr::HelpMessage> help = instr::helpMessage(activeView(*this));
+    if (!help)
+        return;
+    platform::messages().show(this, {help->title, help->text, platform::MessageButtons::Ok,
+                                     platform::MessageIcon::Information});
+}
+
+void Main::CMD_Filmpje_Click()
+{
+    const ctl::CommandButton* b =
+        firstActive({CMD_Transportband, CMD_Stationhandling, CMD_StapelMagazijn});
+    if (!b)
+        return; // the button is hidden for the other choices
+    const instr::VideoStation station = b == CMD_Transportband ? instr::VideoStation::Transportband
+                                        : b == CMD_Stationhandling
+                                            ? instr::VideoStation::Stationhandling
+                                            : instr::VideoStation::StapelMagazijn;
+    const instr::VideoAddress address =
+        instr::videoAddress(station, instr::VideoSettings::installed());
+    if (address.url.isEmpty()) {
+        qCWarning(lcDravik) << "no video address for" << b->objectName() << "- set"
+                            << address.missing << "in the group [video] of"
+                            << QStringLiteral("Automatiseren.ini");
+        return;
+    }
+    openwebsite(address.url);
+}
+
+// Hands the address to the desktop's handler for web addresses; whether it
+// opened is not known.
+void Main::openwebsite(const QString& URL)
+{
+    platform::urls().open(URL);
+}

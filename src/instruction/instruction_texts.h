@@ -1,0 +1,68 @@
+#pragma once
+
+#include "controls/color.h"
+
+#include <QString>
+#include <vector>
+
+// The instruction texts of the panel below the station picture, as data:
+// one row per printed line, with the rule that places it, its size and
+// colour, its indent and its text. The panel code prints these rows; the
+// tests read them without pixels.
+namespace instr
+{
+
+// Which text the panel shows: the active station choice, or none.
+enum class View {
+    None,
+    StapelMagazijn,
+    Transportband,
+    Stationhandling,
+    TransHandling,
+    Interfacing
+};
+
+// How a row finds its vertical position on the drawing surface.
+enum class Place {
+    At,    // `twips` is the absolute position
+    Below, // `twips` is added to the position the previous row left
+    Next,  // straight on the next line
+};
+
+enum class Style { Heading, Body, Red };
+
+struct TextRow {
+    int page; // 1..4
+    Place place;
+    double twips; // absolute position (At) or extra space (Below); 0 for Next
+    Style style;
+    int indent; // text columns of the row's own font
+    QString text;
+};
+
+// One page of the panel: the step of every page turn and the visible window.
+constexpr double kPageStep = 1815;
+// Where the surface's text output starts after the panel is cleared.
+constexpr double kTextStart = 90;
+constexpr double kBodySize = 12;
+constexpr double kHeadingSize = 18;
+
+constexpr ctl::OleColor KleurTekst = 4194304u;        // body text, RGB(0, 0, 64)
+constexpr ctl::OleColor KleurKop = 12811264u;         // headings, RGB(0, 124, 195)
+constexpr ctl::OleColor KleurRood = 255u;             // "Lees verder in je boek."
+constexpr ctl::OleColor KleurPaneel = 16777215u;      // normal background, white
+constexpr ctl::OleColor KleurNietMogelijk = 8421631u; // a page turn that cannot be made
+
+double fontSize(Style s);
+ctl::OleColor color(Style s);
+
+// The rows of a view's text, top to bottom; empty for View::None.
+const std::vector<TextRow>& instructionRows(View v);
+
+// Pages of a view's text (4, 3, 4, 1, 4; 0 for none).
+int pageCount(View v);
+
+// `Top` of the drawing surface that shows page `page` (1 → 0, 2 → −1815 ...).
+double pageTop(int page);
+
+} // namespace instr

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "instruction/instruction_texts.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+// Page turning and help for the instruction panel, without widgets. The
+// page is the `Top` of the drawing surface; nothing else counts pages.
+namespace instr
+{
+
+enum class PageAction {
+    Nothing,
+    Slide,           // one page further
+    SlideShowingAdn, // one page further, showing the guided cylinder first
+    Flash,           // the turn cannot be made: flash the panel red
+};
+
+// `Top` of the last page a view can turn to with "Verder".
+double lastPageTop(View v);
+
+// What "Verder" does for the view at the surface position `top`.
+PageAction verderAction(View v, double top);
+// What "Terug" does at the surface position `top` (the same for every view).
+PageAction terugAction(double top);
+
+// Direction codes of a page turn.
+constexpr int kForward = 0;  // the surface moves up
+constexpr int kBackward = 1; // the surface moves down
+
+// Walks the surface one page from `start`: calls `assign` with every twip
+// position from start to start ∓ 1815 inclusive, in order (1816 calls).
+// Returns the end position.
+double slidePage(double start, int upDown, const std::function<void(double top)>& assign);
+
+// Which I/O control shows the highlight of the component figure `figuur`
+// (0..7 outputs, 8..15 inputs).
+struct IoControl {
+    enum class Kind { None, Output, Input };
+    Kind kind = Kind::None;
+    int index = -1; // CMD_SetReset(index) or PictureLabelIngangen(index)
+};
+IoControl highlightedControl(int figuur);
+
+// The help message of a view; none for the combined station or no view.
+struct HelpMessage {
+    QString title;
+    QString text; // lines ended by a carriage return each
+};
+std::optional<HelpMessage> helpMessage(View v);
+
+} // namespace instr
