@@ -289,6 +289,10 @@ qint16 ModbusEasyPort::GetModuleNumber(qint16 index)
 
 void ModbusEasyPort::Disconnect()
 {
+    // Words already given still reach the module; the outputs stay as they
+    // are after that.
+    if (m_state == LinkState::Open)
+        flush(kDisconnectFlushMs);
     m_state = LinkState::Closed;
     m_pollTimer.stop();
     m_watchdogTimer.stop();

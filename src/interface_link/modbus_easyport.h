@@ -46,6 +46,8 @@ class ModbusEasyPort : public EasyPortControl
 
     static constexpr int kSearchBoundMs = 1500;
     static constexpr int kExitBoundMs = 1000;
+    // How long Disconnect waits for words still on their way.
+    static constexpr int kDisconnectFlushMs = 250;
     // Consecutive failed requests of one kind (reads or writes) after which
     // the link counts as lost.
     static constexpr int kFailuresToLoseLink = 3;

@@ -190,6 +190,7 @@ class TestModbusEasyPort : public QObject
     void searchInterrupted_data();
     void searchInterrupted();
     void serverStoppedMidSession();
+    void disconnectDeliversWordsOnTheirWay();
     void silentModuleIsDetected();
     void destructorConfirmsAllOff();
     void destructorBoundedWhenModuleSilent();
@@ -329,6 +330,7 @@ void TestModbusEasyPort::searchFailsWithinBound_data()
     // Answers, but has no inputs at the configured address.
     QTest::newRow("module refuses the input read") << "refusing" << false;
     QTest::newRow("unroutable address") << "unroutable" << false;
+    QTest::newRow("serial device missing") << "no serial device" << false;
 }
 
 void TestModbusEasyPort::searchFailsWithinBound()
@@ -345,6 +347,10 @@ void TestModbusEasyPort::searchFailsWithinBound()
         QVERIFY(refusing.start(m_port));
     else if (peer == QLatin1String("unroutable"))
         settings.host = QStringLiteral("10.255.255.1");
+    else if (peer == QLatin1String("no serial device")) {
+        settings.transport = ModbusSettings::Transport::Rtu;
+        settings.serialDevice = QStringLiteral("/dev/no-such-modbus-port");
+    }
 
     ModbusEasyPort control(settings);
     int ticks = 0;
@@ -436,6 +442,24 @@ void TestModbusEasyPort::serverStoppedMidSession()
     QVERIFY(control.flush(1000));
     QCOMPARE(server->coils(), quint8(0x0C));
     QCOMPARE(g_warnings.size(), 1);
+}
+
+void TestModbusEasyPort::disconnectDeliversWordsOnTheirWay()
+{
+    RecordingServer server;
+    QVERIFY(server.start(m_port));
+    ModbusEasyPort control(settingsFor(m_port));
+    QVERIFY(control.SearchAndConnect() != 0);
+    control.WriteOutputs(0x21);
+    control.WriteOutputs(0x24);
+    control.Disconnect();
+    QCOMPARE(control.linkState(), ModbusEasyPort::LinkState::Closed);
+    QCOMPARE(server.coils(), quint8(0x24));
+    const int requests = int(server.functionCodes.size());
+    control.WriteOutputs(0x00); // accepted, does nothing at the module
+    spin(100);
+    QCOMPARE(int(server.functionCodes.size()), requests);
+    QCOMPARE(server.coils(), quint8(0x24));
 }
 
 void TestModbusEasyPort::silentModuleIsDetected()
