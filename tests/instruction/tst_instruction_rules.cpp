@@ -1,0 +1,373 @@
+#include "instruction/instruction_texts.h"
+#include "instruction/navigation.h"
+#include "instruction/video_links.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using instr::PageAction;
+using instr::View;
+
+Q_DECLARE_METATYPE(instr::View)
+Q_DECLARE_METATYPE(instr::PageAction)
+Q_DECLARE_METATYPE(instr::VideoStation)
+
+class TstInstructionRules : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void pageCounts_data();
+    void pageCounts();
+    void verder_data();
+    void verder();
+    void terug_data();
+    void terug();
+    void slideWalksEveryTwip_data();
+    void slideWalksEveryTwip();
+    void highlighted_data();
+    void highlighted();
+    void help_data();
+    void help();
+    void addresses_data();
+    void addresses();
+    void hostsAndIds_data();
+    void hostsAndIds();
+    void settingsFromFile_data();
+    void settingsFromFile();
+};
+
+void TstInstructionRules::pageCounts_data()
+{
+    QTest::addColumn<View>("view");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<double>("lastTop");
+    QTest::newRow("stapel") << View::StapelMagazijn << 4 << -5445.0;
+    QTest::newRow("transportband") << View::Transportband << 3 << -3630.0;
+    QTest::newRow("handling") << View::Stationhandling << 4 << -5445.0;
+    QTest::newRow("samen: one page, held against page 4") << View::TransHandling << 1 << -5445.0;
+    QTest::newRow("interface") << View::Interfacing << 4 << -5445.0;
+}
+
+void TstInstructionRules::pageCounts()
+{
+    QFETCH(View, view);
+    QFETCH(int, pages);
+    QFETCH(double, lastTop);
+    QCOMPARE(instr::pageCount(view), pages);
+    QCOMPARE(instr::lastPageTop(view), lastTop);
+    QCOMPARE(instr::pageCount(View::None), 0);
+}
+
+void TstInstructionRules::verder_data()
+{
+    QTest::addColumn<View>("view");
+    QTest::addColumn<double>("top");
+    QTest::addColumn<PageAction>("action");
+    QTest::newRow("stapel p1") << View::StapelMagazijn << 0.0 << PageAction::Slide;
+    QTest::newRow("stapel p3") << View::StapelMagazijn << -3630.0 << PageAction::Slide;
+    QTest::newRow("stapel p4") << View::StapelMagazijn << -5445.0 << PageAction::Flash;
+    QTest::newRow("transport p2") << View::Transportband << -1815.0 << PageAction::Slide;
+    QTest::newRow("transport p3 is last") << View::Transportband << -3630.0 << PageAction::Flash;
+    QTest::newRow("handling p1") << View::Stationhandling << 0.0 << PageAction::Slide;
+    QTest::newRow("handling p2 shows ADN")
+        << View::Stationhandling << -1815.0 << PageAction::SlideShowingAdn;
+    QTest::newRow("handling p3") << View::Stationhandling << -3630.0 << PageAction::Slide;
+    QTest::newRow("handling p4") << View::Stationhandling << -5445.0 << PageAction::Flash;
+    QTest::newRow("samen p1 does nothing") << View::TransHandling << 0.0 << PageAction::Nothing;
+    QTest::newRow("samen at -5445") << View::TransHandling << -5445.0 << PageAction::Flash;
+    QTest::newRow("interface p3") << View::Interfacing << -3630.0 << PageAction::Slide;
+    QTest::newRow("interface p4") << View::Interfacing << -5445.0 << PageAction::Flash;
+    QTest::newRow("none") << View::None << 0.0 << PageAction::Nothing;
+    QTest::newRow("none at -5445") << View::None << -5445.0 << PageAction::Nothing;
+    // A surface left below the last page never slides further down.
+    QTest::newRow("transport past last") << View::Transportband << -5445.0 << PageAction::Flash;
+    QTest::newRow("stapel past last") << View::StapelMagazijn << -7260.0 << PageAction::Flash;
+}
+
+void TstInstructionRules::verder()
+{
+    QFETCH(View, view);
+    QFETCH(double, top);
+    QFETCH(PageAction, action);
+    QCOMPARE(instr::verderAction(view, top), action);
+}
+
+void TstInstructionRules::terug_data()
+{
+    QTest::addColumn<double>("top");
+    QTest::addColumn<PageAction>("action");
+    QTest::newRow("page 1") << 0.0 << PageAction::Flash;
+    QTest::newRow("above page 1") << 15.0 << PageAction::Flash;
+    QTest::newRow("page 2") << -1815.0 << PageAction::Slide;
+    QTest::newRow("page 4") << -5445.0 << PageAction::Slide;
+    QTest::newRow("one twip down") << -1.0 << PageAction::Slide;
+}
+
+void TstInstructionRules::terug()
+{
+    QFETCH(double, top);
+    QFETCH(PageAction, action);
+    QCOMPARE(instr::terugAction(top), action);
+}
+
+void TstInstructionRules::slideWalksEveryTwip_data()
+{
+    QTest::addColumn<double>("start");
+    QTest::addColumn<int>("upDown");
+    QTest::addColumn<double>("end");
+    QTest::newRow("forward from page 1") << 0.0 << 0 << -1815.0;
+    QTest::newRow("back from page 2") << -1815.0 << 1 << 0.0;
+    QTest::newRow("forward from page 3") << -3630.0 << 0 << -5445.0;
+    QTest::newRow("back from page 4") << -5445.0 << 1 << -3630.0;
+}
+
+void TstInstructionRules::slideWalksEveryTwip()
+{
+    QFETCH(double, start);
+    QFETCH(int, upDown);
+    QFETCH(double, end);
+    QVector<double> seen;
+    const double reached = instr::slidePage(start, upDown, [&](double top) { seen.append(top); });
+    QCOMPARE(reached, end);
+    QCOMPARE(seen.size(), 1816);
+    QCOMPARE(seen.first(), start);
+    QCOMPARE(seen.last(), end);
+    const double step = upDown == 0 ? -1 : 1;
+    for (int i = 1; i < seen.size(); ++i)
+        QCOMPARE(seen[i] - seen[i - 1], step);
+}
+
+void TstInstructionRules::highlighted_data()
+{
+    QTest::addColumn<int>("figuur");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("index");
+    const int none = int(instr::IoControl::Kind::None);
+    const int out = int(instr::IoControl::Kind::Output);
+    const int in = int(instr::IoControl::Kind::Input);
+    QTest::newRow("none shown") << -1 << none << -1;
+    QTest::newRow("output 0") << 0 << out << 0;
+    QTest::newRow("output 7") << 7 << out << 7;
+    QTest::newRow("input 0") << 8 << in << 0;
+    QTest::newRow("input 7") << 15 << in << 7;
+    QTest::newRow("beyond inputs") << 16 << none << -1;
+}
+
+void TstInstructionRules::highlighted()
+{
+    QFETCH(int, figuur);
+    QFETCH(int, kind);
+    QFETCH(int, index);
+    const instr::IoControl c = instr::highlightedControl(figuur);
+    QCOMPARE(int(c.kind), kind);
+    QCOMPARE(c.index, index);
+}
+
+void TstInstructionRules::help_data()
+{
+    QTest::addColumn<View>("view");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("stapel") << View::StapelMagazijn << true << "Stapelmagazijn"
+                            << QByteArray("Op het scherm staat het stapelmagazijn.\r\r"
+                                          "Het stapelmagazijn heeft als doel...\r\r"
+                                          "- een deksel uit magazijn schuiven.\r"
+                                          "- doorschuiven tot het op het onderste deel van het "
+                                          "bakje ligt.\r"
+                                          "- het deksel 10 seconden aandrukken.\r");
+    QTest::newRow("transportband") << View::Transportband << true << "Transportband"
+                                   << QByteArray("Op het scherm staat de transportband.\r\r"
+                                                 "De transportband heeft als doel...\r\r"
+                                                 "- transporteren van bakjes.\r"
+                                                 "- verchroomde bakjes herkennen.\r"
+                                                 "- geselecteerde bakjes afvoeren.\r");
+    QTest::newRow("handling") << View::Stationhandling << true << "Station handling"
+                              << QByteArray("Op het scherm staat het station handling.\r\r"
+                                            "Het station handling heeft als doel...\r\r"
+                                            "- oppakken van een deksel.\r"
+                                            "- verplaatsen van een deksel.\r"
+                                            "- het deksel op potje drukken.\r"
+                                            "- verplaatsen van het product.\r");
+    QTest::newRow("interface")
+        << View::Interfacing << true << "EasyPort mini"
+        << QByteArray("Op het scherm staat de EasyPort Mini interface van Dravik.\r\r"
+                      "Deze interface kun je op een van de onderstaande modules aansluiten en "
+                      "aansturen.\r\r"
+                      "- Stapelmagazijn.\r"
+                      "- Transportband.\r"
+                      "- Staton Handling.\r\r"
+                      "Lees in je boek wat je moet doen.\r");
+    QTest::newRow("samen") << View::TransHandling << false << QString() << QByteArray();
+    QTest::newRow("none") << View::None << false << QString() << QByteArray();
+}
+
+void TstInstructionRules::help()
+{
+    QFETCH(View, view);
+    QFETCH(bool, shown);
+    QFETCH(QString, title);
+    QFETCH(QByteArray, text);
+    const std::optional<instr::HelpMessage> m = instr::helpMessage(view);
+    QCOMPARE(m.has_value(), shown);
+    if (!shown)
+        return;
+    QCOMPARE(m->title, title);
+    QCOMPARE(m->text.toUtf8(), text);
+    QVERIFY(!m->text.contains(QLatin1Char('\n')));
+}
+
+void TstInstructionRules::addresses_data()
+{
+    QTest::addColumn<instr::VideoStation>("station");
+    QTest::addColumn<QString>("siteHost");
+    QTest::addColumn<QString>("videoHost");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("missing");
+    using S = instr::VideoStation;
+    QTest::newRow("conveyor keeps its blank")
+        << S::Transportband << "school.example.nl"
+        << "video.example.com"
+        << "http://school.example.nl/filmpje transportband.mp4"
+        << "";
+    QTest::newRow("conveyor with port") << S::Transportband << "intra:8080"
+                                        << ""
+                                        << "http://intra:8080/filmpje transportband.mp4"
+                                        << "";
+    QTest::newRow("handling starts at 22 s")
+        << S::Stationhandling << ""
+        << "video.example.com"
+        << "http://video.example.com/watch?feature=player_detailpage&v=HaNd_1-x#t=22s"
+        << "";
+    QTest::newRow("stapel without fragment")
+        << S::StapelMagazijn << ""
+        << "video.example.com"
+        << "http://video.example.com/watch?feature=player_detailpage&v=StApEl9"
+        << "";
+    QTest::newRow("conveyor without site host") << S::Transportband << ""
+                                                << "video.example.com"
+                                                << ""
+                                                << "site_host";
+    QTest::newRow("handling without video host") << S::Stationhandling << "school.example.nl"
+                                                 << ""
+                                                 << ""
+                                                 << "video_host";
+    QTest::newRow("stapel without video host") << S::StapelMagazijn << ""
+                                               << ""
+                                               << ""
+                                               << "video_host";
+}
+
+void TstInstructionRules::addresses()
+{
+    QFETCH(instr::VideoStation, station);
+    QFETCH(QString, siteHost);
+    QFETCH(QString, videoHost);
+    QFETCH(QString, url);
+    QFETCH(QString, missing);
+    instr::VideoSettings s;
+    s.siteHost = siteHost;
+    s.videoHost = videoHost;
+    s.stapelMagazijnId = QStringLiteral("StApEl9");
+    s.stationHandlingId = QStringLiteral("HaNd_1-x");
+    const instr::VideoAddress a = instr::videoAddress(station, s);
+    QCOMPARE(a.url, url);
+    QCOMPARE(a.missing, missing);
+
+    // Without its identifier a video page cannot be opened either.
+    using S = instr::VideoStation;
+    if (station != S::Transportband && !videoHost.isEmpty()) {
+        s.stapelMagazijnId.clear();
+        s.stationHandlingId.clear();
+        const instr::VideoAddress noId = instr::videoAddress(station, s);
+        QVERIFY(noId.url.isEmpty());
+        QCOMPARE(noId.missing, station == S::StapelMagazijn
+                                   ? QStringLiteral("stapel_magazijn_id")
+                                   : QStringLiteral("station_handling_id"));
+    }
+}
+
+void TstInstructionRules::hostsAndIds_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("host");
+    QTest::addColumn<bool>("id");
+    QTest::newRow("name") << "www.example.nl" << true << false;
+    QTest::newRow("single label") << "intranet" << true << true;
+    QTest::newRow("with port") << "example.nl:8080" << true << false;
+    QTest::newRow("port 0") << "example.nl:0" << false << false;
+    QTest::newRow("port too high") << "example.nl:70000" << false << false;
+    QTest::newRow("address") << "192.168.1.20" << true << false;
+    QTest::newRow("path smuggled in") << "example.nl/evil" << false << false;
+    QTest::newRow("user part") << "me@example.nl" << false << false;
+    QTest::newRow("query") << "example.nl?x=1" << false << false;
+    QTest::newRow("scheme") << "http://example.nl" << false << false;
+    QTest::newRow("blank") << "exa mple.nl" << false << false;
+    QTest::newRow("leading hyphen") << "-example.nl" << false << false;
+    QTest::newRow("empty label") << "example..nl" << false << false;
+    QTest::newRow("video id") << "dQw4w9WgXcQ" << true << true;
+    QTest::newRow("id with hyphen, underscore") << "a-b_c" << false << true;
+    QTest::newRow("id with ampersand") << "abc&x=1" << false << false;
+    QTest::newRow("id with hash") << "abc#t=1" << false << false;
+}
+
+void TstInstructionRules::hostsAndIds()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, host);
+    QFETCH(bool, id);
+    QCOMPARE(instr::isValidHost(value), host);
+    QCOMPARE(instr::isValidVideoId(value), id);
+}
+
+void TstInstructionRules::settingsFromFile_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QStringList>("expected"); // site, video, stapel id, handling id
+    QTest::addColumn<int>("warnings");
+    QTest::newRow("all set") << QByteArray("[video]\nsite_host = school.example.nl\n"
+                                           "video_host=video.example.com\n"
+                                           "stapel_magazijn_id=abc123\n"
+                                           "station_handling_id=XYZ_9\n")
+                             << QStringList{"school.example.nl", "video.example.com", "abc123",
+                                            "XYZ_9"}
+                             << 0;
+    QTest::newRow("no group") << QByteArray("[interface]\ntype=simulated\n")
+                              << QStringList{"", "", "", ""} << 0;
+    QTest::newRow("left blank") << QByteArray("[video]\nsite_host=\nvideo_host=v.example\n")
+                                << QStringList{"", "v.example", "", ""} << 0;
+    QTest::newRow("bad values dropped one by one")
+        << QByteArray("[video]\nsite_host=example.nl/x\nvideo_host=v.example\n"
+                      "stapel_magazijn_id=\"a, b\"\nstation_handling_id=ok\n")
+        << QStringList{"", "v.example", "", "ok"} << 2;
+    QTest::newRow("list value") << QByteArray("[video]\nvideo_host=a.example, b.example\n")
+                                << QStringList{"", "", "", ""} << 1;
+}
+
+void TstInstructionRules::settingsFromFile()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QStringList, expected);
+    QFETCH(int, warnings);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Automatiseren.ini"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(ini);
+    }
+    for (int i = 0; i < warnings; ++i)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("ignoring video")));
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    QSettings settings(path, QSettings::IniFormat);
+    const instr::VideoSettings s = instr::VideoSettings::fromSettings(settings);
+    QCOMPARE(s.siteHost, expected[0]);
+    QCOMPARE(s.videoHost, expected[1]);
+    QCOMPARE(s.stapelMagazijnId, expected[2]);
+    QCOMPARE(s.stationHandlingId, expected[3]);
+}
+
+QTEST_GUILESS_MAIN(TstInstructionRules)
+#include "tst_instruction_rules.moc"
