@@ -13,6 +13,8 @@
 namespace link {
 class EasyPortControl;
 }
+class Full_Screen;
+class Beschrijving;
 
 // The main window: every control of the pupil's screen, the shared state
 // and the behaviour behind it. The handlers live in the subsystem folders
@@ -67,6 +69,11 @@ public:
     // Leaves the program the way "Afsluiten" does: all outputs off, then end.
     Q_INVOKABLE void exitProgram();
     bool isEnding() const { return m_ending; }
+
+    // The full-screen picture and the description window beside it, made on
+    // first use when `create` is true (otherwise nullptr until then).
+    Full_Screen* fullScreen(bool create = true);
+    Beschrijving* beschrijving(bool create = true);
 
     // The shared module state (name tables, markers, colours).
     const mw::ModuleState& state() const { return m; }
@@ -193,4 +200,6 @@ private:
     QSize m_recordedClient;
     std::function<void()> m_quit;
     bool m_ending = false;
+    QPointer<QWidget> m_fullScreen;
+    QPointer<QWidget> m_beschrijving;
 };

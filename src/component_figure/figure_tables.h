@@ -1,0 +1,55 @@
+#pragma once
+
+#include "controls/color.h"
+#include "main_window/station_tables.h"
+
+#include <QString>
+#include <optional>
+
+// What the component panel of the main window shows for each I/O point, and
+// how an actuator's picture alternates with the valve that drives it. Plain
+// data and functions, without widgets.
+namespace fig
+{
+
+// The view the station buttons have chosen, as far as the component panel
+// cares.
+enum class Station {
+    None,
+    Transportband,
+    StapelMagazijn,
+    Stationhandling,
+    TransHandling,
+    Interfacing
+};
+
+// The interface view's one picture and kind.
+inline constexpr char kPanelPicture[] = "Multi Connector.bmp";
+inline constexpr char kPanelKind[] = "I/O Aansluitpaneel";
+// The kind shown for a point that has no component on the active station.
+inline constexpr char kGenericKind[] = "Sensor / Actuator";
+
+struct Component {
+    QString picture; // file name in the picture folder
+    QString kind;    // frame caption, kept in FiguurNaam
+};
+
+// The component behind I/O point `index` (0..7 outputs, 8..15 inputs) of one
+// of the four stations; nullopt when the station has nothing there. The
+// interface view and "no station" have no table and always give nullopt.
+std::optional<Component> componentFor(Station station, int index);
+
+// One step of the picture alternation: the picture to load and the kind that
+// replaces `figuurNaam`; nullopt when `figuurNaam` names no actuator or valve
+// (the caption is then only rewritten).
+std::optional<Component> alternate(const QString& figuurNaam);
+
+// The back colour an I/O point gets when the highlight leaves it: enabled
+// outputs lilac, enabled inputs mint green, disabled points the button face.
+ctl::OleColor restoredColour(const mw::ModuleState& m, bool output, bool enabled);
+
+// The version message's text: a line about the program, then
+// "Versie: major.minor.revision".
+QString versionText(int major, int minor, int revision);
+
+} // namespace fig

@@ -1,0 +1,183 @@
+#include "description/beschrijving.h"
+
+#include "description/description_tables.h"
+#include "fullscreen/full_screen.h"
+#include "main_window/main.h"
+#include "platform/services.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+
+namespace
+{
+
+const QString kComic = QStringLiteral("Comic Sans MS");
+
+} // namespace
+
+Beschrijving::Beschrijving(Main* main)
+    : QWidget(main, Qt::Dialog | Qt::WindowStaysOnTopHint), m_main(main)
+{
+    // A window on top of all others. Qt asks the window system once, when
+    // the window is created; on Wayland no protocol exists for this (see
+    // docs/windows.md).
+    setObjectName(QStringLiteral("Beschrijving"));
+    setWindowTitle(QStringLiteral("Info"));
+    setFixedSize(ctl::twipsToPixels(3390), ctl::twipsToPixels(3900));
+
+    auto textBox = [this](const char* name, double top, double height) {
+        auto* t = new ctl::TextBox(this);
+        t->setObjectName(QLatin1String(name));
+        t->setTwipGeometry(180, top, 3120, height);
+        t->setFontName(kComic);
+        t->setFontSize(12);
+        return t;
+    };
+    Text_Benaming = textBox("Text_Benaming", 120, 855);
+    Text_Info = textBox("Text_Info", 1020, 1545);
+
+    for (int n = desc::kFirstPart; n <= desc::kLastPart; ++n) {
+        auto* o = new ctl::OptionButton(this);
+        o->setObjectName(QStringLiteral("Option_Nummers(%1)").arg(n));
+        o->setCaption(QString::number(n));
+        const bool firstRow = n <= 7;
+        const double left = 150 + 450 * (firstRow ? n - 1 : n - 8);
+        o->setTwipGeometry(left, firstRow ? 2700 : 3240, 400, 495);
+        o->setBackColor(12640511);
+        o->setFontName(kComic);
+        o->setFontSize(9.75);
+        connect(o, &QAbstractButton::clicked, this, [this, n] { Option_Nummers_Click(n); });
+        Option_Nummers[n] = o;
+    }
+
+    CMD_Close = new ctl::CommandButton(this);
+    CMD_Close->setObjectName(QStringLiteral("CMD_Close"));
+    CMD_Close->setCaption(QStringLiteral("Sluiten"));
+    CMD_Close->setTwipGeometry(1980, 3240, 1275, 495);
+    CMD_Close->setBackColor(12648384);
+    CMD_Close->setFontName(kComic);
+    CMD_Close->setFontSize(9.75);
+    connect(CMD_Close, &QAbstractButton::clicked, this, &Beschrijving::CMD_Close_Click);
+
+    // The main window's destruction ends this window too; by then there is
+    // nothing left to close or show.
+    if (main)
+        connect(main, &QObject::destroyed, this, [this] { m_mainGone = true; });
+}
+
+Beschrijving::~Beschrijving()
+{
+    Form_Terminate();
+}
+
+void Beschrijving::open()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+bool Beschrijving::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QWidget::event(e);
+}
+
+void Beschrijving::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    Form_Activate();
+}
+
+void Beschrijving::hideEvent(QHideEvent* e)
+{
+    QWidget::hideEvent(e);
+    if (!e->spontaneous())
+        m_activated = false;
+}
+
+void Beschrijving::Form_Activate()
+{
+    // Once per showing: coming back from another program keeps the
+    // pupil's choice.
+    if (m_activated || !isVisible())
+        return;
+    m_activated = true;
+    Text_Benaming->setText(QString());
+    Text_Info->setText(QString());
+    for (int n = desc::kFirstPart; n <= desc::kLastPart; ++n)
+        Option_Nummers[n]->setValue(false);
+    raise();
+}
+
+void Beschrijving::Option_Nummers_Click(int Index)
+{
+    if (!m_main)
+        return;
+    const std::optional<desc::Station> station = desc::activeStation(*m_main);
+    if (!station)
+        return;
+    const std::optional<desc::Part> p = desc::part(*station, Index);
+    if (!p)
+        return;
+    Text_Benaming->setText(p->benaming);
+    Text_Info->setText(p->info);
+
+    const desc::PartPicture picture = desc::partPicture(*station, Index);
+    const QString path = platform::resolvedPicture(picture.fileName);
+    if (picture.mustExist && !QFileInfo(path).isFile()) {
+        platform::MessageRequest r;
+        r.text = QStringLiteral("Kan het bestand ") + platform::picturePath(picture.fileName) +
+                 QStringLiteral(" niet vinden.");
+        r.buttons = platform::MessageButtons::Ok;
+        r.icon = platform::MessageIcon::None;
+        platform::messages().show(this, r);
+        return; // the previous picture stays
+    }
+    // The image keeps the place and size the full-screen window gave it.
+    m_main->fullScreen()->Image_Show_Fullscreen->setPicture(path);
+}
+
+void Beschrijving::CMD_Close_Click()
+{
+    closeAll();
+}
+
+void Beschrijving::closeEvent(QCloseEvent* e)
+{
+    Form_Unload();
+    e->accept();
+}
+
+void Beschrijving::Form_Unload()
+{
+    closeAll();
+}
+
+void Beschrijving::Form_Terminate()
+{
+    if (m_mainGone)
+        return;
+    closeAll();
+}
+
+void Beschrijving::closeAll()
+{
+    // Leaving the program hides every window itself and shows nothing.
+    if (!m_main || m_mainGone || m_main->isEnding())
+        return;
+    if (Full_Screen* f = m_main->fullScreen(false)) {
+        f->setEnabled(true);
+        f->hide();
+    }
+    hide();
+    m_main->show();
+}
+
+Beschrijving* Main::beschrijving(bool create)
+{
+    if (!m_beschrijving && create)
+        m_beschrijving = new Beschrijving(this);
+    return static_cast<Beschrijving*>(m_beschrijving.data());
+}

@@ -1,0 +1,129 @@
+#include "fullscreen/full_screen.h"
+
+#include "description/beschrijving.h"
+#include "description/description_tables.h"
+#include "main_window/main.h"
+#include "platform/services.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+
+using ctl::kTwipsPerPixel;
+
+Full_Screen::Full_Screen(Main* main) : QWidget(main, Qt::Window), m_main(main)
+{
+    setObjectName(QStringLiteral("Full_Screen"));
+    setWindowTitle(main ? main->windowTitle() : QString());
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    Picture_Measure_Size = new ctl::Image(this);
+    Picture_Measure_Size->setObjectName(QStringLiteral("Picture_Measure_Size"));
+    Picture_Measure_Size->setVisibleProp(false);
+
+    Image_Show_Fullscreen = new ctl::Image(this);
+    Image_Show_Fullscreen->setObjectName(QStringLiteral("Image_Show_Fullscreen"));
+    // Design size until the first fit.
+    Image_Show_Fullscreen->setTwipGeometry(0, 0, 3045, 1785);
+}
+
+void Full_Screen::open()
+{
+    showMaximized();
+    raise();
+    activateWindow();
+}
+
+bool Full_Screen::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QWidget::event(e);
+}
+
+void Full_Screen::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    // Activation is not delivered everywhere (offscreen, some window
+    // managers); showing counts as the first activation.
+    Form_Activate();
+}
+
+void Full_Screen::hideEvent(QHideEvent* e)
+{
+    QWidget::hideEvent(e);
+    if (!e->spontaneous())
+        m_activated = false;
+}
+
+void Full_Screen::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    // The window manager may maximise the window only after it was shown:
+    // fit again to the size it really got.
+    if (m_activated)
+        place();
+}
+
+void Full_Screen::closeEvent(QCloseEvent* e)
+{
+    // Closing this window by the system leaves the description alone on
+    // the screen unless it closes the way the description does.
+    Beschrijving* b = m_main ? m_main->beschrijving(false) : nullptr;
+    if (b && b->isVisible() && m_main && !m_main->isEnding())
+        b->closeAll();
+    e->accept();
+}
+
+void Full_Screen::Form_Activate()
+{
+    if (!m_main || m_main->isEnding() || !isVisible())
+        return;
+    // While the description is open, a new activation changes nothing.
+    Beschrijving* b = m_main->beschrijving(false);
+    if (m_activated || (b && b->isVisible()))
+        return;
+    const std::optional<desc::Station> station = desc::activeStation(*m_main);
+    if (!station)
+        return; // only the three single stations have a numbered picture
+    m_activated = true;
+
+    const QString name = desc::stationPicture(*station);
+    m_measured = QSizeF();
+    if (Image_Show_Fullscreen->setPicture(platform::resolvedPicture(name))) {
+        // The measuring box takes the picture's own size.
+        Picture_Measure_Size->setPicture(platform::resolvedPicture(name));
+        const QSize natural = Picture_Measure_Size->picture().size();
+        Picture_Measure_Size->setTwipGeometry(0, 0, natural.width() * kTwipsPerPixel,
+                                              natural.height() * kTwipsPerPixel);
+        m_measured = QSizeF(Picture_Measure_Size->Width() / kTwipsPerPixel,
+                            Picture_Measure_Size->Height() / kTwipsPerPixel);
+    } else {
+        // Missing or unreadable (already logged): an empty picture.
+        Picture_Measure_Size->clearPicture();
+        Picture_Measure_Size->setTwipGeometry(0, 0, 0, 0);
+    }
+    place();
+
+    // The window takes no input while the description is open.
+    setEnabled(false);
+    m_main->beschrijving()->open();
+}
+
+void Full_Screen::place()
+{
+    // The picture lives in the client area, so that is the room it gets.
+    m_placement = fs::fitPicture(width(), height(), m_measured.width(), m_measured.height());
+    Image_Show_Fullscreen->setTwipGeometry(
+        m_placement.left * kTwipsPerPixel, m_placement.top * kTwipsPerPixel,
+        m_placement.width * kTwipsPerPixel, m_placement.height * kTwipsPerPixel);
+}
+
+Full_Screen* Main::fullScreen(bool create)
+{
+    if (!m_fullScreen && create)
+        m_fullScreen = new Full_Screen(this);
+    return static_cast<Full_Screen*>(m_fullScreen.data());
+}
