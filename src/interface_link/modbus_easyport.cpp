@@ -170,69 +170,119 @@ qint16 ModbusEasyPort::SearchAndConnect()
     });
     deadline.start(kSearchBoundMs);
 
+    // Each step below keeps the event loop running until it is done or the
+    // deadline has passed. Disconnect or deletion meanwhile ends the search.
+    const auto stillSearching = [&] {
+        return *alive && m_state == LinkState::Searching && m_client == client;
+    };
+    // Ended from outside: Disconnect has cleaned up; after deletion nothing
+    // of the control may be touched.
+    const auto abandon = [&]() -> qint16 {
+        if (*alive)
+            m_searchLoop = nullptr;
+        return 0;
+    };
+    const auto reasonOf = [client](const QString& text) {
+        return text.isEmpty() ? (client->errorString().isEmpty() ? QStringLiteral("no answer")
+                                                                 : client->errorString())
+                              : text;
+    };
+    // The reply once it has finished without error; otherwise nothing and
+    // `failure` says why.
     QString failure;
+    const auto await = [&](QModbusReply* reply, const char* what) -> QModbusReply* {
+        if (!reply) {
+            failure = QStringLiteral("%1: %2").arg(QLatin1String(what), reasonOf({}));
+            return nullptr;
+        }
+        if (!reply->isFinished() && deadline.isActive()) {
+            connect(reply, &QModbusReply::finished, &loop, &QEventLoop::quit);
+            loop.exec();
+            if (!stillSearching()) {
+                if (*alive)
+                    orphan(reply);
+                return nullptr;
+            }
+        }
+        if (!reply->isFinished()) {
+            failure =
+                QStringLiteral("%1: no answer within the time limit").arg(QLatin1String(what));
+        } else if (reply->error() != QModbusDevice::NoError) {
+            failure =
+                QStringLiteral("%1: %2").arg(QLatin1String(what), reasonOf(reply->errorString()));
+        } else {
+            return reply;
+        }
+        orphan(reply);
+        return nullptr;
+    };
+
+    // 1. The connection itself.
     if (!client->connectDevice()) {
-        failure = client->errorString();
+        failure = reasonOf({});
     } else if (client->state() != QModbusDevice::ConnectedState) {
         loop.exec();
-        if (!*alive)
-            return 0;
+        if (!stillSearching())
+            return abandon();
+        if (client->state() != QModbusDevice::ConnectedState) {
+            failure = deadline.isActive() ? reasonOf({})
+                                          : QStringLiteral("no connection within the time limit");
+        }
     }
 
-    QModbusReply* reply = nullptr;
-    if (!failure.isEmpty() || m_state != LinkState::Searching || m_client != client) {
-        // Already failed, or Disconnect was called meanwhile.
-    } else if (client->state() != QModbusDevice::ConnectedState) {
-        failure = deadline.isActive() ? client->errorString()
-                                      : QStringLiteral("no connection within the time limit");
-    } else {
-        reply = client->sendReadRequest(
-            QModbusDataUnit(QModbusDataUnit::DiscreteInputs, m_settings.firstInput, kWordBits),
-            m_settings.unitId);
-        if (reply && !reply->isFinished()) {
-            connect(reply, &QModbusReply::finished, &loop, &QEventLoop::quit);
-            if (deadline.isActive())
-                loop.exec();
-            if (!*alive)
-                return 0;
+    // 2. The module answers an input read...
+    std::optional<quint8> inputs;
+    if (failure.isEmpty()) {
+        QModbusReply* reply =
+            await(client->sendReadRequest(QModbusDataUnit(QModbusDataUnit::DiscreteInputs,
+                                                          m_settings.firstInput, kWordBits),
+                                          m_settings.unitId),
+                  "input read");
+        if (!stillSearching())
+            return abandon();
+        if (reply) {
+            inputs = inputWord(reply->result());
+            if (!inputs)
+                failure = QStringLiteral("input read: short answer");
+            orphan(reply);
+        }
+    }
+
+    // 3. ...and takes the program's output word, so that it shows what the
+    // program shows from the start.
+    std::optional<quint8> written;
+    if (failure.isEmpty()) {
+        const quint8 word = m_lastWord;
+        QModbusReply* reply =
+            await(client->sendWriteRequest(coilUnit(m_settings.firstCoil, word), m_settings.unitId),
+                  "output write");
+        if (!stillSearching())
+            return abandon();
+        if (reply) {
+            written = word;
+            orphan(reply);
         }
     }
 
     m_searchLoop = nullptr;
-    std::optional<quint8> inputs;
-    if (failure.isEmpty() && m_state == LinkState::Searching && m_client == client) {
-        if (!reply) {
-            failure = client->errorString();
-        } else if (!reply->isFinished()) {
-            failure = QStringLiteral("no answer within the time limit");
-        } else if (reply->error() != QModbusDevice::NoError) {
-            failure = reply->errorString();
-        } else if (!(inputs = inputWord(reply->result()))) {
-            failure = QStringLiteral("short answer to the input read");
-        }
-    }
-    orphan(reply);
-
-    if (m_state != LinkState::Searching || m_client != client)
-        return 0; // Disconnect during the search: it has cleaned up.
-    if (!inputs) {
+    if (!failure.isEmpty() || !inputs || !written) {
         qWarning().noquote() << QStringLiteral("Modbus module not found (%1): %2")
                                     .arg(m_settings.describe(), failure);
         m_state = LinkState::Closed;
         dropClient(false);
         return 0;
     }
-    openLink(*inputs);
+    openLink(*inputs, *written);
     return 1;
 }
 
-void ModbusEasyPort::openLink(quint8 inputs)
+void ModbusEasyPort::openLink(quint8 inputs, quint8 written)
 {
     m_state = LinkState::Open;
     m_readFailures = 0;
     m_writeFailures = 0;
     m_inputs = inputs;
-    m_confirmedWord.reset();
+    m_confirmedWord = written;
     const quint64 generation = ++m_generation;
 
     connect(m_client, &QModbusDevice::stateChanged, this, [this](QModbusDevice::State s) {
@@ -251,8 +301,11 @@ void ModbusEasyPort::openLink(quint8 inputs)
         if (m_state == LinkState::Open && m_generation == generation)
             emit InputsChanged(0, 0, m_inputs);
     });
-    m_writeQueue = {m_lastWord};
-    pumpWrites();
+    // A word given while the search was under way.
+    if (m_lastWord != written) {
+        m_writeQueue = {m_lastWord};
+        pumpWrites();
+    }
 }
 
 void ModbusEasyPort::linkLost(const QString& reason)

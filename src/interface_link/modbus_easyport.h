@@ -22,14 +22,14 @@ namespace link
 // 1..8) and eight discrete inputs (inputs 1..8), over TCP or over a serial
 // line (RTU).
 //
-// - SearchAndConnect opens the link and reads the inputs once; only a module
-//   that answers counts as found. It returns within kSearchBoundMs and keeps
-//   the event loop running meanwhile.
+// - SearchAndConnect opens the link, reads the inputs once and writes the
+//   last word given to WriteOutputs (0 if none), so the module shows what
+//   the program shows; only a module that answers both counts as found. It
+//   returns within kSearchBoundMs and keeps the event loop running meanwhile.
 // - WriteOutputs sends the whole word as one "write multiple coils" request.
 //   Requests go out one at a time in the order given; words given while a
 //   request is out wait in a queue. Without an open link the call is
-//   accepted and does nothing at the module. Right after a connect the last
-//   word given (0 if none) is written, so the module matches the program.
+//   accepted and does nothing at the module.
 // - The inputs are read every poll period; InputsChanged is raised once
 //   right after a connect and then whenever the word changes.
 // - A lost link (module gone, cable pulled, no reply) stops polling and
@@ -78,7 +78,7 @@ class ModbusEasyPort : public EasyPortControl
     QModbusClient* makeClient();
     void dropClient(bool now);
     void orphan(QModbusReply* reply);
-    void openLink(quint8 inputs);
+    void openLink(quint8 inputs, quint8 written);
     void linkLost(const QString& reason);
     bool lastWordConfirmed() const;
 

@@ -42,10 +42,11 @@ int freeTcpPort()
 class RecordingServer : public QModbusTcpServer
 {
   public:
-    explicit RecordingServer(bool withInputs = true)
+    explicit RecordingServer(bool withInputs = true, bool withCoils = true)
     {
         QModbusDataUnitMap map;
-        map.insert(QModbusDataUnit::Coils, {QModbusDataUnit::Coils, kFirstCoil, 8});
+        if (withCoils)
+            map.insert(QModbusDataUnit::Coils, {QModbusDataUnit::Coils, kFirstCoil, 8});
         if (withInputs) {
             map.insert(QModbusDataUnit::DiscreteInputs,
                        {QModbusDataUnit::DiscreteInputs, kFirstInput, 8});
@@ -329,6 +330,7 @@ void TestModbusEasyPort::searchFailsWithinBound_data()
     QTest::newRow("silent listener") << "silent" << true;
     // Answers, but has no inputs at the configured address.
     QTest::newRow("module refuses the input read") << "refusing" << false;
+    QTest::newRow("module refuses the output write") << "no coils" << false;
     QTest::newRow("unroutable address") << "unroutable" << false;
     QTest::newRow("serial device missing") << "no serial device" << false;
 }
@@ -340,11 +342,14 @@ void TestModbusEasyPort::searchFailsWithinBound()
 
     QTcpServer silent;
     RecordingServer refusing(false);
+    RecordingServer withoutCoils(true, false);
     ModbusSettings settings = settingsFor(m_port);
     if (peer == QLatin1String("silent"))
         QVERIFY(silent.listen(QHostAddress::LocalHost, quint16(m_port)));
     else if (peer == QLatin1String("refusing"))
         QVERIFY(refusing.start(m_port));
+    else if (peer == QLatin1String("no coils"))
+        QVERIFY(withoutCoils.start(m_port));
     else if (peer == QLatin1String("unroutable"))
         settings.host = QStringLiteral("10.255.255.1");
     else if (peer == QLatin1String("no serial device")) {
