@@ -53,7 +53,11 @@ void Main::PlaatsTekst()
         case instr::Place::Next:
             break;
         }
-        p->setCurrentX(row.indent * p->columnWidth());
+        // The red line at column 35 is wider than what is left of the
+        // surface in the panel's font; it ends at the edge instead of being
+        // cut off.
+        p->setCurrentX(
+            instr::rowLeft(row.indent, p->columnWidth(), p->TextWidth(row.text), p->Width()));
         p->Print(row.text);
     }
 }

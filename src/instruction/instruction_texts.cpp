@@ -153,6 +153,11 @@ int pageCount(View v)
     return pages;
 }
 
+double rowLeft(int indent, double columnWidth, double textWidth, double surfaceWidth)
+{
+    return std::max(0.0, std::min(indent * columnWidth, surfaceWidth - textWidth));
+}
+
 double pageTop(int page)
 {
     return -(page - 1) * kPageStep;

@@ -62,6 +62,11 @@ const std::vector<TextRow>& instructionRows(View v);
 // Pages of a view's text (4, 3, 4, 1, 4; 0 for none).
 int pageCount(View v);
 
+// Where a row starts: `indent` columns from the left margin, but never so
+// far that the text runs past the right edge of the surface (then it ends
+// at the edge), and never left of the margin.
+double rowLeft(int indent, double columnWidth, double textWidth, double surfaceWidth);
+
 // `Top` of the drawing surface that shows page `page` (1 → 0, 2 → −1815 ...).
 double pageTop(int page);
 

@@ -57,6 +57,11 @@ struct Metrics {
         box.setFontSize(size);
         return box.columnWidth();
     }
+    double width(double size, const QString& text)
+    {
+        box.setFontSize(size);
+        return box.TextWidth(text);
+    }
     ctl::PictureBox box;
 };
 
@@ -210,7 +215,10 @@ void TstInstructionPanel::drawnText()
         QCOMPARE(p.fontSize, l.size);
         QCOMPARE(p.color, ctl::OleColor(l.color));
         QCOMPARE(p.y, y);
-        QCOMPARE(p.x, l.indent * metrics.column(l.size));
+        // At its column, unless that would run past the surface's edge.
+        const double width = metrics.width(l.size, p.text);
+        QCOMPARE(p.x, std::min(l.indent * metrics.column(l.size), panel->Width() - width));
+        QVERIFY2(p.x + width <= panel->Width(), qPrintable(p.text));
         previousSize = l.size;
     }
     QCOMPARE(panel->Top(), 0.0);

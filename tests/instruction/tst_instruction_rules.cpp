@@ -24,6 +24,8 @@ class TstInstructionRules : public QObject
     void verder();
     void terug_data();
     void terug();
+    void rowLeft_data();
+    void rowLeft();
     void slideWalksEveryTwip_data();
     void slideWalksEveryTwip();
     void highlighted_data();
@@ -110,6 +112,28 @@ void TstInstructionRules::terug()
     QFETCH(double, top);
     QFETCH(PageAction, action);
     QCOMPARE(instr::terugAction(top), action);
+}
+
+void TstInstructionRules::rowLeft_data()
+{
+    QTest::addColumn<int>("indent");
+    QTest::addColumn<double>("textWidth");
+    QTest::addColumn<double>("surfaceWidth");
+    QTest::addColumn<double>("left");
+    QTest::newRow("margin") << 0 << 3000.0 << 6255.0 << 0.0;
+    QTest::newRow("fits") << 25 << 3000.0 << 6255.0 << 3000.0;
+    QTest::newRow("fits exactly") << 25 << 3255.0 << 6255.0 << 3000.0;
+    QTest::newRow("would run past the edge") << 35 << 2310.0 << 6255.0 << 3945.0;
+    QTest::newRow("wider than the surface") << 5 << 7000.0 << 6255.0 << 0.0;
+}
+
+void TstInstructionRules::rowLeft()
+{
+    QFETCH(int, indent);
+    QFETCH(double, textWidth);
+    QFETCH(double, surfaceWidth);
+    QFETCH(double, left);
+    QCOMPARE(instr::rowLeft(indent, 120, textWidth, surfaceWidth), left);
 }
 
 void TstInstructionRules::slideWalksEveryTwip_data()
