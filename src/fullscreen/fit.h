@@ -17,8 +17,9 @@ struct Placement {
 // room across than down (SW − VW < SH − VH) it gets the full width and is
 // centred vertically; otherwise, equal room included, it gets the full
 // height and is centred horizontally. The other dimension keeps the
-// picture's own proportions. A picture without size (none could be loaded)
-// fills the window.
+// picture's own proportions. When that would carry the picture past the
+// window's edges the other fit is taken, so the whole picture stays in
+// view. A picture without size (none could be loaded) fills the window.
 Placement fitPicture(double SW, double SH, double VW, double VH);
 
 } // namespace fs

@@ -7,6 +7,7 @@
 
 #include <QCloseEvent>
 #include <QEvent>
+#include <QScreen>
 
 using ctl::kTwipsPerPixel;
 
@@ -31,6 +32,11 @@ Full_Screen::Full_Screen(Main* main) : QWidget(main, Qt::Window), m_main(main)
 
 void Full_Screen::open()
 {
+    // Take the whole screen's room at once; the window manager's maximising
+    // may come later (and offscreen never).
+    if (!isVisible())
+        if (const QScreen* s = screen())
+            setGeometry(s->availableGeometry());
     showMaximized();
     raise();
     activateWindow();
