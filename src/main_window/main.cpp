@@ -12,6 +12,13 @@
 
 using ctl::OleColor;
 
+// The design pictures are compiled into the library; a static library has
+// to pull them in by hand.
+static void initDesignPictures()
+{
+    Q_INIT_RESOURCE(design_pictures);
+}
+
 namespace {
 
 template <typename T> T* lookup(const QHash<QString, QObject*>& byName, const QString& name)
@@ -29,6 +36,7 @@ Main::Main(link::EasyPortControl* easyPort, QWidget* parent) : QWidget(parent), 
     setWindowTitle(QStringLiteral("Automatiseren voor het VMBO"));
     resize(ctl::twipsToPixels(mw::kDesignClientWidth), ctl::twipsToPixels(mw::kDesignClientHeight));
     m_quit = [] { QCoreApplication::exit(0); };
+    initDesignPictures();
     buildControls();
     wireHandlers();
     Form_Load();

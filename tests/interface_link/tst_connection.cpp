@@ -1,0 +1,242 @@
+// Connecting, disconnecting, the interface view and input events, against
+// a recording interface control.
+#include "support/test_support.h"
+
+#include <QtTest>
+
+using testing::MainFixture;
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void connectByModel_data();
+    void connectByModel();
+    void notFound();
+    void disconnectKeepsOutputs();
+    void clickDuringSearchIsIgnored();
+    void aboutBox();
+    void setEasyPortBeforeConnect();
+    void inputEvents_data();
+    void inputEvents();
+    void inputsSurviveDisconnectAndStationChange();
+};
+
+void TestConnection::connectByModel_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<bool>("interfaceView");
+    QTest::newRow("Mini") << 5 << "EasyPort Mini" << "Easyport mini.bmp" << true;
+    QTest::newRow("D16") << 1 << "EasyPort D16" << "EasyPort D16.bmp" << false;
+    QTest::newRow("D8A") << 2 << "EasyPort D8A" << "EasyPort D8A.bmp" << false;
+    QTest::newRow("unknown model") << 9 << "Easyport Mini" << "" << false;
+}
+
+void TestConnection::connectByModel()
+{
+    QFETCH(int, model);
+    QFETCH(QString, caption);
+    QFETCH(QString, picture);
+    QFETCH(bool, interfaceView);
+    MainFixture fx;
+    fx.port.moduleNumber = qint16(model);
+    fx.port.comPort = 7;
+    fx.click("CMD_Transportband");
+    fx.click("CMD_SetReset(1)");
+    const QString pictureBefore = fx.prop("Image_Module_Holder", "Picture").toString();
+    fx.port.calls.clear();
+    fx.services.sounds.played.clear();
+    fx.click("CMD_Verbinding");
+    QCOMPARE(fx.port.calls.mid(0, 3),
+             QStringList({"SearchAndConnect", "GetComPort(0)", "GetModuleNumber(0)"}));
+    QCOMPARE(fx.main->Verbonden(), -1);
+    QCOMPARE(fx.main->ReageerNiet(), 0);
+    QCOMPARE(fx.main->ComPoort(), 7);
+    QCOMPARE(fx.main->ModuleNummer(), model);
+    QCOMPARE(fx.prop("Label_Compoort", "Caption").toString(), QStringLiteral("7"));
+    QCOMPARE(fx.prop("Label_Modulenummer", "Caption").toString(), QString::number(model));
+    QCOMPARE(fx.prop("CMD_Verbinding", "Caption").toString(), QStringLiteral("Verbreek"));
+    QCOMPARE(fx.prop("Label_Verbinding", "Caption").toString(), QStringLiteral("Verbonden"));
+    QCOMPARE(fx.prop("Label_Verbinding", "BackColor").toUInt(), 8454016u);
+    QCOMPARE(fx.prop("Label_VerbindingKader", "BackColor").toUInt(), 8454016u);
+    QCOMPARE(fx.prop("Label_Verbinding", "ForeColor").toUInt(), 0u);
+    QCOMPARE(fx.services.sounds.names().first(), QStringLiteral("Verbonden.wav"));
+    QCOMPARE(fx.prop("CMD_Interfacing", "Caption").toString(), caption);
+    const QString shown = fx.prop("Image_Module_Holder", "Picture").toString();
+    if (picture.isEmpty())
+        QCOMPARE(shown, pictureBefore);
+    else if (!shown.isEmpty()) // the file exists when the build made the pictures
+        QCOMPARE(QFileInfo(shown).fileName().toLower(), picture.toLower());
+    QCOMPARE(fx.prop("CMD_TransHandling", "Enabled").toBool(), !interfaceView);
+    if (interfaceView) {
+        QCOMPARE(fx.prop("FrameModule", "Caption").toString(),
+                 QStringLiteral("Interfacing Easyport Mini"));
+        QCOMPARE(fx.main->DecimaalUit(), 0);
+        QCOMPARE(fx.prop("CMD_SetReset(6)", "Caption").toString(), QStringLiteral("Uitgang 7"));
+        QCOMPARE(fx.prop("CMD_SetReset(6)", "Enabled").toBool(), true);
+        QCOMPARE(fx.prop("CMD_Interfacing", "BackColor").toUInt(), 8454016u);
+    } else {
+        QCOMPARE(fx.prop("FrameModule", "Caption").toString(), QStringLiteral("Transportband"));
+        QCOMPARE(fx.main->DecimaalUit(), 2);
+    }
+}
+
+void TestConnection::notFound()
+{
+    MainFixture fx;
+    fx.port.searchResult = 0;
+    QString captionDuringBox;
+    fx.services.messages.onShow = [&](const platform::MessageRequest&) {
+        captionDuringBox = fx.prop("CMD_Verbinding", "Caption").toString();
+    };
+    fx.click("CMD_Verbinding");
+    QCOMPARE(fx.port.calls, QStringList{"SearchAndConnect"});
+    QCOMPARE(fx.services.messages.shown.size(), 1);
+    const platform::MessageRequest& box = fx.services.messages.shown.first();
+    QCOMPARE(box.text, QStringLiteral("De interface is niet gevonden.\r---------------------\r\r"
+                                      "Onder Windows 7 & 8 moet de compabititeits modus\r"
+                                      "ingesteld worden op WinXP sp3."));
+    QVERIFY(box.title.isEmpty());
+    QCOMPARE(int(box.icon), int(platform::MessageIcon::None));
+    QCOMPARE(captionDuringBox, QStringLiteral("Zoeken..."));
+    QCOMPARE(fx.prop("CMD_Verbinding", "Caption").toString(), QStringLiteral("Zoek en verbind"));
+    QCOMPARE(fx.main->Verbonden(), 0);
+    QCOMPARE(fx.main->ReageerNiet(), 0);
+    QVERIFY(fx.services.sounds.played.isEmpty());
+    // A second try may follow.
+    fx.port.searchResult = 1;
+    fx.click("CMD_Verbinding");
+    QCOMPARE(fx.main->Verbonden(), -1);
+}
+
+void TestConnection::disconnectKeepsOutputs()
+{
+    MainFixture fx;
+    fx.click("CMD_Verbinding");
+    fx.click("CMD_SetReset(3)");
+    fx.port.calls.clear();
+    fx.services.sounds.played.clear();
+    fx.click("CMD_Verbinding");
+    QCOMPARE(fx.port.calls, QStringList{"Disconnect"});
+    QCOMPARE(fx.services.sounds.names(), QStringList{"Verbroken.wav"});
+    QCOMPARE(fx.main->Verbonden(), 0);
+    QCOMPARE(fx.main->DecimaalUit(), 8);
+    QCOMPARE(fx.prop("Shape_Lampje(3)", "FillColor").toUInt(), 65535u);
+    QCOMPARE(fx.prop("CMD_TransHandling", "Enabled").toBool(), true);
+    QCOMPARE(fx.prop("Label_Compoort", "Caption").toString(), QStringLiteral("-"));
+    QCOMPARE(fx.prop("Label_Modulenummer", "Caption").toString(), QStringLiteral("-"));
+    QCOMPARE(fx.prop("Label_Verbinding", "Caption").toString(), QStringLiteral("Niet verbonden"));
+    QCOMPARE(fx.prop("Label_Verbinding", "BackColor").toUInt(), 8421504u);
+    QCOMPARE(fx.prop("Label_Verbinding", "ForeColor").toUInt(), 16777215u);
+    QCOMPARE(fx.prop("CMD_Verbinding", "Caption").toString(), QStringLiteral("Zoek en verbind"));
+    QCOMPARE(fx.main->ModuleNummer(), 5); // kept after a disconnect
+}
+
+void TestConnection::clickDuringSearchIsIgnored()
+{
+    MainFixture fx;
+    int reageerDuringSearch = 0;
+    fx.port.duringSearch = [&] {
+        reageerDuringSearch = fx.main->ReageerNiet();
+        fx.click("CMD_Verbinding"); // a pupil clicking again while it searches
+    };
+    fx.click("CMD_Verbinding");
+    QCOMPARE(reageerDuringSearch, -1);
+    QCOMPARE(fx.port.calls.count("SearchAndConnect"), 1);
+    QVERIFY(!fx.port.calls.contains("Disconnect"));
+    QCOMPARE(fx.main->Verbonden(), -1);
+    QCOMPARE(fx.main->ReageerNiet(), 0);
+}
+
+void TestConnection::aboutBox()
+{
+    MainFixture fx;
+    fx.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fx.main.get()));
+    fx.click("Command1");
+    QCOMPARE(fx.port.aboutBoxes, 1);
+    auto* frame = fx.control<QWidget>("FrameEasyPort");
+    QTest::mouseClick(frame, Qt::RightButton, {}, QPoint(5, frame->height() - 5));
+    QCOMPARE(fx.port.aboutBoxes, 2);
+    // Releases on the controls inside the frame do not open it.
+    QTest::mouseClick(fx.control<QWidget>("Label_Verbinding"), Qt::LeftButton);
+    QTest::mouseClick(fx.control<QWidget>("Label_VerbindingKader"), Qt::LeftButton,
+                      {}, QPoint(2, 2));
+    QCOMPARE(fx.port.aboutBoxes, 2);
+}
+
+void TestConnection::setEasyPortBeforeConnect()
+{
+    MainFixture fx;
+    fx.click("CMD_Stationhandling");
+    fx.click("CMD_SetReset(4)");
+    fx.click("CMD_Interfacing");
+    QCOMPARE(fx.main->DecimaalUit(), 0);
+    QCOMPARE(fx.prop("CMD_Interfacing", "Caption").toString(), QStringLiteral("Easyport Mini"));
+    QCOMPARE(fx.prop("CMD_Filmpje", "Visible").toBool(), false);
+    QCOMPARE(fx.prop("FrameIngangen", "Caption").toString(), QStringLiteral("Ingangen"));
+    QCOMPARE(fx.prop("FrameUitgangen", "Caption").toString(), QStringLiteral("Uitgangen"));
+    QCOMPARE(fx.prop("FrameSensorActuator", "Caption").toString(),
+             QStringLiteral("Sensor / Actuator"));
+    for (int i = 0; i < 8; ++i) {
+        QCOMPARE(fx.prop(QStringLiteral("CMD_SetReset(%1)").arg(i), "BackColor").toUInt(),
+                 16765650u);
+        QCOMPARE(fx.prop(QStringLiteral("PictureLabelIngangen(%1)").arg(i), "BackColor").toUInt(),
+                 13828050u);
+        QCOMPARE(fx.prop(QStringLiteral("Label_Ingang(%1)").arg(i), "Enabled").toBool(), true);
+        QCOMPARE(fx.prop(QStringLiteral("Label_Ingang(%1)").arg(i), "Caption").toString(),
+                 QStringLiteral("Ingang %1").arg(i + 1));
+    }
+    QCOMPARE(fx.main->state().GetoondeFiguur, qint16(-1));
+}
+
+void TestConnection::inputEvents_data()
+{
+    QTest::addColumn<qint32>("word");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("lit");
+    QTest::newRow("nothing") << 0 << 0 << 0;
+    QTest::newRow("everything") << 255 << 255 << 255;
+    QTest::newRow("inputs 0 and 3") << 9 << 9 << 9;
+    QTest::newRow("bits above 7 ignored by the lamps") << 0x1F01 << 0x1F01 << 1;
+    QTest::newRow("beyond 16 bits keeps the low 16") << 0x12345 << 0x2345 << 0x45;
+    QTest::newRow("negative") << -1 << -1 << 255;
+    QTest::newRow("largest") << std::numeric_limits<qint32>::max() << -1 << 255;
+    QTest::newRow("smallest") << std::numeric_limits<qint32>::min() << 0 << 0;
+}
+
+void TestConnection::inputEvents()
+{
+    QFETCH(qint32, word);
+    QFETCH(int, stored);
+    QFETCH(int, lit);
+    MainFixture fx;
+    fx.port.raiseInputs(0xAA); // every lamp must be repainted, changed or not
+    fx.services.sounds.played.clear();
+    fx.port.raiseInputs(word);
+    QCOMPARE(fx.main->DecimaalIn(), stored);
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(fx.prop(QStringLiteral("Shape_LampjeIn(%1)").arg(i + 1), "FillColor").toUInt(),
+                 (lit >> i) & 1 ? 65535u : 8421504u);
+    QCOMPARE(fx.services.sounds.names(), QStringList{"Klik 02.wav"});
+    fx.port.raiseInputs(word); // unchanged: still repaints and clicks
+    QCOMPARE(fx.services.sounds.played.size(), 2);
+}
+
+void TestConnection::inputsSurviveDisconnectAndStationChange()
+{
+    MainFixture fx;
+    fx.click("CMD_Verbinding");
+    fx.port.raiseInputs(6);
+    fx.click("CMD_Verbinding");
+    fx.click("CMD_Transportband");
+    QCOMPARE(fx.main->DecimaalIn(), 6);
+    QCOMPARE(fx.prop("Shape_LampjeIn(2)", "FillColor").toUInt(), 65535u);
+    QCOMPARE(fx.prop("Shape_LampjeIn(3)", "FillColor").toUInt(), 65535u);
+}
+
+QTEST_MAIN(TestConnection)
+#include "tst_connection.moc"

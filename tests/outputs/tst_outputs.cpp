@@ -1,0 +1,256 @@
+// Output switching, the interlocks, the reset button and the lamp
+// invariant under long random use.
+#include "interface_link/simulated_easyport.h"
+#include "outputs/interlocks.h"
+#include "support/test_support.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using outputs::Refusal;
+using testing::MainFixture;
+
+class TestOutputs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void interlockRules_data();
+    void interlockRules();
+    void toggleWithoutInterface();
+    void refusedPress_data();
+    void refusedPress();
+    void resetButton();
+    void resetButtonRelabels_data();
+    void resetButtonRelabels();
+    void randomUseKeepsInvariants();
+    void exitsReachDefaultInterface();
+};
+
+void TestOutputs::interlockRules_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("output");
+    QTest::addColumn<bool>("on");
+    QTest::addColumn<int>("inputs");
+    QTest::addColumn<int>("outputsBefore");
+    QTest::addColumn<int>("refusal");
+    const int none = int(Refusal::None);
+    const int m1 = int(Refusal::PressingCylinderOut);
+    const int m2 = int(Refusal::GripperCylinderOut);
+    QTest::newRow("stapel 0 on, input 0") << "Stapel magazijn" << 0 << true << 1 << 0 << m1;
+    QTest::newRow("stapel 0 on, input 0 among others")
+        << "Stapel magazijn" << 0 << true << 0xF1 << 0 << m1;
+    QTest::newRow("stapel 0 on, input 0 off") << "Stapel magazijn" << 0 << true << 0xFE << 0 << none;
+    QTest::newRow("stapel 0 off, input 0") << "Stapel magazijn" << 0 << false << 1 << 1 << none;
+    QTest::newRow("stapel 2 on, input 0") << "Stapel magazijn" << 2 << true << 1 << 0 << none;
+    QTest::newRow("stapel 1 on, input 0") << "Stapel magazijn" << 1 << true << 1 << 0 << none;
+    QTest::newRow("stapel 1 off while 0 on, input 0")
+        << "Stapel magazijn" << 1 << false << 1 << 3 << m1;
+    QTest::newRow("stapel 1 off while 0 off, input 0")
+        << "Stapel magazijn" << 1 << false << 1 << 2 << none;
+    QTest::newRow("stapel 1 off while 0 on, input 0 off")
+        << "Stapel magazijn" << 1 << false << 0 << 3 << none;
+    QTest::newRow("handling 0 on, input 3") << "Station handling" << 0 << true << 8 << 0 << m2;
+    QTest::newRow("handling 0 off, input 3") << "Station handling" << 0 << false << 8 << 1 << m2;
+    QTest::newRow("handling 1 on, input 3") << "Station handling" << 1 << true << 8 << 0 << m2;
+    QTest::newRow("handling 1 off, input 3") << "Station handling" << 1 << false << 8 << 2 << m2;
+    QTest::newRow("handling 2 on, input 3") << "Station handling" << 2 << true << 8 << 0 << none;
+    QTest::newRow("handling 0 on, input 3 off") << "Station handling" << 0 << true << 0xF7 << 0
+                                                << none;
+    QTest::newRow("conveyor never") << "Transportband" << 0 << true << 0xFF << 0 << none;
+    QTest::newRow("combined never") << "Interfacing Easyport D8A" << 1 << true << 0xFF << 0
+                                    << none;
+    QTest::newRow("interface view never") << "Interfacing Easyport Mini" << 0 << true << 0xFF
+                                          << 0 << none;
+    QTest::newRow("caption is exact") << "stapel magazijn" << 0 << true << 1 << 0 << none;
+}
+
+void TestOutputs::interlockRules()
+{
+    QFETCH(QString, caption);
+    QFETCH(int, output);
+    QFETCH(bool, on);
+    QFETCH(int, inputs);
+    QFETCH(int, outputsBefore);
+    QFETCH(int, refusal);
+    QCOMPARE(int(outputs::interlock(caption, output, on, inputs, outputsBefore)), refusal);
+}
+
+void TestOutputs::toggleWithoutInterface()
+{
+    MainFixture fx;
+    fx.click("CMD_SetReset(2)");
+    QCOMPARE(fx.main->DecimaalUit(), 4);
+    QCOMPARE(fx.prop("Shape_Lampje(2)", "FillColor").toUInt(), 65535u);
+    QCOMPARE(fx.port.written.last(), qint16(4));
+    fx.click("CMD_SetReset(2)");
+    QCOMPARE(fx.main->DecimaalUit(), 0);
+    QCOMPARE(fx.prop("Shape_Lampje(2)", "FillColor").toUInt(), 8421504u);
+    QCOMPARE(fx.port.written.last(), qint16(0));
+    QCOMPARE(fx.services.sounds.names(), QStringList({"Klik 01.wav", "Klik 01.wav"}));
+}
+
+void TestOutputs::refusedPress_data()
+{
+    QTest::addColumn<QString>("station");
+    QTest::addColumn<int>("inputs");
+    QTest::addColumn<QString>("firstLine");
+    QTest::newRow("stack magazine") << "CMD_StapelMagazijn" << 1
+                                    << "De aandrukcilinder is uitgeschoven.";
+    QTest::newRow("handling station") << "CMD_Stationhandling" << 8
+                                      << "De grijpercilinder is uitgeschoven.";
+}
+
+void TestOutputs::refusedPress()
+{
+    QFETCH(QString, station);
+    QFETCH(int, inputs);
+    QFETCH(QString, firstLine);
+    MainFixture fx;
+    fx.click(station);
+    fx.port.raiseInputs(inputs);
+    fx.services.sounds.played.clear();
+    fx.port.written.clear();
+    QStringList order;
+    fx.services.messages.onShow = [&](const platform::MessageRequest&) {
+        order << QStringLiteral("box, %1 writes").arg(fx.port.written.size());
+    };
+    fx.click("CMD_SetReset(0)");
+    QCOMPARE(fx.services.messages.shown.size(), 1);
+    const platform::MessageRequest& box = fx.services.messages.shown.first();
+    QCOMPARE(box.title, QStringLiteral("Beweging iet toegestaan!"));
+    QCOMPARE(box.text,
+             firstLine + "\r\rHorizontaal mag de grijper nu niet verplaatst worden.");
+    QCOMPARE(int(box.icon), int(platform::MessageIcon::None));
+    QCOMPARE(int(box.buttons), int(platform::MessageButtons::Ok));
+    // Nothing changed, but the unchanged word still went out after the box.
+    QCOMPARE(order, QStringList{"box, 0 writes"});
+    QCOMPARE(fx.main->DecimaalUit(), 0);
+    QCOMPARE(fx.prop("Shape_Lampje(0)", "FillColor").toUInt(), 8421504u);
+    QCOMPARE(fx.port.written, QVector<qint16>{0});
+    QCOMPARE(fx.services.sounds.names(), QStringList{"Klik 01.wav"});
+}
+
+void TestOutputs::resetButton()
+{
+    MainFixture fx;
+    fx.click("CMD_Stationhandling");
+    fx.click("CMD_SetReset(0)");
+    fx.click("CMD_SetReset(4)");
+    fx.port.raiseInputs(8); // now outputs 0 and 1 are locked
+    fx.click("CMD_SetReset(0)");
+    QCOMPARE(fx.main->DecimaalUit(), 1 + 16);
+    fx.services.sounds.played.clear();
+    fx.click("CMD_ResetAlles");
+    QCOMPARE(fx.main->DecimaalUit(), 0);
+    QCOMPARE(fx.port.written.last(), qint16(0));
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(fx.prop(QStringLiteral("Shape_Lampje(%1)").arg(i), "FillColor").toUInt(),
+                 8421504u);
+    QVERIFY(fx.services.sounds.played.isEmpty());
+}
+
+void TestOutputs::resetButtonRelabels_data()
+{
+    QTest::addColumn<QString>("station");
+    QTest::addColumn<QString>("output0");
+    QTest::addColumn<QString>("input1");
+    QTest::newRow("interface view") << "CMD_Interfacing" << "Uitgang 1" << "Ingang 2";
+    QTest::newRow("conveyor") << "CMD_Transportband" << "Magneetspoel stopper"
+                              << "Optische sensor";
+    QTest::newRow("combined: unchanged") << "CMD_TransHandling" << "scribble" << "scribble";
+}
+
+void TestOutputs::resetButtonRelabels()
+{
+    QFETCH(QString, station);
+    QFETCH(QString, output0);
+    QFETCH(QString, input1);
+    MainFixture fx;
+    fx.click(station);
+    fx.control("CMD_SetReset(0)")->setProperty("Caption", "scribble");
+    fx.control("Label_Ingang(1)")->setProperty("Caption", "scribble");
+    fx.click("CMD_ResetAlles");
+    QCOMPARE(fx.prop("CMD_SetReset(0)", "Caption").toString(), output0);
+    QCOMPARE(fx.prop("Label_Ingang(1)", "Caption").toString(), input1);
+}
+
+// Pupils click fast and everywhere: after every action lamp i is yellow
+// exactly when output i is on, only the eight output bits are ever used,
+// the device holds the window's word, and the interlocks refuse exactly
+// what they must.
+void TestOutputs::randomUseKeepsInvariants()
+{
+    MainFixture fx;
+    const quint32 seed = 20261208;
+    QRandomGenerator rng(seed);
+    const QStringList stations = {"CMD_StapelMagazijn", "CMD_Transportband", "CMD_Stationhandling",
+                                  "CMD_TransHandling", "CMD_Interfacing"};
+    for (int step = 0; step < 5000; ++step) {
+        const int kind = rng.bounded(10);
+        const int before = fx.main->DecimaalUit();
+        const int inputs = fx.main->DecimaalIn();
+        const QString caption = fx.prop("FrameModule", "Caption").toString();
+        const int refusedBefore = fx.services.messages.shown.size();
+        int pressed = -1;
+        if (kind < 6) {
+            pressed = rng.bounded(8);
+            auto* b = fx.control<QWidget>(QStringLiteral("CMD_SetReset(%1)").arg(pressed));
+            if (!b->isEnabled())
+                pressed = -1;
+            else
+                fx.click(b->objectName());
+        } else if (kind == 6) {
+            fx.port.raiseInputs(qint32(rng.generate()));
+        } else if (kind == 7) {
+            fx.click(stations[rng.bounded(stations.size())]);
+        } else if (kind == 8) {
+            fx.click("CMD_ResetAlles");
+        } else {
+            fx.main->ResetAll();
+        }
+        const int word = fx.main->DecimaalUit();
+        const QByteArray where = QByteArray("seed ") + QByteArray::number(seed) + " step " +
+                                 QByteArray::number(step);
+        QVERIFY2((word & ~0xFF) == 0, where);
+        for (int i = 0; i < 8; ++i) {
+            const bool yellow =
+                fx.prop(QStringLiteral("Shape_Lampje(%1)").arg(i), "FillColor").toUInt() == 65535u;
+            QVERIFY2(yellow == bool(word & (1 << i)), where);
+        }
+        QVERIFY2((fx.port.written.isEmpty() ? 0 : fx.port.written.last()) == word, where);
+        if (pressed >= 0) {
+            const bool refused = fx.services.messages.shown.size() > refusedBefore;
+            const bool mustRefuse =
+                outputs::interlock(caption, pressed, !(before & (1 << pressed)), inputs, before) !=
+                Refusal::None;
+            QVERIFY2(refused == mustRefuse, where);
+            QVERIFY2(word == (refused ? before : before ^ (1 << pressed)), where);
+        }
+        int green = 0;
+        for (const QString& s : stations)
+            green += fx.prop(s, "BackColor").toUInt() == 8454016u;
+        QVERIFY2(green == 1, where);
+    }
+}
+
+void TestOutputs::exitsReachDefaultInterface()
+{
+    testing::ServiceScope services;
+    link::SimulatedEasyPort port;
+    Main main(&port);
+    int quits = 0;
+    main.setQuitHandler([&] { ++quits; });
+    QVERIFY(port.SearchAndConnect() != 0);
+    main.SetEasyPort();
+    main.findChild<QAbstractButton*>("CMD_SetReset(3)")->click();
+    main.findChild<QAbstractButton*>("CMD_SetReset(6)")->click();
+    QCOMPARE(port.simulation().outputs(), 8 + 64);
+    main.findChild<QAbstractButton*>("CMD_Afsluiten")->click();
+    QCOMPARE(port.simulation().outputs(), 0);
+    QCOMPARE(quits, 1);
+}
+
+QTEST_MAIN(TestOutputs)
+#include "tst_outputs.moc"
