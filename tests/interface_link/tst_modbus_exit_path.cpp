@@ -1,0 +1,141 @@
+// The way out of the program with a Modbus module behind the window: every
+// way of ending leaves the module's outputs off, within the exit bound.
+
+#include "interface_link/modbus_easyport.h"
+#include "main_window/main.h"
+#include "platform/exit_signals.h"
+#include "support/test_support.h"
+
+#include <QElapsedTimer>
+#include <QModbusTcpServer>
+#include <QTcpServer>
+#include <QtTest>
+#include <memory>
+
+// <csignal> cannot be included beside the interface header: the C library
+// declares a function link() that clashes with the namespace link. The
+// numbers are the ones POSIX fixes for `kill -INT` and `kill -TERM`.
+extern "C" int raise(int sig) noexcept;
+constexpr int kSigInt = 2;
+constexpr int kSigTerm = 15;
+
+namespace
+{
+
+int freeTcpPort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    return probe.serverPort();
+}
+
+class Module : public QModbusTcpServer
+{
+  public:
+    bool start(int port)
+    {
+        QModbusDataUnitMap map;
+        map.insert(QModbusDataUnit::Coils, {QModbusDataUnit::Coils, 0, 8});
+        map.insert(QModbusDataUnit::DiscreteInputs, {QModbusDataUnit::DiscreteInputs, 0, 8});
+        setMap(map);
+        setServerAddress(1);
+        setConnectionParameter(QModbusDevice::NetworkAddressParameter, QStringLiteral("127.0.0.1"));
+        setConnectionParameter(QModbusDevice::NetworkPortParameter, port);
+        return connectDevice();
+    }
+
+    int coils() const
+    {
+        int word = 0;
+        for (int i = 0; i < 8; ++i) {
+            quint16 v = 0;
+            data(QModbusDataUnit::Coils, quint16(i), &v);
+            if (v)
+                word |= 1 << i;
+        }
+        return word;
+    }
+};
+
+} // namespace
+
+class TestModbusExitPath : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void outputsEndOff_data();
+    void outputsEndOff();
+};
+
+void TestModbusExitPath::outputsEndOff_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("moduleGone");
+    QTest::newRow("Afsluiten") << "Afsluiten" << false;
+    QTest::newRow("window closed") << "close" << false;
+    QTest::newRow("SIGTERM") << "SIGTERM" << false;
+    QTest::newRow("SIGINT") << "SIGINT" << false;
+    QTest::newRow("Afsluiten, module gone") << "Afsluiten" << true;
+    QTest::newRow("window closed, module gone") << "close" << true;
+}
+
+void TestModbusExitPath::outputsEndOff()
+{
+    QFETCH(QString, way);
+    QFETCH(bool, moduleGone);
+
+    testing::ServiceScope services;
+    const int port = freeTcpPort();
+    QVERIFY(port > 0);
+    Module module;
+    QVERIFY(module.start(port));
+    link::ModbusSettings settings;
+    settings.host = QStringLiteral("127.0.0.1");
+    settings.port = port;
+    auto control = std::make_unique<link::ModbusEasyPort>(settings);
+    auto window = std::make_unique<Main>(control.get());
+    int quits = 0;
+    window->setQuitHandler([&quits] { ++quits; });
+    window->show();
+
+    window->CMD_Verbinding->click();
+    QCOMPARE(window->Verbonden(), -1);
+    window->CMD_SetReset[0]->click();
+    window->CMD_SetReset[2]->click();
+    QCOMPARE(window->DecimaalUit(), 0x05);
+    QVERIFY(control->flush(1000));
+    QCOMPARE(module.coils(), 0x05);
+    if (moduleGone)
+        module.disconnectDevice();
+
+    if (way == QLatin1String("Afsluiten")) {
+        window->CMD_Afsluiten->click();
+    } else if (way == QLatin1String("close")) {
+        window->close();
+    } else {
+        platform::ExitSignals* exitSignals = platform::ExitSignals::install(nullptr);
+        QVERIFY(exitSignals);
+        connect(exitSignals, &platform::ExitSignals::exitRequested, window.get(),
+                &Main::exitProgram);
+        ::raise(way == QLatin1String("SIGTERM") ? kSigTerm : kSigInt);
+        QTRY_COMPARE_WITH_TIMEOUT(quits, 1, 1000);
+    }
+    QCOMPARE(quits, 1);
+    QCOMPARE(window->DecimaalUit(), 0);
+
+    // As main() ends: the window goes, then the control, with no event loop
+    // turning in between.
+    QElapsedTimer clock;
+    clock.start();
+    window.reset();
+    control.reset();
+    const qint64 took = clock.elapsed();
+    QVERIFY2(took <= link::ModbusEasyPort::kExitBoundMs + 100, qPrintable(QString::number(took)));
+    if (!moduleGone)
+        QCOMPARE(module.coils(), 0);
+}
+
+QTEST_MAIN(TestModbusExitPath)
+#include "tst_modbus_exit_path.moc"
