@@ -145,14 +145,6 @@ const std::vector<TextRow>& instructionRows(View v)
     return none;
 }
 
-int pageCount(View v)
-{
-    int pages = 0;
-    for (const TextRow& r : instructionRows(v))
-        pages = std::max(pages, r.page);
-    return pages;
-}
-
 double rowLeft(int indent, double columnWidth, double textWidth, double surfaceWidth)
 {
     return std::max(0.0, std::min(indent * columnWidth, surfaceWidth - textWidth));

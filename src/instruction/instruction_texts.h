@@ -59,9 +59,6 @@ ctl::OleColor color(Style s);
 // The rows of a view's text, top to bottom; empty for View::None.
 const std::vector<TextRow>& instructionRows(View v);
 
-// Pages of a view's text (4, 3, 4, 1, 4; 0 for none).
-int pageCount(View v);
-
 // Where a row starts: `indent` columns from the left margin, but never so
 // far that the text runs past the right edge of the surface (then it ends
 // at the edge), and never left of the margin.

@@ -522,13 +522,12 @@ void TstInstructionPanel::video_data()
     QTest::addColumn<QString>("url"); // empty: nothing opened, one warning
     const QByteArray all("[video]\nsite_host=school.example.nl\nvideo_host=video.example.com\n"
                          "stapel_magazijn_id=StApEl1\nstation_handling_id=hAnD2\n");
-    QTest::newRow("transportband") << all << "CMD_Transportband"
-                                   << "http://school.example.nl/filmpje transportband.mp4";
+    QTest::newRow("transportband, blank kept")
+        << all << "CMD_Transportband"
+        << "http://school.example.nl/filmpje transportband.mp4";
     QTest::newRow("handling")
         << all << "CMD_Stationhandling"
         << "http://video.example.com/watch?feature=player_detailpage&v=hAnD2#t=22s";
-    QTest::newRow("stapel") << all << "CMD_StapelMagazijn"
-                            << "http://video.example.com/watch?feature=player_detailpage&v=StApEl1";
     QTest::newRow("no installation file") << QByteArray() << "CMD_Transportband"
                                           << "";
     QTest::newRow("no site host") << QByteArray("[video]\nvideo_host=video.example.com\n")
