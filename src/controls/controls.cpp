@@ -237,8 +237,10 @@ void Frame::paintEvent(QPaintEvent*)
 
 void Frame::mouseMoveEvent(QMouseEvent* e)
 {
-    emit MouseMove();
     QWidget::mouseMoveEvent(e);
+    // A move over a control is not also a move over its container.
+    e->accept();
+    emit MouseMove();
 }
 
 void Frame::mousePressEvent(QMouseEvent* e)
@@ -312,8 +314,10 @@ void CommandButton::paintEvent(QPaintEvent*)
 
 void CommandButton::mouseMoveEvent(QMouseEvent* e)
 {
-    emit MouseMove();
     QAbstractButton::mouseMoveEvent(e);
+    // A move over a control is not also a move over its container.
+    e->accept();
+    emit MouseMove();
 }
 
 // ---------------------------------------------------------------- Label
@@ -353,8 +357,10 @@ void Label::paintEvent(QPaintEvent*)
 
 void Label::mouseMoveEvent(QMouseEvent* e)
 {
-    emit MouseMove();
     QWidget::mouseMoveEvent(e);
+    // A move over a control is not also a move over its container.
+    e->accept();
+    emit MouseMove();
 }
 
 void Label::mousePressEvent(QMouseEvent* e)
@@ -448,8 +454,10 @@ void PictureBox::paintEvent(QPaintEvent*)
 
 void PictureBox::mouseMoveEvent(QMouseEvent* e)
 {
-    emit MouseMove();
     QWidget::mouseMoveEvent(e);
+    // A move over a control is not also a move over its container.
+    e->accept();
+    emit MouseMove();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* e)
