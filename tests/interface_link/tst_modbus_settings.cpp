@@ -98,10 +98,7 @@ void TestModbusSettings::readsOrFallsBack_data()
 
     const int none = QSerialPort::NoParity;
     QTest::newRow("empty group: defaults") << QByteArray() << "port" << QVariant(502) << 0;
-    QTest::newRow("empty group: poll default") << QByteArray() << "poll" << QVariant(20) << 0;
-    QTest::newRow("empty group: module default") << QByteArray() << "module" << QVariant(5) << 0;
     QTest::newRow("port") << QByteArray("port=1502") << "port" << QVariant(1502) << 0;
-    QTest::newRow("port with spaces") << QByteArray("port = 503 ") << "port" << QVariant(503) << 0;
     QTest::newRow("port 0") << QByteArray("port=0") << "port" << QVariant(502) << 1;
     QTest::newRow("port 65536") << QByteArray("port=65536") << "port" << QVariant(502) << 1;
     QTest::newRow("port text") << QByteArray("port=vijf") << "port" << QVariant(502) << 1;
@@ -109,16 +106,12 @@ void TestModbusSettings::readsOrFallsBack_data()
     QTest::newRow("port fraction") << QByteArray("port=50.5") << "port" << QVariant(502) << 1;
     QTest::newRow("port typed value")
         << QByteArray("port=@Rect(1 2 3 4)") << "port" << QVariant(502) << 1;
-    QTest::newRow("port huge") << QByteArray("port=99999999999999999999") << "port" << QVariant(502)
-                               << 1;
     QTest::newRow("transport RTU any case")
         << QByteArray("transport=RTU") << "transport" << QVariant("rtu") << 0;
     QTest::newRow("transport unknown")
         << QByteArray("transport=udp") << "transport" << QVariant("tcp") << 1;
     QTest::newRow("host address") << QByteArray("host=10.0.0.5") << "host" << QVariant("10.0.0.5")
                                   << 0;
-    QTest::newRow("host name") << QByteArray("host=io-module.school.local") << "host"
-                               << QVariant("io-module.school.local") << 0;
     QTest::newRow("host with space")
         << QByteArray("host=io module") << "host" << QVariant("192.168.0.10") << 1;
     QTest::newRow("host empty") << QByteArray("host=") << "host" << QVariant("192.168.0.10") << 1;
@@ -128,41 +121,29 @@ void TestModbusSettings::readsOrFallsBack_data()
     QTest::newRow("baud odd rate") << QByteArray("baud=12345") << "baud" << QVariant(19200) << 1;
     QTest::newRow("parity even") << QByteArray("parity=even") << "parity"
                                  << QVariant(int(QSerialPort::EvenParity)) << 0;
-    QTest::newRow("parity letter")
-        << QByteArray("parity=O") << "parity" << QVariant(int(QSerialPort::OddParity)) << 0;
     QTest::newRow("parity unknown") << QByteArray("parity=mark") << "parity" << QVariant(none) << 1;
-    QTest::newRow("databits 7") << QByteArray("databits=7") << "databits" << QVariant(7) << 0;
     QTest::newRow("databits 9") << QByteArray("databits=9") << "databits" << QVariant(8) << 1;
     QTest::newRow("stopbits 2") << QByteArray("stopbits=2") << "stopbits"
                                 << QVariant(int(QSerialPort::TwoStop)) << 0;
     QTest::newRow("stopbits 3") << QByteArray("stopbits=3") << "stopbits"
                                 << QVariant(int(QSerialPort::OneStop)) << 1;
     QTest::newRow("unit 0 over tcp") << QByteArray("unit=0") << "unit" << QVariant(0) << 0;
-    QTest::newRow("unit 255 over tcp") << QByteArray("unit=255") << "unit" << QVariant(255) << 0;
     QTest::newRow("unit 256") << QByteArray("unit=256") << "unit" << QVariant(1) << 1;
     QTest::newRow("unit 0 over rtu (broadcast)")
         << QByteArray("transport=rtu\nunit=0") << "unit" << QVariant(1) << 1;
-    QTest::newRow("unit 248 over rtu")
-        << QByteArray("transport=rtu\nunit=248") << "unit" << QVariant(1) << 1;
     QTest::newRow("unit 247 over rtu")
         << QByteArray("transport=rtu\nunit=247") << "unit" << QVariant(247) << 0;
     QTest::newRow("first coil highest")
         << QByteArray("coils=65528") << "coils" << QVariant(65528) << 0;
     QTest::newRow("first coil past the end")
         << QByteArray("coils=65529") << "coils" << QVariant(0) << 1;
-    QTest::newRow("first coil negative") << QByteArray("coils=-8") << "coils" << QVariant(0) << 1;
-    QTest::newRow("first input") << QByteArray("inputs=100") << "inputs" << QVariant(100) << 0;
     QTest::newRow("poll 50") << QByteArray("poll=50") << "poll" << QVariant(50) << 0;
     QTest::newRow("poll 0") << QByteArray("poll=0") << "poll" << QVariant(20) << 1;
-    QTest::newRow("poll negative") << QByteArray("poll=-20") << "poll" << QVariant(20) << 1;
     QTest::newRow("poll too slow") << QByteArray("poll=1001") << "poll" << QVariant(20) << 1;
     QTest::newRow("timeout too short")
         << QByteArray("timeout=10") << "timeout" << QVariant(200) << 1;
-    QTest::newRow("timeout past bound")
-        << QByteArray("timeout=501") << "timeout" << QVariant(200) << 1;
     QTest::newRow("module D16") << QByteArray("module=1") << "module" << QVariant(1) << 0;
     QTest::newRow("module negative") << QByteArray("module=-5") << "module" << QVariant(5) << 1;
-    QTest::newRow("comport") << QByteArray("comport=3") << "comport" << QVariant(3) << 0;
     QTest::newRow("three bad keys, three warnings")
         << QByteArray("port=x\npoll=y\nunit=z") << "port" << QVariant(502) << 3;
     QTest::newRow("bad key does not spoil the good one")
