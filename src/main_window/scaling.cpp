@@ -1,5 +1,7 @@
 #include "main_window/scaling.h"
 
+#include "controls/controls.h"
+
 #include <QVariant>
 
 namespace mw {
@@ -97,10 +99,15 @@ void applyScaling(const std::vector<BeginPositie>& record, const ScaleFactors& f
             continue;
         }
         const TwipRect t = scaledRect(r, f);
-        writeProperty(c, "Left", t.left);
-        writeProperty(c, "Top", t.top);
-        writeProperty(c, "Width", t.width);
-        writeProperty(c, "Height", t.height);
+        if (auto* control = dynamic_cast<ctl::ControlProps*>(c)) {
+            // One geometry change instead of four moves and resizes.
+            control->setTwipGeometry(t.left, t.top, t.width, t.height);
+        } else {
+            writeProperty(c, "Left", t.left);
+            writeProperty(c, "Top", t.top);
+            writeProperty(c, "Width", t.width);
+            writeProperty(c, "Height", t.height);
+        }
         writeProperty(c, "FontSize", double(f.FactorFont) * r.FontSize);
     }
 }
