@@ -292,14 +292,6 @@ void TestComponentFigure::hoverShowsComponent_data()
                                              << "Label_Ingang(2)"
                                              << ""
                                              << "Sensor / Actuator" << false;
-    QTest::newRow("combined gripper") << "CMD_TransHandling"
-                                      << "CMD_SetReset(7)"
-                                      << "Station handling Grijper.bmp"
-                                      << "Grijper" << true;
-    QTest::newRow("handling out") << "CMD_Stationhandling"
-                                  << "CMD_SetReset(0)"
-                                  << "Cilinder Dubbelwerkend ADN Bediend.bmp"
-                                  << "Dubbelwerkende cilinder ADN" << true;
 }
 
 void TestComponentFigure::hoverShowsComponent()
