@@ -114,6 +114,7 @@ class TstInstructionPanel : public QObject
     void slideShowsEveryPixelRow();
     void adnPicture_data();
     void adnPicture();
+    void adnPictureMissing();
     void help_data();
     void help();
     void video_data();
@@ -462,6 +463,20 @@ void TstInstructionPanel::adnPicture()
         if (highlighted)
             QCOMPARE(highlighted->property("BackColor").toUInt(), backBefore);
     }
+}
+
+void TstInstructionPanel::adnPictureMissing()
+{
+    MainFixture f(false); // no picture folder at all
+    f.click(QStringLiteral("CMD_Stationhandling"));
+    f.click(QStringLiteral("CMD_Verder"));
+    f.click(QStringLiteral("CMD_Verder"));
+    QCOMPARE(f.control<ctl::PictureBox>(QStringLiteral("PictureTekst"))->Top(), -3630.0);
+    QVERIFY(f.control<ctl::Image>(QStringLiteral("ImageSensorActuator"))->picture().isNull());
+    QCOMPARE(f.prop(QStringLiteral("FrameSensorActuator"), "Caption").toString(),
+             QStringLiteral("ADN cilinder."));
+    f.click(QStringLiteral("CMD_Verder"));
+    QCOMPARE(f.control<ctl::PictureBox>(QStringLiteral("PictureTekst"))->Top(), -5445.0);
 }
 
 void TstInstructionPanel::help_data()
