@@ -33,7 +33,7 @@ Full_Screen::Full_Screen(Main* main) : QWidget(main, Qt::Window), m_main(main)
 void Full_Screen::open()
 {
     // Take the whole screen's room at once; the window manager's maximising
-    // may come later (and offscreen never).
+    // may come only later.
     if (!isVisible())
         if (const QScreen* s = screen())
             setGeometry(s->availableGeometry());
