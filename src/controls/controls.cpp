@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QSvgRenderer>
 #include <cmath>
 
 namespace ctl {
@@ -180,19 +181,65 @@ void drawBevel(QPainter& p, const QRect& r, bool sunken, const QPalette& pal)
     p.drawLine(o.right() - 1, o.top() + 1, o.right() - 1, o.bottom() - 1);
 }
 
-QImage loadPicture(const QString& path)
+} // namespace
+
+LoadedPicture LoadedPicture::load(const QString& path)
 {
+    LoadedPicture p;
     if (path.isEmpty())
-        return {};
+        return p;
+    if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+        auto svg = std::make_shared<QSvgRenderer>(path);
+        if (svg->isValid()) {
+            p.m_svg = std::move(svg);
+            return p;
+        }
+        qCWarning(lcDravik) << "cannot load picture" << path << ": not a valid drawing";
+        return p;
+    }
     QImageReader reader(path);
     reader.setAutoTransform(true);
-    QImage image = reader.read();
-    if (image.isNull())
+    p.m_image = reader.read();
+    if (p.m_image.isNull())
         qCWarning(lcDravik) << "cannot load picture" << path << ":" << reader.errorString();
-    return image;
+    return p;
 }
 
-} // namespace
+const QImage& LoadedPicture::image() const
+{
+    if (m_image.isNull() && m_svg) {
+        m_image = QImage(m_svg->defaultSize(), QImage::Format_ARGB32_Premultiplied);
+        m_image.fill(Qt::transparent);
+        QPainter painter(&m_image);
+        m_svg->render(&painter);
+    }
+    return m_image;
+}
+
+QSize LoadedPicture::naturalSize() const
+{
+    return m_svg && m_image.isNull() ? m_svg->defaultSize() : m_image.size();
+}
+
+const QImage& LoadedPicture::scaled(const QSize& size) const
+{
+    if (m_scaled.size() == size && !m_scaled.isNull())
+        return m_scaled;
+    if (size.isEmpty()) {
+        m_scaled = QImage();
+        return m_scaled;
+    }
+    if (m_svg) {
+        m_scaled = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        m_scaled.fill(Qt::transparent);
+        QPainter painter(&m_scaled);
+        painter.setRenderHint(QPainter::Antialiasing);
+        m_svg->render(&painter);
+    } else {
+        m_scaled = image().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return m_scaled;
+}
 
 // ---------------------------------------------------------------- Frame
 
@@ -270,7 +317,7 @@ void CommandButton::captionChanged()
 
 void CommandButton::setPicture(const QString& path)
 {
-    m_picture = loadPicture(path);
+    m_picture = LoadedPicture::load(path);
     m_picturePath = m_picture.isNull() ? QString() : path;
     update();
 }
@@ -288,11 +335,10 @@ void CommandButton::paintEvent(QPaintEvent*)
     const int shift = sunken ? 1 : 0;
     if (!m_picture.isNull()) {
         const QRect area = rect().adjusted(4, 4, -4, -4).translated(shift, shift);
-        QSize s = m_picture.size().scaled(area.size(), Qt::KeepAspectRatio);
+        QSize s = m_picture.naturalSize().scaled(area.size(), Qt::KeepAspectRatio);
         QRect target(QPoint(0, 0), s);
         target.moveCenter(area.center());
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(target, m_picture);
+        p.drawImage(target.topLeft(), m_picture.scaled(s));
     }
     if (!m_caption.isEmpty()) {
         const QRect area = rect().adjusted(4, 2, -4, -2).translated(shift, shift);
@@ -476,7 +522,7 @@ Image::Image(QWidget* parent) : QWidget(parent), ControlProps(this, kButtonFace,
 
 bool Image::setPicture(const QString& path)
 {
-    m_picture = loadPicture(path);
+    m_picture = LoadedPicture::load(path);
     m_picturePath = m_picture.isNull() ? QString() : path;
     update();
     return !m_picture.isNull();
@@ -487,8 +533,7 @@ void Image::paintEvent(QPaintEvent*)
     if (m_picture.isNull())
         return;
     QPainter p(this);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(rect(), m_picture);
+    p.drawImage(0, 0, m_picture.scaled(size()));
 }
 
 void Image::mousePressEvent(QMouseEvent* e)
@@ -585,8 +630,9 @@ void OptionButton::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.fillRect(rect(), qBack());
     p.setRenderHint(QPainter::Antialiasing);
-    const int d = std::min(13, std::max(6, height() - 4));
-    const QRectF circle(2.5, (height() - d) / 2.0 + 0.5, d - 1, d - 1);
+    // A compact circle leaves room for two-digit captions in narrow buttons.
+    const int d = std::min(11, std::max(6, height() - 4));
+    const QRectF circle(1.5, (height() - d) / 2.0 + 0.5, d - 1, d - 1);
     p.setPen(QPen(palette().color(QPalette::Dark), 1));
     p.setBrush(isEnabled() ? Qt::white : palette().color(QPalette::Button));
     p.drawEllipse(circle);
@@ -595,8 +641,8 @@ void OptionButton::paintEvent(QPaintEvent*)
         p.setBrush(Qt::black);
         p.drawEllipse(circle.adjusted(d / 4.0, d / 4.0, -d / 4.0, -d / 4.0));
     }
-    const QRect textRect = rect().adjusted(d + 6, 0, 0, 0);
-    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+    const QRect textRect = rect().adjusted(d + 3, 0, 0, 0);
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
     if (isEnabled()) {
         p.setPen(qFore());
         p.drawText(textRect, flags, m_caption);

@@ -8,6 +8,9 @@
 #include <QTimer>
 #include <QVector>
 #include <QWidget>
+#include <memory>
+
+class QSvgRenderer;
 
 // The small control layer the program is written against: Qt widgets that
 // carry the properties of classic form controls (twip geometry, numeric
@@ -15,6 +18,25 @@
 // properties, show them faithfully whatever the Qt style, and read back
 // exactly what was set.
 namespace ctl {
+
+// A loaded picture: a bitmap, or a vector drawing rendered at the size it
+// is shown (so that start-up does not pay for sizes nobody sees).
+class LoadedPicture
+{
+public:
+    static LoadedPicture load(const QString& path);
+    bool isNull() const { return m_image.isNull() && !m_svg; }
+    // The picture at its natural size.
+    const QImage& image() const;
+    QSize naturalSize() const;
+    // The picture rendered for a given size (cached for the last size).
+    const QImage& scaled(const QSize& size) const;
+
+private:
+    mutable QImage m_image;
+    std::shared_ptr<QSvgRenderer> m_svg;
+    mutable QImage m_scaled;
+};
 
 // Shared state and behaviour of every visible control kind.
 class ControlProps
@@ -143,7 +165,7 @@ protected:
 
 private:
     QString m_picturePath;
-    QImage m_picture;
+    LoadedPicture m_picture;
 };
 
 // A label: text on its back colour, or on its container when transparent.
@@ -273,7 +295,7 @@ public:
     // Returns whether a picture is shown.
     bool setPicture(const QString& path);
     void clearPicture() { setPicture(QString()); }
-    const QImage& picture() const { return m_picture; }
+    const QImage& picture() const { return m_picture.image(); }
 
 signals:
     void Click();
@@ -285,7 +307,7 @@ protected:
 
 private:
     QString m_picturePath;
-    QImage m_picture;
+    LoadedPicture m_picture;
     bool m_pressed = false;
 };
 
