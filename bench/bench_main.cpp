@@ -114,6 +114,15 @@ struct Row {
     QString goal;
 };
 
+void printMarkdown(const std::vector<Row>& rows)
+{
+    QTextStream out(stdout);
+    out << "| Figure | Measured | Goal |\n|---|---|---|\n";
+    for (const Row& r : rows)
+        out << "| " << r.name << " | " << QString::number(r.value, 'f', 3) << ' ' << r.unit
+            << " | " << (r.goal.isEmpty() ? QStringLiteral("-") : r.goal) << " |\n";
+}
+
 void print(const std::vector<Row>& rows)
 {
     QTextStream out(stdout);
@@ -261,7 +270,10 @@ int main(int argc, char* argv[])
         rows.push_back({QStringLiteral("Modbus loopback: ") + name, value, "ms", goal});
     }
 
-    print(rows);
+    if (args.contains(QLatin1String("--markdown")))
+        printMarkdown(rows);
+    else
+        print(rows);
     platform::setSounds(nullptr);
     platform::setMessages(nullptr);
     return 0;
