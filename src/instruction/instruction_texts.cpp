@@ -85,7 +85,9 @@ std::vector<TextRow> transHandling()
 
 std::vector<TextRow> interfacing()
 {
-    std::vector<TextRow> rows = titlePage(QStringLiteral("Dravik station besturing."), 5);
+    // The interface's first page carries its heading alone.
+    std::vector<TextRow> rows = {
+        {1, Place::At, 150, Style::Heading, 5, QStringLiteral("Dravik station besturing.")}};
     rows.push_back(body(2, Place::At, 1905, "Hierboven staat de Easyport mini."));
     rows.push_back(
         body(2, Place::Below, 120, "Het is een apparaat dat elektrische signalen van en"));
