@@ -1,7 +1,8 @@
+#include "main_window/main.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
-#include "main_window/main.h"
 #include "platform/exit_signals.h"
+#include "virtual_station/virtual_station_window.h"
 
 #include <QApplication>
 
@@ -22,6 +23,9 @@ int main(int argc, char* argv[])
         // The simulated interface follows the station in view; the window
         // itself does not know which interface it drives.
         link::followStationFrame(easyPort.get(), window.FrameModule);
+        // With the simulated interface the pupil can watch the station move.
+        std::unique_ptr<virt::VirtualStationWindow> station =
+            virt::attachVirtualStation(easyPort.get(), &window);
         // SIGINT and SIGTERM leave the way "Afsluiten" does: outputs off first.
         platform::ExitSignals* exitSignals = platform::ExitSignals::install(&app);
         QObject::connect(exitSignals, &platform::ExitSignals::exitRequested, &window,

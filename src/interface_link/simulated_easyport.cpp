@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QVBoxLayout>
 #include <QtDebug>
@@ -129,6 +130,7 @@ SimulatedEasyPort::~SimulatedEasyPort()
 
 qint16 SimulatedEasyPort::SearchAndConnect()
 {
+    const bool wasConnected = m_connected;
     m_connected = true;
     m_reported = -1;
     m_sim.setOutputs(0);
@@ -137,6 +139,8 @@ qint16 SimulatedEasyPort::SearchAndConnect()
         m_timer.start();
     }
     emit stateChanged();
+    if (!wasConnected)
+        emit connectionChanged(true);
     // The first report comes once the caller has finished connecting.
     QMetaObject::invokeMethod(
         this, [this] { publishInputs(); }, Qt::QueuedConnection);
@@ -161,6 +165,7 @@ void SimulatedEasyPort::Disconnect()
     m_reported = -1;
     m_sim.setOutputs(0);
     afterChange();
+    emit connectionChanged(false);
 }
 
 void SimulatedEasyPort::WriteOutputs(qint16 word)
@@ -267,6 +272,10 @@ void SimulatedEasyPort::AboutBox()
                                     .arg(m_settings.comPort),
                                 box);
     auto* buttons = new QDialogButtonBox(box);
+    QPushButton* show = buttons->addButton(QStringLiteral("Toon virtuele opstelling"),
+                                           QDialogButtonBox::ActionRole);
+    show->setObjectName(QStringLiteral("ToonVirtueleOpstelling"));
+    connect(show, &QPushButton::clicked, this, &SimulatedEasyPort::virtualStationRequested);
     buttons->addButton(QStringLiteral("Sluiten"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::close);
     layout->addWidget(title);

@@ -80,6 +80,10 @@ class SimulatedEasyPort : public EasyPortControl
   signals:
     // Anything about the simulated station changed (for redrawing).
     void stateChanged();
+    // The link was opened (true) or closed (false).
+    void connectionChanged(bool connected);
+    // The pupil asked, in the about window, to see the station.
+    void virtualStationRequested();
 
   private:
     void tick();

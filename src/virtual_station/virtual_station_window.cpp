@@ -1,0 +1,248 @@
+#include "virtual_station/virtual_station_window.h"
+
+#include "interface_link/simulated_easyport.h"
+#include "virtual_station/scene_painter.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace virt
+{
+
+namespace
+{
+// Bars beside a letterboxed scene.
+const QColor BarColour(0xb9, 0xc4, 0xcf);
+constexpr int Gap = 8;
+} // namespace
+
+QRect placeBeside(const QRect& main, QSize size, const QRect& screen)
+{
+    size = size.boundedTo(screen.size());
+    const int top = std::clamp(main.top(), screen.top(), screen.bottom() + 1 - size.height());
+    if (main.right() + Gap + size.width() <= screen.right() + 1)
+        return QRect(QPoint(main.right() + 1 + Gap, top), size);
+    if (main.left() - Gap - size.width() >= screen.left())
+        return QRect(QPoint(main.left() - Gap - size.width(), top), size);
+    return QRect(QPoint(screen.right() + 1 - size.width(), screen.bottom() + 1 - size.height()),
+                 size);
+}
+
+VirtualStationWindow::VirtualStationWindow(link::SimulatedEasyPort* port, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowDoesNotAcceptFocus), m_port(port)
+{
+    setObjectName(QStringLiteral("Virtuele_Opstelling"));
+    setWindowTitle(QStringLiteral("Virtuele opstelling"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    // Closing the main window ends the program even while this one is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    setMinimumSize(360, 240);
+    resize(DefaultWidth, DefaultHeight);
+    mw::fillNameTables(m_names);
+    m_animation.setInterval(16);
+    connect(&m_animation, &QTimer::timeout, this, [this] {
+        if (m_dropClock.elapsed() >= DropMs)
+            m_animation.stop();
+        update();
+    });
+    if (m_port) {
+        connect(m_port, &link::SimulatedEasyPort::stateChanged, this,
+                &VirtualStationWindow::followStation);
+    }
+    followStation();
+}
+
+Pose VirtualStationWindow::currentPose() const
+{
+    if (!m_port)
+        return {};
+    Pose pose = poseFor(m_layout, m_port->simulation());
+    if (m_animation.isActive()) {
+        pose.dropProgress = std::min(1.0, double(m_dropClock.elapsed()) / DropMs);
+        pose.slideMetal = m_binMetalBeforeDrop;
+    } else {
+        pose.slideMetal = m_binMetal;
+    }
+    pose.dropMetal = m_binMetal;
+    return pose;
+}
+
+QPointF VirtualStationWindow::toWidget(QPointF scenePoint) const
+{
+    return sceneTransform(m_layout.size, size()).map(scenePoint);
+}
+
+void VirtualStationWindow::followStation()
+{
+    const StationKind kind = m_port ? m_port->simulation().station() : StationKind::Interface;
+    if (kind != m_layout.station || m_layout.size.isEmpty()) {
+        m_layout = layoutFor(kind, m_names);
+        m_background = QPixmap();
+        m_beltParts.clear();
+        m_slideSeen = 0;
+        m_animation.stop();
+    }
+    watchSlide();
+    update();
+}
+
+// A part that left the belt while the bin got one more went down the
+// slide: let it fall there.
+void VirtualStationWindow::watchSlide()
+{
+    const link::sim::Conveyor* belt = m_port ? m_port->simulation().conveyor() : nullptr;
+    if (!belt)
+        return;
+    QHash<int, bool> now;
+    for (const link::sim::BeltPart& part : belt->parts())
+        now.insert(part.id, part.metal);
+    if (belt->partsInSlide() > m_slideSeen) {
+        for (auto it = m_beltParts.cbegin(); it != m_beltParts.cend(); ++it) {
+            if (!now.contains(it.key())) {
+                m_binMetalBeforeDrop = m_animation.isActive() ? m_binMetalBeforeDrop : m_binMetal;
+                m_binMetal = it.value();
+                break;
+            }
+        }
+        m_dropClock.start();
+        m_animation.start();
+    }
+    m_slideSeen = belt->partsInSlide();
+    m_beltParts = now;
+}
+
+QPixmap& VirtualStationWindow::background(QSize size, qreal dpr)
+{
+    const QSize pixels = size * dpr;
+    if (m_background.size() == pixels && m_backgroundStation == m_layout.station &&
+        m_background.devicePixelRatio() == dpr)
+        return m_background;
+    m_background = QPixmap(pixels);
+    m_background.setDevicePixelRatio(dpr);
+    m_background.fill(BarColour);
+    QPainter p(&m_background);
+    p.setTransform(sceneTransform(m_layout.size, size));
+    p.setClipRect(QRectF(QPointF(0, 0), m_layout.size));
+    paintStatic(p, m_layout);
+    m_backgroundStation = m_layout.station;
+    return m_background;
+}
+
+void VirtualStationWindow::paintScene(QPainter& p, QSize size)
+{
+    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    p.drawPixmap(0, 0, background(size, dpr));
+    if (!m_port)
+        return;
+    Signals sig;
+    const link::sim::Simulation& sim = m_port->simulation();
+    sig.inputs = sim.inputs();
+    sig.outputs = sim.outputs();
+    for (int i = 0; i < link::sim::Simulation::InputCount; ++i)
+        sig.forces[size_t(i)] = sim.force(i);
+    p.save();
+    p.setTransform(sceneTransform(m_layout.size, size), true);
+    p.setClipRect(QRectF(QPointF(0, 0), m_layout.size));
+    paintMoving(p, m_layout, currentPose(), sig);
+    p.restore();
+}
+
+void VirtualStationWindow::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    paintScene(p, size());
+}
+
+void VirtualStationWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    update();
+}
+
+void VirtualStationWindow::clickScene(QPointF scenePoint)
+{
+    if (!m_port)
+        return;
+    const Hit hit = hitTest(m_layout, currentPose(), scenePoint);
+    switch (hit.action) {
+    case Action::None:
+        break;
+    case Action::ForceInput: {
+        const Force now = m_port->inputForce(hit.input);
+        m_port->setInputForce(hit.input, m_layout.station == StationKind::Interface
+                                             ? nextSwitchForce(now)
+                                             : nextForce(now));
+        break;
+    }
+    case Action::PlaceMetal:
+        m_port->placePart(true);
+        break;
+    case Action::PlacePlastic:
+        m_port->placePart(false);
+        break;
+    case Action::Refill:
+        m_port->refillMagazine();
+        break;
+    }
+}
+
+void VirtualStationWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    bool invertible = false;
+    const QTransform toScene = sceneTransform(m_layout.size, size()).inverted(&invertible);
+    if (invertible)
+        clickScene(toScene.map(event->position()));
+}
+
+void VirtualStationWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    bool invertible = false;
+    const QTransform toScene = sceneTransform(m_layout.size, size()).inverted(&invertible);
+    const bool over =
+        invertible &&
+        hitTest(m_layout, currentPose(), toScene.map(event->position())).action != Action::None;
+    setCursor(over ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void VirtualStationWindow::showBeside(QWidget* mainWindow)
+{
+    if (!isVisible() && mainWindow) {
+        QScreen* screen =
+            mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
+        const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+        setGeometry(placeBeside(mainWindow->frameGeometry(), QSize(DefaultWidth, DefaultHeight),
+                                available));
+    }
+    show();
+}
+
+std::unique_ptr<VirtualStationWindow> attachVirtualStation(link::EasyPortControl* control,
+                                                           QWidget* mainWindow)
+{
+    auto* port = qobject_cast<link::SimulatedEasyPort*>(control);
+    if (!port)
+        return nullptr;
+    auto window = std::make_unique<VirtualStationWindow>(port);
+    VirtualStationWindow* w = window.get();
+    QPointer<QWidget> main(mainWindow);
+    QObject::connect(port, &link::SimulatedEasyPort::connectionChanged, w, [w, main](bool up) {
+        if (up)
+            w->showBeside(main);
+        else
+            w->close();
+    });
+    QObject::connect(port, &link::SimulatedEasyPort::virtualStationRequested, w,
+                     [w, main] { w->showBeside(main); });
+    return window;
+}
+
+} // namespace virt

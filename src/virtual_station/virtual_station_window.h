@@ -1,0 +1,94 @@
+#pragma once
+
+#include "virtual_station/scene_model.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QPixmap>
+#include <QPointer>
+#include <QRect>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+namespace link
+{
+class EasyPortControl;
+class SimulatedEasyPort;
+} // namespace link
+
+namespace virt
+{
+
+// Where the window goes: beside `main` on the right if it fits on
+// `screen`, else on the left, else in the screen's bottom right corner;
+// never larger than the screen.
+QRect placeBeside(const QRect& main, QSize size, const QRect& screen);
+
+// "Virtuele opstelling": draws the station that the simulated interface
+// plays, and lets the pupil or teacher force its sensors and lay parts on
+// the belt. It only reads the simulator and calls its forcing API; it never
+// takes the focus from the main window.
+class VirtualStationWindow : public QWidget
+{
+    Q_OBJECT
+
+  public:
+    static constexpr int DefaultWidth = 960;
+    static constexpr int DefaultHeight = 640;
+    // How long a part takes to slide down into the bin.
+    static constexpr int DropMs = 450;
+
+    explicit VirtualStationWindow(link::SimulatedEasyPort* port, QWidget* parent = nullptr);
+
+    const SceneLayout& sceneLayout() const { return m_layout; }
+    Pose currentPose() const;
+    // Widget coordinates of a scene point, for the present size.
+    QPointF toWidget(QPointF scenePoint) const;
+
+    // Paints the whole window into `p` for a widget of `size`.
+    void paintScene(QPainter& p, QSize size);
+
+    // Acts as a click at a scene point would.
+    void clickScene(QPointF scenePoint);
+
+    // True while the window animates on its own (a part sliding down).
+    bool isAnimating() const { return m_animation.isActive(); }
+
+    // Shows the window beside `mainWindow` without taking the focus.
+    void showBeside(QWidget* mainWindow);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void followStation();
+    void watchSlide();
+    QPixmap& background(QSize size, qreal dpr);
+
+    QPointer<link::SimulatedEasyPort> m_port;
+    mw::NameTables m_names;
+    SceneLayout m_layout;
+    QPixmap m_background;
+    StationKind m_backgroundStation = StationKind::Interface;
+    // The slide: parts seen on the belt (id -> metal), parts seen in the bin.
+    QHash<int, bool> m_beltParts;
+    int m_slideSeen = 0;
+    bool m_binMetal = false;
+    bool m_binMetalBeforeDrop = false;
+    QElapsedTimer m_dropClock;
+    QTimer m_animation;
+};
+
+// Gives a simulated interface its virtual station window: it opens beside
+// `mainWindow` when the interface connects, closes when it disconnects, and
+// opens again when asked from the interface's about window. Null for other
+// interfaces.
+std::unique_ptr<VirtualStationWindow> attachVirtualStation(link::EasyPortControl* control,
+                                                           QWidget* mainWindow);
+
+} // namespace virt
