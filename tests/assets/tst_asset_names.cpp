@@ -1,10 +1,7 @@
 // Every picture and sound the program can ask for, taken from the program's
 // own tables (and, for sounds, from what it plays), resolves without regard
 // to letter case to a file in the build's folders that Qt can load.
-#include "component_figure/figure_tables.h"
-#include "description/description_tables.h"
-#include "interface_link/interface_model.h"
-#include "main_window/station_view.h"
+#include "support/program_files.h"
 #include "support/test_support.h"
 
 #include <QImageReader>
@@ -15,50 +12,12 @@ class TestAssetNames : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void pictures_data();
     void pictures();
     void sounds();
 };
-
-static QStringList programPictures()
-{
-    QStringList names;
-    mw::NameTables tables;
-    mw::fillNameTables(tables);
-    for (auto id : {mw::StationId::StapelMagazijn, mw::StationId::Transportband,
-                    mw::StationId::Stationhandling, mw::StationId::TransHandling})
-        names << mw::stationView(id, tables).picture;
-    for (int model : {link::kModelD16, link::kModelD8A, link::kModelMini})
-        names << link::interfaceModel(model).picture;
-    names << QString::fromLatin1(fig::kPanelPicture);
-    QStringList kinds;
-    for (auto s : {fig::Station::Transportband, fig::Station::StapelMagazijn,
-                   fig::Station::Stationhandling, fig::Station::TransHandling})
-        for (int i = 0; i < 16; ++i)
-            if (auto c = fig::componentFor(s, i)) {
-                names << c->picture;
-                kinds << c->kind;
-            }
-    // Follow each alternation until it comes back.
-    for (QString kind : kinds)
-        for (int step = 0; step < 4; ++step)
-            if (auto next = fig::alternate(kind)) {
-                names << next->picture;
-                kind = next->kind;
-            }
-    for (auto s : {desc::Station::StapelMagazijn, desc::Station::Transportband,
-                   desc::Station::Stationhandling}) {
-        names << desc::stationPicture(s);
-        for (int n = desc::kFirstPart; n <= desc::kLastPart; ++n)
-            names << desc::partPicture(s, n).fileName;
-    }
-    // The picture of the handling station's third instruction page.
-    names << QStringLiteral("Cilinder Dubbelwerkend ADN Bediend.bmp");
-    names.removeDuplicates();
-    return names;
-}
 
 void TestAssetNames::initTestCase()
 {
@@ -69,7 +28,7 @@ void TestAssetNames::initTestCase()
 void TestAssetNames::pictures_data()
 {
     QTest::addColumn<QString>("name");
-    const QStringList names = programPictures();
+    const QStringList names = testing::programPictures();
     QVERIFY(names.size() > 50);
     for (const QString& n : names)
         QTest::newRow(qPrintable(n)) << n;
@@ -87,10 +46,10 @@ void TestAssetNames::pictures()
 void TestAssetNames::sounds()
 {
     testing::MainFixture fx;
-    fx.click("CMD_Verbinding");        // Verbonden.wav
-    fx.click("CMD_SetReset(1)");       // Klik 01.wav
-    fx.port.raiseInputs(3);            // Klik 02.wav
-    fx.click("CMD_Verbinding");        // Verbroken.wav
+    fx.click("CMD_Verbinding");  // Verbonden.wav
+    fx.click("CMD_SetReset(1)"); // Klik 01.wav
+    fx.port.raiseInputs(3);      // Klik 02.wav
+    fx.click("CMD_Verbinding");  // Verbroken.wav
     QStringList names = fx.services.sounds.names();
     names.removeDuplicates();
     QCOMPARE(names.size(), 4);

@@ -1,0 +1,55 @@
+#include "support/program_files.h"
+
+#include "component_figure/figure_tables.h"
+#include "description/description_tables.h"
+#include "interface_link/interface_model.h"
+#include "main_window/station_view.h"
+
+namespace testing
+{
+
+QStringList programPictures()
+{
+    QStringList names;
+    mw::NameTables tables;
+    mw::fillNameTables(tables);
+    for (auto id : {mw::StationId::StapelMagazijn, mw::StationId::Transportband,
+                    mw::StationId::Stationhandling, mw::StationId::TransHandling})
+        names << mw::stationView(id, tables).picture;
+    for (int model : {link::kModelD16, link::kModelD8A, link::kModelMini})
+        names << link::interfaceModel(model).picture;
+    names << QString::fromLatin1(fig::kPanelPicture);
+    QStringList kinds;
+    for (auto s : {fig::Station::Transportband, fig::Station::StapelMagazijn,
+                   fig::Station::Stationhandling, fig::Station::TransHandling})
+        for (int i = 0; i < 16; ++i)
+            if (auto c = fig::componentFor(s, i)) {
+                names << c->picture;
+                kinds << c->kind;
+            }
+    // Follow each alternation until it comes back.
+    for (QString kind : kinds)
+        for (int step = 0; step < 4; ++step)
+            if (auto next = fig::alternate(kind)) {
+                names << next->picture;
+                kind = next->kind;
+            }
+    for (auto s : {desc::Station::StapelMagazijn, desc::Station::Transportband,
+                   desc::Station::Stationhandling}) {
+        names << desc::stationPicture(s);
+        for (int n = desc::kFirstPart; n <= desc::kLastPart; ++n)
+            names << desc::partPicture(s, n).fileName;
+    }
+    // The picture of the handling station's third instruction page.
+    names << QStringLiteral("Cilinder Dubbelwerkend ADN Bediend.bmp");
+    names.removeDuplicates();
+    return names;
+}
+
+QStringList programSounds()
+{
+    return {QStringLiteral("Verbonden.wav"), QStringLiteral("Verbroken.wav"),
+            QStringLiteral("Klik 01.wav"), QStringLiteral("Klik 02.wav")};
+}
+
+} // namespace testing
