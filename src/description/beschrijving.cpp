@@ -127,6 +127,8 @@ void Beschrijving::Option_Nummers_Click(int Index)
     const desc::PartPicture picture = desc::partPicture(*station, Index);
     const QString path = platform::resolvedPicture(picture.fileName);
     if (picture.mustExist && !QFileInfo(path).isFile()) {
+        // Logged like every other picture that cannot be loaded.
+        qCWarning(lcDravik) << "cannot load picture" << path << ": file not found";
         platform::MessageRequest r;
         r.text = QStringLiteral("Kan het bestand ") + platform::picturePath(picture.fileName) +
                  QStringLiteral(" niet vinden.");

@@ -1,0 +1,459 @@
+// Schools copy the program between machines and lose or damage files. With
+// any one picture or sound missing, empty, truncated or full of garbage,
+// every view, hover, alternation tick, page turn, full-screen picture and
+// description choice that uses it must go on without a crash, log exactly
+// one warning per failed load, show no message box except the description
+// window's "Kan het bestand ... niet vinden.", and leave the window usable.
+#include "component_figure/figure_tables.h"
+#include "description/beschrijving.h"
+#include "description/description_tables.h"
+#include "fullscreen/full_screen.h"
+#include "interface_link/interface_model.h"
+#include "main_window/station_view.h"
+#include "support/program_files.h"
+#include "support/test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QtTest>
+
+using testing::MainFixture;
+
+namespace
+{
+
+// ------------------------------------------------------------ the log
+
+// Collects the program's own warnings; everything else goes on as before.
+class WarningLog
+{
+  public:
+    WarningLog()
+    {
+        s_log = this;
+        m_previous = qInstallMessageHandler(&WarningLog::handle);
+    }
+    ~WarningLog()
+    {
+        qInstallMessageHandler(m_previous);
+        s_log = nullptr;
+    }
+    QStringList take()
+    {
+        QStringList out;
+        out.swap(m_lines);
+        return out;
+    }
+
+  private:
+    static void handle(QtMsgType type, const QMessageLogContext& ctx, const QString& text)
+    {
+        if (s_log && type == QtWarningMsg && qstrcmp(ctx.category, "dravik") == 0) {
+            s_log->m_lines.append(text);
+            return;
+        }
+        if (s_log && s_log->m_previous)
+            s_log->m_previous(type, ctx, text);
+    }
+    static inline WarningLog* s_log = nullptr;
+    QtMessageHandler m_previous = nullptr;
+    QStringList m_lines;
+};
+
+// ------------------------------------------------------------ the folder
+
+enum class Damage { Missing, Empty, Garbage, Truncated };
+
+// A program folder with links to every generated picture and sound, except
+// one file that is missing or replaced by a damaged copy of the same name.
+class DamagedProgramFolder : public platform::FileService
+{
+  public:
+    DamagedProgramFolder(const QString& subFolder, const QString& fileName, Damage damage)
+    {
+        const QString source = testing::TempProgramFolder::buildAssetFolder();
+        for (const QString& sub : {QStringLiteral("Afbeeldingen"), QStringLiteral("Geluiden")}) {
+            QDir(m_dir.path()).mkdir(sub);
+            const QDir from(source + QLatin1Char('/') + sub);
+            for (const QString& entry : from.entryList(QDir::Files)) {
+                if (sub == subFolder && entry.compare(fileName, Qt::CaseInsensitive) == 0) {
+                    m_damaged = m_dir.filePath(sub + QLatin1Char('/') + entry);
+                    damageCopy(from.filePath(entry), m_damaged, damage);
+                } else {
+                    QFile::link(from.filePath(entry),
+                                m_dir.filePath(sub + QLatin1Char('/') + entry));
+                }
+            }
+        }
+    }
+    QString programFolder() const override { return m_dir.path(); }
+    // The damaged file's path; empty until the file was found.
+    QString damaged() const { return m_damaged; }
+
+  private:
+    static void damageCopy(const QString& original, const QString& to, Damage damage)
+    {
+        if (damage == Damage::Missing)
+            return;
+        QFile in(original);
+        QByteArray bytes;
+        if (in.open(QIODevice::ReadOnly))
+            bytes = in.readAll();
+        QByteArray out;
+        switch (damage) {
+        case Damage::Missing:
+        case Damage::Empty:
+            break;
+        case Damage::Garbage:
+            for (int i = 0; i < 4096; ++i)
+                out.append(char((i * 7919 + 13) & 0xFF));
+            break;
+        case Damage::Truncated:
+            // The header and a little of the data, as after a broken copy.
+            out = bytes.left(qMax(64, int(bytes.size() / 3)));
+            break;
+        }
+        QFile f(to);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(out);
+    }
+    QTemporaryDir m_dir;
+    QString m_damaged;
+};
+
+// ------------------------------------------------------------ what uses what
+
+struct Step {
+    QString what;
+    std::function<void(MainFixture&)> run;
+    QStringList loads; // picture files this step loads, once each entry
+};
+using Scenario = QVector<Step>;
+
+const char* buttonOf(mw::StationId s)
+{
+    switch (s) {
+    case mw::StationId::StapelMagazijn:
+        return "CMD_StapelMagazijn";
+    case mw::StationId::Transportband:
+        return "CMD_Transportband";
+    case mw::StationId::Stationhandling:
+        return "CMD_Stationhandling";
+    case mw::StationId::TransHandling:
+        return "CMD_TransHandling";
+    }
+    return "";
+}
+
+fig::Station figureStation(mw::StationId s)
+{
+    switch (s) {
+    case mw::StationId::StapelMagazijn:
+        return fig::Station::StapelMagazijn;
+    case mw::StationId::Transportband:
+        return fig::Station::Transportband;
+    case mw::StationId::Stationhandling:
+        return fig::Station::Stationhandling;
+    case mw::StationId::TransHandling:
+        return fig::Station::TransHandling;
+    }
+    return fig::Station::None;
+}
+
+Step clickStep(const QString& control, QStringList loads = {})
+{
+    return {QStringLiteral("click ") + control, [control](MainFixture& fx) { fx.click(control); },
+            std::move(loads)};
+}
+
+Step selectStep(mw::StationId s)
+{
+    mw::NameTables tables;
+    mw::fillNameTables(tables);
+    return clickStep(QString::fromLatin1(buttonOf(s)), {mw::stationView(s, tables).picture});
+}
+
+Step tickStep(QString& kind)
+{
+    QStringList loads;
+    if (const auto next = fig::alternate(kind)) {
+        loads << next->picture;
+        kind = next->kind;
+    }
+    return {QStringLiteral("alternation tick"),
+            [](MainFixture& fx) { emit fx.main->Timer_Wissel_Afbeelding->Tick(); }, loads};
+}
+
+Step chooseStep(int number, const QString& picture)
+{
+    return {QStringLiteral("choose %1").arg(number),
+            [number](MainFixture& fx) {
+                Beschrijving* b = fx.main->beschrijving(false);
+                QVERIFY2(b && b->isVisible(), "the description window is not open");
+                b->Option_Nummers[number]->click();
+            },
+            {picture}};
+}
+
+QVector<Scenario> pictureScenarios()
+{
+    QVector<Scenario> all;
+    const mw::StationId stations[] = {mw::StationId::StapelMagazijn, mw::StationId::Transportband,
+                                      mw::StationId::Stationhandling, mw::StationId::TransHandling};
+    // Every component and its valve, through two ticks.
+    for (mw::StationId s : stations)
+        for (int point = 0; point < 16; ++point)
+            if (const auto c = fig::componentFor(figureStation(s), point)) {
+                const QString name = point < 8 ? QStringLiteral("CMD_SetReset(%1)").arg(point)
+                                               : QStringLiteral("Label_Ingang(%1)").arg(point - 8);
+                Scenario sc{selectStep(s),
+                            {QStringLiteral("hover ") + name,
+                             [name](MainFixture& fx) { fx.hover(name); },
+                             {c->picture}}};
+                QString kind = c->kind;
+                if (point < 8) {
+                    sc << tickStep(kind);
+                    sc << tickStep(kind);
+                }
+                all << sc;
+            }
+    // The interface view, its connection panel and the three models.
+    const QString mini = link::interfaceModel(link::kModelMini).picture;
+    all << Scenario{clickStep(QStringLiteral("CMD_Interfacing"), {mini}),
+                    {QStringLiteral("hover output 1"),
+                     [](MainFixture& fx) { fx.hover(QStringLiteral("CMD_SetReset(1)")); },
+                     {QString::fromLatin1(fig::kPanelPicture)}},
+                    {QStringLiteral("hover input 4"),
+                     [](MainFixture& fx) { fx.hover(QStringLiteral("Label_Ingang(4)")); },
+                     {}}};
+    for (int model : {link::kModelD16, link::kModelD8A, link::kModelMini}) {
+        // A Mini also switches to the interface view, which loads its
+        // picture and then applies the model table once more.
+        const QStringList loads = model == link::kModelMini
+                                      ? QStringList{mini, mini, mini}
+                                      : QStringList{link::interfaceModel(model).picture};
+        all << Scenario{{QStringLiteral("connect model %1").arg(model),
+                         [model](MainFixture& fx) {
+                             fx.port.moduleNumber = qint16(model);
+                             fx.click(QStringLiteral("CMD_Verbinding"));
+                         },
+                         loads},
+                        clickStep(QStringLiteral("CMD_Verbinding"))};
+    }
+    // The handling station's third instruction page.
+    all << Scenario{selectStep(mw::StationId::Stationhandling),
+                    clickStep(QStringLiteral("CMD_Verder")),
+                    clickStep(QStringLiteral("CMD_Verder"),
+                              {QStringLiteral("Cilinder Dubbelwerkend ADN Bediend.bmp")}),
+                    clickStep(QStringLiteral("CMD_Terug"))};
+    // The full-screen picture and every description choice.
+    const std::pair<mw::StationId, desc::Station> described[] = {
+        {mw::StationId::StapelMagazijn, desc::Station::StapelMagazijn},
+        {mw::StationId::Transportband, desc::Station::Transportband},
+        {mw::StationId::Stationhandling, desc::Station::Stationhandling}};
+    for (const auto& [s, d] : described)
+        for (int n = desc::kFirstPart; n <= desc::kLastPart; ++n)
+            all << Scenario{
+                selectStep(s),
+                clickStep(QStringLiteral("Image_Module_Holder"), {desc::stationPicture(d)}),
+                chooseStep(n, desc::partPicture(d, n).fileName),
+                {QStringLiteral("Sluiten"),
+                 [](MainFixture& fx) {
+                     if (Beschrijving* b = fx.main->beschrijving(false))
+                         b->CMD_Close->click();
+                 },
+                 {}}};
+    return all;
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool isNumberedPicture(const QString& name)
+{
+    for (auto d : {desc::Station::StapelMagazijn, desc::Station::Transportband,
+                   desc::Station::Stationhandling})
+        for (int n = desc::kFirstPart; n <= desc::kLastPart; ++n) {
+            const desc::PartPicture p = desc::partPicture(d, n);
+            if (p.mustExist && sameFile(p.fileName, name))
+                return true;
+        }
+    return false;
+}
+
+// After the damage the pupil must still be able to work: the interface view
+// comes up and an output button switches its output.
+void checkUsable(MainFixture& fx)
+{
+    fx.click(QStringLiteral("CMD_Interfacing"));
+    QCOMPARE(fx.main->DecimaalUit(), 0);
+    fx.click(QStringLiteral("CMD_SetReset(2)"));
+    QCOMPARE(fx.main->DecimaalUit(), 4);
+    QCOMPARE(fx.port.written.last(), qint16(4));
+    QCOMPARE(fx.main->Shape_Lampje[2]->FillColor(), mw::KleurLampAan);
+    fx.click(QStringLiteral("CMD_SetReset(2)"));
+    QCOMPARE(fx.main->DecimaalUit(), 0);
+}
+
+const char* damageName(Damage d)
+{
+    switch (d) {
+    case Damage::Missing:
+        return "missing";
+    case Damage::Empty:
+        return "empty";
+    case Damage::Garbage:
+        return "garbage";
+    case Damage::Truncated:
+        return "truncated";
+    }
+    return "";
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Damage)
+
+class TestMissingFiles : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void pictures_data();
+    void pictures();
+    void sounds_data();
+    void sounds();
+};
+
+void TestMissingFiles::initTestCase()
+{
+    if (testing::TempProgramFolder::buildAssetFolder().isEmpty())
+        QSKIP("DRAVIK_BIN_DIR is not set: run through ctest");
+}
+
+void TestMissingFiles::pictures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Damage>("damage");
+    // One row per file on disk: names that differ only in letter case are
+    // the same file.
+    QStringList files;
+    for (const QString& n : testing::programPictures()) {
+        bool seen = false;
+        for (const QString& f : files)
+            seen = seen || sameFile(f, n);
+        if (!seen)
+            files << n;
+    }
+    QVERIFY(files.size() > 40);
+    for (const QString& n : files)
+        for (Damage d : {Damage::Missing, Damage::Empty, Damage::Garbage, Damage::Truncated})
+            QTest::addRow("%s %s", damageName(d), qPrintable(n)) << n << d;
+}
+
+void TestMissingFiles::pictures()
+{
+    QFETCH(QString, name);
+    QFETCH(Damage, damage);
+    WarningLog log;
+    MainFixture fx;
+    DamagedProgramFolder folder(QStringLiteral("Afbeeldingen"), name, damage);
+    platform::setFiles(&folder);
+    if (damage != Damage::Missing)
+        QVERIFY2(!folder.damaged().isEmpty(), "the file is not among the generated pictures");
+    // A damaged file that Qt still reads (part of a JPEG) is no failure.
+    const bool fails = damage == Damage::Missing || QImageReader(folder.damaged()).read().isNull();
+    const bool boxed = damage == Damage::Missing && isNumberedPicture(name);
+    log.take();
+
+    int used = 0;
+    for (const Scenario& sc : pictureScenarios()) {
+        bool uses = false;
+        for (const Step& st : sc)
+            for (const QString& l : st.loads)
+                uses = uses || sameFile(l, name);
+        if (!uses)
+            continue;
+        ++used;
+        for (const Step& st : sc) {
+            const int boxesBefore = int(fx.services.messages.shown.size());
+            st.run(fx);
+            if (QTest::currentTestFailed())
+                return;
+            int loads = 0;
+            for (const QString& l : st.loads)
+                loads += sameFile(l, name) ? 1 : 0;
+            const QStringList warnings = log.take();
+            const QString where =
+                st.what + QStringLiteral(": ") + warnings.join(QLatin1String(" | "));
+            // A missing numbered picture is told to the pupil instead of loaded.
+            const int expectedBoxes = boxed ? loads : 0;
+            QVERIFY2(fx.services.messages.shown.size() - boxesBefore == expectedBoxes,
+                     qPrintable(where));
+            for (int i = boxesBefore; i < fx.services.messages.shown.size(); ++i)
+                QCOMPARE(fx.services.messages.shown[i].text, QStringLiteral("Kan het bestand ") +
+                                                                 platform::picturePath(name) +
+                                                                 QStringLiteral(" niet vinden."));
+            QVERIFY2(warnings.size() == (fails ? loads : 0), qPrintable(where));
+            for (const QString& w : warnings)
+                QVERIFY2(w.contains(name, Qt::CaseInsensitive), qPrintable(where));
+        }
+        // Painting the window at another size draws the broken picture.
+        fx.main->resize(fx.main->size() + QSize(40, 30));
+        fx.main->grab();
+        if (Full_Screen* f = fx.main->fullScreen(false))
+            f->grab();
+    }
+    QVERIFY2(used > 0, "no action of the program loads this picture");
+    checkUsable(fx);
+    platform::setFiles(&fx.services.files);
+}
+
+void TestMissingFiles::sounds_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Damage>("damage");
+    for (const QString& n : testing::programSounds())
+        for (Damage d : {Damage::Missing, Damage::Empty, Damage::Garbage, Damage::Truncated})
+            QTest::addRow("%s %s", damageName(d), qPrintable(n)) << n << d;
+}
+
+// Sounds go through the program's own sound service here, which checks the
+// file before it plays.
+void TestMissingFiles::sounds()
+{
+    QFETCH(QString, name);
+    QFETCH(Damage, damage);
+    WarningLog log;
+    MainFixture fx;
+    DamagedProgramFolder folder(QStringLiteral("Geluiden"), name, damage);
+    platform::setFiles(&folder);
+    platform::setSounds(nullptr);
+
+    for (int round = 0; round < 2; ++round) {
+        fx.click(QStringLiteral("CMD_Verbinding"));  // Verbonden.wav
+        fx.click(QStringLiteral("CMD_SetReset(1)")); // Klik 01.wav
+        fx.port.raiseInputs(5);                      // Klik 02.wav
+        fx.click(QStringLiteral("CMD_Verbinding"));  // Verbroken.wav
+    }
+    QCoreApplication::processEvents();
+    QVERIFY(fx.services.messages.shown.isEmpty());
+    const QStringList warnings = log.take();
+    // A missing sound is told once, not at every click.
+    if (damage == Damage::Missing) {
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings.first().contains(name), qPrintable(warnings.first()));
+    }
+    for (const QString& w : warnings)
+        QVERIFY2(w.contains(name), qPrintable(w));
+    checkUsable(fx);
+    platform::setSounds(&fx.services.sounds);
+    platform::setFiles(&fx.services.files);
+}
+
+QTEST_MAIN(TestMissingFiles)
+#include "tst_missing_files.moc"
