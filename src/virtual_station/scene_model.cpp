@@ -54,8 +54,8 @@ void addStackMagazine(SceneLayout& l, const mw::NameTables& n)
 {
     l.sensors.append(sensor(0, QRectF(597, 392, 18, 34), QPointF(606, 402),
                             QRectF(420, 380, 170, 56), AlignRight, n.NamenIngangStapelMagazijn[0]));
-    addValve(l, 850, 330, 0, 2, n.NamenUitgangStapelMagazijn, 0);
-    addValve(l, 850, 430, 2, 1, n.NamenUitgangStapelMagazijn, 2);
+    addValve(l, 830, 330, 0, 2, n.NamenUitgangStapelMagazijn, 0);
+    addValve(l, 830, 430, 2, 1, n.NamenUitgangStapelMagazijn, 2);
     l.buttons.append({Action::Refill, QRectF(60, 700, 260, 56), QStringLiteral("Magazijn vullen")});
 }
 

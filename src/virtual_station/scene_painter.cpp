@@ -178,20 +178,20 @@ void stackStatic(QPainter& p)
     // Hoses to the valves, behind everything.
     QPainterPath h1;
     h1.moveTo(71, 565);
-    h1.cubicTo(40, 130, 760, 110, 850, 350);
+    h1.cubicTo(40, 130, 740, 110, 830, 350);
     hose(p, h1);
     QPainterPath h2;
     h2.moveTo(219, 565);
-    h2.cubicTo(200, 170, 740, 150, 850, 378);
+    h2.cubicTo(200, 170, 720, 150, 830, 378);
     hose(p, h2);
     QPainterPath h3;
     h3.moveTo(650, 244);
-    h3.cubicTo(650, 170, 840, 200, 850, 430);
+    h3.cubicTo(650, 170, 820, 200, 830, 430);
     hose(p, h3);
     // Frame of the pressing cylinder.
-    const QRectF column(790, 200, 30, 440);
+    const QRectF column(770, 200, 30, 440);
     box(p, column, aluH(column), 0, 3);
-    const QRectF arm(685, 262, 120, 30);
+    const QRectF arm(685, 262, 100, 30);
     box(p, arm, alu(arm), 0, 3);
     // Magazine tube and its foot.
     const QRectF foot(270, 520, 160, 120);

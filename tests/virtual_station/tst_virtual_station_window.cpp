@@ -1,0 +1,344 @@
+#include "interface_link/interface_factory.h"
+#include "interface_link/simulated_easyport.h"
+#include "support/test_support.h"
+#include "virtual_station/virtual_station_window.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+using link::SimulatedEasyPort;
+using link::sim::Force;
+using virt::VirtualStationWindow;
+
+Q_DECLARE_METATYPE(link::sim::Force)
+
+namespace
+{
+
+const QString Handling = QStringLiteral("Station handling");
+const QString Conveyor = QStringLiteral("Transportband");
+const QString Stack = QStringLiteral("Stapel magazijn");
+
+QPointF sensorCentre(const VirtualStationWindow& w, int input)
+{
+    const virt::Pose pose = w.currentPose();
+    for (const virt::SensorSpot& s : w.sceneLayout().sensors)
+        if (s.input == input)
+            return virt::placedSensor(s, w.sceneLayout(), pose).body.center();
+    return {};
+}
+
+QPointF buttonCentre(const VirtualStationWindow& w, virt::Action action)
+{
+    for (const virt::ButtonSpot& b : w.sceneLayout().buttons)
+        if (b.action == action)
+            return b.rect.center();
+    return {};
+}
+
+void clickAt(VirtualStationWindow& w, QPointF scenePoint)
+{
+    QTest::mouseClick(&w, Qt::LeftButton, {}, w.toWidget(scenePoint).toPoint());
+}
+
+QList<QTimer*> runningTimers(const QObject& o)
+{
+    QList<QTimer*> running;
+    for (QTimer* t : o.findChildren<QTimer*>())
+        if (t->isActive())
+            running << t;
+    return running;
+}
+
+} // namespace
+
+class TestVirtualStationWindow : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void rodFollowsAnOutput();
+    void restingStationRunsNoTimer();
+    void partDropsDownTheSlideThenStops();
+    void clickCyclesForcing_data();
+    void clickCyclesForcing();
+    void buttonsLayPartsAndRefill();
+    void followsTheStation();
+    void letterboxedDrawing();
+    void opensWithTheConnection();
+    void aboutWindowShowsItAgain();
+    void otherInterfacesGetNoWindow();
+    void closingTheMainWindowEndsTheProgram();
+};
+
+void TestVirtualStationWindow::rodFollowsAnOutput()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(Handling);
+    port.SearchAndConnect();
+    VirtualStationWindow w(&port);
+    const double back = w.currentPose().carriageX;
+    QCOMPARE(back, 700.0);
+
+    port.WriteOutputs(1); // carriage to the front
+    QTRY_VERIFY_WITH_TIMEOUT(w.currentPose().carriageX < back, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.currentPose().carriageX, 300.0, 3000);
+    // The front switch reports it, and the window's lamp reads the same word.
+    QTRY_VERIFY_WITH_TIMEOUT(port.inputs() & 0x02, 1000);
+}
+
+void TestVirtualStationWindow::restingStationRunsNoTimer()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(Stack);
+    port.SearchAndConnect();
+    VirtualStationWindow w(&port);
+    w.show();
+    QCoreApplication::processEvents();
+    QVERIFY(!port.isRunning());
+    QVERIFY(!w.isAnimating());
+    QVERIFY(runningTimers(w).isEmpty());
+
+    // It moves, then comes to rest again: nothing keeps running.
+    port.WriteOutputs(4);
+    QVERIFY(port.isRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
+    QCOMPARE(w.currentPose().pressHeadBottom, 560.0);
+    QVERIFY(runningTimers(w).isEmpty());
+    QVERIFY(!w.isAnimating());
+}
+
+void TestVirtualStationWindow::partDropsDownTheSlideThenStops()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(Conveyor);
+    port.SearchAndConnect();
+    VirtualStationWindow w(&port);
+    QVERIFY(port.placePart(false));
+    port.WriteOutputs(3); // stopper set, belt on
+    QTRY_VERIFY_WITH_TIMEOUT(w.currentPose().partsInSlide == 1, 5000);
+    // The part is seen falling, and it is the plastic part.
+    QVERIFY(w.isAnimating());
+    const virt::Pose falling = w.currentPose();
+    QVERIFY(falling.dropProgress >= 0 && falling.dropProgress <= 1);
+    QVERIFY(!falling.dropMetal);
+    port.WriteOutputs(0);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isAnimating(), VirtualStationWindow::DropMs + 1000);
+    QCOMPARE(w.currentPose().dropProgress, -1.0);
+    QVERIFY(runningTimers(w).isEmpty());
+    QVERIFY(!port.isRunning());
+
+    // A metal part after it: the bin then shows metal on top.
+    QVERIFY(port.placePart(true));
+    port.WriteOutputs(3);
+    QTRY_VERIFY_WITH_TIMEOUT(w.currentPose().partsInSlide == 2, 5000);
+    port.WriteOutputs(0);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isAnimating(), VirtualStationWindow::DropMs + 1000);
+    QVERIFY(w.currentPose().slideMetal);
+}
+
+void TestVirtualStationWindow::clickCyclesForcing_data()
+{
+    QTest::addColumn<QString>("station");
+    QTest::addColumn<int>("input");
+    QTest::addColumn<QList<Force>>("cycle");
+    QTest::addColumn<QList<bool>>("inputOn");
+
+    // The end switch of the pressing cylinder is off at rest.
+    QTest::newRow("stack: end switch")
+        << Stack << 0 << QList<Force>{Force::On, Force::Off, Force::Free}
+        << QList<bool>{true, false, false};
+    // The back switch of the handling station is on at rest.
+    QTest::newRow("handling: back switch")
+        << Handling << 0 << QList<Force>{Force::On, Force::Off, Force::Free}
+        << QList<bool>{true, false, true};
+    QTest::newRow("handling: up switch on the carriage")
+        << Handling << 2 << QList<Force>{Force::On, Force::Off, Force::Free}
+        << QList<bool>{true, false, true};
+    QTest::newRow("shared: down switch is input 7")
+        << QStringLiteral("Interfacing Easyport D8A") << 6
+        << QList<Force>{Force::On, Force::Off, Force::Free} << QList<bool>{true, false, false};
+    QTest::newRow("interface: a switch flips")
+        << QStringLiteral("Interfacing Easyport Mini") << 4
+        << QList<Force>{Force::On, Force::Free, Force::On} << QList<bool>{true, false, true};
+}
+
+void TestVirtualStationWindow::clickCyclesForcing()
+{
+    QFETCH(QString, station);
+    QFETCH(int, input);
+    QFETCH(QList<Force>, cycle);
+    QFETCH(QList<bool>, inputOn);
+
+    SimulatedEasyPort port;
+    port.setStationCaption(station);
+    port.SearchAndConnect();
+    VirtualStationWindow w(&port);
+    w.resize(700, 500); // not the scene's proportions: clicks go through the letterbox
+    QSignalSpy reports(&port, &SimulatedEasyPort::InputsChanged);
+    for (int i = 0; i < cycle.size(); ++i) {
+        clickAt(w, sensorCentre(w, input));
+        QCOMPARE(int(port.inputForce(input)), int(cycle[i]));
+        QCOMPARE(bool(port.inputs() & (1 << input)), inputOn[i]);
+    }
+    // Only the clicked input was touched.
+    for (int i = 0; i < link::sim::Simulation::InputCount; ++i)
+        if (i != input)
+            QCOMPARE(int(port.inputForce(i)), int(Force::Free));
+}
+
+void TestVirtualStationWindow::buttonsLayPartsAndRefill()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(Conveyor);
+    port.SearchAndConnect();
+    VirtualStationWindow w(&port);
+    clickAt(w, buttonCentre(w, virt::Action::PlaceMetal));
+    QCOMPARE(w.currentPose().beltParts.size(), 1);
+    QVERIFY(w.currentPose().beltParts.first().metal);
+    // The start of the belt is taken: a second part is refused.
+    clickAt(w, buttonCentre(w, virt::Action::PlacePlastic));
+    QCOMPARE(w.currentPose().beltParts.size(), 1);
+    QVERIFY(port.inputs() & 0x02); // the optical sensor sees it
+
+    port.setStationCaption(Stack);
+    port.WriteOutputs(1); // feed one lid out
+    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
+    port.WriteOutputs(2); // and back: the next lid drops
+    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
+    QCOMPARE(w.currentPose().lidsInMagazine, 5);
+    clickAt(w, buttonCentre(w, virt::Action::Refill));
+    QCOMPARE(w.currentPose().lidsInMagazine, 6);
+}
+
+void TestVirtualStationWindow::followsTheStation()
+{
+    SimulatedEasyPort port;
+    VirtualStationWindow w(&port);
+    QCOMPARE(w.sceneLayout().station, virt::StationKind::Interface);
+    port.setStationCaption(Conveyor);
+    QCOMPARE(w.sceneLayout().station, virt::StationKind::Conveyor);
+    port.setStationCaption(QStringLiteral("Interfacing Easyport D8A"));
+    QCOMPARE(w.sceneLayout().station, virt::StationKind::ConveyorHandling);
+    QCOMPARE(w.sceneLayout().handlingShift, 3);
+}
+
+void TestVirtualStationWindow::letterboxedDrawing()
+{
+    SimulatedEasyPort port;
+    port.setStationCaption(Conveyor);
+    VirtualStationWindow w(&port);
+    // A wide window: the scene keeps its proportions, with bars at the sides.
+    QImage image(1200, 400, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter p(&image);
+    w.paintScene(p, image.size());
+    p.end();
+    const QColor bar = image.pixelColor(20, 200);
+    QCOMPARE(bar, image.pixelColor(1180, 200));
+    QCOMPARE(bar, QColor(0xb9, 0xc4, 0xcf));
+    // The scene covers 600 px in the middle; its wall is lighter than the bars.
+    QVERIFY(image.pixelColor(330, 150).lightness() > bar.lightness());
+    QVERIFY(image.pixelColor(870, 150).lightness() > bar.lightness());
+}
+
+void TestVirtualStationWindow::opensWithTheConnection()
+{
+    testing::ServiceScope services;
+    SimulatedEasyPort port;
+    Main main(&port);
+    link::followStationFrame(&port, main.FrameModule);
+    std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&port, &main);
+    QVERIFY(w);
+    QCOMPARE(w->objectName(), QStringLiteral("Virtuele_Opstelling"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("Virtuele opstelling"));
+    QVERIFY(!w->isVisible());
+    main.show();
+
+    // "Zoek en verbind" in the main window.
+    QSignalSpy changes(&port, &SimulatedEasyPort::connectionChanged);
+    auto* connectButton = main.findChild<QAbstractButton*>(QStringLiteral("CMD_Verbinding"));
+    QVERIFY(connectButton);
+    connectButton->click();
+    QTRY_VERIFY(port.isConnected());
+    QVERIFY(w->isVisible());
+    // It stands beside the main window, not over it, and does not ask for
+    // the focus or stay on top.
+    QVERIFY(!w->geometry().intersects(main.geometry()) ||
+            main.geometry().width() + w->width() > main.screen()->availableGeometry().width());
+    QVERIFY(w->testAttribute(Qt::WA_ShowWithoutActivating));
+    QVERIFY(w->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY(QApplication::activeWindow() != w.get());
+
+    // The pupil closes it; connecting stays as it is.
+    w->close();
+    QVERIFY(port.isConnected());
+
+    connectButton->click(); // "Verbreek"
+    QTRY_VERIFY(!port.isConnected());
+    QVERIFY(!w->isVisible());
+    QCOMPARE(changes.size(), 2);
+    QCOMPARE(changes.at(0).at(0).toBool(), true);
+    QCOMPARE(changes.at(1).at(0).toBool(), false);
+}
+
+void TestVirtualStationWindow::aboutWindowShowsItAgain()
+{
+    SimulatedEasyPort port;
+    std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&port, nullptr);
+    QVERIFY(w);
+    port.AboutBox();
+    QDialog* about = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == QLatin1String("SimulatedAbout"))
+            about = qobject_cast<QDialog*>(top);
+    QVERIFY(about);
+    auto* show = about->findChild<QPushButton*>(QStringLiteral("ToonVirtueleOpstelling"));
+    QVERIFY(show);
+    QCOMPARE(show->text(), QStringLiteral("Toon virtuele opstelling"));
+    QVERIFY(!w->isVisible());
+    show->click();
+    QVERIFY(w->isVisible());
+    about->close();
+}
+
+void TestVirtualStationWindow::otherInterfacesGetNoWindow()
+{
+    testing::RecordingEasyPort recording;
+    QVERIFY(!virt::attachVirtualStation(&recording, nullptr));
+    QVERIFY(!virt::attachVirtualStation(nullptr, nullptr));
+}
+
+void TestVirtualStationWindow::closingTheMainWindowEndsTheProgram()
+{
+    SimulatedEasyPort port;
+    QWidget main;
+    std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&port, &main);
+    main.show();
+    port.SearchAndConnect();
+    QVERIFY(w->isVisible());
+    // Closing the main window while the station window shows must end the
+    // event loop; should it not, the guard ends it after a while.
+    bool guarded = false;
+    QTimer::singleShot(0, &main, [&main] { main.close(); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, qApp, [&guarded, &w] {
+        guarded = true;
+        w->close();
+        QCoreApplication::quit();
+    });
+    guard.start(3000);
+    QApplication::exec();
+    QVERIFY(!guarded);
+}
+
+QTEST_MAIN(TestVirtualStationWindow)
+#include "tst_virtual_station_window.moc"
