@@ -98,9 +98,9 @@ void addHandling(SceneLayout& l, double x, int shift, const mw::NameTables& n)
     // for the carriage at the back; they travel with it).
     const double cx = x + BackX;
     l.sensors.append(sensor(shift + 2, QRectF(cx - 73, 124, 18, 30), QPointF(cx - 64, 132),
-                            QRectF(cx - 250, 112, 172, 52), AlignRight, in[2], true));
+                            QRectF(cx - 256, 112, 172, 52), AlignRight, in[2], true));
     l.sensors.append(sensor(shift + 3, QRectF(cx - 73, 180, 18, 30), QPointF(cx - 64, 188),
-                            QRectF(cx - 250, 170, 172, 52), AlignRight, in[3], true));
+                            QRectF(cx - 256, 170, 172, 52), AlignRight, in[3], true));
     addValve(l, x + 820, 300, shift + 0, 2, out, 0);
     addValve(l, x + 820, 400, shift + 2, 2, out, 2);
     addValve(l, x + 820, 500, shift + 4, 1, out, 4);

@@ -531,13 +531,18 @@ void forcingMarks(QPainter& p, const SceneLayout& l, const Pose& pose, const Sig
         if (!placed.onCarriage)
             lamp(p, placed.lamp, sig.inputs & (1u << s.input), l.inputSwitches.isEmpty() ? 6 : 9);
         const Force f = sig.forces[size_t(s.input)];
-        if (f == Force::Free)
+        // In the interface view a switch that is on is simply switched on.
+        if (f == Force::Free || (f == Force::On && !l.inputSwitches.isEmpty()))
             continue;
         const QRectF mark = placed.body.adjusted(-8, -8, 8, 8);
         p.setPen(QPen(Fault, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(mark, 6, 6);
-        const QRectF tag(mark.center().x() - 70, mark.bottom() + 2, 140, 24);
+        // Below the sensor, or below its name when that lies underneath.
+        const double tagTop = placed.label.top() >= placed.body.bottom() - 1
+                                  ? placed.label.bottom() + 2
+                                  : mark.bottom() + 2;
+        const QRectF tag(mark.center().x() - 70, tagTop, 140, 24);
         p.setPen(QPen(Fault, 2));
         p.setBrush(QColor(255, 255, 255, 230));
         p.drawRoundedRect(tag, 6, 6);
