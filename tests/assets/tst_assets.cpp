@@ -89,6 +89,19 @@ struct WavInfo {
 };
 
 // Reads the chunks of a RIFF/WAVE file; any inconsistency ends in an error.
+// Little-endian fields read byte by byte, within the array's bounds.
+quint32 le32(const char* p)
+{
+    const auto* u = reinterpret_cast<const uchar*>(p);
+    return quint32(u[0]) | (quint32(u[1]) << 8) | (quint32(u[2]) << 16) | (quint32(u[3]) << 24);
+}
+
+quint16 le16(const char* p)
+{
+    const auto* u = reinterpret_cast<const uchar*>(p);
+    return quint16(u[0] | (u[1] << 8));
+}
+
 WavInfo readWav(const QByteArray& file)
 {
     WavInfo info;
@@ -96,7 +109,7 @@ WavInfo readWav(const QByteArray& file)
         info.error = QStringLiteral("no RIFF/WAVE header");
         return info;
     }
-    const quint32 riffSize = qFromLittleEndian<quint32>(file.constData() + 4);
+    const quint32 riffSize = le32(file.constData() + 4);
     if (qint64(riffSize) + 8 != file.size()) {
         info.error = QStringLiteral("RIFF size %1 does not match file size %2")
                          .arg(riffSize)
@@ -107,7 +120,7 @@ WavInfo readWav(const QByteArray& file)
     qint64 pos = 12;
     while (pos + 8 <= file.size()) {
         const QByteArray id = file.mid(pos, 4);
-        const quint32 size = qFromLittleEndian<quint32>(file.constData() + pos + 4);
+        const quint32 size = le32(file.constData() + pos + 4);
         if (pos + 8 + qint64(size) > file.size()) {
             info.error = QStringLiteral("chunk %1 runs past the end").arg(QString::fromLatin1(id));
             return info;
@@ -118,12 +131,12 @@ WavInfo readWav(const QByteArray& file)
                 info.error = QStringLiteral("short fmt chunk");
                 return info;
             }
-            info.format = qFromLittleEndian<quint16>(body);
-            info.channels = qFromLittleEndian<quint16>(body + 2);
-            info.rate = int(qFromLittleEndian<quint32>(body + 4));
-            const quint32 byteRate = qFromLittleEndian<quint32>(body + 8);
-            const quint16 blockAlign = qFromLittleEndian<quint16>(body + 12);
-            info.bits = qFromLittleEndian<quint16>(body + 14);
+            info.format = le16(body);
+            info.channels = le16(body + 2);
+            info.rate = int(le32(body + 4));
+            const quint32 byteRate = le32(body + 8);
+            const quint16 blockAlign = le16(body + 12);
+            info.bits = le16(body + 14);
             if (blockAlign != info.channels * info.bits / 8 ||
                 byteRate != quint32(info.rate) * blockAlign) {
                 info.error = QStringLiteral("inconsistent fmt chunk");
@@ -328,7 +341,7 @@ void TestAssets::sound()
     int peak = 0;
     const int samples = wav.data.size() / 2;
     for (int i = 0; i < samples; ++i) {
-        const int v = qFromLittleEndian<qint16>(wav.data.constData() + 2 * i);
+        const int v = qint16(le16(wav.data.constData() + 2 * i));
         peak = qMax(peak, qAbs(v));
         sumSquares += double(v) * v;
     }
