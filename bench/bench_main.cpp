@@ -4,6 +4,7 @@
 #include "interface_link/easyport_control.h"
 #include "main_window/main.h"
 #include "modbus_latency.h"
+#include "virtual_station_frame.h"
 #include "platform/services.h"
 
 #include <QAbstractButton>
@@ -262,6 +263,9 @@ int main(int argc, char* argv[])
         }
         rows.push_back({"one page turn, VerschuifTekst (median)", median(turns), "ms", "<= 250"});
     }
+
+    rows.push_back({"virtual station: one frame while a cylinder moves",
+                    measureVirtualStationFrameMs(), "ms", "<= 4"});
 
     for (const auto& [name, value] : measureModbusLatency()) {
         const QString goal = name.contains(QLatin1String("write"), Qt::CaseInsensitive)

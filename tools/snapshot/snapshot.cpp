@@ -16,6 +16,7 @@
 #include "interface_link/interface_factory.h"
 #include "main_window/main.h"
 #include "platform/services.h"
+#include "virtual_station/virtual_station_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -114,6 +115,7 @@ int main(int argc, char* argv[])
     Main main(port.get());
     main.setQuitHandler([] {});
     link::followStationFrame(port.get(), main.FrameModule);
+    const auto virtualStation = virt::attachVirtualStation(port.get(), &main);
     main.show();
     wait(50);
 
