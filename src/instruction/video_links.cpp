@@ -24,7 +24,7 @@ QString readKey(QSettings& settings, const QString& key, bool (*valid)(const QSt
         return {};
     const QVariant raw = settings.value(path);
     // A value with a comma arrives as a list: never a host or identifier.
-    const QString value = raw.typeId() == QMetaType::QString ? raw.toString().trimmed() : QString();
+    QString value = raw.typeId() == QMetaType::QString ? raw.toString().trimmed() : QString();
     if (raw.typeId() == QMetaType::QString && value.isEmpty())
         return {}; // left blank: not configured
     if (value.isEmpty() || !valid(value)) {

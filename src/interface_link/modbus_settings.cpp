@@ -165,7 +165,7 @@ ModbusSettings ModbusSettings::fromSettings(QSettings& settings)
     r.read(
         QStringLiteral("host"), m.host,
         [](const QVariant& v) -> std::optional<QString> {
-            const auto t = scalarText(v);
+            auto t = scalarText(v);
             if (t && plausibleHost(*t))
                 return t;
             return std::nullopt;
@@ -175,7 +175,7 @@ ModbusSettings ModbusSettings::fromSettings(QSettings& settings)
     r.read(
         QStringLiteral("device"), m.serialDevice,
         [](const QVariant& v) -> std::optional<QString> {
-            const auto t = scalarText(v);
+            auto t = scalarText(v);
             if (t && plausibleDevice(*t))
                 return t;
             return std::nullopt;
