@@ -63,7 +63,7 @@ class WarningLog
 
 // ------------------------------------------------------------ the folder
 
-enum class Damage { Missing, Empty, Garbage, Truncated };
+enum class Damage { Missing, Empty, Garbage, Truncated, Huge };
 
 // A program folder with links to every generated picture and sound, except
 // one file that is missing or replaced by a damaged copy of the same name.
@@ -109,6 +109,30 @@ class DamagedProgramFolder : public platform::FileService
             for (int i = 0; i < 4096; ++i)
                 out.append(char((i * 7919 + 13) & 0xFF));
             break;
+        case Damage::Huge: {
+            // A bitmap header that claims 40000 x 40000 pixels, and no pixels:
+            // loading must not try to find the memory for it.
+            auto le32 = [&out](quint32 v) {
+                for (int k = 0; k < 4; ++k)
+                    out.append(char((v >> (8 * k)) & 0xFF));
+            };
+            out.append("BM");
+            le32(54 + 100);
+            le32(0);
+            le32(54);
+            le32(40);
+            le32(40000);
+            le32(40000);
+            out.append(char(1)).append(char(0)).append(char(24)).append(char(0));
+            le32(0);
+            le32(0);
+            le32(2835);
+            le32(2835);
+            le32(0);
+            le32(0);
+            out.append(QByteArray(100, '\x7f'));
+            break;
+        }
         case Damage::Truncated:
             // The header and a little of the data, as after a broken copy.
             out = bytes.left(qMax(64, int(bytes.size() / 3)));
@@ -309,6 +333,8 @@ const char* damageName(Damage d)
         return "garbage";
     case Damage::Truncated:
         return "truncated";
+    case Damage::Huge:
+        return "huge";
     }
     return "";
 }
@@ -351,7 +377,8 @@ void TestMissingFiles::pictures_data()
     }
     QVERIFY(files.size() > 40);
     for (const QString& n : files)
-        for (Damage d : {Damage::Missing, Damage::Empty, Damage::Garbage, Damage::Truncated})
+        for (Damage d :
+             {Damage::Missing, Damage::Empty, Damage::Garbage, Damage::Truncated, Damage::Huge})
             QTest::addRow("%s %s", damageName(d), qPrintable(n)) << n << d;
 }
 
@@ -367,6 +394,10 @@ void TestMissingFiles::pictures()
         QVERIFY2(!folder.damaged().isEmpty(), "the file is not among the generated pictures");
     // A damaged file that Qt still reads (part of a JPEG) is no failure.
     const bool fails = damage == Damage::Missing || QImageReader(folder.damaged()).read().isNull();
+    // A picture that claims more pixels than memory allows is refused
+    // before it takes any.
+    if (damage == Damage::Huge)
+        QVERIFY(fails);
     const bool boxed = damage == Damage::Missing && isNumberedPicture(name);
     log.take();
 
