@@ -7,6 +7,7 @@
 //
 // DRAVIK_RANDOM_SEED and DRAVIK_RANDOM_ACTIONS override the seed and the
 // number of actions for long runs by hand.
+#include "interface_link/interface_model.h"
 #include "outputs/interlocks.h"
 #include "support/pupil_actions.h"
 #include "support/test_support.h"
@@ -85,11 +86,34 @@ std::optional<Failure> check(const MainFixture& fx, const PupilAction& a, const 
                         .arg(written.isEmpty() ? QStringLiteral("nothing")
                                                : QString::number(written.last()))
                         .arg(uit));
+    for (int i = 0; i < 8; ++i) {
+        const bool yellow = w.Shape_LampjeIn[i + 1]->FillColor() == mw::KleurLampAan;
+        if (yellow != outputs::bitSet(w.DecimaalIn(), i))
+            return fail("input lamp follows the input",
+                        QStringLiteral("lamp %1, DecimaalIn = %2").arg(i + 1).arg(w.DecimaalIn()));
+    }
+    if (a.kind == PupilAction::Inputs && w.DecimaalIn() != qint16(quint16(quint32(a.value))))
+        return fail("the input word is kept",
+                    QStringLiteral("DecimaalIn = %1").arg(w.DecimaalIn()));
+
+    // Only the boxes the action can give, and at most one.
+    const qsizetype boxes = fx.services.messages.shown.size() - b.boxes;
+    if (boxes > 1)
+        return fail("at most one message per action", QStringLiteral("%1 boxes").arg(boxes));
+    if (boxes == 1) {
+        const platform::MessageRequest& r = fx.services.messages.shown.last();
+        const bool expected =
+            (a.kind == PupilAction::Output && r.title == outputs::refusalTitle()) ||
+            (a.kind == PupilAction::Connect && r.text == link::notFoundMessage()) ||
+            ((a.kind == PupilAction::Help || a.kind == PupilAction::VersionClick) &&
+             r.icon == platform::MessageIcon::Information);
+        if (!expected)
+            return fail("only the expected messages", r.title + QStringLiteral(": ") + r.text);
+    }
 
     if (a.kind != PupilAction::Output)
         return std::nullopt;
     const int i = a.value;
-    const qsizetype boxes = fx.services.messages.shown.size() - b.boxes;
     if (!b.outputEnabled) {
         if (uit != b.uit || fx.port.written.size() != b.writes || boxes != 0)
             return fail("a disabled button does nothing", QString());
