@@ -186,7 +186,7 @@ std::optional<Failure> replay(const std::vector<PupilAction>& actions, int* refu
 // to the failing action, then ever smaller blocks dropped while it fails.
 template <typename StillFails>
 std::vector<PupilAction> shrink(std::vector<PupilAction> actions, int failingIndex,
-                                StillFails stillFails, qint64 budgetMs)
+                                StillFails stillFails, qint64 budgetMs, bool* finished = nullptr)
 {
     QElapsedTimer clock;
     clock.start();
@@ -204,6 +204,8 @@ std::vector<PupilAction> shrink(std::vector<PupilAction> actions, int failingInd
                 start += chunk;
         }
     }
+    if (finished)
+        *finished = clock.elapsed() < budgetMs;
     return actions;
 }
 
@@ -254,19 +256,22 @@ void TestRandomRun::randomRun()
         QVERIFY2(count < 10000 || refusals > 20, "the run hardly reached an interlock");
         return;
     }
+    bool finished = false;
     const std::vector<PupilAction> shortest = shrink(
         actions, f->index,
         [&](const std::vector<PupilAction>& candidate) {
             const std::optional<Failure> again = replay(candidate);
             return again && again->check == f->check;
         },
-        120000);
-    QString report = QStringLiteral("seed %1: after action %2 (%3) the promise \"%4\" broke: %5\n"
-                                    "shortest failing list (%6 actions):")
-                         .arg(seed)
-                         .arg(f->index)
-                         .arg(actions[size_t(f->index)].describe(), f->check, f->detail)
-                         .arg(shortest.size());
+        120000, &finished);
+    QString report =
+        QStringLiteral("seed %1: after action %2 (%3) the promise \"%4\" broke: %5\n"
+                       "shortest failing list (%6 actions%7):")
+            .arg(seed)
+            .arg(f->index)
+            .arg(actions[size_t(f->index)].describe(), f->check, f->detail)
+            .arg(shortest.size())
+            .arg(finished ? QString() : QStringLiteral(", shrinking stopped at its time limit"));
     for (const PupilAction& a : shortest)
         report += QStringLiteral("\n  ") + a.describe();
     QFAIL(qPrintable(report));
