@@ -387,8 +387,9 @@ void TestMissingFiles::pictures()
     QFETCH(QString, name);
     QFETCH(Damage, damage);
     WarningLog log;
-    MainFixture fx;
+    // The folder outlives the window, which puts the services back when it ends.
     DamagedProgramFolder folder(QStringLiteral("Afbeeldingen"), name, damage);
+    MainFixture fx;
     platform::setFiles(&folder);
     if (damage != Damage::Missing)
         QVERIFY2(!folder.damaged().isEmpty(), "the file is not among the generated pictures");
@@ -441,7 +442,6 @@ void TestMissingFiles::pictures()
     }
     QVERIFY2(used > 0, "no action of the program loads this picture");
     checkUsable(fx);
-    platform::setFiles(&fx.services.files);
 }
 
 void TestMissingFiles::sounds_data()
@@ -460,8 +460,9 @@ void TestMissingFiles::sounds()
     QFETCH(QString, name);
     QFETCH(Damage, damage);
     WarningLog log;
-    MainFixture fx;
+    // The folder outlives the window, which puts the services back when it ends.
     DamagedProgramFolder folder(QStringLiteral("Geluiden"), name, damage);
+    MainFixture fx;
     platform::setFiles(&folder);
     platform::setSounds(nullptr);
 
@@ -482,8 +483,6 @@ void TestMissingFiles::sounds()
     for (const QString& w : warnings)
         QVERIFY2(w.contains(name), qPrintable(w));
     checkUsable(fx);
-    platform::setSounds(&fx.services.sounds);
-    platform::setFiles(&fx.services.files);
 }
 
 QTEST_MAIN(TestMissingFiles)
