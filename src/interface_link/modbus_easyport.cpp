@@ -1,4 +1,5 @@
 #include "interface_link/modbus_easyport.h"
+#include "platform/services.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -266,7 +267,7 @@ qint16 ModbusEasyPort::SearchAndConnect()
 
     m_searchLoop = nullptr;
     if (!failure.isEmpty() || !inputs || !written) {
-        qWarning().noquote() << QStringLiteral("Modbus module not found (%1): %2")
+        qCWarning(lcDravik).noquote() << QStringLiteral("Modbus module not found (%1): %2")
                                     .arg(m_settings.describe(), failure);
         m_state = LinkState::Closed;
         dropClient(false);
@@ -315,7 +316,7 @@ void ModbusEasyPort::linkLost(const QString& reason)
     m_state = LinkState::Lost;
     m_pollTimer.stop();
     m_watchdogTimer.stop();
-    qWarning().noquote()
+    qCWarning(lcDravik).noquote()
         << QStringLiteral("Modbus link lost (%1): %2; outputs are no longer written until the "
                           "next connect")
                .arg(m_settings.describe(), reason);
@@ -535,7 +536,7 @@ QString ModbusEasyPort::aboutText() const
 void ModbusEasyPort::AboutBox()
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        qWarning("Modbus about window needs a widget application");
+        qCWarning(lcDravik, "Modbus about window needs a widget application");
         return;
     }
     if (m_aboutBox) {

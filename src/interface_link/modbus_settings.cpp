@@ -1,4 +1,5 @@
 #include "interface_link/modbus_settings.h"
+#include "platform/services.h"
 
 #include <QRegularExpression>
 #include <QSettings>
@@ -20,7 +21,7 @@ constexpr int kHighestFirstAddress = 0xFFFF - (kWordBits - 1);
 
 void warnUnusable(const QString& key, const QVariant& value, const QString& keeping)
 {
-    qWarning().noquote() << QStringLiteral("[modbus] %1: value %2 cannot be used, keeping %3")
+    qCWarning(lcDravik).noquote() << QStringLiteral("[modbus] %1: value %2 cannot be used, keeping %3")
                                 .arg(key,
                                      value.toString().left(80).isEmpty()
                                          ? QStringLiteral("(not text)")

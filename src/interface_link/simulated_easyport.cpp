@@ -1,4 +1,5 @@
 #include "interface_link/simulated_easyport.h"
+#include "platform/services.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -77,7 +78,7 @@ qint16 readSetting(QSettings& settings, const char* key, bool (*valid)(qlonglong
     const std::optional<qlonglong> n = wholeNumber(v);
     if (n && valid(*n))
         return qint16(*n);
-    qWarning().noquote() << QStringLiteral("simulated/%1: %2 is not %3; using %4")
+    qCWarning(lcDravik).noquote() << QStringLiteral("simulated/%1: %2 is not %3; using %4")
                                 .arg(QLatin1String(key),
                                      v.toString().isEmpty()
                                          ? QStringLiteral("this value")

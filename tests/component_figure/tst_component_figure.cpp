@@ -1,6 +1,7 @@
 #include "component_figure/figure_tables.h"
 #include "fullscreen/full_screen.h"
 #include "support/test_support.h"
+#include "support/warning_log.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -10,26 +11,6 @@ using testing::MainFixture;
 
 namespace
 {
-
-int g_warnings = 0;
-QtMessageHandler g_previous = nullptr;
-
-void countWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtWarningMsg)
-        ++g_warnings;
-    else if (g_previous)
-        g_previous(type, context, message);
-}
-
-struct WarningCounter {
-    WarningCounter()
-    {
-        g_warnings = 0;
-        g_previous = qInstallMessageHandler(countWarnings);
-    }
-    ~WarningCounter() { qInstallMessageHandler(g_previous); }
-};
 
 // The file name of the picture an image shows ("" when none).
 QString shownFile(const ctl::Image* image)
@@ -399,12 +380,12 @@ void TestComponentFigure::outOfRangePointIgnored()
     MainFixture fx;
     fx.click("CMD_Transportband");
     fx.main->FiguurActuatorSensor(1);
-    WarningCounter warnings;
+    testing::WarningLog warnings;
     for (int bad : {-1, 16, 1000})
         fx.main->FiguurActuatorSensor(bad);
     QCOMPARE(int(fx.main->state().GetoondeFiguur), 1);
     QCOMPARE(fx.main->CMD_SetReset[1]->BackColor(), ctl::OleColor(15777683));
-    QCOMPARE(g_warnings, 3);
+    QCOMPARE(warnings.count(), 3);
 }
 
 void TestComponentFigure::missingPictureLeavesEmptyImage()
@@ -412,11 +393,11 @@ void TestComponentFigure::missingPictureLeavesEmptyImage()
     MainFixture fx(false);
     fx.click("CMD_Transportband");
     fx.main->ImageSensorActuator->setPicture(":/no-such-picture");
-    WarningCounter warnings;
+    testing::WarningLog warnings;
     fx.hover("CMD_SetReset(1)");
     QVERIFY(fx.main->ImageSensorActuator->picture().isNull());
     QCOMPARE(fx.prop("FrameSensorActuator", "Caption").toString(), QString("Gelijkstroom motor"));
-    QCOMPARE(g_warnings, 1);
+    QCOMPARE(warnings.count(), 1);
     // Still usable: the next point works as ever.
     fx.hover("Label_Ingang(0)");
     QCOMPARE(fx.prop("FrameSensorActuator", "Caption").toString(), QString("Inductieve sensor"));

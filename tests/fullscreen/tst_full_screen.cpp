@@ -2,6 +2,7 @@
 #include "fullscreen/fit.h"
 #include "fullscreen/full_screen.h"
 #include "support/test_support.h"
+#include "support/warning_log.h"
 
 #include <QFileInfo>
 #include <QtTest>
@@ -10,26 +11,6 @@ using testing::MainFixture;
 
 namespace
 {
-
-int g_warnings = 0;
-QtMessageHandler g_previous = nullptr;
-
-void countWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtWarningMsg && QLatin1String(context.category) == QLatin1String("dravik"))
-        ++g_warnings;
-    else if (g_previous)
-        g_previous(type, context, message);
-}
-
-struct WarningCounter {
-    WarningCounter()
-    {
-        g_warnings = 0;
-        g_previous = qInstallMessageHandler(countWarnings);
-    }
-    ~WarningCounter() { qInstallMessageHandler(g_previous); }
-};
 
 QString shownFile(const ctl::Image* image)
 {
@@ -205,11 +186,11 @@ void TestFullScreen::missingPictureKeepsWindowsUsable()
 {
     MainFixture fx(false);
     fx.click("CMD_Transportband");
-    WarningCounter warnings;
+    testing::WarningLog warnings;
     fx.click("Image_Module_Holder");
     Full_Screen* f = fx.main->fullScreen(false);
     QVERIFY(f && f->isVisible());
-    QCOMPARE(g_warnings, 1);
+    QCOMPARE(warnings.count(), 1);
     QVERIFY(f->Image_Show_Fullscreen->picture().isNull());
     QVERIFY(f->measured().isEmpty());
     QCOMPARE(f->placement().width, double(f->width()));

@@ -3,6 +3,7 @@
 // program starts on the built-in simulated interface with its defaults, the
 // video addresses stay unconfigured, and the log says what was wrong.
 #include "instruction/video_links.h"
+#include "support/warning_log.h"
 #include "interface_link/interface_factory.h"
 #include "interface_link/modbus_settings.h"
 #include "interface_link/simulated_easyport.h"
@@ -16,22 +17,6 @@
 
 namespace
 {
-
-// Warnings of the program's own log and of the default category.
-QStringList g_warnings;
-QtMessageHandler g_previous = nullptr;
-
-void collect(QtMsgType type, const QMessageLogContext& ctx, const QString& text)
-{
-    const bool ours = !ctx.category || qstrcmp(ctx.category, "dravik") == 0 ||
-                      qstrcmp(ctx.category, "default") == 0;
-    if (type == QtWarningMsg && ours) {
-        g_warnings.append(text);
-        return;
-    }
-    if (g_previous)
-        g_previous(type, ctx, text);
-}
 
 class Folder : public platform::FileService
 {
@@ -53,6 +38,8 @@ class TestInstallationFile : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<testing::WarningLog> m_log;
+
   private slots:
     void init();
     void cleanup();
@@ -63,13 +50,12 @@ class TestInstallationFile : public QObject
 
 void TestInstallationFile::init()
 {
-    g_warnings.clear();
-    g_previous = qInstallMessageHandler(collect);
+    m_log = std::make_unique<testing::WarningLog>();
 }
 
 void TestInstallationFile::cleanup()
 {
-    qInstallMessageHandler(g_previous);
+    m_log.reset();
     platform::setFiles(nullptr);
 }
 
@@ -135,8 +121,8 @@ void TestInstallationFile::defaults()
     QVERIFY2(simulated, "not the simulated interface");
     QCOMPARE(simulated->settings().comPort, link::SimulatedSettings::DefaultComPort);
     QCOMPARE(simulated->settings().model, link::SimulatedSettings::DefaultModel);
-    QVERIFY2(!g_warnings.isEmpty(), "nothing logged about the installation file");
-    for (const QString& w : g_warnings)
+    QVERIFY2(!m_log->messages().isEmpty(), "nothing logged about the installation file");
+    for (const QString& w : m_log->messages())
         QVERIFY2(!w.trimmed().isEmpty(), "an empty warning");
 
     // The video addresses, read later from the same file.
@@ -178,7 +164,7 @@ void TestInstallationFile::goodFileGivesNoWarning()
     QCOMPARE(simulated->settings().comPort, qint16(4));
     QCOMPARE(simulated->settings().model, qint16(2));
     QCOMPARE(instr::VideoSettings::installed().siteHost, QStringLiteral("example.org"));
-    QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(QLatin1String(" | "))));
+    QVERIFY2(m_log->messages().isEmpty(), qPrintable(m_log->messages().join(QLatin1String(" | "))));
 }
 
 QTEST_GUILESS_MAIN(TestInstallationFile)

@@ -12,6 +12,7 @@
 #include "main_window/station_view.h"
 #include "support/program_files.h"
 #include "support/test_support.h"
+#include "support/warning_log.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,42 +25,6 @@ namespace
 {
 
 // ------------------------------------------------------------ the log
-
-// Collects the program's own warnings; everything else goes on as before.
-class WarningLog
-{
-  public:
-    WarningLog()
-    {
-        s_log = this;
-        m_previous = qInstallMessageHandler(&WarningLog::handle);
-    }
-    ~WarningLog()
-    {
-        qInstallMessageHandler(m_previous);
-        s_log = nullptr;
-    }
-    QStringList take()
-    {
-        QStringList out;
-        out.swap(m_lines);
-        return out;
-    }
-
-  private:
-    static void handle(QtMsgType type, const QMessageLogContext& ctx, const QString& text)
-    {
-        if (s_log && type == QtWarningMsg && qstrcmp(ctx.category, "dravik") == 0) {
-            s_log->m_lines.append(text);
-            return;
-        }
-        if (s_log && s_log->m_previous)
-            s_log->m_previous(type, ctx, text);
-    }
-    static inline WarningLog* s_log = nullptr;
-    QtMessageHandler m_previous = nullptr;
-    QStringList m_lines;
-};
 
 // ------------------------------------------------------------ the folder
 
@@ -386,7 +351,7 @@ void TestMissingFiles::pictures()
 {
     QFETCH(QString, name);
     QFETCH(Damage, damage);
-    WarningLog log;
+    testing::WarningLog log;
     // The folder outlives the window, which puts the services back when it ends.
     DamagedProgramFolder folder(QStringLiteral("Afbeeldingen"), name, damage);
     MainFixture fx;
@@ -459,7 +424,7 @@ void TestMissingFiles::sounds()
 {
     QFETCH(QString, name);
     QFETCH(Damage, damage);
-    WarningLog log;
+    testing::WarningLog log;
     // The folder outlives the window, which puts the services back when it ends.
     DamagedProgramFolder folder(QStringLiteral("Geluiden"), name, damage);
     MainFixture fx;

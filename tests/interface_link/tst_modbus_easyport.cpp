@@ -1,4 +1,5 @@
 #include "interface_link/modbus_easyport.h"
+#include "support/warning_log.h"
 
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -18,17 +19,6 @@ namespace
 
 constexpr int kFirstCoil = 16;
 constexpr int kFirstInput = 32;
-
-QStringList g_warnings;
-QtMessageHandler g_previousHandler = nullptr;
-
-void recordWarnings(QtMsgType type, const QMessageLogContext& ctx, const QString& msg)
-{
-    if (type == QtWarningMsg && msg.startsWith(QLatin1String("Modbus")))
-        g_warnings.append(msg);
-    else
-        g_previousHandler(type, ctx, msg);
-}
 
 int freeTcpPort()
 {
@@ -170,15 +160,17 @@ class TestModbusEasyPort : public QObject
 {
     Q_OBJECT
 
+  private:
+    std::unique_ptr<testing::WarningLog> m_log;
+
   private slots:
     void init()
     {
-        g_warnings.clear();
-        g_previousHandler = qInstallMessageHandler(recordWarnings);
+        m_log = std::make_unique<testing::WarningLog>();
         m_port = freeTcpPort();
         QVERIFY(m_port > 0);
     }
-    void cleanup() { qInstallMessageHandler(g_previousHandler); }
+    void cleanup() { m_log.reset(); }
 
     void connectReportsInputsOnce();
     void writesReachCoilsInOrder_data();
@@ -220,7 +212,7 @@ void TestModbusEasyPort::connectReportsInputsOnce()
     QCOMPARE(spy.size(), 1);
     QCOMPARE(spy.at(0).at(2).toInt(), 0xA5);
     QVERIFY(server.functionCodes.count(QModbusPdu::ReadDiscreteInputs) > 3);
-    QVERIFY(g_warnings.isEmpty());
+    QVERIFY(m_log->messages().isEmpty());
 }
 
 void TestModbusEasyPort::writesReachCoilsInOrder_data()
@@ -371,8 +363,8 @@ void TestModbusEasyPort::searchFailsWithinBound()
     if (takesTime)
         QVERIFY2(ticks >= 5, "the event loop stood still during the search");
     QCOMPARE(control.linkState(), ModbusEasyPort::LinkState::Closed);
-    QCOMPARE(g_warnings.size(), 1);
-    QVERIFY(g_warnings.first().contains(QLatin1String("not found")));
+    QCOMPARE(m_log->messages().size(), 1);
+    QVERIFY(m_log->messages().first().contains(QLatin1String("not found")));
     control.WriteOutputs(0x01); // accepted, does nothing
 }
 
@@ -419,8 +411,8 @@ void TestModbusEasyPort::serverStoppedMidSession()
 
     server->disconnectDevice();
     QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusEasyPort::LinkState::Lost, 1500);
-    QCOMPARE(g_warnings.size(), 1);
-    QVERIFY(g_warnings.first().contains(QLatin1String("link lost")));
+    QCOMPARE(m_log->messages().size(), 1);
+    QVERIFY(m_log->messages().first().contains(QLatin1String("link lost")));
 
     QElapsedTimer clock;
     clock.start();
@@ -435,7 +427,7 @@ void TestModbusEasyPort::serverStoppedMidSession()
     spin(300);
     QVERIFY(server->functionCodes.isEmpty());
     QCOMPARE(inputs.size(), 1);
-    QCOMPARE(g_warnings.size(), 1);
+    QCOMPARE(m_log->messages().size(), 1);
 
     control.Disconnect();
     QVERIFY(control.SearchAndConnect() != 0);
@@ -446,7 +438,7 @@ void TestModbusEasyPort::serverStoppedMidSession()
     control.WriteOutputs(0x0C);
     QVERIFY(control.flush(1000));
     QCOMPARE(server->coils(), quint8(0x0C));
-    QCOMPARE(g_warnings.size(), 1);
+    QCOMPARE(m_log->messages().size(), 1);
 }
 
 void TestModbusEasyPort::disconnectDeliversWordsOnTheirWay()
@@ -481,9 +473,9 @@ void TestModbusEasyPort::silentModuleIsDetected()
     control.WriteOutputs(0x01);
     QVERIFY(clock.elapsed() < 50);
     QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusEasyPort::LinkState::Lost, 3000);
-    QCOMPARE(g_warnings.size(), 1);
+    QCOMPARE(m_log->messages().size(), 1);
     spin(300);
-    QCOMPARE(g_warnings.size(), 1);
+    QCOMPARE(m_log->messages().size(), 1);
 }
 
 void TestModbusEasyPort::destructorConfirmsAllOff()

@@ -1,4 +1,5 @@
 #include "interface_link/modbus_settings.h"
+#include "support/warning_log.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -8,17 +9,6 @@ using link::ModbusSettings;
 
 namespace
 {
-
-QStringList g_warnings;
-QtMessageHandler g_previousHandler = nullptr;
-
-void recordWarnings(QtMsgType type, const QMessageLogContext& ctx, const QString& msg)
-{
-    if (type == QtWarningMsg && msg.startsWith(QLatin1String("[modbus]")))
-        g_warnings.append(msg);
-    else
-        g_previousHandler(type, ctx, msg);
-}
 
 QVariant field(const ModbusSettings& s, const QString& name)
 {
@@ -62,13 +52,15 @@ class TestModbusSettings : public QObject
 {
     Q_OBJECT
 
+  private:
+    std::unique_ptr<testing::WarningLog> m_log;
+
   private slots:
     void init()
     {
-        g_warnings.clear();
-        g_previousHandler = qInstallMessageHandler(recordWarnings);
+        m_log = std::make_unique<testing::WarningLog>();
     }
-    void cleanup() { qInstallMessageHandler(g_previousHandler); }
+    void cleanup() { m_log.reset(); }
 
     void readsOrFallsBack_data();
     void readsOrFallsBack();
@@ -161,7 +153,7 @@ void TestModbusSettings::readsOrFallsBack()
 
     const ModbusSettings s = readFile("[interface]\ntype=modbus\n[modbus]\n" + group + "\n");
     QCOMPARE(field(s, key), expected);
-    QCOMPARE(g_warnings.size(), warnings);
+    QCOMPARE(m_log->messages().size(), warnings);
 }
 
 void TestModbusSettings::garbageFileGivesDefaults()

@@ -1,4 +1,5 @@
 #include "interface_link/simulated_easyport.h"
+#include "support/warning_log.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -17,17 +18,6 @@ namespace
 {
 
 const QString Handling = QStringLiteral("Station handling");
-
-int g_warnings = 0;
-QtMessageHandler g_previous = nullptr;
-
-void countWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtWarningMsg)
-        ++g_warnings;
-    else if (g_previous)
-        g_previous(type, context, message);
-}
 
 qint32 lastWord(const QSignalSpy& spy)
 {
@@ -117,14 +107,12 @@ void TestSimulatedEasyPort::settings()
     file.close();
 
     QSettings settings(path, QSettings::IniFormat);
-    g_warnings = 0;
-    g_previous = qInstallMessageHandler(countWarnings);
+    testing::WarningLog log;
     const SimulatedSettings s = SimulatedSettings::fromSettings(settings);
-    qInstallMessageHandler(g_previous);
 
     QCOMPARE(int(s.comPort), comPort);
     QCOMPARE(int(s.model), model);
-    QCOMPARE(g_warnings, warnings);
+    QCOMPARE(log.count(), warnings);
     QVERIFY(settings.group().isEmpty());
 }
 
