@@ -101,8 +101,18 @@ public:
         QSoundEffect*& effect = m_effects[path];
         if (!effect) {
             effect = new QSoundEffect(qApp);
+            // A file that cannot be decoded shows up as an error status
+            // later; say so once and never try it again.
+            QObject::connect(effect, &QSoundEffect::statusChanged, effect, [this, path, effect] {
+                if (effect->status() == QSoundEffect::Error) {
+                    warnOnce(path, "cannot play sound file");
+                    m_broken.insert(path);
+                }
+            });
             effect->setSource(QUrl::fromLocalFile(path));
         }
+        if (m_broken.contains(path))
+            return;
         // Restarting an effect that is still playing cuts it short, which
         // is what a click should do.
         effect->stop();
@@ -119,6 +129,7 @@ private:
     }
     QHash<QString, QSoundEffect*> m_effects;
     QSet<QString> m_warned;
+    QSet<QString> m_broken;
     bool m_checkedDevice = false;
     bool m_haveDevice = false;
 };
