@@ -4,8 +4,8 @@
 #include "interface_link/easyport_control.h"
 #include "main_window/main.h"
 #include "modbus_latency.h"
-#include "virtual_station_frame.h"
 #include "platform/services.h"
+#include "virtual_station_frame.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,12 +17,13 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // An interface control that notes when the word arrived.
 class TimingPort : public link::EasyPortControl
 {
-public:
+  public:
     qint16 SearchAndConnect() override { return 1; }
     qint16 GetComPort(qint16) override { return 1; }
     qint16 GetModuleNumber(qint16) override { return 5; }
@@ -41,13 +42,13 @@ public:
 
 class SilentSounds : public platform::SoundService
 {
-public:
+  public:
     void play(const QString&) override {}
 };
 
 class SilentMessages : public platform::MessageService
 {
-public:
+  public:
     int show(QWidget*, const platform::MessageRequest&) override { return platform::ResultOk; }
 };
 
@@ -65,7 +66,7 @@ long peakRssKb()
 // A paint of the window's top-level widget tells that it reached the screen.
 class FirstPaint : public QObject
 {
-public:
+  public:
     bool eventFilter(QObject*, QEvent* e) override
     {
         if (e->type() == QEvent::Paint)
@@ -120,8 +121,8 @@ void printMarkdown(const std::vector<Row>& rows)
     QTextStream out(stdout);
     out << "| Figure | Measured | Goal |\n|---|---|---|\n";
     for (const Row& r : rows)
-        out << "| " << r.name << " | " << QString::number(r.value, 'f', 3) << ' ' << r.unit
-            << " | " << (r.goal.isEmpty() ? QStringLiteral("-") : r.goal) << " |\n";
+        out << "| " << r.name << " | " << QString::number(r.value, 'f', 3) << ' ' << r.unit << " | "
+            << (r.goal.isEmpty() ? QStringLiteral("-") : r.goal) << " |\n";
 }
 
 void print(const std::vector<Row>& rows)
@@ -172,16 +173,16 @@ int main(int argc, char* argv[])
     const double mainWall = median(wall[0]), emptyWall = median(wall[1]);
     rows.push_back({"process: start, first paint, quit - main window", mainWall, "ms", ""});
     rows.push_back({"process: start, first paint, quit - empty window", emptyWall, "ms", ""});
-    rows.push_back({"process wall time ratio main / empty", emptyWall > 0 ? mainWall / emptyWall : 0,
-                    "x", "<= 1.3"});
+    rows.push_back({"process wall time ratio main / empty",
+                    emptyWall > 0 ? mainWall / emptyWall : 0, "x", "<= 1.3"});
     rows.push_back({"start to first paint, main window", mainMs, "ms", ""});
     rows.push_back({"start to first paint, empty Qt window", emptyMs, "ms", ""});
     rows.push_back({"in-process ratio main / empty", emptyMs > 0 ? mainMs / emptyMs : 0, "x",
                     "(information)"});
     rows.push_back({"peak memory, main window", mainKb / 1024.0, "MiB", ""});
     rows.push_back({"peak memory, empty Qt window", emptyKb / 1024.0, "MiB", ""});
-    rows.push_back({"peak memory ratio main / empty", emptyKb > 0 ? mainKb / emptyKb : 0, "x",
-                    "<= 1.3"});
+    rows.push_back(
+        {"peak memory ratio main / empty", emptyKb > 0 ? mainKb / emptyKb : 0, "x", "<= 1.3"});
 
     SilentSounds sounds;
     SilentMessages messages;
@@ -210,8 +211,8 @@ int main(int argc, char* argv[])
         const mw::ScaleFactors one = mw::scaleFactors(1, 1, 1, 1);
         for (int i = 0; i < n; ++i)
             mw::applyScaling(main.BeginPosities(), i % 2 ? one : big, {});
-        rows.push_back({"rescale of the 84 controls alone", t.nsecsElapsed() / 1e6 / n, "ms",
-                        "<= 2"});
+        rows.push_back(
+            {"rescale of the 84 controls alone", t.nsecsElapsed() / 1e6 / n, "ms", "<= 2"});
         main.resize(1058, 727);
         QApplication::processEvents();
     }

@@ -4,18 +4,25 @@
 #include <QGuiApplication>
 #include <cmath>
 
-namespace ctl {
+namespace ctl
+{
 
 QColor toQColor(OleColor color, const QPalette& palette)
 {
     if (color & kSystemColorFlag) {
         switch (color & 0xFFu) {
-        case 5: return palette.color(QPalette::Active, QPalette::Window);
-        case 12: return palette.color(QPalette::Disabled, QPalette::WindowText);
-        case 15: return palette.color(QPalette::Active, QPalette::Button);
-        case 18: return palette.color(QPalette::Active, QPalette::ButtonText);
-        case 22: return palette.color(QPalette::Active, QPalette::Light);
-        default: return palette.color(QPalette::Active, QPalette::Window);
+        case 5:
+            return palette.color(QPalette::Active, QPalette::Window);
+        case 12:
+            return palette.color(QPalette::Disabled, QPalette::WindowText);
+        case 15:
+            return palette.color(QPalette::Active, QPalette::Button);
+        case 18:
+            return palette.color(QPalette::Active, QPalette::ButtonText);
+        case 22:
+            return palette.color(QPalette::Active, QPalette::Light);
+        default:
+            return palette.color(QPalette::Active, QPalette::Window);
         }
     }
     return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));

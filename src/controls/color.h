@@ -5,14 +5,18 @@
 #include <QPalette>
 #include <QtGlobal>
 
-namespace ctl {
+namespace ctl
+{
 
 // Colours are numbers with red in the lowest byte (red + 256 green +
 // 65536 blue); 0x80000000 + n names the system colour n.
 using OleColor = quint32;
 
 constexpr OleColor kSystemColorFlag = 0x80000000u;
-constexpr OleColor systemColor(unsigned n) { return kSystemColorFlag + n; }
+constexpr OleColor systemColor(unsigned n)
+{
+    return kSystemColorFlag + n;
+}
 constexpr OleColor rgb(int r, int g, int b)
 {
     return OleColor(r) | (OleColor(g) << 8) | (OleColor(b) << 16);

@@ -11,7 +11,8 @@
 #include <QSvgRenderer>
 #include <cmath>
 
-namespace ctl {
+namespace ctl
+{
 
 // ---------------------------------------------------------------- ControlProps
 
@@ -140,7 +141,8 @@ void ControlProps::applyFont()
     m_self->update();
 }
 
-namespace {
+namespace
+{
 
 QColor disabledText(const QWidget* w)
 {

@@ -17,13 +17,14 @@ class QSvgRenderer;
 // colours, captions, fonts by name and point size, pictures by path) as Qt
 // properties, show them faithfully whatever the Qt style, and read back
 // exactly what was set.
-namespace ctl {
+namespace ctl
+{
 
 // A loaded picture: a bitmap, or a vector drawing rendered at the size it
 // is shown (so that start-up does not pay for sizes nobody sees).
 class LoadedPicture
 {
-public:
+  public:
     static LoadedPicture load(const QString& path);
     bool isNull() const { return m_image.isNull() && !m_svg; }
     // The picture at its natural size.
@@ -32,7 +33,7 @@ public:
     // The picture rendered for a given size (cached for the last size).
     const QImage& scaled(const QSize& size) const;
 
-private:
+  private:
     mutable QImage m_image;
     std::shared_ptr<QSvgRenderer> m_svg;
     mutable QImage m_scaled;
@@ -41,7 +42,7 @@ private:
 // Shared state and behaviour of every visible control kind.
 class ControlProps
 {
-public:
+  public:
     virtual ~ControlProps() = default;
 
     double Left() const { return m_left; }
@@ -80,7 +81,7 @@ public:
     QColor qBack() const { return toQColor(m_back, m_self->palette()); }
     QColor qFore() const { return toQColor(m_fore, m_self->palette()); }
 
-protected:
+  protected:
     explicit ControlProps(QWidget* self, OleColor back, OleColor fore);
     virtual void captionChanged() {}
     void applyGeometry();
@@ -112,23 +113,23 @@ class Frame : public QWidget, public ControlProps
     Q_PROPERTY(QString FontName READ FontName WRITE setFontName)
     Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
     Q_PROPERTY(bool FontBold READ FontBold WRITE setFontBold)
-public:
+  public:
     explicit Frame(QWidget* parent, bool border = true);
     bool hasBorder() const { return m_border; }
 
-signals:
+  signals:
     void CaptionChanged(const QString& caption);
     void MouseMove();
     void MouseUp(Qt::MouseButton button);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void captionChanged() override;
 
-private:
+  private:
     bool m_border;
 };
 
@@ -149,21 +150,21 @@ class CommandButton : public QAbstractButton, public ControlProps
     Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
     Q_PROPERTY(bool FontBold READ FontBold WRITE setFontBold)
     Q_PROPERTY(QString Picture READ Picture WRITE setPicture)
-public:
+  public:
     explicit CommandButton(QWidget* parent);
     QString Picture() const { return m_picturePath; }
     void setPicture(const QString& path);
     QSize sizeHint() const override;
 
-signals:
+  signals:
     void MouseMove();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void captionChanged() override;
 
-private:
+  private:
     QString m_picturePath;
     LoadedPicture m_picture;
 };
@@ -185,16 +186,16 @@ class Label : public QWidget, public ControlProps
     Q_PROPERTY(QString FontName READ FontName WRITE setFontName)
     Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
     Q_PROPERTY(bool FontBold READ FontBold WRITE setFontBold)
-public:
+  public:
     explicit Label(QWidget* parent);
     void setTransparent(bool on);
     bool isTransparent() const { return m_transparent; }
     void setAlignment(Qt::Alignment a);
 
-signals:
+  signals:
     void MouseMove();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     // A label takes its clicks itself; they never reach its container.
@@ -202,7 +203,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void captionChanged() override { update(); }
 
-private:
+  private:
     bool m_transparent = false;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignTop;
 };
@@ -235,7 +236,7 @@ class PictureBox : public QWidget, public ControlProps
     Q_PROPERTY(bool FontBold READ FontBold WRITE setFontBold)
     Q_PROPERTY(double CurrentX READ CurrentX WRITE setCurrentX)
     Q_PROPERTY(double CurrentY READ CurrentY WRITE setCurrentY)
-public:
+  public:
     explicit PictureBox(QWidget* parent);
 
     double CurrentX() const { return m_currentX; }
@@ -256,17 +257,17 @@ public:
     const QVector<PrintedText>& printed() const { return m_printed; }
     const QImage& drawing() const { return m_drawing; }
 
-signals:
+  signals:
     void MouseMove();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
-private:
+  private:
     void ensureDrawing();
     double m_currentX = 0;
     double m_currentY = 0;
@@ -287,7 +288,7 @@ class Image : public QWidget, public ControlProps
     Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabledProp)
     Q_PROPERTY(bool Visible READ Visible WRITE setVisibleProp)
     Q_PROPERTY(QString Picture READ Picture WRITE setPicture)
-public:
+  public:
     explicit Image(QWidget* parent);
     QString Picture() const { return m_picturePath; }
     // Loads a picture file (or a resource); an empty path, or a file that
@@ -297,15 +298,15 @@ public:
     void clearPicture() { setPicture(QString()); }
     const QImage& picture() const { return m_picture.image(); }
 
-signals:
+  signals:
     void Click();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
 
-private:
+  private:
     QString m_picturePath;
     LoadedPicture m_picture;
     bool m_pressed = false;
@@ -322,7 +323,7 @@ class Shape : public QWidget, public ControlProps
     Q_PROPERTY(uint BackColor READ BackColor WRITE setBackColor)
     Q_PROPERTY(uint FillColor READ FillColor WRITE setFillColor)
     Q_PROPERTY(bool Visible READ Visible WRITE setVisibleProp)
-public:
+  public:
     enum class Form { Rectangle, RoundedRectangle };
     explicit Shape(QWidget* parent, Form form);
     OleColor FillColor() const { return m_fill; }
@@ -330,10 +331,10 @@ public:
     Form form() const { return m_form; }
     void setBorder(bool on);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     Form m_form;
     OleColor m_fill = 0;
     bool m_border = true;
@@ -355,13 +356,13 @@ class OptionButton : public QAbstractButton, public ControlProps
     Q_PROPERTY(QString FontName READ FontName WRITE setFontName)
     Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
     Q_PROPERTY(bool Value READ Value WRITE setValue)
-public:
+  public:
     explicit OptionButton(QWidget* parent);
     bool Value() const { return isChecked(); }
     void setValue(bool on);
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void captionChanged() override;
 };
@@ -381,12 +382,12 @@ class TextBox : public QWidget, public ControlProps
     Q_PROPERTY(bool Visible READ Visible WRITE setVisibleProp)
     Q_PROPERTY(QString FontName READ FontName WRITE setFontName)
     Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
-public:
+  public:
     explicit TextBox(QWidget* parent);
     QString Text() const { return m_caption; }
     void setText(const QString& text) { setCaption(text); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void captionChanged() override { update(); }
 };
@@ -397,7 +398,7 @@ class Timer : public QObject
     Q_OBJECT
     Q_PROPERTY(int Interval READ Interval WRITE setInterval)
     Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabledProp)
-public:
+  public:
     explicit Timer(QObject* parent, int intervalMs = 0);
     int Interval() const { return m_timer.interval(); }
     void setInterval(int ms);
@@ -406,10 +407,10 @@ public:
     // keeps the timer from ticking.
     void setEnabledProp(bool on);
 
-signals:
+  signals:
     void Tick();
 
-private:
+  private:
     void sync();
     QTimer m_timer;
     bool m_enabled = false;

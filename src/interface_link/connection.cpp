@@ -4,7 +4,8 @@
 #include "interface_link/interface_model.h"
 #include "platform/services.h"
 
-namespace {
+namespace
+{
 
 constexpr ctl::OleColor kStatusGrey = 8421504;
 constexpr ctl::OleColor kWhite = 16777215;
@@ -41,9 +42,9 @@ void Main::CMD_Verbinding_Click()
             return;
         }
         if (found == 0) {
-            platform::messages().show(this, {QString(), link::notFoundMessage(),
-                                             platform::MessageButtons::Ok,
-                                             platform::MessageIcon::None});
+            platform::messages().show(this,
+                                      {QString(), link::notFoundMessage(),
+                                       platform::MessageButtons::Ok, platform::MessageIcon::None});
             CMD_Verbinding->setCaption(QStringLiteral("Zoek en verbind"));
         } else {
             playSound(QStringLiteral("Verbonden.wav"));

@@ -3,7 +3,8 @@
 #include <QObject>
 #include <QtGlobal>
 
-namespace link {
+namespace link
+{
 
 // The component that carries all traffic with the I/O interface. The main
 // window only ever talks to an EasyPortControl; which implementation sits
@@ -30,7 +31,7 @@ class EasyPortControl : public QObject
     Q_PROPERTY(double Width READ Width WRITE setWidth)
     Q_PROPERTY(double Height READ Height WRITE setHeight)
 
-public:
+  public:
     explicit EasyPortControl(QObject* parent = nullptr) : QObject(parent)
     {
         setObjectName(QStringLiteral("EasyPort1"));
@@ -58,12 +59,12 @@ public:
     void setWidth(double v) { m_width = v; }
     void setHeight(double v) { m_height = v; }
 
-signals:
+  signals:
     // The first two values carry nothing the program uses; the third is the
     // state of all inputs (bit i = input i).
     void InputsChanged(int reserved1, int reserved2, qint32 inputs);
 
-private:
+  private:
     double m_left = 0;
     double m_top = 0;
     double m_width = 0;

@@ -6,7 +6,8 @@
 
 class QSettings;
 
-namespace link {
+namespace link
+{
 
 // The installation file: "Automatiseren.ini" in the program's folder. It is
 // read once at start and never written.
@@ -20,11 +21,13 @@ std::unique_ptr<EasyPortControl> createInterfaceFromInstallation();
 
 } // namespace link
 
-namespace ctl {
+namespace ctl
+{
 class Frame;
 }
 
-namespace link {
+namespace link
+{
 
 // Lets an interface control that simulates stations follow the station in
 // view, told by the caption of the window's station frame. Other controls

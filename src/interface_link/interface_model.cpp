@@ -2,16 +2,20 @@
 
 #include <QStringList>
 
-namespace link {
+namespace link
+{
 
 InterfaceModel interfaceModel(int moduleNummer)
 {
     switch (moduleNummer) {
-    case kModelD16: return {true, QStringLiteral("EasyPort D16.bmp"), QStringLiteral("EasyPort D16")};
-    case kModelD8A: return {true, QStringLiteral("EasyPort D8A.bmp"), QStringLiteral("EasyPort D8A")};
+    case kModelD16:
+        return {true, QStringLiteral("EasyPort D16.bmp"), QStringLiteral("EasyPort D16")};
+    case kModelD8A:
+        return {true, QStringLiteral("EasyPort D8A.bmp"), QStringLiteral("EasyPort D8A")};
     case kModelMini:
         return {true, QStringLiteral("Easyport mini.bmp"), QStringLiteral("EasyPort Mini")};
-    default: return {};
+    default:
+        return {};
     }
 }
 

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace link {
+namespace link
+{
 
 constexpr int kModelD16 = 1;
 constexpr int kModelD8A = 2;

@@ -268,7 +268,7 @@ qint16 ModbusEasyPort::SearchAndConnect()
     m_searchLoop = nullptr;
     if (!failure.isEmpty() || !inputs || !written) {
         qCWarning(lcDravik).noquote() << QStringLiteral("Modbus module not found (%1): %2")
-                                    .arg(m_settings.describe(), failure);
+                                             .arg(m_settings.describe(), failure);
         m_state = LinkState::Closed;
         dropClient(false);
         return 0;

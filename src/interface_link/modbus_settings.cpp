@@ -21,12 +21,13 @@ constexpr int kHighestFirstAddress = 0xFFFF - (kWordBits - 1);
 
 void warnUnusable(const QString& key, const QVariant& value, const QString& keeping)
 {
-    qCWarning(lcDravik).noquote() << QStringLiteral("[modbus] %1: value %2 cannot be used, keeping %3")
-                                .arg(key,
-                                     value.toString().left(80).isEmpty()
-                                         ? QStringLiteral("(not text)")
-                                         : value.toString().left(80),
-                                     keeping);
+    qCWarning(lcDravik).noquote() << QStringLiteral(
+                                         "[modbus] %1: value %2 cannot be used, keeping %3")
+                                         .arg(key,
+                                              value.toString().left(80).isEmpty()
+                                                  ? QStringLiteral("(not text)")
+                                                  : value.toString().left(80),
+                                              keeping);
 }
 
 // Text of a scalar value; nothing for lists, maps and other composite types

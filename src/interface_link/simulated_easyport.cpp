@@ -79,12 +79,13 @@ qint16 readSetting(QSettings& settings, const char* key, bool (*valid)(qlonglong
     if (n && valid(*n))
         return qint16(*n);
     qCWarning(lcDravik).noquote() << QStringLiteral("simulated/%1: %2 is not %3; using %4")
-                                .arg(QLatin1String(key),
-                                     v.toString().isEmpty()
-                                         ? QStringLiteral("this value")
-                                         : QLatin1Char('"') + v.toString() + QLatin1Char('"'),
-                                     QLatin1String(expected))
-                                .arg(fallback);
+                                         .arg(QLatin1String(key),
+                                              v.toString().isEmpty()
+                                                  ? QStringLiteral("this value")
+                                                  : QLatin1Char('"') + v.toString() +
+                                                        QLatin1Char('"'),
+                                              QLatin1String(expected))
+                                         .arg(fallback);
     return fallback;
 }
 

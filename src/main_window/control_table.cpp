@@ -1,8 +1,10 @@
 #include "main_window/control_table.h"
 
-namespace mw {
+namespace mw
+{
 
-namespace {
+namespace
+{
 
 const QString kComic = QStringLiteral("Comic Sans MS");
 constexpr qint64 kFace3DLight = 2147483670;
@@ -69,8 +71,8 @@ std::vector<ControlRow> build()
     frame("Frame_Dravik_Buttons", "FrameMain", "Dravik stations", 7320, 4695, 3975, 4230,
           kFace3DLight, 0, 12);
     const QString stations = QStringLiteral("Frame_Dravik_Buttons");
-    button("CMD_TransHandling", stations, "Transportband en Station handling", 240, 2550, 3510,
-           720, kButtonFace, 12)
+    button("CMD_TransHandling", stations, "Transportband en Station handling", 240, 2550, 3510, 720,
+           kButtonFace, 12)
         .flags = Bold;
     button("CMD_Stationhandling", stations, "Station handling", 240, 1725, 3510, 690, kButtonFace,
            12)
@@ -79,8 +81,7 @@ std::vector<ControlRow> build()
         .flags = Bold;
     button("CMD_Interfacing", stations, "Easyport Mini", 240, 3480, 3510, 615, kButtonFace, 12)
         .flags = Bold;
-    button("CMD_StapelMagazijn", stations, "Stapel magazijn", 240, 375, 3510, 690, kButtonFace,
-           12)
+    button("CMD_StapelMagazijn", stations, "Stapel magazijn", 240, 375, 3510, 690, kButtonFace, 12)
         .flags = Bold;
 
     frame("FrameIngangen", "FrameMain", "Ingangen", 7320, 120, 4215, 4335, kGreen, 16384, 12);
@@ -92,8 +93,8 @@ std::vector<ControlRow> build()
             add(row(box, Kind::PictureBox, "Frame6", QString(), 30, 480.0 * i, 3075, 420));
         pb.back = kGreen;
         font(pb, 8.25);
-        ControlRow& lb = label(QStringLiteral("Label_Ingang(%1)").arg(i), box, "Ingang 1", 90, 30,
-                               2805, 270);
+        ControlRow& lb =
+            label(QStringLiteral("Label_Ingang(%1)").arg(i), box, "Ingang 1", 90, 30, 2805, 270);
         lb.fore = 0;
         lb.flags = Transparent | Centred;
     }
@@ -119,13 +120,12 @@ std::vector<ControlRow> build()
     label("Label_Compoort", "Frame1", "-", 600, 180, 375, 255);
     label("Label3", "Frame1", "Module:", 1080, 180, 735, 255);
     label("Label2", "Frame1", "Com:", 120, 180, 495, 255);
-    button("CMD_Verbinding", "FrameEasyPort", "Zoek en verbind", 120, 330, 2415, 690, kGreen,
-           11.25)
+    button("CMD_Verbinding", "FrameEasyPort", "Zoek en verbind", 120, 330, 2415, 690, kGreen, 11.25)
         .toolTip = QStringLiteral("Maak een verbinding met de EasyPort");
     add(row("EasyPort1", Kind::Interface, "FrameEasyPort", QString(), 720, 360, 1335, 375));
     {
-        ControlRow& r = label("Label_Verbinding", "FrameEasyPort", "Niet verbonden", 2760, 510,
-                              1815, 300);
+        ControlRow& r =
+            label("Label_Verbinding", "FrameEasyPort", "Niet verbonden", 2760, 510, 1815, 300);
         r.back = kLampGrey;
         r.fore = 16777215;
         r.flags = Bold | Centred;
@@ -156,8 +156,8 @@ std::vector<ControlRow> build()
     frame("FrameInstructie", "FrameMain", "Instructie", 120, 6600, 6975, 2295, kFace3DLight, 0,
           9.75);
     {
-        ControlRow& r = add(row("PictureTekstKader", Kind::PictureBox, "FrameInstructie",
-                                QString(), 240, 360, 6495, 1815));
+        ControlRow& r = add(row("PictureTekstKader", Kind::PictureBox, "FrameInstructie", QString(),
+                                240, 360, 6495, 1815));
         r.back = 16777215;
         font(r, 8.25);
     }
@@ -174,8 +174,8 @@ std::vector<ControlRow> build()
     frame("Frame8", "FrameUitgangen", QString(), 150, 360, 3375, 3885, kBlue, kNoColor, 8.25)
         .flags = NoBorder;
     for (int i : {3, 4, 6, 7, 5, 2, 1, 0})
-        button(QStringLiteral("CMD_SetReset(%1)").arg(i), "Frame8", QStringLiteral("Uitgang 1"),
-               0, 480.0 * i, 2655, 420, 16765650, 9.75);
+        button(QStringLiteral("CMD_SetReset(%1)").arg(i), "Frame8", QStringLiteral("Uitgang 1"), 0,
+               480.0 * i, 2655, 420, 16765650, 9.75);
     for (int i : {7, 6, 0, 5, 4, 3, 2, 1}) {
         ControlRow& s = add(row(QStringLiteral("Shape_Lampje(%1)").arg(i), Kind::Shape, "Frame8",
                                 QString(), 2760, 480.0 * i, 495, 420));

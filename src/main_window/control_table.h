@@ -5,7 +5,8 @@
 #include <QString>
 #include <vector>
 
-namespace mw {
+namespace mw
+{
 
 enum class Kind { Frame, Button, Label, PictureBox, Image, Shape, Timer, Interface };
 
@@ -24,20 +25,20 @@ constexpr qint64 kNoColor = -1;
 
 // One control of the main window as it stands when the window opens.
 struct ControlRow {
-    QString name;      // objectName; array elements carry their index: "CMD_SetReset(3)"
+    QString name; // objectName; array elements carry their index: "CMD_SetReset(3)"
     Kind kind = Kind::Frame;
     QString container; // objectName of the container; empty for the window itself
     QString caption;
     double left = 0, top = 0, width = 0, height = 0; // twips
-    qint64 back = kNoColor;          // BackColor (FillColor for shapes)
+    qint64 back = kNoColor;                          // BackColor (FillColor for shapes)
     qint64 fore = kNoColor;
-    QString fontName;                // empty: the control has no font
+    QString fontName; // empty: the control has no font
     double fontSize = 0;
     unsigned flags = NoFlags;
     QString toolTip;
-    int interval = 0;                // timers
-    QString picture;                 // design picture (a resource path)
-    qint64 shapeBack = kNoColor;     // back colour of a shape
+    int interval = 0;            // timers
+    QString picture;             // design picture (a resource path)
+    qint64 shapeBack = kNoColor; // back colour of a shape
 };
 
 // All 84 controls in the window's control order: every container before

@@ -4,8 +4,8 @@
 #include "main_window/control_table.h"
 #include "platform/services.h"
 
-#include <QCloseEvent>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHash>
 #include <QScreen>
@@ -19,7 +19,8 @@ static void initDesignPictures()
     Q_INIT_RESOURCE(design_pictures);
 }
 
-namespace {
+namespace
+{
 
 template <typename T> T* lookup(const QHash<QString, QObject*>& byName, const QString& name)
 {
@@ -230,8 +231,7 @@ void Main::wireHandlers()
     connect(CMD_Verbinding, &QAbstractButton::clicked, this, &Main::CMD_Verbinding_Click);
     connect(Command1, &QAbstractButton::clicked, this, &Main::Command1_Click);
     connect(FrameEasyPort, &ctl::Frame::MouseUp, this, &Main::FrameEasyPort_MouseUp);
-    connect(EasyPort1, &link::EasyPortControl::InputsChanged, this,
-            &Main::EasyPort1_InputsChanged);
+    connect(EasyPort1, &link::EasyPortControl::InputsChanged, this, &Main::EasyPort1_InputsChanged);
 
     connect(CMD_ResetAlles, &QAbstractButton::clicked, this, &Main::CMD_ResetAlles_Click);
     for (int i = 0; i < 8; ++i) {
@@ -245,9 +245,11 @@ void Main::wireHandlers()
                 [this, i] { Label_Ingang_MouseMove(i); });
     }
 
-    const std::pair<ctl::CommandButton*, qint16> hover[] = {
-        {CMD_Transportband, 0}, {CMD_StapelMagazijn, 1}, {CMD_Stationhandling, 2},
-        {CMD_TransHandling, 3}, {CMD_Interfacing, 5}};
+    const std::pair<ctl::CommandButton*, qint16> hover[] = {{CMD_Transportband, 0},
+                                                            {CMD_StapelMagazijn, 1},
+                                                            {CMD_Stationhandling, 2},
+                                                            {CMD_TransHandling, 3},
+                                                            {CMD_Interfacing, 5}};
     for (const auto& [button, knop] : hover) {
         button->setMouseTracking(true);
         connect(button, &ctl::CommandButton::MouseMove, this,
@@ -256,8 +258,7 @@ void Main::wireHandlers()
     Frame_Dravik_Buttons->setMouseTracking(true);
     connect(Frame_Dravik_Buttons, &ctl::Frame::MouseMove, this, [this] { KleurBeheer(10); });
 
-    connect(Timer_Wissel_Afbeelding, &ctl::Timer::Tick, this,
-            &Main::Timer_Wissel_Afbeelding_Timer);
+    connect(Timer_Wissel_Afbeelding, &ctl::Timer::Tick, this, &Main::Timer_Wissel_Afbeelding_Timer);
     connect(Image_Module_Holder, &ctl::Image::Click, this, &Main::Image_Module_Holder_Click);
     connect(Image1, &ctl::Image::Click, this, &Main::Image1_Click);
 
@@ -348,12 +349,12 @@ void Main::Form_Resize()
     // may only be known once the window is on screen, so the recorded outer
     // size is the recorded client size plus today's frame.
     const QSize frame = frameGeometry().size() - size();
-    const mw::ScaleFactors f =
-        mw::scaleFactors(frameGeometry().width(), frameGeometry().height(),
-                         m_recordedClient.width() + frame.width(),
-                         m_recordedClient.height() + frame.height());
-    mw::applyScaling(m_BeginPosities, f,
-                     {{Image_Module_Holder, FrameModule}, {ImageSensorActuator, FrameSensorActuator}});
+    const mw::ScaleFactors f = mw::scaleFactors(frameGeometry().width(), frameGeometry().height(),
+                                                m_recordedClient.width() + frame.width(),
+                                                m_recordedClient.height() + frame.height());
+    mw::applyScaling(
+        m_BeginPosities, f,
+        {{Image_Module_Holder, FrameModule}, {ImageSensorActuator, FrameSensorActuator}});
     PlaatsTekst();
     CMD_Interfacing->setFocus();
 }

@@ -10,7 +10,8 @@
 #include <functional>
 #include <vector>
 
-namespace link {
+namespace link
+{
 class EasyPortControl;
 }
 class Full_Screen;
@@ -35,7 +36,7 @@ class Main : public QWidget
     Q_PROPERTY(double Height READ Height)
     Q_PROPERTY(double FontSize READ FontSize)
 
-public:
+  public:
     // `easyPort` becomes EasyPort1, the interface control the window talks
     // to; the window does not take ownership.
     explicit Main(link::EasyPortControl* easyPort, QWidget* parent = nullptr);
@@ -139,11 +140,11 @@ public:
     ctl::Frame* Frame3{};
     ctl::Shape* Shape1{};
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
-private:
+  private:
     void buildControls();
     void wireHandlers();
     void Form_Load();

@@ -4,7 +4,8 @@
 
 #include <QVariant>
 
-namespace mw {
+namespace mw
+{
 
 ScaleFactors scaleFactors(double currentWidth, double currentHeight, double recordedWidth,
                           double recordedHeight)
@@ -38,7 +39,8 @@ TwipRect centredPicture(const BeginPositie& r, const ScaleFactors& f, double fra
     return out;
 }
 
-namespace {
+namespace
+{
 
 float readProperty(QObject* control, const char* name)
 {

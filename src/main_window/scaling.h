@@ -4,7 +4,8 @@
 #include <QPointer>
 #include <vector>
 
-namespace mw {
+namespace mw
+{
 
 // The recorded load-time geometry of one control (or, in the last entry,
 // of the window itself: its outer size and font size).

@@ -24,9 +24,8 @@ void Main::selectStation(Station s)
     FrameIngangen->setCaption(v.inputsCaption);
     FrameUitgangen->setCaption(v.outputsCaption);
     FrameModule->setCaption(v.moduleCaption);
-    for (ctl::CommandButton* b :
-         {CMD_StapelMagazijn, CMD_Transportband, CMD_Stationhandling, CMD_TransHandling,
-          CMD_Interfacing})
+    for (ctl::CommandButton* b : {CMD_StapelMagazijn, CMD_Transportband, CMD_Stationhandling,
+                                  CMD_TransHandling, CMD_Interfacing})
         if (b != chosen)
             b->setBackColor(mw::KleurNormaal);
     chosen->setBackColor(m.KleurLichtgroen);

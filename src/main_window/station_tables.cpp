@@ -1,6 +1,7 @@
 #include "main_window/station_tables.h"
 
-namespace mw {
+namespace mw
+{
 
 QString genericOutputName(int i)
 {

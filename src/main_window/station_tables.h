@@ -5,7 +5,8 @@
 #include <QString>
 #include <array>
 
-namespace mw {
+namespace mw
+{
 
 // Eight names, index i = output i (or input i).
 using NameTable = std::array<QString, 8>;
@@ -31,9 +32,9 @@ QString genericInputName(int i);  // "Ingang " + (i + 1)
 // Colours shared by the whole window.
 constexpr ctl::OleColor KleurNormaal = 2147483663u; // button face
 constexpr ctl::OleColor KleurWit = 16777215u;
-constexpr ctl::OleColor KleurLampAan = 65535u;  // yellow
-constexpr ctl::OleColor KleurLampUit = 8421504u; // grey
-constexpr ctl::OleColor KleurKnopTekst = 2147483666u; // button text: a used input
+constexpr ctl::OleColor KleurLampAan = 65535u;         // yellow
+constexpr ctl::OleColor KleurLampUit = 8421504u;       // grey
+constexpr ctl::OleColor KleurKnopTekst = 2147483666u;  // button text: a used input
 constexpr ctl::OleColor KleurGrijsTekst = 2147483660u; // greyed text: an unused input
 
 // The module-level state of the main window.

@@ -1,6 +1,7 @@
 #include "main_window/station_view.h"
 
-namespace mw {
+namespace mw
+{
 
 bool isGenericOutputName(const QString& name)
 {

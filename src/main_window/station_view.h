@@ -4,7 +4,8 @@
 
 #include <QString>
 
-namespace mw {
+namespace mw
+{
 
 // What a station button shows when it is chosen.
 struct StationView {

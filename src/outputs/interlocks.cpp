@@ -1,6 +1,7 @@
 #include "outputs/interlocks.h"
 
-namespace outputs {
+namespace outputs
+{
 
 Refusal interlock(const QString& stationCaption, int output, bool switchingOn, int inputs,
                   int outputs)
@@ -26,7 +27,8 @@ QString refusalText(Refusal why)
 {
     QString first;
     switch (why) {
-    case Refusal::None: return QString();
+    case Refusal::None:
+        return QString();
     case Refusal::PressingCylinderOut:
         first = QStringLiteral("De aandrukcilinder is uitgeschoven.");
         break;

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace outputs {
+namespace outputs
+{
 
 // Why an output button press is refused.
 enum class Refusal {
@@ -27,6 +28,9 @@ QString refusalTitle();
 QString refusalText(Refusal why);
 
 // Bit arithmetic of the output word, kept to the eight outputs.
-constexpr bool bitSet(int word, int i) { return (word >> i) & 1; }
+constexpr bool bitSet(int word, int i)
+{
+    return (word >> i) & 1;
+}
 
 } // namespace outputs

@@ -17,9 +17,9 @@ void Main::CMD_SetReset_Click(int Index)
     const outputs::Refusal why =
         outputs::interlock(FrameModule->Caption(), Index, !on, m_DecimaalIn, m_DecimaalUit);
     if (why != outputs::Refusal::None) {
-        platform::messages().show(this, {outputs::refusalTitle(), outputs::refusalText(why),
-                                         platform::MessageButtons::Ok,
-                                         platform::MessageIcon::None});
+        platform::messages().show(this,
+                                  {outputs::refusalTitle(), outputs::refusalText(why),
+                                   platform::MessageButtons::Ok, platform::MessageIcon::None});
     } else {
         m_DecimaalUit ^= (1 << Index);
         setOutputLamp(Index, !on);

@@ -1,6 +1,7 @@
 #include "main_window/main.h"
 
-namespace {
+namespace
+{
 
 constexpr int kLeave = 10;
 constexpr int kRelabel = 15;
@@ -18,12 +19,12 @@ void Main::stationButtonMouseMove(qint16 knop)
 
 void Main::KleurBeheer(int AktieCijfer)
 {
-    ctl::CommandButton* const byKnop[] = {CMD_Transportband, CMD_StapelMagazijn,
-                                          CMD_Stationhandling, CMD_TransHandling, nullptr,
-                                          CMD_Interfacing};
-    const std::initializer_list<ctl::CommandButton*> all = {
+    ctl::CommandButton* const byKnop[] = {
         CMD_Transportband, CMD_StapelMagazijn, CMD_Stationhandling, CMD_TransHandling,
-        CMD_Interfacing};
+        nullptr,           CMD_Interfacing};
+    const std::initializer_list<ctl::CommandButton*> all = {CMD_Transportband, CMD_StapelMagazijn,
+                                                            CMD_Stationhandling, CMD_TransHandling,
+                                                            CMD_Interfacing};
 
     if (AktieCijfer >= 0 && AktieCijfer <= 5 && byKnop[AktieCijfer]) {
         ctl::CommandButton* hovered = byKnop[AktieCijfer];

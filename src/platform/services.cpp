@@ -1,12 +1,12 @@
 #include "platform/services.h"
 
+#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QSet>
@@ -15,7 +15,8 @@
 
 Q_LOGGING_CATEGORY(lcDravik, "dravik")
 
-namespace platform {
+namespace platform
+{
 
 QString FileService::resolve(const QString& path) const
 {
@@ -24,7 +25,8 @@ QString FileService::resolve(const QString& path) const
     const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(path));
     const QStringList parts = clean.split(QLatin1Char('/'));
     // Start at the root (or the working directory) and match each component.
-    QString current = clean.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QStringLiteral(".");
+    QString current =
+        clean.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QStringLiteral(".");
     for (const QString& part : parts) {
         if (part.isEmpty())
             continue;
@@ -49,41 +51,58 @@ QString FileService::resolve(const QString& path) const
     return current;
 }
 
-namespace {
+namespace
+{
 
 class QtMessages : public MessageService
 {
-public:
+  public:
     int show(QWidget* parent, const MessageRequest& r) override
     {
         QMessageBox box(parent);
         box.setWindowTitle(r.title.isEmpty() ? QGuiApplication::applicationDisplayName() : r.title);
         box.setText(displayText(r.text));
         switch (r.icon) {
-        case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case MessageIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
         }
         switch (r.buttons) {
-        case MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case MessageButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
         case MessageButtons::OkCancel:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
             break;
-        case MessageButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case MessageButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
         }
         switch (box.exec()) {
-        case QMessageBox::Cancel: return ResultCancel;
-        case QMessageBox::Yes: return ResultYes;
-        case QMessageBox::No: return ResultNo;
-        default: return ResultOk;
+        case QMessageBox::Cancel:
+            return ResultCancel;
+        case QMessageBox::Yes:
+            return ResultYes;
+        case QMessageBox::No:
+            return ResultNo;
+        default:
+            return ResultOk;
         }
     }
 };
 
 class QtSounds : public SoundService
 {
-public:
+  public:
     void play(const QString& path) override
     {
         if (!QFileInfo::exists(path)) {
@@ -119,7 +138,7 @@ public:
         effect->play();
     }
 
-private:
+  private:
     void warnOnce(const QString& path, const char* what)
     {
         if (!m_warned.contains(path)) {
@@ -136,7 +155,7 @@ private:
 
 class DesktopUrls : public UrlService
 {
-public:
+  public:
     void open(const QString& url) override
     {
         if (!QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode)))
@@ -146,7 +165,7 @@ public:
 
 class ProgramFiles : public FileService
 {
-public:
+  public:
     QString programFolder() const override { return QCoreApplication::applicationDirPath(); }
 };
 
@@ -163,15 +182,39 @@ template <typename T> T& defaultService()
 
 } // namespace
 
-MessageService& messages() { return g_messages ? *g_messages : defaultService<QtMessages>(); }
-SoundService& sounds() { return g_sounds ? *g_sounds : defaultService<QtSounds>(); }
-UrlService& urls() { return g_urls ? *g_urls : defaultService<DesktopUrls>(); }
-FileService& files() { return g_files ? *g_files : defaultService<ProgramFiles>(); }
+MessageService& messages()
+{
+    return g_messages ? *g_messages : defaultService<QtMessages>();
+}
+SoundService& sounds()
+{
+    return g_sounds ? *g_sounds : defaultService<QtSounds>();
+}
+UrlService& urls()
+{
+    return g_urls ? *g_urls : defaultService<DesktopUrls>();
+}
+FileService& files()
+{
+    return g_files ? *g_files : defaultService<ProgramFiles>();
+}
 
-void setMessages(MessageService* s) { g_messages = s; }
-void setSounds(SoundService* s) { g_sounds = s; }
-void setUrls(UrlService* s) { g_urls = s; }
-void setFiles(FileService* s) { g_files = s; }
+void setMessages(MessageService* s)
+{
+    g_messages = s;
+}
+void setSounds(SoundService* s)
+{
+    g_sounds = s;
+}
+void setUrls(UrlService* s)
+{
+    g_urls = s;
+}
+void setFiles(FileService* s)
+{
+    g_files = s;
+}
 
 QString picturePath(const QString& fileName)
 {
@@ -183,8 +226,14 @@ QString soundPath(const QString& fileName)
     return files().programFolder() + QStringLiteral("/Geluiden/") + fileName;
 }
 
-QString resolvedPicture(const QString& fileName) { return files().resolve(picturePath(fileName)); }
-QString resolvedSound(const QString& fileName) { return files().resolve(soundPath(fileName)); }
+QString resolvedPicture(const QString& fileName)
+{
+    return files().resolve(picturePath(fileName));
+}
+QString resolvedSound(const QString& fileName)
+{
+    return files().resolve(soundPath(fileName));
+}
 
 QString displayText(const QString& messageText)
 {

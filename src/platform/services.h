@@ -10,7 +10,8 @@ Q_DECLARE_LOGGING_CATEGORY(lcDravik)
 // Everything that reaches outside the process goes through these small
 // services, so that tests can put recording doubles in their place and the
 // program never blocks on something it does not control.
-namespace platform {
+namespace platform
+{
 
 enum class MessageIcon { None, Information, Warning, Critical };
 enum class MessageButtons { Ok, OkCancel, YesNo };
@@ -27,14 +28,14 @@ enum MessageResult { ResultOk = 1, ResultCancel = 2, ResultYes = 6, ResultNo = 7
 
 class MessageService
 {
-public:
+  public:
     virtual ~MessageService() = default;
     virtual int show(QWidget* parent, const MessageRequest& request) = 0;
 };
 
 class SoundService
 {
-public:
+  public:
     virtual ~SoundService() = default;
     // Starts playing a WAV file and returns at once; the outcome is not reported.
     virtual void play(const QString& path) = 0;
@@ -42,7 +43,7 @@ public:
 
 class UrlService
 {
-public:
+  public:
     virtual ~UrlService() = default;
     // Hands an address to the desktop's default handler; returns at once.
     virtual void open(const QString& url) = 0;
@@ -50,7 +51,7 @@ public:
 
 class FileService
 {
-public:
+  public:
     virtual ~FileService() = default;
     // The folder the program runs from (pictures and sounds live below it).
     virtual QString programFolder() const = 0;

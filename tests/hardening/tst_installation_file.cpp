@@ -3,11 +3,11 @@
 // program starts on the built-in simulated interface with its defaults, the
 // video addresses stay unconfigured, and the log says what was wrong.
 #include "instruction/video_links.h"
-#include "support/warning_log.h"
 #include "interface_link/interface_factory.h"
 #include "interface_link/modbus_settings.h"
 #include "interface_link/simulated_easyport.h"
 #include "platform/services.h"
+#include "support/warning_log.h"
 
 #include <QDir>
 #include <QFile>

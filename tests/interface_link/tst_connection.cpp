@@ -10,7 +10,7 @@ class TestConnection : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void connectByModel_data();
     void connectByModel();
     void notFound();
@@ -29,10 +29,14 @@ void TestConnection::connectByModel_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("picture");
     QTest::addColumn<bool>("interfaceView");
-    QTest::newRow("Mini") << 5 << "EasyPort Mini" << "Easyport mini.bmp" << true;
-    QTest::newRow("D16") << 1 << "EasyPort D16" << "EasyPort D16.bmp" << false;
-    QTest::newRow("D8A") << 2 << "EasyPort D8A" << "EasyPort D8A.bmp" << false;
-    QTest::newRow("unknown model") << 9 << "Easyport Mini" << "" << false;
+    QTest::newRow("Mini") << 5 << "EasyPort Mini"
+                          << "Easyport mini.bmp" << true;
+    QTest::newRow("D16") << 1 << "EasyPort D16"
+                         << "EasyPort D16.bmp" << false;
+    QTest::newRow("D8A") << 2 << "EasyPort D8A"
+                         << "EasyPort D8A.bmp" << false;
+    QTest::newRow("unknown model") << 9 << "Easyport Mini"
+                                   << "" << false;
 }
 
 void TestConnection::connectByModel()
@@ -163,8 +167,8 @@ void TestConnection::aboutBox()
     QCOMPARE(fx.port.aboutBoxes, 2);
     // Releases on the controls inside the frame do not open it.
     QTest::mouseClick(fx.control<QWidget>("Label_Verbinding"), Qt::LeftButton);
-    QTest::mouseClick(fx.control<QWidget>("Label_VerbindingKader"), Qt::LeftButton,
-                      {}, QPoint(2, 2));
+    QTest::mouseClick(fx.control<QWidget>("Label_VerbindingKader"), Qt::LeftButton, {},
+                      QPoint(2, 2));
     QCOMPARE(fx.port.aboutBoxes, 2);
 }
 

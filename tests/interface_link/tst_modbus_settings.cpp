@@ -56,10 +56,7 @@ class TestModbusSettings : public QObject
     std::unique_ptr<testing::WarningLog> m_log;
 
   private slots:
-    void init()
-    {
-        m_log = std::make_unique<testing::WarningLog>();
-    }
+    void init() { m_log = std::make_unique<testing::WarningLog>(); }
     void cleanup() { m_log.reset(); }
 
     void readsOrFallsBack_data();

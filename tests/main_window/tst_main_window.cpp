@@ -12,7 +12,7 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void inventory_data();
     void inventory();
     void controlOrder();
@@ -103,10 +103,10 @@ void TestMainWindow::inventory_data()
     QTest::addColumn<qint64>("fore");
     QTest::addColumn<double>("font");
     QTest::addColumn<QVariant>("caption");
-    auto add = [](const QString& name, const QString& container, QRectF g, qint64 back,
-                  qint64 fore, double font, QVariant caption) {
-        QTest::newRow(qPrintable(name)) << name << container << g << back << fore << font
-                                        << caption;
+    auto add = [](const QString& name, const QString& container, QRectF g, qint64 back, qint64 fore,
+                  double font, QVariant caption) {
+        QTest::newRow(qPrintable(name))
+            << name << container << g << back << fore << font << caption;
     };
     for (const Expected& e : kExpected)
         add(e.name, e.container, QRectF(e.l, e.t, e.w, e.h), e.back, e.fore, e.font,
@@ -114,14 +114,14 @@ void TestMainWindow::inventory_data()
     for (int i = 0; i < 8; ++i) {
         const QString box = QStringLiteral("PictureLabelIngangen(%1)").arg(i);
         add(box, "Frame6", QRectF(30, 480 * i, 3075, 420), 12648384, -1, -1, QVariant());
-        add(QStringLiteral("Label_Ingang(%1)").arg(i), box, QRectF(90, 30, 2805, 270), -1, 0,
-            9.75, QStringLiteral("Ingang %1").arg(i + 1));
+        add(QStringLiteral("Label_Ingang(%1)").arg(i), box, QRectF(90, 30, 2805, 270), -1, 0, 9.75,
+            QStringLiteral("Ingang %1").arg(i + 1));
         add(QStringLiteral("Shape_LampjeIn(%1)").arg(i + 1), "Frame6",
             QRectF(3360, 480 * i, 495, 420), 14737632, -1, -1, QVariant());
         add(QStringLiteral("CMD_SetReset(%1)").arg(i), "Frame8", QRectF(0, 480 * i, 2655, 420),
             16765650, -1, 9.75, QStringLiteral("Uitgang %1").arg(i + 1));
-        add(QStringLiteral("Shape_Lampje(%1)").arg(i), "Frame8",
-            QRectF(2760, 480 * i, 495, 420), 14737632, -1, -1, QVariant());
+        add(QStringLiteral("Shape_Lampje(%1)").arg(i), "Frame8", QRectF(2760, 480 * i, 495, 420),
+            14737632, -1, -1, QVariant());
     }
 }
 
@@ -150,7 +150,7 @@ void TestMainWindow::inventory()
         QCOMPARE(c->property("FontSize").toDouble(), font);
         const QString face = c->property("FontName").toString();
         QCOMPARE(face, name == "Label_VerbindingKader" ? QStringLiteral("MS Sans Serif")
-                                                        : QStringLiteral("Comic Sans MS"));
+                                                       : QStringLiteral("Comic Sans MS"));
     }
     if (caption.isValid())
         QCOMPARE(c->property("Caption").toString(), caption.toString());
@@ -197,8 +197,8 @@ void TestMainWindow::startupState()
                  8421504u);
     }
     QCOMPARE(fx.prop("CMD_Interfacing", "BackColor").toUInt(), 8454016u);
-    for (const char* b : {"CMD_StapelMagazijn", "CMD_Transportband", "CMD_Stationhandling",
-                          "CMD_TransHandling"})
+    for (const char* b :
+         {"CMD_StapelMagazijn", "CMD_Transportband", "CMD_Stationhandling", "CMD_TransHandling"})
         QCOMPARE(fx.prop(b, "BackColor").toUInt(), 2147483663u);
     QCOMPARE(fx.prop("CMD_Filmpje", "Visible").toBool(), false);
     QCOMPARE(fx.prop("CMD_Verbinding", "ToolTipText").toString(),
@@ -215,8 +215,8 @@ void TestMainWindow::startupState()
     QCOMPARE(m.state().KleurLichtblauw, 15777683u);
     QCOMPARE(m.state().KleurLila, 16765650u);
     QCOMPARE(m.state().KleurMintgroen, 13828050u);
-    for (const char* v : {"DecimaalUit", "DecimaalIn", "Verbonden", "ReageerNiet", "ComPoort",
-                          "ModuleNummer"})
+    for (const char* v :
+         {"DecimaalUit", "DecimaalIn", "Verbonden", "ReageerNiet", "ComPoort", "ModuleNummer"})
         QCOMPARE(m.property(v).toInt(), 0);
     // The layout reference was taken last, with the window's own entry.
     QCOMPARE(int(m.BeginPosities().size()), 85);
@@ -272,8 +272,8 @@ void TestMainWindow::nameTables()
         {"NamenIngangHandling", &t.NamenIngangHandling}};
     QCOMPARE((*tables.value(table))[index], name);
     // Every output table names exactly its used points without "Uitgang".
-    for (const mw::NameTable* out : {&t.NamenUitgangTransportband, &t.NamenUitgangStapelMagazijn,
-                                     &t.NamenUitgangHandling})
+    for (const mw::NameTable* out :
+         {&t.NamenUitgangTransportband, &t.NamenUitgangStapelMagazijn, &t.NamenUitgangHandling})
         for (int i = 0; i < 8; ++i)
             QVERIFY(!(*out)[i].isEmpty());
 }
@@ -292,15 +292,22 @@ void TestMainWindow::controlsReadBackWhatWasSet_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("property");
     QTest::addColumn<QVariant>("value");
-    QTest::newRow("fractional left") << "CMD_Help" << "Left" << QVariant(1234.56);
-    QTest::newRow("system colour") << "Label2" << "BackColor" << QVariant(2147483653u);
-    QTest::newRow("fill colour") << "Shape_Lampje(3)" << "FillColor" << QVariant(65535u);
-    QTest::newRow("scaled font") << "CMD_Help" << "FontSize" << QVariant(13.6125);
-    QTest::newRow("caption") << "FrameModule" << "Caption" << QVariant("Station handling");
-    QTest::newRow("disabled") << "CMD_SetReset(4)" << "Enabled" << QVariant(false);
-    QTest::newRow("hidden") << "CMD_Verder" << "Visible" << QVariant(false);
-    QTest::newRow("tooltip") << "CMD_Filmpje" << "ToolTipText"
-                             << QVariant("Gemaakt door een GL leerling");
+    QTest::newRow("fractional left") << "CMD_Help"
+                                     << "Left" << QVariant(1234.56);
+    QTest::newRow("system colour") << "Label2"
+                                   << "BackColor" << QVariant(2147483653u);
+    QTest::newRow("fill colour") << "Shape_Lampje(3)"
+                                 << "FillColor" << QVariant(65535u);
+    QTest::newRow("scaled font") << "CMD_Help"
+                                 << "FontSize" << QVariant(13.6125);
+    QTest::newRow("caption") << "FrameModule"
+                             << "Caption" << QVariant("Station handling");
+    QTest::newRow("disabled") << "CMD_SetReset(4)"
+                              << "Enabled" << QVariant(false);
+    QTest::newRow("hidden") << "CMD_Verder"
+                            << "Visible" << QVariant(false);
+    QTest::newRow("tooltip") << "CMD_Filmpje"
+                             << "ToolTipText" << QVariant("Gemaakt door een GL leerling");
 }
 
 void TestMainWindow::controlsReadBackWhatWasSet()

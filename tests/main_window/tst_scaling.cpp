@@ -11,7 +11,7 @@ class TestScaling : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void factors_data();
     void factors();
     void pictureHolder_data();
@@ -62,8 +62,8 @@ void TestScaling::pictureHolder_data()
                                   << QRectF((13950 - 6495) / 2.0, 150 + 360, 6495, 5655);
     QTest::newRow("1.5 x 1.2") << 1.5f << 1.2f
                                << QRectF((6975 * 1.5 - 6495 * 1.2) / 2.0,
-                                         1.2 * 150 + (6375 * 1.2 - 5655 * 1.2) / 2.0,
-                                         6495 * 1.2, 5655 * 1.2);
+                                         1.2 * 150 + (6375 * 1.2 - 5655 * 1.2) / 2.0, 6495 * 1.2,
+                                         5655 * 1.2);
 }
 
 void TestScaling::pictureHolder()
@@ -149,8 +149,8 @@ void TestScaling::windowRescale()
         const double pw = p->property("Width").toDouble();
         const double ph = p->property("Height").toDouble();
         QCOMPARE(p->property("Left").toDouble(), (fr->property("Width").toDouble() - pw) / 2);
-        QCOMPARE(p->property("Top").toDouble(), double(f.FactorY) * 150 +
-                                                    (fr->property("Height").toDouble() - ph) / 2);
+        QCOMPARE(p->property("Top").toDouble(),
+                 double(f.FactorY) * 150 + (fr->property("Height").toDouble() - ph) / 2);
         const mw::BeginPositie* rec = nullptr;
         for (const auto& r : m.BeginPosities())
             if (r.Control == p)

@@ -11,7 +11,7 @@ class TestStationSelection : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void view_data();
     void view();
     void genericNameTest_data();
@@ -39,42 +39,85 @@ void TestStationSelection::view_data()
     QTest::addColumn<QString>("filmTip");
     QTest::addColumn<QString>("picture");
 
-    QTest::newRow("stack magazine")
-        << "CMD_StapelMagazijn"
-        << QStringList{"Doorvoercilinder (uit)", "Doorvoercilinder (in)", "Aandrukcilinder",
-                       "Uitgang 4", "Uitgang 5", "Uitgang 6", "Uitgang 7", "Uitgang 8"}
-        << QStringList{"Eindschakelaar cilinder 1A", "Ingang 2", "Ingang 3", "Ingang 4",
-                       "Ingang 5", "Ingang 6", "Ingang 7", "Ingang 8"}
-        << 0x07 << 0x07 << 0x01 << "Stapel magazijn" << "Sensoren" << "Actuatoren" << true
-        << "Filmpje Stapel magazijn" << "" << "Stapel magazijn org.bmp";
-    QTest::newRow("conveyor")
-        << "CMD_Transportband"
-        << QStringList{"Magneetspoel stopper", "Gelijkstroom motor", "Motor relais", "Uitgang 4",
-                       "Uitgang 5", "Uitgang 6", "Uitgang 7", "Uitgang 8"}
-        << QStringList{"Inductieve sensor", "Optische sensor", "Ingang 3", "Ingang 4",
-                       "Ingang 5", "Ingang 6", "Ingang 7", "Ingang 8"}
-        << 0x07 << 0x07 << 0x03 << "Transportband" << "Sensoren" << "Actuatoren" << true
-        << "Filmpje Transportband" << "Gemaakt door een GL leerling" << "Transportband org.bmp";
-    QTest::newRow("handling station")
-        << "CMD_Stationhandling"
-        << QStringList{"Verplaatscilinder (uit)", "Verplaatscilinder (in)",
-                       "Grijpercilinder (uit)", "Grijpercilinder (in)", "Grijper", "Uitgang 6",
-                       "Uitgang 7", "Uitgang 8"}
-        << QStringList{"Eindschakelaar cil. 1 Achter", "Eindschakelaar cil. 1 Voor",
-                       "Eindschakelaar cil. 2 Boven", "Eindschakelaar cil. 2 Onder", "Ingang 5",
-                       "Ingang 6", "Ingang 7", "Ingang 8"}
-        << 0x1F << 0x1F << 0x0F << "Station handling" << "Sensoren" << "Actuatoren" << true
-        << "Filmpje Station handling" << "" << "Station handling org.bmp";
-    QTest::newRow("combined")
-        << "CMD_TransHandling"
-        << QStringList{"Magneetspoel stopper", "Gelijkstroom motor", "Motor relais",
-                       "Verplaatscilinder (uit)", "Verplaatscilinder (in)",
-                       "Grijpercilinder (uit)", "Grijpercilinder (in)", "Grijper"}
-        << QStringList{"Inductieve sensor", "Optische sensor", "Ingang 3",
-                       "Eindschakelaar cil. 1 Achter", "Eindschakelaar cil. 1 Voor",
-                       "Eindschakelaar cil. 2 Boven", "Eindschakelaar cil. 2 Onder", "Ingang 8"}
-        << 0xFF << 0xFF << 0x7B << "Interfacing Easyport D8A" << "Ingangen" << "Uitgangen"
-        << false << "Filmpje" << "" << "TransHandling.bmp";
+    QTest::newRow("stack magazine") << "CMD_StapelMagazijn"
+                                    << QStringList{"Doorvoercilinder (uit)",
+                                                   "Doorvoercilinder (in)",
+                                                   "Aandrukcilinder",
+                                                   "Uitgang 4",
+                                                   "Uitgang 5",
+                                                   "Uitgang 6",
+                                                   "Uitgang 7",
+                                                   "Uitgang 8"}
+                                    << QStringList{"Eindschakelaar cilinder 1A",
+                                                   "Ingang 2",
+                                                   "Ingang 3",
+                                                   "Ingang 4",
+                                                   "Ingang 5",
+                                                   "Ingang 6",
+                                                   "Ingang 7",
+                                                   "Ingang 8"}
+                                    << 0x07 << 0x07 << 0x01 << "Stapel magazijn"
+                                    << "Sensoren"
+                                    << "Actuatoren" << true << "Filmpje Stapel magazijn"
+                                    << ""
+                                    << "Stapel magazijn org.bmp";
+    QTest::newRow("conveyor") << "CMD_Transportband"
+                              << QStringList{"Magneetspoel stopper",
+                                             "Gelijkstroom motor",
+                                             "Motor relais",
+                                             "Uitgang 4",
+                                             "Uitgang 5",
+                                             "Uitgang 6",
+                                             "Uitgang 7",
+                                             "Uitgang 8"}
+                              << QStringList{"Inductieve sensor", "Optische sensor", "Ingang 3",
+                                             "Ingang 4",          "Ingang 5",        "Ingang 6",
+                                             "Ingang 7",          "Ingang 8"}
+                              << 0x07 << 0x07 << 0x03 << "Transportband"
+                              << "Sensoren"
+                              << "Actuatoren" << true << "Filmpje Transportband"
+                              << "Gemaakt door een GL leerling"
+                              << "Transportband org.bmp";
+    QTest::newRow("handling station") << "CMD_Stationhandling"
+                                      << QStringList{"Verplaatscilinder (uit)",
+                                                     "Verplaatscilinder (in)",
+                                                     "Grijpercilinder (uit)",
+                                                     "Grijpercilinder (in)",
+                                                     "Grijper",
+                                                     "Uitgang 6",
+                                                     "Uitgang 7",
+                                                     "Uitgang 8"}
+                                      << QStringList{"Eindschakelaar cil. 1 Achter",
+                                                     "Eindschakelaar cil. 1 Voor",
+                                                     "Eindschakelaar cil. 2 Boven",
+                                                     "Eindschakelaar cil. 2 Onder",
+                                                     "Ingang 5",
+                                                     "Ingang 6",
+                                                     "Ingang 7",
+                                                     "Ingang 8"}
+                                      << 0x1F << 0x1F << 0x0F << "Station handling"
+                                      << "Sensoren"
+                                      << "Actuatoren" << true << "Filmpje Station handling"
+                                      << ""
+                                      << "Station handling org.bmp";
+    QTest::newRow("combined") << "CMD_TransHandling"
+                              << QStringList{"Magneetspoel stopper",   "Gelijkstroom motor",
+                                             "Motor relais",           "Verplaatscilinder (uit)",
+                                             "Verplaatscilinder (in)", "Grijpercilinder (uit)",
+                                             "Grijpercilinder (in)",   "Grijper"}
+                              << QStringList{"Inductieve sensor",
+                                             "Optische sensor",
+                                             "Ingang 3",
+                                             "Eindschakelaar cil. 1 Achter",
+                                             "Eindschakelaar cil. 1 Voor",
+                                             "Eindschakelaar cil. 2 Boven",
+                                             "Eindschakelaar cil. 2 Onder",
+                                             "Ingang 8"}
+                              << 0xFF << 0xFF << 0x7B << "Interfacing Easyport D8A"
+                              << "Ingangen"
+                              << "Uitgangen" << false << "Filmpje"
+                              << ""
+                              << "TransHandling.bmp";
 }
 
 void TestStationSelection::view()

@@ -14,7 +14,7 @@ class TestOutputs : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void interlockRules_data();
     void interlockRules();
     void toggleWithoutInterface();
@@ -41,7 +41,8 @@ void TestOutputs::interlockRules_data()
     QTest::newRow("stapel 0 on, input 0") << "Stapel magazijn" << 0 << true << 1 << 0 << m1;
     QTest::newRow("stapel 0 on, input 0 among others")
         << "Stapel magazijn" << 0 << true << 0xF1 << 0 << m1;
-    QTest::newRow("stapel 0 on, input 0 off") << "Stapel magazijn" << 0 << true << 0xFE << 0 << none;
+    QTest::newRow("stapel 0 on, input 0 off")
+        << "Stapel magazijn" << 0 << true << 0xFE << 0 << none;
     QTest::newRow("stapel 0 off, input 0") << "Stapel magazijn" << 0 << false << 1 << 1 << none;
     QTest::newRow("stapel 2 on, input 0") << "Stapel magazijn" << 2 << true << 1 << 0 << none;
     QTest::newRow("stapel 1 on, input 0") << "Stapel magazijn" << 1 << true << 1 << 0 << none;
@@ -56,13 +57,12 @@ void TestOutputs::interlockRules_data()
     QTest::newRow("handling 1 on, input 3") << "Station handling" << 1 << true << 8 << 0 << m2;
     QTest::newRow("handling 1 off, input 3") << "Station handling" << 1 << false << 8 << 2 << m2;
     QTest::newRow("handling 2 on, input 3") << "Station handling" << 2 << true << 8 << 0 << none;
-    QTest::newRow("handling 0 on, input 3 off") << "Station handling" << 0 << true << 0xF7 << 0
-                                                << none;
+    QTest::newRow("handling 0 on, input 3 off")
+        << "Station handling" << 0 << true << 0xF7 << 0 << none;
     QTest::newRow("conveyor never") << "Transportband" << 0 << true << 0xFF << 0 << none;
-    QTest::newRow("combined never") << "Interfacing Easyport D8A" << 1 << true << 0xFF << 0
-                                    << none;
-    QTest::newRow("interface view never") << "Interfacing Easyport Mini" << 0 << true << 0xFF
-                                          << 0 << none;
+    QTest::newRow("combined never") << "Interfacing Easyport D8A" << 1 << true << 0xFF << 0 << none;
+    QTest::newRow("interface view never")
+        << "Interfacing Easyport Mini" << 0 << true << 0xFF << 0 << none;
     QTest::newRow("caption is exact") << "stapel magazijn" << 0 << true << 1 << 0 << none;
 }
 
@@ -96,10 +96,10 @@ void TestOutputs::refusedPress_data()
     QTest::addColumn<QString>("station");
     QTest::addColumn<int>("inputs");
     QTest::addColumn<QString>("firstLine");
-    QTest::newRow("stack magazine") << "CMD_StapelMagazijn" << 1
-                                    << "De aandrukcilinder is uitgeschoven.";
-    QTest::newRow("handling station") << "CMD_Stationhandling" << 8
-                                      << "De grijpercilinder is uitgeschoven.";
+    QTest::newRow("stack magazine")
+        << "CMD_StapelMagazijn" << 1 << "De aandrukcilinder is uitgeschoven.";
+    QTest::newRow("handling station")
+        << "CMD_Stationhandling" << 8 << "De grijpercilinder is uitgeschoven.";
 }
 
 void TestOutputs::refusedPress()
@@ -120,8 +120,7 @@ void TestOutputs::refusedPress()
     QCOMPARE(fx.services.messages.shown.size(), 1);
     const platform::MessageRequest& box = fx.services.messages.shown.first();
     QCOMPARE(box.title, QStringLiteral("Beweging iet toegestaan!"));
-    QCOMPARE(box.text,
-             firstLine + "\r\rHorizontaal mag de grijper nu niet verplaatst worden.");
+    QCOMPARE(box.text, firstLine + "\r\rHorizontaal mag de grijper nu niet verplaatst worden.");
     QCOMPARE(int(box.icon), int(platform::MessageIcon::None));
     QCOMPARE(int(box.buttons), int(platform::MessageButtons::Ok));
     // Nothing changed, but the unchanged word still went out after the box.
@@ -156,10 +155,15 @@ void TestOutputs::resetButtonRelabels_data()
     QTest::addColumn<QString>("station");
     QTest::addColumn<QString>("output0");
     QTest::addColumn<QString>("input1");
-    QTest::newRow("interface view") << "CMD_Interfacing" << "Uitgang 1" << "Ingang 2";
-    QTest::newRow("conveyor") << "CMD_Transportband" << "Magneetspoel stopper"
+    QTest::newRow("interface view") << "CMD_Interfacing"
+                                    << "Uitgang 1"
+                                    << "Ingang 2";
+    QTest::newRow("conveyor") << "CMD_Transportband"
+                              << "Magneetspoel stopper"
                               << "Optische sensor";
-    QTest::newRow("combined: unchanged") << "CMD_TransHandling" << "scribble" << "scribble";
+    QTest::newRow("combined: unchanged") << "CMD_TransHandling"
+                                         << "scribble"
+                                         << "scribble";
 }
 
 void TestOutputs::resetButtonRelabels()
@@ -211,8 +215,8 @@ void TestOutputs::randomUseKeepsInvariants()
             fx.main->ResetAll();
         }
         const int word = fx.main->DecimaalUit();
-        const QByteArray where = QByteArray("seed ") + QByteArray::number(seed) + " step " +
-                                 QByteArray::number(step);
+        const QByteArray where =
+            QByteArray("seed ") + QByteArray::number(seed) + " step " + QByteArray::number(step);
         QVERIFY2((word & ~0xFF) == 0, where);
         for (int i = 0; i < 8; ++i) {
             const bool yellow =
@@ -222,9 +226,8 @@ void TestOutputs::randomUseKeepsInvariants()
         QVERIFY2((fx.port.written.isEmpty() ? 0 : fx.port.written.last()) == word, where);
         if (pressed >= 0) {
             const bool refused = fx.services.messages.shown.size() > refusedBefore;
-            const bool mustRefuse =
-                outputs::interlock(caption, pressed, !(before & (1 << pressed)), inputs, before) !=
-                Refusal::None;
+            const bool mustRefuse = outputs::interlock(caption, pressed, !(before & (1 << pressed)),
+                                                       inputs, before) != Refusal::None;
             QVERIFY2(refused == mustRefuse, where);
             QVERIFY2(word == (refused ? before : before ^ (1 << pressed)), where);
         }

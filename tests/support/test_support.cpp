@@ -7,7 +7,8 @@
 #include <QMouseEvent>
 #include <QTest>
 
-namespace testing {
+namespace testing
+{
 
 qint16 RecordingEasyPort::SearchAndConnect()
 {
@@ -131,8 +132,8 @@ void MainFixture::hover(const QString& name) const
     auto* w = control<QWidget>(name);
     Q_ASSERT_X(w, "hover", qPrintable(name));
     const QPointF centre(w->width() / 2.0, w->height() / 2.0);
-    QMouseEvent move(QEvent::MouseMove, centre, w->mapToGlobal(centre), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, centre, w->mapToGlobal(centre), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(w, &move);
 }
 

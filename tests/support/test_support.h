@@ -11,13 +11,14 @@
 #include <memory>
 
 // Doubles and fixtures shared by the tests.
-namespace testing {
+namespace testing
+{
 
 // An interface control that records every call and answers as told.
 class RecordingEasyPort : public link::EasyPortControl
 {
     Q_OBJECT
-public:
+  public:
     qint16 SearchAndConnect() override;
     qint16 GetComPort(qint16 index) override;
     qint16 GetModuleNumber(qint16 index) override;
@@ -41,7 +42,7 @@ public:
 
 class RecordingMessages : public platform::MessageService
 {
-public:
+  public:
     int show(QWidget* parent, const platform::MessageRequest& request) override;
     QVector<platform::MessageRequest> shown;
     int answer = platform::ResultOk;
@@ -50,7 +51,7 @@ public:
 
 class RecordingSounds : public platform::SoundService
 {
-public:
+  public:
     void play(const QString& path) override { played.append(path); }
     // File names only, without folders.
     QStringList names() const;
@@ -59,7 +60,7 @@ public:
 
 class RecordingUrls : public platform::UrlService
 {
-public:
+  public:
     void open(const QString& url) override { opened.append(url); }
     QStringList opened;
 };
@@ -68,13 +69,13 @@ public:
 // pictures and sounds beside it.
 class TempProgramFolder : public platform::FileService
 {
-public:
+  public:
     explicit TempProgramFolder(bool withAssets = true);
     QString programFolder() const override { return m_dir.path(); }
     // The folder holding the build's generated Afbeeldingen/ and Geluiden/.
     static QString buildAssetFolder();
 
-private:
+  private:
     QTemporaryDir m_dir;
 };
 
@@ -82,7 +83,7 @@ private:
 // the object.
 class ServiceScope
 {
-public:
+  public:
     explicit ServiceScope(bool withAssets = true);
     ~ServiceScope();
     RecordingMessages messages;
@@ -94,7 +95,7 @@ public:
 // A main window on a recording interface, with recording services.
 class MainFixture
 {
-public:
+  public:
     explicit MainFixture(bool withAssets = true);
     ~MainFixture();
     ServiceScope services;

@@ -1,8 +1,10 @@
 #include "support/warning_log.h"
 
-namespace testing {
+namespace testing
+{
 
-namespace {
+namespace
+{
 WarningLog* g_current = nullptr;
 }
 

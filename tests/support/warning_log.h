@@ -3,13 +3,14 @@
 #include <QStringList>
 #include <QtGlobal>
 
-namespace testing {
+namespace testing
+{
 
 // Records the program's own warnings (log category "dravik") while it
 // lives; every other message goes on to the handler that was there before.
 class WarningLog
 {
-public:
+  public:
     WarningLog();
     ~WarningLog();
     WarningLog(const WarningLog&) = delete;
@@ -20,7 +21,7 @@ public:
     // The warnings so far; the log starts empty again.
     QStringList take();
 
-private:
+  private:
     static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text);
     QStringList m_lines;
     QtMessageHandler m_previous = nullptr;

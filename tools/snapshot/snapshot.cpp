@@ -29,12 +29,13 @@
 #include <QTextStream>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 // Message boxes print to stderr instead of blocking the tool.
 class PrintingMessages : public platform::MessageService
 {
-public:
+  public:
     int show(QWidget*, const platform::MessageRequest& r) override
     {
         QTextStream(stderr) << "[message] " << r.title << ": "
@@ -45,14 +46,14 @@ public:
 
 class PrintingUrls : public platform::UrlService
 {
-public:
+  public:
     void open(const QString& url) override { QTextStream(stderr) << "[open] " << url << "\n"; }
 };
 
-const char* const kProperties[] = {"BackColor", "ForeColor", "FillColor", "Caption", "Text",
-                                   "Enabled", "Visible", "ToolTipText", "Left", "Top", "Width",
-                                   "Height", "FontName", "FontSize", "FontBold", "Picture",
-                                   "Interval", "Value"};
+const char* const kProperties[] = {"BackColor", "ForeColor", "FillColor",   "Caption",  "Text",
+                                   "Enabled",   "Visible",   "ToolTipText", "Left",     "Top",
+                                   "Width",     "Height",    "FontName",    "FontSize", "FontBold",
+                                   "Picture",   "Interval",  "Value"};
 
 QJsonObject describe(QObject* o)
 {
@@ -168,8 +169,9 @@ int main(int argc, char* argv[])
             const QString method = v.section('=', 0, 0);
             bool ok = false;
             const int arg = v.section('=', 1, 1).toInt(&ok);
-            const bool done = ok ? QMetaObject::invokeMethod(&main, method.toLatin1(), Q_ARG(int, arg))
-                                 : QMetaObject::invokeMethod(&main, method.toLatin1());
+            const bool done =
+                ok ? QMetaObject::invokeMethod(&main, method.toLatin1(), Q_ARG(int, arg))
+                   : QMetaObject::invokeMethod(&main, method.toLatin1());
             if (!done) {
                 QTextStream(stderr) << "cannot invoke " << v << "\n";
                 return 2;
