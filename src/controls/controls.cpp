@@ -429,9 +429,14 @@ PictureBox::PictureBox(QWidget* parent)
     applyFont();
 }
 
-void PictureBox::ensureDrawing()
+void PictureBox::ensureDrawing(int neededHeight)
 {
-    const QSize s = size().expandedTo(QSize(1, 1));
+    // The buffer covers the box's width and only as much of its height as
+    // has been drawn on: a tall surface with a few lines of text stays small.
+    const int height =
+        std::min(std::max(1, this->height()),
+                 std::max(neededHeight, m_drawing.isNull() ? 1 : m_drawing.height()));
+    const QSize s(std::max(1, width()), height);
     if (m_drawing.size() == s)
         return;
     QImage next(s, QImage::Format_ARGB32_Premultiplied);
@@ -445,13 +450,16 @@ void PictureBox::ensureDrawing()
 
 void PictureBox::resizeEvent(QResizeEvent*)
 {
-    ensureDrawing();
+    // The drawing follows the box once something was drawn; boxes that are
+    // never drawn on keep no buffer at all.
+    if (!m_drawing.isNull())
+        ensureDrawing(m_drawing.height());
 }
 
 void PictureBox::Cls()
 {
-    ensureDrawing();
-    m_drawing.fill(Qt::transparent);
+    if (!m_drawing.isNull())
+        m_drawing.fill(Qt::transparent);
     m_printed.clear();
     m_currentX = 0;
     m_currentY = 0;
@@ -460,8 +468,8 @@ void PictureBox::Cls()
 
 void PictureBox::Print(const QString& text)
 {
-    ensureDrawing();
     const QFontMetrics fm(font());
+    ensureDrawing(int(std::ceil(m_currentY / kTwipsPerPixel)) + fm.height() + 1);
     {
         QPainter p(&m_drawing);
         p.setRenderHint(QPainter::TextAntialiasing);

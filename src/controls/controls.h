@@ -268,7 +268,7 @@ class PictureBox : public QWidget, public ControlProps
     void mouseReleaseEvent(QMouseEvent* e) override;
 
   private:
-    void ensureDrawing();
+    void ensureDrawing(int neededHeight);
     double m_currentX = 0;
     double m_currentY = 0;
     QImage m_drawing;
