@@ -10,10 +10,12 @@
 //   --invoke METHOD[=N] call a public method of Main, with an int argument
 //   --wait MS           let the event loop run
 //   --size WxH          resize the main window (pixels)
+//   --force N=on|off|free  force input N (0..7) of the simulated interface
 //   --png FILE          write a PNG of the chosen window (may repeat)
 //   --window NAME       window for the next --png / --json (default Main)
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
+#include "interface_link/simulated_easyport.h"
 #include "main_window/main.h"
 #include "platform/services.h"
 #include "virtual_station/virtual_station_window.h"
@@ -176,6 +178,19 @@ int main(int argc, char* argv[])
                 QTextStream(stderr) << "cannot invoke " << v << "\n";
                 return 2;
             }
+            wait(30);
+        } else if (a == "--force") {
+            need("N=on|off|free");
+            auto* sim = qobject_cast<link::SimulatedEasyPort*>(port.get());
+            const int input = v.section('=', 0, 0).toInt();
+            const QString how = v.section('=', 1, 1);
+            if (!sim || input < 0 || input > 7) {
+                QTextStream(stderr) << "--force needs the simulated interface and an input 0..7\n";
+                return 2;
+            }
+            sim->setInputForce(input, how == "on"    ? link::sim::Force::On
+                                      : how == "off" ? link::sim::Force::Off
+                                                     : link::sim::Force::Free);
             wait(30);
         } else if (a == "--wait") {
             need("milliseconds");
