@@ -25,5 +25,12 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs="$(nproc 2>/dev/null || echo 2)"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$build" -j"$jobs"
+mkdir -p "$build"
+log="$build/build.log"
+echo "Building in $build (log: $log)"
+if ! { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" &&
+       cmake --build "$build" -j"$jobs"; } >"$log" 2>&1; then
+  tail -n 60 "$log" >&2
+  echo "The build failed; the whole log is in $log" >&2
+  exit 1
+fi
