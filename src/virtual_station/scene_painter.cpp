@@ -140,6 +140,14 @@ void hose(QPainter& p, const QPainterPath& path)
     p.drawPath(path);
 }
 
+// A hose along one curve from `from` to `to`.
+void hose(QPainter& p, QPointF from, QPointF c1, QPointF c2, QPointF to)
+{
+    QPainterPath path(from);
+    path.cubicTo(c1, c2, to);
+    hose(p, path);
+}
+
 // Valve bodies of the valve terminal (the coils and lamps are drawn with
 // the outputs).
 void valveBodies(QPainter& p, const SceneLayout& l)
@@ -176,18 +184,9 @@ void sensorLabel(QPainter& p, const SensorSpot& s)
 void stackStatic(QPainter& p)
 {
     // Hoses to the valves, behind everything.
-    QPainterPath h1;
-    h1.moveTo(71, 565);
-    h1.cubicTo(40, 130, 740, 110, 830, 350);
-    hose(p, h1);
-    QPainterPath h2;
-    h2.moveTo(219, 565);
-    h2.cubicTo(200, 170, 720, 150, 830, 378);
-    hose(p, h2);
-    QPainterPath h3;
-    h3.moveTo(650, 244);
-    h3.cubicTo(650, 170, 820, 200, 830, 430);
-    hose(p, h3);
+    hose(p, {71, 565}, {40, 130}, {740, 110}, {830, 350});
+    hose(p, {219, 565}, {200, 170}, {720, 150}, {830, 378});
+    hose(p, {650, 244}, {650, 170}, {820, 200}, {830, 430});
     // Frame of the pressing cylinder.
     const QRectF column(770, 200, 30, 440);
     box(p, column, aluH(column), 0, 3);
@@ -409,10 +408,7 @@ void handlingStatic(QPainter& p, double x, const SceneLayout& l, bool withHolder
 {
     p.save();
     p.translate(x, 0);
-    QPainterPath h1;
-    h1.moveTo(1048, 150);
-    h1.cubicTo(1060, 210, 1000, 230, 980, 270);
-    hose(p, h1);
+    hose(p, {1048, 150}, {1060, 210}, {1000, 230}, {980, 270});
     // Beam and column.
     const QRectF column(1150, 60, 36, 580);
     box(p, column, aluH(column), 0, 3);
