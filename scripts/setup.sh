@@ -25,10 +25,17 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs="$(nproc 2>/dev/null || echo 2)"
+# A compiler cache, when the machine has one, makes rebuilds in other
+# checkouts of the same tree cheap.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}"
+fi
 mkdir -p "$build"
 log="$build/build.log"
 echo "Building in $build (log: $log)"
-if ! { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" &&
+if ! { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" &&
        cmake --build "$build" -j"$jobs"; } >"$log" 2>&1; then
   tail -n 60 "$log" >&2
   echo "The build failed; the whole log is in $log" >&2
