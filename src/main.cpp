@@ -5,6 +5,7 @@
 #include "virtual_station/virtual_station_window.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 int main(int argc, char* argv[])
 {
@@ -26,10 +27,13 @@ int main(int argc, char* argv[])
         // With the simulated interface the pupil can watch the station move.
         std::unique_ptr<virt::VirtualStationWindow> station =
             virt::attachVirtualStation(easyPort.get(), &window);
-        // SIGINT and SIGTERM leave the way "Afsluiten" does: outputs off first.
+        // SIGINT, SIGTERM, SIGHUP and the end of the desktop session leave
+        // the way "Afsluiten" does: outputs off first.
         platform::ExitSignals* exitSignals = platform::ExitSignals::install(&app);
         QObject::connect(exitSignals, &platform::ExitSignals::exitRequested, &window,
                          &Main::exitProgram);
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                         [&window](QSessionManager&) { window.exitProgram(); });
         window.show();
         status = QApplication::exec();
     }

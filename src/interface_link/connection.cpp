@@ -21,16 +21,7 @@ void Main::CMD_Verbinding_Click()
         return;
     m_ReageerNiet = -1;
     if (m_Verbonden == -1) {
-        m_Verbonden = 0;
-        playSound(QStringLiteral("Verbroken.wav"));
-        Label_VerbindingKader->setBackColor(kStatusGrey);
-        Label_Verbinding->setBackColor(kStatusGrey);
-        Label_Verbinding->setCaption(QStringLiteral("Niet verbonden"));
-        Label_Verbinding->setForeColor(kWhite);
-        CMD_Verbinding->setCaption(QStringLiteral("Zoek en verbind"));
-        CMD_TransHandling->setEnabledProp(true);
-        Label_Compoort->setCaption(QStringLiteral("-"));
-        Label_Modulenummer->setCaption(QStringLiteral("-"));
+        showDisconnected(QStringLiteral("Niet verbonden"));
         EasyPort1->Disconnect();
     } else if (m_Verbonden == 0) {
         CMD_Verbinding->setCaption(QStringLiteral("Zoeken..."));
@@ -42,9 +33,9 @@ void Main::CMD_Verbinding_Click()
             return;
         }
         if (found == 0) {
-            platform::messages().show(this,
-                                      {QString(), link::notFoundMessage(),
-                                       platform::MessageButtons::Ok, platform::MessageIcon::None});
+            platform::messages().show(
+                this, {QString(), link::notFoundMessage(EasyPort1->searchFailureText()),
+                       platform::MessageButtons::Ok, platform::MessageIcon::None});
             CMD_Verbinding->setCaption(QStringLiteral("Zoek en verbind"));
         } else {
             playSound(QStringLiteral("Verbonden.wav"));
@@ -53,6 +44,9 @@ void Main::CMD_Verbinding_Click()
             m_ModuleNummer = EasyPort1->GetModuleNumber(0);
             Label_Modulenummer->setCaption(QString::number(m_ModuleNummer));
             applyModelTable(m_ModuleNummer);
+            // The device starts with every output off; so does the screen,
+            // whatever was switched before the link was there.
+            clearOutputsAfterConnect();
             if (m_ModuleNummer == link::kModelMini) {
                 CMD_TransHandling->setEnabledProp(false);
                 SetEasyPort();
@@ -66,6 +60,44 @@ void Main::CMD_Verbinding_Click()
         }
     }
     m_ReageerNiet = 0;
+}
+
+void Main::showDisconnected(const QString& status)
+{
+    m_Verbonden = 0;
+    playSound(QStringLiteral("Verbroken.wav"));
+    Label_VerbindingKader->setBackColor(kStatusGrey);
+    Label_Verbinding->setBackColor(kStatusGrey);
+    Label_Verbinding->setCaption(status);
+    Label_Verbinding->setForeColor(kWhite);
+    CMD_Verbinding->setCaption(QStringLiteral("Zoek en verbind"));
+    CMD_TransHandling->setEnabledProp(true);
+    Label_Compoort->setCaption(QStringLiteral("-"));
+    Label_Modulenummer->setCaption(QStringLiteral("-"));
+}
+
+void Main::clearOutputsAfterConnect()
+{
+    m_DecimaalUit = 0;
+    for (int i = 0; i < 8; ++i)
+        setOutputLamp(i, false);
+    EasyPort1->WriteOutputs(0);
+}
+
+void Main::EasyPort1_LinkLost()
+{
+    // Only an open link can be lost; the control has closed it already, so
+    // the window shows what "Verbreek" shows and the pupil reconnects.
+    if (m_Verbonden != -1 || m_ending)
+        return;
+    showDisconnected(QStringLiteral("Verbinding verbroken"));
+    if (m_linkLostBoxOpen)
+        return;
+    m_linkLostBoxOpen = true;
+    platform::messages().show(this, {link::linkLostTitle(),
+                                     link::linkLostMessage(EasyPort1->peerDescription()),
+                                     platform::MessageButtons::Ok, platform::MessageIcon::None});
+    m_linkLostBoxOpen = false;
 }
 
 void Main::applyModelTable(int moduleNummer)

@@ -16,7 +16,14 @@ namespace link
 //   InputsChanged is raised on the GUI thread whenever the inputs change;
 // - WriteOutputs is accepted at any time, also before a connect and after a
 //   Disconnect (it then does nothing at the device);
-// - a SearchAndConnect may follow a Disconnect;
+// - a SearchAndConnect may follow a Disconnect, and a LinkLost;
+// - a connect never switches an output on: the first word a device receives
+//   after a non-zero SearchAndConnect is all-off, whatever WriteOutputs was
+//   given before or during the search;
+// - when an open link breaks without a Disconnect (cable pulled, module
+//   switched off, no answers), LinkLost is raised once; the control has
+//   then closed the link itself and nothing reaches the device until the
+//   next SearchAndConnect. It never reconnects by itself;
 // - no member blocks the GUI thread past a short bound; a search that takes
 //   time keeps the event loop running.
 //
@@ -50,6 +57,14 @@ class EasyPortControl : public QObject
     // Shows the component's own about / version window (non-blocking).
     virtual void AboutBox() = 0;
 
+    // Why the last SearchAndConnect found nothing, in Dutch lines for the
+    // pupil (what was tried, and why it failed); empty when the control has
+    // nothing to add to the plain "not found" text.
+    virtual QString searchFailureText() const { return {}; }
+    // Where the device is reached, for the pupil ("192.168.0.10, poort
+    // 502"); empty when there is nothing to name.
+    virtual QString peerDescription() const { return {}; }
+
     double Left() const { return m_left; }
     double Top() const { return m_top; }
     double Width() const { return m_width; }
@@ -63,6 +78,8 @@ class EasyPortControl : public QObject
     // The first two values carry nothing the program uses; the third is the
     // state of all inputs (bit i = input i).
     void InputsChanged(int reserved1, int reserved2, qint32 inputs);
+    // The open link broke without a Disconnect; `reason` is for the log.
+    void LinkLost(const QString& reason);
 
   private:
     double m_left = 0;

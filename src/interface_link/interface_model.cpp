@@ -19,13 +19,31 @@ InterfaceModel interfaceModel(int moduleNummer)
     }
 }
 
-QString notFoundMessage()
+QString notFoundMessage(const QString& whatWasTried)
 {
-    return QStringList{QStringLiteral("De interface is niet gevonden."),
-                       QString(21, QLatin1Char('-')), QString(),
-                       QStringLiteral("Onder Windows 7 & 8 moet de compabititeits modus"),
-                       QStringLiteral("ingesteld worden op WinXP sp3.")}
-        .join(QLatin1Char('\r'));
+    QStringList lines{QStringLiteral("De interface is niet gevonden."),
+                      QString(21, QLatin1Char('-')), QString()};
+    if (whatWasTried.isEmpty()) {
+        lines << QStringLiteral("Onder Windows 7 & 8 moet de compabititeits modus")
+              << QStringLiteral("ingesteld worden op WinXP sp3.");
+    } else {
+        lines << whatWasTried;
+    }
+    return lines.join(QLatin1Char('\r'));
+}
+
+QString linkLostTitle()
+{
+    return QStringLiteral("Verbinding verbroken");
+}
+
+QString linkLostMessage(const QString& peer)
+{
+    const QString where = peer.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(peer);
+    return QStringLiteral("De verbinding met de interface%1 is verbroken.\r\r"
+                          "Controleer de kabel en de voeding en klik daarna op "
+                          "\"Zoek en verbind\".")
+        .arg(where);
 }
 
 } // namespace link

@@ -19,7 +19,14 @@ struct InterfaceModel {
 
 InterfaceModel interfaceModel(int moduleNummer);
 
-// The five lines shown when no interface answers, joined by carriage returns.
-QString notFoundMessage();
+// The lines shown when no interface answers, joined by carriage returns:
+// the heading, then `whatWasTried` (what the interface control reports about
+// its search) or, when it has nothing to say, the compatibility hint.
+QString notFoundMessage(const QString& whatWasTried = {});
+
+// The box shown when an open link breaks; `peer` names where the interface
+// is reached ("192.168.0.10, poort 502"), empty when there is nothing to name.
+QString linkLostTitle();
+QString linkLostMessage(const QString& peer);
 
 } // namespace link

@@ -3,12 +3,14 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLocale>
 #include <QMessageBox>
 #include <QModbusDataUnit>
 #include <QModbusReply>
 #include <QModbusRtuSerialClient>
 #include <QModbusTcpClient>
 #include <QtDebug>
+#include <functional>
 
 namespace link
 {
@@ -43,6 +45,32 @@ std::optional<quint8> inputWord(const QModbusDataUnit& unit)
     return word;
 }
 
+// What a Modbus exception code means, for the pupil and the teacher.
+QString exceptionMeaning(int code)
+{
+    switch (code) {
+    case 1:
+        return QStringLiteral("de module kent deze opdracht niet");
+    case 2:
+        return QStringLiteral("dat adres bestaat niet in de module: controleer coils en inputs");
+    case 3:
+        return QStringLiteral("de module weigert deze waarde");
+    case 4:
+        return QStringLiteral("storing in de module");
+    case 5:
+    case 6:
+        return QStringLiteral("de module is bezig");
+    case 8:
+        return QStringLiteral("geheugenfout in de module");
+    case 10:
+        return QStringLiteral("de gateway heeft geen weg naar de module");
+    case 11:
+        return QStringLiteral("de module achter de gateway antwoordt niet");
+    default:
+        return QStringLiteral("onbekende code");
+    }
+}
+
 QString stateText(ModbusEasyPort::LinkState s)
 {
     switch (s) {
@@ -68,6 +96,8 @@ ModbusEasyPort::ModbusEasyPort(const ModbusSettings& settings, QObject* parent)
     connect(&m_pollTimer, &QTimer::timeout, this, &ModbusEasyPort::poll);
     m_watchdogTimer.setInterval(kWatchdogTickMs);
     connect(&m_watchdogTimer, &QTimer::timeout, this, &ModbusEasyPort::watchdog);
+    m_retryTimer.setSingleShot(true);
+    connect(&m_retryTimer, &QTimer::timeout, this, &ModbusEasyPort::pumpWrites);
 }
 
 ModbusEasyPort::~ModbusEasyPort()
@@ -80,6 +110,10 @@ ModbusEasyPort::~ModbusEasyPort()
         m_searchLoop->quit();
     } else if (m_state == LinkState::Open) {
         flush(kExitBoundMs);
+    } else if (m_mayHoldOutputs) {
+        // The link broke earlier in this session and the module may still
+        // hold outputs on: one bounded attempt to switch them off.
+        finalAllOff(kExitBoundMs);
     }
     *m_alive = false;
     m_watchdogTimer.stop();
@@ -154,7 +188,18 @@ qint16 ModbusEasyPort::SearchAndConnect()
 
     m_pollTimer.stop();
     m_watchdogTimer.stop();
+    m_retryTimer.stop();
     dropClient(false);
+    m_searchFailure.clear();
+    if (!m_settings.usable()) {
+        // Nothing is contacted: a guessed address might be someone else's
+        // module.
+        m_state = LinkState::Closed;
+        m_searchFailure =
+            QStringLiteral("Er is geen verbinding gezocht.\r%1").arg(m_settings.problem);
+        qCWarning(lcDravik) << "Modbus module not searched: the [modbus] settings cannot be used";
+        return 0;
+    }
     m_state = LinkState::Searching;
     m_client = makeClient();
     QModbusClient* client = m_client;
@@ -183,17 +228,19 @@ qint16 ModbusEasyPort::SearchAndConnect()
             m_searchLoop = nullptr;
         return 0;
     };
-    const auto reasonOf = [client](const QString& text) {
-        return text.isEmpty() ? (client->errorString().isEmpty() ? QStringLiteral("no answer")
-                                                                 : client->errorString())
-                              : text;
+    // What went wrong: `failure` for the log, `reason` in Dutch for the pupil.
+    QString failure;
+    QString reason;
+    const auto fail = [&](const QString& english, const QString& dutch) {
+        failure = english;
+        reason = dutch;
     };
     // The reply once it has finished without error; otherwise nothing and
-    // `failure` says why.
-    QString failure;
+    // the failure says why.
     const auto await = [&](QModbusReply* reply, const char* what) -> QModbusReply* {
         if (!reply) {
-            failure = QStringLiteral("%1: %2").arg(QLatin1String(what), reasonOf({}));
+            fail(QStringLiteral("%1: %2").arg(QLatin1String(what), client->errorString()),
+                 connectionReason(client->errorString()));
             return nullptr;
         }
         if (!reply->isFinished() && deadline.isActive()) {
@@ -206,11 +253,11 @@ qint16 ModbusEasyPort::SearchAndConnect()
             }
         }
         if (!reply->isFinished()) {
-            failure =
-                QStringLiteral("%1: no answer within the time limit").arg(QLatin1String(what));
+            fail(QStringLiteral("%1: no answer within the time limit").arg(QLatin1String(what)),
+                 replyReason(nullptr));
         } else if (reply->error() != QModbusDevice::NoError) {
-            failure =
-                QStringLiteral("%1: %2").arg(QLatin1String(what), reasonOf(reply->errorString()));
+            fail(QStringLiteral("%1: %2").arg(QLatin1String(what), reply->errorString()),
+                 replyReason(reply));
         } else {
             return reply;
         }
@@ -220,14 +267,18 @@ qint16 ModbusEasyPort::SearchAndConnect()
 
     // 1. The connection itself.
     if (!client->connectDevice()) {
-        failure = reasonOf({});
+        fail(client->errorString(), connectionReason(client->errorString()));
     } else if (client->state() != QModbusDevice::ConnectedState) {
         loop.exec();
         if (!stillSearching())
             return abandon();
         if (client->state() != QModbusDevice::ConnectedState) {
-            failure = deadline.isActive() ? reasonOf({})
-                                          : QStringLiteral("no connection within the time limit");
+            if (deadline.isActive())
+                fail(client->errorString(), connectionReason(client->errorString()));
+            else
+                fail(QStringLiteral("no connection within the time limit"),
+                     QStringLiteral("binnen %1 s kwam geen verbinding tot stand")
+                         .arg(QLocale(QLocale::Dutch).toString(kSearchBoundMs / 1000.0)));
         }
     }
 
@@ -244,23 +295,24 @@ qint16 ModbusEasyPort::SearchAndConnect()
         if (reply) {
             inputs = inputWord(reply->result());
             if (!inputs)
-                failure = QStringLiteral("input read: short answer");
+                fail(QStringLiteral("input read: short answer"),
+                     QStringLiteral("de module gaf een onvolledig antwoord op het lezen van de "
+                                    "ingangen"));
             orphan(reply);
         }
     }
 
-    // 3. ...and takes the program's output word, so that it shows what the
-    // program shows from the start.
-    std::optional<quint8> written;
+    // 3. ...and takes the all-off word. A connect never switches anything
+    // on: whatever was given before or during the search is dropped.
+    bool written = false;
     if (failure.isEmpty()) {
-        const quint8 word = m_lastWord;
         QModbusReply* reply =
-            await(client->sendWriteRequest(coilUnit(m_settings.firstCoil, word), m_settings.unitId),
+            await(client->sendWriteRequest(coilUnit(m_settings.firstCoil, 0), m_settings.unitId),
                   "output write");
         if (!stillSearching())
             return abandon();
         if (reply) {
-            written = word;
+            written = true;
             orphan(reply);
         }
     }
@@ -269,21 +321,68 @@ qint16 ModbusEasyPort::SearchAndConnect()
     if (!failure.isEmpty() || !inputs || !written) {
         qCWarning(lcDravik).noquote() << QStringLiteral("Modbus module not found (%1): %2")
                                              .arg(m_settings.describe(), failure);
+        m_searchFailure =
+            QStringLiteral("Geprobeerd: %1.\rReden: %2.")
+                .arg(m_settings.describe(), reason.isEmpty() ? QStringLiteral("onbekend") : reason);
         m_state = LinkState::Closed;
         dropClient(false);
         return 0;
     }
-    openLink(*inputs, *written);
+    m_lastWord = 0;
+    openLink(*inputs);
     return 1;
 }
 
-void ModbusEasyPort::openLink(quint8 inputs, quint8 written)
+QString ModbusEasyPort::connectionReason(const QString& errorText) const
+{
+    const QString detail = errorText.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(errorText);
+    if (m_settings.transport == ModbusSettings::Transport::Rtu) {
+        return QStringLiteral("de seriële poort %1 kan niet worden geopend%2")
+            .arg(m_settings.serialDevice, detail);
+    }
+    if (errorText.contains(QLatin1String("refused"), Qt::CaseInsensitive)) {
+        return QStringLiteral("de verbinding werd geweigerd: op %1 luistert niets op poort %2")
+            .arg(m_settings.host)
+            .arg(m_settings.port);
+    }
+    if (errorText.contains(QLatin1String("not found"), Qt::CaseInsensitive))
+        return QStringLiteral("het adres %1 is niet gevonden").arg(m_settings.host);
+    return QStringLiteral("de verbinding kwam niet tot stand%1").arg(detail);
+}
+
+QString ModbusEasyPort::replyReason(const QModbusReply* reply) const
+{
+    const QString silent =
+        QStringLiteral("de module gaf geen antwoord binnen %1 ms").arg(m_settings.timeoutMs);
+    if (!reply)
+        return silent;
+    switch (reply->error()) {
+    case QModbusDevice::ProtocolError:
+        if (reply->rawResult().isException()) {
+            const int code = int(reply->rawResult().exceptionCode());
+            return QStringLiteral("de module antwoordde met uitzonderingscode %1 (%2)")
+                .arg(code)
+                .arg(exceptionMeaning(code));
+        }
+        return QStringLiteral("de module gaf een antwoord dat niet bij de vraag past");
+    case QModbusDevice::TimeoutError:
+        return silent;
+    case QModbusDevice::ConnectionError:
+    case QModbusDevice::ReplyAbortedError:
+        return QStringLiteral("de verbinding werd verbroken");
+    default:
+        return QStringLiteral("fout bij het antwoord (%1)").arg(reply->errorString());
+    }
+}
+
+void ModbusEasyPort::openLink(quint8 inputs)
 {
     m_state = LinkState::Open;
-    m_readFailures = 0;
-    m_writeFailures = 0;
+    m_mayHoldOutputs = false;
+    m_unanswered = 0;
+    m_writeRetried = false;
     m_inputs = inputs;
-    m_confirmedWord = written;
+    m_confirmedWord = 0;
     const quint64 generation = ++m_generation;
 
     connect(m_client, &QModbusDevice::stateChanged, this, [this](QModbusDevice::State s) {
@@ -302,11 +401,6 @@ void ModbusEasyPort::openLink(quint8 inputs, quint8 written)
         if (m_state == LinkState::Open && m_generation == generation)
             emit InputsChanged(0, 0, m_inputs);
     });
-    // A word given while the search was under way.
-    if (m_lastWord != written) {
-        m_writeQueue = {m_lastWord};
-        pumpWrites();
-    }
 }
 
 void ModbusEasyPort::linkLost(const QString& reason)
@@ -314,8 +408,11 @@ void ModbusEasyPort::linkLost(const QString& reason)
     if (m_state != LinkState::Open)
         return;
     m_state = LinkState::Lost;
+    // The module may still hold outputs on; the way out tries once more.
+    m_mayHoldOutputs = true;
     m_pollTimer.stop();
     m_watchdogTimer.stop();
+    m_retryTimer.stop();
     qCWarning(lcDravik).noquote()
         << QStringLiteral("Modbus link lost (%1): %2; outputs are no longer written until the "
                           "next connect")
@@ -329,6 +426,13 @@ void ModbusEasyPort::linkLost(const QString& reason)
         disconnect(m_client, nullptr, this, nullptr);
         m_client->disconnectDevice();
     }
+    // Told from the event loop, not from inside the client's signal: the
+    // listener may open a dialog.
+    const quint64 generation = m_generation;
+    QTimer::singleShot(0, this, [this, generation, reason] {
+        if (m_state == LinkState::Lost && m_generation == generation)
+            emit LinkLost(reason);
+    });
 }
 
 qint16 ModbusEasyPort::GetComPort(qint16 index)
@@ -348,8 +452,10 @@ void ModbusEasyPort::Disconnect()
     if (m_state == LinkState::Open)
         flush(kDisconnectFlushMs);
     m_state = LinkState::Closed;
+    m_mayHoldOutputs = false;
     m_pollTimer.stop();
     m_watchdogTimer.stop();
+    m_retryTimer.stop();
     if (m_searchLoop)
         m_searchLoop->quit();
     dropClient(false);
@@ -368,7 +474,8 @@ void ModbusEasyPort::WriteOutputs(qint16 word)
 
 void ModbusEasyPort::pumpWrites()
 {
-    if (m_state != LinkState::Open || m_writeReply || m_writeQueue.isEmpty())
+    if (m_state != LinkState::Open || m_writeReply || m_retryTimer.isActive() ||
+        m_writeQueue.isEmpty())
         return;
     const quint8 word = m_writeQueue.takeFirst();
     QModbusReply* reply =
@@ -396,17 +503,40 @@ void ModbusEasyPort::onWriteFinished(QModbusReply* reply)
     m_writeReply = nullptr;
     const auto error = reply->error();
     const QString errorText = reply->errorString();
+    const bool exception =
+        error == QModbusDevice::ProtocolError && reply->rawResult().isException();
     orphan(reply);
     if (error == QModbusDevice::NoError) {
-        m_writeFailures = 0;
+        m_unanswered = 0;
+        m_writeRetried = false;
         m_confirmedWord = m_writeWord;
-    } else {
-        // Try the same word again unless a newer one already waits.
-        if (m_writeQueue.isEmpty())
-            m_writeQueue.append(m_writeWord);
-        noteFailure(m_writeFailures, QStringLiteral("write: ") + errorText, error);
+        pumpWrites();
+        return;
     }
-    pumpWrites();
+    if (exception) {
+        // The module answered but refused: one more try after a pause; a
+        // module that refuses twice does not do what the screen shows.
+        m_unanswered = 0;
+        if (m_writeRetried) {
+            linkLost(QStringLiteral("write refused twice: ") + errorText);
+            return;
+        }
+        m_writeRetried = true;
+        retryWrite();
+        return;
+    }
+    noteUnanswered(QStringLiteral("write: ") + errorText, error);
+    if (m_state == LinkState::Open)
+        retryWrite();
+}
+
+// Sends the same word again after about one poll period, unless a newer
+// word already waits (that one goes out then instead).
+void ModbusEasyPort::retryWrite()
+{
+    if (m_writeQueue.isEmpty())
+        m_writeQueue.append(m_writeWord);
+    m_retryTimer.start(m_settings.pollMs);
 }
 
 void ModbusEasyPort::poll()
@@ -441,29 +571,31 @@ void ModbusEasyPort::onReadFinished(QModbusReply* reply)
     const auto word = error == QModbusDevice::NoError ? inputWord(reply->result()) : std::nullopt;
     orphan(reply);
     if (!word) {
-        noteFailure(m_readFailures,
-                    QStringLiteral("read: ") + (error == QModbusDevice::NoError
-                                                    ? QStringLiteral("short answer")
-                                                    : errorText),
-                    error);
+        // A short or foreign answer counts as none; the next poll tries again.
+        noteUnanswered(QStringLiteral("read: ") + (error == QModbusDevice::NoError
+                                                       ? QStringLiteral("short answer")
+                                                       : errorText),
+                       error);
         return;
     }
-    m_readFailures = 0;
+    m_unanswered = 0;
     if (*word != m_inputs) {
         m_inputs = *word;
         emit InputsChanged(0, 0, m_inputs);
     }
 }
 
-void ModbusEasyPort::noteFailure(int& counter, const QString& what, int error)
+void ModbusEasyPort::noteUnanswered(const QString& what, int error)
 {
     if (error == QModbusDevice::ConnectionError ||
         (m_client && m_client->state() != QModbusDevice::ConnectedState)) {
         linkLost(what);
         return;
     }
-    if (++counter >= kFailuresToLoseLink)
-        linkLost(QStringLiteral("%1 failed requests in a row, last %2").arg(counter).arg(what));
+    if (++m_unanswered >= kFailuresToLoseLink)
+        linkLost(QStringLiteral("%1 requests in a row without an answer, last %2")
+                     .arg(m_unanswered)
+                     .arg(what));
 }
 
 void ModbusEasyPort::watchdog()
@@ -472,16 +604,14 @@ void ModbusEasyPort::watchdog()
     if (m_readReply && m_readSince.elapsed() > limit) {
         orphan(m_readReply);
         m_readReply = nullptr;
-        noteFailure(m_readFailures, QStringLiteral("read: no reply"), QModbusDevice::TimeoutError);
+        noteUnanswered(QStringLiteral("read: no reply"), QModbusDevice::TimeoutError);
     }
     if (m_state == LinkState::Open && m_writeReply && m_writeSince.elapsed() > limit) {
         orphan(m_writeReply);
         m_writeReply = nullptr;
-        if (m_writeQueue.isEmpty())
-            m_writeQueue.append(m_writeWord);
-        noteFailure(m_writeFailures, QStringLiteral("write: no reply"),
-                    QModbusDevice::TimeoutError);
-        pumpWrites();
+        noteUnanswered(QStringLiteral("write: no reply"), QModbusDevice::TimeoutError);
+        if (m_state == LinkState::Open)
+            retryWrite();
     }
 }
 
@@ -512,6 +642,58 @@ bool ModbusEasyPort::flush(int ms)
             return false;
     }
     return m_state == LinkState::Open && lastWordConfirmed();
+}
+
+bool ModbusEasyPort::finalAllOff(int ms)
+{
+    if (!QCoreApplication::instance())
+        return false;
+    dropClient(true);
+    QModbusClient* client = makeClient();
+    m_client = client;
+    QElapsedTimer clock;
+    clock.start();
+    // As in flush(): a plain event loop returns at once after the
+    // application was told to quit, so wait with a ticking processEvents.
+    QTimer tick;
+    tick.start(5);
+    const auto waitFor = [&](const std::function<bool()>& done) {
+        while (!done() && clock.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return done();
+    };
+    bool off = false;
+    if (client->connectDevice() && waitFor([client] {
+            return client->state() == QModbusDevice::ConnectedState ||
+                   client->state() == QModbusDevice::UnconnectedState;
+        }) &&
+        client->state() == QModbusDevice::ConnectedState) {
+        if (QModbusReply* reply =
+                client->sendWriteRequest(coilUnit(m_settings.firstCoil, 0), m_settings.unitId)) {
+            waitFor([reply] { return reply->isFinished(); });
+            off = reply->isFinished() && reply->error() == QModbusDevice::NoError;
+            orphan(reply);
+        }
+    }
+    qCWarning(lcDravik).noquote()
+        << (off ? QStringLiteral("Modbus module reached again at exit: all outputs off")
+                : QStringLiteral("Modbus module not reached at exit (%1 ms); its own watchdog "
+                                 "must switch the outputs off")
+                      .arg(clock.elapsed()));
+    m_mayHoldOutputs = !off;
+    return off;
+}
+
+QString ModbusEasyPort::searchFailureText() const
+{
+    return m_searchFailure;
+}
+
+QString ModbusEasyPort::peerDescription() const
+{
+    if (m_settings.transport == ModbusSettings::Transport::Tcp)
+        return QStringLiteral("%1, poort %2").arg(m_settings.host).arg(m_settings.port);
+    return QStringLiteral("%1, %2 baud").arg(m_settings.serialDevice).arg(m_settings.baudRate);
 }
 
 QString ModbusEasyPort::aboutText() const

@@ -23,20 +23,26 @@ namespace link
 // line (RTU).
 //
 // - SearchAndConnect opens the link, reads the inputs once and writes the
-//   last word given to WriteOutputs (0 if none), so the module shows what
-//   the program shows; only a module that answers both counts as found. It
-//   returns within kSearchBoundMs and keeps the event loop running meanwhile.
+//   all-off word (words given before or during the search are dropped: a
+//   connect never switches anything on); only a module that answers both
+//   counts as found. It returns within kSearchBoundMs and keeps the event
+//   loop running meanwhile. With unusable settings nothing is contacted.
 // - WriteOutputs sends the whole word as one "write multiple coils" request.
 //   Requests go out one at a time in the order given; words given while a
 //   request is out wait in a queue. Without an open link the call is
 //   accepted and does nothing at the module.
 // - The inputs are read every poll period; InputsChanged is raised once
 //   right after a connect and then whenever the word changes.
-// - A lost link (module gone, cable pulled, no reply) stops polling and
-//   writing and logs one warning. Disconnect + SearchAndConnect starts over.
+// - A lost link (connection closed, kFailuresToLoseLink requests in a row
+//   without an answer, a write refused twice) stops polling and writing,
+//   logs one warning and raises LinkLost once. An exception reply to a
+//   write is tried once more after a poll period. SearchAndConnect starts
+//   over; nothing reconnects by itself.
 // - Destruction first waits, at most kExitBoundMs, until the module has
 //   confirmed the last word given, so an all-off word written just before
-//   the program ends really reaches the module.
+//   the program ends really reaches the module. After a lost link (and no
+//   deliberate Disconnect since) it makes one attempt, within the same
+//   bound, to reach the module again and switch every output off.
 class ModbusEasyPort : public EasyPortControl
 {
     Q_OBJECT
@@ -48,8 +54,8 @@ class ModbusEasyPort : public EasyPortControl
     static constexpr int kExitBoundMs = 1000;
     // How long Disconnect waits for words still on their way.
     static constexpr int kDisconnectFlushMs = 250;
-    // Consecutive failed requests of one kind (reads or writes) after which
-    // the link counts as lost.
+    // Requests in a row without an answer after which the link counts as
+    // lost.
     static constexpr int kFailuresToLoseLink = 3;
     // Words waiting behind the request in flight; beyond this the oldest
     // waiting word is dropped (the newest always stays).
@@ -64,6 +70,8 @@ class ModbusEasyPort : public EasyPortControl
     void Disconnect() override;
     void WriteOutputs(qint16 word) override;
     void AboutBox() override;
+    QString searchFailureText() const override;
+    QString peerDescription() const override;
 
     // Waits at most `ms` (keeping the event loop running) until the module
     // has confirmed the last word given to WriteOutputs. True when it has.
@@ -78,15 +86,19 @@ class ModbusEasyPort : public EasyPortControl
     QModbusClient* makeClient();
     void dropClient(bool now);
     void orphan(QModbusReply* reply);
-    void openLink(quint8 inputs, quint8 written);
+    void openLink(quint8 inputs);
     void linkLost(const QString& reason);
+    bool finalAllOff(int ms);
+    QString connectionReason(const QString& errorText) const;
+    QString replyReason(const QModbusReply* reply) const;
     bool lastWordConfirmed() const;
 
     void poll();
     void onReadFinished(QModbusReply* reply);
     void pumpWrites();
     void onWriteFinished(QModbusReply* reply);
-    void noteFailure(int& counter, const QString& what, int error);
+    void retryWrite();
+    void noteUnanswered(const QString& what, int error);
     void watchdog();
 
     ModbusSettings m_settings;
@@ -94,16 +106,22 @@ class ModbusEasyPort : public EasyPortControl
     QModbusClient* m_client = nullptr;
     QTimer m_pollTimer;
     QTimer m_watchdogTimer;
+    QTimer m_retryTimer;
+    // Requests in a row that got no usable answer.
+    int m_unanswered = 0;
+    // The word being written was refused once already.
+    bool m_writeRetried = false;
+    // The link broke without a Disconnect: the module may hold outputs on.
+    bool m_mayHoldOutputs = false;
+    QString m_searchFailure;
 
     QModbusReply* m_readReply = nullptr;
     QElapsedTimer m_readSince;
-    int m_readFailures = 0;
     quint8 m_inputs = 0;
 
     QModbusReply* m_writeReply = nullptr;
     QElapsedTimer m_writeSince;
     quint8 m_writeWord = 0;
-    int m_writeFailures = 0;
     QList<quint8> m_writeQueue;
     quint8 m_lastWord = 0;
     std::optional<quint8> m_confirmedWord;

@@ -1,6 +1,8 @@
 #include "interface_link/modbus_settings.h"
 #include "platform/services.h"
 
+#include <QDir>
+#include <QHostAddress>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QVariant>
@@ -19,15 +21,13 @@ namespace
 constexpr int kWordBits = 8;
 constexpr int kHighestFirstAddress = 0xFFFF - (kWordBits - 1);
 
-void warnUnusable(const QString& key, const QVariant& value, const QString& keeping)
+// The value as the file has it, shortened, for the log and the pupil.
+QString shownValue(const QVariant& value)
 {
-    qCWarning(lcDravik).noquote() << QStringLiteral(
-                                         "[modbus] %1: value %2 cannot be used, keeping %3")
-                                         .arg(key,
-                                              value.toString().left(80).isEmpty()
-                                                  ? QStringLiteral("(not text)")
-                                                  : value.toString().left(80),
-                                              keeping);
+    if (value.metaType().id() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(',')).left(80);
+    const QString text = value.toString().left(80);
+    return text.isEmpty() ? QStringLiteral("(leeg)") : text;
 }
 
 // Text of a scalar value; nothing for lists, maps and other composite types
@@ -63,34 +63,51 @@ std::optional<int> integerIn(const QVariant& v, int lo, int hi)
     return static_cast<int>(n);
 }
 
+// Reads the keys of the group. A missing key keeps its default; a present
+// key whose value cannot be used is a problem: the first one is kept (for
+// the pupil) and every one is logged.
 class Reader
 {
   public:
-    explicit Reader(QSettings& s) : m_s(s) {}
+    Reader(QSettings& s, QString& problem) : m_s(s), m_problem(problem) {}
 
-    // Calls `parse` only for a present key; a failed parse warns once.
+    // Calls `parse` only for a present key. `expected` says in Dutch what a
+    // usable value looks like.
     template <typename T, typename Parse>
-    void read(const QString& key, T& target, Parse parse, const QString& shownDefault)
+    void read(const QString& key, T& target, Parse parse, const QString& expected)
     {
         if (!m_s.contains(key))
             return;
         const QVariant v = m_s.value(key);
-        if (const auto parsed = parse(v))
+        if (const auto parsed = parse(v)) {
             target = *parsed;
-        else
-            warnUnusable(key, v, shownDefault);
+            return;
+        }
+        qCWarning(lcDravik).noquote()
+            << QStringLiteral("[modbus] %1: value %2 cannot be used (expected: %3); the module "
+                              "will not be contacted")
+                   .arg(key, shownValue(v), expected);
+        if (m_problem.isEmpty()) {
+            m_problem =
+                QStringLiteral("In %1 staat onder [modbus] %2=%3. Die waarde is niet "
+                               "bruikbaar: verwacht is %4.")
+                    .arg(QDir::toNativeSeparators(m_s.fileName()), key, shownValue(v), expected);
+        }
     }
 
     void readInt(const QString& key, int& target, int lo, int hi)
     {
         read(
             key, target, [lo, hi](const QVariant& v) { return integerIn(v, lo, hi); },
-            QString::number(target));
+            QStringLiteral("een geheel getal van %1 tot en met %2").arg(lo).arg(hi));
     }
 
     void readIntOneOf(const QString& key, int& target, std::initializer_list<int> allowed)
     {
         const QList<int> list(allowed);
+        QStringList shown;
+        for (const int n : list)
+            shown.append(QString::number(n));
         read(
             key, target,
             [&list](const QVariant& v) -> std::optional<int> {
@@ -99,7 +116,7 @@ class Reader
                     return n;
                 return std::nullopt;
             },
-            QString::number(target));
+            QStringLiteral("een van %1").arg(shown.join(QStringLiteral(", "))));
     }
 
     template <typename E>
@@ -121,17 +138,27 @@ class Reader
                 }
                 return std::nullopt;
             },
-            shown);
+            QStringLiteral("een van %1").arg(shown));
     }
 
   private:
     QSettings& m_s;
+    QString& m_problem;
 };
 
-bool plausibleHost(const QString& h)
+// An IPv4 or IPv6 address, or a host name made of labels of letters,
+// digits and hyphens (not at either end of a label).
+bool usableHost(const QString& h)
 {
-    static const QRegularExpression re(QStringLiteral("^[A-Za-z0-9._:\\-]{1,253}$"));
-    return re.match(h).hasMatch();
+    if (h.isEmpty() || h.size() > 253)
+        return false;
+    QHostAddress address;
+    if (address.setAddress(h))
+        return true;
+    static const QRegularExpression name(
+        QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?"
+                       "(\\.[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?)*\\.?$"));
+    return name.match(h).hasMatch();
 }
 
 bool plausibleDevice(const QString& d)
@@ -160,19 +187,23 @@ ModbusSettings ModbusSettings::fromSettings(QSettings& settings)
 {
     ModbusSettings m;
     settings.beginGroup(QStringLiteral("modbus"));
-    Reader r(settings);
+    Reader r(settings, m.problem);
 
     r.readWord(QStringLiteral("transport"), m.transport,
-               {{"tcp", Transport::Tcp}, {"rtu", Transport::Rtu}}, QStringLiteral("tcp"));
+               {{"tcp", Transport::Tcp}, {"rtu", Transport::Rtu}}, QStringLiteral("tcp of rtu"));
+    // Over TCP the module's address has no sensible default: a guess could
+    // reach another module on the school network.
+    const bool hostGiven = settings.contains(QStringLiteral("host"));
     r.read(
         QStringLiteral("host"), m.host,
         [](const QVariant& v) -> std::optional<QString> {
             auto t = scalarText(v);
-            if (t && plausibleHost(*t))
+            if (t && usableHost(*t))
                 return t;
             return std::nullopt;
         },
-        m.host);
+        QStringLiteral("een IP-adres of een computernaam (letters, cijfers, punten en "
+                       "streepjes, zonder spaties)"));
     r.readInt(QStringLiteral("port"), m.port, 1, 65535);
     r.read(
         QStringLiteral("device"), m.serialDevice,
@@ -182,7 +213,7 @@ ModbusSettings ModbusSettings::fromSettings(QSettings& settings)
                 return t;
             return std::nullopt;
         },
-        m.serialDevice);
+        QStringLiteral("de naam van een seriële poort, zoals /dev/ttyUSB0 of COM3"));
     r.readIntOneOf(QStringLiteral("baud"), m.baudRate,
                    {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200});
     r.readWord(QStringLiteral("parity"), m.parity,
@@ -192,7 +223,7 @@ ModbusSettings ModbusSettings::fromSettings(QSettings& settings)
                 {"e", QSerialPort::EvenParity},
                 {"odd", QSerialPort::OddParity},
                 {"o", QSerialPort::OddParity}},
-               QStringLiteral("none"));
+               QStringLiteral("none, even of odd"));
     int dataBits = m.dataBits;
     r.readIntOneOf(QStringLiteral("databits"), dataBits, {7, 8});
     m.dataBits = static_cast<QSerialPort::DataBits>(dataBits);
@@ -212,6 +243,12 @@ ModbusSettings ModbusSettings::fromSettings(QSettings& settings)
     r.readInt(QStringLiteral("module"), m.moduleNumber, 0, 32767);
     r.readInt(QStringLiteral("comport"), m.comPort, 0, 32767);
 
+    if (m.transport == Transport::Tcp && !hostGiven && m.problem.isEmpty()) {
+        qCWarning(lcDravik) << "[modbus] host is missing; the module will not be contacted";
+        m.problem = QStringLiteral("In %1 ontbreekt onder [modbus] de regel host=... met het "
+                                   "adres van de module.")
+                        .arg(QDir::toNativeSeparators(settings.fileName()));
+    }
     settings.endGroup();
     return m;
 }

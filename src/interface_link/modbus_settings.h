@@ -9,10 +9,12 @@ namespace link
 {
 
 // Where and how the Modbus I/O module is reached. Read once at start from the
-// group [modbus] of the installation file; every key is optional.
+// group [modbus] of the installation file. Every key but `host` (over TCP)
+// is optional; a value that is present but cannot be used is not replaced
+// by a default: the settings are then unusable and nothing is contacted.
 //
 //   transport   tcp | rtu                          (tcp)
-//   host        name or address of the module      (192.168.0.10)
+//   host        name or address of the module      (required for tcp)
 //   port        TCP port 1..65535                  (502)
 //   device      serial device for rtu              (/dev/ttyUSB0, COM1 on Windows)
 //   baud        1200..115200, a standard rate      (19200)
@@ -45,9 +47,15 @@ struct ModbusSettings {
     int moduleNumber = 5;
     int comPort = 1;
 
+    // Why these settings cannot be used, in Dutch naming the file, the key
+    // and the value; empty when they can.
+    QString problem;
+    bool usable() const { return problem.isEmpty(); }
+
     // Reads the group "modbus" of `settings`. A missing key keeps its
-    // default; a key that cannot be used (not a number, out of range, an
-    // unknown word, a list) keeps its default and logs one warning.
+    // default. A key that cannot be used (not a number, out of range, an
+    // unknown word, a list) and a TCP link without `host` make the settings
+    // unusable: `problem` says why, and each such key is logged.
     static ModbusSettings fromSettings(QSettings& settings);
 
     // One line naming the connection, for the pupil: "TCP 10.0.0.5:502,

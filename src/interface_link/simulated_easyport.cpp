@@ -170,6 +170,19 @@ void SimulatedEasyPort::Disconnect()
     emit connectionChanged(false);
 }
 
+void SimulatedEasyPort::pullCable()
+{
+    if (!m_connected)
+        return;
+    Disconnect();
+    // As a module behind a pulled cable: the window hears of it, after this
+    // call has returned.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_connected)
+            emit LinkLost(QStringLiteral("cable pulled in the virtual station"));
+    });
+}
+
 void SimulatedEasyPort::WriteOutputs(qint16 word)
 {
     if (!m_connected)

@@ -71,6 +71,9 @@ class SimulatedEasyPort : public EasyPortControl
     bool placePart(bool metal);
     // Fills the stack magazine again; false when it is not in view.
     bool refillMagazine();
+    // A teacher's "kabel los": the link breaks as if the cable were pulled
+    // (outputs off, LinkLost raised); the pupil has to connect again.
+    void pullCable();
 
   public slots:
     // Follows the station in view, by the caption of the main window's

@@ -232,6 +232,7 @@ void Main::wireHandlers()
     connect(Command1, &QAbstractButton::clicked, this, &Main::Command1_Click);
     connect(FrameEasyPort, &ctl::Frame::MouseUp, this, &Main::FrameEasyPort_MouseUp);
     connect(EasyPort1, &link::EasyPortControl::InputsChanged, this, &Main::EasyPort1_InputsChanged);
+    connect(EasyPort1, &link::EasyPortControl::LinkLost, this, &Main::EasyPort1_LinkLost);
 
     connect(CMD_ResetAlles, &QAbstractButton::clicked, this, &Main::CMD_ResetAlles_Click);
     for (int i = 0; i < 8; ++i) {

@@ -160,6 +160,9 @@ class Main : public QWidget
     void Command1_Click();
     void FrameEasyPort_MouseUp(Qt::MouseButton button);
     void applyModelTable(int moduleNummer);
+    void showDisconnected(const QString& status);
+    void clearOutputsAfterConnect();
+    void EasyPort1_LinkLost();
     void EasyPort1_InputsChanged(int reserved1, int reserved2, qint32 inputs);
 
     // Outputs.
@@ -201,6 +204,7 @@ class Main : public QWidget
     QSize m_recordedClient;
     std::function<void()> m_quit;
     bool m_ending = false;
+    bool m_linkLostBoxOpen = false;
     QPointer<QWidget> m_fullScreen;
     QPointer<QWidget> m_beschrijving;
 };

@@ -21,13 +21,18 @@ namespace
 {
 
 ExitSignals* g_instance = nullptr;
+#ifdef SIGHUP
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+#else
 constexpr int kSignals[] = {SIGINT, SIGTERM};
+#endif
+constexpr int kSignalCount = int(sizeof kSignals / sizeof kSignals[0]);
 
 #ifdef Q_OS_UNIX
 
 int g_fds[2] = {-1, -1}; // [0] written by the handler, [1] read by the notifier
 volatile sig_atomic_t g_writeFd = -1;
-struct sigaction g_previous[2];
+struct sigaction g_previous[kSignalCount];
 
 extern "C" void onExitSignal(int signo)
 {
@@ -102,7 +107,7 @@ bool ExitSignals::arm()
     g_writeFd = g_fds[0];
     m_notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ExitSignals::deliverPending);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < kSignalCount; ++i) {
         if (!setHandler(kSignals[i], &g_previous[i])) {
             qWarning("Exit signals: could not install the handler for signal %d", kSignals[i]);
             return false;
@@ -144,7 +149,7 @@ ExitSignals::~ExitSignals()
     g_writeFd = -1;
     if (m_notifier) {
         // Put back what was there before (only when we got that far).
-        for (int i = 0; i < 2; ++i)
+        for (int i = 0; i < kSignalCount; ++i)
             ::sigaction(kSignals[i], &g_previous[i], nullptr);
     }
     for (int& fd : g_fds) {

@@ -7,10 +7,10 @@ class QSocketNotifier;
 namespace platform
 {
 
-// Turns SIGINT and SIGTERM into the Qt signal exitRequested, delivered
+// Turns SIGINT, SIGTERM and SIGHUP into the Qt signal exitRequested, delivered
 // through the event loop of the thread that installed it, so that the
 // program can switch its outputs off and end in order when it is asked to
-// stop from outside (Ctrl+C, logout, shutdown, `kill`).
+// stop from outside (Ctrl+C, the terminal closed, logout, shutdown, `kill`).
 //
 // The handler itself only writes the signal number into a socket pair. It
 // removes itself when it runs and is put back once the event loop has

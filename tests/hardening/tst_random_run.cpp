@@ -42,6 +42,7 @@ struct Before {
     bool outputEnabled = false;
     qsizetype boxes = 0;
     qsizetype writes = 0;
+    int verbonden = 0;
 };
 
 Before snapshot(const MainFixture& fx, const PupilAction& a)
@@ -54,6 +55,7 @@ Before snapshot(const MainFixture& fx, const PupilAction& a)
         b.outputEnabled = fx.main->CMD_SetReset[a.value]->isEnabled();
     b.boxes = fx.services.messages.shown.size();
     b.writes = fx.port.written.size();
+    b.verbonden = fx.main->Verbonden();
     return b;
 }
 
@@ -110,6 +112,10 @@ std::optional<Failure> check(const MainFixture& fx, const PupilAction& a, const 
         if (!expected)
             return fail("only the expected messages", r.title + QStringLiteral(": ") + r.text);
     }
+
+    if (a.kind == PupilAction::Connect && b.verbonden == 0 && w.Verbonden() == -1 && uit != 0)
+        return fail("a connect starts with every output off",
+                    QStringLiteral("DecimaalUit = %1").arg(uit));
 
     if (a.kind != PupilAction::Output)
         return std::nullopt;

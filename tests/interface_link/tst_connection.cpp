@@ -52,6 +52,7 @@ void TestConnection::connectByModel()
     fx.click("CMD_SetReset(1)");
     const QString pictureBefore = fx.prop("Image_Module_Holder", "Picture").toString();
     fx.port.calls.clear();
+    fx.port.written.clear();
     fx.services.sounds.played.clear();
     fx.click("CMD_Verbinding");
     QCOMPARE(fx.port.calls.mid(0, 3),
@@ -84,8 +85,14 @@ void TestConnection::connectByModel()
         QCOMPARE(fx.prop("CMD_Interfacing", "BackColor").toUInt(), 8454016u);
     } else {
         QCOMPARE(fx.prop("FrameModule", "Caption").toString(), QStringLiteral("Transportband"));
-        QCOMPARE(fx.main->DecimaalUit(), 2);
     }
+    // Every model starts from all outputs off, on the screen and at the
+    // device: the output switched before the connect is cleared, not sent.
+    QCOMPARE(fx.main->DecimaalUit(), 0);
+    QCOMPARE(fx.prop("Shape_Lampje(1)", "FillColor").toUInt(), mw::KleurLampUit);
+    QVERIFY(!fx.port.written.isEmpty());
+    for (const qint16 w : fx.port.written)
+        QCOMPARE(w, qint16(0));
 }
 
 void TestConnection::notFound()

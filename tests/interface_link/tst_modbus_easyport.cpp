@@ -175,7 +175,7 @@ class TestModbusEasyPort : public QObject
     void connectReportsInputsOnce();
     void writesReachCoilsInOrder_data();
     void writesReachCoilsInOrder();
-    void wordGivenBeforeConnectIsWrittenOnConnect();
+    void wordGivenBeforeConnectIsDropped();
     void inputChanges_data();
     void inputChanges();
     void searchFailsWithinBound_data();
@@ -259,7 +259,7 @@ void TestModbusEasyPort::writesReachCoilsInOrder()
     QCOMPARE(server.functionCodes.count(QModbusPdu::WriteSingleCoil), 0);
 }
 
-void TestModbusEasyPort::wordGivenBeforeConnectIsWrittenOnConnect()
+void TestModbusEasyPort::wordGivenBeforeConnectIsDropped()
 {
     RecordingServer server;
     QVERIFY(server.start(m_port));
@@ -268,10 +268,12 @@ void TestModbusEasyPort::wordGivenBeforeConnectIsWrittenOnConnect()
     spin(50);
     QVERIFY(server.writtenWords.isEmpty());
 
+    // A connect never switches anything on.
     QVERIFY(control.SearchAndConnect() != 0);
     QVERIFY(control.flush(1000));
-    QCOMPARE(server.writtenWords, QList<quint8>{0x11});
-    QCOMPARE(server.coils(), quint8(0x11));
+    spin(50);
+    QCOMPARE(server.writtenWords, QList<quint8>{0x00});
+    QCOMPARE(server.coils(), quint8(0x00));
 }
 
 void TestModbusEasyPort::inputChanges_data()
@@ -317,20 +319,24 @@ void TestModbusEasyPort::searchFailsWithinBound_data()
 {
     QTest::addColumn<QString>("peer");
     QTest::addColumn<bool>("takesTime");
-    QTest::newRow("closed port") << "none" << false;
+    QTest::addColumn<QString>("reason"); // in what the pupil is told
+    QTest::newRow("closed port") << "none" << false << "geweigerd";
     // Connects over TCP but never speaks Modbus: not a module.
-    QTest::newRow("silent listener") << "silent" << true;
+    QTest::newRow("silent listener") << "silent" << true << "geen antwoord binnen 200 ms";
     // Answers, but has no inputs at the configured address.
-    QTest::newRow("module refuses the input read") << "refusing" << false;
-    QTest::newRow("module refuses the output write") << "no coils" << false;
-    QTest::newRow("unroutable address") << "unroutable" << false;
-    QTest::newRow("serial device missing") << "no serial device" << false;
+    QTest::newRow("module refuses the input read") << "refusing" << false << "uitzonderingscode 2";
+    QTest::newRow("module refuses the output write")
+        << "no coils" << false << "uitzonderingscode 2";
+    QTest::newRow("unroutable address") << "unroutable" << false << "10.255.255.1";
+    QTest::newRow("serial device missing")
+        << "no serial device" << false << "/dev/no-such-modbus-port";
 }
 
 void TestModbusEasyPort::searchFailsWithinBound()
 {
     QFETCH(QString, peer);
     QFETCH(bool, takesTime);
+    QFETCH(QString, reason);
 
     QTcpServer silent;
     RecordingServer refusing(false);
@@ -365,6 +371,9 @@ void TestModbusEasyPort::searchFailsWithinBound()
     QCOMPARE(control.linkState(), ModbusEasyPort::LinkState::Closed);
     QCOMPARE(m_log->messages().size(), 1);
     QVERIFY(m_log->messages().first().contains(QLatin1String("not found")));
+    const QString told = control.searchFailureText();
+    QVERIFY2(told.startsWith(QLatin1String("Geprobeerd: Modbus")), qPrintable(told));
+    QVERIFY2(told.contains(QLatin1String("Reden: ")) && told.contains(reason), qPrintable(told));
     control.WriteOutputs(0x01); // accepted, does nothing
 }
 
@@ -406,11 +415,13 @@ void TestModbusEasyPort::serverStoppedMidSession()
     QVERIFY(server->start(m_port));
     ModbusEasyPort control(settingsFor(m_port));
     QSignalSpy inputs(&control, &link::EasyPortControl::InputsChanged);
+    QSignalSpy lost(&control, &link::EasyPortControl::LinkLost);
     QVERIFY(control.SearchAndConnect() != 0);
     QVERIFY(inputs.wait(500));
 
     server->disconnectDevice();
     QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusEasyPort::LinkState::Lost, 1500);
+    QTRY_COMPARE(lost.size(), 1);
     QCOMPARE(m_log->messages().size(), 1);
     QVERIFY(m_log->messages().first().contains(QLatin1String("link lost")));
 
@@ -434,7 +445,8 @@ void TestModbusEasyPort::serverStoppedMidSession()
     QVERIFY(inputs.wait(500));
     QCOMPARE(inputs.last().at(2).toInt(), 0x42);
     QVERIFY(control.flush(1000));
-    QCOMPARE(server->coils(), quint8(0x03)); // the program's word, written on connect
+    QCOMPARE(server->coils(), quint8(0x00)); // a connect starts from all off
+    QCOMPARE(lost.size(), 1);
     control.WriteOutputs(0x0C);
     QVERIFY(control.flush(1000));
     QCOMPARE(server->coils(), quint8(0x0C));

@@ -8,7 +8,9 @@
 
 #include <QElapsedTimer>
 #include <QModbusTcpServer>
+#include <QProcess>
 #include <QTcpServer>
+#include <QTextStream>
 #include <QtTest>
 #include <memory>
 
@@ -16,6 +18,8 @@
 // declares a function link() that clashes with the namespace link. The
 // numbers are the ones POSIX fixes for `kill -INT` and `kill -TERM`.
 extern "C" int raise(int sig) noexcept;
+extern "C" int kill(int pid, int sig) noexcept;
+constexpr int kSigHup = 1;
 constexpr int kSigInt = 2;
 constexpr int kSigTerm = 15;
 
@@ -67,6 +71,7 @@ class TestModbusExitPath : public QObject
   private slots:
     void outputsEndOff_data();
     void outputsEndOff();
+    void hangUpEndsChildWithOutputsOff();
 };
 
 void TestModbusExitPath::outputsEndOff_data()
@@ -77,6 +82,7 @@ void TestModbusExitPath::outputsEndOff_data()
     QTest::newRow("window closed") << "close" << false;
     QTest::newRow("SIGTERM") << "SIGTERM" << false;
     QTest::newRow("SIGINT") << "SIGINT" << false;
+    QTest::newRow("SIGHUP") << "SIGHUP" << false;
     QTest::newRow("Afsluiten, module gone") << "Afsluiten" << true;
     QTest::newRow("window closed, module gone") << "close" << true;
 }
@@ -119,7 +125,9 @@ void TestModbusExitPath::outputsEndOff()
         QVERIFY(exitSignals);
         connect(exitSignals, &platform::ExitSignals::exitRequested, window.get(),
                 &Main::exitProgram);
-        ::raise(way == QLatin1String("SIGTERM") ? kSigTerm : kSigInt);
+        ::raise(way == QLatin1String("SIGTERM")  ? kSigTerm
+                : way == QLatin1String("SIGHUP") ? kSigHup
+                                                 : kSigInt);
         QTRY_COMPARE_WITH_TIMEOUT(quits, 1, 1000);
     }
     QCOMPARE(quits, 1);
@@ -137,5 +145,80 @@ void TestModbusExitPath::outputsEndOff()
         QCOMPARE(module.coils(), 0);
 }
 
-QTEST_MAIN(TestModbusExitPath)
+// The terminal that started the program is closed: the program gets SIGHUP.
+// A child process, wired as main() wires the program, is connected with two
+// outputs on and then hung up on.
+void TestModbusExitPath::hangUpEndsChildWithOutputsOff()
+{
+    const int port = freeTcpPort();
+    QVERIFY(port > 0);
+    Module module;
+    QVERIFY(module.start(port));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--child"), QString::number(port)});
+    QVERIFY(child.waitForStarted(5000));
+    // The module lives in this process: keep its event loop turning.
+    QTRY_VERIFY_WITH_TIMEOUT(child.canReadLine(), 10000);
+    QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
+    QCOMPARE(module.coils(), 0x05);
+
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(::kill(int(child.processId()), kSigHup), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(child.state(), QProcess::NotRunning, 3000);
+    const qint64 took = clock.elapsed();
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    QCOMPARE(module.coils(), 0);
+    QVERIFY2(took <= 1500, qPrintable(QString::number(took)));
+}
+
+namespace
+{
+
+// The child of hangUpEndsChildWithOutputsOff.
+int childSession(int port)
+{
+    testing::ServiceScope services;
+    link::ModbusSettings settings;
+    settings.host = QStringLiteral("127.0.0.1");
+    settings.port = port;
+    auto control = std::make_unique<link::ModbusEasyPort>(settings);
+    int status = 0;
+    {
+        Main window(control.get());
+        platform::ExitSignals* exitSignals = platform::ExitSignals::install(qApp);
+        if (!exitSignals)
+            return 3;
+        QObject::connect(exitSignals, &platform::ExitSignals::exitRequested, &window,
+                         &Main::exitProgram);
+        window.show();
+        window.CMD_Verbinding->click();
+        window.CMD_SetReset[0]->click();
+        window.CMD_SetReset[2]->click();
+        if (window.Verbonden() != -1 || !control->flush(2000))
+            return 4;
+        QTextStream(stdout) << "ready" << Qt::endl;
+        status = QApplication::exec();
+    }
+    control.reset();
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--child") == 0)
+        return childSession(QByteArray(argv[2]).toInt());
+    TestModbusExitPath test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_modbus_exit_path.moc"

@@ -59,9 +59,9 @@ class TestModbusSettings : public QObject
     void init() { m_log = std::make_unique<testing::WarningLog>(); }
     void cleanup() { m_log.reset(); }
 
-    void readsOrFallsBack_data();
-    void readsOrFallsBack();
-    void garbageFileGivesDefaults();
+    void readsOrRefuses_data();
+    void readsOrRefuses();
+    void garbageFileIsRefused();
 
   private:
     ModbusSettings readFile(const QByteArray& content)
@@ -78,7 +78,7 @@ class TestModbusSettings : public QObject
     }
 };
 
-void TestModbusSettings::readsOrFallsBack_data()
+void TestModbusSettings::readsOrRefuses_data()
 {
     QTest::addColumn<QByteArray>("group");
     QTest::addColumn<QString>("key");
@@ -86,7 +86,7 @@ void TestModbusSettings::readsOrFallsBack_data()
     QTest::addColumn<int>("warnings");
 
     const int none = QSerialPort::NoParity;
-    QTest::newRow("empty group: defaults") << QByteArray() << "port" << QVariant(502) << 0;
+    QTest::newRow("only the host: defaults") << QByteArray() << "port" << QVariant(502) << 0;
     QTest::newRow("port") << QByteArray("port=1502") << "port" << QVariant(1502) << 0;
     QTest::newRow("port 0") << QByteArray("port=0") << "port" << QVariant(502) << 1;
     QTest::newRow("port 65536") << QByteArray("port=65536") << "port" << QVariant(502) << 1;
@@ -101,9 +101,18 @@ void TestModbusSettings::readsOrFallsBack_data()
         << QByteArray("transport=udp") << "transport" << QVariant("tcp") << 1;
     QTest::newRow("host address") << QByteArray("host=10.0.0.5") << "host" << QVariant("10.0.0.5")
                                   << 0;
-    QTest::newRow("host with space")
-        << QByteArray("host=io module") << "host" << QVariant("192.168.0.10") << 1;
-    QTest::newRow("host empty") << QByteArray("host=") << "host" << QVariant("192.168.0.10") << 1;
+    QTest::newRow("host with space") << QByteArray("host=io module") << "host" << QVariant() << 1;
+    QTest::newRow("host empty") << QByteArray("host=") << "host" << QVariant() << 1;
+    QTest::newRow("host name") << QByteArray("host=io-module.school.lan") << "host"
+                               << QVariant("io-module.school.lan") << 0;
+    QTest::newRow("host label ending in a hyphen")
+        << QByteArray("host=module-.lan") << "host" << QVariant() << 1;
+    QTest::newRow("host IPv6") << QByteArray("host=\"fe80::1\"") << "host" << QVariant("fe80::1")
+                               << 0;
+    QTest::newRow("no host over tcp")
+        << QByteArray("; without host\ntransport=tcp") << "host" << QVariant() << 1;
+    QTest::newRow("no host over rtu is fine")
+        << QByteArray("transport=rtu") << "transport" << QVariant("rtu") << 0;
     QTest::newRow("device") << QByteArray("device=/dev/ttyACM0") << "device"
                             << QVariant("/dev/ttyACM0") << 0;
     QTest::newRow("baud standard") << QByteArray("baud=9600") << "baud" << QVariant(9600) << 0;
@@ -135,33 +144,51 @@ void TestModbusSettings::readsOrFallsBack_data()
     QTest::newRow("module negative") << QByteArray("module=-5") << "module" << QVariant(5) << 1;
     QTest::newRow("three bad keys, three warnings")
         << QByteArray("port=x\npoll=y\nunit=z") << "port" << QVariant(502) << 3;
-    QTest::newRow("bad key does not spoil the good one")
-        << QByteArray("poll=y\nport=1502") << "port" << QVariant(1502) << 1;
+    QTest::newRow("one bad key among good ones")
+        << QByteArray("poll=y\nport=1502") << "poll" << QVariant() << 1;
     QTest::newRow("control bytes in a value")
         << QByteArray("port=\x01\x02\x7f") << "port" << QVariant(502) << 1;
 }
 
-void TestModbusSettings::readsOrFallsBack()
+// A usable value is taken. A present value that cannot be used is never
+// replaced by a default: the settings become unusable and the pupil's text
+// names the key and the value.
+void TestModbusSettings::readsOrRefuses()
 {
     QFETCH(QByteArray, group);
     QFETCH(QString, key);
     QFETCH(QVariant, expected);
     QFETCH(int, warnings);
 
-    const ModbusSettings s = readFile("[interface]\ntype=modbus\n[modbus]\n" + group + "\n");
-    QCOMPARE(field(s, key), expected);
+    // Over TCP the address is required; give one unless the row is about it.
+    const QByteArray host =
+        group.contains("host") || group.contains("transport=rtu") ? "" : "host=10.0.0.9\n";
+    const ModbusSettings s = readFile("[interface]\ntype=modbus\n[modbus]\n" + host + group + "\n");
     QCOMPARE(m_log->messages().size(), warnings);
+    if (warnings == 0) {
+        QVERIFY2(s.usable(), qPrintable(s.problem));
+        QCOMPARE(field(s, key), expected);
+        return;
+    }
+    QVERIFY(!s.usable());
+    QVERIFY2(s.problem.contains(QStringLiteral("Automatiseren.ini")), qPrintable(s.problem));
+    QVERIFY2(s.problem.contains(key + QLatin1Char('=')), qPrintable(s.problem));
 }
 
-void TestModbusSettings::garbageFileGivesDefaults()
+void TestModbusSettings::garbageFileIsRefused()
 {
     QByteArray junk;
     for (int i = 0; i < 4096; ++i)
         junk.append(char((i * 7919 + 13) % 256));
+    // Without [modbus] host there is nothing to contact.
     const ModbusSettings fromJunk = readFile(junk);
     const ModbusSettings fromNothing = readFile(QByteArray());
-    QVERIFY(fromJunk == ModbusSettings());
-    QVERIFY(fromNothing == ModbusSettings());
+    QVERIFY(!fromJunk.usable());
+    QVERIFY(!fromNothing.usable());
+    QVERIFY(fromNothing.problem.contains(QLatin1String("host=")));
+    ModbusSettings defaults;
+    defaults.problem = fromJunk.problem;
+    QVERIFY(fromJunk == defaults);
 }
 
 QTEST_GUILESS_MAIN(TestModbusSettings)

@@ -1,0 +1,284 @@
+// The main window on a real Modbus module reached through a relay that can
+// cut or mute the link: what the pupil sees when the link breaks, what the
+// module receives at connect, and how the program leaves the module.
+
+#include "interface_link/interface_factory.h"
+#include "interface_link/modbus_easyport.h"
+#include "main_window/main.h"
+#include "support/modbus_peers.h"
+#include "support/test_support.h"
+#include "support/warning_log.h"
+
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using testing::ModbusModule;
+using testing::ModbusRelay;
+
+namespace
+{
+
+struct Bench {
+    testing::ServiceScope services;
+    testing::WarningLog log;
+    ModbusModule module;
+    ModbusRelay relay;
+    int relayPort = 0;
+    std::unique_ptr<link::ModbusEasyPort> control;
+    std::unique_ptr<Main> window;
+    int quits = 0;
+
+    bool start(int moduleNumber = 5)
+    {
+        const int modulePort = testing::freeTcpPort();
+        relayPort = testing::freeTcpPort();
+        if (!module.start(modulePort) || !relay.start(relayPort, modulePort))
+            return false;
+        link::ModbusSettings s;
+        s.host = QStringLiteral("127.0.0.1");
+        s.port = relayPort;
+        s.moduleNumber = moduleNumber;
+        control = std::make_unique<link::ModbusEasyPort>(s);
+        window = std::make_unique<Main>(control.get());
+        window->setQuitHandler([this] { ++quits; });
+        return true;
+    }
+
+    QStringList boxTitles() const
+    {
+        QStringList titles;
+        for (const auto& r : services.messages.shown)
+            titles.append(r.title);
+        return titles;
+    }
+};
+
+} // namespace
+
+class TestModbusLinkLoss : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void lossIsShown_data();
+    void lossIsShown();
+    void connectStartsAllOff_data();
+    void connectStartsAllOff();
+    void refusedWriteIsTriedOnceMore();
+    void exitLeavesModuleOff_data();
+    void exitLeavesModuleOff();
+    void unusableSettingsContactNothing_data();
+    void unusableSettingsContactNothing();
+};
+
+void TestModbusLinkLoss::lossIsShown_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("connection cut") << "cut";
+    QTest::newRow("module falls silent") << "mute";
+    QTest::newRow("write refused twice") << "refuse";
+}
+
+void TestModbusLinkLoss::lossIsShown()
+{
+    QFETCH(QString, how);
+    Bench b;
+    QVERIFY(b.start());
+    b.window->CMD_Verbinding->click();
+    QCOMPARE(b.window->Verbonden(), -1);
+    b.window->CMD_SetReset[0]->click();
+    QVERIFY(b.control->flush(1000));
+    QCOMPARE(b.module.coils(), quint8(0x01));
+    b.services.sounds.played.clear();
+
+    QElapsedTimer clock;
+    clock.start();
+    if (how == QLatin1String("cut")) {
+        b.relay.cut();
+    } else if (how == QLatin1String("mute")) {
+        b.relay.mute = true;
+    } else {
+        b.module.refuseWrites = 2;
+        b.window->CMD_SetReset[2]->click();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(b.window->Verbonden(), 0, 2000);
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+
+    // The "Verbreek" state, but saying what happened.
+    QCOMPARE(b.window->Label_Verbinding->Caption(), QStringLiteral("Verbinding verbroken"));
+    QCOMPARE(b.window->CMD_Verbinding->Caption(), QStringLiteral("Zoek en verbind"));
+    QCOMPARE(b.window->Label_Compoort->Caption(), QStringLiteral("-"));
+    QVERIFY(b.window->CMD_TransHandling->isEnabled());
+    QCOMPARE(b.services.sounds.names().last(), QStringLiteral("Verbroken.wav"));
+    QCOMPARE(b.boxTitles(), QStringList{QStringLiteral("Verbinding verbroken")});
+    const QString text = b.services.messages.shown.first().text;
+    QVERIFY2(text.contains(QStringLiteral("(127.0.0.1, poort %1)").arg(b.relayPort)),
+             qPrintable(text));
+    QVERIFY(text.contains(QLatin1String("Zoek en verbind")));
+    // The screen keeps the word, as after "Verbreek"; one box only.
+    QVERIFY(b.window->DecimaalUit() & 0x01);
+    QTest::qWait(300);
+    QCOMPARE(b.services.messages.shown.size(), 1);
+
+    // No reconnect by itself; the pupil's connect starts from all off.
+    b.relay.mute = false;
+    const int connections = b.relay.connectionsSeen();
+    QTest::qWait(200);
+    QCOMPARE(b.relay.connectionsSeen(), connections);
+    b.window->CMD_Verbinding->click();
+    QCOMPARE(b.window->Verbonden(), -1);
+    QCOMPARE(b.window->Label_Verbinding->Caption(), QStringLiteral("Verbonden"));
+    QCOMPARE(b.window->DecimaalUit(), 0);
+    QVERIFY(b.control->flush(1000));
+    QCOMPARE(b.module.coils(), quint8(0));
+}
+
+void TestModbusLinkLoss::connectStartsAllOff_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::newRow("EasyPort D16") << 1;
+    QTest::newRow("EasyPort D8A") << 2;
+    QTest::newRow("EasyPort Mini") << 5;
+}
+
+void TestModbusLinkLoss::connectStartsAllOff()
+{
+    QFETCH(int, model);
+    Bench b;
+    QVERIFY(b.start(model));
+    // Switched while not connected, and again while the search waits.
+    b.window->CMD_SetReset[0]->click();
+    b.window->CMD_SetReset[1]->click();
+    b.relay.delayMs = 60;
+    QTimer::singleShot(20, b.window.get(), [&b] { b.window->CMD_SetReset[3]->click(); });
+    b.window->CMD_Verbinding->click();
+    QCOMPARE(b.window->Verbonden(), -1);
+    b.relay.delayMs = 0;
+
+    QCOMPARE(b.window->DecimaalUit(), 0);
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(b.window->Shape_Lampje[i]->FillColor(), mw::KleurLampUit);
+    QVERIFY(b.control->flush(1000));
+    QTest::qWait(100);
+    QVERIFY(!b.module.writtenWords.isEmpty());
+    for (const quint8 w : b.module.writtenWords)
+        QCOMPARE(w, quint8(0)); // nothing on before the pupil's first click
+    b.window->CMD_SetReset[2]->click();
+    QVERIFY(b.control->flush(1000));
+    QCOMPARE(b.module.writtenWords.last(), quint8(0x04));
+}
+
+void TestModbusLinkLoss::refusedWriteIsTriedOnceMore()
+{
+    Bench b;
+    QVERIFY(b.start());
+    b.window->CMD_Verbinding->click();
+    QVERIFY(b.control->flush(1000));
+    b.module.writeTimes.clear();
+    b.module.writtenWords.clear();
+    b.module.refuseWrites = 1;
+    b.window->CMD_SetReset[1]->click();
+    QVERIFY(b.control->flush(1000));
+    QCOMPARE(b.module.writtenWords, (QList<quint8>{0x02, 0x02}));
+    // After a pause, not straight back at the module.
+    const qint64 pause = b.module.writeTimes.at(1) - b.module.writeTimes.at(0);
+    QVERIFY2(pause >= b.control->settings().pollMs / 2, qPrintable(QString::number(pause)));
+    QCOMPARE(b.module.coils(), quint8(0x02));
+    QCOMPARE(b.window->Verbonden(), -1);
+    QVERIFY(b.services.messages.shown.isEmpty());
+}
+
+void TestModbusLinkLoss::exitLeavesModuleOff_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("moduleReachable");
+    QTest::addColumn<int>("coilsAfter");
+    QTest::newRow("link cut, module still there") << "cut" << true << 0;
+    QTest::newRow("link cut, module gone") << "cut" << false << 0x05;
+    // A deliberate "Verbreek" leaves the outputs as they are, and so does
+    // the way out after it.
+    QTest::newRow("Verbreek") << "verbreek" << true << 0x05;
+}
+
+void TestModbusLinkLoss::exitLeavesModuleOff()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, moduleReachable);
+    QFETCH(int, coilsAfter);
+    Bench b;
+    QVERIFY(b.start());
+    b.window->CMD_Verbinding->click();
+    b.window->CMD_SetReset[0]->click();
+    b.window->CMD_SetReset[2]->click();
+    QVERIFY(b.control->flush(1000));
+    QCOMPARE(b.module.coils(), quint8(0x05));
+
+    if (before == QLatin1String("cut")) {
+        b.relay.cut();
+        QTRY_COMPARE_WITH_TIMEOUT(b.window->Verbonden(), 0, 2000);
+        if (!moduleReachable)
+            b.relay.mute = true;
+    } else {
+        b.window->CMD_Verbinding->click();
+        QCOMPARE(b.window->Verbonden(), 0);
+    }
+    b.window->CMD_Afsluiten->click();
+    QCOMPARE(b.quits, 1);
+
+    // As main() ends: the window goes, then the control.
+    QElapsedTimer clock;
+    clock.start();
+    b.window.reset();
+    b.control.reset();
+    const qint64 took = clock.elapsed();
+    QVERIFY2(took <= 1500, qPrintable(QString::number(took)));
+    QTest::qWait(50);
+    QCOMPARE(int(b.module.coils()), coilsAfter);
+}
+
+void TestModbusLinkLoss::unusableSettingsContactNothing_data()
+{
+    QTest::addColumn<QByteArray>("modbus");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("port out of range") << QByteArray("host=127.0.0.1\nport=99999") << "port=99999";
+    QTest::newRow("unit out of range") << QByteArray("host=127.0.0.1\nunit=300") << "unit=300";
+    QTest::newRow("host with a space") << QByteArray("host=my module") << "host=my module";
+    QTest::newRow("transport misspelt")
+        << QByteArray("host=127.0.0.1\ntransport=tcpp") << "transport=tcpp";
+    QTest::newRow("no host") << QByteArray("port=502") << "host=";
+}
+
+void TestModbusLinkLoss::unusableSettingsContactNothing()
+{
+    QFETCH(QByteArray, modbus);
+    QFETCH(QString, named);
+    testing::ServiceScope services;
+    testing::WarningLog log;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Automatiseren.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[interface]\ntype=modbus\n[modbus]\n" + modbus + "\n");
+    file.close();
+
+    QSettings settings(path, QSettings::IniFormat);
+    std::unique_ptr<link::EasyPortControl> control = link::createInterface(settings);
+    QVERIFY(qobject_cast<link::ModbusEasyPort*>(control.get()));
+    Main window(control.get());
+    window.CMD_Verbinding->click();
+
+    QCOMPARE(window.Verbonden(), 0);
+    QCOMPARE(services.messages.shown.size(), 1);
+    const QString text = services.messages.shown.first().text;
+    QVERIFY2(text.startsWith(QLatin1String("De interface is niet gevonden.")), qPrintable(text));
+    QVERIFY2(text.contains(named), qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String("Automatiseren.ini")), qPrintable(text));
+    QVERIFY(!text.contains(QLatin1String("WinXP")));
+    QVERIFY(log.messages().join(QLatin1Char('\n')).contains(QLatin1String("not searched")));
+}
+
+QTEST_MAIN(TestModbusLinkLoss)
+#include "tst_modbus_link_loss.moc"
