@@ -1,10 +1,8 @@
 #include "instruction/video_links.h"
 
-#include "interface_link/interface_factory.h"
 #include "platform/services.h"
+#include "settings/installation_settings.h"
 
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
 #include <optional>
@@ -15,58 +13,41 @@ namespace instr
 namespace
 {
 
-// Reads one key of [video]; a value that fails `valid` is dropped with a
-// warning.
-QString readKey(QSettings& settings, const QString& key, bool (*valid)(const QString&))
+// Reads one key of [video]; a value that cannot be used is dropped with a
+// warning, a blank one means "not configured".
+QString readKey(QSettings& settings, const QString& key)
 {
-    const QString path = QStringLiteral("video/") + key;
-    if (!settings.contains(path))
+    const settings::Value v = settings::read(settings, QStringLiteral("video"), key);
+    if (!v.present || v.blank)
         return {};
-    const QVariant raw = settings.value(path);
-    // A value with a comma arrives as a list: never a host or identifier.
-    QString value = raw.typeId() == QMetaType::QString ? raw.toString().trimmed() : QString();
-    if (raw.typeId() == QMetaType::QString && value.isEmpty())
-        return {}; // left blank: not configured
-    if (value.isEmpty() || !valid(value)) {
-        qCWarning(lcDravik) << "ignoring video setting" << key << "=" << raw
-                            << "in the installation file";
+    if (!v.usable) {
+        qCWarning(lcDravik).noquote()
+            << QStringLiteral("ignoring video setting %1 = %2 in the installation file")
+                   .arg(key, v.shown);
         return {};
     }
-    return value;
+    return v.value.toString();
 }
 
 } // namespace
 
 bool isValidHost(const QString& host)
 {
-    // Labels of letters, digits and inner hyphens, dot separated, with an
-    // optional port: nothing that could add a path, query or user part.
-    static const QRegularExpression re(
-        QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?(\\.[A-Za-z0-9]([A-Za-z0-9-]{0,"
-                       "61}[A-Za-z0-9])?)*"
-                       "(:[0-9]{1,5})?$"));
-    if (host.size() > 253 || !re.match(host).hasMatch())
-        return false;
-    const int colon = host.indexOf(QLatin1Char(':'));
-    if (colon < 0)
-        return true;
-    const int port = host.mid(colon + 1).toInt();
-    return port >= 1 && port <= 65535;
+    return settings::isWebHost(host);
 }
 
 bool isValidVideoId(const QString& id)
 {
-    static const QRegularExpression re(QStringLiteral("^[A-Za-z0-9_-]{1,64}$"));
-    return re.match(id).hasMatch();
+    return settings::isVideoId(id);
 }
 
 VideoSettings VideoSettings::fromSettings(QSettings& settings)
 {
     VideoSettings s;
-    s.siteHost = readKey(settings, QStringLiteral("site_host"), isValidHost);
-    s.videoHost = readKey(settings, QStringLiteral("video_host"), isValidHost);
-    s.stapelMagazijnId = readKey(settings, QStringLiteral("stapel_magazijn_id"), isValidVideoId);
-    s.stationHandlingId = readKey(settings, QStringLiteral("station_handling_id"), isValidVideoId);
+    s.siteHost = readKey(settings, QStringLiteral("site_host"));
+    s.videoHost = readKey(settings, QStringLiteral("video_host"));
+    s.stapelMagazijnId = readKey(settings, QStringLiteral("stapel_magazijn_id"));
+    s.stationHandlingId = readKey(settings, QStringLiteral("station_handling_id"));
     return s;
 }
 
@@ -74,17 +55,11 @@ const VideoSettings& VideoSettings::installed()
 {
     static QString readFrom;
     static std::optional<VideoSettings> cached;
-    const QString path = link::installationFilePath();
+    const QString path = settings::installationFilePath();
     if (!cached || path != readFrom) {
         readFrom = path;
-        if (QFileInfo::exists(path)) {
-            QSettings settings(path, QSettings::IniFormat);
-            if (settings.status() != QSettings::NoError)
-                qCWarning(lcDravik) << "the installation file" << path << "cannot be read";
-            cached = fromSettings(settings);
-        } else {
-            cached = VideoSettings{};
-        }
+        QSettings* file = settings::installationFile();
+        cached = file ? fromSettings(*file) : VideoSettings{};
     }
     return *cached;
 }

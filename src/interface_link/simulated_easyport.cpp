@@ -1,5 +1,6 @@
 #include "interface_link/simulated_easyport.h"
 #include "platform/services.h"
+#include "settings/installation_settings.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -21,73 +22,6 @@ namespace
 
 // A whole number from a settings value, whether it came as a number or as
 // text (INI files give text); anything else is no number.
-std::optional<qlonglong> wholeNumber(const QVariant& v)
-{
-    bool ok = false;
-    qlonglong n = 0;
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-        n = v.toLongLong(&ok);
-        break;
-    case QMetaType::ULongLong:
-        n = qlonglong(std::min<qulonglong>(v.toULongLong(&ok), qulonglong(1) << 40));
-        break;
-    case QMetaType::Double:
-    case QMetaType::Float: {
-        const double d = v.toDouble(&ok);
-        if (!ok || !std::isfinite(d) || std::floor(d) != d || std::fabs(d) > 1e12)
-            return std::nullopt;
-        n = qlonglong(d);
-        break;
-    }
-    case QMetaType::QString:
-        n = v.toString().trimmed().toLongLong(&ok);
-        break;
-    case QMetaType::QByteArray:
-        n = v.toByteArray().trimmed().toLongLong(&ok);
-        break;
-    default:
-        return std::nullopt;
-    }
-    if (!ok)
-        return std::nullopt;
-    return n;
-}
-
-bool isComPort(qlonglong n)
-{
-    return n >= 1 && n <= 255;
-}
-bool isModel(qlonglong n)
-{
-    return n == 1 || n == 2 || n == 5;
-}
-
-qint16 readSetting(QSettings& settings, const char* key, bool (*valid)(qlonglong), qint16 fallback,
-                   const char* expected)
-{
-    const QVariant v = settings.value(QLatin1String(key));
-    if (!v.isValid())
-        return fallback;
-    const std::optional<qlonglong> n = wholeNumber(v);
-    if (n && valid(*n))
-        return qint16(*n);
-    qCWarning(lcDravik).noquote() << QStringLiteral("simulated/%1: %2 is not %3; using %4")
-                                         .arg(QLatin1String(key),
-                                              v.toString().isEmpty()
-                                                  ? QStringLiteral("this value")
-                                                  : QLatin1Char('"') + v.toString() +
-                                                        QLatin1Char('"'),
-                                              QLatin1String(expected))
-                                         .arg(fallback);
-    return fallback;
-}
 
 QString modelName(qint16 model)
 {
@@ -111,10 +45,20 @@ constexpr qint64 MaxCatchUpMs = 1000;
 SimulatedSettings SimulatedSettings::fromSettings(QSettings& settings)
 {
     SimulatedSettings s;
-    settings.beginGroup(QStringLiteral("simulated"));
-    s.comPort = readSetting(settings, "com_port", isComPort, DefaultComPort, "a COM port 1..255");
-    s.model = readSetting(settings, "model", isModel, DefaultModel, "a model code 1, 2 or 5");
-    settings.endGroup();
+    const auto take = [&settings](const char* name, qint16 fallback) -> qint16 {
+        const settings::Value v =
+            settings::read(settings, QStringLiteral("simulated"), QString::fromLatin1(name));
+        if (!v.present)
+            return fallback;
+        if (v.usable)
+            return qint16(v.value.toInt());
+        qCWarning(lcDravik).noquote() << QStringLiteral("simulated/%1: \"%2\" is not %3; using %4")
+                                             .arg(QLatin1String(name), v.shown, v.expected)
+                                             .arg(fallback);
+        return fallback;
+    };
+    s.comPort = take("com_port", DefaultComPort);
+    s.model = take("model", DefaultModel);
     return s;
 }
 

@@ -1,0 +1,355 @@
+#include "settings/installation_settings.h"
+
+#include "platform/services.h"
+
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QRegularExpression>
+#include <QSettings>
+#include <memory>
+
+namespace settings
+{
+
+namespace
+{
+
+Setting row(const char* group, const char* name, Type type, int min, int max, QStringList choices,
+            const char* fallback, const char* meaning)
+{
+    return {
+        QString::fromLatin1(group),  QString::fromLatin1(name), type, min, max, std::move(choices),
+        QString::fromUtf8(fallback), QString::fromUtf8(meaning)};
+}
+
+QStringList numbers(std::initializer_list<int> list)
+{
+    QStringList out;
+    for (const int n : list)
+        out.append(QString::number(n));
+    return out;
+}
+
+// Text of a scalar value; nothing for lists and other composite types (an
+// ini line "port=1,2" arrives as a list).
+std::optional<QString> scalarText(const QVariant& v)
+{
+    switch (v.metaType().id()) {
+    case QMetaType::QString:
+    case QMetaType::QByteArray:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return v.toString().trimmed();
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = v.toDouble();
+        if (d == double(qlonglong(d)))
+            return QString::number(qlonglong(d));
+        return v.toString().trimmed();
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+QString shownValue(const QVariant& value)
+{
+    if (value.metaType().id() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(',')).left(80);
+    QString text = value.toString().left(80);
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char('?');
+    }
+    return text.isEmpty() ? QStringLiteral("(leeg)") : text;
+}
+
+} // namespace
+
+bool isModuleHost(const QString& h)
+{
+    if (h.isEmpty() || h.size() > 253)
+        return false;
+    QHostAddress address;
+    if (address.setAddress(h))
+        return true;
+    static const QRegularExpression name(
+        QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?"
+                       "(\\.[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?)*\\.?$"));
+    return name.match(h).hasMatch();
+}
+
+bool isWebHost(const QString& host)
+{
+    // Labels of letters, digits and inner hyphens, dot separated, with an
+    // optional port: nothing that could add a path, query or user part.
+    static const QRegularExpression re(
+        QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?(\\.[A-Za-z0-9]([A-Za-z0-9-]{0,"
+                       "61}[A-Za-z0-9])?)*"
+                       "(:[0-9]{1,5})?$"));
+    if (host.size() > 253 || !re.match(host).hasMatch())
+        return false;
+    const int colon = host.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return true;
+    const int port = host.mid(colon + 1).toInt();
+    return port >= 1 && port <= 65535;
+}
+
+bool isSerialDevice(const QString& d)
+{
+    if (d.isEmpty() || d.size() > 255)
+        return false;
+    for (const QChar c : d) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
+    }
+    return true;
+}
+
+bool isVideoId(const QString& id)
+{
+    static const QRegularExpression re(QStringLiteral("^[A-Za-z0-9_-]{1,64}$"));
+    return re.match(id).hasMatch();
+}
+
+namespace
+{
+
+QString expectedText(const Setting& s)
+{
+    switch (s.type) {
+    case Type::Word:
+    case Type::IntegerOneOf:
+        return QStringLiteral("een van %1").arg(s.choices.join(QStringLiteral(", ")));
+    case Type::Integer:
+        return QStringLiteral("een geheel getal van %1 tot en met %2").arg(s.min).arg(s.max);
+    case Type::ModuleHost:
+        return QStringLiteral("een IP-adres of een computernaam (letters, cijfers, punten en "
+                              "streepjes, zonder spaties)");
+    case Type::WebHost:
+        return QStringLiteral("een computernaam, eventueel met :poort");
+    case Type::SerialDevice:
+        return QStringLiteral("de naam van een seriële poort, zoals /dev/ttyUSB0 of COM3");
+    case Type::VideoId:
+        return QStringLiteral("letters, cijfers, _ en -, hoogstens 64 tekens");
+    }
+    return {};
+}
+
+QString typeText(const Setting& s)
+{
+    switch (s.type) {
+    case Type::Word:
+        return s.choices.join(QStringLiteral(" \\| "));
+    case Type::IntegerOneOf:
+        return s.choices.join(QStringLiteral(", "));
+    case Type::Integer:
+        return QStringLiteral("%1..%2").arg(s.min).arg(s.max);
+    case Type::ModuleHost:
+        return QStringLiteral("IP address or host name");
+    case Type::WebHost:
+        return QStringLiteral("host name[:port]");
+    case Type::SerialDevice:
+        return QStringLiteral("device name");
+    case Type::VideoId:
+        return QStringLiteral("video identifier");
+    }
+    return {};
+}
+
+} // namespace
+
+const QList<Setting>& table()
+{
+    static const QList<Setting> rows = {
+        row("interface", "type", Type::Word, 0, 0, {"simulated", "modbus"}, "simulated",
+            "the built-in simulated interface or a Modbus I/O module"),
+        row("simulated", "com_port", Type::Integer, 1, 255, {}, "1",
+            "port number the simulated interface reports"),
+        row("simulated", "model", Type::IntegerOneOf, 0, 0, numbers({1, 2, 5}), "5",
+            "model it reports: 1 EasyPort D16, 2 EasyPort D8A, 5 EasyPort Mini"),
+        row("modbus", "transport", Type::Word, 0, 0, {"tcp", "rtu"}, "tcp",
+            "Ethernet (Modbus TCP) or a serial line (Modbus RTU)"),
+        row("modbus", "host", Type::ModuleHost, 0, 0, {}, "(required for tcp)",
+            "address or name of the module"),
+        row("modbus", "port", Type::Integer, 1, 65535, {}, "502", "TCP port of the module"),
+        row("modbus", "device", Type::SerialDevice, 0, 0, {}, "/dev/ttyUSB0 (COM1 on Windows)",
+            "serial device for rtu"),
+        row("modbus", "baud", Type::IntegerOneOf, 0, 0,
+            numbers({1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}), "19200",
+            "serial speed"),
+        row("modbus", "parity", Type::Word, 0, 0, {"none", "even", "odd", "n", "e", "o"}, "none",
+            "serial parity"),
+        row("modbus", "databits", Type::IntegerOneOf, 0, 0, numbers({7, 8}), "8",
+            "serial data bits"),
+        row("modbus", "stopbits", Type::IntegerOneOf, 0, 0, numbers({1, 2}), "1",
+            "serial stop bits"),
+        row("modbus", "unit", Type::Integer, 0, 255, {}, "1",
+            "unit id (slave address); over rtu 1..247"),
+        row("modbus", "coils", Type::Integer, 0, 65528, {}, "0",
+            "address of the first coil (output 1)"),
+        row("modbus", "inputs", Type::Integer, 0, 65528, {}, "0",
+            "address of the first discrete input (input 1)"),
+        row("modbus", "poll", Type::Integer, 5, 1000, {}, "20",
+            "how often the inputs are read, in ms"),
+        row("modbus", "timeout", Type::Integer, 20, 500, {}, "200",
+            "how long to wait for each answer, in ms"),
+        row("modbus", "module", Type::Integer, 0, 32767, {}, "5",
+            "model number shown after connecting (decides the picture)"),
+        row("modbus", "comport", Type::Integer, 0, 32767, {}, "1",
+            "port number shown after connecting"),
+        row("video", "site_host", Type::WebHost, 0, 0, {}, "(none)",
+            "host of the school site with the conveyor film"),
+        row("video", "video_host", Type::WebHost, 0, 0, {}, "(none)", "host of the video site"),
+        row("video", "stapel_magazijn_id", Type::VideoId, 0, 0, {}, "(none)",
+            "video of the stack magazine"),
+        row("video", "station_handling_id", Type::VideoId, 0, 0, {}, "(none)",
+            "video of the handling station"),
+    };
+    return rows;
+}
+
+const Setting* find(const QString& group, const QString& name)
+{
+    for (const Setting& s : table()) {
+        if (s.group == group && s.name == name)
+            return &s;
+    }
+    return nullptr;
+}
+
+QStringList knownKeys()
+{
+    QStringList keys;
+    for (const Setting& s : table())
+        keys.append(s.key());
+    return keys;
+}
+
+Value read(QSettings& file, const QString& group, const QString& name)
+{
+    Value v;
+    const Setting* s = find(group, name);
+    Q_ASSERT_X(s, "settings::read", qPrintable(group + QLatin1Char('/') + name));
+    const QString key = group + QLatin1Char('/') + name;
+    if (!s || !file.contains(key))
+        return v;
+    v.present = true;
+    v.expected = expectedText(*s);
+    const QVariant raw = file.value(key);
+    v.shown = shownValue(raw);
+    const std::optional<QString> text = scalarText(raw);
+    if (!text)
+        return v;
+    v.blank = text->isEmpty();
+    switch (s->type) {
+    case Type::Word:
+        for (const QString& word : s->choices) {
+            if (text->compare(word, Qt::CaseInsensitive) == 0) {
+                v.usable = true;
+                v.value = word;
+            }
+        }
+        break;
+    case Type::Integer:
+    case Type::IntegerOneOf: {
+        bool ok = false;
+        const qlonglong n = text->toLongLong(&ok, 10);
+        const bool inRange = s->type == Type::Integer ? (n >= s->min && n <= s->max)
+                                                      : s->choices.contains(QString::number(n));
+        if (ok && inRange) {
+            v.usable = true;
+            v.value = int(n);
+        }
+        break;
+    }
+    case Type::ModuleHost:
+        v.usable = isModuleHost(*text);
+        break;
+    case Type::WebHost:
+        v.usable = isWebHost(*text);
+        break;
+    case Type::SerialDevice:
+        v.usable = isSerialDevice(*text);
+        break;
+    case Type::VideoId:
+        v.usable = isVideoId(*text);
+        break;
+    }
+    if (v.usable && !v.value.isValid())
+        v.value = *text;
+    return v;
+}
+
+void warnAboutContent(QSettings& file)
+{
+    const QStringList all = file.allKeys();
+    if (all.isEmpty()) {
+        qCWarning(lcDravik) << "the installation file" << file.fileName()
+                            << "holds no settings; using the defaults";
+        return;
+    }
+    const QStringList known = knownKeys();
+    QStringList unknown;
+    for (const QString& key : all) {
+        if (!known.contains(key))
+            unknown.append(key);
+    }
+    if (unknown.isEmpty())
+        return;
+    constexpr int kShown = 5;
+    const QString shown = QStringList(unknown.mid(0, kShown)).join(QStringLiteral(", "));
+    qCWarning(lcDravik).noquote() << QStringLiteral("the installation file %1 has %2 unknown "
+                                                    "key(s), which are not used: %3%4")
+                                         .arg(file.fileName())
+                                         .arg(unknown.size())
+                                         .arg(shown.left(200), unknown.size() > kShown
+                                                                   ? QStringLiteral(", ...")
+                                                                   : QString());
+}
+
+QString markdownTable()
+{
+    QStringList lines{QStringLiteral("| Group | Key | Value | Default | Meaning |"),
+                      QStringLiteral("|---|---|---|---|---|")};
+    for (const Setting& s : table()) {
+        lines.append(QStringLiteral("| [%1] | `%2` | %3 | %4 | %5 |")
+                         .arg(s.group, s.name, typeText(s), s.fallback, s.meaning));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QString installationFilePath()
+{
+    return platform::files().resolve(platform::files().programFolder() +
+                                     QStringLiteral("/Automatiseren.ini"));
+}
+
+QSettings* installationFile()
+{
+    static std::unique_ptr<QSettings> file;
+    static QString openedPath;
+    const QString path = installationFilePath();
+    if (file && path == openedPath)
+        return file.get();
+    openedPath = path;
+    file.reset();
+    if (!QFileInfo::exists(path))
+        return nullptr;
+    if (!QFileInfo(path).isReadable())
+        qCWarning(lcDravik) << "the installation file" << path
+                            << "is not readable; using the defaults";
+    file = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    if (file->status() != QSettings::NoError)
+        qCWarning(lcDravik) << "the installation file" << path << "cannot be read";
+    else
+        warnAboutContent(*file);
+    return file.get();
+}
+
+} // namespace settings

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+class QSettings;
+
+// Every key of the installation file "Automatiseren.ini", once: its group,
+// name, kind of value, range or choices, default and meaning. The readers of
+// the groups ([interface], [simulated], [modbus], [video]) take their typed
+// values from here, the unknown-key warning uses the same list, and
+// docs/settings.md shows it (a test keeps the two equal).
+//
+// To add a setting: add a row to the table in installation_settings.cpp,
+// read it in the group's reader, and paste the new table into
+// docs/settings.md (the test prints it when they differ).
+namespace settings
+{
+
+enum class Type {
+    Word,         // one of `choices`, any letter case
+    Integer,      // whole number from `min` to `max`
+    IntegerOneOf, // one of the numbers in `choices`
+    ModuleHost,   // an IP address or a host name (no spaces, no port)
+    WebHost,      // a host name, optionally with ":port"
+    SerialDevice, // a device name without control characters
+    VideoId,      // letters, digits, "_" and "-", at most 64
+};
+
+struct Setting {
+    QString group;
+    QString name;
+    Type type = Type::Integer;
+    int min = 0;
+    int max = 0;
+    QStringList choices;
+    QString fallback; // the default as the docs show it
+    QString meaning;  // one line
+    QString key() const { return group + QLatin1Char('/') + name; }
+};
+
+const QList<Setting>& table();
+// The row of `group/name`, nullptr when there is none.
+const Setting* find(const QString& group, const QString& name);
+// Every "group/name" of the table.
+QStringList knownKeys();
+
+// One key as found in a file.
+struct Value {
+    bool present = false; // the key is in the file
+    bool blank = false;   // present with an empty value
+    bool usable = false;  // present and of the right kind
+    QVariant value;       // int for numbers, lower-case QString for words, else QString
+    QString shown;        // the value as the file has it, shortened, for messages
+    QString expected;     // in Dutch, what a usable value looks like
+};
+
+// Reads `group/name` of `file` (which must not be inside a group) and checks
+// it against its row of the table.
+Value read(QSettings& file, const QString& group, const QString& name);
+
+// Logs one warning for a file without any setting and one naming the keys
+// that are not in the table (a typing error such as "typ=modbus" would
+// otherwise go unnoticed).
+void warnAboutContent(QSettings& file);
+
+// The table as Markdown, for docs/settings.md.
+QString markdownTable();
+
+// The rules of the text kinds, shared with whoever builds addresses from them.
+bool isModuleHost(const QString& host);
+bool isWebHost(const QString& host);
+bool isVideoId(const QString& id);
+
+// Where the installation file is: "Automatiseren.ini" in the program's folder.
+QString installationFilePath();
+// The installation file, opened (and its content checked, see
+// warnAboutContent) once for each path it is found at; nullptr when there is
+// no file. Everything that reads a setting reads it from here.
+QSettings* installationFile();
+
+} // namespace settings

@@ -1,0 +1,110 @@
+// The one table of the installation file's keys: what each kind of value
+// accepts, and that the page in docs/ shows the table as it is.
+
+#include "settings/installation_settings.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestInstallationSettings : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void readsByKind_data();
+    void readsByKind();
+    void everyKeyOnce();
+    void docsShowTheTable();
+};
+
+void TestInstallationSettings::readsByKind_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("usable");
+    QTest::addColumn<QVariant>("value");
+
+    QTest::newRow("word in any case") << QByteArray("[modbus]\ntransport=RTU") << "modbus/transport"
+                                      << true << QVariant(QStringLiteral("rtu"));
+    QTest::newRow("word not a choice")
+        << QByteArray("[modbus]\ntransport=tcpp") << "modbus/transport" << false << QVariant();
+    QTest::newRow("integer at the top")
+        << QByteArray("[modbus]\nport=65535") << "modbus/port" << true << QVariant(65535);
+    QTest::newRow("integer past the top")
+        << QByteArray("[modbus]\nport=65536") << "modbus/port" << false << QVariant();
+    QTest::newRow("integer with spaces")
+        << QByteArray("[modbus]\nport= 1502 ") << "modbus/port" << true << QVariant(1502);
+    QTest::newRow("list is never a value")
+        << QByteArray("[modbus]\nport=502,503") << "modbus/port" << false << QVariant();
+    QTest::newRow("one of the numbers")
+        << QByteArray("[simulated]\nmodel=2") << "simulated/model" << true << QVariant(2);
+    QTest::newRow("not one of the numbers")
+        << QByteArray("[simulated]\nmodel=3") << "simulated/model" << false << QVariant();
+    QTest::newRow("module host with a space")
+        << QByteArray("[modbus]\nhost=my module") << "modbus/host" << false << QVariant();
+    QTest::newRow("web host with a path") << QByteArray("[video]\nsite_host=example.nl/x")
+                                          << "video/site_host" << false << QVariant();
+    QTest::newRow("web host with a port")
+        << QByteArray("[video]\nsite_host=example.nl:8080") << "video/site_host" << true
+        << QVariant(QStringLiteral("example.nl:8080"));
+}
+
+void TestInstallationSettings::readsByKind()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, key);
+    QFETCH(bool, usable);
+    QFETCH(QVariant, value);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Automatiseren.ini"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(line + "\n");
+    f.close();
+    QSettings file(path, QSettings::IniFormat);
+    const QStringList parts = key.split(QLatin1Char('/'));
+    const settings::Value v = settings::read(file, parts[0], parts[1]);
+    QVERIFY(v.present);
+    QCOMPARE(v.usable, usable);
+    if (usable)
+        QCOMPARE(v.value, value);
+    else
+        QVERIFY(!v.expected.isEmpty() && !v.shown.isEmpty());
+}
+
+void TestInstallationSettings::everyKeyOnce()
+{
+    const QStringList keys = settings::knownKeys();
+    QCOMPARE(keys.size(), QSet<QString>(keys.begin(), keys.end()).size());
+    for (const settings::Setting& s : settings::table()) {
+        QVERIFY2(!s.meaning.isEmpty() && !s.fallback.isEmpty(), qPrintable(s.key()));
+        if (s.type == settings::Type::Word || s.type == settings::Type::IntegerOneOf)
+            QVERIFY2(!s.choices.isEmpty(), qPrintable(s.key()));
+    }
+}
+
+// docs/settings.md carries the table between two marker lines; when a key
+// is added, the page has to follow.
+void TestInstallationSettings::docsShowTheTable()
+{
+    const QString page = QFINDTESTDATA("../../docs/settings.md");
+    QVERIFY2(!page.isEmpty(), "docs/settings.md is missing");
+    QFile f(page);
+    QVERIFY(f.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(f.readAll());
+    const QString begin = QStringLiteral("<!-- settings table -->\n");
+    const QString end = QStringLiteral("<!-- end of settings table -->");
+    const int from = text.indexOf(begin);
+    const int to = text.indexOf(end);
+    QVERIFY2(from >= 0 && to > from, "markers missing in docs/settings.md");
+    const QString shown = text.mid(from + begin.size(), to - from - begin.size());
+    const QString generated = settings::markdownTable();
+    if (shown != generated)
+        qWarning().noquote() << "docs/settings.md should hold:\n" << generated;
+    QCOMPARE(shown, generated);
+}
+
+QTEST_GUILESS_MAIN(TestInstallationSettings)
+#include "tst_installation_settings.moc"
