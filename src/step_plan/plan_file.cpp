@@ -188,8 +188,10 @@ QString checkPoints(const Plan& plan)
     return {};
 }
 
-ReadResult parsePlan(const QByteArray& json, const QString& fileName)
+ReadResult parsePlan(const QByteArray& bytes, const QString& fileName)
 {
+    // Some editors put a byte order mark before the text.
+    const QByteArray json = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError)

@@ -136,7 +136,7 @@ QDoubleSpinBox* secondsBox(QWidget* parent, const QString& name, int minMs, int 
 {
     auto* box = body(new QDoubleSpinBox(parent), name);
     box->setLocale(QLocale(QLocale::Dutch, QLocale::Netherlands));
-    box->setDecimals(1);
+    box->setDecimals(2);
     box->setSingleStep(0.1);
     box->setRange(minMs / 1000.0, maxMs / 1000.0);
     box->setSuffix(QStringLiteral(" s"));
@@ -192,7 +192,7 @@ struct StepPlanWindow::Ui {
 };
 
 StepPlanWindow::StepPlanWindow(PlanHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_host(host), m_sequencer(host, m_clock)
+    : QWidget(parent, Qt::Window), m_sequencer(host, m_clock)
 {
     setObjectName(QStringLiteral("Stappenplan"));
     setWindowTitle(QStringLiteral("Stappenplan"));
@@ -291,26 +291,38 @@ void StepPlanWindow::setMessage(const QString& message)
     m_message = message;
     if (m_ui) {
         m_ui->messageLine->setText(message);
-        const bool failed = m_sequencer.state() == RunState::Failed;
-        m_ui->messageLine->setStyleSheet(
-            QStringLiteral("QLabel { background: white; border: 1px solid #808080; padding: 4px; "
-                           "color: %1; }")
-                .arg(failed ? QStringLiteral("#a00000") : QStringLiteral("#000080")));
+        refreshMessageColour();
     }
     emit messageChanged();
+}
+
+// A failure reads in red, everything else in the frames' navy.
+void StepPlanWindow::refreshMessageColour()
+{
+    const int colour = m_sequencer.state() == RunState::Failed ? 1 : 0;
+    if (colour == m_messageColour)
+        return;
+    m_messageColour = colour;
+    m_ui->messageLine->setStyleSheet(
+        QStringLiteral("QLabel { background: white; border: 1px solid #808080; padding: 4px; "
+                       "color: %1; }")
+            .arg(colour ? QStringLiteral("#a00000") : QStringLiteral("#000080")));
 }
 
 void StepPlanWindow::runChanged()
 {
     const RunState s = m_sequencer.state();
     const int step = m_sequencer.currentStep();
+    // After a failure the editor shows the step that failed, for fault finding.
+    if (s == RunState::Failed && m_shownState != RunState::Failed)
+        m_selected = step - 1;
     if (m_ui) {
         refreshHighlight();
         refreshButtons();
         const int shown = m_sequencer.isActive() ? step - 1 : m_selected;
         if (shown != m_shownInEditor)
             refreshEditor();
-        setMessage(m_message); // its colour follows the state
+        refreshMessageColour();
     }
     if (s != m_shownState || step != m_shownStep) {
         m_shownState = s;
@@ -743,7 +755,8 @@ void StepPlanWindow::refreshButtons()
                                       : QAbstractItemView::SingleSelection);
     if (active)
         ui.table->clearSelection();
-    else if (have && ui.table->selectedItems().isEmpty()) {
+    else if (have && ui.table->selectedItems().isEmpty() && s != RunState::Failed) {
+        // (A failed step stays marked red rather than selected.)
         m_filling = true;
         ui.table->setCurrentCell(m_selected, 0);
         m_filling = false;

@@ -32,6 +32,8 @@ class StepPlanWindow : public QWidget
     static constexpr int DefaultWidth = 960;
     static constexpr int DefaultHeight = 640;
 
+    // `host` must outlive the window (a run still active when the window
+    // goes switches all outputs off through it).
     explicit StepPlanWindow(PlanHost& host, QWidget* parent = nullptr);
     ~StepPlanWindow() override;
 
@@ -74,6 +76,7 @@ class StepPlanWindow : public QWidget
 
     void build();
     void setMessage(const QString& message);
+    void refreshMessageColour();
     void runChanged();
     void refreshCaption();
     void refreshAll();
@@ -92,7 +95,6 @@ class StepPlanWindow : public QWidget
     void openFrom(const QString& folder);
     void saveAs();
 
-    PlanHost& m_host;
     TimerClock m_clock;
     Sequencer m_sequencer;
     std::unique_ptr<Ui> m_ui;
@@ -104,6 +106,7 @@ class StepPlanWindow : public QWidget
     int m_shownInEditor = -2;
     bool m_filling = false; // widgets are being filled from the plan
     bool m_placed = false;
+    int m_messageColour = -1;
 };
 
 // The ways to the window from the main window: a context menu

@@ -182,6 +182,7 @@ void TestPlanFile::accepted_data()
                                            << 1;
     QTest::newRow("zet left out") << file(Handling, R"({"tot": {"seconden": 60}})") << 1;
     QTest::newRow("herhaal left out, no steps") << file("Transportband", QString()) << 0;
+    QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + file(Handling, Okay) << 1;
     QTest::newRow("shortest time and longest time-out")
         << file(Handling, R"({"tot": {"seconden": 0.1}}, {"tot": {"ingang": 7, "aan": true},
             "maxSeconden": 600})")
