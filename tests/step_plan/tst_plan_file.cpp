@@ -32,7 +32,7 @@ class TestPlanFile : public QObject
   private slots:
     void refused_data();
     void refused();
-    void issueExample();
+    void documentedExample();
     void accepted_data();
     void accepted();
     void roundTrip();
@@ -141,7 +141,7 @@ void TestPlanFile::refused()
     QCOMPARE(r.error, error);
 }
 
-void TestPlanFile::issueExample()
+void TestPlanFile::documentedExample()
 {
     const QByteArray json = R"({"station": "Station handling",
    "stappen": [

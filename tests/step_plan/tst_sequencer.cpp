@@ -136,7 +136,7 @@ void TestSequencer::runs_data()
     const QString handling = QStringLiteral("handling");
     const QString plan4 = steps({Front, Back, Half, Button});
 
-    QTest::newRow("the issue's plan, start to finish")
+    QTest::newRow("the documented four-step plan, start to finish")
         << handling << plan4 << false
         << "in=1,3 start ?running@1 in=2,3 ?running@2 in=1,3 ?running@3 t=499 ?running@3 "
            "t=1 ?running@4 next"
