@@ -1,11 +1,13 @@
 #include "virtual_station/virtual_station_window.h"
 
+#include "controls/color.h"
 #include "interface_link/simulated_easyport.h"
 #include "virtual_station/scene_painter.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
@@ -56,6 +58,18 @@ VirtualStationWindow::VirtualStationWindow(link::SimulatedEasyPort* port, QWidge
         connect(m_port, &link::SimulatedEasyPort::stateChanged, this,
                 &VirtualStationWindow::followStation);
     }
+    // The way to the step plan that automates the station shown here.
+    m_stepPlan = new QPushButton(QStringLiteral("Stappenplan"), this);
+    m_stepPlan->setObjectName(QStringLiteral("KnopStappenplan"));
+    m_stepPlan->setFocusPolicy(Qt::NoFocus);
+    m_stepPlan->setFont(ctl::makeFont(QStringLiteral("Comic Sans MS"), 11, true));
+    m_stepPlan->setCursor(Qt::PointingHandCursor);
+    m_stepPlan->setStyleSheet(QStringLiteral(
+        "QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fafcfe, "
+        "stop:1 #d3dbe4); border: 2px solid #333a42; border-radius: 6px; padding: 4px 12px; "
+        "color: #1d2329; } QPushButton:pressed { background: #c3ccd6; }"));
+    m_stepPlan->adjustSize();
+    connect(m_stepPlan, &QPushButton::clicked, this, &VirtualStationWindow::stepPlanRequested);
     followStation();
 }
 
@@ -163,6 +177,7 @@ void VirtualStationWindow::paintEvent(QPaintEvent*)
 void VirtualStationWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    m_stepPlan->move(width() - m_stepPlan->width() - Gap, Gap);
     update();
 }
 

@@ -12,6 +12,8 @@
 
 #include <memory>
 
+class QPushButton;
+
 namespace link
 {
 class EasyPortControl;
@@ -59,6 +61,10 @@ class VirtualStationWindow : public QWidget
     // Shows the window beside `mainWindow` without taking the focus.
     void showBeside(QWidget* mainWindow);
 
+  signals:
+    // The pupil pressed "Stappenplan".
+    void stepPlanRequested();
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -82,6 +88,7 @@ class VirtualStationWindow : public QWidget
     bool m_binMetalBeforeDrop = false;
     QElapsedTimer m_dropClock;
     QTimer m_animation;
+    QPushButton* m_stepPlan = nullptr;
 };
 
 // Gives a simulated interface its virtual station window: it opens beside

@@ -73,7 +73,8 @@ TempProgramFolder::TempProgramFolder(bool withAssets)
     if (!withAssets)
         return;
     const QString source = buildAssetFolder();
-    for (const QString& sub : {QStringLiteral("Afbeeldingen"), QStringLiteral("Geluiden")}) {
+    for (const QString& sub : {QStringLiteral("Afbeeldingen"), QStringLiteral("Geluiden"),
+                               QStringLiteral("Stappenplannen")}) {
         const QString from = source + QLatin1Char('/') + sub;
         if (!source.isEmpty() && QFileInfo(from).isDir())
             QFile::link(from, m_dir.filePath(sub));

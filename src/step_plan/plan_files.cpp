@@ -1,0 +1,55 @@
+#include "step_plan/plan_files.h"
+
+#include "platform/services.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QStandardPaths>
+
+namespace plan
+{
+
+namespace
+{
+const QString Filter = QStringLiteral("Stappenplannen (*.json)");
+PlanFileService* g_service = nullptr;
+} // namespace
+
+QString PlanFileService::documentsFolder() const
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+           QStringLiteral("/Automatiseren/Stappenplannen");
+}
+
+QString PlanFileService::examplesFolder() const
+{
+    // Wherever the pictures are found, the examples sit beside them.
+    const QString pictures = QDir::cleanPath(platform::picturePath(QString()));
+    return platform::files().resolve(QFileInfo(pictures).path() +
+                                     QStringLiteral("/Stappenplannen"));
+}
+
+QString PlanFileService::openFileName(QWidget* parent, const QString& folder)
+{
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Stappenplan openen"), folder,
+                                        Filter);
+}
+
+QString PlanFileService::saveFileName(QWidget* parent, const QString& suggested)
+{
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Stappenplan opslaan"), suggested,
+                                        Filter);
+}
+
+PlanFileService& planFiles()
+{
+    static PlanFileService standard;
+    return g_service ? *g_service : standard;
+}
+
+void setPlanFiles(PlanFileService* service)
+{
+    g_service = service;
+}
+
+} // namespace plan

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace plan
+{
+
+// Where plans live and how the pupil picks a file, replaceable so that
+// tests never block on a dialog nor touch the real documents folder.
+class PlanFileService
+{
+  public:
+    virtual ~PlanFileService() = default;
+    // The pupil's own plans: "Automatiseren/Stappenplannen" in the
+    // documents folder.
+    virtual QString documentsFolder() const;
+    // The example plans, in "Stappenplannen" beside the picture folder.
+    virtual QString examplesFolder() const;
+    // The Open and Save dialogs, starting in `folder` (or at `suggested`);
+    // empty when the pupil cancels.
+    virtual QString openFileName(QWidget* parent, const QString& folder);
+    virtual QString saveFileName(QWidget* parent, const QString& suggested);
+};
+
+PlanFileService& planFiles();
+// nullptr restores the default; the caller keeps ownership.
+void setPlanFiles(PlanFileService* service);
+
+} // namespace plan

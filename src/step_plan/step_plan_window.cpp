@@ -1,0 +1,882 @@
+#include "step_plan/step_plan_window.h"
+
+#include "controls/color.h"
+#include "controls/controls.h"
+#include "step_plan/plan_file.h"
+#include "step_plan/plan_files.h"
+#include "step_plan/station_points.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace plan
+{
+
+namespace
+{
+
+// The main window's frame colours.
+constexpr ctl::OleColor Silver = ctl::rgb(192, 192, 192);
+constexpr ctl::OleColor Blue = ctl::rgb(174, 210, 234);
+constexpr ctl::OleColor Green = ctl::rgb(192, 255, 192);
+constexpr ctl::OleColor Navy = ctl::rgb(0, 0, 128);
+constexpr ctl::OleColor DarkGreen = ctl::rgb(0, 64, 0);
+constexpr ctl::OleColor ButtonGrey = ctl::rgb(224, 224, 224);
+const QColor LampOn(255, 255, 0);
+const QColor PausedBlue(147, 191, 240);
+const QColor FailedRed(255, 170, 170);
+const QString Comic = QStringLiteral("Comic Sans MS");
+
+const std::array<station::Station, 4> Stations = {
+    station::Station::StapelMagazijn, station::Station::Transportband,
+    station::Station::Stationhandling, station::Station::TransHandling};
+
+QFont bodyFont(double points = 10, bool bold = false)
+{
+    return ctl::makeFont(Comic, points, bold);
+}
+
+ctl::Frame* frame(QWidget* parent, const QString& caption, ctl::OleColor back, ctl::OleColor fore)
+{
+    auto* f = new ctl::Frame(parent);
+    f->setBackColor(back);
+    f->setForeColor(fore);
+    f->setFontName(Comic);
+    f->setFontSize(12);
+    f->setCaption(caption);
+    return f;
+}
+
+// Room for the caption above a frame's contents.
+void frameMargins(QLayout* layout, const ctl::Frame* f)
+{
+    const int top = QFontMetrics(f->font()).height() + 4;
+    layout->setContentsMargins(10, top, 10, 10);
+}
+
+ctl::CommandButton* button(QWidget* parent, const QString& name, const QString& caption, int width,
+                           int height = 34)
+{
+    auto* b = new ctl::CommandButton(parent);
+    b->setObjectName(name);
+    b->setBackColor(ButtonGrey);
+    b->setFontName(Comic);
+    b->setFontSize(11.25);
+    b->setCaption(caption);
+    b->setFixedSize(width, height);
+    return b;
+}
+
+template <typename W> W* body(W* w, const QString& name = QString())
+{
+    w->setFont(bodyFont());
+    if (!name.isEmpty())
+        w->setObjectName(name);
+    return w;
+}
+
+QString setText(const Step& step, const StationPoints& points)
+{
+    QStringList parts;
+    for (int n = 1; n <= PointCount; ++n)
+        if (const std::optional<bool> t = step.target(n))
+            parts << QStringLiteral("%1 %2").arg(points.outputName(n), *t ? QStringLiteral("aan")
+                                                                          : QStringLiteral("uit"));
+    return parts.isEmpty() ? QStringLiteral("—") : parts.join(QLatin1Char('\n'));
+}
+
+QString waitText(const Step& step, const StationPoints& points)
+{
+    switch (step.wait.kind) {
+    case WaitKind::Input:
+        return QStringLiteral("%1 %2").arg(points.inputLabel(step.wait.input),
+                                           step.wait.on ? QStringLiteral("aan")
+                                                        : QStringLiteral("uit"));
+    case WaitKind::Time:
+        return secondsText(step.wait.ms);
+    case WaitKind::Button:
+        return QStringLiteral("Volgende");
+    }
+    return {};
+}
+
+QString stateText(RunState s)
+{
+    switch (s) {
+    case RunState::Stopped:
+        return QStringLiteral("Gestopt");
+    case RunState::Running:
+        return QStringLiteral("Bezig");
+    case RunState::Paused:
+        return QStringLiteral("Gepauzeerd");
+    case RunState::Finished:
+        return QStringLiteral("Klaar");
+    case RunState::Failed:
+        return QStringLiteral("Mislukt");
+    }
+    return {};
+}
+
+QDoubleSpinBox* secondsBox(QWidget* parent, const QString& name, int minMs, int maxMs)
+{
+    auto* box = body(new QDoubleSpinBox(parent), name);
+    box->setLocale(QLocale(QLocale::Dutch, QLocale::Netherlands));
+    box->setDecimals(2);
+    box->setSingleStep(0.1);
+    box->setRange(minMs / 1000.0, maxMs / 1000.0);
+    box->setSuffix(QStringLiteral(" s"));
+    box->setKeyboardTracking(false);
+    return box;
+}
+
+// Left of the main window when there is room, else right of it, else in
+// the middle of the screen.
+QRect placeNear(const QRect& main, QSize size, const QRect& screen)
+{
+    constexpr int Gap = 8;
+    size = size.boundedTo(screen.size());
+    const int top = std::clamp(main.top(), screen.top(), screen.bottom() + 1 - size.height());
+    if (main.left() - Gap - size.width() >= screen.left())
+        return QRect(QPoint(main.left() - Gap - size.width(), top), size);
+    if (main.right() + Gap + size.width() <= screen.right() + 1)
+        return QRect(QPoint(main.right() + 1 + Gap, top), size);
+    QRect r(QPoint(0, 0), size);
+    r.moveCenter(screen.center());
+    return r;
+}
+
+} // namespace
+
+struct StepPlanWindow::Ui {
+    QComboBox* station = nullptr;
+    QCheckBox* repeat = nullptr;
+    ctl::Frame* planFrame = nullptr;
+    QTableWidget* table = nullptr;
+    ctl::Frame* editor = nullptr;
+    std::array<QLabel*, 8> outputLabels{};
+    std::array<QComboBox*, 8> outputs{};
+    QComboBox* waitKind = nullptr;
+    QComboBox* input = nullptr;
+    QComboBox* inputOn = nullptr;
+    QDoubleSpinBox* seconds = nullptr;
+    QDoubleSpinBox* timeout = nullptr;
+    QLabel* inputLabel = nullptr;
+    QLabel* secondsLabel = nullptr;
+    QLabel* timeoutLabel = nullptr;
+    QLineEdit* note = nullptr;
+    QLabel* stateLabel = nullptr;
+    QLabel* messageLine = nullptr;
+    QList<QWidget*> editing; // enabled only while no plan runs
+    ctl::CommandButton* start = nullptr;
+    ctl::CommandButton* step = nullptr;
+    ctl::CommandButton* next = nullptr;
+    ctl::CommandButton* stop = nullptr;
+    ctl::CommandButton* remove = nullptr;
+    ctl::CommandButton* up = nullptr;
+    ctl::CommandButton* down = nullptr;
+};
+
+StepPlanWindow::StepPlanWindow(PlanHost& host, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_sequencer(host, m_clock)
+{
+    setObjectName(QStringLiteral("Stappenplan"));
+    setWindowTitle(QStringLiteral("Stappenplan"));
+    // Closing the main window ends the program even while this one is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    resize(DefaultWidth, DefaultHeight);
+    connect(&m_sequencer, &Sequencer::changed, this, &StepPlanWindow::runChanged);
+    connect(&m_sequencer, &Sequencer::messageChanged, this, &StepPlanWindow::setMessage);
+    connect(&host, &PlanHost::connected, this, [this] {
+        if (m_ui)
+            refreshButtons();
+    });
+}
+
+StepPlanWindow::~StepPlanWindow() = default;
+
+QString StepPlanWindow::state() const
+{
+    return stateName(m_sequencer.state());
+}
+
+int StepPlanWindow::currentStep() const
+{
+    return m_sequencer.currentStep();
+}
+
+bool StepPlanWindow::load(const QString& path)
+{
+    if (m_sequencer.isActive()) {
+        setMessage(QStringLiteral("Stop eerst het stappenplan; daarna kun je een ander openen."));
+        return false;
+    }
+    const ReadResult read = readPlanFile(path);
+    if (!read.plan) {
+        setMessage(read.error);
+        return false;
+    }
+    setPlan(*read.plan);
+    m_path = path;
+    if (m_ui)
+        refreshCaption();
+    const int n = int(read.plan->steps.size());
+    setMessage(QStringLiteral("Geopend: %1 (%2, %3 %4).")
+                   .arg(QFileInfo(path).fileName(), station::displayName(read.plan->station))
+                   .arg(n)
+                   .arg(n == 1 ? QStringLiteral("stap") : QStringLiteral("stappen")));
+    return true;
+}
+
+bool StepPlanWindow::save(const QString& path)
+{
+    const QString error = savePlanFile(plan(), path);
+    if (!error.isEmpty()) {
+        setMessage(error);
+        return false;
+    }
+    m_path = path;
+    if (m_ui)
+        refreshCaption();
+    setMessage(QStringLiteral("Opgeslagen: %1.").arg(QFileInfo(path).fileName()));
+    return true;
+}
+
+bool StepPlanWindow::start()
+{
+    return m_sequencer.start();
+}
+
+bool StepPlanWindow::step()
+{
+    return m_sequencer.step();
+}
+
+void StepPlanWindow::stop()
+{
+    m_sequencer.stop();
+}
+
+void StepPlanWindow::next()
+{
+    m_sequencer.next();
+}
+
+bool StepPlanWindow::setPlan(const Plan& plan)
+{
+    if (!m_sequencer.setPlan(plan))
+        return false;
+    m_selected = plan.steps.isEmpty() ? -1 : 0;
+    if (m_ui)
+        refreshAll();
+    return true;
+}
+
+void StepPlanWindow::setMessage(const QString& message)
+{
+    m_message = message;
+    if (m_ui) {
+        m_ui->messageLine->setText(message);
+        refreshMessageColour();
+    }
+    emit messageChanged();
+}
+
+// A failure reads in red, everything else in the frames' navy.
+void StepPlanWindow::refreshMessageColour()
+{
+    const int colour = m_sequencer.state() == RunState::Failed ? 1 : 0;
+    if (colour == m_messageColour)
+        return;
+    m_messageColour = colour;
+    m_ui->messageLine->setStyleSheet(
+        QStringLiteral("QLabel { background: white; border: 1px solid #808080; padding: 4px; "
+                       "color: %1; }")
+            .arg(colour ? QStringLiteral("#a00000") : QStringLiteral("#000080")));
+}
+
+void StepPlanWindow::runChanged()
+{
+    const RunState s = m_sequencer.state();
+    const int step = m_sequencer.currentStep();
+    // After a failure the editor shows the step that failed, for fault finding.
+    if (s == RunState::Failed && m_shownState != RunState::Failed)
+        m_selected = step - 1;
+    if (m_ui) {
+        refreshHighlight();
+        refreshButtons();
+        const int shown = m_sequencer.isActive() ? step - 1 : m_selected;
+        if (shown != m_shownInEditor)
+            refreshEditor();
+        refreshMessageColour();
+    }
+    if (s != m_shownState || step != m_shownStep) {
+        m_shownState = s;
+        m_shownStep = step;
+        emit stateChanged();
+    }
+}
+
+void StepPlanWindow::open(QWidget* near)
+{
+    if (!isVisible() && !m_placed && near) {
+        QScreen* screen = near->screen() ? near->screen() : QGuiApplication::primaryScreen();
+        const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+        setGeometry(placeNear(near->frameGeometry(), size(), available));
+        m_placed = true;
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void StepPlanWindow::showEvent(QShowEvent* event)
+{
+    if (!m_ui)
+        build();
+    QWidget::showEvent(event);
+}
+
+void StepPlanWindow::closeEvent(QCloseEvent* event)
+{
+    // A plan nobody can see any more should not go on moving the station.
+    m_sequencer.stop(QStringLiteral("Gestopt: het venster Stappenplan is gesloten."));
+    QWidget::closeEvent(event);
+}
+
+void StepPlanWindow::build()
+{
+    m_ui = std::make_unique<Ui>();
+    Ui& ui = *m_ui;
+    setFont(bodyFont());
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ctl::toQColor(ctl::k3DLight, palette()));
+    setPalette(pal);
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(8, 8, 8, 8);
+    root->setSpacing(8);
+
+    // The plan: station, repeat, files.
+    ctl::Frame* planFrame = frame(this, QStringLiteral(" Plan "), Silver, Navy);
+    planFrame->setObjectName(QStringLiteral("FramePlan"));
+    ui.planFrame = planFrame;
+    auto* planRow = new QHBoxLayout(planFrame);
+    frameMargins(planRow, planFrame);
+    planRow->addWidget(body(new QLabel(QStringLiteral("Station:"), planFrame)));
+    ui.station = body(new QComboBox(planFrame), QStringLiteral("Station"));
+    for (station::Station s : Stations)
+        ui.station->addItem(station::displayName(s));
+    planRow->addWidget(ui.station);
+    ui.repeat =
+        body(new QCheckBox(QStringLiteral("herhaal"), planFrame), QStringLiteral("Herhaal"));
+    planRow->addWidget(ui.repeat);
+    planRow->addStretch(1);
+    auto* newPlan = button(planFrame, QStringLiteral("CMD_Nieuw"), QStringLiteral("Nieuw"), 86);
+    auto* open = button(planFrame, QStringLiteral("CMD_Openen"), QStringLiteral("Openen…"), 104);
+    auto* examples =
+        button(planFrame, QStringLiteral("CMD_Voorbeelden"), QStringLiteral("Voorbeelden…"), 130);
+    auto* save = button(planFrame, QStringLiteral("CMD_Opslaan"), QStringLiteral("Opslaan…"), 110);
+    for (QWidget* w : {static_cast<QWidget*>(newPlan), static_cast<QWidget*>(open),
+                       static_cast<QWidget*>(examples), static_cast<QWidget*>(save)})
+        planRow->addWidget(w);
+    ui.editing << ui.station << ui.repeat << newPlan << open << examples;
+    root->addWidget(planFrame);
+
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(8);
+    root->addLayout(middle, 1);
+
+    // The steps as a table, with the buttons that change the list.
+    ctl::Frame* stepsFrame = frame(this, QStringLiteral("Stappen"), Blue, Navy);
+    stepsFrame->setObjectName(QStringLiteral("FrameStappen"));
+    auto* stepsBox = new QVBoxLayout(stepsFrame);
+    frameMargins(stepsBox, stepsFrame);
+    ui.table = body(new QTableWidget(0, 4, stepsFrame), QStringLiteral("Stappentabel"));
+    ui.table->setHorizontalHeaderLabels({QStringLiteral("Stap"), QStringLiteral("Zet"),
+                                         QStringLiteral("Wacht op"), QStringLiteral("Max.")});
+    ui.table->horizontalHeader()->setFont(bodyFont(10, true));
+    ui.table->verticalHeader()->hide();
+    ui.table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ui.table->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui.table->setWordWrap(true);
+    ui.table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
+    ui.table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    ui.table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    ui.table->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Fixed);
+    ui.table->setColumnWidth(0, 48);
+    ui.table->setColumnWidth(3, 64);
+    stepsBox->addWidget(ui.table, 1);
+    auto* listRow = new QHBoxLayout;
+    auto* add =
+        button(stepsFrame, QStringLiteral("CMD_Toevoegen"), QStringLiteral("Toevoegen"), 110);
+    ui.remove =
+        button(stepsFrame, QStringLiteral("CMD_Verwijderen"), QStringLiteral("Verwijderen"), 120);
+    ui.up = button(stepsFrame, QStringLiteral("CMD_Omhoog"), QStringLiteral("Omhoog"), 96);
+    ui.down = button(stepsFrame, QStringLiteral("CMD_Omlaag"), QStringLiteral("Omlaag"), 96);
+    listRow->addWidget(add);
+    listRow->addWidget(ui.remove);
+    listRow->addWidget(ui.up);
+    listRow->addWidget(ui.down);
+    listRow->addStretch(1);
+    stepsBox->addLayout(listRow);
+    middle->addWidget(stepsFrame, 3);
+
+    // The selected step.
+    ui.editor = frame(this, QStringLiteral("Stap"), Green, DarkGreen);
+    ui.editor->setObjectName(QStringLiteral("FrameStap"));
+    auto* grid = new QGridLayout(ui.editor);
+    frameMargins(grid, ui.editor);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(4);
+    int row = 0;
+    grid->addWidget(body(new QLabel(QStringLiteral("Zet de uitgangen:"), ui.editor)), row++, 0, 1,
+                    2);
+    for (int i = 0; i < PointCount; ++i) {
+        ui.outputLabels[size_t(i)] = body(new QLabel(ui.editor));
+        QComboBox* c = body(new QComboBox(ui.editor), QStringLiteral("Zet%1").arg(i + 1));
+        c->addItems({QStringLiteral("blijft"), QStringLiteral("aan"), QStringLiteral("uit")});
+        ui.outputs[size_t(i)] = c;
+        grid->addWidget(ui.outputLabels[size_t(i)], row, 0);
+        grid->addWidget(c, row++, 1);
+        connect(c, &QComboBox::currentIndexChanged, this, [this, i](int index) {
+            editSelected([i, index](Step& s) {
+                s.setTarget(i + 1, index == 0 ? std::nullopt : std::optional<bool>(index == 1));
+            });
+        });
+    }
+    grid->setRowMinimumHeight(row++, 8);
+    grid->addWidget(body(new QLabel(QStringLiteral("Wacht op:"), ui.editor)), row, 0);
+    ui.waitKind = body(new QComboBox(ui.editor), QStringLiteral("WachtOp"));
+    ui.waitKind->addItems(
+        {QStringLiteral("een ingang"), QStringLiteral("een tijd"), QStringLiteral("Volgende")});
+    grid->addWidget(ui.waitKind, row++, 1);
+    ui.inputLabel = body(new QLabel(QStringLiteral("Ingang:"), ui.editor));
+    ui.input = body(new QComboBox(ui.editor), QStringLiteral("Ingang"));
+    ui.inputOn = body(new QComboBox(ui.editor), QStringLiteral("IngangAan"));
+    ui.inputOn->addItems({QStringLiteral("aan"), QStringLiteral("uit")});
+    grid->addWidget(ui.inputLabel, row, 0);
+    grid->addWidget(ui.input, row++, 1);
+    grid->addWidget(ui.inputOn, row++, 1);
+    ui.timeoutLabel = body(new QLabel(QStringLiteral("Hoogstens:"), ui.editor));
+    ui.timeout = secondsBox(ui.editor, QStringLiteral("MaxSeconden"), MinTimeoutMs, MaxTimeoutMs);
+    grid->addWidget(ui.timeoutLabel, row, 0);
+    grid->addWidget(ui.timeout, row++, 1);
+    ui.secondsLabel = body(new QLabel(QStringLiteral("Tijd:"), ui.editor));
+    ui.seconds = secondsBox(ui.editor, QStringLiteral("Seconden"), MinWaitMs, MaxWaitMs);
+    grid->addWidget(ui.secondsLabel, row, 0);
+    grid->addWidget(ui.seconds, row++, 1);
+    grid->setRowMinimumHeight(row++, 8);
+    grid->addWidget(body(new QLabel(QStringLiteral("Uitleg:"), ui.editor)), row, 0);
+    ui.note = body(new QLineEdit(ui.editor), QStringLiteral("Uitleg"));
+    ui.note->setMaxLength(500);
+    ui.note->setPlaceholderText(QStringLiteral("wat de leerling moet doen"));
+    grid->addWidget(ui.note, row++, 1);
+    grid->setRowStretch(row, 1);
+    grid->setColumnStretch(1, 1);
+    middle->addWidget(ui.editor, 2);
+
+    // Running.
+    auto* bottom = new QHBoxLayout;
+    bottom->setSpacing(8);
+    ctl::Frame* runFrame = frame(this, QStringLiteral(" Uitvoeren "), Silver, Navy);
+    runFrame->setObjectName(QStringLiteral("FrameUitvoeren"));
+    auto* runRow = new QHBoxLayout(runFrame);
+    frameMargins(runRow, runFrame);
+    ui.start = button(runFrame, QStringLiteral("CMD_Start"), QStringLiteral("Start"), 110, 40);
+    ui.step = button(runFrame, QStringLiteral("CMD_Stap"), QStringLiteral("Stap"), 110, 40);
+    ui.next = button(runFrame, QStringLiteral("CMD_Volgende"), QStringLiteral("Volgende"), 110, 40);
+    ui.stop = button(runFrame, QStringLiteral("CMD_Stop"), QStringLiteral("Stop"), 110, 40);
+    for (ctl::CommandButton* b : {ui.start, ui.step, ui.next, ui.stop})
+        runRow->addWidget(b);
+    ui.stateLabel = new QLabel(runFrame);
+    ui.stateLabel->setObjectName(QStringLiteral("Toestand"));
+    ui.stateLabel->setFont(bodyFont(12, true));
+    ui.stateLabel->setAlignment(Qt::AlignCenter);
+    ui.stateLabel->setFixedSize(140, 40);
+    runRow->addSpacing(12);
+    runRow->addWidget(ui.stateLabel);
+    runRow->addStretch(1);
+    bottom->addWidget(runFrame, 1);
+    root->addLayout(bottom);
+
+    ui.messageLine = body(new QLabel(this), QStringLiteral("Melding"));
+    ui.messageLine->setFont(bodyFont(11.25));
+    ui.messageLine->setWordWrap(true);
+    ui.messageLine->setMinimumHeight(48);
+    ui.messageLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    root->addWidget(ui.messageLine);
+
+    ui.editing << add << ui.remove << ui.up << ui.down;
+
+    // Wiring.
+    connect(ui.station, &QComboBox::currentIndexChanged, this, &StepPlanWindow::chooseStation);
+    connect(ui.repeat, &QCheckBox::toggled, this, [this](bool on) {
+        if (m_filling)
+            return;
+        Plan p = plan();
+        p.repeat = on;
+        m_sequencer.setPlan(p);
+    });
+    connect(newPlan, &QAbstractButton::clicked, this, &StepPlanWindow::newPlan);
+    connect(open, &QAbstractButton::clicked, this,
+            [this] { openFrom(planFiles().documentsFolder()); });
+    connect(examples, &QAbstractButton::clicked, this,
+            [this] { openFrom(planFiles().examplesFolder()); });
+    connect(save, &QAbstractButton::clicked, this, &StepPlanWindow::saveAs);
+    connect(add, &QAbstractButton::clicked, this, &StepPlanWindow::addStep);
+    connect(ui.remove, &QAbstractButton::clicked, this, &StepPlanWindow::removeStep);
+    connect(ui.up, &QAbstractButton::clicked, this, [this] { moveStep(-1); });
+    connect(ui.down, &QAbstractButton::clicked, this, [this] { moveStep(1); });
+    connect(ui.table, &QTableWidget::currentCellChanged, this, [this](int r) {
+        if (m_filling)
+            return;
+        m_selected = r;
+        refreshEditor();
+        refreshButtons();
+    });
+    connect(ui.waitKind, &QComboBox::currentIndexChanged, this, [this](int index) {
+        const StationPoints points = stationPoints(plan().station);
+        editSelected([index, &points](Step& s) {
+            s.wait.kind = index == 0   ? WaitKind::Input
+                          : index == 1 ? WaitKind::Time
+                                       : WaitKind::Button;
+            if (s.wait.kind == WaitKind::Input && !points.usesInput(s.wait.input))
+                for (int n = 1; n <= PointCount; ++n)
+                    if (points.usesInput(n)) {
+                        s.wait.input = n;
+                        break;
+                    }
+        });
+        refreshEditor();
+    });
+    connect(ui.input, &QComboBox::currentIndexChanged, this, [this](int index) {
+        const int n = m_ui->input->itemData(index).toInt();
+        editSelected([n](Step& s) { s.wait.input = n; });
+    });
+    connect(ui.inputOn, &QComboBox::currentIndexChanged, this,
+            [this](int index) { editSelected([index](Step& s) { s.wait.on = index == 0; }); });
+    connect(ui.seconds, &QDoubleSpinBox::valueChanged, this, [this](double v) {
+        editSelected([v](Step& s) { s.wait.ms = int(std::lround(v * 1000)); });
+    });
+    connect(ui.timeout, &QDoubleSpinBox::valueChanged, this, [this](double v) {
+        editSelected([v](Step& s) { s.timeoutMs = int(std::lround(v * 1000)); });
+    });
+    connect(ui.note, &QLineEdit::editingFinished, this, [this] {
+        const QString text = m_ui->note->text().simplified();
+        editSelected([&text](Step& s) { s.note = text; });
+    });
+    connect(ui.start, &QAbstractButton::clicked, this, &StepPlanWindow::start);
+    connect(ui.step, &QAbstractButton::clicked, this, &StepPlanWindow::step);
+    connect(ui.next, &QAbstractButton::clicked, this, &StepPlanWindow::next);
+    connect(ui.stop, &QAbstractButton::clicked, this, &StepPlanWindow::stop);
+
+    refreshAll();
+    setMessage(m_message);
+}
+
+void StepPlanWindow::refreshCaption()
+{
+    m_ui->planFrame->setCaption(
+        m_path.isEmpty() ? QStringLiteral(" Plan (nieuw) ")
+                         : QStringLiteral(" Plan: %1 ").arg(QFileInfo(m_path).completeBaseName()));
+}
+
+void StepPlanWindow::refreshAll()
+{
+    refreshCaption();
+    m_filling = true;
+    const int index =
+        int(std::find(Stations.begin(), Stations.end(), plan().station) - Stations.begin());
+    m_ui->station->setCurrentIndex(index);
+    m_ui->repeat->setChecked(plan().repeat);
+    m_filling = false;
+    refreshStationRows();
+    refreshTable();
+    refreshEditor();
+    refreshHighlight();
+    refreshButtons();
+}
+
+void StepPlanWindow::refreshTable()
+{
+    m_filling = true;
+    QTableWidget* t = m_ui->table;
+    t->setRowCount(int(plan().steps.size()));
+    for (int r = 0; r < t->rowCount(); ++r)
+        refreshRow(r);
+    if (m_selected >= t->rowCount())
+        m_selected = t->rowCount() - 1;
+    if (m_selected >= 0)
+        t->setCurrentCell(m_selected, 0);
+    else
+        t->clearSelection();
+    m_filling = false;
+    t->resizeRowsToContents();
+}
+
+void StepPlanWindow::refreshRow(int row)
+{
+    if (row < 0 || row >= plan().steps.size())
+        return;
+    const Step& step = plan().steps[row];
+    const StationPoints points = stationPoints(plan().station);
+    const QStringList texts = {
+        QString::number(row + 1), setText(step, points), waitText(step, points),
+        step.wait.kind == WaitKind::Input ? secondsText(step.timeoutMs) : QStringLiteral("—")};
+    for (int c = 0; c < texts.size(); ++c) {
+        QTableWidgetItem* item = m_ui->table->item(row, c);
+        if (!item) {
+            item = new QTableWidgetItem;
+            item->setFont(bodyFont());
+            m_ui->table->setItem(row, c, item);
+        }
+        item->setText(texts[c]);
+        item->setToolTip(step.note);
+        item->setTextAlignment(c == 0 || c == 3 ? Qt::AlignCenter
+                                                : Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    m_ui->table->resizeRowToContents(row);
+}
+
+void StepPlanWindow::refreshHighlight()
+{
+    const RunState s = m_sequencer.state();
+    const int current = m_sequencer.currentStep() - 1;
+    QColor mark;
+    if (s == RunState::Running)
+        mark = LampOn;
+    else if (s == RunState::Paused)
+        mark = PausedBlue;
+    else if (s == RunState::Failed)
+        mark = FailedRed;
+    QTableWidget* t = m_ui->table;
+    for (int r = 0; r < t->rowCount(); ++r)
+        for (int c = 0; c < t->columnCount(); ++c)
+            if (QTableWidgetItem* item = t->item(r, c))
+                item->setBackground(r == current && mark.isValid() ? QBrush(mark) : QBrush());
+    if (current >= 0 && current < t->rowCount() && mark.isValid())
+        t->scrollToItem(t->item(current, 0));
+
+    m_ui->stateLabel->setText(stateText(s));
+    const QColor back = mark.isValid()            ? mark
+                        : s == RunState::Finished ? QColor(128, 255, 128)
+                                                  : QColor(192, 192, 192);
+    m_ui->stateLabel->setStyleSheet(
+        QStringLiteral("QLabel { background: %1; border: 1px solid #606060; border-radius: 6px; }")
+            .arg(back.name()));
+}
+
+void StepPlanWindow::refreshStationRows()
+{
+    const StationPoints points = stationPoints(plan().station);
+    m_filling = true;
+    for (int i = 0; i < PointCount; ++i) {
+        const bool used = points.usesOutput(i + 1);
+        m_ui->outputLabels[size_t(i)]->setText(points.outputName(i + 1));
+        m_ui->outputLabels[size_t(i)]->setVisible(used);
+        m_ui->outputs[size_t(i)]->setVisible(used);
+    }
+    m_ui->input->clear();
+    for (int n = 1; n <= PointCount; ++n)
+        if (points.usesInput(n))
+            m_ui->input->addItem(points.inputLabel(n), n);
+    m_filling = false;
+}
+
+void StepPlanWindow::refreshEditor()
+{
+    Ui& ui = *m_ui;
+    // While a plan runs the editor shows the step under way.
+    const int shown = m_sequencer.isActive() ? m_sequencer.currentStep() - 1 : m_selected;
+    const bool have = shown >= 0 && shown < plan().steps.size();
+    ui.editor->setCaption(have ? QStringLiteral("Stap %1").arg(shown + 1) : QStringLiteral("Stap"));
+    const Step step = have ? plan().steps[shown] : Step();
+    m_filling = true;
+    for (int i = 0; i < PointCount; ++i) {
+        const std::optional<bool> t = step.target(i + 1);
+        ui.outputs[size_t(i)]->setCurrentIndex(!t ? 0 : *t ? 1 : 2);
+    }
+    const WaitKind kind = step.wait.kind;
+    ui.waitKind->setCurrentIndex(kind == WaitKind::Input ? 0 : kind == WaitKind::Time ? 1 : 2);
+    ui.input->setCurrentIndex(std::max(0, ui.input->findData(step.wait.input)));
+    ui.inputOn->setCurrentIndex(step.wait.on ? 0 : 1);
+    ui.seconds->setValue(step.wait.ms / 1000.0);
+    ui.timeout->setValue(step.timeoutMs / 1000.0);
+    ui.note->setText(step.note);
+    ui.note->setCursorPosition(0);
+    m_filling = false;
+    const bool input = kind == WaitKind::Input;
+    for (QWidget* w : {static_cast<QWidget*>(ui.inputLabel), static_cast<QWidget*>(ui.input),
+                       static_cast<QWidget*>(ui.inputOn), static_cast<QWidget*>(ui.timeoutLabel),
+                       static_cast<QWidget*>(ui.timeout)})
+        w->setVisible(input);
+    ui.secondsLabel->setVisible(kind == WaitKind::Time);
+    ui.seconds->setVisible(kind == WaitKind::Time);
+    ui.editor->setEnabled(have && !m_sequencer.isActive());
+    m_shownInEditor = shown;
+}
+
+void StepPlanWindow::refreshButtons()
+{
+    Ui& ui = *m_ui;
+    const RunState s = m_sequencer.state();
+    const bool active = m_sequencer.isActive();
+    ui.start->setEnabled(s != RunState::Running);
+    ui.step->setEnabled(!(s == RunState::Running && m_sequencer.isSingleStep()));
+    ui.next->setEnabled(m_sequencer.waitsForPupil());
+    ui.stop->setEnabled(active);
+    for (QWidget* w : ui.editing)
+        w->setEnabled(!active);
+    const int n = int(plan().steps.size());
+    const bool have = m_selected >= 0 && m_selected < n;
+    ui.remove->setEnabled(!active && have);
+    ui.up->setEnabled(!active && have && m_selected > 0);
+    ui.down->setEnabled(!active && have && m_selected < n - 1);
+    ui.editor->setEnabled(have && !active);
+    // While a plan runs the table shows where it is, not what is selected.
+    ui.table->setSelectionMode(active ? QAbstractItemView::NoSelection
+                                      : QAbstractItemView::SingleSelection);
+    if (active)
+        ui.table->clearSelection();
+    else if (have && ui.table->selectedItems().isEmpty() && s != RunState::Failed) {
+        // (A failed step stays marked red rather than selected.)
+        m_filling = true;
+        ui.table->setCurrentCell(m_selected, 0);
+        m_filling = false;
+    }
+}
+
+void StepPlanWindow::editSelected(const std::function<void(Step&)>& change)
+{
+    if (m_filling || m_sequencer.isActive() || m_selected < 0 || m_selected >= plan().steps.size())
+        return;
+    Plan p = plan();
+    change(p.steps[m_selected]);
+    if (p == plan())
+        return;
+    m_sequencer.setPlan(p);
+    refreshRow(m_selected);
+}
+
+void StepPlanWindow::chooseStation(int comboIndex)
+{
+    if (m_filling || comboIndex < 0 || comboIndex >= int(Stations.size()))
+        return;
+    Plan p = plan();
+    p.station = Stations[size_t(comboIndex)];
+    if (p.station == plan().station)
+        return;
+    const QString why = checkPoints(p);
+    if (!why.isEmpty()) {
+        m_filling = true;
+        m_ui->station->setCurrentIndex(
+            int(std::find(Stations.begin(), Stations.end(), plan().station) - Stations.begin()));
+        m_filling = false;
+        setMessage(QStringLiteral("Dit plan past niet bij %1: %2")
+                       .arg(station::displayName(p.station), why));
+        return;
+    }
+    m_sequencer.setPlan(p);
+    refreshStationRows();
+    refreshTable();
+    refreshEditor();
+}
+
+void StepPlanWindow::addStep()
+{
+    if (m_sequencer.isActive())
+        return;
+    Plan p = plan();
+    const int at = m_selected >= 0 ? m_selected + 1 : int(p.steps.size());
+    p.steps.insert(at, Step());
+    m_sequencer.setPlan(p);
+    m_selected = at;
+    refreshTable();
+    refreshEditor();
+    refreshButtons();
+}
+
+void StepPlanWindow::removeStep()
+{
+    if (m_sequencer.isActive() || m_selected < 0 || m_selected >= plan().steps.size())
+        return;
+    Plan p = plan();
+    p.steps.removeAt(m_selected);
+    m_sequencer.setPlan(p);
+    m_selected = std::min(m_selected, int(p.steps.size()) - 1);
+    refreshTable();
+    refreshEditor();
+    refreshButtons();
+}
+
+void StepPlanWindow::moveStep(int by)
+{
+    const int to = m_selected + by;
+    if (m_sequencer.isActive() || m_selected < 0 || to < 0 || to >= plan().steps.size())
+        return;
+    Plan p = plan();
+    p.steps.swapItemsAt(m_selected, to);
+    m_sequencer.setPlan(p);
+    m_selected = to;
+    refreshTable();
+    refreshEditor();
+    refreshButtons();
+}
+
+void StepPlanWindow::newPlan()
+{
+    Plan p;
+    p.station = plan().station;
+    if (!setPlan(p))
+        return;
+    m_path.clear();
+    refreshCaption();
+    setMessage(QStringLiteral("Nieuw stappenplan voor %1. Voeg stappen toe met Toevoegen.")
+                   .arg(station::displayName(p.station)));
+}
+
+void StepPlanWindow::openFrom(const QString& folder)
+{
+    QDir().mkpath(folder);
+    const QString path = planFiles().openFileName(this, folder);
+    if (!path.isEmpty())
+        load(path);
+}
+
+void StepPlanWindow::saveAs()
+{
+    const QString folder = planFiles().documentsFolder();
+    QDir().mkpath(folder);
+    // Examples are not overwritten: their copy goes to the pupil's folder.
+    const bool own =
+        !m_path.isEmpty() && QFileInfo(m_path).absolutePath() !=
+                                 QFileInfo(planFiles().examplesFolder()).absoluteFilePath();
+    const QString name = m_path.isEmpty()
+                             ? station::displayName(plan().station) + QStringLiteral(".json")
+                             : QFileInfo(m_path).fileName();
+    QString path = planFiles().saveFileName(this, own ? m_path : folder + QLatin1Char('/') + name);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) != 0)
+        path += QStringLiteral(".json");
+    save(path);
+}
+
+} // namespace plan

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "step_plan/clock.h"
+#include "step_plan/plan.h"
+#include "step_plan/plan_host.h"
+#include "step_plan/sequencer.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace virt
+{
+class VirtualStationWindow;
+}
+
+namespace plan
+{
+
+// "Stappenplan": the pupil writes a plan of steps for a station, saves and
+// opens it, and runs it on the interface. The window and its runner exist
+// from the start (hidden); its widgets are built the first time it shows.
+class StepPlanWindow : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString state READ state NOTIFY stateChanged)
+    Q_PROPERTY(int currentStep READ currentStep NOTIFY stateChanged)
+    Q_PROPERTY(QString message READ message NOTIFY messageChanged)
+
+  public:
+    static constexpr int DefaultWidth = 960;
+    static constexpr int DefaultHeight = 640;
+
+    // `host` must outlive the window (a run still active when the window
+    // goes switches all outputs off through it).
+    explicit StepPlanWindow(PlanHost& host, QWidget* parent = nullptr);
+    ~StepPlanWindow() override;
+
+    // Opens a plan file; on refusal the plan stays as it was and the
+    // message says why.
+    Q_INVOKABLE bool load(const QString& path);
+    Q_INVOKABLE bool save(const QString& path);
+    Q_INVOKABLE bool start();
+    Q_INVOKABLE bool step();
+    Q_INVOKABLE void stop();
+    // "Volgende".
+    Q_INVOKABLE void next();
+
+    // "stopped", "running", "paused", "finished" or "failed".
+    QString state() const;
+    int currentStep() const;
+    QString message() const { return m_message; }
+
+    const Plan& plan() const { return m_sequencer.plan(); }
+    // Replaces the plan in the window (refused while it runs).
+    bool setPlan(const Plan& plan);
+    const Sequencer& sequencer() const { return m_sequencer; }
+    // The file the plan came from or went to last; empty for a new plan.
+    QString filePath() const { return m_path; }
+    bool isBuilt() const { return m_ui != nullptr; }
+
+    // Shows the window (beside `near` the first time) and brings it forward.
+    void open(QWidget* near = nullptr);
+
+  signals:
+    void stateChanged();
+    void messageChanged();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    struct Ui;
+
+    void build();
+    void setMessage(const QString& message);
+    void refreshMessageColour();
+    void runChanged();
+    void refreshCaption();
+    void refreshAll();
+    void refreshTable();
+    void refreshRow(int row);
+    void refreshHighlight();
+    void refreshEditor();
+    void refreshStationRows();
+    void refreshButtons();
+    void editSelected(const std::function<void(Step&)>& change);
+    void chooseStation(int comboIndex);
+    void addStep();
+    void removeStep();
+    void moveStep(int by);
+    void newPlan();
+    void openFrom(const QString& folder);
+    void saveAs();
+
+    TimerClock m_clock;
+    Sequencer m_sequencer;
+    std::unique_ptr<Ui> m_ui;
+    QString m_message;
+    QString m_path;
+    RunState m_shownState = RunState::Stopped;
+    int m_shownStep = 0;
+    int m_selected = -1;
+    int m_shownInEditor = -2;
+    bool m_filling = false; // widgets are being filled from the plan
+    bool m_placed = false;
+    int m_messageColour = -1;
+};
+
+// The ways to the window from the main window: a context menu
+// "Stappenplan…" on the command frame and the shortcut Ctrl+Shift+S.
+void attachStepPlan(QWidget* mainWindow, QWidget* commandFrame, StepPlanWindow* window);
+// The button "Stappenplan" of the virtual station window.
+void attachStepPlan(virt::VirtualStationWindow* station, QWidget* mainWindow,
+                    StepPlanWindow* window);
+
+} // namespace plan

@@ -1,0 +1,187 @@
+#include "interface_link/simulated_easyport.h"
+#include "step_plan/plan_file.h"
+#include "step_plan/simulated_host.h"
+#include "step_plan/step_plan_window.h"
+#include "support/plan_doubles.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QtTest>
+
+using link::SimulatedEasyPort;
+using plan::SimulatedHost;
+using plan::StepPlanWindow;
+
+namespace
+{
+
+// The station as it starts, connected, with the plan loaded through the
+// window's programmatic contract.
+struct SimRig {
+    SimulatedEasyPort port;
+    SimulatedHost host{port};
+    StepPlanWindow window{host};
+
+    bool prepare(const QString& path)
+    {
+        const plan::ReadResult read = plan::readPlanFile(path);
+        if (!read.plan)
+            return false;
+        host.chooseStation(read.plan->station);
+        if (!host.connectLink())
+            return false;
+        // The first input report comes queued after the connect.
+        QTest::qWait(30);
+        bool loaded = false;
+        QMetaObject::invokeMethod(&window, "load", Q_RETURN_ARG(bool, loaded),
+                                  Q_ARG(QString, path));
+        return loaded;
+    }
+    QString state() const { return window.property("state").toString(); }
+    int step() const { return window.property("currentStep").toInt(); }
+};
+
+} // namespace
+
+class TestStepPlanExamples : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void runsOnTheSimulatedStation_data();
+    void runsOnTheSimulatedStation();
+    void brokenSensorTimesOut();
+    void disconnectSwitchesOffBeforeTheLinkCloses();
+    void stationChangeStopsTheSimulatedRun();
+};
+
+void TestStepPlanExamples::runsOnTheSimulatedStation_data()
+{
+    QTest::addColumn<QString>("path");
+    const QDir folder(testing::examplePlanFolder());
+    const QStringList names = folder.entryList({QStringLiteral("*.json")}, QDir::Files);
+    QVERIFY(names.size() >= 4);
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << folder.filePath(name);
+}
+
+// Every example runs to "finished" on the station as it starts (a
+// repeating one goes once round), with no refusal and no time-out. Where
+// a step waits for the pupil, the test does what its note asks: it lays a
+// metal part on the belt.
+void TestStepPlanExamples::runsOnTheSimulatedStation()
+{
+    QFETCH(QString, path);
+    SimRig rig;
+    QVERIFY(rig.prepare(path));
+    const plan::Plan& p = rig.window.plan();
+    const int last = int(p.steps.size());
+
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(QMetaObject::invokeMethod(&rig.window, "start"));
+    bool wentRound = false;
+    bool reachedLast = false;
+    while (clock.elapsed() < 40'000) {
+        if (rig.window.sequencer().waitsForPupil()) {
+            rig.port.placePart(true);
+            rig.window.next();
+        }
+        reachedLast = reachedLast || rig.step() == last;
+        if (p.repeat && reachedLast && rig.step() == 1) {
+            wentRound = true;
+            rig.window.stop();
+        }
+        if (rig.state() != QLatin1String("running"))
+            break;
+        QTest::qWait(5);
+    }
+    qInfo().noquote() << QFileInfo(path).fileName() << "ran" << clock.elapsed()
+                      << "ms:" << rig.host.log.join(QStringLiteral(", "));
+    QVERIFY2(!rig.host.log.join(' ').contains(QStringLiteral("geweigerd")),
+             qPrintable(rig.window.message()));
+    if (p.repeat) {
+        QVERIFY2(wentRound, qPrintable(rig.window.message()));
+        QCOMPARE(rig.state(), QStringLiteral("stopped"));
+        QCOMPARE(rig.port.simulation().outputs(), quint8(0));
+        return;
+    }
+    QVERIFY2(rig.state() == QLatin1String("finished"), qPrintable(rig.window.message()));
+    QCOMPARE(rig.step(), 0);
+    QVERIFY(!rig.host.log.contains(QStringLiteral("reset")));
+
+    // What each exercise is about really happened on the station.
+    const link::sim::Simulation& sim = rig.port.simulation();
+    if (const link::sim::StackMagazine* s = sim.stackMagazine()) {
+        QVERIFY(s->hasLidAtPress());
+        QVERIFY(s->isLidAtPressPressed());
+    }
+    if (sim.conveyor() && !sim.handling()) {
+        const bool slide = path.contains(QStringLiteral("glijbaan"));
+        QCOMPARE(sim.conveyor()->partsInSlide(), slide ? 1 : 0);
+        QCOMPARE(sim.conveyor()->parts().size(), slide ? 0 : 1);
+    }
+    if (sim.conveyor() && sim.handling()) {
+        QCOMPARE(sim.handling()->partsDelivered(), 1);
+        QCOMPARE(sim.handling()->partsDropped(), 0);
+    }
+}
+
+// A sensor forced to "draadbreuk" shows up as a time-out naming it, and the
+// station is switched off.
+void TestStepPlanExamples::brokenSensorTimesOut()
+{
+    SimRig rig;
+    QVERIFY(rig.prepare(testing::examplePlanFolder() +
+                        QStringLiteral("/Station handling - oppakken en wegleggen.json")));
+    plan::Plan p = rig.window.plan();
+    p.steps[0].timeoutMs = 1500; // the carriage needs 1 s
+    QVERIFY(rig.window.setPlan(p));
+    rig.port.setInputForce(1, link::sim::Force::Off);
+    QVERIFY(rig.window.start());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.state(), QStringLiteral("failed"), 5000);
+    QCOMPARE(rig.step(), 1);
+    QCOMPARE(rig.window.message(),
+             QStringLiteral("Stap 1 wacht al 1,5 s op Eindschakelaar cil. 1 Voor (ingang 2)."));
+    QCOMPARE(rig.port.simulation().outputs(), quint8(0));
+}
+
+void TestStepPlanExamples::disconnectSwitchesOffBeforeTheLinkCloses()
+{
+    SimRig rig;
+    QVERIFY(rig.prepare(testing::examplePlanFolder() +
+                        QStringLiteral("/Station handling - oppakken en wegleggen.json")));
+    QStringList logWhenClosed;
+    QObject::connect(&rig.port, &SimulatedEasyPort::connectionChanged, &rig.window, [&](bool up) {
+        if (!up)
+            logWhenClosed = rig.host.log;
+    });
+    QVERIFY(rig.window.start());
+    QCOMPARE(rig.port.simulation().outputs(), quint8(0b1));
+    rig.host.disconnectLink();
+    QCOMPARE(rig.state(), QStringLiteral("stopped"));
+    QCOMPARE(logWhenClosed, QStringList({"1 aan", "reset"}));
+    QCOMPARE(rig.window.message(), QStringLiteral("Gestopt: de verbinding is verbroken."));
+    // Start now says why it cannot run.
+    QVERIFY(!rig.window.start());
+    QCOMPARE(rig.window.message(), QStringLiteral("Eerst verbinden met de interface."));
+}
+
+void TestStepPlanExamples::stationChangeStopsTheSimulatedRun()
+{
+    SimRig rig;
+    QVERIFY(rig.prepare(testing::examplePlanFolder() +
+                        QStringLiteral("/Station handling - oppakken en wegleggen.json")));
+    QVERIFY(rig.window.start());
+    QTest::qWait(300);
+    rig.host.chooseStation(station::Station::StapelMagazijn);
+    QCOMPARE(rig.state(), QStringLiteral("stopped"));
+    QCOMPARE(rig.host.log.last(), QStringLiteral("reset"));
+    QCOMPARE(rig.port.simulation().outputs(), quint8(0));
+    QVERIFY(!rig.window.start());
+    QCOMPARE(rig.window.message(),
+             QStringLiteral("Kies eerst het station Station handling in het hoofdvenster."));
+}
+
+QTEST_MAIN(TestStepPlanExamples)
+#include "tst_step_plan_examples.moc"

@@ -1,0 +1,343 @@
+#include "interface_link/simulated_easyport.h"
+#include "step_plan/plan_file.h"
+#include "step_plan/step_plan_window.h"
+#include "support/plan_doubles.h"
+#include "support/test_support.h"
+#include "virtual_station/virtual_station_window.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QtTest>
+
+using plan::StepPlanWindow;
+using testing::RecordingPlanHost;
+
+namespace
+{
+
+const QByteArray Good = R"({"station": "Station handling", "stappen": [
+    {"zet": {"1": true}, "tot": {"ingang": 2, "aan": true}},
+    {"zet": {}, "tot": {"knop": true}}]})";
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+template <typename T = QWidget> T* child(const QWidget& w, const QString& name)
+{
+    T* c = w.findChild<T*>(name);
+    if (!c)
+        qWarning() << "no child" << name;
+    return c;
+}
+
+void click(const QWidget& w, const QString& name)
+{
+    if (auto* b = child<QAbstractButton>(w, name))
+        b->click();
+}
+
+QMenu* openMenu()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* m = qobject_cast<QMenu*>(w); m && m->isVisible())
+            return m;
+    return nullptr;
+}
+
+} // namespace
+
+class TestStepPlanWindow : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void hiddenAndEmptyUntilFirstShown();
+    void contractByName();
+    void refusedFileKeepsThePlan_data();
+    void refusedFileKeepsThePlan();
+    void loadRefusedWhileRunning();
+    void runShowsItselfInTheWindow();
+    void editAndSave();
+    void stationChoiceRefusedWhenStepsDoNotFit();
+    void closingTheWindowStopsTheRun();
+    void reachedFromTheMainWindow();
+    void reachedFromTheVirtualStation();
+};
+
+void TestStepPlanWindow::hiddenAndEmptyUntilFirstShown()
+{
+    RecordingPlanHost host;
+    QElapsedTimer clock;
+    clock.start();
+    StepPlanWindow w(host);
+    const qint64 ns = clock.nsecsElapsed();
+    qInfo() << "hidden window made in" << ns / 1000 << "us";
+    QCOMPARE(w.objectName(), QStringLiteral("Stappenplan"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Stappenplan"));
+    QVERIFY(!w.isVisible());
+    QVERIFY(!w.isBuilt());
+    QVERIFY(w.findChildren<QWidget*>().isEmpty());
+    QCOMPARE(w.property("state").toString(), QStringLiteral("stopped"));
+    QCOMPARE(w.property("currentStep").toInt(), 0);
+    w.show();
+    QVERIFY(w.isBuilt());
+    QVERIFY(child<QTableWidget>(w, QStringLiteral("Stappentabel")));
+}
+
+// The window is driven by name, as every other window of the program.
+void TestStepPlanWindow::contractByName()
+{
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("a.json"), Good);
+    QObject* o = &w;
+    bool ok = false;
+    QVERIFY(QMetaObject::invokeMethod(o, "load", Q_RETURN_ARG(bool, ok), Q_ARG(QString, path)));
+    QVERIFY(ok);
+    QVERIFY(QMetaObject::invokeMethod(o, "step"));
+    QCOMPARE(o->property("state").toString(), QStringLiteral("running"));
+    host.setInputs(0b10);
+    QCOMPARE(o->property("state").toString(), QStringLiteral("paused"));
+    QCOMPARE(o->property("currentStep").toInt(), 2);
+    QVERIFY(QMetaObject::invokeMethod(o, "start"));
+    QCOMPARE(o->property("currentStep").toInt(), 2);
+    QVERIFY(QMetaObject::invokeMethod(o, "stop"));
+    QCOMPARE(o->property("state").toString(), QStringLiteral("stopped"));
+    QCOMPARE(o->property("message").toString(), QStringLiteral("Gestopt tijdens stap 2."));
+    QCOMPARE(host.log, QStringList({"1 aan", "reset"}));
+}
+
+void TestStepPlanWindow::refusedFileKeepsThePlan_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("damaged") << QByteArray("{\"station\": \"Transportband\", \"stap")
+                             << "Kan \"b.json\" niet openen: het is beschadigd of geen JSON (fout "
+                                "bij regel 1, teken 35).";
+    QTest::newRow("point the station lacks")
+        << QByteArray(R"({"station": "Transportband", "stappen": [{"zet": {"4": true},
+           "tot": {"knop": true}}]})")
+        << "Kan \"b.json\" niet openen: stap 1 zet uitgang 4, maar Transportband gebruikt "
+           "uitgang 4 niet.";
+    QTest::newRow("missing") << QByteArray()
+                             << "Kan \"b.json\" niet openen: het bestand bestaat "
+                                "niet.";
+}
+
+void TestStepPlanWindow::refusedFileKeepsThePlan()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    w.show();
+    QTemporaryDir dir;
+    const QString good = writeFile(dir, QStringLiteral("a.json"), Good);
+    QVERIFY(w.load(good));
+    const plan::Plan before = w.plan();
+    const QString bad = bytes.isEmpty() ? dir.filePath(QStringLiteral("b.json"))
+                                        : writeFile(dir, QStringLiteral("b.json"), bytes);
+    QVERIFY(!w.load(bad));
+    QCOMPARE(w.message(), message);
+    QCOMPARE(child<QLabel>(w, QStringLiteral("Melding"))->text(), message);
+    QVERIFY(w.plan() == before);
+    QCOMPARE(w.filePath(), good);
+    QCOMPARE(child<QTableWidget>(w, QStringLiteral("Stappentabel"))->rowCount(), 2);
+}
+
+void TestStepPlanWindow::loadRefusedWhileRunning()
+{
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    QTemporaryDir dir;
+    QVERIFY(w.load(writeFile(dir, QStringLiteral("a.json"), Good)));
+    QVERIFY(w.start());
+    QVERIFY(!w.load(writeFile(dir, QStringLiteral("c.json"), Good)));
+    QCOMPARE(w.state(), QStringLiteral("running"));
+}
+
+void TestStepPlanWindow::runShowsItselfInTheWindow()
+{
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    QTemporaryDir dir;
+    QVERIFY(w.load(writeFile(dir, QStringLiteral("a.json"), Good)));
+    w.show();
+    auto* table = child<QTableWidget>(w, QStringLiteral("Stappentabel"));
+    auto* next = child<QAbstractButton>(w, QStringLiteral("CMD_Volgende"));
+    auto* stop = child<QAbstractButton>(w, QStringLiteral("CMD_Stop"));
+    QCOMPARE(table->item(0, 1)->text(), QStringLiteral("Verplaatscilinder (uit) aan"));
+    QCOMPARE(table->item(0, 2)->text(),
+             QStringLiteral("Eindschakelaar cil. 1 Voor (ingang 2) aan"));
+    QCOMPARE(table->item(1, 2)->text(), QStringLiteral("Volgende"));
+    QVERIFY(!stop->isEnabled());
+
+    click(w, QStringLiteral("CMD_Start"));
+    QCOMPARE(table->item(0, 0)->background().color(), QColor(255, 255, 0));
+    QVERIFY(!next->isEnabled());
+    QVERIFY(stop->isEnabled());
+    QVERIFY(!child<QWidget>(w, QStringLiteral("CMD_Toevoegen"))->isEnabled());
+    host.setInputs(0b10);
+    QCOMPARE(table->item(0, 0)->background().style(), Qt::NoBrush);
+    QCOMPARE(table->item(1, 0)->background().color(), QColor(255, 255, 0));
+    QVERIFY(next->isEnabled());
+    next->click();
+    QCOMPARE(w.state(), QStringLiteral("finished"));
+    QCOMPARE(child<QLabel>(w, QStringLiteral("Toestand"))->text(), QStringLiteral("Klaar"));
+    QVERIFY(!next->isEnabled());
+    QVERIFY(child<QWidget>(w, QStringLiteral("CMD_Toevoegen"))->isEnabled());
+}
+
+// Steps are added, changed, moved and removed with the window's widgets,
+// saved through the dialog service and read back the same.
+void TestStepPlanWindow::editAndSave()
+{
+    testing::PlanFilesScope files;
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    w.show();
+    click(w, QStringLiteral("CMD_Nieuw"));
+    click(w, QStringLiteral("CMD_Toevoegen"));
+    child<QComboBox>(w, QStringLiteral("Zet5"))->setCurrentIndex(1);
+    child<QComboBox>(w, QStringLiteral("WachtOp"))->setCurrentIndex(1);
+    click(w, QStringLiteral("CMD_Toevoegen"));
+    auto* input = child<QComboBox>(w, QStringLiteral("Ingang"));
+    child<QComboBox>(w, QStringLiteral("WachtOp"))->setCurrentIndex(0);
+    input->setCurrentIndex(input->findData(4));
+    child<QComboBox>(w, QStringLiteral("IngangAan"))->setCurrentIndex(1);
+    click(w, QStringLiteral("CMD_Omhoog"));
+    click(w, QStringLiteral("CMD_Toevoegen"));
+    click(w, QStringLiteral("CMD_Verwijderen"));
+
+    const plan::Plan& p = w.plan();
+    QCOMPARE(p.steps.size(), 2);
+    QCOMPARE(p.steps[0].wait.kind, plan::WaitKind::Input);
+    QCOMPARE(p.steps[0].wait.input, 4);
+    QCOMPARE(p.steps[0].wait.on, false);
+    QCOMPARE(p.steps[1].target(5), std::optional<bool>(true));
+    QCOMPARE(p.steps[1].wait.kind, plan::WaitKind::Time);
+
+    files.files.answer = files.files.documentsFolder() + QStringLiteral("/mijn plan");
+    click(w, QStringLiteral("CMD_Opslaan"));
+    QCOMPARE(files.files.asked,
+             QStringList({"save " + files.files.documentsFolder() + "/Station handling.json"}));
+    const QString saved = files.files.documentsFolder() + QStringLiteral("/mijn plan.json");
+    QCOMPARE(w.message(), QStringLiteral("Opgeslagen: mijn plan.json."));
+    const plan::ReadResult back = plan::readPlanFile(saved);
+    QVERIFY2(back.plan, qPrintable(back.error));
+    QVERIFY(*back.plan == p);
+
+    // Cancelled dialogs change nothing.
+    files.files.answer.clear();
+    click(w, QStringLiteral("CMD_Openen"));
+    QCOMPARE(files.files.asked.last(), "open " + files.files.documentsFolder());
+    QCOMPARE(w.filePath(), saved);
+}
+
+void TestStepPlanWindow::stationChoiceRefusedWhenStepsDoNotFit()
+{
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    QTemporaryDir dir;
+    QVERIFY(w.load(writeFile(dir, QStringLiteral("a.json"), Good)));
+    w.show();
+    auto* station = child<QComboBox>(w, QStringLiteral("Station"));
+    station->setCurrentText(QStringLiteral("Stapel magazijn"));
+    QCOMPARE(w.plan().station, station::Station::Stationhandling);
+    QCOMPARE(station->currentText(), QStringLiteral("Station handling"));
+    QCOMPARE(w.message(), QStringLiteral("Dit plan past niet bij Stapel magazijn: stap 1 wacht op "
+                                         "ingang 2, maar Stapel magazijn gebruikt ingang 2 niet."));
+    // Output 1 and input 2 exist on the conveyor too.
+    station->setCurrentText(QStringLiteral("Transportband"));
+    QCOMPARE(w.plan().station, station::Station::Transportband);
+    QCOMPARE(child<QTableWidget>(w, QStringLiteral("Stappentabel"))->item(0, 1)->text(),
+             QStringLiteral("Magneetspoel stopper aan"));
+}
+
+void TestStepPlanWindow::closingTheWindowStopsTheRun()
+{
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    QTemporaryDir dir;
+    QVERIFY(w.load(writeFile(dir, QStringLiteral("a.json"), Good)));
+    w.show();
+    QVERIFY(w.start());
+    w.close();
+    QCOMPARE(w.state(), QStringLiteral("stopped"));
+    QCOMPARE(host.log, QStringList({"1 aan", "reset"}));
+    QCOMPARE(w.message(), QStringLiteral("Gestopt: het venster Stappenplan is gesloten."));
+}
+
+// A right click on the command frame, on one of its buttons too, and
+// Ctrl+Shift+S open the window; the main window keeps its controls.
+void TestStepPlanWindow::reachedFromTheMainWindow()
+{
+    testing::MainFixture f;
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    const size_t controls = f.main->controlsInOrder().size();
+    plan::attachStepPlan(f.main.get(), f.main->FrameCommand, &w);
+    f.main->show();
+    QCOMPARE(f.main->controlsInOrder().size(), controls);
+
+    for (QWidget* target :
+         {static_cast<QWidget*>(f.main->FrameCommand), static_cast<QWidget*>(f.main->CMD_Help)}) {
+        w.hide();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                target->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(target, &event);
+        QMenu* menu = openMenu();
+        QVERIFY2(menu, qPrintable(target->objectName()));
+        QCOMPARE(menu->actions().size(), 1);
+        QCOMPARE(menu->actions().first()->text(), QStringLiteral("Stappenplan…"));
+        menu->actions().first()->trigger();
+        menu->close();
+        QVERIFY(w.isVisible());
+        QVERIFY(w.isBuilt());
+    }
+
+    w.hide();
+    auto* shortcut = f.main->findChild<QShortcut*>(QStringLiteral("StappenplanSneltoets"));
+    QVERIFY(shortcut);
+    QCOMPARE(shortcut->key(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    QCOMPARE(shortcut->context(), Qt::WindowShortcut);
+    f.main->activateWindow();
+    if (QTest::qWaitForWindowActive(f.main.get()))
+        QTest::keyClick(f.main.get(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    else
+        emit shortcut->activated();
+    QVERIFY(w.isVisible());
+}
+
+void TestStepPlanWindow::reachedFromTheVirtualStation()
+{
+    link::SimulatedEasyPort port;
+    virt::VirtualStationWindow station(&port);
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    plan::attachStepPlan(&station, nullptr, &w);
+    station.show();
+    auto* button = station.findChild<QAbstractButton*>(QStringLiteral("KnopStappenplan"));
+    QVERIFY(button);
+    QCOMPARE(button->text(), QStringLiteral("Stappenplan"));
+    QVERIFY(button->isVisible());
+    button->click();
+    QVERIFY(w.isVisible());
+}
+
+QTEST_MAIN(TestStepPlanWindow)
+#include "tst_step_plan_window.moc"

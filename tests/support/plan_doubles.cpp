@@ -1,0 +1,67 @@
+#include "support/plan_doubles.h"
+
+#include "step_plan/station_points.h"
+#include "support/test_support.h"
+
+#include <QDir>
+
+namespace testing
+{
+
+outputs::Refusal RecordingPlanHost::setOutput(int i, bool on)
+{
+    const QString what = QStringLiteral("%1 %2").arg(i + 1).arg(on ? "aan" : "uit");
+    const outputs::Refusal why =
+        outputs::interlock(plan::stationPoints(current).frameCaption, i, on, inputs, outputs);
+    if (why != outputs::Refusal::None) {
+        log << what + QStringLiteral(" geweigerd");
+        return why;
+    }
+    if (outputs::bitSet(outputs, i) != on)
+        outputs ^= 1 << i;
+    log << what;
+    if (afterSet)
+        afterSet(i, on);
+    return why;
+}
+
+void RecordingPlanHost::emergencyReset()
+{
+    outputs = 0;
+    log << QStringLiteral("reset");
+}
+
+void ManualClock::advance(qint64 ms)
+{
+    const qint64 until = now + ms;
+    while (due >= 0 && due <= until) {
+        now = due;
+        due = -1;
+        wake();
+    }
+    now = until;
+}
+
+QString TempPlanFiles::examplesFolder() const
+{
+    return examplePlanFolder();
+}
+
+QString TempPlanFiles::openFileName(QWidget*, const QString& folder)
+{
+    asked << QStringLiteral("open ") + folder;
+    return answer;
+}
+
+QString TempPlanFiles::saveFileName(QWidget*, const QString& suggested)
+{
+    asked << QStringLiteral("save ") + suggested;
+    return answer;
+}
+
+QString examplePlanFolder()
+{
+    return TempProgramFolder::buildAssetFolder() + QStringLiteral("/Stappenplannen");
+}
+
+} // namespace testing

@@ -1,0 +1,96 @@
+// Developer tool: runs a step plan on the simulated station, offscreen and
+// without the main window, and writes PNGs of the "Stappenplan" window and
+// of the virtual station while it runs. Not part of the pupils' program.
+//
+//   plan_shot --plan FILE [--force N=on|off] [--click NAME] [--wait MS]
+//             [--png FILE] [--station-png FILE] [--wait MS] [--png FILE] ...
+//
+// Actions run in the order given; --plan loads the plan, chooses its
+// station, connects and starts. Where a step waits for the pupil the tool
+// lays a metal part on the belt and presses "Volgende".
+#include "interface_link/simulated_easyport.h"
+#include "step_plan/plan_file.h"
+#include "step_plan/simulated_host.h"
+#include "step_plan/step_plan_window.h"
+#include "virtual_station/virtual_station_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTextStream>
+
+namespace
+{
+
+void wait(int ms, plan::StepPlanWindow& window, link::SimulatedEasyPort& port)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        if (window.sequencer().waitsForPupil()) {
+            port.placePart(true);
+            window.next();
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    link::SimulatedEasyPort port;
+    plan::SimulatedHost host(port);
+    plan::StepPlanWindow window(host);
+    virt::VirtualStationWindow station(&port);
+    window.show();
+    station.show();
+
+    const QStringList args = app.arguments().mid(1);
+    for (int k = 0; k + 1 < args.size(); k += 2) {
+        const QString a = args[k];
+        const QString v = args[k + 1];
+        if (a == "--plan") {
+            const plan::ReadResult r = plan::readPlanFile(v);
+            if (!r.plan) {
+                QTextStream(stderr) << r.error << "\n";
+                return 1;
+            }
+            host.chooseStation(r.plan->station);
+            host.connectLink();
+            wait(50, window, port);
+            window.load(v);
+            window.start();
+        } else if (a == "--force") {
+            const int input = v.section('=', 0, 0).toInt() - 1;
+            const QString how = v.section('=', 1, 1);
+            port.setInputForce(input, how == "on"    ? link::sim::Force::On
+                                      : how == "off" ? link::sim::Force::Off
+                                                     : link::sim::Force::Free);
+        } else if (a == "--click") {
+            auto* b = window.findChild<QAbstractButton*>(v);
+            if (!b) {
+                QTextStream(stderr) << "no button " << v << "\n";
+                return 2;
+            }
+            b->click();
+        } else if (a == "--wait") {
+            wait(v.toInt(), window, port);
+        } else if (a == "--png" || a == "--station-png") {
+            QWidget& w = a == "--png" ? static_cast<QWidget&>(window) : station;
+            if (!w.grab().save(v)) {
+                QTextStream(stderr) << "cannot write " << v << "\n";
+                return 1;
+            }
+            QTextStream(stdout) << v << ": " << window.state() << " step " << window.currentStep()
+                                << " | " << window.message() << "\n";
+        } else {
+            QTextStream(stderr) << "unknown argument " << a << "\n";
+            return 2;
+        }
+    }
+    return 0;
+}
