@@ -70,6 +70,17 @@ VirtualStationWindow::VirtualStationWindow(link::SimulatedEasyPort* port, QWidge
         "color: #1d2329; } QPushButton:pressed { background: #c3ccd6; }"));
     m_stepPlan->adjustSize();
     connect(m_stepPlan, &QPushButton::clicked, this, &VirtualStationWindow::stepPlanRequested);
+    // A teacher's exercise: the link breaks as if the cable were pulled.
+    m_pullCable = new QPushButton(QStringLiteral("Kabel los"), this);
+    m_pullCable->setObjectName(QStringLiteral("KnopKabelLos"));
+    m_pullCable->setToolTip(QStringLiteral("Verbreek de verbinding alsof de kabel los is"));
+    m_pullCable->setFocusPolicy(Qt::NoFocus);
+    m_pullCable->setFont(m_stepPlan->font());
+    m_pullCable->setCursor(Qt::PointingHandCursor);
+    m_pullCable->setStyleSheet(m_stepPlan->styleSheet());
+    m_pullCable->adjustSize();
+    if (m_port)
+        connect(m_pullCable, &QPushButton::clicked, m_port, &link::SimulatedEasyPort::pullCable);
     followStation();
 }
 
@@ -178,6 +189,7 @@ void VirtualStationWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     m_stepPlan->move(width() - m_stepPlan->width() - Gap, Gap);
+    m_pullCable->move(m_stepPlan->x() - m_pullCable->width() - Gap, Gap);
     update();
 }
 

@@ -89,6 +89,7 @@ class VirtualStationWindow : public QWidget
     QElapsedTimer m_dropClock;
     QTimer m_animation;
     QPushButton* m_stepPlan = nullptr;
+    QPushButton* m_pullCable = nullptr;
 };
 
 // Gives a simulated interface its virtual station window: it opens beside

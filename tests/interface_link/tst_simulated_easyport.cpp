@@ -1,4 +1,6 @@
 #include "interface_link/simulated_easyport.h"
+#include "main_window/main.h"
+#include "support/test_support.h"
 #include "support/warning_log.h"
 
 #include <QApplication>
@@ -63,6 +65,7 @@ class TestSimulatedEasyPort : public QObject
     void placingAPartTakesEffectAtOnce();
     void stationChangeWhileConnected();
     void aboutBoxDoesNotBlock();
+    void pulledCableIsALostLink();
 };
 
 void TestSimulatedEasyPort::settings_data()
@@ -344,6 +347,37 @@ void TestSimulatedEasyPort::aboutBoxDoesNotBlock()
     QVERIFY(box->windowTitle().contains(QStringLiteral("gesimuleerde interface")));
     box->close();
     QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), 1000);
+}
+
+// The teacher's "Kabel los" in the virtual station: the window shows a lost
+// link, the station stops, and the pupil reconnects from all off.
+void TestSimulatedEasyPort::pulledCableIsALostLink()
+{
+    testing::ServiceScope services;
+    SimulatedEasyPort port;
+    QSignalSpy lost(&port, &link::EasyPortControl::LinkLost);
+    Main window(&port);
+    window.CMD_Verbinding->click();
+    window.CMD_SetReset[0]->click();
+    QCOMPARE(port.simulation().outputs(), 0x01);
+
+    port.pullCable();
+    QVERIFY(!port.isConnected());
+    QCOMPARE(port.simulation().outputs(), 0);
+    QTRY_COMPARE(window.Verbonden(), 0);
+    QCOMPARE(lost.size(), 1);
+    QCOMPARE(window.Label_Verbinding->Caption(), QStringLiteral("Verbinding verbroken"));
+    QCOMPARE(services.messages.shown.size(), 1);
+    QCOMPARE(services.messages.shown.first().title, QStringLiteral("Verbinding verbroken"));
+    QVERIFY(services.messages.shown.first().text.startsWith(
+        QLatin1String("De verbinding met de interface is verbroken.")));
+    port.pullCable(); // nothing left to pull
+    QTest::qWait(20);
+    QCOMPARE(lost.size(), 1);
+
+    window.CMD_Verbinding->click();
+    QCOMPARE(window.Verbonden(), -1);
+    QCOMPARE(window.DecimaalUit(), 0);
 }
 
 QTEST_MAIN(TestSimulatedEasyPort)
