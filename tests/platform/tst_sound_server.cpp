@@ -181,8 +181,10 @@ void TestSoundServer::initTestCase()
 
 void TestSoundServer::cleanupTestCase()
 {
-    if (m_started)
-        QVERIFY(runTool("pulseaudio", {QStringLiteral("--kill")}));
+    if (!m_started)
+        return;
+    QVERIFY(runTool("pulseaudio", {QStringLiteral("--kill")}));
+    QDir(m_folder).removeRecursively();
 }
 
 bool TestSoundServer::startRecording(const QString& source)
