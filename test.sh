@@ -13,6 +13,9 @@ if [ "${1:-}" = "--sanitize" ]; then
   export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
+# The sound test plays into a private PulseAudio server; run.sh never
+# installs one, as a desktop may run another sound server.
+export DRAVIK_EXTRA_PACKAGES="${DRAVIK_EXTRA_PACKAGES:-} pulseaudio pulseaudio-utils"
 "$root/scripts/setup.sh" "$build" "${extra[@]}"
 cd "$build"
 ctest --output-on-failure -j"$(nproc 2>/dev/null || echo 2)"

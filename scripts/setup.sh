@@ -9,6 +9,9 @@ shift || true
 
 packages=(qt6-base-dev qt6-multimedia-dev qt6-serialbus-dev qt6-serialport-dev qt6-svg-dev
           libqt6svg6 cmake make g++ xvfb xauth fonts-comic-neue)
+# Extra packages a caller needs (test.sh: a sound server for the sound test).
+read -r -a extra_packages <<<"${DRAVIK_EXTRA_PACKAGES:-}"
+packages+=("${extra_packages[@]}")
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

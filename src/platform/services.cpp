@@ -1,16 +1,14 @@
 #include "platform/services.h"
 
-#include <QAudioDevice>
+#include "platform/sound_player.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHash>
-#include <QMediaDevices>
 #include <QMessageBox>
-#include <QSet>
-#include <QSoundEffect>
+#include <QPointer>
 #include <QUrl>
 
 Q_LOGGING_CATEGORY(lcDravik, "dravik")
@@ -100,59 +98,6 @@ class QtMessages : public MessageService
     }
 };
 
-class QtSounds : public SoundService
-{
-  public:
-    void play(const QString& path) override
-    {
-        if (!QFileInfo::exists(path)) {
-            warnOnce(path, "sound file not found");
-            return;
-        }
-        if (!m_checkedDevice) {
-            m_checkedDevice = true;
-            m_haveDevice = !QMediaDevices::audioOutputs().isEmpty();
-            if (!m_haveDevice)
-                qCInfo(lcDravik) << "no audio output device; sounds are skipped";
-        }
-        if (!m_haveDevice)
-            return;
-        QSoundEffect*& effect = m_effects[path];
-        if (!effect) {
-            effect = new QSoundEffect(qApp);
-            // A file that cannot be decoded shows up as an error status
-            // later; say so once and never try it again.
-            QObject::connect(effect, &QSoundEffect::statusChanged, effect, [this, path, effect] {
-                if (effect->status() == QSoundEffect::Error) {
-                    warnOnce(path, "cannot play sound file");
-                    m_broken.insert(path);
-                }
-            });
-            effect->setSource(QUrl::fromLocalFile(path));
-        }
-        if (m_broken.contains(path))
-            return;
-        // Restarting an effect that is still playing cuts it short, which
-        // is what a click should do.
-        effect->stop();
-        effect->play();
-    }
-
-  private:
-    void warnOnce(const QString& path, const char* what)
-    {
-        if (!m_warned.contains(path)) {
-            m_warned.insert(path);
-            qCWarning(lcDravik) << what << path;
-        }
-    }
-    QHash<QString, QSoundEffect*> m_effects;
-    QSet<QString> m_warned;
-    QSet<QString> m_broken;
-    bool m_checkedDevice = false;
-    bool m_haveDevice = false;
-};
-
 class DesktopUrls : public UrlService
 {
   public:
@@ -188,7 +133,13 @@ MessageService& messages()
 }
 SoundService& sounds()
 {
-    return g_sounds ? *g_sounds : defaultService<QtSounds>();
+    if (g_sounds)
+        return *g_sounds;
+    // Lives with the application, so its players end before Qt Multimedia does.
+    static QPointer<SoundPlayer> player;
+    if (!player)
+        player = new SoundPlayer(qApp);
+    return *player;
 }
 UrlService& urls()
 {

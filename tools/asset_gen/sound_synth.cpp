@@ -46,9 +46,13 @@ class Mix
         }
     }
 
+    // The samples, then silence: Qt's sound effect on PulseAudio closes its
+    // stream as soon as the last bytes are handed over, dropping what the
+    // server still holds (a sound shorter than that is never heard at all).
+    // The silence is what gets dropped.
     QVector<qint16> pcm() const
     {
-        QVector<qint16> out(m_data.size());
+        QVector<qint16> out(m_data.size() + int(kTrailingSilence * kSoundRate), 0);
         for (int i = 0; i < m_data.size(); ++i)
             out[i] = qint16(qBound(-32767.0, m_data[i] * 32767.0, 32767.0));
         return out;

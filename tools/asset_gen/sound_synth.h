@@ -12,6 +12,9 @@ struct SynthSound {
 };
 
 constexpr int kSoundRate = 44100;
+// Seconds of silence at the end of every sound, so that players that cut
+// the last part of a sound only cut silence.
+constexpr double kTrailingSilence = 0.4;
 
 QList<SynthSound> synthesizeSounds();
 
