@@ -37,33 +37,18 @@ void Main::FiguurActuatorSensor(int Index)
     else
         PictureLabelIngangen[Index - kFirstInput]->setBackColor(m.KleurLichtgroen);
 
-    // 3. The active station.
-    fig::Station station = fig::Station::None;
-    const ctl::CommandButton* active =
-        firstActive({CMD_Transportband, CMD_StapelMagazijn, CMD_Stationhandling, CMD_TransHandling,
-                     CMD_Interfacing});
-    if (active == CMD_Transportband)
-        station = fig::Station::Transportband;
-    else if (active == CMD_StapelMagazijn)
-        station = fig::Station::StapelMagazijn;
-    else if (active == CMD_Stationhandling)
-        station = fig::Station::Stationhandling;
-    else if (active == CMD_TransHandling)
-        station = fig::Station::TransHandling;
-    else if (active == CMD_Interfacing)
-        station = fig::Station::Interfacing;
-
-    // 4. Its component. A picture that cannot be loaded leaves the image
-    //    empty (and is logged once by the image).
-    if (station == fig::Station::Interfacing) {
+    // 3. The component on the station in view. A picture that cannot be
+    //    loaded leaves the image empty (and is logged once by the image).
+    const station::Station inView = m_station.current();
+    if (!station::isStation(inView)) {
         // The connection panel is one picture for every point: load it once.
         if (m.FiguurNaam != QLatin1String(fig::kPanelKind)) {
             ImageSensorActuator->setPicture(
                 platform::resolvedPicture(QString::fromLatin1(fig::kPanelPicture)));
             m.FiguurNaam = QString::fromLatin1(fig::kPanelKind);
         }
-    } else if (station != fig::Station::None) {
-        if (const std::optional<fig::Component> c = fig::componentFor(station, Index)) {
+    } else {
+        if (const std::optional<fig::Component> c = fig::componentFor(inView, Index)) {
             ImageSensorActuator->setPicture(platform::resolvedPicture(c->picture));
             m.FiguurNaam = c->kind;
         } else {
@@ -72,11 +57,11 @@ void Main::FiguurActuatorSensor(int Index)
         }
     }
 
-    // 5. The frame names the kind.
+    // 4. The frame names the kind.
     if (FrameSensorActuator->Caption() != m.FiguurNaam)
         FrameSensorActuator->setCaption(m.FiguurNaam);
 
-    // 6.
+    // 5.
     m.GetoondeFiguur = qint16(Index);
 }
 
@@ -109,10 +94,8 @@ void Main::Timer_Wissel_Afbeelding_Timer()
 
 void Main::Image_Module_Holder_Click()
 {
-    // The interface view and the combined station have no numbered picture.
-    if (isActive(CMD_Interfacing) || isActive(CMD_TransHandling))
-        return;
-    if (!desc::activeStation(*this))
+    // Only the single stations have a numbered picture.
+    if (!desc::isDescribed(m_station.current()))
         return;
     fullScreen()->open();
 }

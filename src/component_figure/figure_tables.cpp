@@ -100,9 +100,10 @@ constexpr Step kAlternation[] = {
 
 } // namespace
 
-std::optional<Component> componentFor(Station station, int index)
+std::optional<Component> componentFor(station::Station inView, int index)
 {
-    switch (station) {
+    using station::Station;
+    switch (inView) {
     case Station::Transportband:
         return find(kTransportband, index);
     case Station::StapelMagazijn:
@@ -111,8 +112,8 @@ std::optional<Component> componentFor(Station station, int index)
         return find(kStationhandling, index);
     case Station::TransHandling:
         return find(kTransHandling, index);
-    case Station::Interfacing:
-    case Station::None:
+    case Station::Start:
+    case Station::Interface:
         break;
     }
     return std::nullopt;

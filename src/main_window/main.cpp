@@ -218,15 +218,17 @@ void Main::wireHandlers()
 {
     connect(CMD_Afsluiten, &QAbstractButton::clicked, this, &Main::exitProgram);
 
+    using station::Station;
     connect(CMD_StapelMagazijn, &QAbstractButton::clicked, this,
-            [this] { selectStation(Station::StapelMagazijn); });
+            [this] { showStation(Station::StapelMagazijn); });
     connect(CMD_Transportband, &QAbstractButton::clicked, this,
-            [this] { selectStation(Station::Transportband); });
+            [this] { showStation(Station::Transportband); });
     connect(CMD_Stationhandling, &QAbstractButton::clicked, this,
-            [this] { selectStation(Station::Stationhandling); });
+            [this] { showStation(Station::Stationhandling); });
     connect(CMD_TransHandling, &QAbstractButton::clicked, this,
-            [this] { selectStation(Station::TransHandling); });
+            [this] { showStation(Station::TransHandling); });
     connect(CMD_Interfacing, &QAbstractButton::clicked, this, &Main::CMD_Interfacing_Click);
+    connect(&m_station, &station::StationState::changed, this, &Main::markStation);
 
     connect(CMD_Verbinding, &QAbstractButton::clicked, this, &Main::CMD_Verbinding_Click);
     connect(Command1, &QAbstractButton::clicked, this, &Main::Command1_Click);
@@ -287,8 +289,8 @@ void Main::Form_Load()
         const double top = avail.height() / 2.0 - frameGeometry().height() / 2.0;
         move(avail.x() + int(std::lround(left)), avail.y() + int(std::lround(top)));
     }
-    // 4. The interface button is the active choice.
-    CMD_Interfacing->setBackColor(m.KleurLichtgroen);
+    // 4. The start state: the interface button is marked.
+    markStation(m_station.current());
     // 5. The name tables.
     mw::fillNameTables(m.names);
     // 6. Neutral captions for every I/O point.
@@ -357,19 +359,6 @@ void Main::Form_Resize()
         {{Image_Module_Holder, FrameModule}, {ImageSensorActuator, FrameSensorActuator}});
     PlaatsTekst();
     CMD_Interfacing->setFocus();
-}
-
-bool Main::isActive(const ctl::CommandButton* b) const
-{
-    return b && b->BackColor() == m.KleurLichtgroen;
-}
-
-ctl::CommandButton* Main::firstActive(std::initializer_list<ctl::CommandButton*> order) const
-{
-    for (ctl::CommandButton* b : order)
-        if (isActive(b))
-            return b;
-    return nullptr;
 }
 
 void Main::playSound(const QString& fileName)

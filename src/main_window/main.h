@@ -3,6 +3,7 @@
 #include "controls/controls.h"
 #include "main_window/scaling.h"
 #include "main_window/station_tables.h"
+#include "station/station_state.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -83,11 +84,9 @@ class Main : public QWidget
     // Every control in the window's control order.
     const std::vector<QObject*>& controlsInOrder() const { return m_order; }
     link::EasyPortControl* easyPort() const { return EasyPort1; }
-
-    // Which station button is the active choice (its back colour is light
-    // green), tested in the order given; nullptr when none.
-    ctl::CommandButton* firstActive(std::initializer_list<ctl::CommandButton*> order) const;
-    bool isActive(const ctl::CommandButton* b) const;
+    // Which state the station part of the window is in; whatever follows the
+    // station (the simulated interface, for one) listens to it.
+    const station::StationState& stationState() const { return m_station; }
 
     // The controls, by name.
     ctl::Frame* FrameMain{};
@@ -150,9 +149,12 @@ class Main : public QWidget
     void Form_Load();
     void Form_Resize();
 
-    // Station selection and the interface view.
-    enum class Station { StapelMagazijn, Transportband, Stationhandling, TransHandling };
-    void selectStation(Station s);
+    // Station selection and the interface view: one sequence for every
+    // choice, so the writes, sounds and boxes keep their order.
+    void showStation(station::Station s);
+    // The button marked light green and the station frame's caption.
+    void markStation(station::Station s);
+    ctl::CommandButton* stationButton(station::Station s) const;
     void CMD_Interfacing_Click();
 
     // Connection and inputs.
@@ -189,6 +191,7 @@ class Main : public QWidget
     void endProgram();
 
     mw::ModuleState m;
+    station::StationState m_station;
     int m_DecimaalUit = 0;
     int m_DecimaalIn = 0;
     int m_Verbonden = 0;

@@ -1,15 +1,12 @@
 #include "main_window/main.h"
 
+#include "interface_link/interface_model.h"
 #include "main_window/station_view.h"
 #include "platform/services.h"
 
-void Main::selectStation(Station s)
+void Main::showStation(station::Station s)
 {
-    const auto id = static_cast<mw::StationId>(s);
-    const mw::StationView v = mw::stationView(id, m.names);
-    ctl::CommandButton* const buttons[] = {CMD_StapelMagazijn, CMD_Transportband,
-                                           CMD_Stationhandling, CMD_TransHandling};
-    ctl::CommandButton* chosen = buttons[int(s)];
+    const mw::StationView v = mw::stationView(s, m.names);
 
     // Everything off before the points get new names.
     ResetAll();
@@ -23,12 +20,8 @@ void Main::selectStation(Station s)
     FrameSensorActuator->setCaption(QStringLiteral("Sensor / Actuator"));
     FrameIngangen->setCaption(v.inputsCaption);
     FrameUitgangen->setCaption(v.outputsCaption);
-    FrameModule->setCaption(v.moduleCaption);
-    for (ctl::CommandButton* b : {CMD_StapelMagazijn, CMD_Transportband, CMD_Stationhandling,
-                                  CMD_TransHandling, CMD_Interfacing})
-        if (b != chosen)
-            b->setBackColor(mw::KleurNormaal);
-    chosen->setBackColor(m.KleurLichtgroen);
+    // The station frame, the marked button and whatever follows the station.
+    m_station.set(s);
     CMD_Filmpje->setToolTipText(v.filmToolTip);
     if (v.filmVisible)
         CMD_Filmpje->setCaption(v.filmCaption);
@@ -48,6 +41,43 @@ void Main::selectStation(Station s)
     m.GetoondeFiguur = -1;
     PictureTekst->setTop(0);
     PlaatsTekst();
+    // The interface view shows the model that answered, when it is known.
+    if (!station::isStation(s))
+        applyModelTable(m_ModuleNummer);
+}
+
+ctl::CommandButton* Main::stationButton(station::Station s) const
+{
+    switch (s) {
+    case station::Station::StapelMagazijn:
+        return CMD_StapelMagazijn;
+    case station::Station::Transportband:
+        return CMD_Transportband;
+    case station::Station::Stationhandling:
+        return CMD_Stationhandling;
+    case station::Station::TransHandling:
+        return CMD_TransHandling;
+    case station::Station::Start:
+    case station::Station::Interface:
+        break;
+    }
+    return CMD_Interfacing;
+}
+
+void Main::markStation(station::Station s)
+{
+    FrameModule->setCaption(station::moduleCaption(s));
+    const ctl::CommandButton* chosen = stationButton(s);
+    for (ctl::CommandButton* b : {CMD_StapelMagazijn, CMD_Transportband, CMD_Stationhandling,
+                                  CMD_TransHandling, CMD_Interfacing})
+        if (b != chosen)
+            b->setBackColor(mw::KleurNormaal);
+    stationButton(s)->setBackColor(m.KleurLichtgroen);
+}
+
+void Main::SetEasyPort()
+{
+    showStation(station::Station::Interface);
 }
 
 void Main::CMD_Interfacing_Click()

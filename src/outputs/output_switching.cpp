@@ -15,7 +15,7 @@ void Main::CMD_SetReset_Click(int Index)
         return;
     const bool on = outputs::bitSet(m_DecimaalUit, Index);
     const outputs::Refusal why =
-        outputs::interlock(FrameModule->Caption(), Index, !on, m_DecimaalIn, m_DecimaalUit);
+        outputs::interlock(m_station.current(), Index, !on, m_DecimaalIn, m_DecimaalUit);
     if (why != outputs::Refusal::None) {
         platform::messages().show(this,
                                   {outputs::refusalTitle(), outputs::refusalText(why),

@@ -26,12 +26,13 @@ void Main::KleurBeheer(int AktieCijfer)
                                                             CMD_Stationhandling, CMD_TransHandling,
                                                             CMD_Interfacing};
 
+    const ctl::CommandButton* active = stationButton(m_station.current());
     if (AktieCijfer >= 0 && AktieCijfer <= 5 && byKnop[AktieCijfer]) {
         ctl::CommandButton* hovered = byKnop[AktieCijfer];
         for (ctl::CommandButton* b : all)
-            if (b != hovered && !isActive(b))
+            if (b != hovered && b != active)
                 b->setBackColor(mw::KleurNormaal);
-        if (!isActive(hovered))
+        if (hovered != active)
             hovered->setBackColor(mw::KleurWit);
         return;
     }
@@ -45,21 +46,26 @@ void Main::KleurBeheer(int AktieCijfer)
         return;
     }
     if (AktieCijfer == kRelabel) {
-        const ctl::CommandButton* active = firstActive(
-            {CMD_Transportband, CMD_StapelMagazijn, CMD_Stationhandling, CMD_Interfacing});
         const mw::NameTable* outputs = nullptr;
         const mw::NameTable* inputs = nullptr;
-        if (active == CMD_Transportband) {
+        switch (m_station.current()) {
+        case station::Station::Transportband:
             outputs = &m.names.NamenUitgangTransportband;
             inputs = &m.names.NamenIngangTransportband;
-        } else if (active == CMD_StapelMagazijn) {
+            break;
+        case station::Station::StapelMagazijn:
             outputs = &m.names.NamenUitgangStapelMagazijn;
             inputs = &m.names.NamenIngangStapelMagazijn;
-        } else if (active == CMD_Stationhandling) {
+            break;
+        case station::Station::Stationhandling:
             outputs = &m.names.NamenUitgangHandling;
             inputs = &m.names.NamenIngangHandling;
-        } else if (active != CMD_Interfacing) {
-            return; // the combined station, or nothing active: captions stay
+            break;
+        case station::Station::TransHandling:
+            return; // the combined station: captions stay
+        case station::Station::Start:
+        case station::Station::Interface:
+            break;
         }
         for (int i = 0; i < 8; ++i) {
             CMD_SetReset[i]->setCaption(outputs ? (*outputs)[i] : mw::genericOutputName(i));

@@ -50,8 +50,8 @@ void TestComponentFigure::componentTable_data()
     QTest::addColumn<QString>("picture"); // "" : no component there
     QTest::addColumn<QString>("kind");
 
-    const int T = int(fig::Station::Transportband), S = int(fig::Station::StapelMagazijn),
-              H = int(fig::Station::Stationhandling), C = int(fig::Station::TransHandling);
+    const int T = int(station::Station::Transportband), S = int(station::Station::StapelMagazijn),
+              H = int(station::Station::Stationhandling), C = int(station::Station::TransHandling);
     const QString stopper = "Transportband Magneetspoel Stopper.bmp";
     const QString motor = "Transportband Elektro Motor.bmp";
     const QString relais = "Transportband Relais.bmp";
@@ -116,7 +116,7 @@ void TestComponentFigure::componentTable_data()
     QTest::newRow("combined 15 unused") << C << 15 << ""
                                         << "";
 
-    QTest::newRow("interface has no table") << int(fig::Station::Interfacing) << 0 << ""
+    QTest::newRow("interface has no table") << int(station::Station::Interface) << 0 << ""
                                             << "";
 }
 
@@ -126,7 +126,7 @@ void TestComponentFigure::componentTable()
     QFETCH(int, index);
     QFETCH(QString, picture);
     QFETCH(QString, kind);
-    const std::optional<fig::Component> c = fig::componentFor(fig::Station(station), index);
+    const std::optional<fig::Component> c = fig::componentFor(station::Station(station), index);
     QCOMPARE(c.has_value(), !picture.isEmpty());
     if (c) {
         QCOMPARE(c->picture, picture);
@@ -324,7 +324,7 @@ void TestComponentFigure::hoverSamePointDoesNothing()
 void TestComponentFigure::interfacePanelLoadedOnce()
 {
     MainFixture fx; // the interface view is active at start
-    QVERIFY(fx.main->isActive(fx.main->CMD_Interfacing));
+    QCOMPARE(fx.main->stationState().current(), station::Station::Start);
     fx.hover("CMD_SetReset(0)");
     QCOMPARE(shownFile(fx.main->ImageSensorActuator), QString("Multi Connector.bmp"));
     QCOMPARE(fx.prop("FrameSensorActuator", "Caption").toString(), QString("I/O Aansluitpaneel"));

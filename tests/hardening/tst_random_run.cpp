@@ -125,8 +125,9 @@ std::optional<Failure> check(const MainFixture& fx, const PupilAction& a, const 
         return std::nullopt;
     }
     const bool switchingOn = !outputs::bitSet(b.uit, i);
-    const bool refuse =
-        outputs::interlock(b.station, i, switchingOn, b.in, b.uit) != outputs::Refusal::None;
+    const bool refuse = outputs::interlock(station::fromDisplayName(b.station).value_or(
+                                               station::Station::Interface),
+                                           i, switchingOn, b.in, b.uit) != outputs::Refusal::None;
     const QString state = QStringLiteral("station %1, inputs %2, outputs %3 -> %4")
                               .arg(b.station)
                               .arg(b.in)

@@ -7,11 +7,10 @@
 #include <QTest>
 
 using instr::PageAction;
-using instr::View;
+using View = station::Station;
 
-Q_DECLARE_METATYPE(instr::View)
+Q_DECLARE_METATYPE(station::Station)
 Q_DECLARE_METATYPE(instr::PageAction)
-Q_DECLARE_METATYPE(instr::VideoStation)
 
 class TstInstructionRules : public QObject
 {
@@ -49,12 +48,12 @@ void TstInstructionRules::verder_data()
         << View::Stationhandling << -1815.0 << PageAction::SlideShowingAdn;
     QTest::newRow("samen at -5445") << View::TransHandling << -5445.0 << PageAction::Flash;
     QTest::newRow("samen between pages") << View::TransHandling << -100.0 << PageAction::Nothing;
-    QTest::newRow("none at -5445") << View::None << -5445.0 << PageAction::Nothing;
+    QTest::newRow("start at -5445") << View::Start << -5445.0 << PageAction::Flash;
     QTest::newRow("transport below its last page")
         << View::Transportband << -5445.0 << PageAction::Flash;
     QTest::newRow("stapel below its last page")
         << View::StapelMagazijn << -7260.0 << PageAction::Flash;
-    QTest::newRow("interface between pages") << View::Interfacing << -100.0 << PageAction::Slide;
+    QTest::newRow("interface between pages") << View::Interface << -100.0 << PageAction::Slide;
 }
 
 void TstInstructionRules::verder()
@@ -181,7 +180,7 @@ void TstInstructionRules::help_data()
                                             "- het deksel op potje drukken.\r"
                                             "- verplaatsen van het product.\r");
     QTest::newRow("interface")
-        << View::Interfacing << true << "EasyPort mini"
+        << View::Interface << true << "EasyPort mini"
         << QByteArray("Op het scherm staat de EasyPort Mini interface van Dravik.\r\r"
                       "Deze interface kun je op een van de onderstaande modules aansluiten en "
                       "aansturen.\r\r"
@@ -190,7 +189,15 @@ void TstInstructionRules::help_data()
                       "- Staton Handling.\r\r"
                       "Lees in je boek wat je moet doen.\r");
     QTest::newRow("samen") << View::TransHandling << false << QString() << QByteArray();
-    QTest::newRow("none") << View::None << false << QString() << QByteArray();
+    QTest::newRow("start has the interface's help")
+        << View::Start << true << "EasyPort mini"
+        << QByteArray("Op het scherm staat de EasyPort Mini interface van Dravik.\r\r"
+                      "Deze interface kun je op een van de onderstaande modules aansluiten en "
+                      "aansturen.\r\r"
+                      "- Stapelmagazijn.\r"
+                      "- Transportband.\r"
+                      "- Staton Handling.\r\r"
+                      "Lees in je boek wat je moet doen.\r");
 }
 
 void TstInstructionRules::help()
@@ -210,12 +217,12 @@ void TstInstructionRules::help()
 
 void TstInstructionRules::addresses_data()
 {
-    QTest::addColumn<instr::VideoStation>("station");
+    QTest::addColumn<station::Station>("station");
     QTest::addColumn<QString>("siteHost");
     QTest::addColumn<QString>("videoHost");
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("missing");
-    using S = instr::VideoStation;
+    using S = station::Station;
     QTest::newRow("conveyor keeps its blank")
         << S::Transportband << "school.example.nl"
         << "video.example.com"
@@ -251,7 +258,7 @@ void TstInstructionRules::addresses_data()
 
 void TstInstructionRules::addresses()
 {
-    QFETCH(instr::VideoStation, station);
+    QFETCH(station::Station, station);
     QFETCH(QString, siteHost);
     QFETCH(QString, videoHost);
     QFETCH(QString, url);
@@ -266,7 +273,7 @@ void TstInstructionRules::addresses()
     QCOMPARE(a.missing, missing);
 
     // Without its identifier a video page cannot be opened either.
-    using S = instr::VideoStation;
+    using S = station::Station;
     if (station != S::Transportband && !videoHost.isEmpty()) {
         s.stapelMagazijnId.clear();
         s.stationHandlingId.clear();
