@@ -2,6 +2,7 @@
 
 #include "interface_link/easyport_control.h"
 #include "main_window/control_table.h"
+#include "outputs/output_panel.h"
 #include "platform/services.h"
 
 #include <QApplication>
@@ -235,10 +236,18 @@ void Main::wireHandlers()
     connect(FrameEasyPort, &ctl::Frame::MouseUp, this, &Main::FrameEasyPort_MouseUp);
     connect(EasyPort1, &link::EasyPortControl::InputsChanged, this, &Main::EasyPort1_InputsChanged);
 
-    connect(CMD_ResetAlles, &QAbstractButton::clicked, this, &Main::CMD_ResetAlles_Click);
+    OutputPanel::Controls outputs;
+    outputs.buttons = CMD_SetReset;
+    outputs.lamps = Shape_Lampje;
+    outputs.reset = CMD_ResetAlles;
+    outputs.boxParent = this;
+    m_outputs = new OutputPanel(
+        outputs, EasyPort1, m_station, [this] { return m_DecimaalIn; }, [this] { return m_ending; },
+        this);
+    // The emergency stop gives every point its station's name back.
+    connect(m_outputs, &OutputPanel::emergencyReset, this, [this] { KleurBeheer(15); });
+
     for (int i = 0; i < 8; ++i) {
-        connect(CMD_SetReset[i], &QAbstractButton::clicked, this,
-                [this, i] { CMD_SetReset_Click(i); });
         CMD_SetReset[i]->setMouseTracking(true);
         connect(CMD_SetReset[i], &ctl::CommandButton::MouseMove, this,
                 [this, i] { CMD_SetReset_MouseMove(i); });
@@ -302,6 +311,18 @@ void Main::Form_Load()
     PlaatsTekst();
     // 8. The layout reference for scaling, last.
     ReloadPos();
+}
+
+int Main::DecimaalUit() const
+{
+    return m_outputs->outputWord();
+}
+
+void Main::ResetAll()
+{
+    Timer_Wissel_Afbeelding->setEnabledProp(false);
+    m.FiguurNaam.clear();
+    m_outputs->resetAll();
 }
 
 double Main::Left() const

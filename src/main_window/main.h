@@ -17,6 +17,7 @@ class EasyPortControl;
 }
 class Full_Screen;
 class Beschrijving;
+class OutputPanel;
 
 // The main window: every control of the pupil's screen, the shared state
 // and the behaviour behind it. The handlers live in the subsystem folders
@@ -43,7 +44,7 @@ class Main : public QWidget
     explicit Main(link::EasyPortControl* easyPort, QWidget* parent = nullptr);
     ~Main() override;
 
-    int DecimaalUit() const { return m_DecimaalUit; }
+    int DecimaalUit() const;
     int DecimaalIn() const { return m_DecimaalIn; }
     int Verbonden() const { return m_Verbonden; }
     int ReageerNiet() const { return m_ReageerNiet; }
@@ -87,6 +88,10 @@ class Main : public QWidget
     // Which state the station part of the window is in; whatever follows the
     // station (the simulated interface, for one) listens to it.
     const station::StationState& stationState() const { return m_station; }
+
+    // The feature controllers behind the window. Keys, plans and tests act
+    // through them exactly as the buttons do.
+    OutputPanel& outputPanel() const { return *m_outputs; }
 
     // The controls, by name.
     ctl::Frame* FrameMain{};
@@ -164,11 +169,6 @@ class Main : public QWidget
     void applyModelTable(int moduleNummer);
     void EasyPort1_InputsChanged(int reserved1, int reserved2, qint32 inputs);
 
-    // Outputs.
-    void CMD_SetReset_Click(int Index);
-    void CMD_ResetAlles_Click();
-    void setOutputLamp(int i, bool on);
-
     // Station-button colours and hover.
     void stationButtonMouseMove(qint16 knop);
 
@@ -192,7 +192,7 @@ class Main : public QWidget
 
     mw::ModuleState m;
     station::StationState m_station;
-    int m_DecimaalUit = 0;
+    OutputPanel* m_outputs{};
     int m_DecimaalIn = 0;
     int m_Verbonden = 0;
     int m_ReageerNiet = 0;
