@@ -1,4 +1,5 @@
 #include "main_window/main.h"
+#include "main_window/station_buttons.h"
 
 #include "instruction/instruction_texts.h"
 #include "instruction/navigation.h"
@@ -126,8 +127,9 @@ void Main::CMD_Filmpje_Click()
     const instr::VideoAddress address =
         instr::videoAddress(inView, instr::VideoSettings::installed());
     if (address.url.isEmpty()) {
-        qCWarning(lcDravik) << "no video address for" << stationButton(inView)->objectName()
-                            << "- set" << address.missing << "in the group [video] of"
+        qCWarning(lcDravik) << "no video address for"
+                            << m_stationButtons->button(inView)->objectName() << "- set"
+                            << address.missing << "in the group [video] of"
                             << QStringLiteral("Automatiseren.ini");
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "interface_link/easyport_control.h"
 #include "main_window/control_table.h"
+#include "main_window/station_buttons.h"
 #include "outputs/output_panel.h"
 #include "platform/services.h"
 
@@ -219,17 +220,18 @@ void Main::wireHandlers()
 {
     connect(CMD_Afsluiten, &QAbstractButton::clicked, this, &Main::exitProgram);
 
-    using station::Station;
-    connect(CMD_StapelMagazijn, &QAbstractButton::clicked, this,
-            [this] { showStation(Station::StapelMagazijn); });
-    connect(CMD_Transportband, &QAbstractButton::clicked, this,
-            [this] { showStation(Station::Transportband); });
-    connect(CMD_Stationhandling, &QAbstractButton::clicked, this,
-            [this] { showStation(Station::Stationhandling); });
-    connect(CMD_TransHandling, &QAbstractButton::clicked, this,
-            [this] { showStation(Station::TransHandling); });
-    connect(CMD_Interfacing, &QAbstractButton::clicked, this, &Main::CMD_Interfacing_Click);
-    connect(&m_station, &station::StationState::changed, this, &Main::markStation);
+    StationButtons::Controls buttons;
+    buttons.stapelMagazijn = CMD_StapelMagazijn;
+    buttons.transportband = CMD_Transportband;
+    buttons.stationhandling = CMD_Stationhandling;
+    buttons.transHandling = CMD_TransHandling;
+    buttons.interfacing = CMD_Interfacing;
+    buttons.buttonFrame = Frame_Dravik_Buttons;
+    buttons.stationFrame = FrameModule;
+    buttons.outputs = CMD_SetReset;
+    buttons.inputs = Label_Ingang;
+    m_stationButtons = new StationButtons(buttons, m_station, m, this);
+    connect(m_stationButtons, &StationButtons::chosen, this, &Main::showStation);
 
     connect(CMD_Verbinding, &QAbstractButton::clicked, this, &Main::CMD_Verbinding_Click);
     connect(Command1, &QAbstractButton::clicked, this, &Main::Command1_Click);
@@ -256,19 +258,6 @@ void Main::wireHandlers()
                 [this, i] { Label_Ingang_MouseMove(i); });
     }
 
-    const std::pair<ctl::CommandButton*, qint16> hover[] = {{CMD_Transportband, 0},
-                                                            {CMD_StapelMagazijn, 1},
-                                                            {CMD_Stationhandling, 2},
-                                                            {CMD_TransHandling, 3},
-                                                            {CMD_Interfacing, 5}};
-    for (const auto& [button, knop] : hover) {
-        button->setMouseTracking(true);
-        connect(button, &ctl::CommandButton::MouseMove, this,
-                [this, knop = knop] { stationButtonMouseMove(knop); });
-    }
-    Frame_Dravik_Buttons->setMouseTracking(true);
-    connect(Frame_Dravik_Buttons, &ctl::Frame::MouseMove, this, [this] { KleurBeheer(10); });
-
     connect(Timer_Wissel_Afbeelding, &ctl::Timer::Tick, this, &Main::Timer_Wissel_Afbeelding_Timer);
     connect(Image_Module_Holder, &ctl::Image::Click, this, &Main::Image_Module_Holder_Click);
     connect(Image1, &ctl::Image::Click, this, &Main::Image1_Click);
@@ -282,9 +271,8 @@ void Main::wireHandlers()
 
 void Main::Form_Load()
 {
-    // 1. No component figure, no station button under the mouse.
+    // 1. No component figure (no station button is under the mouse either).
     m.GetoondeFiguur = -1;
-    m.KnopOnderMuis = -1;
     // 2. The shared colours.
     m.KleurLichtgroen = 8454016;
     m.KleurLichtblauw = 15777683;
@@ -299,7 +287,7 @@ void Main::Form_Load()
         move(avail.x() + int(std::lround(left)), avail.y() + int(std::lround(top)));
     }
     // 4. The start state: the interface button is marked.
-    markStation(m_station.current());
+    m_stationButtons->markCurrent();
     // 5. The name tables.
     mw::fillNameTables(m.names);
     // 6. Neutral captions for every I/O point.
@@ -316,6 +304,11 @@ void Main::Form_Load()
 int Main::DecimaalUit() const
 {
     return m_outputs->outputWord();
+}
+
+void Main::KleurBeheer(int AktieCijfer)
+{
+    m_stationButtons->kleurBeheer(AktieCijfer);
 }
 
 void Main::ResetAll()

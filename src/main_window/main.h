@@ -18,6 +18,7 @@ class EasyPortControl;
 class Full_Screen;
 class Beschrijving;
 class OutputPanel;
+class StationButtons;
 
 // The main window: every control of the pupil's screen, the shared state
 // and the behaviour behind it. The handlers live in the subsystem folders
@@ -92,6 +93,7 @@ class Main : public QWidget
     // The feature controllers behind the window. Keys, plans and tests act
     // through them exactly as the buttons do.
     OutputPanel& outputPanel() const { return *m_outputs; }
+    StationButtons& stationButtons() const { return *m_stationButtons; }
 
     // The controls, by name.
     ctl::Frame* FrameMain{};
@@ -157,10 +159,6 @@ class Main : public QWidget
     // Station selection and the interface view: one sequence for every
     // choice, so the writes, sounds and boxes keep their order.
     void showStation(station::Station s);
-    // The button marked light green and the station frame's caption.
-    void markStation(station::Station s);
-    ctl::CommandButton* stationButton(station::Station s) const;
-    void CMD_Interfacing_Click();
 
     // Connection and inputs.
     void CMD_Verbinding_Click();
@@ -168,9 +166,6 @@ class Main : public QWidget
     void FrameEasyPort_MouseUp(Qt::MouseButton button);
     void applyModelTable(int moduleNummer);
     void EasyPort1_InputsChanged(int reserved1, int reserved2, qint32 inputs);
-
-    // Station-button colours and hover.
-    void stationButtonMouseMove(qint16 knop);
 
     // Component figure.
     void CMD_SetReset_MouseMove(int Index);
@@ -193,6 +188,7 @@ class Main : public QWidget
     mw::ModuleState m;
     station::StationState m_station;
     OutputPanel* m_outputs{};
+    StationButtons* m_stationButtons{};
     int m_DecimaalIn = 0;
     int m_Verbonden = 0;
     int m_ReageerNiet = 0;

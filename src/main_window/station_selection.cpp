@@ -46,41 +46,7 @@ void Main::showStation(station::Station s)
         applyModelTable(m_ModuleNummer);
 }
 
-ctl::CommandButton* Main::stationButton(station::Station s) const
-{
-    switch (s) {
-    case station::Station::StapelMagazijn:
-        return CMD_StapelMagazijn;
-    case station::Station::Transportband:
-        return CMD_Transportband;
-    case station::Station::Stationhandling:
-        return CMD_Stationhandling;
-    case station::Station::TransHandling:
-        return CMD_TransHandling;
-    case station::Station::Start:
-    case station::Station::Interface:
-        break;
-    }
-    return CMD_Interfacing;
-}
-
-void Main::markStation(station::Station s)
-{
-    FrameModule->setCaption(station::moduleCaption(s));
-    const ctl::CommandButton* chosen = stationButton(s);
-    for (ctl::CommandButton* b : {CMD_StapelMagazijn, CMD_Transportband, CMD_Stationhandling,
-                                  CMD_TransHandling, CMD_Interfacing})
-        if (b != chosen)
-            b->setBackColor(mw::KleurNormaal);
-    stationButton(s)->setBackColor(m.KleurLichtgroen);
-}
-
 void Main::SetEasyPort()
 {
     showStation(station::Station::Interface);
-}
-
-void Main::CMD_Interfacing_Click()
-{
-    SetEasyPort();
 }

@@ -1,6 +1,7 @@
 // The main window as it opens: its controls, the name tables, start-up
 // and the two ways out.
 #include "main_window/control_table.h"
+#include "main_window/station_buttons.h"
 #include "support/test_support.h"
 
 #include <QCloseEvent>
@@ -211,7 +212,7 @@ void TestMainWindow::startupState()
     QCOMPARE(fx.prop("Timer_Wissel_Afbeelding", "Enabled").toBool(), false);
     const Main& m = *fx.main;
     QCOMPARE(m.state().GetoondeFiguur, qint16(-1));
-    QCOMPARE(m.state().KnopOnderMuis, qint16(-1));
+    QCOMPARE(m.stationButtons().buttonUnderMouse(), -1);
     QCOMPARE(m.state().KleurLichtblauw, 15777683u);
     QCOMPARE(m.state().KleurLila, 16765650u);
     QCOMPARE(m.state().KleurMintgroen, 13828050u);

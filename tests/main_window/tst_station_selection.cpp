@@ -1,4 +1,5 @@
 // Choosing a station, and the hover colours of the station buttons.
+#include "main_window/station_buttons.h"
 #include "main_window/station_view.h"
 #include "support/test_support.h"
 
@@ -242,17 +243,17 @@ void TestStationSelection::hover()
     QCOMPARE(colours(fx), QStringLiteral("----G"));
     fx.hover("CMD_Transportband");
     QCOMPARE(colours(fx), QStringLiteral("-W--G"));
-    QCOMPARE(fx.main->state().KnopOnderMuis, qint16(0));
+    QCOMPARE(fx.main->stationButtons().buttonUnderMouse(), 0);
     // Moving within the button does nothing more: a colour set meanwhile stays.
     fx.control("CMD_Transportband")->setProperty("BackColor", 2147483663u);
     fx.hover("CMD_Transportband");
     QCOMPARE(colours(fx), QStringLiteral("----G"));
     fx.hover("CMD_StapelMagazijn");
     QCOMPARE(colours(fx), QStringLiteral("W---G"));
-    QCOMPARE(fx.main->state().KnopOnderMuis, qint16(1));
+    QCOMPARE(fx.main->stationButtons().buttonUnderMouse(), 1);
     fx.hover("CMD_TransHandling");
     QCOMPARE(colours(fx), QStringLiteral("---WG"));
-    QCOMPARE(fx.main->state().KnopOnderMuis, qint16(3));
+    QCOMPARE(fx.main->stationButtons().buttonUnderMouse(), 3);
 }
 
 void TestStationSelection::hoverActiveButton()
@@ -262,7 +263,7 @@ void TestStationSelection::hoverActiveButton()
     QCOMPARE(colours(fx), QStringLiteral("--W-G"));
     fx.hover("CMD_Interfacing");
     QCOMPARE(colours(fx), QStringLiteral("----G"));
-    QCOMPARE(fx.main->state().KnopOnderMuis, qint16(5));
+    QCOMPARE(fx.main->stationButtons().buttonUnderMouse(), 5);
 }
 
 void TestStationSelection::leaveAndReturn()
@@ -271,7 +272,7 @@ void TestStationSelection::leaveAndReturn()
     fx.hover("CMD_Transportband");
     fx.hover("Frame_Dravik_Buttons");
     QCOMPARE(colours(fx), QStringLiteral("----G"));
-    QCOMPARE(fx.main->state().KnopOnderMuis, qint16(-1));
+    QCOMPARE(fx.main->stationButtons().buttonUnderMouse(), -1);
     fx.hover("CMD_Transportband");
     QCOMPARE(colours(fx), QStringLiteral("-W--G"));
     // Leaving straight out of the frame keeps it white until the next move.
