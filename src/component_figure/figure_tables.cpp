@@ -127,6 +127,15 @@ std::optional<Component> alternate(const QString& figuurNaam)
     return std::nullopt;
 }
 
+IoControl highlightedControl(int point)
+{
+    if (point >= 0 && point <= 7)
+        return {IoControl::Kind::Output, point};
+    if (point >= 8 && point <= 15)
+        return {IoControl::Kind::Input, point - 8};
+    return {};
+}
+
 ctl::OleColor restoredColour(const mw::ModuleState& m, bool output, bool enabled)
 {
     if (!enabled)

@@ -35,6 +35,15 @@ std::optional<Component> componentFor(station::Station inView, int index);
 // (the caption is then only rewritten).
 std::optional<Component> alternate(const QString& figuurNaam);
 
+// Which I/O control shows the highlight of I/O point `point` (0..7 outputs,
+// 8..15 inputs).
+struct IoControl {
+    enum class Kind { None, Output, Input };
+    Kind kind = Kind::None;
+    int index = -1; // CMD_SetReset(index) or PictureLabelIngangen(index)
+};
+IoControl highlightedControl(int point);
+
 // The back colour an I/O point gets when the highlight leaves it: enabled
 // outputs lilac, enabled inputs mint green, disabled points the button face.
 ctl::OleColor restoredColour(const mw::ModuleState& m, bool output, bool enabled);

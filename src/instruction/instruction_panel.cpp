@@ -1,3 +1,4 @@
+#include "component_figure/component_panel.h"
 #include "main_window/main.h"
 #include "main_window/station_buttons.h"
 
@@ -83,16 +84,8 @@ void Main::CMD_Verder_Click()
         flashNotPossible();
         return;
     case instr::PageAction::SlideShowingAdn: {
-        // Page 3 talks about the square guided cylinder: show it, and take
-        // the highlight off the I/O point whose figure it replaces.
-        ImageSensorActuator->setPicture(
-            platform::resolvedPicture(QStringLiteral("Cilinder Dubbelwerkend ADN Bediend.bmp")));
-        FrameSensorActuator->setCaption(QStringLiteral("ADN cilinder."));
-        const instr::IoControl shown = instr::highlightedControl(m.GetoondeFiguur);
-        if (shown.kind == instr::IoControl::Kind::Output)
-            CMD_SetReset[shown.index]->setBackColor(mw::KleurNormaal);
-        else if (shown.kind == instr::IoControl::Kind::Input)
-            PictureLabelIngangen[shown.index]->setBackColor(mw::KleurNormaal);
+        // Page 3 talks about the square guided cylinder: show it first.
+        m_component->showGuidedCylinder();
         VerschuifTekst(instr::kForward);
         return;
     }

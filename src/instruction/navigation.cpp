@@ -49,15 +49,6 @@ double slidePage(double start, int upDown, const std::function<void(double top)>
     return end;
 }
 
-IoControl highlightedControl(int figuur)
-{
-    if (figuur >= 0 && figuur <= 7)
-        return {IoControl::Kind::Output, figuur};
-    if (figuur >= 8 && figuur <= 15)
-        return {IoControl::Kind::Input, figuur - 8};
-    return {};
-}
-
 namespace
 {
 

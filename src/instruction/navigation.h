@@ -35,15 +35,6 @@ constexpr int kBackward = 1; // the surface moves down
 // Returns the end position.
 double slidePage(double start, int upDown, const std::function<void(double top)>& assign);
 
-// Which I/O control shows the highlight of the component figure `figuur`
-// (0..7 outputs, 8..15 inputs).
-struct IoControl {
-    enum class Kind { None, Output, Input };
-    Kind kind = Kind::None;
-    int index = -1; // CMD_SetReset(index) or PictureLabelIngangen(index)
-};
-IoControl highlightedControl(int figuur);
-
 // The help message of a station; none for the combined station. The start
 // state has the interface's help.
 struct HelpMessage {

@@ -1,5 +1,9 @@
 #include "main_window/main.h"
 
+#include "component_figure/component_panel.h"
+#include "component_figure/figure_tables.h"
+#include "description/description_tables.h"
+#include "fullscreen/full_screen.h"
 #include "interface_link/easyport_control.h"
 #include "main_window/control_table.h"
 #include "main_window/station_buttons.h"
@@ -8,6 +12,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
 #include <QScreen>
@@ -249,16 +254,15 @@ void Main::wireHandlers()
     // The emergency stop gives every point its station's name back.
     connect(m_outputs, &OutputPanel::emergencyReset, this, [this] { KleurBeheer(15); });
 
-    for (int i = 0; i < 8; ++i) {
-        CMD_SetReset[i]->setMouseTracking(true);
-        connect(CMD_SetReset[i], &ctl::CommandButton::MouseMove, this,
-                [this, i] { CMD_SetReset_MouseMove(i); });
-        Label_Ingang[i]->setMouseTracking(true);
-        connect(Label_Ingang[i], &ctl::Label::MouseMove, this,
-                [this, i] { Label_Ingang_MouseMove(i); });
-    }
+    ComponentPanel::Controls component;
+    component.outputs = CMD_SetReset;
+    component.inputLabels = Label_Ingang;
+    component.inputRows = PictureLabelIngangen;
+    component.picture = ImageSensorActuator;
+    component.frame = FrameSensorActuator;
+    component.alternation = Timer_Wissel_Afbeelding;
+    m_component = new ComponentPanel(component, m_station, m, this);
 
-    connect(Timer_Wissel_Afbeelding, &ctl::Timer::Tick, this, &Main::Timer_Wissel_Afbeelding_Timer);
     connect(Image_Module_Holder, &ctl::Image::Click, this, &Main::Image_Module_Holder_Click);
     connect(Image1, &ctl::Image::Click, this, &Main::Image1_Click);
 
@@ -271,8 +275,8 @@ void Main::wireHandlers()
 
 void Main::Form_Load()
 {
-    // 1. No component figure (no station button is under the mouse either).
-    m.GetoondeFiguur = -1;
+    // 1. No component figure and no station button under the mouse: the
+    //    panels start that way.
     // 2. The shared colours.
     m.KleurLichtgroen = 8454016;
     m.KleurLichtblauw = 15777683;
@@ -313,9 +317,31 @@ void Main::KleurBeheer(int AktieCijfer)
 
 void Main::ResetAll()
 {
-    Timer_Wissel_Afbeelding->setEnabledProp(false);
-    m.FiguurNaam.clear();
+    m_component->stop();
     m_outputs->resetAll();
+}
+
+void Main::FiguurActuatorSensor(int Index)
+{
+    m_component->show(Index);
+}
+
+void Main::Image_Module_Holder_Click()
+{
+    // Only the single stations have a numbered picture.
+    if (!desc::isDescribed(m_station.current()))
+        return;
+    fullScreen()->open();
+}
+
+void Main::Image1_Click()
+{
+    platform::MessageRequest r;
+    r.title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    r.text = fig::versionText(DRAVIK_VERSION_MAJOR, DRAVIK_VERSION_MINOR, DRAVIK_VERSION_PATCH);
+    r.buttons = platform::MessageButtons::Ok;
+    r.icon = platform::MessageIcon::Information;
+    platform::messages().show(this, r);
 }
 
 double Main::Left() const

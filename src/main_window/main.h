@@ -19,6 +19,7 @@ class Full_Screen;
 class Beschrijving;
 class OutputPanel;
 class StationButtons;
+class ComponentPanel;
 
 // The main window: every control of the pupil's screen, the shared state
 // and the behaviour behind it. The handlers live in the subsystem folders
@@ -94,6 +95,7 @@ class Main : public QWidget
     // through them exactly as the buttons do.
     OutputPanel& outputPanel() const { return *m_outputs; }
     StationButtons& stationButtons() const { return *m_stationButtons; }
+    ComponentPanel& componentPanel() const { return *m_component; }
 
     // The controls, by name.
     ctl::Frame* FrameMain{};
@@ -167,10 +169,7 @@ class Main : public QWidget
     void applyModelTable(int moduleNummer);
     void EasyPort1_InputsChanged(int reserved1, int reserved2, qint32 inputs);
 
-    // Component figure.
-    void CMD_SetReset_MouseMove(int Index);
-    void Label_Ingang_MouseMove(int Index);
-    void Timer_Wissel_Afbeelding_Timer();
+    // The station picture and the version message.
     void Image_Module_Holder_Click();
     void Image1_Click();
 
@@ -189,6 +188,7 @@ class Main : public QWidget
     station::StationState m_station;
     OutputPanel* m_outputs{};
     StationButtons* m_stationButtons{};
+    ComponentPanel* m_component{};
     int m_DecimaalIn = 0;
     int m_Verbonden = 0;
     int m_ReageerNiet = 0;

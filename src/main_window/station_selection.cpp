@@ -1,5 +1,6 @@
 #include "main_window/main.h"
 
+#include "component_figure/component_panel.h"
 #include "interface_link/interface_model.h"
 #include "main_window/station_view.h"
 #include "platform/services.h"
@@ -10,14 +11,13 @@ void Main::showStation(station::Station s)
 
     // Everything off before the points get new names.
     ResetAll();
-    ImageSensorActuator->clearPicture();
+    m_component->clear();
     for (int i = 0; i < 8; ++i) {
         const bool input = (v.usedInputs >> i) & 1;
         const bool output = (v.usedOutputs >> i) & 1;
         PictureLabelIngangen[i]->setBackColor(input ? m.KleurMintgroen : mw::KleurNormaal);
         CMD_SetReset[i]->setBackColor(output ? m.KleurLila : mw::KleurNormaal);
     }
-    FrameSensorActuator->setCaption(QStringLiteral("Sensor / Actuator"));
     FrameIngangen->setCaption(v.inputsCaption);
     FrameUitgangen->setCaption(v.outputsCaption);
     // The station frame, the marked button and whatever follows the station.
@@ -38,7 +38,6 @@ void Main::showStation(station::Station s)
         CMD_SetReset[i]->setEnabledProp(!v.enableByName ||
                                         !mw::isGenericOutputName(v.outputNames[i]));
     }
-    m.GetoondeFiguur = -1;
     PictureTekst->setTop(0);
     PlaatsTekst();
     // The interface view shows the model that answered, when it is known.

@@ -1,3 +1,4 @@
+#include "component_figure/component_panel.h"
 #include "support/test_support.h"
 
 #include <QDir>
@@ -429,7 +430,7 @@ void TstInstructionPanel::adnPicture()
         f.click(QStringLiteral("CMD_Verder"));
     if (figuur >= 0) {
         f.main->FiguurActuatorSensor(figuur);
-        QCOMPARE(int(f.main->state().GetoondeFiguur), figuur);
+        QCOMPARE(f.main->componentPanel().shownPoint(), figuur);
     }
     auto* image = f.control<ctl::Image>(QStringLiteral("ImageSensorActuator"));
     auto* frame = f.control<ctl::Frame>(QStringLiteral("FrameSensorActuator"));
@@ -447,7 +448,7 @@ void TstInstructionPanel::adnPicture()
 
     auto* panel = f.control<ctl::PictureBox>(QStringLiteral("PictureTekst"));
     QCOMPARE(panel->Top(), -1815.0 * (verders + 1));
-    QCOMPARE(int(f.main->state().GetoondeFiguur), figuur);
+    QCOMPARE(f.main->componentPanel().shownPoint(), figuur);
     if (adn) {
         QVERIFY2(
             image->Picture().endsWith(QStringLiteral("/Cilinder Dubbelwerkend ADN Bediend.bmp"),

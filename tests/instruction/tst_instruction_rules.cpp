@@ -25,8 +25,6 @@ class TstInstructionRules : public QObject
     void rowLeft();
     void slideWalksEveryTwip_data();
     void slideWalksEveryTwip();
-    void highlighted_data();
-    void highlighted();
     void help_data();
     void help();
     void addresses_data();
@@ -125,32 +123,6 @@ void TstInstructionRules::slideWalksEveryTwip()
     const double step = upDown == 0 ? -1 : 1;
     for (int i = 1; i < seen.size(); ++i)
         QCOMPARE(seen[i] - seen[i - 1], step);
-}
-
-void TstInstructionRules::highlighted_data()
-{
-    QTest::addColumn<int>("figuur");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("index");
-    const int none = int(instr::IoControl::Kind::None);
-    const int out = int(instr::IoControl::Kind::Output);
-    const int in = int(instr::IoControl::Kind::Input);
-    QTest::newRow("none shown") << -1 << none << -1;
-    QTest::newRow("output 0") << 0 << out << 0;
-    QTest::newRow("output 7") << 7 << out << 7;
-    QTest::newRow("input 0") << 8 << in << 0;
-    QTest::newRow("input 7") << 15 << in << 7;
-    QTest::newRow("beyond inputs") << 16 << none << -1;
-}
-
-void TstInstructionRules::highlighted()
-{
-    QFETCH(int, figuur);
-    QFETCH(int, kind);
-    QFETCH(int, index);
-    const instr::IoControl c = instr::highlightedControl(figuur);
-    QCOMPARE(int(c.kind), kind);
-    QCOMPARE(c.index, index);
 }
 
 void TstInstructionRules::help_data()

@@ -1,4 +1,5 @@
 // Choosing a station, and the hover colours of the station buttons.
+#include "component_figure/component_panel.h"
 #include "main_window/station_buttons.h"
 #include "main_window/station_view.h"
 #include "support/test_support.h"
@@ -165,7 +166,7 @@ void TestStationSelection::view()
     QCOMPARE(fx.prop("CMD_Filmpje", "ToolTipText").toString(), filmTip);
     QCOMPARE(fx.prop(button, "BackColor").toUInt(), 8454016u);
     QCOMPARE(fx.prop("ImageSensorActuator", "Picture").toString(), QString());
-    QCOMPARE(fx.main->state().GetoondeFiguur, qint16(-1));
+    QCOMPARE(fx.main->componentPanel().shownPoint(), -1);
     QCOMPARE(fx.prop("PictureTekst", "Top").toDouble(), 0.0);
     const QString shown = fx.prop("Image_Module_Holder", "Picture").toString();
     if (!testing::TempProgramFolder::buildAssetFolder().isEmpty())
