@@ -11,7 +11,7 @@
 double measureVirtualStationFrameMs()
 {
     link::SimulatedEasyPort port;
-    port.setStationCaption(QStringLiteral("Interfacing Easyport D8A"));
+    port.setStation(station::Station::TransHandling);
     port.SearchAndConnect();
     virt::VirtualStationWindow window(&port);
     const QSize size(virt::VirtualStationWindow::DefaultWidth,

@@ -1,6 +1,7 @@
 #include "main_window/main.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
+#include "interface_link/simulated_easyport.h"
 #include "platform/exit_signals.h"
 #include "virtual_station/virtual_station_window.h"
 
@@ -22,8 +23,13 @@ int main(int argc, char* argv[])
     {
         Main window(easyPort.get());
         // The simulated interface follows the station in view; the window
-        // itself does not know which interface it drives.
-        link::followStationFrame(easyPort.get(), window.FrameModule);
+        // itself does not know which interface it drives, nor the interface
+        // which window chooses the station.
+        if (auto* sim = qobject_cast<link::SimulatedEasyPort*>(easyPort.get())) {
+            sim->setStation(window.stationState().current());
+            QObject::connect(&window.stationState(), &station::StationState::changed, sim,
+                             &link::SimulatedEasyPort::setStation);
+        }
         // With the simulated interface the pupil can watch the station move.
         std::unique_ptr<virt::VirtualStationWindow> station =
             virt::attachVirtualStation(easyPort.get(), &window);

@@ -100,9 +100,10 @@ constexpr Step kAlternation[] = {
 
 } // namespace
 
-std::optional<Component> componentFor(Station station, int index)
+std::optional<Component> componentFor(station::Station inView, int index)
 {
-    switch (station) {
+    using station::Station;
+    switch (inView) {
     case Station::Transportband:
         return find(kTransportband, index);
     case Station::StapelMagazijn:
@@ -111,8 +112,8 @@ std::optional<Component> componentFor(Station station, int index)
         return find(kStationhandling, index);
     case Station::TransHandling:
         return find(kTransHandling, index);
-    case Station::Interfacing:
-    case Station::None:
+    case Station::Start:
+    case Station::Interface:
         break;
     }
     return std::nullopt;
@@ -124,6 +125,15 @@ std::optional<Component> alternate(const QString& figuurNaam)
         if (figuurNaam == QLatin1String(s.before))
             return Component{QString::fromUtf8(s.picture), QString::fromUtf8(s.after)};
     return std::nullopt;
+}
+
+IoControl highlightedControl(int point)
+{
+    if (point >= 0 && point <= 7)
+        return {IoControl::Kind::Output, point};
+    if (point >= 8 && point <= 15)
+        return {IoControl::Kind::Input, point - 8};
+    return {};
 }
 
 ctl::OleColor restoredColour(const mw::ModuleState& m, bool output, bool enabled)

@@ -2,6 +2,7 @@
 
 #include "controls/color.h"
 #include "main_window/station_tables.h"
+#include "station/station.h"
 
 #include <QString>
 #include <optional>
@@ -11,17 +12,6 @@
 // data and functions, without widgets.
 namespace fig
 {
-
-// The view the station buttons have chosen, as far as the component panel
-// cares.
-enum class Station {
-    None,
-    Transportband,
-    StapelMagazijn,
-    Stationhandling,
-    TransHandling,
-    Interfacing
-};
 
 // The interface view's one picture and kind.
 inline constexpr char kPanelPicture[] = "Multi Connector.bmp";
@@ -36,13 +26,23 @@ struct Component {
 
 // The component behind I/O point `index` (0..7 outputs, 8..15 inputs) of one
 // of the four stations; nullopt when the station has nothing there. The
-// interface view and "no station" have no table and always give nullopt.
-std::optional<Component> componentFor(Station station, int index);
+// start and interface states have no table (they show kPanelPicture) and
+// always give nullopt.
+std::optional<Component> componentFor(station::Station inView, int index);
 
 // One step of the picture alternation: the picture to load and the kind that
 // replaces `figuurNaam`; nullopt when `figuurNaam` names no actuator or valve
 // (the caption is then only rewritten).
 std::optional<Component> alternate(const QString& figuurNaam);
+
+// Which I/O control shows the highlight of I/O point `point` (0..7 outputs,
+// 8..15 inputs).
+struct IoControl {
+    enum class Kind { None, Output, Input };
+    Kind kind = Kind::None;
+    int index = -1; // CMD_SetReset(index) or PictureLabelIngangen(index)
+};
+IoControl highlightedControl(int point);
 
 // The back colour an I/O point gets when the highlight leaves it: enabled
 // outputs lilac, enabled inputs mint green, disabled points the button face.

@@ -115,16 +115,16 @@ void Beschrijving::Option_Nummers_Click(int Index)
 {
     if (!m_main)
         return;
-    const std::optional<desc::Station> station = desc::activeStation(*m_main);
-    if (!station)
+    const station::Station station = m_main->stationState().current();
+    if (!desc::isDescribed(station))
         return;
-    const std::optional<desc::Part> p = desc::part(*station, Index);
+    const std::optional<desc::Part> p = desc::part(station, Index);
     if (!p)
         return;
     Text_Benaming->setText(p->benaming);
     Text_Info->setText(p->info);
 
-    const desc::PartPicture picture = desc::partPicture(*station, Index);
+    const desc::PartPicture picture = desc::partPicture(station, Index);
     const QString path = platform::resolvedPicture(picture.fileName);
     if (picture.mustExist && !QFileInfo(path).isFile()) {
         // Logged like every other picture that cannot be loaded.

@@ -1,7 +1,5 @@
 #include "description/description_tables.h"
 
-#include "main_window/main.h"
-
 namespace desc
 {
 
@@ -75,6 +73,8 @@ const Row* table(Station station)
         return kTransportband;
     case Station::Stationhandling:
         return kStationhandling;
+    default:
+        break;
     }
     return kStapelMagazijn;
 }
@@ -95,6 +95,8 @@ QString stem(Station station)
         return QStringLiteral("Station Transportband cijfers");
     case Station::Stationhandling:
         return QStringLiteral("Station Handling cijfers");
+    default:
+        break;
     }
     return {};
 }
@@ -119,17 +121,6 @@ PartPicture partPicture(Station station, int number)
     return {stem(station) + QLatin1Char(' ') +
                 QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0')) + QStringLiteral(".jpg"),
             true};
-}
-
-std::optional<Station> activeStation(const Main& main)
-{
-    if (main.isActive(main.CMD_StapelMagazijn))
-        return Station::StapelMagazijn;
-    if (main.isActive(main.CMD_Transportband))
-        return Station::Transportband;
-    if (main.isActive(main.CMD_Stationhandling))
-        return Station::Stationhandling;
-    return std::nullopt;
 }
 
 } // namespace desc

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "station/station.h"
+
 #include <QString>
 #include <optional>
-
-class Main;
 
 // The numbered parts of the three single stations: the name and the purpose
 // of each part, and the file of the station picture in which it is marked.
@@ -11,7 +11,7 @@ class Main;
 namespace desc
 {
 
-enum class Station { StapelMagazijn, Transportband, Stationhandling };
+using station::Station;
 
 inline constexpr int kFirstPart = 1;
 inline constexpr int kLastPart = 11;
@@ -42,9 +42,12 @@ struct PartPicture {
 // picture, which is loaded without being reported when missing.
 PartPicture partPicture(Station station, int number);
 
-// The station whose parts are described: the first of the stack magazine,
-// the conveyor and the handling station whose button is the active choice;
-// nullopt for the combined station, the interface view or none.
-std::optional<Station> activeStation(const Main& main);
+// True for the three single stations, the ones with numbered parts; the
+// other functions take only these.
+constexpr bool isDescribed(Station s)
+{
+    return s == Station::StapelMagazijn || s == Station::Transportband ||
+           s == Station::Stationhandling;
+}
 
 } // namespace desc

@@ -91,12 +91,12 @@ void Full_Screen::Form_Activate()
     Beschrijving* b = m_main->beschrijving(false);
     if (m_activated || (b && b->isVisible()))
         return;
-    const std::optional<desc::Station> station = desc::activeStation(*m_main);
-    if (!station)
+    const station::Station station = m_main->stationState().current();
+    if (!desc::isDescribed(station))
         return; // only the three single stations have a numbered picture
     m_activated = true;
 
-    const QString name = desc::stationPicture(*station);
+    const QString name = desc::stationPicture(station);
     m_measured = QSizeF();
     if (Image_Show_Fullscreen->setPicture(platform::resolvedPicture(name))) {
         // The measuring box takes the picture's own size.

@@ -1,33 +1,11 @@
+#include "component_figure/component_panel.h"
 #include "main_window/main.h"
+#include "main_window/station_buttons.h"
 
 #include "instruction/instruction_texts.h"
 #include "instruction/navigation.h"
 #include "instruction/video_links.h"
 #include "platform/services.h"
-
-namespace
-{
-
-// The active station choice in the order the panel and its buttons test it.
-instr::View activeView(const Main& w)
-{
-    const ctl::CommandButton* b =
-        w.firstActive({w.CMD_StapelMagazijn, w.CMD_Transportband, w.CMD_Stationhandling,
-                       w.CMD_TransHandling, w.CMD_Interfacing});
-    if (!b)
-        return instr::View::None;
-    if (b == w.CMD_StapelMagazijn)
-        return instr::View::StapelMagazijn;
-    if (b == w.CMD_Transportband)
-        return instr::View::Transportband;
-    if (b == w.CMD_Stationhandling)
-        return instr::View::Stationhandling;
-    if (b == w.CMD_TransHandling)
-        return instr::View::TransHandling;
-    return instr::View::Interfacing;
-}
-
-} // namespace
 
 // Draws the whole text of the active choice, all pages one below the other,
 // with the surface's own text output. The page showing (the surface's Top)
@@ -40,7 +18,7 @@ void Main::PlaatsTekst()
     p->setForeColor(instr::KleurTekst);
     p->setFontSize(instr::kBodySize);
     p->setCurrentY(instr::kTextStart);
-    for (const instr::TextRow& row : instr::instructionRows(activeView(*this))) {
+    for (const instr::TextRow& row : instr::instructionRows(m_station.current())) {
         p->setFontSize(instr::fontSize(row.style));
         p->setForeColor(instr::color(row.style));
         switch (row.place) {
@@ -99,23 +77,15 @@ void Main::TimerNVT_Timer()
 
 void Main::CMD_Verder_Click()
 {
-    switch (instr::verderAction(activeView(*this), PictureTekst->Top())) {
+    switch (instr::verderAction(m_station.current(), PictureTekst->Top())) {
     case instr::PageAction::Nothing:
         return;
     case instr::PageAction::Flash:
         flashNotPossible();
         return;
     case instr::PageAction::SlideShowingAdn: {
-        // Page 3 talks about the square guided cylinder: show it, and take
-        // the highlight off the I/O point whose figure it replaces.
-        ImageSensorActuator->setPicture(
-            platform::resolvedPicture(QStringLiteral("Cilinder Dubbelwerkend ADN Bediend.bmp")));
-        FrameSensorActuator->setCaption(QStringLiteral("ADN cilinder."));
-        const instr::IoControl shown = instr::highlightedControl(m.GetoondeFiguur);
-        if (shown.kind == instr::IoControl::Kind::Output)
-            CMD_SetReset[shown.index]->setBackColor(mw::KleurNormaal);
-        else if (shown.kind == instr::IoControl::Kind::Input)
-            PictureLabelIngangen[shown.index]->setBackColor(mw::KleurNormaal);
+        // Page 3 talks about the square guided cylinder: show it first.
+        m_component->showGuidedCylinder();
         VerschuifTekst(instr::kForward);
         return;
     }
@@ -135,7 +105,7 @@ void Main::CMD_Terug_Click()
 
 void Main::CMD_Help_Click()
 {
-    const std::optional<instr::HelpMessage> help = instr::helpMessage(activeView(*this));
+    const std::optional<instr::HelpMessage> help = instr::helpMessage(m_station.current());
     if (!help)
         return;
     platform::messages().show(this, {help->title, help->text, platform::MessageButtons::Ok,
@@ -144,18 +114,14 @@ void Main::CMD_Help_Click()
 
 void Main::CMD_Filmpje_Click()
 {
-    const ctl::CommandButton* b =
-        firstActive({CMD_Transportband, CMD_Stationhandling, CMD_StapelMagazijn});
-    if (!b)
+    const station::Station inView = m_station.current();
+    if (!instr::hasVideo(inView))
         return; // the button is hidden for the other choices
-    const instr::VideoStation station = b == CMD_Transportband ? instr::VideoStation::Transportband
-                                        : b == CMD_Stationhandling
-                                            ? instr::VideoStation::Stationhandling
-                                            : instr::VideoStation::StapelMagazijn;
     const instr::VideoAddress address =
-        instr::videoAddress(station, instr::VideoSettings::installed());
+        instr::videoAddress(inView, instr::VideoSettings::installed());
     if (address.url.isEmpty()) {
-        qCWarning(lcDravik) << "no video address for" << b->objectName() << "- set"
+        qCWarning(lcDravik) << "no video address for"
+                            << m_stationButtons->button(inView)->objectName() << "- set"
                             << address.missing << "in the group [video] of"
                             << QStringLiteral("Automatiseren.ini");
         return;

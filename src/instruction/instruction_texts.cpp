@@ -122,29 +122,27 @@ ctl::OleColor color(Style s)
     return KleurTekst;
 }
 
-const std::vector<TextRow>& instructionRows(View v)
+const std::vector<TextRow>& instructionRows(Station s)
 {
-    static const std::vector<TextRow> none;
     static const std::vector<TextRow> stapel = stapelMagazijn();
     static const std::vector<TextRow> transport = transportband();
     static const std::vector<TextRow> handling = stationhandling();
     static const std::vector<TextRow> samen = transHandling();
     static const std::vector<TextRow> easyport = interfacing();
-    switch (v) {
-    case View::StapelMagazijn:
+    switch (s) {
+    case Station::StapelMagazijn:
         return stapel;
-    case View::Transportband:
+    case Station::Transportband:
         return transport;
-    case View::Stationhandling:
+    case Station::Stationhandling:
         return handling;
-    case View::TransHandling:
+    case Station::TransHandling:
         return samen;
-    case View::Interfacing:
-        return easyport;
-    case View::None:
+    case Station::Start:
+    case Station::Interface:
         break;
     }
-    return none;
+    return easyport;
 }
 
 double rowLeft(int indent, double columnWidth, double textWidth, double surfaceWidth)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/color.h"
+#include "station/station.h"
 
 #include <QString>
 #include <vector>
@@ -12,15 +13,9 @@
 namespace instr
 {
 
-// Which text the panel shows: the active station choice, or none.
-enum class View {
-    None,
-    StapelMagazijn,
-    Transportband,
-    Stationhandling,
-    TransHandling,
-    Interfacing
-};
+// The panel shows the text of the station in view; the start state shows
+// the interface's text.
+using station::Station;
 
 // How a row finds its vertical position on the drawing surface.
 enum class Place {
@@ -56,8 +51,8 @@ constexpr ctl::OleColor KleurNietMogelijk = 8421631u; // a page turn that cannot
 double fontSize(Style s);
 ctl::OleColor color(Style s);
 
-// The rows of a view's text, top to bottom; empty for View::None.
-const std::vector<TextRow>& instructionRows(View v);
+// The rows of a station's text, top to bottom.
+const std::vector<TextRow>& instructionRows(Station s);
 
 // Where a row starts: `indent` columns from the left margin, but never so
 // far that the text runs past the right edge of the surface (then it ends

@@ -5,34 +5,33 @@
 namespace instr
 {
 
-double lastPageTop(View v)
+double lastPageTop(Station s)
 {
     // The combined station has one page and is never turned; it is held
     // against the four-page limit like the others.
-    return v == View::Transportband ? pageTop(3) : pageTop(4);
+    return s == Station::Transportband ? pageTop(3) : pageTop(4);
 }
 
-PageAction verderAction(View v, double top)
+PageAction verderAction(Station s, double top)
 {
     // At or past the last page the turn cannot be made. Past it cannot
     // happen while every change of view returns to page 1, but a surface
     // left further down must never slide on without end.
-    const bool atEnd = top <= lastPageTop(v);
-    switch (v) {
-    case View::StapelMagazijn:
-    case View::Transportband:
-    case View::Interfacing:
+    const bool atEnd = top <= lastPageTop(s);
+    switch (s) {
+    case Station::StapelMagazijn:
+    case Station::Transportband:
+    case Station::Start:
+    case Station::Interface:
         return atEnd ? PageAction::Flash : PageAction::Slide;
-    case View::Stationhandling:
+    case Station::Stationhandling:
         if (top == pageTop(2))
             return PageAction::SlideShowingAdn;
         return atEnd ? PageAction::Flash : PageAction::Slide;
-    case View::TransHandling:
-        return atEnd ? PageAction::Flash : PageAction::Nothing;
-    case View::None:
+    case Station::TransHandling:
         break;
     }
-    return PageAction::Nothing;
+    return atEnd ? PageAction::Flash : PageAction::Nothing;
 }
 
 PageAction terugAction(double top)
@@ -50,15 +49,6 @@ double slidePage(double start, int upDown, const std::function<void(double top)>
     return end;
 }
 
-IoControl highlightedControl(int figuur)
-{
-    if (figuur >= 0 && figuur <= 7)
-        return {IoControl::Kind::Output, figuur};
-    if (figuur >= 8 && figuur <= 15)
-        return {IoControl::Kind::Input, figuur - 8};
-    return {};
-}
-
 namespace
 {
 
@@ -72,10 +62,10 @@ QString lines(const QStringList& rows)
 
 } // namespace
 
-std::optional<HelpMessage> helpMessage(View v)
+std::optional<HelpMessage> helpMessage(Station s)
 {
-    switch (v) {
-    case View::StapelMagazijn:
+    switch (s) {
+    case Station::StapelMagazijn:
         return HelpMessage{QStringLiteral("Stapelmagazijn"),
                            lines({QStringLiteral("Op het scherm staat het stapelmagazijn."),
                                   QString(), QStringLiteral("Het stapelmagazijn heeft als doel..."),
@@ -83,14 +73,14 @@ std::optional<HelpMessage> helpMessage(View v)
                                   QStringLiteral("- doorschuiven tot het op het onderste deel "
                                                  "van het bakje ligt."),
                                   QStringLiteral("- het deksel 10 seconden aandrukken.")})};
-    case View::Transportband:
+    case Station::Transportband:
         return HelpMessage{QStringLiteral("Transportband"),
                            lines({QStringLiteral("Op het scherm staat de transportband."),
                                   QString(), QStringLiteral("De transportband heeft als doel..."),
                                   QString(), QStringLiteral("- transporteren van bakjes."),
                                   QStringLiteral("- verchroomde bakjes herkennen."),
                                   QStringLiteral("- geselecteerde bakjes afvoeren.")})};
-    case View::Stationhandling:
+    case Station::Stationhandling:
         return HelpMessage{
             QStringLiteral("Station handling"),
             lines({QStringLiteral("Op het scherm staat het station handling."), QString(),
@@ -99,7 +89,8 @@ std::optional<HelpMessage> helpMessage(View v)
                    QStringLiteral("- verplaatsen van een deksel."),
                    QStringLiteral("- het deksel op potje drukken."),
                    QStringLiteral("- verplaatsen van het product.")})};
-    case View::Interfacing:
+    case Station::Start:
+    case Station::Interface:
         return HelpMessage{
             QStringLiteral("EasyPort mini"),
             lines({QStringLiteral("Op het scherm staat de EasyPort Mini interface van Dravik."),
@@ -111,8 +102,7 @@ std::optional<HelpMessage> helpMessage(View v)
                    // "Staton" stays as the pupils have always read it.
                    QStringLiteral("- Staton Handling."), QString(),
                    QStringLiteral("Lees in je boek wat je moet doen.")})};
-    case View::TransHandling:
-    case View::None:
+    case Station::TransHandling:
         break;
     }
     return std::nullopt;

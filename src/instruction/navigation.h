@@ -18,12 +18,12 @@ enum class PageAction {
     Flash,           // the turn cannot be made: flash the panel red
 };
 
-// `Top` of the last page a view can turn to with "Verder".
-double lastPageTop(View v);
+// `Top` of the last page a station's text can turn to with "Verder".
+double lastPageTop(Station s);
 
-// What "Verder" does for the view at the surface position `top`.
-PageAction verderAction(View v, double top);
-// What "Terug" does at the surface position `top` (the same for every view).
+// What "Verder" does for the station's text at the surface position `top`.
+PageAction verderAction(Station s, double top);
+// What "Terug" does at the surface position `top` (the same for every text).
 PageAction terugAction(double top);
 
 // Direction codes of a page turn.
@@ -35,20 +35,12 @@ constexpr int kBackward = 1; // the surface moves down
 // Returns the end position.
 double slidePage(double start, int upDown, const std::function<void(double top)>& assign);
 
-// Which I/O control shows the highlight of the component figure `figuur`
-// (0..7 outputs, 8..15 inputs).
-struct IoControl {
-    enum class Kind { None, Output, Input };
-    Kind kind = Kind::None;
-    int index = -1; // CMD_SetReset(index) or PictureLabelIngangen(index)
-};
-IoControl highlightedControl(int figuur);
-
-// The help message of a view; none for the combined station or no view.
+// The help message of a station; none for the combined station. The start
+// state has the interface's help.
 struct HelpMessage {
     QString title;
     QString text; // lines ended by a carriage return each
 };
-std::optional<HelpMessage> helpMessage(View v);
+std::optional<HelpMessage> helpMessage(Station s);
 
 } // namespace instr

@@ -64,7 +64,7 @@ const VideoSettings& VideoSettings::installed()
     return *cached;
 }
 
-VideoAddress videoAddress(VideoStation station, const VideoSettings& settings)
+VideoAddress videoAddress(station::Station inView, const VideoSettings& settings)
 {
     const QString scheme = QStringLiteral("http://");
     auto build = [&](const QString& host, const char* hostKey, const QString& path,
@@ -83,14 +83,18 @@ VideoAddress videoAddress(VideoStation station, const VideoSettings& settings)
                          fragment);
         return VideoAddress{QString(), QString::fromLatin1(idKey)};
     };
-    switch (station) {
-    case VideoStation::Transportband:
+    switch (inView) {
+    case station::Station::Transportband:
         return build(settings.siteHost, "site_host", QStringLiteral("/filmpje transportband.mp4"),
                      {}, QString());
-    case VideoStation::Stationhandling:
+    case station::Station::Stationhandling:
         return watch(settings.stationHandlingId, "station_handling_id", QStringLiteral("#t=22s"));
-    case VideoStation::StapelMagazijn:
+    case station::Station::StapelMagazijn:
         return watch(settings.stapelMagazijnId, "stapel_magazijn_id", QString());
+    case station::Station::Start:
+    case station::Station::Interface:
+    case station::Station::TransHandling:
+        break;
     }
     return {};
 }

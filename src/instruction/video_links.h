@@ -1,5 +1,7 @@
 #pragma once
 
+#include "station/station.h"
+
 #include <QString>
 
 class QSettings;
@@ -9,7 +11,12 @@ class QSettings;
 namespace instr
 {
 
-enum class VideoStation { Transportband, Stationhandling, StapelMagazijn };
+// The stations with a video: the three single stations.
+constexpr bool hasVideo(station::Station s)
+{
+    return s == station::Station::Transportband || s == station::Station::Stationhandling ||
+           s == station::Station::StapelMagazijn;
+}
 
 // Read from the group [video] of the installation file; see
 // docs/video-links.md. Every key is optional; a missing one leaves the
@@ -43,7 +50,8 @@ struct VideoAddress {
 };
 
 // Scheme, host, path, then "?" and the query parts joined by "&", then the
-// fragment. The conveyor's file name keeps its blank unescaped.
-VideoAddress videoAddress(VideoStation station, const VideoSettings& settings);
+// fragment. The conveyor's file name keeps its blank unescaped. A station
+// without a video gives an empty address.
+VideoAddress videoAddress(station::Station inView, const VideoSettings& settings);
 
 } // namespace instr

@@ -109,39 +109,6 @@ void Main::applyModelTable(int moduleNummer)
     CMD_Interfacing->setCaption(model.caption);
 }
 
-void Main::SetEasyPort()
-{
-    ResetAll();
-    ImageSensorActuator->clearPicture();
-    for (int i = 0; i < 8; ++i) {
-        CMD_SetReset[i]->setBackColor(m.KleurLila);
-        PictureLabelIngangen[i]->setBackColor(m.KleurMintgroen);
-        Label_Ingang[i]->setForeColor(mw::KleurKnopTekst);
-        Label_Ingang[i]->setEnabledProp(true);
-    }
-    FrameSensorActuator->setCaption(QStringLiteral("Sensor / Actuator"));
-    FrameIngangen->setCaption(QStringLiteral("Ingangen"));
-    FrameUitgangen->setCaption(QStringLiteral("Uitgangen"));
-    FrameModule->setCaption(QStringLiteral("Interfacing Easyport Mini"));
-    for (int i = 0; i < 8; ++i) {
-        CMD_SetReset[i]->setCaption(mw::genericOutputName(i));
-        CMD_SetReset[i]->setEnabledProp(true);
-        Label_Ingang[i]->setCaption(mw::genericInputName(i));
-    }
-    for (ctl::CommandButton* b :
-         {CMD_Transportband, CMD_Stationhandling, CMD_TransHandling, CMD_StapelMagazijn})
-        b->setBackColor(mw::KleurNormaal);
-    CMD_Interfacing->setBackColor(m.KleurLichtgroen);
-    CMD_Filmpje->setVisibleProp(false);
-    CMD_Filmpje->setToolTipText(QString());
-    Image_Module_Holder->setPicture(
-        platform::resolvedPicture(link::interfaceModel(link::kModelMini).picture));
-    m.GetoondeFiguur = -1;
-    PictureTekst->setTop(0);
-    PlaatsTekst();
-    applyModelTable(m_ModuleNummer);
-}
-
 void Main::Command1_Click()
 {
     EasyPort1->AboutBox();

@@ -41,20 +41,3 @@ std::unique_ptr<EasyPortControl> createInterfaceFromInstallation()
 }
 
 } // namespace link
-
-#include "controls/controls.h"
-
-namespace link
-{
-
-void followStationFrame(EasyPortControl* control, ctl::Frame* stationFrame)
-{
-    auto* sim = qobject_cast<SimulatedEasyPort*>(control);
-    if (!sim || !stationFrame)
-        return;
-    QObject::connect(stationFrame, &ctl::Frame::CaptionChanged, sim,
-                     &SimulatedEasyPort::setStationCaption);
-    sim->setStationCaption(stationFrame->Caption());
-}
-
-} // namespace link

@@ -20,18 +20,3 @@ std::unique_ptr<EasyPortControl> createInterface(QSettings& installation);
 std::unique_ptr<EasyPortControl> createInterfaceFromInstallation();
 
 } // namespace link
-
-namespace ctl
-{
-class Frame;
-}
-
-namespace link
-{
-
-// Lets an interface control that simulates stations follow the station in
-// view, told by the caption of the window's station frame. Other controls
-// ignore it.
-void followStationFrame(EasyPortControl* control, ctl::Frame* stationFrame);
-
-} // namespace link

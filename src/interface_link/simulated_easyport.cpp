@@ -135,13 +135,12 @@ void SimulatedEasyPort::WriteOutputs(qint16 word)
     afterChange();
 }
 
-void SimulatedEasyPort::setStationCaption(const QString& caption)
+void SimulatedEasyPort::setStation(station::Station inView)
 {
-    const sim::StationKind kind = sim::stationForCaption(caption);
-    if (kind == m_sim.station())
-        return;
-    m_sim.setStation(kind);
-    afterChange();
+    const station::Station before = m_sim.station();
+    m_sim.setStation(inView);
+    if (m_sim.station() != before)
+        afterChange();
 }
 
 void SimulatedEasyPort::setInputForce(int input, sim::Force force)

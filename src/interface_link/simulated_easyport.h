@@ -76,9 +76,9 @@ class SimulatedEasyPort : public EasyPortControl
     void pullCable();
 
   public slots:
-    // Follows the station in view, by the caption of the main window's
-    // station frame.
-    void setStationCaption(const QString& caption);
+    // Follows the station in view (the start and interface states are the
+    // bare interface).
+    void setStation(station::Station inView);
 
   signals:
     // Anything about the simulated station changed (for redrawing).

@@ -1,11 +1,18 @@
 #include "main_window/main.h"
 
+#include "component_figure/component_panel.h"
+#include "component_figure/figure_tables.h"
+#include "description/description_tables.h"
+#include "fullscreen/full_screen.h"
 #include "interface_link/easyport_control.h"
 #include "main_window/control_table.h"
+#include "main_window/station_buttons.h"
+#include "outputs/output_panel.h"
 #include "platform/services.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
 #include <QScreen>
@@ -218,15 +225,18 @@ void Main::wireHandlers()
 {
     connect(CMD_Afsluiten, &QAbstractButton::clicked, this, &Main::exitProgram);
 
-    connect(CMD_StapelMagazijn, &QAbstractButton::clicked, this,
-            [this] { selectStation(Station::StapelMagazijn); });
-    connect(CMD_Transportband, &QAbstractButton::clicked, this,
-            [this] { selectStation(Station::Transportband); });
-    connect(CMD_Stationhandling, &QAbstractButton::clicked, this,
-            [this] { selectStation(Station::Stationhandling); });
-    connect(CMD_TransHandling, &QAbstractButton::clicked, this,
-            [this] { selectStation(Station::TransHandling); });
-    connect(CMD_Interfacing, &QAbstractButton::clicked, this, &Main::CMD_Interfacing_Click);
+    StationButtons::Controls buttons;
+    buttons.stapelMagazijn = CMD_StapelMagazijn;
+    buttons.transportband = CMD_Transportband;
+    buttons.stationhandling = CMD_Stationhandling;
+    buttons.transHandling = CMD_TransHandling;
+    buttons.interfacing = CMD_Interfacing;
+    buttons.buttonFrame = Frame_Dravik_Buttons;
+    buttons.stationFrame = FrameModule;
+    buttons.outputs = CMD_SetReset;
+    buttons.inputs = Label_Ingang;
+    m_stationButtons = new StationButtons(buttons, m_station, m, this);
+    connect(m_stationButtons, &StationButtons::chosen, this, &Main::showStation);
 
     connect(CMD_Verbinding, &QAbstractButton::clicked, this, &Main::CMD_Verbinding_Click);
     connect(Command1, &QAbstractButton::clicked, this, &Main::Command1_Click);
@@ -234,32 +244,26 @@ void Main::wireHandlers()
     connect(EasyPort1, &link::EasyPortControl::InputsChanged, this, &Main::EasyPort1_InputsChanged);
     connect(EasyPort1, &link::EasyPortControl::LinkLost, this, &Main::EasyPort1_LinkLost);
 
-    connect(CMD_ResetAlles, &QAbstractButton::clicked, this, &Main::CMD_ResetAlles_Click);
-    for (int i = 0; i < 8; ++i) {
-        connect(CMD_SetReset[i], &QAbstractButton::clicked, this,
-                [this, i] { CMD_SetReset_Click(i); });
-        CMD_SetReset[i]->setMouseTracking(true);
-        connect(CMD_SetReset[i], &ctl::CommandButton::MouseMove, this,
-                [this, i] { CMD_SetReset_MouseMove(i); });
-        Label_Ingang[i]->setMouseTracking(true);
-        connect(Label_Ingang[i], &ctl::Label::MouseMove, this,
-                [this, i] { Label_Ingang_MouseMove(i); });
-    }
+    OutputPanel::Controls outputs;
+    outputs.buttons = CMD_SetReset;
+    outputs.lamps = Shape_Lampje;
+    outputs.reset = CMD_ResetAlles;
+    outputs.boxParent = this;
+    m_outputs = new OutputPanel(
+        outputs, EasyPort1, m_station, [this] { return m_DecimaalIn; }, [this] { return m_ending; },
+        this);
+    // The emergency stop gives every point its station's name back.
+    connect(m_outputs, &OutputPanel::emergencyReset, this, [this] { KleurBeheer(15); });
 
-    const std::pair<ctl::CommandButton*, qint16> hover[] = {{CMD_Transportband, 0},
-                                                            {CMD_StapelMagazijn, 1},
-                                                            {CMD_Stationhandling, 2},
-                                                            {CMD_TransHandling, 3},
-                                                            {CMD_Interfacing, 5}};
-    for (const auto& [button, knop] : hover) {
-        button->setMouseTracking(true);
-        connect(button, &ctl::CommandButton::MouseMove, this,
-                [this, knop = knop] { stationButtonMouseMove(knop); });
-    }
-    Frame_Dravik_Buttons->setMouseTracking(true);
-    connect(Frame_Dravik_Buttons, &ctl::Frame::MouseMove, this, [this] { KleurBeheer(10); });
+    ComponentPanel::Controls component;
+    component.outputs = CMD_SetReset;
+    component.inputLabels = Label_Ingang;
+    component.inputRows = PictureLabelIngangen;
+    component.picture = ImageSensorActuator;
+    component.frame = FrameSensorActuator;
+    component.alternation = Timer_Wissel_Afbeelding;
+    m_component = new ComponentPanel(component, m_station, m, this);
 
-    connect(Timer_Wissel_Afbeelding, &ctl::Timer::Tick, this, &Main::Timer_Wissel_Afbeelding_Timer);
     connect(Image_Module_Holder, &ctl::Image::Click, this, &Main::Image_Module_Holder_Click);
     connect(Image1, &ctl::Image::Click, this, &Main::Image1_Click);
 
@@ -272,9 +276,8 @@ void Main::wireHandlers()
 
 void Main::Form_Load()
 {
-    // 1. No component figure, no station button under the mouse.
-    m.GetoondeFiguur = -1;
-    m.KnopOnderMuis = -1;
+    // 1. No component figure and no station button under the mouse: the
+    //    panels start that way.
     // 2. The shared colours.
     m.KleurLichtgroen = 8454016;
     m.KleurLichtblauw = 15777683;
@@ -288,8 +291,8 @@ void Main::Form_Load()
         const double top = avail.height() / 2.0 - frameGeometry().height() / 2.0;
         move(avail.x() + int(std::lround(left)), avail.y() + int(std::lround(top)));
     }
-    // 4. The interface button is the active choice.
-    CMD_Interfacing->setBackColor(m.KleurLichtgroen);
+    // 4. The start state: the interface button is marked.
+    m_stationButtons->markCurrent();
     // 5. The name tables.
     mw::fillNameTables(m.names);
     // 6. Neutral captions for every I/O point.
@@ -301,6 +304,45 @@ void Main::Form_Load()
     PlaatsTekst();
     // 8. The layout reference for scaling, last.
     ReloadPos();
+}
+
+int Main::DecimaalUit() const
+{
+    return m_outputs->outputWord();
+}
+
+void Main::KleurBeheer(int AktieCijfer)
+{
+    m_stationButtons->kleurBeheer(AktieCijfer);
+}
+
+void Main::ResetAll()
+{
+    m_component->stop();
+    m_outputs->resetAll();
+}
+
+void Main::FiguurActuatorSensor(int Index)
+{
+    m_component->show(Index);
+}
+
+void Main::Image_Module_Holder_Click()
+{
+    // Only the single stations have a numbered picture.
+    if (!desc::isDescribed(m_station.current()))
+        return;
+    fullScreen()->open();
+}
+
+void Main::Image1_Click()
+{
+    platform::MessageRequest r;
+    r.title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    r.text = fig::versionText(DRAVIK_VERSION_MAJOR, DRAVIK_VERSION_MINOR, DRAVIK_VERSION_PATCH);
+    r.buttons = platform::MessageButtons::Ok;
+    r.icon = platform::MessageIcon::Information;
+    platform::messages().show(this, r);
 }
 
 double Main::Left() const
@@ -358,19 +400,6 @@ void Main::Form_Resize()
         {{Image_Module_Holder, FrameModule}, {ImageSensorActuator, FrameSensorActuator}});
     PlaatsTekst();
     CMD_Interfacing->setFocus();
-}
-
-bool Main::isActive(const ctl::CommandButton* b) const
-{
-    return b && b->BackColor() == m.KleurLichtgroen;
-}
-
-ctl::CommandButton* Main::firstActive(std::initializer_list<ctl::CommandButton*> order) const
-{
-    for (ctl::CommandButton* b : order)
-        if (isActive(b))
-            return b;
-    return nullptr;
 }
 
 void Main::playSound(const QString& fileName)

@@ -3,6 +3,7 @@
 #include "controls/controls.h"
 #include "main_window/scaling.h"
 #include "main_window/station_tables.h"
+#include "station/station_state.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -16,6 +17,9 @@ class EasyPortControl;
 }
 class Full_Screen;
 class Beschrijving;
+class OutputPanel;
+class StationButtons;
+class ComponentPanel;
 
 // The main window: every control of the pupil's screen, the shared state
 // and the behaviour behind it. The handlers live in the subsystem folders
@@ -42,7 +46,7 @@ class Main : public QWidget
     explicit Main(link::EasyPortControl* easyPort, QWidget* parent = nullptr);
     ~Main() override;
 
-    int DecimaalUit() const { return m_DecimaalUit; }
+    int DecimaalUit() const;
     int DecimaalIn() const { return m_DecimaalIn; }
     int Verbonden() const { return m_Verbonden; }
     int ReageerNiet() const { return m_ReageerNiet; }
@@ -83,11 +87,15 @@ class Main : public QWidget
     // Every control in the window's control order.
     const std::vector<QObject*>& controlsInOrder() const { return m_order; }
     link::EasyPortControl* easyPort() const { return EasyPort1; }
+    // Which state the station part of the window is in; whatever follows the
+    // station (the simulated interface, for one) listens to it.
+    const station::StationState& stationState() const { return m_station; }
 
-    // Which station button is the active choice (its back colour is light
-    // green), tested in the order given; nullptr when none.
-    ctl::CommandButton* firstActive(std::initializer_list<ctl::CommandButton*> order) const;
-    bool isActive(const ctl::CommandButton* b) const;
+    // The feature controllers behind the window. Keys, plans and tests act
+    // through them exactly as the buttons do.
+    OutputPanel& outputPanel() const { return *m_outputs; }
+    StationButtons& stationButtons() const { return *m_stationButtons; }
+    ComponentPanel& componentPanel() const { return *m_component; }
 
     // The controls, by name.
     ctl::Frame* FrameMain{};
@@ -150,10 +158,9 @@ class Main : public QWidget
     void Form_Load();
     void Form_Resize();
 
-    // Station selection and the interface view.
-    enum class Station { StapelMagazijn, Transportband, Stationhandling, TransHandling };
-    void selectStation(Station s);
-    void CMD_Interfacing_Click();
+    // Station selection and the interface view: one sequence for every
+    // choice, so the writes, sounds and boxes keep their order.
+    void showStation(station::Station s);
 
     // Connection and inputs.
     void CMD_Verbinding_Click();
@@ -165,18 +172,7 @@ class Main : public QWidget
     void EasyPort1_LinkLost();
     void EasyPort1_InputsChanged(int reserved1, int reserved2, qint32 inputs);
 
-    // Outputs.
-    void CMD_SetReset_Click(int Index);
-    void CMD_ResetAlles_Click();
-    void setOutputLamp(int i, bool on);
-
-    // Station-button colours and hover.
-    void stationButtonMouseMove(qint16 knop);
-
-    // Component figure.
-    void CMD_SetReset_MouseMove(int Index);
-    void Label_Ingang_MouseMove(int Index);
-    void Timer_Wissel_Afbeelding_Timer();
+    // The station picture and the version message.
     void Image_Module_Holder_Click();
     void Image1_Click();
 
@@ -192,7 +188,10 @@ class Main : public QWidget
     void endProgram();
 
     mw::ModuleState m;
-    int m_DecimaalUit = 0;
+    station::StationState m_station;
+    OutputPanel* m_outputs{};
+    StationButtons* m_stationButtons{};
+    ComponentPanel* m_component{};
     int m_DecimaalIn = 0;
     int m_Verbonden = 0;
     int m_ReageerNiet = 0;

@@ -1,34 +1,27 @@
 #include "main_window/main.h"
 
+#include "component_figure/component_panel.h"
+#include "interface_link/interface_model.h"
 #include "main_window/station_view.h"
 #include "platform/services.h"
 
-void Main::selectStation(Station s)
+void Main::showStation(station::Station s)
 {
-    const auto id = static_cast<mw::StationId>(s);
-    const mw::StationView v = mw::stationView(id, m.names);
-    ctl::CommandButton* const buttons[] = {CMD_StapelMagazijn, CMD_Transportband,
-                                           CMD_Stationhandling, CMD_TransHandling};
-    ctl::CommandButton* chosen = buttons[int(s)];
+    const mw::StationView v = mw::stationView(s, m.names);
 
     // Everything off before the points get new names.
     ResetAll();
-    ImageSensorActuator->clearPicture();
+    m_component->clear();
     for (int i = 0; i < 8; ++i) {
         const bool input = (v.usedInputs >> i) & 1;
         const bool output = (v.usedOutputs >> i) & 1;
         PictureLabelIngangen[i]->setBackColor(input ? m.KleurMintgroen : mw::KleurNormaal);
         CMD_SetReset[i]->setBackColor(output ? m.KleurLila : mw::KleurNormaal);
     }
-    FrameSensorActuator->setCaption(QStringLiteral("Sensor / Actuator"));
     FrameIngangen->setCaption(v.inputsCaption);
     FrameUitgangen->setCaption(v.outputsCaption);
-    FrameModule->setCaption(v.moduleCaption);
-    for (ctl::CommandButton* b : {CMD_StapelMagazijn, CMD_Transportband, CMD_Stationhandling,
-                                  CMD_TransHandling, CMD_Interfacing})
-        if (b != chosen)
-            b->setBackColor(mw::KleurNormaal);
-    chosen->setBackColor(m.KleurLichtgroen);
+    // The station frame, the marked button and whatever follows the station.
+    m_station.set(s);
     CMD_Filmpje->setToolTipText(v.filmToolTip);
     if (v.filmVisible)
         CMD_Filmpje->setCaption(v.filmCaption);
@@ -45,12 +38,14 @@ void Main::selectStation(Station s)
         CMD_SetReset[i]->setEnabledProp(!v.enableByName ||
                                         !mw::isGenericOutputName(v.outputNames[i]));
     }
-    m.GetoondeFiguur = -1;
     PictureTekst->setTop(0);
     PlaatsTekst();
+    // The interface view shows the model that answered, when it is known.
+    if (!station::isStation(s))
+        applyModelTable(m_ModuleNummer);
 }
 
-void Main::CMD_Interfacing_Click()
+void Main::SetEasyPort()
 {
-    SetEasyPort();
+    showStation(station::Station::Interface);
 }

@@ -40,9 +40,6 @@ constexpr ctl::OleColor KleurGrijsTekst = 2147483660u; // greyed text: an unused
 // The module-level state of the main window.
 struct ModuleState {
     NameTables names;
-    qint16 KnopOnderMuis = -1;
-    qint16 GetoondeFiguur = -1;
-    QString FiguurNaam;
     ctl::OleColor KleurLichtgroen = 0;
     ctl::OleColor KleurLichtblauw = 0;
     ctl::OleColor KleurLila = 0;

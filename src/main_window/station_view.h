@@ -1,19 +1,19 @@
 #pragma once
 
 #include "main_window/station_tables.h"
+#include "station/station.h"
 
 #include <QString>
 
 namespace mw
 {
 
-// What a station button shows when it is chosen.
+// What the window shows when a station button is chosen.
 struct StationView {
     NameTable outputNames;
     NameTable inputNames;
     quint8 usedOutputs = 0; // bit i: output i is used
     quint8 usedInputs = 0;  // bit i: input i is used
-    QString moduleCaption;  // caption of the station frame (the interlocks key on it)
     QString inputsCaption;  // caption of the inputs frame
     QString outputsCaption; // caption of the outputs frame
     bool filmVisible = false;
@@ -21,13 +21,15 @@ struct StationView {
     QString filmToolTip;
     QString picture; // file in the picture folder
     // In a single-station view an output button is enabled exactly when its
-    // name is not a generic "Uitgang n" name; the combined view enables all.
+    // name is not a generic "Uitgang n" name; the combined view and the
+    // interface view enable all.
     bool enableByName = true;
 };
 
-enum class StationId { StapelMagazijn, Transportband, Stationhandling, TransHandling };
-
-StationView stationView(StationId id, const NameTables& names);
+// The view of a station, or of the bare interface (every point used, the
+// generic names, the EasyPort Mini's picture); the start state has the
+// interface's view.
+StationView stationView(station::Station s, const NameTables& names);
 
 // Case-sensitive search for "Uitgang" anywhere in an output name.
 bool isGenericOutputName(const QString& name);

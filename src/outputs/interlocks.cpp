@@ -3,16 +3,15 @@
 namespace outputs
 {
 
-Refusal interlock(const QString& stationCaption, int output, bool switchingOn, int inputs,
-                  int outputs)
+Refusal interlock(station::Station inView, int output, bool switchingOn, int inputs, int outputs)
 {
-    if (stationCaption == QLatin1String("Stapel magazijn") && bitSet(inputs, 0)) {
+    if (inView == station::Station::StapelMagazijn && bitSet(inputs, 0)) {
         const bool feedOutOn = output == 0 && switchingOn;
         const bool feedInOffWhileOutOn = output == 1 && !switchingOn && bitSet(outputs, 0);
         if (feedOutOn || feedInOffWhileOutOn)
             return Refusal::PressingCylinderOut;
     }
-    if (stationCaption == QLatin1String("Station handling") && (output == 0 || output == 1) &&
+    if (inView == station::Station::Stationhandling && (output == 0 || output == 1) &&
         bitSet(inputs, 3))
         return Refusal::GripperCylinderOut;
     return Refusal::None;

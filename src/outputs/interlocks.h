@@ -1,5 +1,7 @@
 #pragma once
 
+#include "station/station.h"
+
 #include <QString>
 
 namespace outputs
@@ -12,16 +14,17 @@ enum class Refusal {
     GripperCylinderOut,  // handling station: the gripper cylinder is down
 };
 
-// The safety interlocks. `stationCaption` is the caption of the station
-// frame; `switchingOn` tells the direction of the press; `inputs` is the
-// last input word received and `outputs` the output word before the press.
-//  - "Stapel magazijn": the feed cylinder may not be sent out while input 0
+// The safety interlocks of the station in view. `switchingOn` tells the
+// direction of the press; `inputs` is the last input word received and
+// `outputs` the output word before the press.
+//  - the stack magazine: the feed cylinder may not be sent out while input 0
 //    (pressing cylinder extended) is on. Its valve is bistable, so besides
 //    switching output 0 on, switching output 1 off while output 0 is still
 //    on would send it out too; both are refused.
-//  - "Station handling": outputs 0 and 1 may not change while input 3 is on.
-Refusal interlock(const QString& stationCaption, int output, bool switchingOn, int inputs,
-                  int outputs);
+//  - the handling station: outputs 0 and 1 may not change while input 3 is
+//    on.
+// The combined station and the interface view have no interlocks.
+Refusal interlock(station::Station inView, int output, bool switchingOn, int inputs, int outputs);
 
 // The refusal box: its title and its three lines joined by carriage returns.
 QString refusalTitle();

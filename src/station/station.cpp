@@ -21,6 +21,23 @@ QString displayName(Station s)
     return {};
 }
 
+QString moduleCaption(Station s)
+{
+    switch (s) {
+    case Station::Start:
+        return QStringLiteral("Dravik besturing met Easyport Mini.");
+    case Station::Interface:
+        return QStringLiteral("Interfacing Easyport Mini");
+    case Station::TransHandling:
+        return QStringLiteral("Interfacing Easyport D8A");
+    case Station::StapelMagazijn:
+    case Station::Transportband:
+    case Station::Stationhandling:
+        break;
+    }
+    return displayName(s);
+}
+
 std::optional<Station> fromDisplayName(const QString& name)
 {
     for (Station s : {Station::StapelMagazijn, Station::Transportband, Station::Stationhandling,

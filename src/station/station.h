@@ -31,6 +31,11 @@ constexpr bool isStation(Station s)
 // start and interface states.
 QString displayName(Station s);
 
+// The caption of the main window's station frame ("FrameModule") in each
+// state: the design caption at start, the interface's name, the station's
+// name, or the combined station's interface.
+QString moduleCaption(Station s);
+
 // The station with that display name (exact, case-sensitive); nothing for
 // any other text.
 std::optional<Station> fromDisplayName(const QString& name);

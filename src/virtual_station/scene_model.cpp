@@ -129,31 +129,32 @@ PartPose lidPose(double x, double y, int index)
 
 } // namespace
 
-SceneLayout layoutFor(StationKind station, const mw::NameTables& names)
+SceneLayout layoutFor(station::Station station, const mw::NameTables& names)
 {
     SceneLayout l;
     l.station = station;
     l.size = QSizeF(StationWidth, SceneHeight);
     switch (station) {
-    case StationKind::Interface:
+    case station::Station::Start:
+    case station::Station::Interface:
         l.title = QStringLiteral("Interface");
         addInterface(l);
         break;
-    case StationKind::StackMagazine:
+    case station::Station::StapelMagazijn:
         l.title = QStringLiteral("Stapel magazijn");
         addStackMagazine(l, names);
         break;
-    case StationKind::Conveyor:
+    case station::Station::Transportband:
         l.title = QStringLiteral("Transportband");
         l.conveyorX = 0;
         addConveyor(l, 0, names.NamenIngangTransportband, names.NamenUitgangTransportband);
         break;
-    case StationKind::Handling:
+    case station::Station::Stationhandling:
         l.title = QStringLiteral("Station handling");
         l.handlingX = 0;
         addHandling(l, 0, 0, names);
         break;
-    case StationKind::ConveyorHandling:
+    case station::Station::TransHandling:
         l.title = QStringLiteral("Transportband en Station handling");
         l.size = QSizeF(CombinedWidth, SceneHeight);
         l.conveyorX = 0;

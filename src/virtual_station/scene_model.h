@@ -17,7 +17,7 @@ namespace virt
 {
 
 using link::sim::Force;
-using link::sim::StationKind;
+using station::Station;
 
 // Every scene is this tall; the width depends on the station.
 constexpr double SceneHeight = 800.0;
@@ -68,7 +68,7 @@ struct Hit {
 
 // The fixed parts of one station's scene.
 struct SceneLayout {
-    StationKind station = StationKind::Interface;
+    station::Station station = station::Station::Interface;
     QSizeF size;
     QString title;
     // Where the conveyor's and the handling station's own drawings start
@@ -85,7 +85,7 @@ struct SceneLayout {
     QVector<QRectF> inputSwitches;
 };
 
-SceneLayout layoutFor(StationKind station, const mw::NameTables& names);
+SceneLayout layoutFor(station::Station station, const mw::NameTables& names);
 
 // A part (lid, box) as drawn.
 struct PartPose {

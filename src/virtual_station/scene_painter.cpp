@@ -560,27 +560,28 @@ void paintStatic(QPainter& p, const SceneLayout& l)
          true);
 
     switch (l.station) {
-    case StationKind::Interface:
+    case station::Station::Start:
+    case station::Station::Interface:
         interfaceStatic(p, l);
         break;
-    case StationKind::StackMagazine:
+    case station::Station::StapelMagazijn:
         stackStatic(p);
         sensorLabel(p, l.sensors[0]);
         box(p, l.sensors[0].body, QColor(0x33, 0x3a, 0x42), 4, 2.5);
         break;
-    case StationKind::Conveyor:
+    case station::Station::Transportband:
         conveyorStatic(p, l.conveyorX, l);
         break;
-    case StationKind::Handling:
+    case station::Station::Stationhandling:
         handlingStatic(p, l.handlingX, l, true);
         break;
-    case StationKind::ConveyorHandling:
+    case station::Station::TransHandling:
         handlingStatic(p, l.handlingX, l, false);
         conveyorStatic(p, l.conveyorX, l);
         break;
     }
     valveBodies(p, l);
-    if (l.station != StationKind::Interface)
+    if (l.station != station::Station::Interface)
         outputLabels(p, l);
     for (const ButtonSpot& b : l.buttons) {
         box(p, b.rect,
@@ -589,7 +590,7 @@ void paintStatic(QPainter& p, const SceneLayout& l)
         text(p, b.rect, Qt::AlignCenter, b.text, 22, true);
     }
     text(p, QRectF(l.size.width() - 720, 700, 700, 56), Qt::AlignRight | Qt::AlignVCenter,
-         l.station == StationKind::Interface
+         l.station == station::Station::Interface
              ? QStringLiteral("Klik op een schakelaar om een ingang aan of uit te zetten")
              : QStringLiteral("Klik op een sensor: kortsluiting, draadbreuk, weer vrij"),
          18, false, TextGrey);
@@ -599,19 +600,20 @@ void paintMoving(QPainter& p, const SceneLayout& l, const Pose& pose, const Sign
 {
     p.setRenderHint(QPainter::Antialiasing);
     switch (l.station) {
-    case StationKind::Interface:
+    case station::Station::Start:
+    case station::Station::Interface:
         interfaceMoving(p, l, sig);
         break;
-    case StationKind::StackMagazine:
+    case station::Station::StapelMagazijn:
         stackMoving(p, pose);
         break;
-    case StationKind::Conveyor:
+    case station::Station::Transportband:
         conveyorMoving(p, l.conveyorX, pose, l);
         break;
-    case StationKind::Handling:
+    case station::Station::Stationhandling:
         handlingMoving(p, pose, l, sig);
         break;
-    case StationKind::ConveyorHandling:
+    case station::Station::TransHandling:
         conveyorMoving(p, l.conveyorX, pose, l);
         handlingMoving(p, pose, l, sig);
         break;
@@ -623,7 +625,7 @@ void paintMoving(QPainter& p, const SceneLayout& l, const Pose& pose, const Sign
             const QRectF c(o.lamp.x() - 16, o.lamp.y() - 12, 32, 24);
             box(p, c, coil(c), 4, 2.5);
         }
-        lamp(p, o.lamp, on, l.station == StationKind::Interface ? 16 : 7);
+        lamp(p, o.lamp, on, l.station == station::Station::Interface ? 16 : 7);
     }
     forcingMarks(p, l, pose, sig);
 }

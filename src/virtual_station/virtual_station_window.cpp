@@ -106,7 +106,8 @@ QPointF VirtualStationWindow::toWidget(QPointF scenePoint) const
 
 void VirtualStationWindow::followStation()
 {
-    const StationKind kind = m_port ? m_port->simulation().station() : StationKind::Interface;
+    const station::Station kind =
+        m_port ? m_port->simulation().station() : station::Station::Interface;
     if (kind != m_layout.station || m_layout.size.isEmpty()) {
         m_layout = layoutFor(kind, m_names);
         m_background = QPixmap();
@@ -203,7 +204,7 @@ void VirtualStationWindow::clickScene(QPointF scenePoint)
         break;
     case Action::ForceInput: {
         const Force now = m_port->inputForce(hit.input);
-        m_port->setInputForce(hit.input, m_layout.station == StationKind::Interface
+        m_port->setInputForce(hit.input, m_layout.station == station::Station::Interface
                                              ? nextSwitchForce(now)
                                              : nextForce(now));
         break;

@@ -80,7 +80,7 @@ class VirtualStationWindow : public QWidget
     mw::NameTables m_names;
     SceneLayout m_layout;
     QPixmap m_background;
-    StationKind m_backgroundStation = StationKind::Interface;
+    station::Station m_backgroundStation = station::Station::Interface;
     // The slide: parts seen on the belt (id -> metal), parts seen in the bin.
     QHash<int, bool> m_beltParts;
     int m_slideSeen = 0;

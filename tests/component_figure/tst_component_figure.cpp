@@ -1,3 +1,4 @@
+#include "component_figure/component_panel.h"
 #include "component_figure/figure_tables.h"
 #include "fullscreen/full_screen.h"
 #include "support/test_support.h"
@@ -30,6 +31,8 @@ class TestComponentFigure : public QObject
     void alternation();
     void restoreHighlight_data();
     void restoreHighlight();
+    void highlighted_data();
+    void highlighted();
     void hoverShowsComponent_data();
     void hoverShowsComponent();
     void hoverSamePointDoesNothing();
@@ -50,8 +53,8 @@ void TestComponentFigure::componentTable_data()
     QTest::addColumn<QString>("picture"); // "" : no component there
     QTest::addColumn<QString>("kind");
 
-    const int T = int(fig::Station::Transportband), S = int(fig::Station::StapelMagazijn),
-              H = int(fig::Station::Stationhandling), C = int(fig::Station::TransHandling);
+    const int T = int(station::Station::Transportband), S = int(station::Station::StapelMagazijn),
+              H = int(station::Station::Stationhandling), C = int(station::Station::TransHandling);
     const QString stopper = "Transportband Magneetspoel Stopper.bmp";
     const QString motor = "Transportband Elektro Motor.bmp";
     const QString relais = "Transportband Relais.bmp";
@@ -116,7 +119,7 @@ void TestComponentFigure::componentTable_data()
     QTest::newRow("combined 15 unused") << C << 15 << ""
                                         << "";
 
-    QTest::newRow("interface has no table") << int(fig::Station::Interfacing) << 0 << ""
+    QTest::newRow("interface has no table") << int(station::Station::Interface) << 0 << ""
                                             << "";
 }
 
@@ -126,7 +129,7 @@ void TestComponentFigure::componentTable()
     QFETCH(int, index);
     QFETCH(QString, picture);
     QFETCH(QString, kind);
-    const std::optional<fig::Component> c = fig::componentFor(fig::Station(station), index);
+    const std::optional<fig::Component> c = fig::componentFor(station::Station(station), index);
     QCOMPARE(c.has_value(), !picture.isEmpty());
     if (c) {
         QCOMPARE(c->picture, picture);
@@ -246,7 +249,33 @@ void TestComponentFigure::restoreHighlight()
     w.FiguurActuatorSensor(to);
     QCOMPARE(colourOf(from), restored);
     QCOMPARE(colourOf(to), uint(to < 8 ? 15777683 : 8454016));
-    QCOMPARE(int(w.state().GetoondeFiguur), to);
+    QCOMPARE(int(w.componentPanel().shownPoint()), to);
+}
+
+void TestComponentFigure::highlighted_data()
+{
+    QTest::addColumn<int>("figuur");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("index");
+    const int none = int(fig::IoControl::Kind::None);
+    const int out = int(fig::IoControl::Kind::Output);
+    const int in = int(fig::IoControl::Kind::Input);
+    QTest::newRow("none shown") << -1 << none << -1;
+    QTest::newRow("output 0") << 0 << out << 0;
+    QTest::newRow("output 7") << 7 << out << 7;
+    QTest::newRow("input 0") << 8 << in << 0;
+    QTest::newRow("input 7") << 15 << in << 7;
+    QTest::newRow("beyond inputs") << 16 << none << -1;
+}
+
+void TestComponentFigure::highlighted()
+{
+    QFETCH(int, figuur);
+    QFETCH(int, kind);
+    QFETCH(int, index);
+    const fig::IoControl c = fig::highlightedControl(figuur);
+    QCOMPARE(int(c.kind), kind);
+    QCOMPARE(c.index, index);
 }
 
 void TestComponentFigure::hoverShowsComponent_data()
@@ -297,7 +326,7 @@ void TestComponentFigure::hoverShowsComponent()
     if (!picture.isEmpty())
         QVERIFY(!fx.main->ImageSensorActuator->picture().isNull());
     QCOMPARE(fx.prop("FrameSensorActuator", "Caption").toString(), caption);
-    QCOMPARE(fx.main->state().FiguurNaam, caption);
+    QCOMPARE(fx.main->componentPanel().shownKind(), caption);
     if (target->isEnabled())
         QCOMPARE(fx.main->Timer_Wissel_Afbeelding->Enabled(), timer);
 }
@@ -324,7 +353,7 @@ void TestComponentFigure::hoverSamePointDoesNothing()
 void TestComponentFigure::interfacePanelLoadedOnce()
 {
     MainFixture fx; // the interface view is active at start
-    QVERIFY(fx.main->isActive(fx.main->CMD_Interfacing));
+    QCOMPARE(fx.main->stationState().current(), station::Station::Start);
     fx.hover("CMD_SetReset(0)");
     QCOMPARE(shownFile(fx.main->ImageSensorActuator), QString("Multi Connector.bmp"));
     QCOMPARE(fx.prop("FrameSensorActuator", "Caption").toString(), QString("I/O Aansluitpaneel"));
@@ -365,13 +394,13 @@ void TestComponentFigure::inputStopsAlternation()
     fx.hover("CMD_SetReset(4)");
     QVERIFY(fx.main->Timer_Wissel_Afbeelding->Enabled());
     emit fx.main->Timer_Wissel_Afbeelding->Tick();
-    QCOMPARE(fx.main->state().FiguurNaam, QString("4-2 Ventiel Mono stabiel Grijper"));
+    QCOMPARE(fx.main->componentPanel().shownKind(), QString("4-2 Ventiel Mono stabiel Grijper"));
     fx.hover("Label_Ingang(1)");
     QVERIFY(!fx.main->Timer_Wissel_Afbeelding->Enabled());
-    QCOMPARE(fx.main->state().FiguurNaam, QString("Magnetische sensor"));
+    QCOMPARE(fx.main->componentPanel().shownKind(), QString("Magnetische sensor"));
     // Back to an output: the alternation restarts from the component.
     fx.hover("CMD_SetReset(1)");
-    QCOMPARE(fx.main->state().FiguurNaam, QString("Dubbelwerkende cilinder ADN"));
+    QCOMPARE(fx.main->componentPanel().shownKind(), QString("Dubbelwerkende cilinder ADN"));
     QCOMPARE(shownFile(fx.main->ImageSensorActuator), QString("Cilinder Dubbelwerkend ADN.bmp"));
 }
 
@@ -383,7 +412,7 @@ void TestComponentFigure::outOfRangePointIgnored()
     testing::WarningLog warnings;
     for (int bad : {-1, 16, 1000})
         fx.main->FiguurActuatorSensor(bad);
-    QCOMPARE(int(fx.main->state().GetoondeFiguur), 1);
+    QCOMPARE(int(fx.main->componentPanel().shownPoint()), 1);
     QCOMPARE(fx.main->CMD_SetReset[1]->BackColor(), ctl::OleColor(15777683));
     QCOMPARE(warnings.count(), 3);
 }

@@ -35,6 +35,8 @@ const char* buttonOf(int station)
         return "CMD_Transportband";
     case desc::Station::Stationhandling:
         return "CMD_Stationhandling";
+    default:
+        break;
     }
     return "";
 }
@@ -235,11 +237,8 @@ void TestBeschrijving::otherStationChangesNothing()
     Beschrijving* b = openFor(fx, "CMD_Stationhandling");
     ctl::Image* image = fx.main->fullScreen(false)->Image_Show_Fullscreen;
     const QString before = image->Picture();
-    // Another choice becomes active while the window is open.
-    for (ctl::CommandButton* button :
-         {fx.main->CMD_StapelMagazijn, fx.main->CMD_Transportband, fx.main->CMD_Stationhandling,
-          fx.main->CMD_TransHandling, fx.main->CMD_Interfacing})
-        button->setBackColor(button->objectName() == station ? 8454016u : mw::KleurNormaal);
+    // Another choice is made while the window is open.
+    fx.click(station);
     b->Option_Nummers[3]->click();
     QCOMPARE(b->Text_Benaming->Text(), QString());
     QCOMPARE(b->Text_Info->Text(), QString());

@@ -120,34 +120,22 @@ struct Step {
 };
 using Scenario = QVector<Step>;
 
-const char* buttonOf(mw::StationId s)
+const char* buttonOf(station::Station s)
 {
     switch (s) {
-    case mw::StationId::StapelMagazijn:
+    case station::Station::StapelMagazijn:
         return "CMD_StapelMagazijn";
-    case mw::StationId::Transportband:
+    case station::Station::Transportband:
         return "CMD_Transportband";
-    case mw::StationId::Stationhandling:
+    case station::Station::Stationhandling:
         return "CMD_Stationhandling";
-    case mw::StationId::TransHandling:
+    case station::Station::TransHandling:
         return "CMD_TransHandling";
+    case station::Station::Start:
+    case station::Station::Interface:
+        break;
     }
-    return "";
-}
-
-fig::Station figureStation(mw::StationId s)
-{
-    switch (s) {
-    case mw::StationId::StapelMagazijn:
-        return fig::Station::StapelMagazijn;
-    case mw::StationId::Transportband:
-        return fig::Station::Transportband;
-    case mw::StationId::Stationhandling:
-        return fig::Station::Stationhandling;
-    case mw::StationId::TransHandling:
-        return fig::Station::TransHandling;
-    }
-    return fig::Station::None;
+    return "CMD_Interfacing";
 }
 
 Step clickStep(const QString& control, QStringList loads = {})
@@ -156,7 +144,7 @@ Step clickStep(const QString& control, QStringList loads = {})
             std::move(loads)};
 }
 
-Step selectStep(mw::StationId s)
+Step selectStep(station::Station s)
 {
     mw::NameTables tables;
     mw::fillNameTables(tables);
@@ -188,12 +176,13 @@ Step chooseStep(int number, const QString& picture)
 QVector<Scenario> pictureScenarios()
 {
     QVector<Scenario> all;
-    const mw::StationId stations[] = {mw::StationId::StapelMagazijn, mw::StationId::Transportband,
-                                      mw::StationId::Stationhandling, mw::StationId::TransHandling};
+    const station::Station stations[] = {
+        station::Station::StapelMagazijn, station::Station::Transportband,
+        station::Station::Stationhandling, station::Station::TransHandling};
     // Every component and its valve, through two ticks.
-    for (mw::StationId s : stations)
+    for (station::Station s : stations)
         for (int point = 0; point < 16; ++point)
-            if (const auto c = fig::componentFor(figureStation(s), point)) {
+            if (const auto c = fig::componentFor(s, point)) {
                 const QString name = point < 8 ? QStringLiteral("CMD_SetReset(%1)").arg(point)
                                                : QStringLiteral("Label_Ingang(%1)").arg(point - 8);
                 Scenario sc{selectStep(s),
@@ -231,16 +220,16 @@ QVector<Scenario> pictureScenarios()
                         clickStep(QStringLiteral("CMD_Verbinding"))};
     }
     // The handling station's third instruction page.
-    all << Scenario{selectStep(mw::StationId::Stationhandling),
+    all << Scenario{selectStep(station::Station::Stationhandling),
                     clickStep(QStringLiteral("CMD_Verder")),
                     clickStep(QStringLiteral("CMD_Verder"),
                               {QStringLiteral("Cilinder Dubbelwerkend ADN Bediend.bmp")}),
                     clickStep(QStringLiteral("CMD_Terug"))};
     // The full-screen picture and every description choice.
-    const std::pair<mw::StationId, desc::Station> described[] = {
-        {mw::StationId::StapelMagazijn, desc::Station::StapelMagazijn},
-        {mw::StationId::Transportband, desc::Station::Transportband},
-        {mw::StationId::Stationhandling, desc::Station::Stationhandling}};
+    const std::pair<station::Station, desc::Station> described[] = {
+        {station::Station::StapelMagazijn, desc::Station::StapelMagazijn},
+        {station::Station::Transportband, desc::Station::Transportband},
+        {station::Station::Stationhandling, desc::Station::Stationhandling}};
     for (const auto& [s, d] : described)
         for (int n = desc::kFirstPart; n <= desc::kLastPart; ++n)
             all << Scenario{

@@ -6,12 +6,17 @@
 // shortest list of actions that still fails.
 //
 // DRAVIK_RANDOM_SEED and DRAVIK_RANDOM_ACTIONS override the seed and the
-// number of actions for long runs by hand.
+// number of actions for long runs by hand. DRAVIK_RANDOM_RECORD=FOLDER writes
+// what the run left behind (interface calls, sounds, boxes, a JSON dump of
+// every control, and a digest of that dump every 1000 actions) into FOLDER,
+// to compare two builds of the program on the same seed.
 #include "interface_link/interface_model.h"
 #include "outputs/interlocks.h"
 #include "support/pupil_actions.h"
+#include "support/run_record.h"
 #include "support/test_support.h"
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QtTest>
@@ -126,8 +131,9 @@ std::optional<Failure> check(const MainFixture& fx, const PupilAction& a, const 
         return std::nullopt;
     }
     const bool switchingOn = !outputs::bitSet(b.uit, i);
-    const bool refuse =
-        outputs::interlock(b.station, i, switchingOn, b.in, b.uit) != outputs::Refusal::None;
+    const bool refuse = outputs::interlock(station::fromDisplayName(b.station).value_or(
+                                               station::Station::Interface),
+                                           i, switchingOn, b.in, b.uit) != outputs::Refusal::None;
     const QString state = QStringLiteral("station %1, inputs %2, outputs %3 -> %4")
                               .arg(b.station)
                               .arg(b.in)
@@ -155,7 +161,8 @@ std::optional<Failure> check(const MainFixture& fx, const PupilAction& a, const 
 }
 
 // Plays the actions on a fresh window; the first broken promise, if any.
-std::optional<Failure> replay(const std::vector<PupilAction>& actions, int* refusals = nullptr)
+std::optional<Failure> replay(const std::vector<PupilAction>& actions, int* refusals = nullptr,
+                              const QString& recordFolder = QString())
 {
     MainFixture fx;
     fx.main->show();
@@ -163,6 +170,7 @@ std::optional<Failure> replay(const std::vector<PupilAction>& actions, int* refu
     static const bool profile = qEnvironmentVariableIsSet("DRAVIK_RANDOM_PROFILE");
     std::array<qint64, PupilAction::Inputs + 1> spent{};
     std::array<int, PupilAction::Inputs + 1> done{};
+    QStringList digests;
     QElapsedTimer clock;
     auto report = qScopeGuard([&] {
         if (profile)
@@ -179,10 +187,22 @@ std::optional<Failure> replay(const std::vector<PupilAction>& actions, int* refu
         if (refusals && fx.services.messages.shown.size() > b.boxes &&
             fx.services.messages.shown.last().title == outputs::refusalTitle())
             ++*refusals;
+        if (!recordFolder.isEmpty() && (k + 1) % 1000 == 0)
+            digests.append(QStringLiteral("%1 %2").arg(k + 1).arg(QString::fromLatin1(
+                QCryptographicHash::hash(testing::controlDump(fx), QCryptographicHash::Sha1)
+                    .toHex())));
         if (std::optional<Failure> f = check(fx, actions[size_t(k)], b)) {
             f->index = k;
             return f;
         }
+    }
+    if (!recordFolder.isEmpty()) {
+        bool written = testing::writeRunRecord(fx, recordFolder);
+        QFile f(recordFolder + QStringLiteral("/digests.txt"));
+        written = written && f.open(QIODevice::WriteOnly) &&
+                  f.write(digests.join(QLatin1Char('\n')).toUtf8() + '\n') > 0;
+        if (!written)
+            qWarning("cannot write the run record into %s", qPrintable(recordFolder));
     }
     return std::nullopt;
 }
@@ -254,7 +274,8 @@ void TestRandomRun::randomRun()
     QElapsedTimer clock;
     clock.start();
     int refusals = 0;
-    const std::optional<Failure> f = replay(actions, &refusals);
+    const std::optional<Failure> f =
+        replay(actions, &refusals, qEnvironmentVariable("DRAVIK_RANDOM_RECORD"));
     qInfo("%d actions in %lld ms (seed %llu), %d presses refused", count, clock.elapsed(), seed,
           refusals);
     if (!f) {

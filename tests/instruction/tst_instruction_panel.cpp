@@ -1,3 +1,4 @@
+#include "component_figure/component_panel.h"
 #include "support/test_support.h"
 
 #include <QDir>
@@ -104,7 +105,7 @@ class TstInstructionPanel : public QObject
   private slots:
     void drawnText_data();
     void drawnText();
-    void firstActiveWins();
+    void coloursDoNotChoose();
     void redrawKeepsPage();
     void pageTurns_data();
     void pageTurns();
@@ -123,7 +124,7 @@ class TstInstructionPanel : public QObject
 
 void TstInstructionPanel::drawnText_data()
 {
-    QTest::addColumn<QString>("button"); // empty: no station active
+    QTest::addColumn<QString>("button"); // empty: the interface button's colour taken away
     QTest::addColumn<Lines>("lines");
 
     QTest::newRow("stapel magazijn")
@@ -165,21 +166,21 @@ void TstInstructionPanel::drawnText_data()
                closingPage(5535, "Station handling.");
     QTest::newRow("samen: title page only")
         << "CMD_TransHandling" << titlePage("Transportband en station handling.", 2);
-    QTest::newRow("interface")
-        << "CMD_Interfacing"
-        << Lines{{'=', 150, 18, kKop, 5, "Dravik station besturing."}} +
-               Lines{
-                   {'=', 1905, 12, kTekst, 0, "Hierboven staat de Easyport mini."},
-                   {'+', 120, 12, kTekst, 0, "Het is een apparaat dat elektrische signalen van en"},
-                   {'n', 0, 12, kTekst, 0, "naar de computer kan sturen."},
-                   {'+', 120, 12, kTekst, 0, "We noemen dat een INTERFACE."},
-                   {'=', 3720, 12, kTekst, 0,
-                    "De interface zorgt er voor dat je met dit programma"},
-                   {'n', 0, 12, kTekst, 0, "de verschillende stations kunt aansturen."},
-                   {'+', 120, 12, kTekst, 0, "zo kun je op een eenvoudige manier ontdekken"},
-                   {'n', 0, 12, kTekst, 0, "hoe de Dravik stations werken."}} +
-               closingPage(5535, "Station handling.");
-    QTest::newRow("none active") << "" << Lines{};
+    const Lines interfaceText =
+        Lines{{'=', 150, 18, kKop, 5, "Dravik station besturing."}} +
+        Lines{{'=', 1905, 12, kTekst, 0, "Hierboven staat de Easyport mini."},
+              {'+', 120, 12, kTekst, 0, "Het is een apparaat dat elektrische signalen van en"},
+              {'n', 0, 12, kTekst, 0, "naar de computer kan sturen."},
+              {'+', 120, 12, kTekst, 0, "We noemen dat een INTERFACE."},
+              {'=', 3720, 12, kTekst, 0, "De interface zorgt er voor dat je met dit programma"},
+              {'n', 0, 12, kTekst, 0, "de verschillende stations kunt aansturen."},
+              {'+', 120, 12, kTekst, 0, "zo kun je op een eenvoudige manier ontdekken"},
+              {'n', 0, 12, kTekst, 0, "hoe de Dravik stations werken."}} +
+        closingPage(5535, "Station handling.");
+    QTest::newRow("interface") << "CMD_Interfacing" << interfaceText;
+    // A button's colour only shows the choice: taking the green away from
+    // outside leaves the start state's text.
+    QTest::newRow("colour is not the choice") << "" << interfaceText;
 }
 
 void TstInstructionPanel::drawnText()
@@ -226,15 +227,15 @@ void TstInstructionPanel::drawnText()
     QCOMPARE(panel->BackColor(), ctl::OleColor(kWit));
 }
 
-void TstInstructionPanel::firstActiveWins()
+void TstInstructionPanel::coloursDoNotChoose()
 {
     MainFixture f;
-    // Two choices light green at once: the stack magazine comes first.
+    // Two buttons painted light green from outside choose nothing.
     f.control<ctl::CommandButton>(QStringLiteral("CMD_Transportband"))->setBackColor(kLichtgroen);
     f.control<ctl::CommandButton>(QStringLiteral("CMD_StapelMagazijn"))->setBackColor(kLichtgroen);
     f.main->PlaatsTekst();
     auto* panel = f.control<ctl::PictureBox>(QStringLiteral("PictureTekst"));
-    QCOMPARE(panel->printed().first().text, QStringLiteral("Stapel magazijn."));
+    QCOMPARE(panel->printed().first().text, QStringLiteral("Dravik station besturing."));
 }
 
 void TstInstructionPanel::redrawKeepsPage()
@@ -252,7 +253,7 @@ void TstInstructionPanel::redrawKeepsPage()
 
 void TstInstructionPanel::pageTurns_data()
 {
-    QTest::addColumn<QString>("button"); // empty: no station active
+    QTest::addColumn<QString>("button"); // empty: the interface button's colour taken away
     QTest::addColumn<QString>("clicks"); // V = Verder, T = Terug
     QTest::addColumn<double>("top");
     QTest::addColumn<bool>("flash"); // the last click flashed
@@ -285,10 +286,10 @@ void TstInstructionPanel::pageTurns_data()
                                          << "VVV" << -5445.0 << false;
     QTest::newRow("interface past page 4") << "CMD_Interfacing"
                                            << "VVVV" << -5445.0 << true;
-    QTest::newRow("none: Verder does nothing") << ""
-                                               << "V" << 0.0 << false;
-    QTest::newRow("none: Terug flashes") << ""
-                                         << "T" << 0.0 << true;
+    QTest::newRow("colour is not the choice: Verder turns") << ""
+                                                            << "V" << -1815.0 << false;
+    QTest::newRow("colour is not the choice: Terug flashes") << ""
+                                                             << "T" << 0.0 << true;
 }
 
 void TstInstructionPanel::pageTurns()
@@ -429,7 +430,7 @@ void TstInstructionPanel::adnPicture()
         f.click(QStringLiteral("CMD_Verder"));
     if (figuur >= 0) {
         f.main->FiguurActuatorSensor(figuur);
-        QCOMPARE(int(f.main->state().GetoondeFiguur), figuur);
+        QCOMPARE(f.main->componentPanel().shownPoint(), figuur);
     }
     auto* image = f.control<ctl::Image>(QStringLiteral("ImageSensorActuator"));
     auto* frame = f.control<ctl::Frame>(QStringLiteral("FrameSensorActuator"));
@@ -447,7 +448,7 @@ void TstInstructionPanel::adnPicture()
 
     auto* panel = f.control<ctl::PictureBox>(QStringLiteral("PictureTekst"));
     QCOMPARE(panel->Top(), -1815.0 * (verders + 1));
-    QCOMPARE(int(f.main->state().GetoondeFiguur), figuur);
+    QCOMPARE(f.main->componentPanel().shownPoint(), figuur);
     if (adn) {
         QVERIFY2(
             image->Picture().endsWith(QStringLiteral("/Cilinder Dubbelwerkend ADN Bediend.bmp"),
@@ -499,9 +500,10 @@ void TstInstructionPanel::help_data()
     QTest::newRow("samen") << "CMD_TransHandling"
                            << ""
                            << "";
-    QTest::newRow("none") << ""
-                          << ""
-                          << "";
+    QTest::newRow("colour is not the choice")
+        << ""
+        << "EasyPort mini"
+        << "Op het scherm staat de EasyPort Mini interface van Dravik.";
 }
 
 void TstInstructionPanel::help()

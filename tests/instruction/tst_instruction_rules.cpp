@@ -7,11 +7,10 @@
 #include <QTest>
 
 using instr::PageAction;
-using instr::View;
+using View = station::Station;
 
-Q_DECLARE_METATYPE(instr::View)
+Q_DECLARE_METATYPE(station::Station)
 Q_DECLARE_METATYPE(instr::PageAction)
-Q_DECLARE_METATYPE(instr::VideoStation)
 
 class TstInstructionRules : public QObject
 {
@@ -26,8 +25,6 @@ class TstInstructionRules : public QObject
     void rowLeft();
     void slideWalksEveryTwip_data();
     void slideWalksEveryTwip();
-    void highlighted_data();
-    void highlighted();
     void help_data();
     void help();
     void addresses_data();
@@ -49,12 +46,12 @@ void TstInstructionRules::verder_data()
         << View::Stationhandling << -1815.0 << PageAction::SlideShowingAdn;
     QTest::newRow("samen at -5445") << View::TransHandling << -5445.0 << PageAction::Flash;
     QTest::newRow("samen between pages") << View::TransHandling << -100.0 << PageAction::Nothing;
-    QTest::newRow("none at -5445") << View::None << -5445.0 << PageAction::Nothing;
+    QTest::newRow("start at -5445") << View::Start << -5445.0 << PageAction::Flash;
     QTest::newRow("transport below its last page")
         << View::Transportband << -5445.0 << PageAction::Flash;
     QTest::newRow("stapel below its last page")
         << View::StapelMagazijn << -7260.0 << PageAction::Flash;
-    QTest::newRow("interface between pages") << View::Interfacing << -100.0 << PageAction::Slide;
+    QTest::newRow("interface between pages") << View::Interface << -100.0 << PageAction::Slide;
 }
 
 void TstInstructionRules::verder()
@@ -128,32 +125,6 @@ void TstInstructionRules::slideWalksEveryTwip()
         QCOMPARE(seen[i] - seen[i - 1], step);
 }
 
-void TstInstructionRules::highlighted_data()
-{
-    QTest::addColumn<int>("figuur");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("index");
-    const int none = int(instr::IoControl::Kind::None);
-    const int out = int(instr::IoControl::Kind::Output);
-    const int in = int(instr::IoControl::Kind::Input);
-    QTest::newRow("none shown") << -1 << none << -1;
-    QTest::newRow("output 0") << 0 << out << 0;
-    QTest::newRow("output 7") << 7 << out << 7;
-    QTest::newRow("input 0") << 8 << in << 0;
-    QTest::newRow("input 7") << 15 << in << 7;
-    QTest::newRow("beyond inputs") << 16 << none << -1;
-}
-
-void TstInstructionRules::highlighted()
-{
-    QFETCH(int, figuur);
-    QFETCH(int, kind);
-    QFETCH(int, index);
-    const instr::IoControl c = instr::highlightedControl(figuur);
-    QCOMPARE(int(c.kind), kind);
-    QCOMPARE(c.index, index);
-}
-
 void TstInstructionRules::help_data()
 {
     QTest::addColumn<View>("view");
@@ -181,7 +152,7 @@ void TstInstructionRules::help_data()
                                             "- het deksel op potje drukken.\r"
                                             "- verplaatsen van het product.\r");
     QTest::newRow("interface")
-        << View::Interfacing << true << "EasyPort mini"
+        << View::Interface << true << "EasyPort mini"
         << QByteArray("Op het scherm staat de EasyPort Mini interface van Dravik.\r\r"
                       "Deze interface kun je op een van de onderstaande modules aansluiten en "
                       "aansturen.\r\r"
@@ -190,7 +161,15 @@ void TstInstructionRules::help_data()
                       "- Staton Handling.\r\r"
                       "Lees in je boek wat je moet doen.\r");
     QTest::newRow("samen") << View::TransHandling << false << QString() << QByteArray();
-    QTest::newRow("none") << View::None << false << QString() << QByteArray();
+    QTest::newRow("start has the interface's help")
+        << View::Start << true << "EasyPort mini"
+        << QByteArray("Op het scherm staat de EasyPort Mini interface van Dravik.\r\r"
+                      "Deze interface kun je op een van de onderstaande modules aansluiten en "
+                      "aansturen.\r\r"
+                      "- Stapelmagazijn.\r"
+                      "- Transportband.\r"
+                      "- Staton Handling.\r\r"
+                      "Lees in je boek wat je moet doen.\r");
 }
 
 void TstInstructionRules::help()
@@ -210,12 +189,12 @@ void TstInstructionRules::help()
 
 void TstInstructionRules::addresses_data()
 {
-    QTest::addColumn<instr::VideoStation>("station");
+    QTest::addColumn<station::Station>("station");
     QTest::addColumn<QString>("siteHost");
     QTest::addColumn<QString>("videoHost");
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("missing");
-    using S = instr::VideoStation;
+    using S = station::Station;
     QTest::newRow("conveyor keeps its blank")
         << S::Transportband << "school.example.nl"
         << "video.example.com"
@@ -251,7 +230,7 @@ void TstInstructionRules::addresses_data()
 
 void TstInstructionRules::addresses()
 {
-    QFETCH(instr::VideoStation, station);
+    QFETCH(station::Station, station);
     QFETCH(QString, siteHost);
     QFETCH(QString, videoHost);
     QFETCH(QString, url);
@@ -266,7 +245,7 @@ void TstInstructionRules::addresses()
     QCOMPARE(a.missing, missing);
 
     // Without its identifier a video page cannot be opened either.
-    using S = instr::VideoStation;
+    using S = station::Station;
     if (station != S::Transportband && !videoHost.isEmpty()) {
         s.stapelMagazijnId.clear();
         s.stationHandlingId.clear();

@@ -1,5 +1,6 @@
 // Connecting, disconnecting, the interface view and input events, against
 // a recording interface control.
+#include "component_figure/component_panel.h"
 #include "support/test_support.h"
 
 #include <QtTest>
@@ -201,7 +202,7 @@ void TestConnection::setEasyPortBeforeConnect()
         QCOMPARE(fx.prop(QStringLiteral("Label_Ingang(%1)").arg(i), "Caption").toString(),
                  QStringLiteral("Ingang %1").arg(i + 1));
     }
-    QCOMPARE(fx.main->state().GetoondeFiguur, qint16(-1));
+    QCOMPARE(fx.main->componentPanel().shownPoint(), -1);
 }
 
 void TestConnection::inputEvents_data()

@@ -16,10 +16,12 @@ using link::SimulatedEasyPort;
 using link::SimulatedSettings;
 using link::sim::Force;
 
+Q_DECLARE_METATYPE(station::Station)
+
 namespace
 {
 
-const QString Handling = QStringLiteral("Station handling");
+constexpr station::Station Handling = station::Station::Stationhandling;
 
 qint32 lastWord(const QSignalSpy& spy)
 {
@@ -137,22 +139,23 @@ void TestSimulatedEasyPort::connectReportsSettings()
 
 void TestSimulatedEasyPort::connectReportsRestWord_data()
 {
-    QTest::addColumn<QString>("caption");
+    QTest::addColumn<station::Station>("inView");
     QTest::addColumn<int>("word");
-    QTest::newRow("stack") << "Stapel magazijn" << 0x00;
-    QTest::newRow("conveyor") << "Transportband" << 0x00;
-    QTest::newRow("handling") << "Station handling" << 0x05;
-    QTest::newRow("both") << "Interfacing Easyport D8A" << 0x28;
-    QTest::newRow("interface view") << "Interfacing Easyport Mini" << 0x00;
-    QTest::newRow("unknown") << "Iets anders" << 0x00;
+    using S = station::Station;
+    QTest::newRow("stack") << S::StapelMagazijn << 0x00;
+    QTest::newRow("conveyor") << S::Transportband << 0x00;
+    QTest::newRow("handling") << S::Stationhandling << 0x05;
+    QTest::newRow("both") << S::TransHandling << 0x28;
+    QTest::newRow("interface view") << S::Interface << 0x00;
+    QTest::newRow("window at start") << S::Start << 0x00;
 }
 
 void TestSimulatedEasyPort::connectReportsRestWord()
 {
-    QFETCH(QString, caption);
+    QFETCH(station::Station, inView);
     QFETCH(int, word);
     SimulatedEasyPort port;
-    port.setStationCaption(caption);
+    port.setStation(inView);
     QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
@@ -166,7 +169,7 @@ void TestSimulatedEasyPort::connectReportsRestWord()
 void TestSimulatedEasyPort::handlingFrontAfterTravelTime()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(Handling);
+    port.setStation(Handling);
     QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
@@ -187,7 +190,7 @@ void TestSimulatedEasyPort::handlingFrontAfterTravelTime()
 void TestSimulatedEasyPort::writeBeforeConnectIsIgnored()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(Handling);
+    port.setStation(Handling);
     QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
     port.WriteOutputs(0x01);
     QCOMPARE(port.simulation().outputs(), quint8(0));
@@ -205,7 +208,7 @@ void TestSimulatedEasyPort::writeBeforeConnectIsIgnored()
 void TestSimulatedEasyPort::writeAfterDisconnectIsIgnored()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(Handling);
+    port.setStation(Handling);
     QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
@@ -224,7 +227,7 @@ void TestSimulatedEasyPort::writeAfterDisconnectIsIgnored()
 void TestSimulatedEasyPort::reconnectReportsAgainFromOutputsZero()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(QStringLiteral("Stapel magazijn"));
+    port.setStation(station::Station::StapelMagazijn);
     QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
@@ -247,7 +250,7 @@ void TestSimulatedEasyPort::reconnectReportsAgainFromOutputsZero()
 void TestSimulatedEasyPort::timerRunsOnlyWhileMoving()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(QStringLiteral("Transportband"));
+    port.setStation(station::Station::Transportband);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(!port.isRunning());
     port.WriteOutputs(0x02); // belt runs
@@ -257,7 +260,7 @@ void TestSimulatedEasyPort::timerRunsOnlyWhileMoving()
     port.WriteOutputs(0x00);
     QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 500);
 
-    port.setStationCaption(Handling);
+    port.setStation(Handling);
     port.WriteOutputs(0x04); // down
     QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
     // Driving the carriage while the gripper is lowered moves nothing.
@@ -268,7 +271,7 @@ void TestSimulatedEasyPort::timerRunsOnlyWhileMoving()
 void TestSimulatedEasyPort::forcingTakesEffectAtOnce()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(Handling);
+    port.setStation(Handling);
     QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
     QSignalSpy state(&port, &SimulatedEasyPort::stateChanged);
     QVERIFY(port.SearchAndConnect() != 0);
@@ -293,7 +296,7 @@ void TestSimulatedEasyPort::forcingTakesEffectAtOnce()
 void TestSimulatedEasyPort::placingAPartTakesEffectAtOnce()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(QStringLiteral("Transportband"));
+    port.setStation(station::Station::Transportband);
     QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
@@ -308,7 +311,7 @@ void TestSimulatedEasyPort::placingAPartTakesEffectAtOnce()
     QVERIFY(waitForWord(spy, 0x01, 4000));
     QCOMPARE(words(spy), (QList<qint32>{0x00, 0x02, 0x00, 0x01}));
 
-    port.setStationCaption(Handling);
+    port.setStation(Handling);
     QVERIFY(!port.placePart(true));
 }
 
@@ -318,10 +321,10 @@ void TestSimulatedEasyPort::stationChangeWhileConnected()
     QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
-    port.setStationCaption(Handling);
-    port.setStationCaption(Handling);
-    port.setStationCaption(QStringLiteral("Interfacing Easyport D8A"));
-    port.setStationCaption(QStringLiteral("Stapel magazijn"));
+    port.setStation(Handling);
+    port.setStation(Handling);
+    port.setStation(station::Station::TransHandling);
+    port.setStation(station::Station::StapelMagazijn);
     QCOMPARE(words(spy), (QList<qint32>{0x00, 0x05, 0x28, 0x00}));
 }
 

@@ -5,24 +5,24 @@
 using link::sim::BeltPart;
 using link::sim::Force;
 using link::sim::Simulation;
-using link::sim::StationKind;
+using station::Station;
 
-Q_DECLARE_METATYPE(StationKind)
+Q_DECLARE_METATYPE(station::Station)
 
 namespace
 {
 
-StationKind kindByName(const QString& name)
+station::Station kindByName(const QString& name)
 {
     if (name == QLatin1String("stack"))
-        return StationKind::StackMagazine;
+        return station::Station::StapelMagazijn;
     if (name == QLatin1String("conveyor"))
-        return StationKind::Conveyor;
+        return station::Station::Transportband;
     if (name == QLatin1String("handling"))
-        return StationKind::Handling;
+        return station::Station::Stationhandling;
     if (name == QLatin1String("both"))
-        return StationKind::ConveyorHandling;
-    return StationKind::Interface;
+        return station::Station::TransHandling;
+    return station::Station::Interface;
 }
 
 QString partList(const Simulation& sim)
@@ -136,8 +136,8 @@ class TestSimulation : public QObject
   private slots:
     void stations_data();
     void stations();
-    void captions_data();
-    void captions();
+    void stationOfEachState_data();
+    void stationOfEachState();
     void forcingOutsideRangeIsIgnored();
 };
 
@@ -340,26 +340,27 @@ void TestSimulation::stations()
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
-void TestSimulation::captions_data()
+void TestSimulation::stationOfEachState_data()
 {
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<StationKind>("kind");
-    QTest::newRow("stack") << "Stapel magazijn" << StationKind::StackMagazine;
-    QTest::newRow("conveyor") << "Transportband" << StationKind::Conveyor;
-    QTest::newRow("handling") << "Station handling" << StationKind::Handling;
-    QTest::newRow("both") << "Interfacing Easyport D8A" << StationKind::ConveyorHandling;
-    QTest::newRow("interface") << "Interfacing Easyport Mini" << StationKind::Interface;
-    QTest::newRow("window at start")
-        << "Dravik besturing met Easyport Mini." << StationKind::Interface;
-    QTest::newRow("empty") << "" << StationKind::Interface;
-    QTest::newRow("other case") << "stapel magazijn" << StationKind::Interface;
+    QTest::addColumn<station::Station>("state");
+    QTest::addColumn<station::Station>("simulated");
+    using S = station::Station;
+    QTest::newRow("stack") << S::StapelMagazijn << S::StapelMagazijn;
+    QTest::newRow("conveyor") << S::Transportband << S::Transportband;
+    QTest::newRow("handling") << S::Stationhandling << S::Stationhandling;
+    QTest::newRow("both") << S::TransHandling << S::TransHandling;
+    QTest::newRow("interface") << S::Interface << S::Interface;
+    QTest::newRow("window at start") << S::Start << S::Interface;
 }
 
-void TestSimulation::captions()
+void TestSimulation::stationOfEachState()
 {
-    QFETCH(QString, caption);
-    QFETCH(StationKind, kind);
-    QCOMPARE(link::sim::stationForCaption(caption), kind);
+    QFETCH(station::Station, state);
+    QFETCH(station::Station, simulated);
+    Simulation sim;
+    sim.setStation(station::Station::Stationhandling);
+    sim.setStation(state);
+    QCOMPARE(sim.station(), simulated);
 }
 
 void TestSimulation::forcingOutsideRangeIsIgnored()

@@ -1,6 +1,8 @@
 // The main window as it opens: its controls, the name tables, start-up
 // and the two ways out.
+#include "component_figure/component_panel.h"
 #include "main_window/control_table.h"
+#include "main_window/station_buttons.h"
 #include "support/test_support.h"
 
 #include <QCloseEvent>
@@ -210,8 +212,8 @@ void TestMainWindow::startupState()
     QCOMPARE(fx.prop("Timer_Wissel_Afbeelding", "Interval").toInt(), 5000);
     QCOMPARE(fx.prop("Timer_Wissel_Afbeelding", "Enabled").toBool(), false);
     const Main& m = *fx.main;
-    QCOMPARE(m.state().GetoondeFiguur, qint16(-1));
-    QCOMPARE(m.state().KnopOnderMuis, qint16(-1));
+    QCOMPARE(m.componentPanel().shownPoint(), -1);
+    QCOMPARE(m.stationButtons().buttonUnderMouse(), -1);
     QCOMPARE(m.state().KleurLichtblauw, 15777683u);
     QCOMPARE(m.state().KleurLila, 16765650u);
     QCOMPARE(m.state().KleurMintgroen, 13828050u);

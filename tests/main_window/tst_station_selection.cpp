@@ -1,4 +1,6 @@
 // Choosing a station, and the hover colours of the station buttons.
+#include "component_figure/component_panel.h"
+#include "main_window/station_buttons.h"
 #include "main_window/station_view.h"
 #include "support/test_support.h"
 
@@ -164,7 +166,7 @@ void TestStationSelection::view()
     QCOMPARE(fx.prop("CMD_Filmpje", "ToolTipText").toString(), filmTip);
     QCOMPARE(fx.prop(button, "BackColor").toUInt(), 8454016u);
     QCOMPARE(fx.prop("ImageSensorActuator", "Picture").toString(), QString());
-    QCOMPARE(fx.main->state().GetoondeFiguur, qint16(-1));
+    QCOMPARE(fx.main->componentPanel().shownPoint(), -1);
     QCOMPARE(fx.prop("PictureTekst", "Top").toDouble(), 0.0);
     const QString shown = fx.prop("Image_Module_Holder", "Picture").toString();
     if (!testing::TempProgramFolder::buildAssetFolder().isEmpty())
@@ -242,17 +244,17 @@ void TestStationSelection::hover()
     QCOMPARE(colours(fx), QStringLiteral("----G"));
     fx.hover("CMD_Transportband");
     QCOMPARE(colours(fx), QStringLiteral("-W--G"));
-    QCOMPARE(fx.main->state().KnopOnderMuis, qint16(0));
+    QCOMPARE(fx.main->stationButtons().buttonUnderMouse(), 0);
     // Moving within the button does nothing more: a colour set meanwhile stays.
     fx.control("CMD_Transportband")->setProperty("BackColor", 2147483663u);
     fx.hover("CMD_Transportband");
     QCOMPARE(colours(fx), QStringLiteral("----G"));
     fx.hover("CMD_StapelMagazijn");
     QCOMPARE(colours(fx), QStringLiteral("W---G"));
-    QCOMPARE(fx.main->state().KnopOnderMuis, qint16(1));
+    QCOMPARE(fx.main->stationButtons().buttonUnderMouse(), 1);
     fx.hover("CMD_TransHandling");
     QCOMPARE(colours(fx), QStringLiteral("---WG"));
-    QCOMPARE(fx.main->state().KnopOnderMuis, qint16(3));
+    QCOMPARE(fx.main->stationButtons().buttonUnderMouse(), 3);
 }
 
 void TestStationSelection::hoverActiveButton()
@@ -262,7 +264,7 @@ void TestStationSelection::hoverActiveButton()
     QCOMPARE(colours(fx), QStringLiteral("--W-G"));
     fx.hover("CMD_Interfacing");
     QCOMPARE(colours(fx), QStringLiteral("----G"));
-    QCOMPARE(fx.main->state().KnopOnderMuis, qint16(5));
+    QCOMPARE(fx.main->stationButtons().buttonUnderMouse(), 5);
 }
 
 void TestStationSelection::leaveAndReturn()
@@ -271,7 +273,7 @@ void TestStationSelection::leaveAndReturn()
     fx.hover("CMD_Transportband");
     fx.hover("Frame_Dravik_Buttons");
     QCOMPARE(colours(fx), QStringLiteral("----G"));
-    QCOMPARE(fx.main->state().KnopOnderMuis, qint16(-1));
+    QCOMPARE(fx.main->stationButtons().buttonUnderMouse(), -1);
     fx.hover("CMD_Transportband");
     QCOMPARE(colours(fx), QStringLiteral("-W--G"));
     // Leaving straight out of the frame keeps it white until the next move.

@@ -8,6 +8,8 @@
 #include <QtTest>
 
 using outputs::Refusal;
+
+Q_DECLARE_METATYPE(station::Station)
 using testing::MainFixture;
 
 class TestOutputs : public QObject
@@ -29,7 +31,8 @@ class TestOutputs : public QObject
 
 void TestOutputs::interlockRules_data()
 {
-    QTest::addColumn<QString>("caption");
+    QTest::addColumn<station::Station>("inView");
+    using S = station::Station;
     QTest::addColumn<int>("output");
     QTest::addColumn<bool>("on");
     QTest::addColumn<int>("inputs");
@@ -38,43 +41,42 @@ void TestOutputs::interlockRules_data()
     const int none = int(Refusal::None);
     const int m1 = int(Refusal::PressingCylinderOut);
     const int m2 = int(Refusal::GripperCylinderOut);
-    QTest::newRow("stapel 0 on, input 0") << "Stapel magazijn" << 0 << true << 1 << 0 << m1;
+    QTest::newRow("stapel 0 on, input 0") << S::StapelMagazijn << 0 << true << 1 << 0 << m1;
     QTest::newRow("stapel 0 on, input 0 among others")
-        << "Stapel magazijn" << 0 << true << 0xF1 << 0 << m1;
+        << S::StapelMagazijn << 0 << true << 0xF1 << 0 << m1;
     QTest::newRow("stapel 0 on, input 0 off")
-        << "Stapel magazijn" << 0 << true << 0xFE << 0 << none;
-    QTest::newRow("stapel 0 off, input 0") << "Stapel magazijn" << 0 << false << 1 << 1 << none;
-    QTest::newRow("stapel 2 on, input 0") << "Stapel magazijn" << 2 << true << 1 << 0 << none;
-    QTest::newRow("stapel 1 on, input 0") << "Stapel magazijn" << 1 << true << 1 << 0 << none;
+        << S::StapelMagazijn << 0 << true << 0xFE << 0 << none;
+    QTest::newRow("stapel 0 off, input 0") << S::StapelMagazijn << 0 << false << 1 << 1 << none;
+    QTest::newRow("stapel 2 on, input 0") << S::StapelMagazijn << 2 << true << 1 << 0 << none;
+    QTest::newRow("stapel 1 on, input 0") << S::StapelMagazijn << 1 << true << 1 << 0 << none;
     QTest::newRow("stapel 1 off while 0 on, input 0")
-        << "Stapel magazijn" << 1 << false << 1 << 3 << m1;
+        << S::StapelMagazijn << 1 << false << 1 << 3 << m1;
     QTest::newRow("stapel 1 off while 0 off, input 0")
-        << "Stapel magazijn" << 1 << false << 1 << 2 << none;
+        << S::StapelMagazijn << 1 << false << 1 << 2 << none;
     QTest::newRow("stapel 1 off while 0 on, input 0 off")
-        << "Stapel magazijn" << 1 << false << 0 << 3 << none;
-    QTest::newRow("handling 0 on, input 3") << "Station handling" << 0 << true << 8 << 0 << m2;
-    QTest::newRow("handling 0 off, input 3") << "Station handling" << 0 << false << 8 << 1 << m2;
-    QTest::newRow("handling 1 on, input 3") << "Station handling" << 1 << true << 8 << 0 << m2;
-    QTest::newRow("handling 1 off, input 3") << "Station handling" << 1 << false << 8 << 2 << m2;
-    QTest::newRow("handling 2 on, input 3") << "Station handling" << 2 << true << 8 << 0 << none;
+        << S::StapelMagazijn << 1 << false << 0 << 3 << none;
+    QTest::newRow("handling 0 on, input 3") << S::Stationhandling << 0 << true << 8 << 0 << m2;
+    QTest::newRow("handling 0 off, input 3") << S::Stationhandling << 0 << false << 8 << 1 << m2;
+    QTest::newRow("handling 1 on, input 3") << S::Stationhandling << 1 << true << 8 << 0 << m2;
+    QTest::newRow("handling 1 off, input 3") << S::Stationhandling << 1 << false << 8 << 2 << m2;
+    QTest::newRow("handling 2 on, input 3") << S::Stationhandling << 2 << true << 8 << 0 << none;
     QTest::newRow("handling 0 on, input 3 off")
-        << "Station handling" << 0 << true << 0xF7 << 0 << none;
-    QTest::newRow("conveyor never") << "Transportband" << 0 << true << 0xFF << 0 << none;
-    QTest::newRow("combined never") << "Interfacing Easyport D8A" << 1 << true << 0xFF << 0 << none;
-    QTest::newRow("interface view never")
-        << "Interfacing Easyport Mini" << 0 << true << 0xFF << 0 << none;
-    QTest::newRow("caption is exact") << "stapel magazijn" << 0 << true << 1 << 0 << none;
+        << S::Stationhandling << 0 << true << 0xF7 << 0 << none;
+    QTest::newRow("conveyor never") << S::Transportband << 0 << true << 0xFF << 0 << none;
+    QTest::newRow("combined never") << S::TransHandling << 1 << true << 0xFF << 0 << none;
+    QTest::newRow("interface view never") << S::Interface << 0 << true << 0xFF << 0 << none;
+    QTest::newRow("start never") << S::Start << 0 << true << 0xFF << 0 << none;
 }
 
 void TestOutputs::interlockRules()
 {
-    QFETCH(QString, caption);
+    QFETCH(station::Station, inView);
     QFETCH(int, output);
     QFETCH(bool, on);
     QFETCH(int, inputs);
     QFETCH(int, outputsBefore);
     QFETCH(int, refusal);
-    QCOMPARE(int(outputs::interlock(caption, output, on, inputs, outputsBefore)), refusal);
+    QCOMPARE(int(outputs::interlock(inView, output, on, inputs, outputsBefore)), refusal);
 }
 
 void TestOutputs::toggleWithoutInterface()
@@ -226,8 +228,10 @@ void TestOutputs::randomUseKeepsInvariants()
         QVERIFY2((fx.port.written.isEmpty() ? 0 : fx.port.written.last()) == word, where);
         if (pressed >= 0) {
             const bool refused = fx.services.messages.shown.size() > refusedBefore;
-            const bool mustRefuse = outputs::interlock(caption, pressed, !(before & (1 << pressed)),
-                                                       inputs, before) != Refusal::None;
+            const bool mustRefuse =
+                outputs::interlock(
+                    station::fromDisplayName(caption).value_or(station::Station::Interface),
+                    pressed, !(before & (1 << pressed)), inputs, before) != Refusal::None;
             QVERIFY2(refused == mustRefuse, where);
             QVERIFY2(word == (refused ? before : before ^ (1 << pressed)), where);
         }

@@ -13,15 +13,15 @@ QStringList programPictures()
     QStringList names;
     mw::NameTables tables;
     mw::fillNameTables(tables);
-    for (auto id : {mw::StationId::StapelMagazijn, mw::StationId::Transportband,
-                    mw::StationId::Stationhandling, mw::StationId::TransHandling})
+    for (auto id : {station::Station::StapelMagazijn, station::Station::Transportband,
+                    station::Station::Stationhandling, station::Station::TransHandling})
         names << mw::stationView(id, tables).picture;
     for (int model : {link::kModelD16, link::kModelD8A, link::kModelMini})
         names << link::interfaceModel(model).picture;
     names << QString::fromLatin1(fig::kPanelPicture);
     QStringList kinds;
-    for (auto s : {fig::Station::Transportband, fig::Station::StapelMagazijn,
-                   fig::Station::Stationhandling, fig::Station::TransHandling})
+    for (auto s : {station::Station::Transportband, station::Station::StapelMagazijn,
+                   station::Station::Stationhandling, station::Station::TransHandling})
         for (int i = 0; i < 16; ++i)
             if (auto c = fig::componentFor(s, i)) {
                 names << c->picture;

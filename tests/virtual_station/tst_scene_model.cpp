@@ -6,13 +6,13 @@
 #include <functional>
 
 using link::sim::Simulation;
+using station::Station;
 using virt::Action;
 using virt::Force;
 using virt::Hit;
-using virt::StationKind;
 
 Q_DECLARE_METATYPE(virt::Force)
-Q_DECLARE_METATYPE(virt::StationKind)
+Q_DECLARE_METATYPE(station::Station)
 Q_DECLARE_METATYPE(virt::Hit)
 
 namespace
@@ -27,13 +27,13 @@ mw::NameTables names()
     return t;
 }
 
-virt::SceneLayout layout(StationKind kind)
+virt::SceneLayout layout(station::Station kind)
 {
     return virt::layoutFor(kind, names());
 }
 
 // A station driven by `outputs` for `ms`.
-Simulation driven(StationKind kind, int outputs, int ms)
+Simulation driven(station::Station kind, int outputs, int ms)
 {
     Simulation sim;
     sim.setStation(kind);
@@ -113,15 +113,15 @@ class TestSceneModel : public QObject
 
 void TestSceneModel::rods_data()
 {
-    QTest::addColumn<StationKind>("station");
+    QTest::addColumn<station::Station>("station");
     QTest::addColumn<int>("outputs");
     QTest::addColumn<int>("ms");
     QTest::addColumn<QString>("part");
     QTest::addColumn<double>("expected");
 
-    const auto stack = StationKind::StackMagazine;
-    const auto hand = StationKind::Handling;
-    const auto both = StationKind::ConveyorHandling;
+    const auto stack = station::Station::StapelMagazijn;
+    const auto hand = station::Station::Stationhandling;
+    const auto both = station::Station::TransHandling;
     QTest::newRow("feed at rest") << stack << 0 << 0 << "feed" << 305.0;
     QTest::newRow("feed half out") << stack << 1 << 400 << "feed" << 455.0;
     QTest::newRow("feed out") << stack << 1 << 800 << "feed" << 605.0;
@@ -148,7 +148,7 @@ void TestSceneModel::rods_data()
 
 void TestSceneModel::rods()
 {
-    QFETCH(StationKind, station);
+    QFETCH(station::Station, station);
     QFETCH(int, outputs);
     QFETCH(int, ms);
     QFETCH(QString, part);
@@ -160,7 +160,7 @@ void TestSceneModel::rods()
 
 void TestSceneModel::beltParts_data()
 {
-    QTest::addColumn<StationKind>("station");
+    QTest::addColumn<station::Station>("station");
     QTest::addColumn<int>("outputs");
     QTest::addColumn<int>("ms");
     QTest::addColumn<bool>("metal");
@@ -168,7 +168,7 @@ void TestSceneModel::beltParts_data()
     QTest::addColumn<double>("centreX");
     QTest::addColumn<int>("inSlide");
 
-    const auto band = StationKind::Conveyor;
+    const auto band = station::Station::Transportband;
     QTest::newRow("laid at the start") << band << 0 << 0 << true << 1 << 190.0 << 0;
     QTest::newRow("plastic part") << band << 0 << 0 << false << 1 << 190.0 << 0;
     QTest::newRow("half a second on") << band << 2 << 500 << true << 1 << 292.5 << 0;
@@ -177,12 +177,12 @@ void TestSceneModel::beltParts_data()
     QTest::newRow("motor off: stays") << band << 4 << 1000 << true << 1 << 190.0 << 0;
     QTest::newRow("stopper set: down the slide") << band << 3 << 3000 << true << 0 << 0.0 << 1;
     QTest::newRow("shared station: same belt")
-        << StationKind::ConveyorHandling << 2 << 2000 << false << 1 << 600.0 << 0;
+        << station::Station::TransHandling << 2 << 2000 << false << 1 << 600.0 << 0;
 }
 
 void TestSceneModel::beltParts()
 {
-    QFETCH(StationKind, station);
+    QFETCH(station::Station, station);
     QFETCH(int, outputs);
     QFETCH(int, ms);
     QFETCH(bool, metal);
@@ -231,8 +231,8 @@ void TestSceneModel::lids()
     QFETCH(double, feedLidX);
     QFETCH(int, delivered);
 
-    const virt::SceneLayout l = layout(StationKind::StackMagazine);
-    const virt::Pose pose = virt::poseFor(l, driven(StationKind::StackMagazine, outputs, ms));
+    const virt::SceneLayout l = layout(station::Station::StapelMagazijn);
+    const virt::Pose pose = virt::poseFor(l, driven(station::Station::StapelMagazijn, outputs, ms));
     QCOMPARE(pose.lids.size(), lids);
     QCOMPARE(pose.lidsInMagazine, inMagazine);
     QCOMPARE(pose.lidsDelivered, delivered);
@@ -258,7 +258,7 @@ void TestSceneModel::lids()
 void TestSceneModel::heldPartHangsInTheGripper()
 {
     Simulation sim;
-    sim.setStation(StationKind::ConveyorHandling);
+    sim.setStation(station::Station::TransHandling);
     QVERIFY(sim.placePart(true));
     sim.setOutputs(2 | (1 << 3)); // belt on, carriage to the front
     sim.step(5000);
@@ -269,7 +269,7 @@ void TestSceneModel::heldPartHangsInTheGripper()
     sim.setOutputs((8 | 16) << 3); // up, holding
     sim.step(300);
 
-    const virt::SceneLayout l = layout(StationKind::ConveyorHandling);
+    const virt::SceneLayout l = layout(station::Station::TransHandling);
     const virt::Pose pose = virt::poseFor(l, sim);
     QVERIFY(pose.beltParts.isEmpty());
     QVERIFY(pose.holding);
@@ -281,7 +281,7 @@ void TestSceneModel::heldPartHangsInTheGripper()
 
 void TestSceneModel::pointsAndNames_data()
 {
-    QTest::addColumn<StationKind>("station");
+    QTest::addColumn<station::Station>("station");
     QTest::addColumn<QList<int>>("inputs");
     QTest::addColumn<QList<int>>("outputs");
     QTest::addColumn<int>("input");
@@ -290,29 +290,30 @@ void TestSceneModel::pointsAndNames_data()
     QTest::addColumn<QString>("outputName");
 
     QTest::newRow("stack magazine")
-        << StationKind::StackMagazine << QList<int>{0} << QList<int>{0, 1, 2} << 0
+        << station::Station::StapelMagazijn << QList<int>{0} << QList<int>{0, 1, 2} << 0
         << "Eindschakelaar cilinder 1A" << 2 << "Aandrukcilinder";
-    QTest::newRow("conveyor") << StationKind::Conveyor << QList<int>{0, 1} << QList<int>{0, 1, 2}
-                              << 1 << "Optische sensor" << 0 << "Magneetspoel stopper";
-    QTest::newRow("handling") << StationKind::Handling << QList<int>{0, 1, 2, 3}
+    QTest::newRow("conveyor") << station::Station::Transportband << QList<int>{0, 1}
+                              << QList<int>{0, 1, 2} << 1 << "Optische sensor" << 0
+                              << "Magneetspoel stopper";
+    QTest::newRow("handling") << station::Station::Stationhandling << QList<int>{0, 1, 2, 3}
                               << QList<int>{0, 1, 2, 3, 4} << 3 << "Eindschakelaar cil. 2 Onder"
                               << 4 << "Grijper";
     QTest::newRow("shared: handling shifted by three")
-        << StationKind::ConveyorHandling << QList<int>{0, 1, 3, 4, 5, 6}
+        << station::Station::TransHandling << QList<int>{0, 1, 3, 4, 5, 6}
         << QList<int>{0, 1, 2, 3, 4, 5, 6, 7} << 3 << "Eindschakelaar cil. 1 Achter" << 7
         << "Grijper";
     QTest::newRow("shared: conveyor unshifted")
-        << StationKind::ConveyorHandling << QList<int>{0, 1, 3, 4, 5, 6}
+        << station::Station::TransHandling << QList<int>{0, 1, 3, 4, 5, 6}
         << QList<int>{0, 1, 2, 3, 4, 5, 6, 7} << 0 << "Inductieve sensor" << 3
         << "Verplaatscilinder (uit)";
-    QTest::newRow("interface") << StationKind::Interface << QList<int>{0, 1, 2, 3, 4, 5, 6, 7}
+    QTest::newRow("interface") << station::Station::Interface << QList<int>{0, 1, 2, 3, 4, 5, 6, 7}
                                << QList<int>{0, 1, 2, 3, 4, 5, 6, 7} << 7 << "Ingang 8" << 0
                                << "Uitgang 1";
 }
 
 void TestSceneModel::pointsAndNames()
 {
-    QFETCH(StationKind, station);
+    QFETCH(station::Station, station);
     QFETCH(QList<int>, inputs);
     QFETCH(QList<int>, outputs);
     QFETCH(int, input);
@@ -347,71 +348,73 @@ void TestSceneModel::pointsAndNames()
 
 void TestSceneModel::hitTest_data()
 {
-    QTest::addColumn<StationKind>("station");
+    QTest::addColumn<station::Station>("station");
     QTest::addColumn<int>("outputs");
     QTest::addColumn<int>("ms");
     QTest::addColumn<QPointF>("point");
     QTest::addColumn<Hit>("expected");
 
     const auto force = [](int i) { return Hit{Action::ForceInput, i}; };
-    const virt::SceneLayout stack = layout(StationKind::StackMagazine);
-    const virt::SceneLayout band = layout(StationKind::Conveyor);
-    const virt::SceneLayout hand = layout(StationKind::Handling);
-    const virt::SceneLayout both = layout(StationKind::ConveyorHandling);
-    const virt::SceneLayout io = layout(StationKind::Interface);
+    const virt::SceneLayout stack = layout(station::Station::StapelMagazijn);
+    const virt::SceneLayout band = layout(station::Station::Transportband);
+    const virt::SceneLayout hand = layout(station::Station::Stationhandling);
+    const virt::SceneLayout both = layout(station::Station::TransHandling);
+    const virt::SceneLayout io = layout(station::Station::Interface);
 
     QTest::newRow("stack: end switch")
-        << StationKind::StackMagazine << 0 << 0 << centre(stack, 0) << force(0);
+        << station::Station::StapelMagazijn << 0 << 0 << centre(stack, 0) << force(0);
     QTest::newRow("stack: its name")
-        << StationKind::StackMagazine << 0 << 0 << labelCentre(stack, 0) << force(0);
-    QTest::newRow("stack: refill") << StationKind::StackMagazine << 0 << 0
+        << station::Station::StapelMagazijn << 0 << 0 << labelCentre(stack, 0) << force(0);
+    QTest::newRow("stack: refill") << station::Station::StapelMagazijn << 0 << 0
                                    << button(stack, Action::Refill) << Hit{Action::Refill, -1};
     QTest::newRow("stack: empty wall")
-        << StationKind::StackMagazine << 0 << 0 << QPointF(600, 100) << Hit{};
-    QTest::newRow("stack: no belt buttons")
-        << StationKind::StackMagazine << 0 << 0 << button(band, Action::PlacePlastic) << Hit{};
+        << station::Station::StapelMagazijn << 0 << 0 << QPointF(600, 100) << Hit{};
+    QTest::newRow("stack: no belt buttons") << station::Station::StapelMagazijn << 0 << 0
+                                            << button(band, Action::PlacePlastic) << Hit{};
     QTest::newRow("conveyor: inductive")
-        << StationKind::Conveyor << 0 << 0 << centre(band, 0) << force(0);
+        << station::Station::Transportband << 0 << 0 << centre(band, 0) << force(0);
     QTest::newRow("conveyor: optical")
-        << StationKind::Conveyor << 0 << 0 << centre(band, 1) << force(1);
+        << station::Station::Transportband << 0 << 0 << centre(band, 1) << force(1);
     QTest::newRow("conveyor: metal part")
-        << StationKind::Conveyor << 0 << 0 << button(band, Action::PlaceMetal)
+        << station::Station::Transportband << 0 << 0 << button(band, Action::PlaceMetal)
         << Hit{Action::PlaceMetal, -1};
     QTest::newRow("conveyor: plastic part")
-        << StationKind::Conveyor << 0 << 0 << button(band, Action::PlacePlastic)
+        << station::Station::Transportband << 0 << 0 << button(band, Action::PlacePlastic)
         << Hit{Action::PlacePlastic, -1};
     QTest::newRow("conveyor: the belt itself")
-        << StationKind::Conveyor << 0 << 0 << QPointF(600, 460) << Hit{};
+        << station::Station::Transportband << 0 << 0 << QPointF(600, 460) << Hit{};
     QTest::newRow("handling: back switch")
-        << StationKind::Handling << 0 << 0 << centre(hand, 0) << force(0);
+        << station::Station::Stationhandling << 0 << 0 << centre(hand, 0) << force(0);
     QTest::newRow("handling: front switch")
-        << StationKind::Handling << 0 << 0 << centre(hand, 1) << force(1);
+        << station::Station::Stationhandling << 0 << 0 << centre(hand, 1) << force(1);
     QTest::newRow("handling: up switch, carriage back")
-        << StationKind::Handling << 0 << 0 << centre(hand, 2) << force(2);
+        << station::Station::Stationhandling << 0 << 0 << centre(hand, 2) << force(2);
     // The switches of the vertical cylinder ride on the carriage.
     QTest::newRow("handling: up switch follows the carriage")
-        << StationKind::Handling << 1 << 1000 << centre(hand, 2) - QPointF(400, 0) << force(2);
+        << station::Station::Stationhandling << 1 << 1000 << centre(hand, 2) - QPointF(400, 0)
+        << force(2);
     QTest::newRow("handling: carriage gone from the old place")
-        << StationKind::Handling << 1 << 1000 << centre(hand, 3) << Hit{};
+        << station::Station::Stationhandling << 1 << 1000 << centre(hand, 3) << Hit{};
     QTest::newRow("handling: down switch half way")
-        << StationKind::Handling << 1 << 500 << centre(hand, 3) - QPointF(200, 0) << force(3);
+        << station::Station::Stationhandling << 1 << 500 << centre(hand, 3) - QPointF(200, 0)
+        << force(3);
     QTest::newRow("shared: inductive")
-        << StationKind::ConveyorHandling << 0 << 0 << centre(both, 0) << force(0);
+        << station::Station::TransHandling << 0 << 0 << centre(both, 0) << force(0);
     QTest::newRow("shared: back switch is input 4")
-        << StationKind::ConveyorHandling << 0 << 0 << centre(both, 3) << force(3);
+        << station::Station::TransHandling << 0 << 0 << centre(both, 3) << force(3);
     QTest::newRow("shared: down switch is input 7")
-        << StationKind::ConveyorHandling << 0 << 0 << centre(both, 6) << force(6);
+        << station::Station::TransHandling << 0 << 0 << centre(both, 6) << force(6);
     QTest::newRow("interface: switch 1")
-        << StationKind::Interface << 0 << 0 << io.inputSwitches[0].center() << force(0);
+        << station::Station::Interface << 0 << 0 << io.inputSwitches[0].center() << force(0);
     QTest::newRow("interface: switch 8")
-        << StationKind::Interface << 0 << 0 << io.inputSwitches[7].center() << force(7);
+        << station::Station::Interface << 0 << 0 << io.inputSwitches[7].center() << force(7);
     QTest::newRow("interface: an output lamp")
-        << StationKind::Interface << 0 << 0 << io.outputs[3].lamp << Hit{};
+        << station::Station::Interface << 0 << 0 << io.outputs[3].lamp << Hit{};
 }
 
 void TestSceneModel::hitTest()
 {
-    QFETCH(StationKind, station);
+    QFETCH(station::Station, station);
     QFETCH(int, outputs);
     QFETCH(int, ms);
     QFETCH(QPointF, point);
@@ -501,23 +504,23 @@ void TestSceneModel::placement()
 
 void TestSceneModel::slideDrop_data()
 {
-    QTest::addColumn<StationKind>("station");
+    QTest::addColumn<station::Station>("station");
     QTest::addColumn<double>("t");
     QTest::addColumn<double>("centreX");
     QTest::addColumn<double>("bottom");
 
     // The diverter sits at 70 % of the belt: x = 190 + 0.7 * 820.
-    QTest::newRow("leaving the belt") << StationKind::Conveyor << 0.0 << 764.0 << 433.0;
-    QTest::newRow("in the bin") << StationKind::Conveyor << 1.0 << 832.0 << 596.0;
+    QTest::newRow("leaving the belt") << station::Station::Transportband << 0.0 << 764.0 << 433.0;
+    QTest::newRow("in the bin") << station::Station::Transportband << 1.0 << 832.0 << 596.0;
     QTest::newRow("past the end stays in the bin")
-        << StationKind::Conveyor << 3.0 << 832.0 << 596.0;
+        << station::Station::Transportband << 3.0 << 832.0 << 596.0;
     QTest::newRow("shared station: same place")
-        << StationKind::ConveyorHandling << 1.0 << 832.0 << 596.0;
+        << station::Station::TransHandling << 1.0 << 832.0 << 596.0;
 }
 
 void TestSceneModel::slideDrop()
 {
-    QFETCH(StationKind, station);
+    QFETCH(station::Station, station);
     QFETCH(double, t);
     QFETCH(double, centreX);
     QFETCH(double, bottom);

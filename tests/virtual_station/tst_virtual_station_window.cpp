@@ -17,13 +17,14 @@ using link::sim::Force;
 using virt::VirtualStationWindow;
 
 Q_DECLARE_METATYPE(link::sim::Force)
+Q_DECLARE_METATYPE(station::Station)
 
 namespace
 {
 
-const QString Handling = QStringLiteral("Station handling");
-const QString Conveyor = QStringLiteral("Transportband");
-const QString Stack = QStringLiteral("Stapel magazijn");
+constexpr station::Station Handling = station::Station::Stationhandling;
+constexpr station::Station Conveyor = station::Station::Transportband;
+constexpr station::Station Stack = station::Station::StapelMagazijn;
 
 QPointF sensorCentre(const VirtualStationWindow& w, int input)
 {
@@ -80,7 +81,7 @@ class TestVirtualStationWindow : public QObject
 void TestVirtualStationWindow::rodFollowsAnOutput()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(Handling);
+    port.setStation(Handling);
     port.SearchAndConnect();
     VirtualStationWindow w(&port);
     const double back = w.currentPose().carriageX;
@@ -96,7 +97,7 @@ void TestVirtualStationWindow::rodFollowsAnOutput()
 void TestVirtualStationWindow::restingStationRunsNoTimer()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(Stack);
+    port.setStation(Stack);
     port.SearchAndConnect();
     VirtualStationWindow w(&port);
     w.show();
@@ -117,7 +118,7 @@ void TestVirtualStationWindow::restingStationRunsNoTimer()
 void TestVirtualStationWindow::partDropsDownTheSlideThenStops()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(Conveyor);
+    port.setStation(Conveyor);
     port.SearchAndConnect();
     VirtualStationWindow w(&port);
     QVERIFY(port.placePart(false));
@@ -145,7 +146,7 @@ void TestVirtualStationWindow::partDropsDownTheSlideThenStops()
 
 void TestVirtualStationWindow::clickCyclesForcing_data()
 {
-    QTest::addColumn<QString>("station");
+    QTest::addColumn<station::Station>("station");
     QTest::addColumn<int>("input");
     QTest::addColumn<QList<Force>>("cycle");
     QTest::addColumn<QList<bool>>("inputOn");
@@ -162,22 +163,22 @@ void TestVirtualStationWindow::clickCyclesForcing_data()
         << Handling << 2 << QList<Force>{Force::On, Force::Off, Force::Free}
         << QList<bool>{true, false, true};
     QTest::newRow("shared: down switch is input 7")
-        << QStringLiteral("Interfacing Easyport D8A") << 6
-        << QList<Force>{Force::On, Force::Off, Force::Free} << QList<bool>{true, false, false};
+        << station::Station::TransHandling << 6 << QList<Force>{Force::On, Force::Off, Force::Free}
+        << QList<bool>{true, false, false};
     QTest::newRow("interface: a switch flips")
-        << QStringLiteral("Interfacing Easyport Mini") << 4
-        << QList<Force>{Force::On, Force::Free, Force::On} << QList<bool>{true, false, true};
+        << station::Station::Interface << 4 << QList<Force>{Force::On, Force::Free, Force::On}
+        << QList<bool>{true, false, true};
 }
 
 void TestVirtualStationWindow::clickCyclesForcing()
 {
-    QFETCH(QString, station);
+    QFETCH(station::Station, station);
     QFETCH(int, input);
     QFETCH(QList<Force>, cycle);
     QFETCH(QList<bool>, inputOn);
 
     SimulatedEasyPort port;
-    port.setStationCaption(station);
+    port.setStation(station);
     port.SearchAndConnect();
     VirtualStationWindow w(&port);
     w.resize(700, 500); // not the scene's proportions: clicks go through the letterbox
@@ -196,7 +197,7 @@ void TestVirtualStationWindow::clickCyclesForcing()
 void TestVirtualStationWindow::buttonsLayPartsAndRefill()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(Conveyor);
+    port.setStation(Conveyor);
     port.SearchAndConnect();
     VirtualStationWindow w(&port);
     clickAt(w, buttonCentre(w, virt::Action::PlaceMetal));
@@ -207,7 +208,7 @@ void TestVirtualStationWindow::buttonsLayPartsAndRefill()
     QCOMPARE(w.currentPose().beltParts.size(), 1);
     QVERIFY(port.inputs() & 0x02); // the optical sensor sees it
 
-    port.setStationCaption(Stack);
+    port.setStation(Stack);
     port.WriteOutputs(1); // feed one lid out
     QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
     port.WriteOutputs(2); // and back: the next lid drops
@@ -221,18 +222,18 @@ void TestVirtualStationWindow::followsTheStation()
 {
     SimulatedEasyPort port;
     VirtualStationWindow w(&port);
-    QCOMPARE(w.sceneLayout().station, virt::StationKind::Interface);
-    port.setStationCaption(Conveyor);
-    QCOMPARE(w.sceneLayout().station, virt::StationKind::Conveyor);
-    port.setStationCaption(QStringLiteral("Interfacing Easyport D8A"));
-    QCOMPARE(w.sceneLayout().station, virt::StationKind::ConveyorHandling);
+    QCOMPARE(w.sceneLayout().station, station::Station::Interface);
+    port.setStation(Conveyor);
+    QCOMPARE(w.sceneLayout().station, station::Station::Transportband);
+    port.setStation(station::Station::TransHandling);
+    QCOMPARE(w.sceneLayout().station, station::Station::TransHandling);
     QCOMPARE(w.sceneLayout().handlingShift, 3);
 }
 
 void TestVirtualStationWindow::letterboxedDrawing()
 {
     SimulatedEasyPort port;
-    port.setStationCaption(Conveyor);
+    port.setStation(Conveyor);
     VirtualStationWindow w(&port);
     // A wide window: the scene keeps its proportions, with bars at the sides.
     QImage image(1200, 400, QImage::Format_ARGB32_Premultiplied);
@@ -253,7 +254,10 @@ void TestVirtualStationWindow::opensWithTheConnection()
     testing::ServiceScope services;
     SimulatedEasyPort port;
     Main main(&port);
-    link::followStationFrame(&port, main.FrameModule);
+    // The station link main() makes.
+    port.setStation(main.stationState().current());
+    QObject::connect(&main.stationState(), &station::StationState::changed, &port,
+                     &SimulatedEasyPort::setStation);
     std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&port, &main);
     QVERIFY(w);
     QCOMPARE(w->objectName(), QStringLiteral("Virtuele_Opstelling"));

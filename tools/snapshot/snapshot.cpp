@@ -117,7 +117,12 @@ int main(int argc, char* argv[])
     std::unique_ptr<link::EasyPortControl> port = link::createInterfaceFromInstallation();
     Main main(port.get());
     main.setQuitHandler([] {});
-    link::followStationFrame(port.get(), main.FrameModule);
+    // The station link main() makes.
+    if (auto* sim = qobject_cast<link::SimulatedEasyPort*>(port.get())) {
+        sim->setStation(main.stationState().current());
+        QObject::connect(&main.stationState(), &station::StationState::changed, sim,
+                         &link::SimulatedEasyPort::setStation);
+    }
     const auto virtualStation = virt::attachVirtualStation(port.get(), &main);
     main.show();
     wait(50);

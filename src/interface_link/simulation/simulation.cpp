@@ -11,21 +11,10 @@ namespace
 constexpr int HandlingShift = 3;
 } // namespace
 
-StationKind stationForCaption(const QString& caption)
+void Simulation::setStation(station::Station kind)
 {
-    if (caption == QLatin1String("Stapel magazijn"))
-        return StationKind::StackMagazine;
-    if (caption == QLatin1String("Transportband"))
-        return StationKind::Conveyor;
-    if (caption == QLatin1String("Station handling"))
-        return StationKind::Handling;
-    if (caption == QLatin1String("Interfacing Easyport D8A"))
-        return StationKind::ConveyorHandling;
-    return StationKind::Interface;
-}
-
-void Simulation::setStation(StationKind kind)
-{
+    if (!station::isStation(kind))
+        kind = station::Station::Interface;
     if (kind == m_kind)
         return;
     m_kind = kind;
@@ -33,18 +22,19 @@ void Simulation::setStation(StationKind kind)
     m_conveyor.reset();
     m_handling.reset();
     switch (kind) {
-    case StationKind::Interface:
+    case station::Station::Start:
+    case station::Station::Interface:
         break;
-    case StationKind::StackMagazine:
+    case station::Station::StapelMagazijn:
         m_stack.emplace();
         break;
-    case StationKind::Conveyor:
+    case station::Station::Transportband:
         m_conveyor.emplace();
         break;
-    case StationKind::Handling:
+    case station::Station::Stationhandling:
         m_handling.emplace();
         break;
-    case StationKind::ConveyorHandling:
+    case station::Station::TransHandling:
         m_conveyor.emplace();
         m_handling.emplace();
         break;
@@ -62,7 +52,7 @@ void Simulation::applyOutputs()
 {
     if (m_stack)
         m_stack->setOutputs(m_outputs);
-    if (m_kind == StationKind::ConveyorHandling) {
+    if (m_kind == station::Station::TransHandling) {
         m_conveyor->setOutputs(m_outputs & 0x07);
         m_handling->setOutputs(quint8(m_outputs >> HandlingShift));
         return;
@@ -115,15 +105,16 @@ void Simulation::passParts(bool wasClosed)
 quint8 Simulation::stationInputs() const
 {
     switch (m_kind) {
-    case StationKind::Interface:
+    case station::Station::Start:
+    case station::Station::Interface:
         return 0;
-    case StationKind::StackMagazine:
+    case station::Station::StapelMagazijn:
         return m_stack->inputs();
-    case StationKind::Conveyor:
+    case station::Station::Transportband:
         return m_conveyor->inputs();
-    case StationKind::Handling:
+    case station::Station::Stationhandling:
         return m_handling->inputs();
-    case StationKind::ConveyorHandling:
+    case station::Station::TransHandling:
         return quint8((m_conveyor->inputs() & 0x03) | (m_handling->inputs() << HandlingShift));
     }
     return 0;

@@ -3,6 +3,7 @@
 #include "interface_link/simulation/conveyor.h"
 #include "interface_link/simulation/handling_station.h"
 #include "interface_link/simulation/stack_magazine.h"
+#include "station/station.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -12,18 +13,6 @@
 
 namespace link::sim
 {
-
-enum class StationKind {
-    Interface, // the bare interface: no station, inputs only as forced
-    StackMagazine,
-    Conveyor,
-    Handling,
-    ConveyorHandling, // conveyor on outputs 0-2 / inputs 0-1, handling shifted by three
-};
-
-// The station that the main window shows, from its station-frame caption.
-// Any caption that names no station is the bare interface.
-StationKind stationForCaption(const QString& caption);
 
 // How an input is forced by hand, on top of what the station makes of it.
 enum class Force { Free, On, Off };
@@ -36,10 +25,15 @@ class Simulation
   public:
     static constexpr int InputCount = 8;
 
-    StationKind station() const { return m_kind; }
+    // The station simulated: one of the four, or Interface (the bare
+    // interface: no station, inputs only as forced). In the combined station
+    // the conveyor is on outputs 0-2 and inputs 0-1, the handling station
+    // shifted by three.
+    station::Station station() const { return m_kind; }
     // Replaces the station by a new one at rest (no change when it is the
-    // same kind). The present output word is applied to it.
-    void setStation(StationKind kind);
+    // same one). The present output word is applied to it. The start state
+    // is the bare interface.
+    void setStation(station::Station kind);
 
     quint8 outputs() const { return m_outputs; }
     void setOutputs(quint8 word);
@@ -72,7 +66,7 @@ class Simulation
     void applyOutputs();
     void passParts(bool wasClosed);
 
-    StationKind m_kind = StationKind::Interface;
+    station::Station m_kind = station::Station::Interface;
     quint8 m_outputs = 0;
     std::array<Force, InputCount> m_force{};
     std::optional<StackMagazine> m_stack;

@@ -1,0 +1,60 @@
+#include "outputs/output_panel.h"
+
+#include "controls/controls.h"
+#include "interface_link/easyport_control.h"
+#include "main_window/station_tables.h"
+#include "platform/services.h"
+#include "station/station_state.h"
+
+OutputPanel::OutputPanel(const Controls& controls, link::EasyPortControl* port,
+                         const station::StationState& station, std::function<int()> inputWord,
+                         std::function<bool()> ending, QObject* parent)
+    : QObject(parent), m_c(controls), m_port(port), m_station(station),
+      m_inputWord(std::move(inputWord)), m_ending(std::move(ending))
+{
+    for (int i = 0; i < 8; ++i)
+        connect(m_c.buttons[i], &QAbstractButton::clicked, this,
+                [this, i] { setOutput(i, !isOn(i)); });
+    connect(m_c.reset, &QAbstractButton::clicked, this, &OutputPanel::emergencyStop);
+}
+
+void OutputPanel::setLamp(int i, bool on)
+{
+    m_c.lamps[i]->setFillColor(on ? mw::KleurLampAan : mw::KleurLampUit);
+}
+
+outputs::Refusal OutputPanel::setOutput(int i, bool on, Feedback feedback)
+{
+    if (i < 0 || i > 7 || m_ending())
+        return outputs::Refusal::None;
+    const outputs::Refusal why =
+        outputs::interlock(m_station.current(), i, on, m_inputWord(), m_word);
+    if (why == outputs::Refusal::None) {
+        m_word = on ? (m_word | (1 << i)) : (m_word & ~(1 << i));
+        setLamp(i, on);
+    } else if (feedback == Feedback::Box) {
+        platform::messages().show(m_c.boxParent,
+                                  {outputs::refusalTitle(), outputs::refusalText(why),
+                                   platform::MessageButtons::Ok, platform::MessageIcon::None});
+    }
+    if (m_ending())
+        return why; // the window was closed while the box was open: outputs are off
+    // Refused or not, the device gets the whole word again.
+    m_port->WriteOutputs(qint16(m_word));
+    platform::sounds().play(platform::resolvedSound(QStringLiteral("Klik 01.wav")));
+    return why;
+}
+
+void OutputPanel::resetAll()
+{
+    m_word = 0;
+    m_port->WriteOutputs(qint16(m_word));
+    for (int i = 0; i < 8; ++i)
+        setLamp(i, false);
+}
+
+void OutputPanel::emergencyStop()
+{
+    resetAll();
+    emit emergencyReset();
+}

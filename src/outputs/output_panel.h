@@ -1,0 +1,84 @@
+#pragma once
+
+#include "outputs/interlocks.h"
+
+#include <QObject>
+#include <array>
+#include <functional>
+
+class QWidget;
+
+namespace ctl
+{
+class CommandButton;
+class Shape;
+} // namespace ctl
+
+namespace link
+{
+class EasyPortControl;
+}
+
+namespace station
+{
+class StationState;
+}
+
+// The eight outputs: the output word, the buttons that switch them, their
+// lamps, the interlocks and the reset. Every switch of an output, from a
+// button, a key or a step plan, goes through setOutput(), so each one meets
+// the same interlocks and ends in the same write, lamp and click sound.
+class OutputPanel : public QObject
+{
+    Q_OBJECT
+
+  public:
+    struct Controls {
+        std::array<ctl::CommandButton*, 8> buttons{}; // CMD_SetReset(i)
+        std::array<ctl::Shape*, 8> lamps{};           // Shape_Lampje(i)
+        ctl::CommandButton* reset{};                  // CMD_ResetAlles
+        QWidget* boxParent{};                         // the window a refusal box belongs to
+    };
+
+    // How a refusal by the interlocks reaches the pupil.
+    enum class Feedback {
+        Box,   // the refusal box (a pupil's press)
+        NoBox, // no modal box: the caller shows the returned refusal itself
+    };
+
+    // `inputWord` gives the last input word received; `ending` tells that
+    // the program is being left (then nothing switches on any more).
+    OutputPanel(const Controls& controls, link::EasyPortControl* port,
+                const station::StationState& station, std::function<int()> inputWord,
+                std::function<bool()> ending, QObject* parent = nullptr);
+
+    bool isOn(int i) const { return i >= 0 && i < 8 && outputs::bitSet(m_word, i); }
+    int outputWord() const { return m_word; }
+
+    // Switches output `i` (0..7) on or off unless the interlocks of the
+    // station in view refuse it. Refused or not, the whole word is written
+    // to the interface again and the click sounds; the lamp follows the
+    // word. With Feedback::Box a refusal is shown in the refusal box. A
+    // button press is setOutput(i, !isOn(i)). An index outside 0..7, or a
+    // program being left, changes and writes nothing.
+    outputs::Refusal setOutput(int i, bool on, Feedback feedback = Feedback::Box);
+
+    // Every output off: the word 0 is written and the lamps go grey.
+    void resetAll();
+    // The emergency-stop button's path: resetAll(), then `emergencyReset`.
+    void emergencyStop();
+
+  signals:
+    // The emergency stop switched everything off.
+    void emergencyReset();
+
+  private:
+    void setLamp(int i, bool on);
+
+    Controls m_c;
+    link::EasyPortControl* m_port;
+    const station::StationState& m_station;
+    std::function<int()> m_inputWord;
+    std::function<bool()> m_ending;
+    int m_word = 0;
+};
