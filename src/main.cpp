@@ -1,4 +1,6 @@
 #include "main_window/main.h"
+#include "main_window/plan_host_link.h"
+#include "step_plan/step_plan_window.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
 #include "interface_link/simulated_easyport.h"
@@ -33,6 +35,13 @@ int main(int argc, char* argv[])
         // With the simulated interface the pupil can watch the station move.
         std::unique_ptr<virt::VirtualStationWindow> station =
             virt::attachVirtualStation(easyPort.get(), &window);
+        // The step plan: hidden until the pupil asks for it, reachable from
+        // the command frame, Ctrl+Shift+S and the virtual station.
+        MainPlanHost planHost(window);
+        plan::StepPlanWindow stepPlan(planHost);
+        plan::attachStepPlan(&window, window.FrameCommand, &stepPlan);
+        if (station)
+            plan::attachStepPlan(station.get(), &window, &stepPlan);
         // SIGINT, SIGTERM, SIGHUP and the end of the desktop session leave
         // the way "Afsluiten" does: outputs off first.
         platform::ExitSignals* exitSignals = platform::ExitSignals::install(&app);

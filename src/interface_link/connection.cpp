@@ -2,6 +2,7 @@
 
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_model.h"
+#include "outputs/output_panel.h"
 #include "platform/services.h"
 
 namespace
@@ -21,6 +22,8 @@ void Main::CMD_Verbinding_Click()
         return;
     m_ReageerNiet = -1;
     if (m_Verbonden == -1) {
+        // Whatever runs on the outputs ends while they can still be written.
+        emit connectionEnding(QStringLiteral("de verbinding is verbroken met \"Verbreek\"."));
         showDisconnected(QStringLiteral("Niet verbonden"));
         EasyPort1->Disconnect();
     } else if (m_Verbonden == 0) {
@@ -57,6 +60,7 @@ void Main::CMD_Verbinding_Click()
             Label_Verbinding->setBackColor(m.KleurLichtgroen);
             Label_Verbinding->setCaption(QStringLiteral("Verbonden"));
             Label_Verbinding->setForeColor(kBlack);
+            emit interfaceConnected();
         }
     }
     m_ReageerNiet = 0;
@@ -78,10 +82,7 @@ void Main::showDisconnected(const QString& status)
 
 void Main::clearOutputsAfterConnect()
 {
-    m_DecimaalUit = 0;
-    for (int i = 0; i < 8; ++i)
-        setOutputLamp(i, false);
-    EasyPort1->WriteOutputs(0);
+    m_outputs->resetAll();
 }
 
 void Main::EasyPort1_LinkLost()
@@ -90,6 +91,7 @@ void Main::EasyPort1_LinkLost()
     // the window shows what "Verbreek" shows and the pupil reconnects.
     if (m_Verbonden != -1 || m_ending)
         return;
+    emit connectionEnding(QStringLiteral("de verbinding met de interface is verbroken."));
     showDisconnected(QStringLiteral("Verbinding verbroken"));
     if (m_linkLostBoxOpen)
         return;
@@ -127,4 +129,5 @@ void Main::EasyPort1_InputsChanged(int, int, qint32 inputs)
         Shape_LampjeIn[i + 1]->setFillColor(((m_DecimaalIn >> i) & 1) ? mw::KleurLampAan
                                                                       : mw::KleurLampUit);
     playSound(QStringLiteral("Klik 02.wav"));
+    emit inputsShown(m_DecimaalIn);
 }

@@ -148,6 +148,15 @@ class Main : public QWidget
     ctl::Frame* Frame3{};
     ctl::Shape* Shape1{};
 
+  signals:
+    // The input lamps show a new input word.
+    void inputsShown(int word);
+    // The link is about to close ("Verbreek") or was lost; while connected
+    // outputs can still be written. `reason` is a Dutch sentence fragment.
+    void connectionEnding(const QString& reason);
+    // A "Zoek en verbind" found the interface.
+    void interfaceConnected();
+
   protected:
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;

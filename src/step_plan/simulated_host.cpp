@@ -20,7 +20,7 @@ void SimulatedHost::chooseStation(station::Station s)
     write();
     m_station = s;
     m_points = stationPoints(s);
-    m_port->setStationCaption(m_points.frameCaption);
+    m_port->setStation(m_station);
     emit stationChanged();
 }
 
@@ -47,7 +47,7 @@ outputs::Refusal SimulatedHost::setOutput(int i, bool on)
     if (i < 0 || i > 7 || outputs::bitSet(m_outputs, i) == on)
         return outputs::Refusal::None;
     const outputs::Refusal why =
-        outputs::interlock(m_points.frameCaption, i, on, m_inputs, m_outputs);
+        outputs::interlock(m_station, i, on, m_inputs, m_outputs);
     const QString what = QStringLiteral("%1 %2").arg(i + 1).arg(on ? "aan" : "uit");
     if (why != outputs::Refusal::None) {
         log << what + QStringLiteral(" geweigerd");

@@ -29,25 +29,7 @@ QString StationPoints::outputLabel(int n) const
 StationPoints stationPoints(station::Station s)
 {
     StationPoints p;
-    std::optional<mw::StationId> id;
-    switch (s) {
-    case station::Station::StapelMagazijn:
-        id = mw::StationId::StapelMagazijn;
-        break;
-    case station::Station::Transportband:
-        id = mw::StationId::Transportband;
-        break;
-    case station::Station::Stationhandling:
-        id = mw::StationId::Stationhandling;
-        break;
-    case station::Station::TransHandling:
-        id = mw::StationId::TransHandling;
-        break;
-    case station::Station::Start:
-    case station::Station::Interface:
-        break;
-    }
-    if (!id) {
+    if (!station::isStation(s)) {
         for (int i = 0; i < 8; ++i) {
             p.outputNames[size_t(i)] = mw::genericOutputName(i);
             p.inputNames[size_t(i)] = mw::genericInputName(i);
@@ -56,7 +38,7 @@ StationPoints stationPoints(station::Station s)
     }
     mw::NameTables names;
     mw::fillNameTables(names);
-    const mw::StationView view = mw::stationView(*id, names);
+    const mw::StationView view = mw::stationView(s, names);
     p.outputNames = view.outputNames;
     p.inputNames = view.inputNames;
     p.usedOutputs = view.usedOutputs;

@@ -12,7 +12,7 @@ outputs::Refusal RecordingPlanHost::setOutput(int i, bool on)
 {
     const QString what = QStringLiteral("%1 %2").arg(i + 1).arg(on ? "aan" : "uit");
     const outputs::Refusal why =
-        outputs::interlock(plan::stationPoints(current).frameCaption, i, on, inputs, outputs);
+        outputs::interlock(current, i, on, inputs, outputs);
     if (why != outputs::Refusal::None) {
         log << what + QStringLiteral(" geweigerd");
         return why;
