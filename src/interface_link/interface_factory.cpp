@@ -2,6 +2,7 @@
 
 #include "interface_link/modbus_easyport.h"
 #include "interface_link/simulated_easyport.h"
+#include "platform/installation_file.h"
 #include "platform/services.h"
 
 #include <QFileInfo>
@@ -13,8 +14,7 @@ namespace link
 
 QString installationFilePath()
 {
-    return platform::files().resolve(platform::files().programFolder() +
-                                     QStringLiteral("/Automatiseren.ini"));
+    return platform::installationFile();
 }
 
 std::unique_ptr<EasyPortControl> createInterface(QSettings& installation)
