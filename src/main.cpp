@@ -1,4 +1,5 @@
 #include "main_window/main.h"
+#include "app/command_line.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
 #include "platform/exit_signals.h"
@@ -8,6 +9,9 @@
 
 int main(int argc, char* argv[])
 {
+    // --help, --version and --settings are read before anything needs a display.
+    if (const int status = cmdline::readCommandLine(argc, argv); status >= 0)
+        return status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Automatiseren"));
     QApplication::setApplicationDisplayName(QStringLiteral("Automatiseren voor het VMBO"));
