@@ -1,7 +1,9 @@
 #include "main_window/main.h"
 
 #include "interface_link/easyport_control.h"
+#include "main_window/accessibility.h"
 #include "main_window/control_table.h"
+#include "main_window/keyboard.h"
 #include "platform/services.h"
 
 #include <QApplication>
@@ -41,6 +43,8 @@ Main::Main(link::EasyPortControl* easyPort, QWidget* parent) : QWidget(parent), 
     buildControls();
     wireHandlers();
     Form_Load();
+    mw::installKeys(*this);
+    mw::installAccessibility(*this);
 }
 
 Main::~Main()
