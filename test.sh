@@ -14,5 +14,6 @@ if [ "${1:-}" = "--sanitize" ]; then
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 "$root/scripts/setup.sh" "$build" "${extra[@]}"
+echo "==> Running the tests"
 cd "$build"
 ctest --output-on-failure -j"$(nproc 2>/dev/null || echo 2)"
