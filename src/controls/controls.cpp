@@ -480,11 +480,13 @@ PictureBox::PictureBox(QWidget* parent)
 
 void PictureBox::ensureDrawing(int neededHeight)
 {
-    // The buffer covers the box's width and only as much of its height as
-    // has been drawn on: a tall surface with a few lines of text stays small.
-    const int height =
-        std::min(std::max(1, this->height()),
-                 std::max(neededHeight, m_drawing.isNull() ? 1 : m_drawing.height()));
+    // The buffer covers the box's width and only about as much of its
+    // height as has been drawn on: a tall surface with a few lines of text
+    // stays small. It grows by doubling, so that printing line after line
+    // does not allocate, clear and copy a new buffer for every line.
+    const int current = m_drawing.isNull() ? 0 : m_drawing.height();
+    const int wanted = neededHeight > current ? std::max(neededHeight, 2 * current) : current;
+    const int height = std::min(std::max(1, this->height()), std::max(1, wanted));
     const QSize s(std::max(1, width()), height);
     if (m_drawing.size() == s)
         return;
