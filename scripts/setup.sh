@@ -37,7 +37,7 @@ fail() {
 # terminal one line is rewritten; elsewhere (CI) a line is printed every
 # tenth of the way, so the output stays short.
 progress() {
-  local line pct what last=-10 tty=0 pictures=0
+  local line pct what last=-10 tty=0
   [ -t 1 ] && tty=1
   while IFS= read -r line; do
     printf '%s\n' "$line" >>"$log"
@@ -49,12 +49,6 @@ progress() {
       what=${BASH_REMATCH[3]}
     else
       continue
-    fi
-    if [[ $what == Rendering\ pictures* ]] && [ $pictures -eq 0 ]; then
-      pictures=1
-      [ $tty -eq 1 ] && printf '\n'
-      phase "Generating the pictures and sounds"
-      last=-10
     fi
     what=${what#Building CXX object }
     what=${what/CMakeFiles\/*.dir\//}
@@ -102,7 +96,13 @@ phase "Configuring in $build (log: $log)"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" \
   >>"$log" 2>&1 || fail "Configuring failed"
 
-phase "Building with $jobs jobs"
+# The pictures first, as a phase of their own: their tool is small, and the
+# rest of the build can then use every core.
+phase "Generating the pictures and sounds"
+if ! cmake --build "$build" --target dravik_assets -j"$jobs" 2>&1 | progress; then
+  fail "Generating the pictures and sounds failed"
+fi
+phase "Building the program, the tools and the tests with $jobs jobs"
 if ! cmake --build "$build" -j"$jobs" 2>&1 | progress; then
   fail "The build failed"
 fi
