@@ -17,5 +17,6 @@ fi
 # installs one, as a desktop may run another sound server.
 export DRAVIK_EXTRA_PACKAGES="${DRAVIK_EXTRA_PACKAGES:-} pulseaudio pulseaudio-utils"
 "$root/scripts/setup.sh" "$build" "${extra[@]}"
+echo "==> Running the tests"
 cd "$build"
 ctest --output-on-failure -j"$(nproc 2>/dev/null || echo 2)"

@@ -1,10 +1,11 @@
 #include "main_window/main.h"
-#include "main_window/plan_host_link.h"
-#include "step_plan/step_plan_window.h"
+#include "app/command_line.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
 #include "interface_link/simulated_easyport.h"
+#include "main_window/plan_host_link.h"
 #include "platform/exit_signals.h"
+#include "step_plan/step_plan_window.h"
 #include "virtual_station/virtual_station_window.h"
 
 #include <QApplication>
@@ -12,6 +13,9 @@
 
 int main(int argc, char* argv[])
 {
+    // --help, --version and --settings are read before anything needs a display.
+    if (const int status = cmdline::readCommandLine(argc, argv); status >= 0)
+        return status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Automatiseren"));
     QApplication::setApplicationDisplayName(QStringLiteral("Automatiseren voor het VMBO"));

@@ -2,6 +2,8 @@
 
 #include "platform/services.h"
 
+#include <QAccessible>
+#include <QHelpEvent>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,10 +11,25 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QSvgRenderer>
+#include <QToolTip>
 #include <cmath>
 
 namespace ctl
 {
+
+namespace
+{
+
+// Tells a screen reader that something it reads of `w` changed.
+void notifyAccessible(QWidget* w, QAccessible::Event what)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent e(w, what);
+    QAccessible::updateAccessibility(&e);
+}
+
+} // namespace
 
 // ---------------------------------------------------------------- ControlProps
 
@@ -253,6 +270,7 @@ Frame::Frame(QWidget* parent, bool border)
 
 void Frame::captionChanged()
 {
+    notifyAccessible(this, QAccessible::NameChanged);
     emit CaptionChanged(m_caption);
 }
 
@@ -315,6 +333,30 @@ CommandButton::CommandButton(QWidget* parent)
 void CommandButton::captionChanged()
 {
     setText(m_caption);
+    emit CaptionChanged(m_caption);
+}
+
+void CommandButton::setKeyHint(const QString& hint)
+{
+    m_keyHint = hint;
+    setAccessibleDescription(shownToolTip());
+}
+
+QString CommandButton::shownToolTip() const
+{
+    const QString base = toolTip();
+    if (m_keyHint.isEmpty() || base.isEmpty())
+        return base + m_keyHint;
+    return base + QLatin1Char(' ') + m_keyHint;
+}
+
+bool CommandButton::event(QEvent* e)
+{
+    if (e->type() == QEvent::ToolTip && !m_keyHint.isEmpty()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), shownToolTip(), this);
+        return true;
+    }
+    return QAbstractButton::event(e);
 }
 
 void CommandButton::setPicture(const QString& path)
@@ -403,6 +445,13 @@ void Label::paintEvent(QPaintEvent*)
     }
 }
 
+void Label::captionChanged()
+{
+    update();
+    notifyAccessible(this, QAccessible::NameChanged);
+    emit CaptionChanged(m_caption);
+}
+
 void Label::mouseMoveEvent(QMouseEvent* e)
 {
     QWidget::mouseMoveEvent(e);
@@ -431,11 +480,13 @@ PictureBox::PictureBox(QWidget* parent)
 
 void PictureBox::ensureDrawing(int neededHeight)
 {
-    // The buffer covers the box's width and only as much of its height as
-    // has been drawn on: a tall surface with a few lines of text stays small.
-    const int height =
-        std::min(std::max(1, this->height()),
-                 std::max(neededHeight, m_drawing.isNull() ? 1 : m_drawing.height()));
+    // The buffer covers the box's width and only about as much of its
+    // height as has been drawn on: a tall surface with a few lines of text
+    // stays small. It grows by doubling, so that printing line after line
+    // does not allocate, clear and copy a new buffer for every line.
+    const int current = m_drawing.isNull() ? 0 : m_drawing.height();
+    const int wanted = neededHeight > current ? std::max(neededHeight, 2 * current) : current;
+    const int height = std::min(std::max(1, this->height()), std::max(1, wanted));
     const QSize s(std::max(1, width()), height);
     if (m_drawing.size() == s)
         return;
@@ -464,6 +515,7 @@ void PictureBox::Cls()
     m_currentX = 0;
     m_currentY = 0;
     update();
+    notifyAccessible(this, QAccessible::DescriptionChanged);
 }
 
 void PictureBox::Print(const QString& text)
@@ -483,6 +535,7 @@ void PictureBox::Print(const QString& text)
     m_currentX = 0;
     m_currentY += fm.height() * kTwipsPerPixel;
     update();
+    notifyAccessible(this, QAccessible::DescriptionChanged);
 }
 
 double PictureBox::TextHeight(const QString&) const
@@ -535,6 +588,7 @@ bool Image::setPicture(const QString& path)
     m_picture = LoadedPicture::load(path);
     m_picturePath = m_picture.isNull() ? QString() : path;
     update();
+    emit PictureChanged();
     return !m_picture.isNull();
 }
 
@@ -571,8 +625,11 @@ Shape::Shape(QWidget* parent, Form form)
 
 void Shape::setFillColor(OleColor c)
 {
+    if (c == m_fill)
+        return;
     m_fill = c;
     update();
+    emit FillColorChanged(c);
 }
 
 void Shape::setBorder(bool on)

@@ -155,16 +155,26 @@ class CommandButton : public QAbstractButton, public ControlProps
     QString Picture() const { return m_picturePath; }
     void setPicture(const QString& path);
     QSize sizeHint() const override;
+    // Text added after ToolTipText in the tooltip shown and in the
+    // description a screen reader reads, e.g. "(toets Esc)"; ToolTipText
+    // itself stays as it was set.
+    void setKeyHint(const QString& hint);
+    QString keyHint() const { return m_keyHint; }
+    // The tooltip as shown: ToolTipText and the key hint.
+    QString shownToolTip() const;
 
   signals:
     void MouseMove();
+    void CaptionChanged(const QString& caption);
 
   protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void captionChanged() override;
 
   private:
+    QString m_keyHint;
     QString m_picturePath;
     LoadedPicture m_picture;
 };
@@ -194,6 +204,7 @@ class Label : public QWidget, public ControlProps
 
   signals:
     void MouseMove();
+    void CaptionChanged(const QString& caption);
 
   protected:
     void paintEvent(QPaintEvent*) override;
@@ -201,7 +212,7 @@ class Label : public QWidget, public ControlProps
     // A label takes its clicks itself; they never reach its container.
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
-    void captionChanged() override { update(); }
+    void captionChanged() override;
 
   private:
     bool m_transparent = false;
@@ -300,6 +311,7 @@ class Image : public QWidget, public ControlProps
 
   signals:
     void Click();
+    void PictureChanged();
 
   protected:
     void paintEvent(QPaintEvent*) override;
@@ -330,6 +342,10 @@ class Shape : public QWidget, public ControlProps
     void setFillColor(OleColor c);
     Form form() const { return m_form; }
     void setBorder(bool on);
+
+  signals:
+    // Only when the colour really changes.
+    void FillColorChanged(uint color);
 
   protected:
     void paintEvent(QPaintEvent*) override;

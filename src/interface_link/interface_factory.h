@@ -9,8 +9,8 @@ class QSettings;
 namespace link
 {
 
-// The installation file: "Automatiseren.ini" in the program's folder. It is
-// read once at start and never written.
+// The installation file (see platform::installationFile() for where it is
+// looked for). It is read once at start and never written.
 QString installationFilePath();
 
 // Builds the interface control the installation asks for ([interface]

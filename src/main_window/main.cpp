@@ -5,7 +5,9 @@
 #include "description/description_tables.h"
 #include "fullscreen/full_screen.h"
 #include "interface_link/easyport_control.h"
+#include "main_window/accessibility.h"
 #include "main_window/control_table.h"
+#include "main_window/keyboard.h"
 #include "main_window/station_buttons.h"
 #include "outputs/output_panel.h"
 #include "platform/services.h"
@@ -48,6 +50,8 @@ Main::Main(link::EasyPortControl* easyPort, QWidget* parent) : QWidget(parent), 
     buildControls();
     wireHandlers();
     Form_Load();
+    mw::installKeys(*this);
+    mw::installAccessibility(*this);
 }
 
 Main::~Main()

@@ -49,6 +49,23 @@ QString FileService::resolve(const QString& path) const
     return current;
 }
 
+QString FileService::dataFolder() const
+{
+    return dataFolderFor(programFolder());
+}
+
+QString dataFolderFor(const QString& programFolder)
+{
+    const QDir beside(programFolder);
+    const FileService& f = files();
+    for (const char* sub : {"Afbeeldingen", "Geluiden", "Stappenplannen"})
+        if (QFileInfo(f.resolve(beside.filePath(QLatin1String(sub)))).isDir())
+            return programFolder;
+    const QString shared =
+        QDir::cleanPath(beside.filePath(QStringLiteral("../share/automatiseren")));
+    return QFileInfo(shared).isDir() ? shared : programFolder;
+}
+
 namespace
 {
 
@@ -112,6 +129,17 @@ class ProgramFiles : public FileService
 {
   public:
     QString programFolder() const override { return QCoreApplication::applicationDirPath(); }
+    // Looked up once: the program does not move while it runs, and every
+    // picture and sound asks for it.
+    QString dataFolder() const override
+    {
+        if (m_dataFolder.isEmpty())
+            m_dataFolder = dataFolderFor(programFolder());
+        return m_dataFolder;
+    }
+
+  private:
+    mutable QString m_dataFolder;
 };
 
 MessageService* g_messages = nullptr;
@@ -169,12 +197,17 @@ void setFiles(FileService* s)
 
 QString picturePath(const QString& fileName)
 {
-    return files().programFolder() + QStringLiteral("/Afbeeldingen/") + fileName;
+    return files().dataFolder() + QStringLiteral("/Afbeeldingen/") + fileName;
 }
 
 QString soundPath(const QString& fileName)
 {
-    return files().programFolder() + QStringLiteral("/Geluiden/") + fileName;
+    return files().dataFolder() + QStringLiteral("/Geluiden/") + fileName;
+}
+
+QString examplesFolder()
+{
+    return files().resolve(files().dataFolder() + QStringLiteral("/Stappenplannen"));
 }
 
 QString resolvedPicture(const QString& fileName)

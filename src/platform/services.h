@@ -53,8 +53,13 @@ class FileService
 {
   public:
     virtual ~FileService() = default;
-    // The folder the program runs from (pictures and sounds live below it).
+    // The folder the program runs from.
     virtual QString programFolder() const = 0;
+    // The folder holding the program's data (Afbeeldingen/, Geluiden/,
+    // Stappenplannen/): the program folder when the data sits beside the
+    // program (a build folder), else ../share/automatiseren from it (an
+    // installed program), else the program folder.
+    virtual QString dataFolder() const;
     // Finds an existing file whose path matches `path` without regard to
     // letter case, component by component; returns `path` unchanged when no
     // such file exists.
@@ -73,12 +78,17 @@ void setSounds(SoundService* service);
 void setUrls(UrlService* service);
 void setFiles(FileService* service);
 
-// Paths below the program folder: the picture and sound folders.
+// The data folder that belongs to a program folder (see dataFolder()).
+QString dataFolderFor(const QString& programFolder);
+
+// Paths below the data folder: the picture and sound folders.
 QString picturePath(const QString& fileName);
 QString soundPath(const QString& fileName);
-// A path below the program folder, resolved without regard to letter case.
+// A path below the data folder, resolved without regard to letter case.
 QString resolvedPicture(const QString& fileName);
 QString resolvedSound(const QString& fileName);
+// The folder of the example plans.
+QString examplesFolder();
 
 // Turns carriage-return separated message text into displayable lines.
 QString displayText(const QString& messageText);

@@ -1,5 +1,6 @@
 #include "settings/installation_settings.h"
 
+#include "platform/installation_file.h"
 #include "platform/services.h"
 
 #include <QFileInfo>
@@ -326,8 +327,7 @@ QString markdownTable()
 
 QString installationFilePath()
 {
-    return platform::files().resolve(platform::files().programFolder() +
-                                     QStringLiteral("/Automatiseren.ini"));
+    return platform::installationFile();
 }
 
 QSettings* installationFile()

@@ -74,7 +74,8 @@ bool isModuleHost(const QString& host);
 bool isWebHost(const QString& host);
 bool isVideoId(const QString& id);
 
-// Where the installation file is: "Automatiseren.ini" in the program's folder.
+// Where the installation file is (see platform::installationFile for the
+// order of the places looked at).
 QString installationFilePath();
 // The installation file, opened (and its content checked, see
 // warnAboutContent) once for each path it is found at; nullptr when there is

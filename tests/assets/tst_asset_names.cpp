@@ -21,8 +21,8 @@ class TestAssetNames : public QObject
 
 void TestAssetNames::initTestCase()
 {
-    if (testing::TempProgramFolder::buildAssetFolder().isEmpty())
-        QSKIP("DRAVIK_BIN_DIR is not set: run through ctest");
+    const QString problem = testing::TempProgramFolder::buildAssetProblem();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void TestAssetNames::pictures_data()

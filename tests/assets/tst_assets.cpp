@@ -1,6 +1,8 @@
 // Checks the generated pictures and sounds beside the program and the main
 // window's design pictures compiled into the library.
 
+#include "support/test_support.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -15,7 +17,7 @@ namespace
 
 QString binDir()
 {
-    return qEnvironmentVariable("DRAVIK_BIN_DIR");
+    return testing::TempProgramFolder::buildAssetFolder();
 }
 
 QString picturePath(const QString& name)
@@ -178,9 +180,8 @@ class TestAssets : public QObject
 void TestAssets::initTestCase()
 {
     Q_INIT_RESOURCE(design_pictures);
-    QVERIFY2(!binDir().isEmpty(), "DRAVIK_BIN_DIR is not set");
-    QVERIFY2(QDir(binDir() + QStringLiteral("/Afbeeldingen")).exists(),
-             "no Afbeeldingen folder: build the dravik_assets target");
+    const QString problem = testing::TempProgramFolder::buildAssetProblem();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void TestAssets::pictureFile_data()

@@ -311,8 +311,8 @@ class TestMissingFiles : public QObject
 
 void TestMissingFiles::initTestCase()
 {
-    if (testing::TempProgramFolder::buildAssetFolder().isEmpty())
-        QSKIP("DRAVIK_BIN_DIR is not set: run through ctest");
+    const QString problem = testing::TempProgramFolder::buildAssetProblem();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
 
 void TestMissingFiles::pictures_data()

@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -65,7 +66,19 @@ QStringList RecordingSounds::names() const
 
 QString TempProgramFolder::buildAssetFolder()
 {
-    return qEnvironmentVariable("DRAVIK_BIN_DIR");
+    const QString fromEnvironment = qEnvironmentVariable("DRAVIK_BIN_DIR");
+    return fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() : fromEnvironment;
+}
+
+QString TempProgramFolder::buildAssetProblem()
+{
+    const QString folder = buildAssetFolder();
+    for (const char* sub : {"Afbeeldingen", "Geluiden"})
+        if (!QFileInfo(folder + QLatin1Char('/') + QLatin1String(sub)).isDir())
+            return QStringLiteral("no generated %1 folder in %2: build the dravik_assets target, "
+                                  "or set DRAVIK_BIN_DIR to the build's bin folder")
+                .arg(QLatin1String(sub), folder);
+    return QString();
 }
 
 TempProgramFolder::TempProgramFolder(bool withAssets)

@@ -72,8 +72,12 @@ class TempProgramFolder : public platform::FileService
   public:
     explicit TempProgramFolder(bool withAssets = true);
     QString programFolder() const override { return m_dir.path(); }
-    // The folder holding the build's generated Afbeeldingen/ and Geluiden/.
+    // The folder holding the build's generated Afbeeldingen/ and Geluiden/:
+    // DRAVIK_BIN_DIR when set, else the test program's own folder (every
+    // program of the build lands beside the generated files).
     static QString buildAssetFolder();
+    // Why the generated files cannot be found; empty when they can.
+    static QString buildAssetProblem();
 
   private:
     QTemporaryDir m_dir;

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the Debian package automatiseren_<version>_<arch>.deb with CPack:
+# the same set-up and build as run.sh (build/ unless another folder is
+# given), then CPack. The package's path is the last line printed.
+# Usage: scripts/package.sh [build-dir]
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-$root/build}"
+"$root/scripts/setup.sh" "$build"
+out="$build/package"
+log="$build/build.log"
+echo "==> Making the Debian package (CPack)"
+rm -f "$out"/automatiseren_*.deb
+if ! cpack --config "$build/CPackConfig.cmake" -B "$out" >>"$log" 2>&1; then
+  tail -n 40 "$log" >&2
+  echo "CPack failed; the whole log is in $log" >&2
+  exit 1
+fi
+deb="$(ls "$out"/automatiseren_*.deb)"
+echo "    $(du -h "$deb" | cut -f1)  $(dpkg-deb -f "$deb" Depends)"
+echo "$deb"

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class Main;
+
+namespace mw
+{
+
+// Names and states a screen reader reads in the main window, kept current:
+//  - the Noodstop button "Noodstop: alle uitgangen uit"; the other buttons
+//    are named by their captions;
+//  - each lamp by the output or input shown beside it ("Uitgang 3",
+//    "Verplaatscilinder (uit)"), with the description "aan" or "uit";
+//  - the station picture "Foto van <station>", the component picture by the
+//    component in view, the about picture, the instruction text.
+void installAccessibility(Main& main);
+
+// The accessible description of a lamp in this fill colour.
+QString lampState(unsigned fillColor);
+
+} // namespace mw

@@ -1,0 +1,59 @@
+#include "main_window/keyboard.h"
+
+#include "main_window/main.h"
+
+#include <QShortcut>
+
+namespace mw
+{
+
+namespace
+{
+
+void bind(Main& main, const QList<QKeySequence>& keys, ctl::CommandButton* button,
+          const QString& hint)
+{
+    auto* shortcut = new QShortcut(&main);
+    shortcut->setKeys(keys);
+    shortcut->setContext(Qt::WindowShortcut);
+    shortcut->setAutoRepeat(false);
+    QObject::connect(shortcut, &QShortcut::activated, button, [button, &main] {
+        // click() itself ignores a disabled button; a hidden one is not
+        // there for the pupil either.
+        if (button->isVisibleTo(&main))
+            button->click();
+    });
+    button->setKeyHint(hint);
+}
+
+} // namespace
+
+void installKeys(Main& main)
+{
+    for (int i = 0; i < 8; ++i) {
+        const auto digit = Qt::Key(Qt::Key_1 + i);
+        bind(main, {QKeySequence(digit), QKeySequence(Qt::KeypadModifier | digit)},
+             main.CMD_SetReset[i], QStringLiteral("Uitgang %1 (toets %1)").arg(i + 1));
+    }
+    bind(main, {QKeySequence(Qt::Key_Escape)}, main.CMD_ResetAlles, QStringLiteral("(toets Esc)"));
+    bind(main, {QKeySequence(Qt::Key_PageDown)}, main.CMD_Verder,
+         QStringLiteral("Verder (toets Page Down)"));
+    bind(main, {QKeySequence(Qt::Key_PageUp)}, main.CMD_Terug,
+         QStringLiteral("Terug (toets Page Up)"));
+    bind(main, {QKeySequence(Qt::Key_F1)}, main.CMD_Help, QStringLiteral("Help (toets F1)"));
+
+    // Tab order as laid out: the outputs top to bottom, the stations top to
+    // bottom and the station's film, the commands column by column, the
+    // connection, the version and the emergency reset.
+    std::vector<QWidget*> chain(main.CMD_SetReset.begin(), main.CMD_SetReset.end());
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             main.CMD_StapelMagazijn, main.CMD_Transportband, main.CMD_Stationhandling,
+             main.CMD_TransHandling, main.CMD_Interfacing, main.CMD_Filmpje, main.CMD_Verder,
+             main.CMD_Terug, main.CMD_Help, main.CMD_Afsluiten, main.CMD_Verbinding, main.Command1,
+             main.CMD_ResetAlles})
+        chain.push_back(w);
+    for (size_t i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+} // namespace mw

@@ -1,0 +1,135 @@
+// The command line. --help and --version answer on a machine without any
+// display: the program must end before Qt looks for one. A --settings file
+// that cannot be used, an unknown option or a stray argument end with
+// status 2 and one line on stderr, before any window.
+#include "app/command_line.h"
+#include "platform/installation_file.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <unistd.h>
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void withoutDisplay_data();
+    void withoutDisplay();
+    void inProcess_data();
+    void inProcess();
+
+  private:
+    QTemporaryDir m_dir;
+};
+
+void TestCommandLine::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QFile ini(m_dir.filePath(QStringLiteral("school.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[interface]\ntype=simulated\n");
+    ini.close();
+    QFile locked(m_dir.filePath(QStringLiteral("locked.ini")));
+    QVERIFY(locked.open(QIODevice::WriteOnly));
+    locked.close();
+    locked.setPermissions(QFileDevice::Permissions());
+}
+
+void TestCommandLine::withoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // a part of stdout
+    QTest::addColumn<QString>("err"); // a part of the one line on stderr
+    const QString missing = m_dir.filePath(QStringLiteral("nowhere.ini"));
+    QTest::newRow("--version") << QStringList{"--version"} << 0
+                               << cmdline::versionLine() + QLatin1Char('\n') << "";
+    QTest::newRow("-v") << QStringList{"-v"} << 0 << "Automatiseren 1."
+                        << "";
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "--settings <FILE>"
+                            << "";
+    QTest::newRow("--help names the program")
+        << QStringList{"-h"} << 0 << "Usage: Automatiseren [options]"
+        << "";
+    QTest::newRow("--help wins over a bad file")
+        << QStringList{"--settings", missing, "--help"} << 0 << "--version"
+        << "";
+    QTest::newRow("settings file missing")
+        << QStringList{"--settings", missing} << 2 << "" << missing + "' does not exist";
+    QTest::newRow("settings is a folder") << QStringList{"--settings", m_dir.path()} << 2 << ""
+                                          << "cannot be read";
+    if (geteuid() != 0) // root reads every file
+        QTest::newRow("settings unreadable")
+            << QStringList{"--settings=" + m_dir.filePath(QStringLiteral("locked.ini"))} << 2 << ""
+            << "locked.ini' cannot be read";
+    QTest::newRow("settings without a file") << QStringList{"--settings"} << 2 << ""
+                                             << "Missing value after '--settings'";
+    QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << ""
+                                    << "Unknown option 'colour'";
+    QTest::newRow("stray argument") << QStringList{"plan.txt"} << 2 << ""
+                                    << "unexpected argument 'plan.txt'";
+}
+
+void TestCommandLine::withoutDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/Automatiseren"), arguments);
+    QVERIFY2(p.waitForFinished(20000), "the program did not end");
+    const QString stdOut = QString::fromLocal8Bit(p.readAllStandardOutput());
+    const QString stdErr = QString::fromLocal8Bit(p.readAllStandardError());
+    QVERIFY2(p.exitStatus() == QProcess::NormalExit, qPrintable(stdErr));
+    QCOMPARE(p.exitCode(), status);
+    if (status == 0) {
+        QVERIFY2(stdOut.contains(out), qPrintable(stdOut));
+        QCOMPARE(stdErr, QString());
+    } else {
+        QCOMPARE(stdOut, QString());
+        QVERIFY2(stdErr.contains(err), qPrintable(stdErr));
+        QCOMPARE(stdErr.count(QLatin1Char('\n')), 1);
+    }
+}
+
+void TestCommandLine::inProcess_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("file"); // the installation file in force afterwards
+    const QString school = m_dir.filePath(QStringLiteral("school.ini"));
+    QTest::newRow("no arguments: the lookup") << QStringList{} << -1 << "";
+    QTest::newRow("--settings FILE") << QStringList{"--settings", school} << -1 << school;
+    QTest::newRow("--settings=FILE") << QStringList{"--settings=" + school} << -1 << school;
+    QTest::newRow("Qt's own options pass")
+        << QStringList{"-platform", "offscreen", "-style", "fusion", "-reverse"} << -1 << "";
+    QTest::newRow("a refused file changes nothing")
+        << QStringList{"--settings", m_dir.path()} << 2 << "";
+}
+
+void TestCommandLine::inProcess()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, file);
+    platform::setInstallationFileOverride(QString());
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    arguments.prepend(QStringLiteral("automatiseren"));
+    QCOMPARE(cmdline::readCommandLine(arguments, outStream, errStream), status);
+    QCOMPARE(platform::installationFileOverride(), file);
+    if (!file.isEmpty())
+        QCOMPARE(platform::installationFile(), file);
+    platform::setInstallationFileOverride(QString());
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_command_line.moc"
