@@ -43,7 +43,6 @@ StationPoints stationPoints(station::Station s)
     p.inputNames = view.inputNames;
     p.usedOutputs = view.usedOutputs;
     p.usedInputs = view.usedInputs;
-    p.frameCaption = view.moduleCaption;
     return p;
 }
 

@@ -16,8 +16,6 @@ struct StationPoints {
     std::array<QString, 8> inputNames;
     quint8 usedOutputs = 0; // bit n-1: output n is used
     quint8 usedInputs = 0;  // bit n-1: input n is used
-    // The caption of the main window's station frame (the interlocks key on it).
-    QString frameCaption;
 
     // n = 1..8.
     bool usesOutput(int n) const { return n >= 1 && n <= 8 && ((usedOutputs >> (n - 1)) & 1); }
