@@ -4,6 +4,7 @@
 #include "component_figure/figure_tables.h"
 #include "description/description_tables.h"
 #include "fullscreen/full_screen.h"
+#include "instruction/instruction_panel.h"
 #include "interface_link/easyport_control.h"
 #include "main_window/control_table.h"
 #include "main_window/station_buttons.h"
@@ -266,11 +267,18 @@ void Main::wireHandlers()
     connect(Image_Module_Holder, &ctl::Image::Click, this, &Main::Image_Module_Holder_Click);
     connect(Image1, &ctl::Image::Click, this, &Main::Image1_Click);
 
-    connect(CMD_Verder, &QAbstractButton::clicked, this, &Main::CMD_Verder_Click);
-    connect(CMD_Terug, &QAbstractButton::clicked, this, &Main::CMD_Terug_Click);
-    connect(CMD_Help, &QAbstractButton::clicked, this, &Main::CMD_Help_Click);
-    connect(TimerNVT, &ctl::Timer::Tick, this, &Main::TimerNVT_Timer);
-    connect(CMD_Filmpje, &QAbstractButton::clicked, this, &Main::CMD_Filmpje_Click);
+    InstructionPanel::Controls instruction;
+    instruction.text = PictureTekst;
+    instruction.frame = PictureTekstKader;
+    instruction.flash = TimerNVT;
+    instruction.verder = CMD_Verder;
+    instruction.terug = CMD_Terug;
+    instruction.help = CMD_Help;
+    instruction.film = CMD_Filmpje;
+    instruction.boxParent = this;
+    m_instruction = new InstructionPanel(instruction, m_station, this);
+    connect(m_instruction, &InstructionPanel::guidedCylinderPage, m_component,
+            &ComponentPanel::showGuidedCylinder);
 }
 
 void Main::Form_Load()
@@ -319,6 +327,21 @@ void Main::ResetAll()
 {
     m_component->stop();
     m_outputs->resetAll();
+}
+
+void Main::PlaatsTekst()
+{
+    m_instruction->place();
+}
+
+void Main::VerschuifTekst(int UpDown)
+{
+    m_instruction->slide(UpDown);
+}
+
+void Main::openwebsite(const QString& URL)
+{
+    m_instruction->openWebsite(URL);
 }
 
 void Main::FiguurActuatorSensor(int Index)

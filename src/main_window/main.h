@@ -20,6 +20,7 @@ class Beschrijving;
 class OutputPanel;
 class StationButtons;
 class ComponentPanel;
+class InstructionPanel;
 
 // The main window: every control of the pupil's screen, the shared state
 // and the behaviour behind it. The handlers live in the subsystem folders
@@ -96,6 +97,7 @@ class Main : public QWidget
     OutputPanel& outputPanel() const { return *m_outputs; }
     StationButtons& stationButtons() const { return *m_stationButtons; }
     ComponentPanel& componentPanel() const { return *m_component; }
+    InstructionPanel& instructionPanel() const { return *m_instruction; }
 
     // The controls, by name.
     ctl::Frame* FrameMain{};
@@ -173,14 +175,6 @@ class Main : public QWidget
     void Image_Module_Holder_Click();
     void Image1_Click();
 
-    // Instruction text, help and video.
-    void CMD_Verder_Click();
-    void CMD_Terug_Click();
-    void CMD_Help_Click();
-    void TimerNVT_Timer();
-    void CMD_Filmpje_Click();
-    void flashNotPossible();
-
     void playSound(const QString& fileName);
     void endProgram();
 
@@ -189,6 +183,7 @@ class Main : public QWidget
     OutputPanel* m_outputs{};
     StationButtons* m_stationButtons{};
     ComponentPanel* m_component{};
+    InstructionPanel* m_instruction{};
     int m_DecimaalIn = 0;
     int m_Verbonden = 0;
     int m_ReageerNiet = 0;
