@@ -2,8 +2,7 @@
 
 #include "component_figure/component_panel.h"
 #include "component_figure/figure_tables.h"
-#include "description/description_tables.h"
-#include "fullscreen/full_screen.h"
+#include "fullscreen/station_pictures.h"
 #include "instruction/instruction_panel.h"
 #include "interface_link/easyport_control.h"
 #include "main_window/control_table.h"
@@ -264,7 +263,8 @@ void Main::wireHandlers()
     component.alternation = Timer_Wissel_Afbeelding;
     m_component = new ComponentPanel(component, m_station, m, this);
 
-    connect(Image_Module_Holder, &ctl::Image::Click, this, &Main::Image_Module_Holder_Click);
+    m_pictures = new StationPictures(
+        Image_Module_Holder, this, m_station, [this] { return m_ending; }, this);
     connect(Image1, &ctl::Image::Click, this, &Main::Image1_Click);
 
     InstructionPanel::Controls instruction;
@@ -349,12 +349,14 @@ void Main::FiguurActuatorSensor(int Index)
     m_component->show(Index);
 }
 
-void Main::Image_Module_Holder_Click()
+Full_Screen* Main::fullScreen(bool create)
 {
-    // Only the single stations have a numbered picture.
-    if (!desc::isDescribed(m_station.current()))
-        return;
-    fullScreen()->open();
+    return m_pictures->fullScreen(create);
+}
+
+Beschrijving* Main::beschrijving(bool create)
+{
+    return m_pictures->beschrijving(create);
 }
 
 void Main::Image1_Click()

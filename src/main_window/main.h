@@ -21,6 +21,7 @@ class OutputPanel;
 class StationButtons;
 class ComponentPanel;
 class InstructionPanel;
+class StationPictures;
 
 // The main window: every control of the pupil's screen, the shared state
 // and the behaviour behind it. The handlers live in the subsystem folders
@@ -171,8 +172,7 @@ class Main : public QWidget
     void applyModelTable(int moduleNummer);
     void EasyPort1_InputsChanged(int reserved1, int reserved2, qint32 inputs);
 
-    // The station picture and the version message.
-    void Image_Module_Holder_Click();
+    // The version message.
     void Image1_Click();
 
     void playSound(const QString& fileName);
@@ -184,6 +184,7 @@ class Main : public QWidget
     StationButtons* m_stationButtons{};
     ComponentPanel* m_component{};
     InstructionPanel* m_instruction{};
+    StationPictures* m_pictures{};
     int m_DecimaalIn = 0;
     int m_Verbonden = 0;
     int m_ReageerNiet = 0;
@@ -195,6 +196,4 @@ class Main : public QWidget
     QSize m_recordedClient;
     std::function<void()> m_quit;
     bool m_ending = false;
-    QPointer<QWidget> m_fullScreen;
-    QPointer<QWidget> m_beschrijving;
 };
