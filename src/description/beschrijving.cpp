@@ -1,9 +1,8 @@
 #include "description/beschrijving.h"
 
 #include "description/description_tables.h"
-#include "fullscreen/full_screen.h"
-#include "main_window/main.h"
 #include "platform/services.h"
+#include "station/station_state.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -15,8 +14,10 @@ const QString kComic = QStringLiteral("Comic Sans MS");
 
 } // namespace
 
-Beschrijving::Beschrijving(Main* main)
-    : QWidget(main, Qt::Dialog | Qt::WindowStaysOnTopHint), m_main(main)
+Beschrijving::Beschrijving(QWidget* mainWindow, const station::StationState& state,
+                           std::function<bool()> ending)
+    : QWidget(mainWindow, Qt::Dialog | Qt::WindowStaysOnTopHint), m_main(mainWindow),
+      m_state(state), m_ending(std::move(ending))
 {
     // A window on top of all others. Qt asks the window system once, when
     // the window is created; on Wayland no protocol exists for this (see
@@ -61,8 +62,8 @@ Beschrijving::Beschrijving(Main* main)
 
     // The main window's destruction ends this window too; by then there is
     // nothing left to close or show.
-    if (main)
-        connect(main, &QObject::destroyed, this, [this] { m_mainGone = true; });
+    if (mainWindow)
+        connect(mainWindow, &QObject::destroyed, this, [this] { m_mainGone = true; });
 }
 
 Beschrijving::~Beschrijving()
@@ -115,7 +116,7 @@ void Beschrijving::Option_Nummers_Click(int Index)
 {
     if (!m_main)
         return;
-    const station::Station station = m_main->stationState().current();
+    const station::Station station = m_state.current();
     if (!desc::isDescribed(station))
         return;
     const std::optional<desc::Part> p = desc::part(station, Index);
@@ -138,7 +139,7 @@ void Beschrijving::Option_Nummers_Click(int Index)
         return; // the previous picture stays
     }
     // The image keeps the place and size the full-screen window gave it.
-    m_main->fullScreen()->Image_Show_Fullscreen->setPicture(path);
+    emit partPictureChosen(path);
 }
 
 void Beschrijving::CMD_Close_Click()
@@ -167,19 +168,12 @@ void Beschrijving::Form_Terminate()
 void Beschrijving::closeAll()
 {
     // Leaving the program hides every window itself and shows nothing.
-    if (!m_main || m_mainGone || m_main->isEnding())
+    if (!m_main || m_mainGone || m_ending())
         return;
-    if (Full_Screen* f = m_main->fullScreen(false)) {
-        f->setEnabled(true);
-        f->hide();
+    if (m_picture) {
+        m_picture->setEnabled(true);
+        m_picture->hide();
     }
     hide();
     m_main->show();
-}
-
-Beschrijving* Main::beschrijving(bool create)
-{
-    if (!m_beschrijving && create)
-        m_beschrijving = new Beschrijving(this);
-    return static_cast<Beschrijving*>(m_beschrijving.data());
 }

@@ -5,8 +5,12 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <functional>
 
-class Main;
+namespace station
+{
+class StationState;
+}
 
 // The small "Info" window beside the full-screen picture: the pupil picks a
 // part number and reads the part's name and purpose, while the full-screen
@@ -16,7 +20,10 @@ class Beschrijving : public QWidget
 {
     Q_OBJECT
   public:
-    explicit Beschrijving(Main* main);
+    // `ending` tells that the program is being left: then closing shows
+    // nothing.
+    Beschrijving(QWidget* mainWindow, const station::StationState& state,
+                 std::function<bool()> ending);
     // Ending the window object runs the closing steps once more (they
     // change nothing by then), unless the program itself is ending.
     ~Beschrijving() override;
@@ -26,11 +33,17 @@ class Beschrijving : public QWidget
     // The closing steps: the full-screen window enabled and hidden, this
     // window hidden, the main window shown.
     void closeAll();
+    // The full-screen picture this window closes with it.
+    void setPictureWindow(QWidget* picture) { m_picture = picture; }
 
     ctl::TextBox* Text_Benaming{};
     ctl::TextBox* Text_Info{};
     std::array<ctl::OptionButton*, 12> Option_Nummers{}; // indices 1..11
     ctl::CommandButton* CMD_Close{};
+
+  signals:
+    // The pupil chose a part: the full-screen picture is to show `path`.
+    void partPictureChosen(const QString& path);
 
   protected:
     bool event(QEvent* e) override;
@@ -45,7 +58,10 @@ class Beschrijving : public QWidget
     void Form_Unload();
     void Form_Terminate();
 
-    QPointer<Main> m_main;
+    QPointer<QWidget> m_main;
+    const station::StationState& m_state;
+    std::function<bool()> m_ending;
+    QPointer<QWidget> m_picture;
     bool m_mainGone = false;
     bool m_activated = false; // the activation steps ran for this showing
 };

@@ -1,9 +1,8 @@
 #include "fullscreen/full_screen.h"
 
-#include "description/beschrijving.h"
 #include "description/description_tables.h"
-#include "main_window/main.h"
 #include "platform/services.h"
+#include "station/station_state.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -11,10 +10,13 @@
 
 using ctl::kTwipsPerPixel;
 
-Full_Screen::Full_Screen(Main* main) : QWidget(main, Qt::Window), m_main(main)
+Full_Screen::Full_Screen(QWidget* mainWindow, const station::StationState& state,
+                         std::function<bool()> ending)
+    : QWidget(mainWindow, Qt::Window), m_main(mainWindow), m_state(state),
+      m_ending(std::move(ending))
 {
     setObjectName(QStringLiteral("Full_Screen"));
-    setWindowTitle(main ? main->windowTitle() : QString());
+    setWindowTitle(mainWindow ? mainWindow->windowTitle() : QString());
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
@@ -77,21 +79,19 @@ void Full_Screen::closeEvent(QCloseEvent* e)
 {
     // Closing this window by the system leaves the description alone on
     // the screen unless it closes the way the description does.
-    Beschrijving* b = m_main ? m_main->beschrijving(false) : nullptr;
-    if (b && b->isVisible() && m_main && !m_main->isEnding())
-        b->closeAll();
+    if (m_description && m_description->isVisible() && m_main && !m_ending())
+        emit closedWhileDescribing();
     e->accept();
 }
 
 void Full_Screen::Form_Activate()
 {
-    if (!m_main || m_main->isEnding() || !isVisible())
+    if (!m_main || m_ending() || !isVisible())
         return;
     // While the description is open, a new activation changes nothing.
-    Beschrijving* b = m_main->beschrijving(false);
-    if (m_activated || (b && b->isVisible()))
+    if (m_activated || (m_description && m_description->isVisible()))
         return;
-    const station::Station station = m_main->stationState().current();
+    const station::Station station = m_state.current();
     if (!desc::isDescribed(station))
         return; // only the three single stations have a numbered picture
     m_activated = true;
@@ -115,7 +115,7 @@ void Full_Screen::Form_Activate()
 
     // The window takes no input while the description is open.
     setEnabled(false);
-    m_main->beschrijving()->open();
+    emit descriptionWanted();
 }
 
 void Full_Screen::place()
@@ -125,11 +125,4 @@ void Full_Screen::place()
     Image_Show_Fullscreen->setTwipGeometry(
         m_placement.left * kTwipsPerPixel, m_placement.top * kTwipsPerPixel,
         m_placement.width * kTwipsPerPixel, m_placement.height * kTwipsPerPixel);
-}
-
-Full_Screen* Main::fullScreen(bool create)
-{
-    if (!m_fullScreen && create)
-        m_fullScreen = new Full_Screen(this);
-    return static_cast<Full_Screen*>(m_fullScreen.data());
 }

@@ -6,10 +6,14 @@
 #include <QPointer>
 #include <QSizeF>
 #include <QWidget>
+#include <functional>
 
-class Main;
+namespace station
+{
+class StationState;
+}
 
-// The active station's numbered picture over the whole screen, with the
+// The station's numbered picture over the whole screen, with the
 // description window on top. Opened from the station picture of the main
 // window; the description window closes it again. All its work happens when
 // it becomes active; positions and sizes are worked out in pixels.
@@ -17,7 +21,14 @@ class Full_Screen : public QWidget
 {
     Q_OBJECT
   public:
-    explicit Full_Screen(Main* main);
+    // `ending` tells that the program is being left: then the window does
+    // nothing more.
+    Full_Screen(QWidget* mainWindow, const station::StationState& state,
+                std::function<bool()> ending);
+
+    // The description window that belongs to this one: while it is open a
+    // new activation changes nothing.
+    void setDescriptionWindow(QWidget* description) { m_description = description; }
 
     // Shows the window maximised and brings it to the front.
     void open();
@@ -30,6 +41,12 @@ class Full_Screen : public QWidget
     ctl::Image* Image_Show_Fullscreen{};
     ctl::Image* Picture_Measure_Size{}; // hidden; takes the picture's own size
 
+  signals:
+    // The picture is in place: the description window is to open.
+    void descriptionWanted();
+    // The window was closed by the system while the description was open.
+    void closedWhileDescribing();
+
   protected:
     bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
@@ -41,7 +58,10 @@ class Full_Screen : public QWidget
     void Form_Activate();
     void place();
 
-    QPointer<Main> m_main;
+    QPointer<QWidget> m_main;
+    const station::StationState& m_state;
+    std::function<bool()> m_ending;
+    QPointer<QWidget> m_description;
     bool m_activated = false; // the activation steps ran for this showing
     QSizeF m_measured;
     fs::Placement m_placement;

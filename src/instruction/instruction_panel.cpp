@@ -1,24 +1,35 @@
-#include "component_figure/component_panel.h"
-#include "main_window/main.h"
-#include "main_window/station_buttons.h"
+#include "instruction/instruction_panel.h"
 
+#include "controls/controls.h"
 #include "instruction/instruction_texts.h"
 #include "instruction/navigation.h"
 #include "instruction/video_links.h"
 #include "platform/services.h"
+#include "station/station_state.h"
+
+InstructionPanel::InstructionPanel(const Controls& controls, const station::StationState& state,
+                                   QObject* parent)
+    : QObject(parent), m_c(controls), m_state(state)
+{
+    connect(m_c.verder, &QAbstractButton::clicked, this, &InstructionPanel::verder);
+    connect(m_c.terug, &QAbstractButton::clicked, this, &InstructionPanel::terug);
+    connect(m_c.help, &QAbstractButton::clicked, this, &InstructionPanel::help);
+    connect(m_c.flash, &ctl::Timer::Tick, this, &InstructionPanel::flashEnds);
+    connect(m_c.film, &QAbstractButton::clicked, this, &InstructionPanel::film);
+}
 
 // Draws the whole text of the active choice, all pages one below the other,
 // with the surface's own text output. The page showing (the surface's Top)
 // is left alone, and every font size is set here, so a scaled font size of
 // the surface never reaches the text.
-void Main::PlaatsTekst()
+void InstructionPanel::place()
 {
-    ctl::PictureBox* p = PictureTekst;
+    ctl::PictureBox* p = m_c.text;
     p->Cls();
     p->setForeColor(instr::KleurTekst);
     p->setFontSize(instr::kBodySize);
     p->setCurrentY(instr::kTextStart);
-    for (const instr::TextRow& row : instr::instructionRows(m_station.current())) {
+    for (const instr::TextRow& row : instr::instructionRows(m_state.current())) {
         p->setFontSize(instr::fontSize(row.style));
         p->setForeColor(instr::color(row.style));
         switch (row.place) {
@@ -43,11 +54,11 @@ void Main::PlaatsTekst()
 // Slides the text one page: 0 forward (up), 1 back (down). Every twip
 // position is assigned in turn; the surface is repainted whenever it lands
 // on another pixel row, so the slide shows every distinct position once.
-void Main::VerschuifTekst(int UpDown)
+void InstructionPanel::slide(int upDown)
 {
-    ctl::PictureBox* p = PictureTekst;
+    ctl::PictureBox* p = m_c.text;
     int shownPixel = ctl::twipsToPixels(p->Top());
-    instr::slidePage(p->Top(), UpDown, [&](double top) {
+    instr::slidePage(p->Top(), upDown, [&](double top) {
         p->setTop(top);
         const int pixel = ctl::twipsToPixels(top);
         if (pixel != shownPixel) {
@@ -58,26 +69,31 @@ void Main::VerschuifTekst(int UpDown)
 }
 
 // The page turn cannot be made: both boxes red for a second.
-void Main::flashNotPossible()
+void InstructionPanel::flashNotPossible()
 {
-    PictureTekst->setBackColor(instr::KleurNietMogelijk);
-    PictureTekstKader->setBackColor(instr::KleurNietMogelijk);
-    PlaatsTekst();
+    m_c.text->setBackColor(instr::KleurNietMogelijk);
+    m_c.frame->setBackColor(instr::KleurNietMogelijk);
+    place();
     // Enabling restarts the second, also while a flash is running.
-    TimerNVT->setEnabledProp(true);
+    m_c.flash->setEnabledProp(true);
 }
 
-void Main::TimerNVT_Timer()
+void InstructionPanel::flashEnds()
 {
-    TimerNVT->setEnabledProp(false);
-    PictureTekst->setBackColor(instr::KleurPaneel);
-    PictureTekstKader->setBackColor(instr::KleurPaneel);
-    PlaatsTekst();
+    m_c.flash->setEnabledProp(false);
+    m_c.text->setBackColor(instr::KleurPaneel);
+    m_c.frame->setBackColor(instr::KleurPaneel);
+    place();
 }
 
-void Main::CMD_Verder_Click()
+void InstructionPanel::toFirstPage()
 {
-    switch (instr::verderAction(m_station.current(), PictureTekst->Top())) {
+    m_c.text->setTop(0);
+}
+
+void InstructionPanel::verder()
+{
+    switch (instr::verderAction(m_state.current(), m_c.text->Top())) {
     case instr::PageAction::Nothing:
         return;
     case instr::PageAction::Flash:
@@ -85,53 +101,53 @@ void Main::CMD_Verder_Click()
         return;
     case instr::PageAction::SlideShowingAdn: {
         // Page 3 talks about the square guided cylinder: show it first.
-        m_component->showGuidedCylinder();
-        VerschuifTekst(instr::kForward);
+        emit guidedCylinderPage();
+        slide(instr::kForward);
         return;
     }
     case instr::PageAction::Slide:
-        VerschuifTekst(instr::kForward);
+        slide(instr::kForward);
         return;
     }
 }
 
-void Main::CMD_Terug_Click()
+void InstructionPanel::terug()
 {
-    if (instr::terugAction(PictureTekst->Top()) == instr::PageAction::Flash)
+    if (instr::terugAction(m_c.text->Top()) == instr::PageAction::Flash)
         flashNotPossible();
     else
-        VerschuifTekst(instr::kBackward);
+        slide(instr::kBackward);
 }
 
-void Main::CMD_Help_Click()
+void InstructionPanel::help()
 {
-    const std::optional<instr::HelpMessage> help = instr::helpMessage(m_station.current());
-    if (!help)
+    const std::optional<instr::HelpMessage> message = instr::helpMessage(m_state.current());
+    if (!message)
         return;
-    platform::messages().show(this, {help->title, help->text, platform::MessageButtons::Ok,
-                                     platform::MessageIcon::Information});
+    platform::messages().show(m_c.boxParent,
+                              {message->title, message->text, platform::MessageButtons::Ok,
+                               platform::MessageIcon::Information});
 }
 
-void Main::CMD_Filmpje_Click()
+void InstructionPanel::film()
 {
-    const station::Station inView = m_station.current();
+    const station::Station inView = m_state.current();
     if (!instr::hasVideo(inView))
         return; // the button is hidden for the other choices
     const instr::VideoAddress address =
         instr::videoAddress(inView, instr::VideoSettings::installed());
     if (address.url.isEmpty()) {
-        qCWarning(lcDravik) << "no video address for"
-                            << m_stationButtons->button(inView)->objectName() << "- set"
+        qCWarning(lcDravik) << "no video address for" << station::displayName(inView) << "- set"
                             << address.missing << "in the group [video] of"
                             << QStringLiteral("Automatiseren.ini");
         return;
     }
-    openwebsite(address.url);
+    openWebsite(address.url);
 }
 
 // Hands the address to the desktop's handler for web addresses; whether it
 // opened is not known.
-void Main::openwebsite(const QString& URL)
+void InstructionPanel::openWebsite(const QString& url)
 {
-    platform::urls().open(URL);
+    platform::urls().open(url);
 }

@@ -2,8 +2,8 @@
 
 #include "component_figure/component_panel.h"
 #include "component_figure/figure_tables.h"
-#include "description/description_tables.h"
-#include "fullscreen/full_screen.h"
+#include "fullscreen/station_pictures.h"
+#include "instruction/instruction_panel.h"
 #include "interface_link/easyport_control.h"
 #include "main_window/accessibility.h"
 #include "main_window/control_table.h"
@@ -268,14 +268,22 @@ void Main::wireHandlers()
     component.alternation = Timer_Wissel_Afbeelding;
     m_component = new ComponentPanel(component, m_station, m, this);
 
-    connect(Image_Module_Holder, &ctl::Image::Click, this, &Main::Image_Module_Holder_Click);
+    m_pictures = new StationPictures(
+        Image_Module_Holder, this, m_station, [this] { return m_ending; }, this);
     connect(Image1, &ctl::Image::Click, this, &Main::Image1_Click);
 
-    connect(CMD_Verder, &QAbstractButton::clicked, this, &Main::CMD_Verder_Click);
-    connect(CMD_Terug, &QAbstractButton::clicked, this, &Main::CMD_Terug_Click);
-    connect(CMD_Help, &QAbstractButton::clicked, this, &Main::CMD_Help_Click);
-    connect(TimerNVT, &ctl::Timer::Tick, this, &Main::TimerNVT_Timer);
-    connect(CMD_Filmpje, &QAbstractButton::clicked, this, &Main::CMD_Filmpje_Click);
+    InstructionPanel::Controls instruction;
+    instruction.text = PictureTekst;
+    instruction.frame = PictureTekstKader;
+    instruction.flash = TimerNVT;
+    instruction.verder = CMD_Verder;
+    instruction.terug = CMD_Terug;
+    instruction.help = CMD_Help;
+    instruction.film = CMD_Filmpje;
+    instruction.boxParent = this;
+    m_instruction = new InstructionPanel(instruction, m_station, this);
+    connect(m_instruction, &InstructionPanel::guidedCylinderPage, m_component,
+            &ComponentPanel::showGuidedCylinder);
 }
 
 void Main::Form_Load()
@@ -326,17 +334,34 @@ void Main::ResetAll()
     m_outputs->resetAll();
 }
 
+void Main::PlaatsTekst()
+{
+    m_instruction->place();
+}
+
+void Main::VerschuifTekst(int UpDown)
+{
+    m_instruction->slide(UpDown);
+}
+
+void Main::openwebsite(const QString& URL)
+{
+    m_instruction->openWebsite(URL);
+}
+
 void Main::FiguurActuatorSensor(int Index)
 {
     m_component->show(Index);
 }
 
-void Main::Image_Module_Holder_Click()
+Full_Screen* Main::fullScreen(bool create)
 {
-    // Only the single stations have a numbered picture.
-    if (!desc::isDescribed(m_station.current()))
-        return;
-    fullScreen()->open();
+    return m_pictures->fullScreen(create);
+}
+
+Beschrijving* Main::beschrijving(bool create)
+{
+    return m_pictures->beschrijving(create);
 }
 
 void Main::Image1_Click()

@@ -20,6 +20,8 @@ class Beschrijving;
 class OutputPanel;
 class StationButtons;
 class ComponentPanel;
+class InstructionPanel;
+class StationPictures;
 
 // The main window: every control of the pupil's screen, the shared state
 // and the behaviour behind it. The handlers live in the subsystem folders
@@ -96,6 +98,7 @@ class Main : public QWidget
     OutputPanel& outputPanel() const { return *m_outputs; }
     StationButtons& stationButtons() const { return *m_stationButtons; }
     ComponentPanel& componentPanel() const { return *m_component; }
+    InstructionPanel& instructionPanel() const { return *m_instruction; }
 
     // The controls, by name.
     ctl::Frame* FrameMain{};
@@ -181,17 +184,8 @@ class Main : public QWidget
     void EasyPort1_LinkLost();
     void EasyPort1_InputsChanged(int reserved1, int reserved2, qint32 inputs);
 
-    // The station picture and the version message.
-    void Image_Module_Holder_Click();
+    // The version message.
     void Image1_Click();
-
-    // Instruction text, help and video.
-    void CMD_Verder_Click();
-    void CMD_Terug_Click();
-    void CMD_Help_Click();
-    void TimerNVT_Timer();
-    void CMD_Filmpje_Click();
-    void flashNotPossible();
 
     void playSound(const QString& fileName);
     void endProgram();
@@ -201,6 +195,8 @@ class Main : public QWidget
     OutputPanel* m_outputs{};
     StationButtons* m_stationButtons{};
     ComponentPanel* m_component{};
+    InstructionPanel* m_instruction{};
+    StationPictures* m_pictures{};
     int m_DecimaalIn = 0;
     int m_Verbonden = 0;
     int m_ReageerNiet = 0;
@@ -213,6 +209,4 @@ class Main : public QWidget
     std::function<void()> m_quit;
     bool m_ending = false;
     bool m_linkLostBoxOpen = false;
-    QPointer<QWidget> m_fullScreen;
-    QPointer<QWidget> m_beschrijving;
 };

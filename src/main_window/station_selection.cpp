@@ -1,6 +1,7 @@
 #include "main_window/main.h"
 
 #include "component_figure/component_panel.h"
+#include "instruction/instruction_panel.h"
 #include "interface_link/interface_model.h"
 #include "main_window/station_view.h"
 #include "platform/services.h"
@@ -38,8 +39,8 @@ void Main::showStation(station::Station s)
         CMD_SetReset[i]->setEnabledProp(!v.enableByName ||
                                         !mw::isGenericOutputName(v.outputNames[i]));
     }
-    PictureTekst->setTop(0);
-    PlaatsTekst();
+    m_instruction->toFirstPage();
+    m_instruction->place();
     // The interface view shows the model that answered, when it is known.
     if (!station::isStation(s))
         applyModelTable(m_ModuleNummer);
