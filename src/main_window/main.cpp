@@ -4,6 +4,7 @@
 #include "component_figure/figure_tables.h"
 #include "fullscreen/station_pictures.h"
 #include "instruction/instruction_panel.h"
+#include "interface_link/connection_panel.h"
 #include "interface_link/easyport_control.h"
 #include "main_window/accessibility.h"
 #include "main_window/control_table.h"
@@ -242,11 +243,28 @@ void Main::wireHandlers()
     m_stationButtons = new StationButtons(buttons, m_station, m, this);
     connect(m_stationButtons, &StationButtons::chosen, this, &Main::showStation);
 
-    connect(CMD_Verbinding, &QAbstractButton::clicked, this, &Main::CMD_Verbinding_Click);
-    connect(Command1, &QAbstractButton::clicked, this, &Main::Command1_Click);
-    connect(FrameEasyPort, &ctl::Frame::MouseUp, this, &Main::FrameEasyPort_MouseUp);
-    connect(EasyPort1, &link::EasyPortControl::InputsChanged, this, &Main::EasyPort1_InputsChanged);
-    connect(EasyPort1, &link::EasyPortControl::LinkLost, this, &Main::EasyPort1_LinkLost);
+    ConnectionPanel::Controls link;
+    link.connect = CMD_Verbinding;
+    link.status = Label_Verbinding;
+    link.statusFrame = Label_VerbindingKader;
+    link.comPort = Label_Compoort;
+    link.module = Label_Modulenummer;
+    link.combinedStation = CMD_TransHandling;
+    link.interfaceButton = CMD_Interfacing;
+    link.modulePicture = Image_Module_Holder;
+    link.version = Command1;
+    link.interfaceFrame = FrameEasyPort;
+    link.inputLamps = Shape_LampjeIn;
+    link.boxParent = this;
+    ConnectionPanel::Hooks hooks;
+    hooks.clearOutputs = [this] { m_outputs->resetAll(); };
+    hooks.showInterfaceView = [this] { SetEasyPort(); };
+    hooks.ending = [this] { return m_ending; };
+    m_connection =
+        new ConnectionPanel(link, EasyPort1, ctl::OleColor(8454016), std::move(hooks), this);
+    connect(m_connection, &ConnectionPanel::inputsShown, this, &Main::inputsShown);
+    connect(m_connection, &ConnectionPanel::connectionEnding, this, &Main::connectionEnding);
+    connect(m_connection, &ConnectionPanel::interfaceConnected, this, &Main::interfaceConnected);
 
     OutputPanel::Controls outputs;
     outputs.buttons = CMD_SetReset;
@@ -254,8 +272,8 @@ void Main::wireHandlers()
     outputs.reset = CMD_ResetAlles;
     outputs.boxParent = this;
     m_outputs = new OutputPanel(
-        outputs, EasyPort1, m_station, [this] { return m_DecimaalIn; }, [this] { return m_ending; },
-        this);
+        outputs, EasyPort1, m_station, [this] { return m_connection->inputWord(); },
+        [this] { return m_ending; }, this);
     // The emergency stop gives every point its station's name back.
     connect(m_outputs, &OutputPanel::emergencyReset, this, [this] { KleurBeheer(15); });
 
@@ -372,6 +390,27 @@ void Main::Image1_Click()
     r.buttons = platform::MessageButtons::Ok;
     r.icon = platform::MessageIcon::Information;
     platform::messages().show(this, r);
+}
+
+int Main::DecimaalIn() const
+{
+    return m_connection->inputWord();
+}
+int Main::Verbonden() const
+{
+    return m_connection->verbonden();
+}
+int Main::ReageerNiet() const
+{
+    return m_connection->reageerNiet();
+}
+int Main::ComPoort() const
+{
+    return m_connection->comPoort();
+}
+int Main::ModuleNummer() const
+{
+    return m_connection->moduleNummer();
 }
 
 double Main::Left() const

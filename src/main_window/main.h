@@ -17,6 +17,7 @@ class EasyPortControl;
 }
 class Full_Screen;
 class Beschrijving;
+class ConnectionPanel;
 class OutputPanel;
 class StationButtons;
 class ComponentPanel;
@@ -49,11 +50,11 @@ class Main : public QWidget
     ~Main() override;
 
     int DecimaalUit() const;
-    int DecimaalIn() const { return m_DecimaalIn; }
-    int Verbonden() const { return m_Verbonden; }
-    int ReageerNiet() const { return m_ReageerNiet; }
-    int ComPoort() const { return m_ComPoort; }
-    int ModuleNummer() const { return m_ModuleNummer; }
+    int DecimaalIn() const;
+    int Verbonden() const;
+    int ReageerNiet() const;
+    int ComPoort() const;
+    int ModuleNummer() const;
     // The window's outer geometry in twips, and its font size.
     double Left() const;
     double Top() const;
@@ -174,16 +175,6 @@ class Main : public QWidget
     // choice, so the writes, sounds and boxes keep their order.
     void showStation(station::Station s);
 
-    // Connection and inputs.
-    void CMD_Verbinding_Click();
-    void Command1_Click();
-    void FrameEasyPort_MouseUp(Qt::MouseButton button);
-    void applyModelTable(int moduleNummer);
-    void showDisconnected(const QString& status);
-    void clearOutputsAfterConnect();
-    void EasyPort1_LinkLost();
-    void EasyPort1_InputsChanged(int reserved1, int reserved2, qint32 inputs);
-
     // The version message.
     void Image1_Click();
 
@@ -197,16 +188,11 @@ class Main : public QWidget
     ComponentPanel* m_component{};
     InstructionPanel* m_instruction{};
     StationPictures* m_pictures{};
-    int m_DecimaalIn = 0;
-    int m_Verbonden = 0;
-    int m_ReageerNiet = 0;
-    int m_ComPoort = 0;
-    int m_ModuleNummer = 0;
+    ConnectionPanel* m_connection{};
 
     std::vector<QObject*> m_order;
     std::vector<mw::BeginPositie> m_BeginPosities;
     QSize m_recordedClient;
     std::function<void()> m_quit;
     bool m_ending = false;
-    bool m_linkLostBoxOpen = false;
 };

@@ -1,5 +1,7 @@
 #include "main_window/main.h"
 
+#include "interface_link/connection_panel.h"
+
 #include "component_figure/component_panel.h"
 #include "instruction/instruction_panel.h"
 #include "interface_link/interface_model.h"
@@ -43,7 +45,7 @@ void Main::showStation(station::Station s)
     m_instruction->place();
     // The interface view shows the model that answered, when it is known.
     if (!station::isStation(s))
-        applyModelTable(m_ModuleNummer);
+        m_connection->applyModelTable(m_connection->moduleNummer());
 }
 
 void Main::SetEasyPort()

@@ -1,0 +1,137 @@
+#include "interface_link/connection_panel.h"
+
+#include "controls/controls.h"
+#include "interface_link/easyport_control.h"
+#include "interface_link/interface_model.h"
+#include "main_window/station_tables.h"
+#include "platform/services.h"
+
+namespace
+{
+
+constexpr ctl::OleColor kStatusGrey = 8421504;
+constexpr ctl::OleColor kWhite = 16777215;
+constexpr ctl::OleColor kBlack = 0;
+
+void playSound(const QString& fileName)
+{
+    platform::sounds().play(platform::resolvedSound(fileName));
+}
+
+} // namespace
+
+ConnectionPanel::ConnectionPanel(const Controls& controls, link::EasyPortControl* port,
+                                 ctl::OleColor connectedColour, Hooks hooks, QObject* parent)
+    : QObject(parent), m_c(controls), m_port(port), m_connectedColour(connectedColour),
+      m_hooks(std::move(hooks))
+{
+    connect(m_c.connect, &QAbstractButton::clicked, this, &ConnectionPanel::toggle);
+    connect(m_c.version, &QAbstractButton::clicked, this, [this] { m_port->AboutBox(); });
+    connect(m_c.interfaceFrame, &ctl::Frame::MouseUp, this, [this] { m_port->AboutBox(); });
+    connect(m_port, &link::EasyPortControl::InputsChanged, this,
+            [this](int, int, qint32 inputs) { onInputs(inputs); });
+    connect(m_port, &link::EasyPortControl::LinkLost, this, &ConnectionPanel::onLinkLost);
+}
+
+void ConnectionPanel::toggle()
+{
+    // A search can take a while and keeps the event loop running; a second
+    // click in that time must do nothing.
+    if (m_ReageerNiet != 0)
+        return;
+    m_ReageerNiet = -1;
+    if (m_Verbonden == -1) {
+        // Whatever runs on the outputs ends while they can still be written.
+        emit connectionEnding(QStringLiteral("de verbinding is verbroken met \"Verbreek\"."));
+        showDisconnected(QStringLiteral("Niet verbonden"));
+        m_port->Disconnect();
+    } else if (m_Verbonden == 0) {
+        m_c.connect->setCaption(QStringLiteral("Zoeken..."));
+        m_c.connect->repaint();
+        const qint16 found = m_port->SearchAndConnect();
+        if (m_hooks.ending()) {
+            // The program was left during the search.
+            m_ReageerNiet = 0;
+            return;
+        }
+        if (found == 0) {
+            platform::messages().show(
+                m_c.boxParent, {QString(), link::notFoundMessage(m_port->searchFailureText()),
+                                platform::MessageButtons::Ok, platform::MessageIcon::None});
+            m_c.connect->setCaption(QStringLiteral("Zoek en verbind"));
+        } else {
+            playSound(QStringLiteral("Verbonden.wav"));
+            m_ComPoort = m_port->GetComPort(0);
+            m_c.comPort->setCaption(QString::number(m_ComPoort));
+            m_ModuleNummer = m_port->GetModuleNumber(0);
+            m_c.module->setCaption(QString::number(m_ModuleNummer));
+            applyModelTable(m_ModuleNummer);
+            // The device starts with every output off; so does the screen,
+            // whatever was switched before the link was there.
+            m_hooks.clearOutputs();
+            if (m_ModuleNummer == link::kModelMini) {
+                m_c.combinedStation->setEnabledProp(false);
+                m_hooks.showInterfaceView();
+            }
+            m_Verbonden = -1;
+            m_c.connect->setCaption(QStringLiteral("Verbreek"));
+            m_c.statusFrame->setBackColor(m_connectedColour);
+            m_c.status->setBackColor(m_connectedColour);
+            m_c.status->setCaption(QStringLiteral("Verbonden"));
+            m_c.status->setForeColor(kBlack);
+            emit interfaceConnected();
+        }
+    }
+    m_ReageerNiet = 0;
+}
+
+void ConnectionPanel::showDisconnected(const QString& status)
+{
+    m_Verbonden = 0;
+    playSound(QStringLiteral("Verbroken.wav"));
+    m_c.statusFrame->setBackColor(kStatusGrey);
+    m_c.status->setBackColor(kStatusGrey);
+    m_c.status->setCaption(status);
+    m_c.status->setForeColor(kWhite);
+    m_c.connect->setCaption(QStringLiteral("Zoek en verbind"));
+    m_c.combinedStation->setEnabledProp(true);
+    m_c.comPort->setCaption(QStringLiteral("-"));
+    m_c.module->setCaption(QStringLiteral("-"));
+}
+
+void ConnectionPanel::onLinkLost()
+{
+    // Only an open link can be lost; the control has closed it already, so
+    // the window shows what "Verbreek" shows and the pupil reconnects.
+    if (m_Verbonden != -1 || m_hooks.ending())
+        return;
+    emit connectionEnding(QStringLiteral("de verbinding met de interface is verbroken."));
+    showDisconnected(QStringLiteral("Verbinding verbroken"));
+    if (m_linkLostBoxOpen)
+        return;
+    m_linkLostBoxOpen = true;
+    platform::messages().show(
+        m_c.boxParent, {link::linkLostTitle(), link::linkLostMessage(m_port->peerDescription()),
+                        platform::MessageButtons::Ok, platform::MessageIcon::None});
+    m_linkLostBoxOpen = false;
+}
+
+void ConnectionPanel::applyModelTable(int moduleNummer)
+{
+    const link::InterfaceModel model = link::interfaceModel(moduleNummer);
+    if (!model.known)
+        return;
+    m_c.modulePicture->setPicture(platform::resolvedPicture(model.picture));
+    m_c.interfaceButton->setCaption(model.caption);
+}
+
+void ConnectionPanel::onInputs(qint32 inputs)
+{
+    // Only the low 16 bits fit the input word; the lamps use the low 8.
+    m_DecimaalIn = qint16(quint16(quint32(inputs) & 0xFFFFu));
+    for (int i = 0; i < 8; ++i)
+        m_c.inputLamps[i + 1]->setFillColor(((m_DecimaalIn >> i) & 1) ? mw::KleurLampAan
+                                                                      : mw::KleurLampUit);
+    playSound(QStringLiteral("Klik 02.wav"));
+    emit inputsShown(m_DecimaalIn);
+}

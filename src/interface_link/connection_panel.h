@@ -1,0 +1,98 @@
+#pragma once
+
+#include "controls/color.h"
+
+#include <QObject>
+#include <array>
+#include <functional>
+
+class QWidget;
+
+namespace ctl
+{
+class CommandButton;
+class Frame;
+class Image;
+class Label;
+class Shape;
+} // namespace ctl
+
+namespace link
+{
+class EasyPortControl;
+}
+
+// The link with the interface as the pupil sees it: "Zoek en verbind" /
+// "Verbreek", the status labels, the port and model shown, the model's
+// picture and caption, the input lamps, the about window, and a link that
+// breaks by itself. It owns Verbonden, ReageerNiet, ComPoort, ModuleNummer
+// and the input word; the window asks for the cross-feature steps of a
+// connect through the hooks below, in the order they must happen.
+class ConnectionPanel : public QObject
+{
+    Q_OBJECT
+
+  public:
+    struct Controls {
+        ctl::CommandButton* connect{};           // CMD_Verbinding
+        ctl::Label* status{};                    // Label_Verbinding
+        ctl::Label* statusFrame{};               // Label_VerbindingKader
+        ctl::Label* comPort{};                   // Label_Compoort
+        ctl::Label* module{};                    // Label_Modulenummer
+        ctl::CommandButton* combinedStation{};   // CMD_TransHandling
+        ctl::CommandButton* interfaceButton{};   // CMD_Interfacing
+        ctl::Image* modulePicture{};             // Image_Module_Holder
+        ctl::CommandButton* version{};           // Command1
+        ctl::Frame* interfaceFrame{};            // FrameEasyPort
+        std::array<ctl::Shape*, 9> inputLamps{}; // Shape_LampjeIn(1..8)
+        QWidget* boxParent{};
+    };
+
+    struct Hooks {
+        // Every output off on the screen and at the device (after a connect).
+        std::function<void()> clearOutputs;
+        // The interface view, for a model that has no stations (the Mini).
+        std::function<void()> showInterfaceView;
+        // The program is being left.
+        std::function<bool()> ending;
+    };
+
+    ConnectionPanel(const Controls& controls, link::EasyPortControl* port,
+                    ctl::OleColor connectedColour, Hooks hooks, QObject* parent = nullptr);
+
+    int verbonden() const { return m_Verbonden; }
+    int reageerNiet() const { return m_ReageerNiet; }
+    int comPoort() const { return m_ComPoort; }
+    int moduleNummer() const { return m_ModuleNummer; }
+    int inputWord() const { return m_DecimaalIn; }
+
+    // "Zoek en verbind" or "Verbreek", whichever the button offers.
+    void toggle();
+    // The picture and interface-button caption of a known model code.
+    void applyModelTable(int moduleNummer);
+
+  signals:
+    // The input lamps show a new input word.
+    void inputsShown(int word);
+    // The link is about to close ("Verbreek") or was lost; while connected
+    // outputs can still be written. `reason` is a Dutch sentence fragment.
+    void connectionEnding(const QString& reason);
+    // A "Zoek en verbind" found the interface.
+    void interfaceConnected();
+
+  private:
+    void showDisconnected(const QString& status);
+    void onLinkLost();
+    void onInputs(qint32 inputs);
+
+    Controls m_c;
+    link::EasyPortControl* m_port;
+    ctl::OleColor m_connectedColour;
+    Hooks m_hooks;
+    int m_DecimaalIn = 0;
+    int m_Verbonden = 0;
+    int m_ReageerNiet = 0;
+    int m_ComPoort = 0;
+    int m_ModuleNummer = 0;
+    bool m_linkLostBoxOpen = false;
+};
