@@ -5,7 +5,6 @@
 #include "main_window/station_tables.h"
 #include "station/station_state.h"
 
-#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -24,10 +23,15 @@ class ComponentPanel;
 class InstructionPanel;
 class StationPictures;
 
-// The main window: every control of the pupil's screen, the shared state
-// and the behaviour behind it. The handlers live in the subsystem folders
-// (outputs/, interface_link/, instruction/, ...); this class ties them
-// together.
+// The main window: the façade that tools and outside tests drive. It builds
+// every control of the pupil's screen from the control table (objectNames,
+// public pointers, properties and invokable methods are a fixed contract,
+// see docs/architecture.md), holds the StationState, and hands each control
+// to the feature controller that drives it (outputs, station buttons,
+// component figure, instruction text, station pictures). What stays here
+// are the sequences that cross features, so that the order of writes,
+// sounds and boxes is decided in one place: a change of station, the reset
+// of everything, leaving the program.
 class Main : public QWidget
 {
     Q_OBJECT
@@ -83,7 +87,7 @@ class Main : public QWidget
     Full_Screen* fullScreen(bool create = true);
     Beschrijving* beschrijving(bool create = true);
 
-    // The shared module state (name tables, markers, colours).
+    // What the features share: the name tables and the colours.
     const mw::ModuleState& state() const { return m; }
     // The recorded layout reference (empty until ReloadPos ran).
     const std::vector<mw::BeginPositie>& BeginPosities() const { return m_BeginPosities; }

@@ -62,6 +62,7 @@ void StationButtons::mark(station::Station s)
 {
     m_c.stationFrame->setCaption(station::moduleCaption(s));
     const ctl::CommandButton* chosen = button(s);
+    m_white = nullptr;
     for (ctl::CommandButton* b : {m_c.stapelMagazijn, m_c.transportband, m_c.stationhandling,
                                   m_c.transHandling, m_c.interfacing})
         if (b != chosen)
@@ -98,17 +99,15 @@ void StationButtons::kleurBeheer(int aktieCijfer)
         for (ctl::CommandButton* b : all)
             if (b != hovered && b != active)
                 b->setBackColor(mw::KleurNormaal);
-        if (hovered != active)
-            hovered->setBackColor(mw::KleurWit);
+        m_white = hovered != active ? hovered : nullptr;
+        if (m_white)
+            m_white->setBackColor(mw::KleurWit);
         return;
     }
     if (aktieCijfer == kLeave) {
-        // The white one is the hover mark, not a choice.
-        for (ctl::CommandButton* b : all)
-            if (b->BackColor() == mw::KleurWit) {
-                b->setBackColor(mw::KleurNormaal);
-                break;
-            }
+        if (m_white)
+            m_white->setBackColor(mw::KleurNormaal);
+        m_white = nullptr;
         m_underMouse = -1;
         return;
     }

@@ -20,8 +20,8 @@ class StationState;
 
 // The five station buttons: a click chooses a station, the chosen one is
 // marked light green and named in the station frame's caption, the one
-// under the mouse turns white. The marking follows the StationState and is
-// never read back.
+// under the mouse turns white. The marking follows the StationState; no
+// colour is ever read back.
 class StationButtons : public QObject
 {
     Q_OBJECT
@@ -69,4 +69,7 @@ class StationButtons : public QObject
     const station::StationState& m_state;
     const mw::ModuleState& m_shared;
     qint16 m_underMouse = -1;
+    // The button shown white under the mouse; cleared when a choice marks
+    // the buttons afresh.
+    ctl::CommandButton* m_white = nullptr;
 };

@@ -37,7 +37,8 @@ constexpr ctl::OleColor KleurLampUit = 8421504u;       // grey
 constexpr ctl::OleColor KleurKnopTekst = 2147483666u;  // button text: a used input
 constexpr ctl::OleColor KleurGrijsTekst = 2147483660u; // greyed text: an unused input
 
-// The module-level state of the main window.
+// What the features of the main window share: the name tables and the
+// colours set at start.
 struct ModuleState {
     NameTables names;
     ctl::OleColor KleurLichtgroen = 0;

@@ -2,6 +2,7 @@
 // invariant under long random use.
 #include "interface_link/simulated_easyport.h"
 #include "outputs/interlocks.h"
+#include "outputs/output_panel.h"
 #include "support/test_support.h"
 
 #include <QRandomGenerator>
@@ -20,6 +21,9 @@ class TestOutputs : public QObject
     void interlockRules_data();
     void interlockRules();
     void toggleWithoutInterface();
+    void setOutputPath_data();
+    void setOutputPath();
+    void setOutputWhileLeaving();
     void refusedPress_data();
     void refusedPress();
     void resetButton();
@@ -91,6 +95,87 @@ void TestOutputs::toggleWithoutInterface()
     QCOMPARE(fx.prop("Shape_Lampje(2)", "FillColor").toUInt(), 8421504u);
     QCOMPARE(fx.port.written.last(), qint16(0));
     QCOMPARE(fx.services.sounds.names(), QStringList({"Klik 01.wav", "Klik 01.wav"}));
+}
+
+// The one path every switch of an output takes (buttons, keys, plans):
+// refused or not, the word is written once and the click sounds; only a
+// pupil's press gets the refusal box.
+void TestOutputs::setOutputPath_data()
+{
+    QTest::addColumn<QString>("station");
+    QTest::addColumn<int>("inputs");
+    QTest::addColumn<int>("before"); // output word set up first
+    QTest::addColumn<int>("output");
+    QTest::addColumn<bool>("on");
+    QTest::addColumn<bool>("box");
+    QTest::addColumn<int>("refusal");
+    QTest::addColumn<int>("after");
+    const int none = int(Refusal::None);
+    const int pressing = int(Refusal::PressingCylinderOut);
+    const int gripper = int(Refusal::GripperCylinderOut);
+    QTest::newRow("on") << "CMD_Transportband" << 0 << 0 << 1 << true << true << none << 2;
+    QTest::newRow("off") << "CMD_Transportband" << 0 << 3 << 0 << false << true << none << 2;
+    QTest::newRow("on again: word kept, still written")
+        << "CMD_Transportband" << 0 << 2 << 1 << true << true << none << 2;
+    QTest::newRow("refused with box")
+        << "CMD_StapelMagazijn" << 1 << 0 << 0 << true << true << pressing << 0;
+    QTest::newRow("refused, caller shows it")
+        << "CMD_StapelMagazijn" << 1 << 0 << 0 << true << false << pressing << 0;
+    QTest::newRow("refused off, caller shows it")
+        << "CMD_Stationhandling" << 8 << 2 << 1 << false << false << gripper << 2;
+    QTest::newRow("allowed without box")
+        << "CMD_Stationhandling" << 8 << 0 << 4 << true << false << none << 16;
+}
+
+void TestOutputs::setOutputPath()
+{
+    QFETCH(QString, station);
+    QFETCH(int, inputs);
+    QFETCH(int, before);
+    QFETCH(int, output);
+    QFETCH(bool, on);
+    QFETCH(bool, box);
+    QFETCH(int, refusal);
+    QFETCH(int, after);
+    MainFixture fx;
+    fx.click(station);
+    OutputPanel& panel = fx.main->outputPanel();
+    for (int i = 0; i < 8; ++i)
+        if (before & (1 << i))
+            panel.setOutput(i, true);
+    fx.port.raiseInputs(inputs);
+    fx.port.written.clear();
+    fx.services.sounds.played.clear();
+    const auto feedback = box ? OutputPanel::Feedback::Box : OutputPanel::Feedback::NoBox;
+    QCOMPARE(int(panel.setOutput(output, on, feedback)), refusal);
+    QCOMPARE(panel.outputWord(), after);
+    QCOMPARE(fx.main->DecimaalUit(), after);
+    for (int i = 0; i < 8; ++i) {
+        QCOMPARE(panel.isOn(i), bool(after & (1 << i)));
+        QCOMPARE(fx.prop(QStringLiteral("Shape_Lampje(%1)").arg(i), "FillColor").toUInt(),
+                 after & (1 << i) ? 65535u : 8421504u);
+    }
+    QCOMPARE(fx.port.written, QVector<qint16>{qint16(after)});
+    QCOMPARE(fx.services.sounds.names(), QStringList{"Klik 01.wav"});
+    const bool boxShown = refusal != int(Refusal::None) && box;
+    QCOMPARE(fx.services.messages.shown.size(), boxShown ? 1 : 0);
+}
+
+// Leaving the program: no output switches on any more and nothing is
+// written after the all-off word; an index outside 0..7 is ignored.
+void TestOutputs::setOutputWhileLeaving()
+{
+    MainFixture fx;
+    OutputPanel& panel = fx.main->outputPanel();
+    QCOMPARE(int(panel.setOutput(8, true)), int(Refusal::None));
+    QCOMPARE(int(panel.setOutput(-1, true)), int(Refusal::None));
+    QVERIFY(fx.port.written.isEmpty());
+    fx.main->exitProgram();
+    const QVector<qint16> written = fx.port.written;
+    QCOMPARE(written, QVector<qint16>{0});
+    panel.setOutput(2, true, OutputPanel::Feedback::NoBox);
+    QCOMPARE(panel.outputWord(), 0);
+    QCOMPARE(fx.port.written, written);
 }
 
 void TestOutputs::refusedPress_data()
