@@ -25,7 +25,7 @@ namespace
 {
 
 // An interface control that notes when the word arrived.
-class TimingPort : public link::EasyPortControl
+class TimingPort : public iface::EasyPortControl
 {
   public:
     qint16 SearchAndConnect() override { return 1; }

@@ -73,13 +73,13 @@ QList<QPair<QString, double>> measureModbusLatency()
     if (port == 0 || !server.connectDevice())
         return out;
 
-    link::ModbusSettings settings;
+    iface::ModbusSettings settings;
     settings.host = QStringLiteral("127.0.0.1");
     settings.port = port;
-    link::ModbusEasyPort control(settings);
+    iface::ModbusEasyPort control(settings);
     if (control.SearchAndConnect() == 0)
         return out;
-    control.flush(link::ModbusEasyPort::kExitBoundMs);
+    control.flush(iface::ModbusEasyPort::kExitBoundMs);
 
     QList<double> writes;
     for (int i = 0; i < kRounds; ++i) {
@@ -88,7 +88,7 @@ QList<QPair<QString, double>> measureModbusLatency()
             &server, &QModbusServer::dataWritten, [&] { control.WriteOutputs(word); }, 1000);
         if (ms >= 0)
             writes.append(ms);
-        control.flush(link::ModbusEasyPort::kExitBoundMs);
+        control.flush(iface::ModbusEasyPort::kExitBoundMs);
     }
 
     QList<double> inputs;
@@ -101,7 +101,7 @@ QList<QPair<QString, double>> measureModbusLatency()
         quint16 old = 0;
         server.data(QModbusDataUnit::DiscreteInputs, bit, &old);
         const double ms = timeUntil(
-            &control, &link::EasyPortControl::InputsChanged,
+            &control, &iface::EasyPortControl::InputsChanged,
             [&] { server.setData(QModbusDataUnit::DiscreteInputs, bit, old ? 0 : 1); }, 1000);
         if (ms >= 0)
             inputs.append(ms);

@@ -10,7 +10,7 @@
 
 double measureVirtualStationFrameMs()
 {
-    link::SimulatedEasyPort port;
+    iface::SimulatedEasyPort port;
     port.setStation(station::Station::TransHandling);
     port.SearchAndConnect();
     virt::VirtualStationWindow window(&port);

@@ -24,17 +24,17 @@ int main(int argc, char* argv[])
                                             .arg(DRAVIK_VERSION_MINOR)
                                             .arg(DRAVIK_VERSION_PATCH));
 
-    std::unique_ptr<link::EasyPortControl> easyPort = link::createInterfaceFromInstallation();
+    std::unique_ptr<iface::EasyPortControl> easyPort = iface::createInterfaceFromInstallation();
     int status = 0;
     {
         Main window(easyPort.get());
         // The simulated interface follows the station in view; the window
         // itself does not know which interface it drives, nor the interface
         // which window chooses the station.
-        if (auto* sim = qobject_cast<link::SimulatedEasyPort*>(easyPort.get())) {
+        if (auto* sim = qobject_cast<iface::SimulatedEasyPort*>(easyPort.get())) {
             sim->setStation(window.stationState().current());
             QObject::connect(&window.stationState(), &station::StationState::changed, sim,
-                             &link::SimulatedEasyPort::setStation);
+                             &iface::SimulatedEasyPort::setStation);
         }
         // With the simulated interface the pupil can watch the station move.
         std::unique_ptr<virt::VirtualStationWindow> station =

@@ -20,7 +20,7 @@ void playSound(const QString& fileName)
 
 } // namespace
 
-ConnectionPanel::ConnectionPanel(const Controls& controls, link::EasyPortControl* port,
+ConnectionPanel::ConnectionPanel(const Controls& controls, iface::EasyPortControl* port,
                                  ctl::OleColor connectedColour, Hooks hooks, QObject* parent)
     : QObject(parent), m_c(controls), m_port(port), m_connectedColour(connectedColour),
       m_hooks(std::move(hooks))
@@ -28,9 +28,9 @@ ConnectionPanel::ConnectionPanel(const Controls& controls, link::EasyPortControl
     connect(m_c.connect, &QAbstractButton::clicked, this, &ConnectionPanel::toggle);
     connect(m_c.version, &QAbstractButton::clicked, this, [this] { m_port->AboutBox(); });
     connect(m_c.interfaceFrame, &ctl::Frame::MouseUp, this, [this] { m_port->AboutBox(); });
-    connect(m_port, &link::EasyPortControl::InputsChanged, this,
+    connect(m_port, &iface::EasyPortControl::InputsChanged, this,
             [this](int, int, qint32 inputs) { onInputs(inputs); });
-    connect(m_port, &link::EasyPortControl::LinkLost, this, &ConnectionPanel::onLinkLost);
+    connect(m_port, &iface::EasyPortControl::LinkLost, this, &ConnectionPanel::onLinkLost);
 }
 
 void ConnectionPanel::toggle()
@@ -56,7 +56,7 @@ void ConnectionPanel::toggle()
         }
         if (found == 0) {
             platform::messages().show(
-                m_c.boxParent, {QString(), link::notFoundMessage(m_port->searchFailureText()),
+                m_c.boxParent, {QString(), iface::notFoundMessage(m_port->searchFailureText()),
                                 platform::MessageButtons::Ok, platform::MessageIcon::None});
             m_c.connect->setCaption(QStringLiteral("Zoek en verbind"));
         } else {
@@ -69,7 +69,7 @@ void ConnectionPanel::toggle()
             // The device starts with every output off; so does the screen,
             // whatever was switched before the link was there.
             m_hooks.clearOutputs();
-            if (m_ModuleNummer == link::kModelMini) {
+            if (m_ModuleNummer == iface::kModelMini) {
                 m_c.combinedStation->setEnabledProp(false);
                 m_hooks.showInterfaceView();
             }
@@ -111,14 +111,14 @@ void ConnectionPanel::onLinkLost()
         return;
     m_linkLostBoxOpen = true;
     platform::messages().show(
-        m_c.boxParent, {link::linkLostTitle(), link::linkLostMessage(m_port->peerDescription()),
+        m_c.boxParent, {iface::linkLostTitle(), iface::linkLostMessage(m_port->peerDescription()),
                         platform::MessageButtons::Ok, platform::MessageIcon::None});
     m_linkLostBoxOpen = false;
 }
 
 void ConnectionPanel::applyModelTable(int moduleNummer)
 {
-    const link::InterfaceModel model = link::interfaceModel(moduleNummer);
+    const iface::InterfaceModel model = iface::interfaceModel(moduleNummer);
     if (!model.known)
         return;
     m_c.modulePicture->setPicture(platform::resolvedPicture(model.picture));

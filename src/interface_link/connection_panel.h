@@ -17,7 +17,7 @@ class Label;
 class Shape;
 } // namespace ctl
 
-namespace link
+namespace iface
 {
 class EasyPortControl;
 }
@@ -57,7 +57,7 @@ class ConnectionPanel : public QObject
         std::function<bool()> ending;
     };
 
-    ConnectionPanel(const Controls& controls, link::EasyPortControl* port,
+    ConnectionPanel(const Controls& controls, iface::EasyPortControl* port,
                     ctl::OleColor connectedColour, Hooks hooks, QObject* parent = nullptr);
 
     int verbonden() const { return m_Verbonden; }
@@ -86,7 +86,7 @@ class ConnectionPanel : public QObject
     void onInputs(qint32 inputs);
 
     Controls m_c;
-    link::EasyPortControl* m_port;
+    iface::EasyPortControl* m_port;
     ctl::OleColor m_connectedColour;
     Hooks m_hooks;
     int m_DecimaalIn = 0;

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QtGlobal>
 
-namespace link
+namespace iface
 {
 
 // The component that carries all traffic with the I/O interface. The main
@@ -88,4 +88,4 @@ class EasyPortControl : public QObject
     double m_height = 0;
 };
 
-} // namespace link
+} // namespace iface

@@ -7,7 +7,7 @@
 
 #include <QSettings>
 
-namespace link
+namespace iface
 {
 
 QString installationFilePath()
@@ -40,4 +40,4 @@ std::unique_ptr<EasyPortControl> createInterfaceFromInstallation()
     return createInterface(*file);
 }
 
-} // namespace link
+} // namespace iface

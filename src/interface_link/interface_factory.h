@@ -6,7 +6,7 @@
 
 class QSettings;
 
-namespace link
+namespace iface
 {
 
 // The installation file (see platform::installationFile() for where it is
@@ -19,4 +19,4 @@ QString installationFilePath();
 std::unique_ptr<EasyPortControl> createInterface(QSettings& installation);
 std::unique_ptr<EasyPortControl> createInterfaceFromInstallation();
 
-} // namespace link
+} // namespace iface

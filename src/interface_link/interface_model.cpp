@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-namespace link
+namespace iface
 {
 
 InterfaceModel interfaceModel(int moduleNummer)
@@ -46,4 +46,4 @@ QString linkLostMessage(const QString& peer)
         .arg(where);
 }
 
-} // namespace link
+} // namespace iface

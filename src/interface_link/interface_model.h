@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace link
+namespace iface
 {
 
 constexpr int kModelD16 = 1;
@@ -29,4 +29,4 @@ QString notFoundMessage(const QString& whatWasTried = {});
 QString linkLostTitle();
 QString linkLostMessage(const QString& peer);
 
-} // namespace link
+} // namespace iface

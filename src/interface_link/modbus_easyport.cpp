@@ -12,7 +12,7 @@
 #include <QtDebug>
 #include <functional>
 
-namespace link
+namespace iface
 {
 
 namespace
@@ -737,4 +737,4 @@ void ModbusEasyPort::AboutBox()
     box->show();
 }
 
-} // namespace link
+} // namespace iface

@@ -15,7 +15,7 @@ class QModbusClient;
 class QModbusReply;
 class QWidget;
 
-namespace link
+namespace iface
 {
 
 // The interface control for any Modbus I/O module with eight coils (outputs
@@ -132,4 +132,4 @@ class ModbusEasyPort : public EasyPortControl
     QPointer<QWidget> m_aboutBox;
 };
 
-} // namespace link
+} // namespace iface

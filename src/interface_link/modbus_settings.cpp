@@ -8,7 +8,7 @@
 #include <QtDebug>
 #include <optional>
 
-namespace link
+namespace iface
 {
 
 namespace
@@ -152,4 +152,4 @@ bool ModbusSettings::operator==(const ModbusSettings& o) const
            timeoutMs == o.timeoutMs && moduleNumber == o.moduleNumber && comPort == o.comPort;
 }
 
-} // namespace link
+} // namespace iface

@@ -5,7 +5,7 @@
 
 class QSettings;
 
-namespace link
+namespace iface
 {
 
 // Where and how the Modbus I/O module is reached. Read once at start from the
@@ -68,4 +68,4 @@ struct ModbusSettings {
     bool operator!=(const ModbusSettings& o) const { return !(*this == o); }
 };
 
-} // namespace link
+} // namespace iface

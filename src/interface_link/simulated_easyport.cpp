@@ -14,7 +14,7 @@
 #include <cmath>
 #include <optional>
 
-namespace link
+namespace iface
 {
 
 namespace
@@ -246,4 +246,4 @@ void SimulatedEasyPort::AboutBox()
     box->show();
 }
 
-} // namespace link
+} // namespace iface

@@ -10,7 +10,7 @@
 class QDialog;
 class QSettings;
 
-namespace link
+namespace iface
 {
 
 // What the simulated interface reports about itself on connecting.
@@ -102,4 +102,4 @@ class SimulatedEasyPort : public EasyPortControl
     QPointer<QDialog> m_about;
 };
 
-} // namespace link
+} // namespace iface

@@ -41,7 +41,7 @@ template <typename T> T* lookup(const QHash<QString, QObject*>& byName, const QS
 
 } // namespace
 
-Main::Main(link::EasyPortControl* easyPort, QWidget* parent) : QWidget(parent), EasyPort1(easyPort)
+Main::Main(iface::EasyPortControl* easyPort, QWidget* parent) : QWidget(parent), EasyPort1(easyPort)
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Automatiseren voor het VMBO"));

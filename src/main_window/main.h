@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-namespace link
+namespace iface
 {
 class EasyPortControl;
 }
@@ -50,7 +50,7 @@ class Main : public QWidget
   public:
     // `easyPort` becomes EasyPort1, the interface control the window talks
     // to; the window does not take ownership.
-    explicit Main(link::EasyPortControl* easyPort, QWidget* parent = nullptr);
+    explicit Main(iface::EasyPortControl* easyPort, QWidget* parent = nullptr);
     ~Main() override;
 
     int DecimaalUit() const;
@@ -93,7 +93,7 @@ class Main : public QWidget
     const std::vector<mw::BeginPositie>& BeginPosities() const { return m_BeginPosities; }
     // Every control in the window's control order.
     const std::vector<QObject*>& controlsInOrder() const { return m_order; }
-    link::EasyPortControl* easyPort() const { return EasyPort1; }
+    iface::EasyPortControl* easyPort() const { return EasyPort1; }
     // Which state the station part of the window is in; whatever follows the
     // station (the simulated interface, for one) listens to it.
     const station::StationState& stationState() const { return m_station; }
@@ -131,7 +131,7 @@ class Main : public QWidget
     ctl::Label* Label3{};
     ctl::Label* Label2{};
     ctl::CommandButton* CMD_Verbinding{};
-    link::EasyPortControl* EasyPort1{};
+    iface::EasyPortControl* EasyPort1{};
     ctl::Label* Label_Verbinding{};
     ctl::Label* Label_VerbindingKader{};
     ctl::Frame* Frame7{};

@@ -75,7 +75,7 @@ StationView stationView(station::Station s, const NameTables& n)
         v.inputsCaption = QStringLiteral("Ingangen");
         v.outputsCaption = QStringLiteral("Uitgangen");
         v.filmVisible = false;
-        v.picture = link::interfaceModel(link::kModelMini).picture;
+        v.picture = iface::interfaceModel(iface::kModelMini).picture;
         v.enableByName = false;
         break;
     }

@@ -6,7 +6,7 @@
 #include "platform/services.h"
 #include "station/station_state.h"
 
-OutputPanel::OutputPanel(const Controls& controls, link::EasyPortControl* port,
+OutputPanel::OutputPanel(const Controls& controls, iface::EasyPortControl* port,
                          const station::StationState& station, std::function<int()> inputWord,
                          std::function<bool()> ending, QObject* parent)
     : QObject(parent), m_c(controls), m_port(port), m_station(station),

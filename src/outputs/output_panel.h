@@ -14,7 +14,7 @@ class CommandButton;
 class Shape;
 } // namespace ctl
 
-namespace link
+namespace iface
 {
 class EasyPortControl;
 }
@@ -48,7 +48,7 @@ class OutputPanel : public QObject
 
     // `inputWord` gives the last input word received; `ending` tells that
     // the program is being left (then nothing switches on any more).
-    OutputPanel(const Controls& controls, link::EasyPortControl* port,
+    OutputPanel(const Controls& controls, iface::EasyPortControl* port,
                 const station::StationState& station, std::function<int()> inputWord,
                 std::function<bool()> ending, QObject* parent = nullptr);
 
@@ -76,7 +76,7 @@ class OutputPanel : public QObject
     void setLamp(int i, bool on);
 
     Controls m_c;
-    link::EasyPortControl* m_port;
+    iface::EasyPortControl* m_port;
     const station::StationState& m_station;
     std::function<int()> m_inputWord;
     std::function<bool()> m_ending;

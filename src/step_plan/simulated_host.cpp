@@ -5,10 +5,10 @@
 namespace plan
 {
 
-SimulatedHost::SimulatedHost(link::SimulatedEasyPort& port, QObject* parent)
+SimulatedHost::SimulatedHost(iface::SimulatedEasyPort& port, QObject* parent)
     : PlanHost(parent), m_port(&port), m_points(stationPoints(m_station))
 {
-    connect(&port, &link::EasyPortControl::InputsChanged, this, [this](int, int, qint32 word) {
+    connect(&port, &iface::EasyPortControl::InputsChanged, this, [this](int, int, qint32 word) {
         m_inputs = word;
         emit inputsChanged(word);
     });
@@ -46,8 +46,7 @@ outputs::Refusal SimulatedHost::setOutput(int i, bool on)
 {
     if (i < 0 || i > 7 || outputs::bitSet(m_outputs, i) == on)
         return outputs::Refusal::None;
-    const outputs::Refusal why =
-        outputs::interlock(m_station, i, on, m_inputs, m_outputs);
+    const outputs::Refusal why = outputs::interlock(m_station, i, on, m_inputs, m_outputs);
     const QString what = QStringLiteral("%1 %2").arg(i + 1).arg(on ? "aan" : "uit");
     if (why != outputs::Refusal::None) {
         log << what + QStringLiteral(" geweigerd");

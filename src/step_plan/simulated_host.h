@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QStringList>
 
-namespace link
+namespace iface
 {
 class SimulatedEasyPort;
 }
@@ -23,7 +23,7 @@ class SimulatedHost : public PlanHost
     Q_OBJECT
 
   public:
-    explicit SimulatedHost(link::SimulatedEasyPort& port, QObject* parent = nullptr);
+    explicit SimulatedHost(iface::SimulatedEasyPort& port, QObject* parent = nullptr);
 
     // As a station button does: all outputs off, the station shown afresh.
     void chooseStation(station::Station s);
@@ -32,7 +32,7 @@ class SimulatedHost : public PlanHost
     // written, then the link closes.
     void disconnectLink(const QString& reason = QStringLiteral("de verbinding is verbroken."));
 
-    link::SimulatedEasyPort& port() const { return *m_port; }
+    iface::SimulatedEasyPort& port() const { return *m_port; }
 
     bool isConnected() const override { return m_connected; }
     station::Station station() const override { return m_station; }
@@ -47,7 +47,7 @@ class SimulatedHost : public PlanHost
   private:
     void write();
 
-    QPointer<link::SimulatedEasyPort> m_port;
+    QPointer<iface::SimulatedEasyPort> m_port;
     station::Station m_station = station::Station::Start;
     StationPoints m_points;
     bool m_connected = false;

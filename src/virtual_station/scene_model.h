@@ -16,7 +16,7 @@
 namespace virt
 {
 
-using link::sim::Force;
+using iface::sim::Force;
 using station::Station;
 
 // Every scene is this tall; the width depends on the station.
@@ -124,7 +124,7 @@ struct Pose {
     bool horizontalBlocked = false;
 };
 
-Pose poseFor(const SceneLayout& layout, const link::sim::Simulation& sim);
+Pose poseFor(const SceneLayout& layout, const iface::sim::Simulation& sim);
 
 // Scene geometry that the pose and the tests share.
 namespace geo

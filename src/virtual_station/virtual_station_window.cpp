@@ -34,7 +34,7 @@ QRect placeBeside(const QRect& main, QSize size, const QRect& screen)
                  size);
 }
 
-VirtualStationWindow::VirtualStationWindow(link::SimulatedEasyPort* port, QWidget* parent)
+VirtualStationWindow::VirtualStationWindow(iface::SimulatedEasyPort* port, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowDoesNotAcceptFocus), m_port(port)
 {
     setObjectName(QStringLiteral("Virtuele_Opstelling"));
@@ -55,7 +55,7 @@ VirtualStationWindow::VirtualStationWindow(link::SimulatedEasyPort* port, QWidge
         update();
     });
     if (m_port) {
-        connect(m_port, &link::SimulatedEasyPort::stateChanged, this,
+        connect(m_port, &iface::SimulatedEasyPort::stateChanged, this,
                 &VirtualStationWindow::followStation);
     }
     // The way to the step plan that automates the station shown here.
@@ -80,7 +80,7 @@ VirtualStationWindow::VirtualStationWindow(link::SimulatedEasyPort* port, QWidge
     m_pullCable->setStyleSheet(m_stepPlan->styleSheet());
     m_pullCable->adjustSize();
     if (m_port)
-        connect(m_pullCable, &QPushButton::clicked, m_port, &link::SimulatedEasyPort::pullCable);
+        connect(m_pullCable, &QPushButton::clicked, m_port, &iface::SimulatedEasyPort::pullCable);
     followStation();
 }
 
@@ -123,11 +123,11 @@ void VirtualStationWindow::followStation()
 // slide: let it fall there.
 void VirtualStationWindow::watchSlide()
 {
-    const link::sim::Conveyor* belt = m_port ? m_port->simulation().conveyor() : nullptr;
+    const iface::sim::Conveyor* belt = m_port ? m_port->simulation().conveyor() : nullptr;
     if (!belt)
         return;
     QHash<int, bool> now;
-    for (const link::sim::BeltPart& part : belt->parts())
+    for (const iface::sim::BeltPart& part : belt->parts())
         now.insert(part.id, part.metal);
     if (belt->partsInSlide() > m_slideSeen) {
         for (auto it = m_beltParts.cbegin(); it != m_beltParts.cend(); ++it) {
@@ -168,10 +168,10 @@ void VirtualStationWindow::paintScene(QPainter& p, QSize size)
     if (!m_port)
         return;
     Signals sig;
-    const link::sim::Simulation& sim = m_port->simulation();
+    const iface::sim::Simulation& sim = m_port->simulation();
     sig.inputs = sim.inputs();
     sig.outputs = sim.outputs();
-    for (int i = 0; i < link::sim::Simulation::InputCount; ++i)
+    for (int i = 0; i < iface::sim::Simulation::InputCount; ++i)
         sig.forces[size_t(i)] = sim.force(i);
     p.save();
     p.setTransform(sceneTransform(m_layout.size, size), true);
@@ -253,22 +253,22 @@ void VirtualStationWindow::showBeside(QWidget* mainWindow)
     show();
 }
 
-std::unique_ptr<VirtualStationWindow> attachVirtualStation(link::EasyPortControl* control,
+std::unique_ptr<VirtualStationWindow> attachVirtualStation(iface::EasyPortControl* control,
                                                            QWidget* mainWindow)
 {
-    auto* port = qobject_cast<link::SimulatedEasyPort*>(control);
+    auto* port = qobject_cast<iface::SimulatedEasyPort*>(control);
     if (!port)
         return nullptr;
     auto window = std::make_unique<VirtualStationWindow>(port);
     VirtualStationWindow* w = window.get();
     QPointer<QWidget> main(mainWindow);
-    QObject::connect(port, &link::SimulatedEasyPort::connectionChanged, w, [w, main](bool up) {
+    QObject::connect(port, &iface::SimulatedEasyPort::connectionChanged, w, [w, main](bool up) {
         if (up)
             w->showBeside(main);
         else
             w->close();
     });
-    QObject::connect(port, &link::SimulatedEasyPort::virtualStationRequested, w,
+    QObject::connect(port, &iface::SimulatedEasyPort::virtualStationRequested, w,
                      [w, main] { w->showBeside(main); });
     return window;
 }

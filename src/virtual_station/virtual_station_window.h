@@ -14,11 +14,11 @@
 
 class QPushButton;
 
-namespace link
+namespace iface
 {
 class EasyPortControl;
 class SimulatedEasyPort;
-} // namespace link
+} // namespace iface
 
 namespace virt
 {
@@ -42,7 +42,7 @@ class VirtualStationWindow : public QWidget
     // How long a part takes to slide down into the bin.
     static constexpr int DropMs = 450;
 
-    explicit VirtualStationWindow(link::SimulatedEasyPort* port, QWidget* parent = nullptr);
+    explicit VirtualStationWindow(iface::SimulatedEasyPort* port, QWidget* parent = nullptr);
 
     const SceneLayout& sceneLayout() const { return m_layout; }
     Pose currentPose() const;
@@ -76,7 +76,7 @@ class VirtualStationWindow : public QWidget
     void watchSlide();
     QPixmap& background(QSize size, qreal dpr);
 
-    QPointer<link::SimulatedEasyPort> m_port;
+    QPointer<iface::SimulatedEasyPort> m_port;
     mw::NameTables m_names;
     SceneLayout m_layout;
     QPixmap m_background;
@@ -96,7 +96,7 @@ class VirtualStationWindow : public QWidget
 // `mainWindow` when the interface connects, closes when it disconnects, and
 // opens again when asked from the interface's about window. Null for other
 // interfaces.
-std::unique_ptr<VirtualStationWindow> attachVirtualStation(link::EasyPortControl* control,
+std::unique_ptr<VirtualStationWindow> attachVirtualStation(iface::EasyPortControl* control,
                                                            QWidget* mainWindow);
 
 } // namespace virt

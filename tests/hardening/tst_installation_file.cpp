@@ -116,11 +116,11 @@ void TestInstallationFile::defaults()
     }
 
     // The start: the interface control.
-    const std::unique_ptr<link::EasyPortControl> port = link::createInterfaceFromInstallation();
-    auto* simulated = qobject_cast<link::SimulatedEasyPort*>(port.get());
+    const std::unique_ptr<iface::EasyPortControl> port = iface::createInterfaceFromInstallation();
+    auto* simulated = qobject_cast<iface::SimulatedEasyPort*>(port.get());
     QVERIFY2(simulated, "not the simulated interface");
-    QCOMPARE(simulated->settings().comPort, link::SimulatedSettings::DefaultComPort);
-    QCOMPARE(simulated->settings().model, link::SimulatedSettings::DefaultModel);
+    QCOMPARE(simulated->settings().comPort, iface::SimulatedSettings::DefaultComPort);
+    QCOMPARE(simulated->settings().model, iface::SimulatedSettings::DefaultModel);
     QVERIFY2(!m_log->messages().isEmpty(), "nothing logged about the installation file");
     for (const QString& w : m_log->messages())
         QVERIFY2(!w.trimmed().isEmpty(), "an empty warning");
@@ -134,10 +134,10 @@ void TestInstallationFile::defaults()
 
     // Each reader on its own.
     QSettings settings(path, QSettings::IniFormat);
-    QCOMPARE(link::ModbusSettings::fromSettings(settings), link::ModbusSettings{});
-    const link::SimulatedSettings sim = link::SimulatedSettings::fromSettings(settings);
-    QCOMPARE(sim.comPort, link::SimulatedSettings::DefaultComPort);
-    QCOMPARE(sim.model, link::SimulatedSettings::DefaultModel);
+    QCOMPARE(iface::ModbusSettings::fromSettings(settings), iface::ModbusSettings{});
+    const iface::SimulatedSettings sim = iface::SimulatedSettings::fromSettings(settings);
+    QCOMPARE(sim.comPort, iface::SimulatedSettings::DefaultComPort);
+    QCOMPARE(sim.model, iface::SimulatedSettings::DefaultModel);
     const instr::VideoSettings v = instr::VideoSettings::fromSettings(settings);
     QVERIFY(v.siteHost.isEmpty() && v.videoHost.isEmpty() && v.stapelMagazijnId.isEmpty() &&
             v.stationHandlingId.isEmpty());
@@ -158,8 +158,8 @@ void TestInstallationFile::goodFileGivesNoWarning()
             "stapel_magazijn_id=abc\nstation_handling_id=def\n"
             "[modbus]\nhost=10.0.0.5\nport=1502\n");
     f.close();
-    const std::unique_ptr<link::EasyPortControl> port = link::createInterfaceFromInstallation();
-    auto* simulated = qobject_cast<link::SimulatedEasyPort*>(port.get());
+    const std::unique_ptr<iface::EasyPortControl> port = iface::createInterfaceFromInstallation();
+    auto* simulated = qobject_cast<iface::SimulatedEasyPort*>(port.get());
     QVERIFY(simulated);
     QCOMPARE(simulated->settings().comPort, qint16(4));
     QCOMPARE(simulated->settings().model, qint16(2));

@@ -197,7 +197,7 @@ QVector<Scenario> pictureScenarios()
                 all << sc;
             }
     // The interface view, its connection panel and the three models.
-    const QString mini = link::interfaceModel(link::kModelMini).picture;
+    const QString mini = iface::interfaceModel(iface::kModelMini).picture;
     all << Scenario{clickStep(QStringLiteral("CMD_Interfacing"), {mini}),
                     {QStringLiteral("hover output 1"),
                      [](MainFixture& fx) { fx.hover(QStringLiteral("CMD_SetReset(1)")); },
@@ -205,12 +205,12 @@ QVector<Scenario> pictureScenarios()
                     {QStringLiteral("hover input 4"),
                      [](MainFixture& fx) { fx.hover(QStringLiteral("Label_Ingang(4)")); },
                      {}}};
-    for (int model : {link::kModelD16, link::kModelD8A, link::kModelMini}) {
+    for (int model : {iface::kModelD16, iface::kModelD8A, iface::kModelMini}) {
         // A Mini also switches to the interface view, which loads its
         // picture and then applies the model table once more.
-        const QStringList loads = model == link::kModelMini
+        const QStringList loads = model == iface::kModelMini
                                       ? QStringList{mini, mini, mini}
-                                      : QStringList{link::interfaceModel(model).picture};
+                                      : QStringList{iface::interfaceModel(model).picture};
         all << Scenario{{QStringLiteral("connect model %1").arg(model),
                          [model](MainFixture& fx) {
                              fx.port.moduleNumber = qint16(model);

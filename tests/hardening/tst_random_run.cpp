@@ -111,7 +111,7 @@ std::optional<Failure> check(const MainFixture& fx, const PupilAction& a, const 
         const platform::MessageRequest& r = fx.services.messages.shown.last();
         const bool expected =
             (a.kind == PupilAction::Output && r.title == outputs::refusalTitle()) ||
-            (a.kind == PupilAction::Connect && r.text == link::notFoundMessage()) ||
+            (a.kind == PupilAction::Connect && r.text == iface::notFoundMessage()) ||
             ((a.kind == PupilAction::Help || a.kind == PupilAction::VersionClick) &&
              r.icon == platform::MessageIcon::Information);
         if (!expected)

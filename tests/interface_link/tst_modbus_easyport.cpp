@@ -11,8 +11,8 @@
 #include <functional>
 #include <memory>
 
-using link::ModbusEasyPort;
-using link::ModbusSettings;
+using iface::ModbusEasyPort;
+using iface::ModbusSettings;
 
 namespace
 {
@@ -199,7 +199,7 @@ void TestModbusEasyPort::connectReportsInputsOnce()
     QVERIFY(server.start(m_port));
     server.setInputs(0xA5);
     ModbusEasyPort control(settingsFor(m_port));
-    QSignalSpy spy(&control, &link::EasyPortControl::InputsChanged);
+    QSignalSpy spy(&control, &iface::EasyPortControl::InputsChanged);
 
     QVERIFY(control.SearchAndConnect() != 0);
     QCOMPARE(control.linkState(), ModbusEasyPort::LinkState::Open);
@@ -292,7 +292,7 @@ void TestModbusEasyPort::inputChanges()
     RecordingServer server;
     QVERIFY(server.start(m_port));
     ModbusEasyPort control(settingsFor(m_port));
-    QSignalSpy spy(&control, &link::EasyPortControl::InputsChanged);
+    QSignalSpy spy(&control, &iface::EasyPortControl::InputsChanged);
     QVERIFY(control.SearchAndConnect() != 0);
     QVERIFY(spy.wait(500)); // the word right after connecting
     QCOMPARE(spy.at(0).at(2).toInt(), 0);
@@ -414,8 +414,8 @@ void TestModbusEasyPort::serverStoppedMidSession()
     auto server = std::make_unique<RecordingServer>();
     QVERIFY(server->start(m_port));
     ModbusEasyPort control(settingsFor(m_port));
-    QSignalSpy inputs(&control, &link::EasyPortControl::InputsChanged);
-    QSignalSpy lost(&control, &link::EasyPortControl::LinkLost);
+    QSignalSpy inputs(&control, &iface::EasyPortControl::InputsChanged);
+    QSignalSpy lost(&control, &iface::EasyPortControl::LinkLost);
     QVERIFY(control.SearchAndConnect() != 0);
     QVERIFY(inputs.wait(500));
 

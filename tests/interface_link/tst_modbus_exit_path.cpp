@@ -12,16 +12,13 @@
 #include <QTcpServer>
 #include <QTextStream>
 #include <QtTest>
+#include <csignal>
 #include <memory>
+#include <unistd.h>
 
-// <csignal> cannot be included beside the interface header: the C library
-// declares a function link() that clashes with the namespace link. The
-// numbers are the ones POSIX fixes for `kill -INT` and `kill -TERM`.
-extern "C" int raise(int sig) noexcept;
-extern "C" int kill(int pid, int sig) noexcept;
-constexpr int kSigHup = 1;
-constexpr int kSigInt = 2;
-constexpr int kSigTerm = 15;
+constexpr int kSigHup = SIGHUP;
+constexpr int kSigInt = SIGINT;
+constexpr int kSigTerm = SIGTERM;
 
 namespace
 {
@@ -97,10 +94,10 @@ void TestModbusExitPath::outputsEndOff()
     QVERIFY(port > 0);
     Module module;
     QVERIFY(module.start(port));
-    link::ModbusSettings settings;
+    iface::ModbusSettings settings;
     settings.host = QStringLiteral("127.0.0.1");
     settings.port = port;
-    auto control = std::make_unique<link::ModbusEasyPort>(settings);
+    auto control = std::make_unique<iface::ModbusEasyPort>(settings);
     auto window = std::make_unique<Main>(control.get());
     int quits = 0;
     window->setQuitHandler([&quits] { ++quits; });
@@ -140,7 +137,7 @@ void TestModbusExitPath::outputsEndOff()
     window.reset();
     control.reset();
     const qint64 took = clock.elapsed();
-    QVERIFY2(took <= link::ModbusEasyPort::kExitBoundMs + 100, qPrintable(QString::number(took)));
+    QVERIFY2(took <= iface::ModbusEasyPort::kExitBoundMs + 100, qPrintable(QString::number(took)));
     if (!moduleGone)
         QCOMPARE(module.coils(), 0);
 }
@@ -185,10 +182,10 @@ namespace
 int childSession(int port)
 {
     testing::ServiceScope services;
-    link::ModbusSettings settings;
+    iface::ModbusSettings settings;
     settings.host = QStringLiteral("127.0.0.1");
     settings.port = port;
-    auto control = std::make_unique<link::ModbusEasyPort>(settings);
+    auto control = std::make_unique<iface::ModbusEasyPort>(settings);
     int status = 0;
     {
         Main window(control.get());

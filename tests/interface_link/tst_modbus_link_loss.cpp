@@ -27,7 +27,7 @@ struct Bench {
     ModbusModule module;
     ModbusRelay relay;
     int relayPort = 0;
-    std::unique_ptr<link::ModbusEasyPort> control;
+    std::unique_ptr<iface::ModbusEasyPort> control;
     std::unique_ptr<Main> window;
     int quits = 0;
 
@@ -37,11 +37,11 @@ struct Bench {
         relayPort = testing::freeTcpPort();
         if (!module.start(modulePort) || !relay.start(relayPort, modulePort))
             return false;
-        link::ModbusSettings s;
+        iface::ModbusSettings s;
         s.host = QStringLiteral("127.0.0.1");
         s.port = relayPort;
         s.moduleNumber = moduleNumber;
-        control = std::make_unique<link::ModbusEasyPort>(s);
+        control = std::make_unique<iface::ModbusEasyPort>(s);
         window = std::make_unique<Main>(control.get());
         window->setQuitHandler([this] { ++quits; });
         return true;
@@ -265,8 +265,8 @@ void TestModbusLinkLoss::unusableSettingsContactNothing()
     file.close();
 
     QSettings settings(path, QSettings::IniFormat);
-    std::unique_ptr<link::EasyPortControl> control = link::createInterface(settings);
-    QVERIFY(qobject_cast<link::ModbusEasyPort*>(control.get()));
+    std::unique_ptr<iface::EasyPortControl> control = iface::createInterface(settings);
+    QVERIFY(qobject_cast<iface::ModbusEasyPort*>(control.get()));
     Main window(control.get());
     window.CMD_Verbinding->click();
 

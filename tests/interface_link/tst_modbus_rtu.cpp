@@ -9,8 +9,8 @@
 #include <fcntl.h>
 #include <stdlib.h>
 
-using link::ModbusEasyPort;
-using link::ModbusSettings;
+using iface::ModbusEasyPort;
+using iface::ModbusSettings;
 
 namespace
 {
@@ -162,7 +162,7 @@ void TestModbusRtu::connectWriteAndRead()
     QVERIFY(module.open());
     module.inputs = 0x81;
     ModbusEasyPort control(rtuSettings(module.slaveName));
-    QSignalSpy spy(&control, &link::EasyPortControl::InputsChanged);
+    QSignalSpy spy(&control, &iface::EasyPortControl::InputsChanged);
 
     QVERIFY(control.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using link::ModbusSettings;
+using iface::ModbusSettings;
 
 namespace
 {

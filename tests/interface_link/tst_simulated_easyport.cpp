@@ -12,9 +12,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using link::SimulatedEasyPort;
-using link::SimulatedSettings;
-using link::sim::Force;
+using iface::SimulatedEasyPort;
+using iface::SimulatedSettings;
+using iface::sim::Force;
 
 Q_DECLARE_METATYPE(station::Station)
 
@@ -358,7 +358,7 @@ void TestSimulatedEasyPort::pulledCableIsALostLink()
 {
     testing::ServiceScope services;
     SimulatedEasyPort port;
-    QSignalSpy lost(&port, &link::EasyPortControl::LinkLost);
+    QSignalSpy lost(&port, &iface::EasyPortControl::LinkLost);
     Main window(&port);
     window.CMD_Verbinding->click();
     window.CMD_SetReset[0]->click();

@@ -2,9 +2,9 @@
 
 #include <QtTest>
 
-using link::sim::BeltPart;
-using link::sim::Force;
-using link::sim::Simulation;
+using iface::sim::BeltPart;
+using iface::sim::Force;
+using iface::sim::Simulation;
 using station::Station;
 
 Q_DECLARE_METATYPE(station::Station)

@@ -330,7 +330,7 @@ void TestOutputs::randomUseKeepsInvariants()
 void TestOutputs::exitsReachDefaultInterface()
 {
     testing::ServiceScope services;
-    link::SimulatedEasyPort port;
+    iface::SimulatedEasyPort port;
     Main main(&port);
     int quits = 0;
     main.setQuitHandler([&] { ++quits; });

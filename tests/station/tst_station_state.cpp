@@ -107,10 +107,10 @@ void TestStationState::everyViewFollowsTheState()
 
     MainFixture fx;
     // The link main() makes between the window's state and the simulation.
-    link::SimulatedEasyPort sim;
+    iface::SimulatedEasyPort sim;
     sim.setStation(fx.main->stationState().current());
     connect(&fx.main->stationState(), &station::StationState::changed, &sim,
-            &link::SimulatedEasyPort::setStation);
+            &iface::SimulatedEasyPort::setStation);
     // A different station first, so nothing is right by chance.
     if (!click.isEmpty()) {
         fx.click(click == "CMD_Transportband" ? "CMD_Stationhandling" : "CMD_Transportband");

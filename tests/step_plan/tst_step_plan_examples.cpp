@@ -8,7 +8,7 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
-using link::SimulatedEasyPort;
+using iface::SimulatedEasyPort;
 using plan::SimulatedHost;
 using plan::StepPlanWindow;
 
@@ -111,8 +111,8 @@ void TestStepPlanExamples::runsOnTheSimulatedStation()
     QVERIFY(!rig.host.log.contains(QStringLiteral("reset")));
 
     // What each exercise is about really happened on the station.
-    const link::sim::Simulation& sim = rig.port.simulation();
-    if (const link::sim::StackMagazine* s = sim.stackMagazine()) {
+    const iface::sim::Simulation& sim = rig.port.simulation();
+    if (const iface::sim::StackMagazine* s = sim.stackMagazine()) {
         QVERIFY(s->hasLidAtPress());
         QVERIFY(s->isLidAtPressPressed());
     }
@@ -137,7 +137,7 @@ void TestStepPlanExamples::brokenSensorTimesOut()
     plan::Plan p = rig.window.plan();
     p.steps[0].timeoutMs = 1500; // the carriage needs 1 s
     QVERIFY(rig.window.setPlan(p));
-    rig.port.setInputForce(1, link::sim::Force::Off);
+    rig.port.setInputForce(1, iface::sim::Force::Off);
     QVERIFY(rig.window.start());
     QTRY_COMPARE_WITH_TIMEOUT(rig.state(), QStringLiteral("failed"), 5000);
     QCOMPARE(rig.step(), 1);

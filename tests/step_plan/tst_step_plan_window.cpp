@@ -325,7 +325,7 @@ void TestStepPlanWindow::reachedFromTheMainWindow()
 
 void TestStepPlanWindow::reachedFromTheVirtualStation()
 {
-    link::SimulatedEasyPort port;
+    iface::SimulatedEasyPort port;
     virt::VirtualStationWindow station(&port);
     RecordingPlanHost host;
     StepPlanWindow w(host);

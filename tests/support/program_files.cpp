@@ -16,8 +16,8 @@ QStringList programPictures()
     for (auto id : {station::Station::StapelMagazijn, station::Station::Transportband,
                     station::Station::Stationhandling, station::Station::TransHandling})
         names << mw::stationView(id, tables).picture;
-    for (int model : {link::kModelD16, link::kModelD8A, link::kModelMini})
-        names << link::interfaceModel(model).picture;
+    for (int model : {iface::kModelD16, iface::kModelD8A, iface::kModelMini})
+        names << iface::interfaceModel(model).picture;
     names << QString::fromLatin1(fig::kPanelPicture);
     QStringList kinds;
     for (auto s : {station::Station::Transportband, station::Station::StapelMagazijn,

@@ -15,7 +15,7 @@ namespace testing
 {
 
 // An interface control that records every call and answers as told.
-class RecordingEasyPort : public link::EasyPortControl
+class RecordingEasyPort : public iface::EasyPortControl
 {
     Q_OBJECT
   public:

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-using link::sim::Simulation;
+using iface::sim::Simulation;
 using station::Station;
 using virt::Action;
 using virt::Force;

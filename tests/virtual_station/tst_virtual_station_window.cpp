@@ -12,11 +12,11 @@
 #include <QTimer>
 #include <QtTest>
 
-using link::SimulatedEasyPort;
-using link::sim::Force;
+using iface::SimulatedEasyPort;
+using iface::sim::Force;
 using virt::VirtualStationWindow;
 
-Q_DECLARE_METATYPE(link::sim::Force)
+Q_DECLARE_METATYPE(iface::sim::Force)
 Q_DECLARE_METATYPE(station::Station)
 
 namespace
@@ -189,7 +189,7 @@ void TestVirtualStationWindow::clickCyclesForcing()
         QCOMPARE(bool(port.inputs() & (1 << input)), inputOn[i]);
     }
     // Only the clicked input was touched.
-    for (int i = 0; i < link::sim::Simulation::InputCount; ++i)
+    for (int i = 0; i < iface::sim::Simulation::InputCount; ++i)
         if (i != input)
             QCOMPARE(int(port.inputForce(i)), int(Force::Free));
 }

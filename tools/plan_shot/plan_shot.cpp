@@ -22,7 +22,7 @@
 namespace
 {
 
-void wait(int ms, plan::StepPlanWindow& window, link::SimulatedEasyPort& port)
+void wait(int ms, plan::StepPlanWindow& window, iface::SimulatedEasyPort& port)
 {
     QElapsedTimer t;
     t.start();
@@ -42,7 +42,7 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    link::SimulatedEasyPort port;
+    iface::SimulatedEasyPort port;
     plan::SimulatedHost host(port);
     plan::StepPlanWindow window(host);
     virt::VirtualStationWindow station(&port);
@@ -67,9 +67,9 @@ int main(int argc, char* argv[])
         } else if (a == "--force") {
             const int input = v.section('=', 0, 0).toInt() - 1;
             const QString how = v.section('=', 1, 1);
-            port.setInputForce(input, how == "on"    ? link::sim::Force::On
-                                      : how == "off" ? link::sim::Force::Off
-                                                     : link::sim::Force::Free);
+            port.setInputForce(input, how == "on"    ? iface::sim::Force::On
+                                      : how == "off" ? iface::sim::Force::Off
+                                                     : iface::sim::Force::Free);
         } else if (a == "--click") {
             auto* b = window.findChild<QAbstractButton*>(v);
             if (!b) {

@@ -114,14 +114,14 @@ int main(int argc, char* argv[])
 
     // The tool stands beside the program, so it finds the same pictures
     // and the same installation file.
-    std::unique_ptr<link::EasyPortControl> port = link::createInterfaceFromInstallation();
+    std::unique_ptr<iface::EasyPortControl> port = iface::createInterfaceFromInstallation();
     Main main(port.get());
     main.setQuitHandler([] {});
     // The station link main() makes.
-    if (auto* sim = qobject_cast<link::SimulatedEasyPort*>(port.get())) {
+    if (auto* sim = qobject_cast<iface::SimulatedEasyPort*>(port.get())) {
         sim->setStation(main.stationState().current());
         QObject::connect(&main.stationState(), &station::StationState::changed, sim,
-                         &link::SimulatedEasyPort::setStation);
+                         &iface::SimulatedEasyPort::setStation);
     }
     const auto virtualStation = virt::attachVirtualStation(port.get(), &main);
     main.show();
@@ -186,16 +186,16 @@ int main(int argc, char* argv[])
             wait(30);
         } else if (a == "--force") {
             need("N=on|off|free");
-            auto* sim = qobject_cast<link::SimulatedEasyPort*>(port.get());
+            auto* sim = qobject_cast<iface::SimulatedEasyPort*>(port.get());
             const int input = v.section('=', 0, 0).toInt();
             const QString how = v.section('=', 1, 1);
             if (!sim || input < 0 || input > 7) {
                 QTextStream(stderr) << "--force needs the simulated interface and an input 0..7\n";
                 return 2;
             }
-            sim->setInputForce(input, how == "on"    ? link::sim::Force::On
-                                      : how == "off" ? link::sim::Force::Off
-                                                     : link::sim::Force::Free);
+            sim->setInputForce(input, how == "on"    ? iface::sim::Force::On
+                                      : how == "off" ? iface::sim::Force::Off
+                                                     : iface::sim::Force::Free);
             wait(30);
         } else if (a == "--wait") {
             need("milliseconds");

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace link::sim
+namespace iface::sim
 {
 
 void Conveyor::setOutputs(quint8 word)
@@ -90,4 +90,4 @@ bool Conveyor::returnPartAtEnd(const BeltPart& part)
     return true;
 }
 
-} // namespace link::sim
+} // namespace iface::sim

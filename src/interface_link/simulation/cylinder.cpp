@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace link::sim
+namespace iface::sim
 {
 
 Cylinder::Cylinder(int travelMs) : m_travel(std::max(1, travelMs)) {}
@@ -32,4 +32,4 @@ bool bistableValve(bool drivenOut, bool coilOut, bool coilIn)
     return drivenOut;
 }
 
-} // namespace link::sim
+} // namespace iface::sim

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace link::sim
+namespace iface::sim
 {
 
 void HandlingStation::setOutputs(quint8 word)
@@ -65,4 +65,4 @@ BeltPart HandlingStation::release()
     return m_held;
 }
 
-} // namespace link::sim
+} // namespace iface::sim

@@ -5,7 +5,7 @@
 
 #include <QtGlobal>
 
-namespace link::sim
+namespace iface::sim
 {
 
 // The handling station: a horizontal guided cylinder carries a vertical
@@ -69,4 +69,4 @@ class HandlingStation
     int m_dropped = 0;
 };
 
-} // namespace link::sim
+} // namespace iface::sim

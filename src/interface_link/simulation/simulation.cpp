@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace link::sim
+namespace iface::sim
 {
 
 namespace
@@ -165,4 +165,4 @@ bool Simulation::isMoving() const
            (m_handling && m_handling->isMoving());
 }
 
-} // namespace link::sim
+} // namespace iface::sim

@@ -11,7 +11,7 @@
 #include <array>
 #include <optional>
 
-namespace link::sim
+namespace iface::sim
 {
 
 // How an input is forced by hand, on top of what the station makes of it.
@@ -74,4 +74,4 @@ class Simulation
     std::optional<HandlingStation> m_handling;
 };
 
-} // namespace link::sim
+} // namespace iface::sim

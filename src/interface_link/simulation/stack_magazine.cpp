@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace link::sim
+namespace iface::sim
 {
 
 StackMagazine::StackMagazine() = default;
@@ -78,4 +78,4 @@ void StackMagazine::refill()
     settle();
 }
 
-} // namespace link::sim
+} // namespace iface::sim

@@ -4,7 +4,7 @@
 
 #include <QtGlobal>
 
-namespace link::sim
+namespace iface::sim
 {
 
 // The stack magazine. Lids lie in a vertical magazine; the feed cylinder
@@ -72,4 +72,4 @@ class StackMagazine
     int m_delivered = 0;
 };
 
-} // namespace link::sim
+} // namespace iface::sim
