@@ -20,6 +20,17 @@ const QByteArray kPlan = R"({"station": "Stapel magazijn",
               {"zet": {"1": false}, "tot": {"knop": true}}],
   "herhaal": false})";
 
+// The plan as a file in `dir`; its path.
+QString writePlan(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath(QStringLiteral("plan.json"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write(kPlan);
+    return path;
+}
+
 } // namespace
 
 class TestStepPlanInMain : public QObject
@@ -47,12 +58,7 @@ void TestStepPlanInMain::endsSwitchEverythingOff()
     MainPlanHost host(*fx.main);
     plan::StepPlanWindow window(host);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("plan.json"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(kPlan);
-    f.close();
-    QVERIFY(window.load(path));
+    QVERIFY(window.load(writePlan(dir)));
 
     fx.port.moduleNumber = 1; // keeps the station view on connecting
     fx.click("CMD_StapelMagazijn");
@@ -90,12 +96,7 @@ void TestStepPlanInMain::startSaysWhy()
     MainPlanHost host(*fx.main);
     plan::StepPlanWindow window(host);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("plan.json"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(kPlan);
-    f.close();
-    QVERIFY(window.load(path));
+    QVERIFY(window.load(writePlan(dir)));
 
     QVERIFY(!window.start());
     QCOMPARE(window.property("message").toString(),
