@@ -13,11 +13,6 @@ constexpr ctl::OleColor kStatusGrey = 8421504;
 constexpr ctl::OleColor kWhite = 16777215;
 constexpr ctl::OleColor kBlack = 0;
 
-void playSound(const QString& fileName)
-{
-    platform::sounds().play(platform::resolvedSound(fileName));
-}
-
 } // namespace
 
 ConnectionPanel::ConnectionPanel(const Controls& controls, iface::EasyPortControl* port,
@@ -60,7 +55,7 @@ void ConnectionPanel::toggle()
                                 platform::MessageButtons::Ok, platform::MessageIcon::None});
             m_c.connect->setCaption(QStringLiteral("Zoek en verbind"));
         } else {
-            playSound(QStringLiteral("Verbonden.wav"));
+            platform::playSound(QStringLiteral("Verbonden.wav"));
             m_ComPoort = m_port->GetComPort(0);
             m_c.comPort->setCaption(QString::number(m_ComPoort));
             m_ModuleNummer = m_port->GetModuleNumber(0);
@@ -88,7 +83,7 @@ void ConnectionPanel::toggle()
 void ConnectionPanel::showDisconnected(const QString& status)
 {
     m_Verbonden = 0;
-    playSound(QStringLiteral("Verbroken.wav"));
+    platform::playSound(QStringLiteral("Verbroken.wav"));
     m_c.statusFrame->setBackColor(kStatusGrey);
     m_c.status->setBackColor(kStatusGrey);
     m_c.status->setCaption(status);
@@ -132,6 +127,6 @@ void ConnectionPanel::onInputs(qint32 inputs)
     for (int i = 0; i < 8; ++i)
         m_c.inputLamps[i + 1]->setFillColor(((m_DecimaalIn >> i) & 1) ? mw::KleurLampAan
                                                                       : mw::KleurLampUit);
-    playSound(QStringLiteral("Klik 02.wav"));
+    platform::playSound(QStringLiteral("Klik 02.wav"));
     emit inputsShown(m_DecimaalIn);
 }

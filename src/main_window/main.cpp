@@ -472,7 +472,7 @@ void Main::Form_Resize()
 
 void Main::playSound(const QString& fileName)
 {
-    platform::sounds().play(platform::resolvedSound(fileName));
+    platform::playSound(fileName);
 }
 
 void Main::exitProgram()

@@ -41,7 +41,7 @@ outputs::Refusal OutputPanel::setOutput(int i, bool on, Feedback feedback)
         return why; // the window was closed while the box was open: outputs are off
     // Refused or not, the device gets the whole word again.
     m_port->WriteOutputs(qint16(m_word));
-    platform::sounds().play(platform::resolvedSound(QStringLiteral("Klik 01.wav")));
+    platform::playSound(QStringLiteral("Klik 01.wav"));
     return why;
 }
 

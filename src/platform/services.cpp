@@ -219,6 +219,11 @@ QString resolvedSound(const QString& fileName)
     return files().resolve(soundPath(fileName));
 }
 
+void playSound(const QString& fileName)
+{
+    sounds().play(resolvedSound(fileName));
+}
+
 QString displayText(const QString& messageText)
 {
     QString text = messageText;

@@ -87,6 +87,8 @@ QString soundPath(const QString& fileName);
 // A path below the data folder, resolved without regard to letter case.
 QString resolvedPicture(const QString& fileName);
 QString resolvedSound(const QString& fileName);
+// Plays a sound of the program's sound folder; returns at once.
+void playSound(const QString& fileName);
 // The folder of the example plans.
 QString examplesFolder();
 
