@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# The classroom broker as klas-broker.sh writes it, started on a free
+# loopback port: what each account may publish and read is judged by what
+# is delivered (MQTT 3.1.1 acknowledges a refused publish all the same).
+# A broker that cannot be started fails the test; it never skips.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+work="$(mktemp -d)"
+broker_pid=""
+cleanup() {
+  [ -n "$broker_pid" ] && kill "$broker_pid" 2>/dev/null && wait "$broker_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+passed=0
+check() { # check NAME EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then
+    passed=$((passed + 1))
+  else
+    failures=$((failures + 1))
+    printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
+  fi
+}
+
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+
+start_broker() { # start_broker DIR
+  mosquitto -c "$1/mosquitto.conf" >"$1/broker.log" 2>&1 &
+  broker_pid=$!
+  for _ in $(seq 50); do
+    if mosquitto_pub "${H[@]}" -u docent -P "$(pw docent)" -t "$klas/ping" -m x -q 0 2>/dev/null ||
+      grep -q "running" "$1/broker.log"; then
+      return 0
+    fi
+    sleep 0.1
+  done
+  cat "$1/broker.log"
+  echo "FAIL the private broker did not start"
+  exit 1
+}
+
+pw() { sed -n 's/^wachtwoord=//p' "$dir/$1.ini"; }
+
+# What ACCOUNT sees on TOPICS while the publishes in the rest of the
+# arguments run: "account topic payload" per publish, "-" separates.
+delivered() { # delivered ACCOUNT TOPIC... -- PUBLISHER TOPIC PAYLOAD [PUBLISHER TOPIC PAYLOAD]...
+  local sub="$1"; shift
+  local topics=()
+  while [ "$1" != "--" ]; do topics+=(-t "$1"); shift; done
+  shift
+  local out="$work/sub.$RANDOM"
+  mosquitto_sub "${H[@]}" -u "$sub" -P "$(pw "$sub")" "${topics[@]}" -v -q 1 -W 3 \
+    >"$out" 2>/dev/null &
+  local sub_pid=$!
+  sleep 0.4
+  while [ $# -gt 0 ]; do
+    mosquitto_pub "${H[@]}" -u "$1" -P "$(pw "$1")" -t "$2" -m "$3" -q 1 2>/dev/null || true
+    shift 3
+  done
+  # The last publish is the marker: everything before it has arrived once it has.
+  sleep 0.5
+  kill "$sub_pid" 2>/dev/null || true
+  wait "$sub_pid" 2>/dev/null || true
+  sort "$out" | tr '\n' ';'
+}
+
+# --- plain listener -------------------------------------------------------
+klas="k$RANDOM"
+dir="$work/plain"
+port="$(free_port)"
+"$root/scripts/klas-broker.sh" --pcs 3 --dir "$dir" --klas "$klas" --port "$port" \
+  --listen 127.0.0.1 >"$work/script.out"
+check "script prints the start command" "  mosquitto -c $dir/mosquitto.conf" \
+  "$(grep '^  mosquitto -c' "$work/script.out")"
+check "teacher lists the class" "leerlingen=pc01,pc02,pc03" "$(grep '^leerlingen=' "$dir/docent.ini")"
+check "pupil ini names its account" "gebruiker=pc02" "$(grep '^gebruiker=' "$dir/pc02.ini")"
+H=(-h 127.0.0.1 -p "$port")
+start_broker "$dir"
+
+# Rows: who subscribes to what, who publishes what, what arrives.
+check "teacher reads every status; a PC cannot publish another's" \
+  "$klas/pc01/status own;" \
+  "$(delivered docent "$klas/+/status" -- pc01 "$klas/pc01/status" own pc01 "$klas/pc02/status" forged)"
+check "a PC reads its own faults and the switch-off, set by the teacher" \
+  "$klas/allesuit off;$klas/pc02/storing fault;" \
+  "$(delivered pc02 "$klas/pc02/storing" "$klas/allesuit" -- docent "$klas/pc02/storing" fault docent "$klas/allesuit" off)"
+check "a PC cannot set a fault on another PC or switch the class off" \
+  "" \
+  "$(delivered pc02 "$klas/pc02/storing" "$klas/allesuit" -- pc01 "$klas/pc02/storing" fault pc01 "$klas/allesuit" off pc02 "$klas/pc02/storing" self)"
+check "a PC cannot read another PC's faults" \
+  "" \
+  "$(delivered pc01 "$klas/pc02/storing" -- docent "$klas/pc02/storing" fault)"
+check "a PC cannot read the other statuses" \
+  "" \
+  "$(delivered pc01 "$klas/+/status" -- pc02 "$klas/pc02/status" mine)"
+rc=0
+mosquitto_pub "${H[@]}" -u pc01 -P wrong -t "$klas/pc01/status" -m x 2>/dev/null || rc=$?
+check "a wrong password is refused" "5" "$rc"
+rc=0
+mosquitto_pub "${H[@]}" -t "$klas/pc01/status" -m x 2>/dev/null || rc=$?
+check "no anonymous access" "5" "$rc"
+kill "$broker_pid"; wait "$broker_pid" 2>/dev/null || true; broker_pid=""
+
+# --- TLS listener with the generated authority ----------------------------
+dir="$work/tls"
+port="$(free_port)"
+"$root/scripts/klas-broker.sh" --pcs 1 --dir "$dir" --klas "$klas" --port "$port" \
+  --listen 127.0.0.1 --tls --host localhost --host 127.0.0.1 >/dev/null
+H=(-h localhost -p "$port" --cafile "$dir/ca.crt")
+start_broker "$dir"
+check "TLS with the generated authority" "$klas/allesuit off;" \
+  "$(delivered pc01 "$klas/allesuit" -- docent "$klas/allesuit" off)"
+rc=0
+mosquitto_pub -h 127.0.0.1 -p "$port" -u docent -P "$(pw docent)" -t "$klas/allesuit" -m x \
+  2>/dev/null || rc=$?
+check "no plain connection to a TLS listener" "true" "$([ $rc -ne 0 ] && echo true || echo false)"
+
+# --- bad arguments --------------------------------------------------------
+for args in "--pcs 0 --dir $work/x" "--pcs 3" "--pcs 2 --dir $work/x --klas a/b" \
+  "--pcs 2 --dir $work/x --port 70000" "--pcs 2 --dir $work/x --listen host"; do
+  rc=0
+  # shellcheck disable=SC2086 # the words are the arguments
+  "$root/scripts/klas-broker.sh" $args >/dev/null 2>&1 || rc=$?
+  check "refused: $args" "2" "$rc"
+done
+
+echo "$passed passed, $failures failed"
+[ "$failures" -eq 0 ]
