@@ -1,0 +1,243 @@
+#include "klas/klas_messages.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace klas
+{
+
+namespace
+{
+
+// Payloads larger than this are not ours: a status is a few hundred bytes.
+constexpr int kMaxPayload = 8192;
+// Texts shown in a tile are cut to a line's length.
+constexpr int kMaxText = 200;
+
+std::optional<QJsonObject> object(const QByteArray& payload)
+{
+    if (payload.isEmpty() || payload.size() > kMaxPayload)
+        return std::nullopt;
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(payload, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        return std::nullopt;
+    return doc.object();
+}
+
+QString text(const QJsonObject& o, const char* key)
+{
+    QString t = o.value(QLatin1String(key)).toString().left(kMaxText);
+    for (QChar& c : t) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
+    }
+    return t;
+}
+
+// A whole number in 0..max, nothing for anything else.
+std::optional<int> number(const QJsonValue& v, int max)
+{
+    if (!v.isDouble())
+        return std::nullopt;
+    const double d = v.toDouble();
+    if (d < 0 || d > max || d != double(int(d)))
+        return std::nullopt;
+    return int(d);
+}
+
+QJsonArray faultArray(const Faults& f)
+{
+    QJsonArray list;
+    for (int i = 0; i < 8; ++i) {
+        if (f.input[i] != Fault::None)
+            list.append(QJsonObject{{QStringLiteral("ingang"), i + 1},
+                                    {QStringLiteral("soort"), faultWord(f.input[i])}});
+    }
+    return list;
+}
+
+std::optional<Faults> faultsFrom(const QJsonValue& v)
+{
+    if (!v.isArray())
+        return std::nullopt;
+    const QJsonArray list = v.toArray();
+    if (list.size() > 8)
+        return std::nullopt;
+    Faults f;
+    for (const QJsonValue& entry : list) {
+        if (!entry.isObject())
+            return std::nullopt;
+        const QJsonObject o = entry.toObject();
+        const std::optional<int> input = number(o.value(QStringLiteral("ingang")), 8);
+        const std::optional<Fault> kind =
+            faultFromWord(o.value(QStringLiteral("soort")).toString());
+        if (!input || *input < 1 || !kind)
+            return std::nullopt;
+        f.input[*input - 1] = *kind;
+    }
+    return f;
+}
+
+} // namespace
+
+QString statusTopic(const QString& klas, const QString& account)
+{
+    return klas + QLatin1Char('/') + account + QStringLiteral("/status");
+}
+
+QString faultTopic(const QString& klas, const QString& account)
+{
+    return klas + QLatin1Char('/') + account + QStringLiteral("/storing");
+}
+
+QString allOffTopic(const QString& klas)
+{
+    return klas + QStringLiteral("/allesuit");
+}
+
+QString accountOfStatusTopic(const QString& klas, const QString& topic)
+{
+    const QStringList parts = topic.split(QLatin1Char('/'));
+    if (parts.size() != 3 || parts[0] != klas || parts[2] != QLatin1String("status") ||
+        parts[1].isEmpty())
+        return {};
+    return parts[1];
+}
+
+std::optional<Fault> faultFromWord(const QString& word)
+{
+    if (word == QLatin1String("geen"))
+        return Fault::None;
+    if (word == QLatin1String("draadbreuk"))
+        return Fault::OpenCircuit;
+    if (word == QLatin1String("kortsluiting"))
+        return Fault::ShortCircuit;
+    return std::nullopt;
+}
+
+QString faultWord(Fault f)
+{
+    switch (f) {
+    case Fault::OpenCircuit:
+        return QStringLiteral("draadbreuk");
+    case Fault::ShortCircuit:
+        return QStringLiteral("kortsluiting");
+    case Fault::None:
+        break;
+    }
+    return QStringLiteral("geen");
+}
+
+bool Faults::any() const
+{
+    for (const Fault f : input) {
+        if (f != Fault::None)
+            return true;
+    }
+    return false;
+}
+
+int Faults::apply(int word) const
+{
+    for (int i = 0; i < 8; ++i) {
+        if (input[i] == Fault::OpenCircuit)
+            word &= ~(1 << i);
+        else if (input[i] == Fault::ShortCircuit)
+            word |= 1 << i;
+    }
+    return word;
+}
+
+QString Faults::describe() const
+{
+    QStringList parts;
+    for (int i = 0; i < 8; ++i) {
+        if (input[i] != Fault::None)
+            parts.append(QStringLiteral("ingang %1 %2").arg(i + 1).arg(faultWord(input[i])));
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+QByteArray encodeFaults(const Faults& f)
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("storingen"), faultArray(f)}})
+        .toJson(QJsonDocument::Compact);
+}
+
+std::optional<Faults> decodeFaults(const QByteArray& payload)
+{
+    const std::optional<QJsonObject> o = object(payload);
+    if (!o)
+        return std::nullopt;
+    return faultsFrom(o->value(QStringLiteral("storingen")));
+}
+
+QByteArray encodeAllOff()
+{
+    return QByteArrayLiteral("{\"allesuit\":true}");
+}
+
+bool isAllOff(const QByteArray& payload)
+{
+    const std::optional<QJsonObject> o = object(payload);
+    return o && o->value(QStringLiteral("allesuit")).toBool(false);
+}
+
+bool PupilStatus::operator==(const PupilStatus& o) const
+{
+    return online == o.online && naam == o.naam && interfaceType == o.interfaceType &&
+           verbonden == o.verbonden && station == o.station && uitgangen == o.uitgangen &&
+           ingangen == o.ingangen && plan == o.plan && stap == o.stap &&
+           planBericht == o.planBericht && plc == o.plc && storingen == o.storingen;
+}
+
+QByteArray encodeStatus(const PupilStatus& s)
+{
+    QJsonObject o{
+        {QStringLiteral("online"), s.online},
+        {QStringLiteral("naam"), s.naam},
+        {QStringLiteral("interface"), s.interfaceType},
+        {QStringLiteral("verbonden"), s.verbonden},
+        {QStringLiteral("station"), s.station},
+        {QStringLiteral("uitgangen"), s.uitgangen & 0xFF},
+        {QStringLiteral("ingangen"), s.ingangen & 0xFF},
+        {QStringLiteral("plan"), s.plan},
+        {QStringLiteral("stap"), s.stap},
+        {QStringLiteral("planbericht"), s.planBericht},
+        {QStringLiteral("plc"), s.plc},
+        {QStringLiteral("storingen"), faultArray(s.storingen)},
+    };
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+std::optional<PupilStatus> decodeStatus(const QByteArray& payload)
+{
+    const std::optional<QJsonObject> o = object(payload);
+    if (!o || !o->value(QStringLiteral("online")).isBool())
+        return std::nullopt;
+    PupilStatus s;
+    s.online = o->value(QStringLiteral("online")).toBool();
+    s.naam = text(*o, "naam");
+    s.interfaceType = text(*o, "interface");
+    s.verbonden = o->value(QStringLiteral("verbonden")).toBool(false);
+    s.station = text(*o, "station");
+    s.uitgangen = number(o->value(QStringLiteral("uitgangen")), 255).value_or(0);
+    s.ingangen = number(o->value(QStringLiteral("ingangen")), 255).value_or(0);
+    s.plan = text(*o, "plan");
+    s.stap = number(o->value(QStringLiteral("stap")), 9999).value_or(0);
+    s.planBericht = text(*o, "planbericht");
+    s.plc = text(*o, "plc");
+    s.storingen = faultsFrom(o->value(QStringLiteral("storingen"))).value_or(Faults{});
+    return s;
+}
+
+QByteArray offlineStatus(const QString& naam)
+{
+    PupilStatus s;
+    s.naam = naam;
+    return encodeStatus(s);
+}
+
+} // namespace klas

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+// What travels between a pupil's program and the teacher's window over the
+// class broker, as pure data: the topics, a pupil's status, the teacher's
+// hidden faults and the class-wide switch-off. Every reader takes bytes
+// written by someone else and either returns a checked value or nothing;
+// nothing read here can ever switch an output on.
+namespace klas
+{
+
+// The topics of one class. `account` is the broker account (pc01, ...),
+// never the shown name, so the broker's ACL can hold.
+QString statusTopic(const QString& klas, const QString& account);
+QString faultTopic(const QString& klas, const QString& account);
+QString allOffTopic(const QString& klas);
+// The account in a status topic of `klas`, empty when the topic is another.
+QString accountOfStatusTopic(const QString& klas, const QString& topic);
+
+enum class Fault { None, OpenCircuit, ShortCircuit };
+
+// "geen", "draadbreuk", "kortsluiting"; nothing for any other word.
+std::optional<Fault> faultFromWord(const QString& word);
+QString faultWord(Fault f);
+
+// A hidden fault per input (index 0..7 = input 1..8).
+struct Faults {
+    std::array<Fault, 8> input{};
+
+    bool any() const;
+    // The input word as the pupil's program sees it: an open circuit reads
+    // off, a short circuit reads on. Bits above 7 pass unchanged.
+    int apply(int word) const;
+    // "ingang 3 draadbreuk, ingang 5 kortsluiting"; empty when none.
+    QString describe() const;
+    bool operator==(const Faults& o) const { return input == o.input; }
+    bool operator!=(const Faults& o) const { return !(*this == o); }
+};
+
+// The teacher's message to one PC: the whole set of its faults.
+QByteArray encodeFaults(const Faults& f);
+std::optional<Faults> decodeFaults(const QByteArray& payload);
+
+// "Alles uit" from the teacher.
+QByteArray encodeAllOff();
+bool isAllOff(const QByteArray& payload);
+
+// A pupil's program as the teacher sees it.
+struct PupilStatus {
+    bool online = false;
+    QString naam;          // the PC's shown name
+    QString interfaceType; // "simulated", "modbus", "plc"
+    bool verbonden = false;
+    QString station;     // caption of the station in view
+    int uitgangen = 0;   // output word 0..255
+    int ingangen = 0;    // input word 0..255, as the program sees it
+    QString plan;        // step plan state ("", "loopt", "klaar", ...)
+    int stap = 0;        // current step, 0 when none
+    QString planBericht; // the plan's last message
+    QString plc;         // the PLC driving the outputs, empty when none
+    Faults storingen;    // the teacher's faults as the PC applies them
+
+    bool operator==(const PupilStatus& o) const;
+    bool operator!=(const PupilStatus& o) const { return !(*this == o); }
+};
+
+QByteArray encodeStatus(const PupilStatus& s);
+// A status as the broker delivers it; nothing for anything that is not one
+// (longer texts are cut, words are kept to 0..255).
+std::optional<PupilStatus> decodeStatus(const QByteArray& payload);
+// The last will: the PC went away without saying goodbye.
+QByteArray offlineStatus(const QString& naam);
+
+} // namespace klas

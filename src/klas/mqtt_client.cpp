@@ -1,0 +1,266 @@
+#include "klas/mqtt_client.h"
+
+#include <MQTTAsync.h>
+#include <QLoggingCategory>
+#include <mutex>
+
+Q_LOGGING_CATEGORY(lcKlas, "automatiseren.klas")
+
+namespace klas
+{
+
+// Paho's threads reach the client only through this, under its lock; the
+// client clears `target` before it goes, so no call lands on a dead object.
+struct MqttClient::Bridge {
+    std::mutex lock;
+    MqttClient* target = nullptr;
+
+    // Runs f(client) on the client's thread, if the client is still there.
+    template <typename F> void post(F f)
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (target)
+            QMetaObject::invokeMethod(
+                target, [t = target, f = std::move(f)] { f(t); }, Qt::QueuedConnection);
+    }
+};
+
+namespace
+{
+
+MqttClient::Bridge* bridgeOf(void* context)
+{
+    return static_cast<MqttClient::Bridge*>(context);
+}
+
+// CONNACK return codes of MQTT 3.1.1 that no retry can mend.
+bool isRefusal(int code)
+{
+    return code == 4 /* bad user name or password */ || code == 5 /* not authorised */;
+}
+
+} // namespace
+
+MqttClient::MqttClient(Options options, QObject* parent)
+    : QObject(parent), m_o(std::move(options)), m_bridge(std::make_shared<Bridge>()),
+      m_retryMs(m_o.firstRetryMs)
+{
+    m_bridge->target = this;
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, &MqttClient::connectNow);
+
+    const QString uri =
+        QStringLiteral("%1://%2:%3")
+            .arg(m_o.caFile.isEmpty() ? QStringLiteral("tcp") : QStringLiteral("ssl"))
+            .arg(m_o.host)
+            .arg(m_o.port);
+    MQTTAsync handle = nullptr;
+    // No persistence: nothing is written where the program runs.
+    const int rc =
+        MQTTAsync_create(&handle, uri.toUtf8().constData(), m_o.clientId.toUtf8().constData(),
+                         MQTTCLIENT_PERSISTENCE_NONE, nullptr);
+    if (rc != MQTTASYNC_SUCCESS) {
+        qCWarning(lcKlas) << "MQTT client not created for" << uri << "code" << rc;
+        return;
+    }
+    m_handle = handle;
+    MQTTAsync_setCallbacks(
+        handle, m_bridge.get(),
+        [](void* context, char*) {
+            bridgeOf(context)->post([](MqttClient* t) { t->onConnectionLost(); });
+        },
+        [](void* context, char* topicName, int topicLen, MQTTAsync_message* m) -> int {
+            const QString topic = topicLen > 0 ? QString::fromUtf8(topicName, topicLen)
+                                               : QString::fromUtf8(topicName);
+            const QByteArray payload(static_cast<const char*>(m->payload), m->payloadlen);
+            MQTTAsync_freeMessage(&m);
+            MQTTAsync_free(topicName);
+            bridgeOf(context)->post(
+                [topic, payload](MqttClient* t) { emit t->messageArrived(topic, payload); });
+            return 1;
+        },
+        nullptr);
+}
+
+MqttClient::~MqttClient()
+{
+    {
+        const std::lock_guard<std::mutex> guard(m_bridge->lock);
+        m_bridge->target = nullptr;
+    }
+    stop(200);
+    if (m_handle) {
+        MQTTAsync handle = m_handle;
+        MQTTAsync_destroy(&handle);
+        m_handle = nullptr;
+    }
+}
+
+void MqttClient::start()
+{
+    if (!m_handle || m_running)
+        return;
+    m_running = true;
+    m_refused = false;
+    m_retryMs = m_o.firstRetryMs;
+    connectNow();
+}
+
+void MqttClient::stop(int timeoutMs)
+{
+    m_running = false;
+    m_retry.stop();
+    if (!m_handle)
+        return;
+    if (m_connected || m_connecting) {
+        MQTTAsync_disconnectOptions opts = MQTTAsync_disconnectOptions_initializer;
+        opts.timeout = timeoutMs;
+        MQTTAsync_disconnect(m_handle, &opts);
+    }
+    const bool was = m_connected;
+    m_connected = false;
+    m_connecting = false;
+    if (was)
+        emit disconnected();
+}
+
+void MqttClient::connectNow()
+{
+    if (!m_running || m_connecting || m_connected || !m_handle)
+        return;
+    ++m_attempts;
+    const QByteArray user = m_o.user.toUtf8();
+    const QByteArray password = m_o.password.toUtf8();
+    const QByteArray willTopic = m_o.willTopic.toUtf8();
+    const QByteArray ca = m_o.caFile.toUtf8();
+
+    MQTTAsync_connectOptions opts = MQTTAsync_connectOptions_initializer;
+    opts.keepAliveInterval = 10;
+    opts.cleansession = 1;
+    opts.connectTimeout = 5;
+    opts.MQTTVersion = MQTTVERSION_3_1_1;
+    opts.automaticReconnect = 0; // our own back-off, which also subscribes again
+    if (!user.isEmpty()) {
+        opts.username = user.constData();
+        opts.password = password.constData();
+    }
+    MQTTAsync_willOptions will = MQTTAsync_willOptions_initializer;
+    if (!willTopic.isEmpty()) {
+        will.topicName = willTopic.constData();
+        will.message = nullptr;
+        will.payload.data = m_o.willPayload.constData();
+        will.payload.len = int(m_o.willPayload.size());
+        will.qos = 1;
+        will.retained = m_o.willRetained ? 1 : 0;
+        opts.will = &will;
+    }
+    MQTTAsync_SSLOptions ssl = MQTTAsync_SSLOptions_initializer;
+    if (!ca.isEmpty()) {
+        ssl.trustStore = ca.constData();
+        ssl.enableServerCertAuth = 1;
+        ssl.verify = 1;
+        opts.ssl = &ssl;
+    }
+    opts.context = m_bridge.get();
+    opts.onSuccess = [](void* context, MQTTAsync_successData*) {
+        bridgeOf(context)->post([](MqttClient* t) { t->onConnected(); });
+    };
+    opts.onFailure = [](void* context, MQTTAsync_failureData* response) {
+        const int code = response ? response->code : MQTTASYNC_FAILURE;
+        const QString why =
+            response && response->message ? QString::fromUtf8(response->message) : QString();
+        bridgeOf(context)->post([code, why](MqttClient* t) { t->onConnectFailed(code, why); });
+    };
+    m_connecting = true;
+    // Returns at once: the name lookup and the connect run on Paho's thread.
+    const int rc = MQTTAsync_connect(m_handle, &opts);
+    if (rc != MQTTASYNC_SUCCESS) {
+        m_connecting = false;
+        qCWarning(lcKlas) << "MQTT connect not started, code" << rc;
+        scheduleRetry();
+    }
+}
+
+void MqttClient::onConnected()
+{
+    m_connecting = false;
+    if (!m_running) {
+        // Stopped while the connect was under way.
+        MQTTAsync_disconnectOptions opts = MQTTAsync_disconnectOptions_initializer;
+        opts.timeout = 100;
+        MQTTAsync_disconnect(m_handle, &opts);
+        return;
+    }
+    m_connected = true;
+    m_retryMs = m_o.firstRetryMs;
+    for (int i = 0; i < m_filters.size(); ++i) {
+        MQTTAsync_responseOptions opts = MQTTAsync_responseOptions_initializer;
+        MQTTAsync_subscribe(m_handle, m_filters[i].toUtf8().constData(), m_filterQos[i], &opts);
+    }
+    qCInfo(lcKlas) << "connected to the class broker" << m_o.host << m_o.port;
+    emit connected();
+}
+
+void MqttClient::onConnectFailed(int code, const QString& why)
+{
+    m_connecting = false;
+    if (!m_running)
+        return;
+    if (isRefusal(code)) {
+        // A wrong account or password stays wrong: asking again every few
+        // seconds would only fill the broker's log.
+        m_refused = true;
+        m_running = false;
+        qCWarning(lcKlas) << "the class broker refused the account" << m_o.user;
+        emit refused(code == 4 ? QStringLiteral("de gebruikersnaam of het wachtwoord is onjuist")
+                               : QStringLiteral("het account is niet toegestaan"));
+        return;
+    }
+    qCInfo(lcKlas) << "class broker not reached:" << code << why << "- again in" << m_retryMs
+                   << "ms";
+    scheduleRetry();
+}
+
+void MqttClient::onConnectionLost()
+{
+    if (!m_connected)
+        return;
+    m_connected = false;
+    qCInfo(lcKlas) << "connection to the class broker lost";
+    emit disconnected();
+    scheduleRetry();
+}
+
+void MqttClient::scheduleRetry()
+{
+    if (!m_running)
+        return;
+    m_retry.start(m_retryMs);
+    m_retryMs = qMin(m_retryMs * 2, m_o.maxRetryMs);
+}
+
+void MqttClient::subscribe(const QString& topicFilter, int qos)
+{
+    m_filters.append(topicFilter);
+    m_filterQos.append(qos);
+    if (m_connected) {
+        MQTTAsync_responseOptions opts = MQTTAsync_responseOptions_initializer;
+        MQTTAsync_subscribe(m_handle, topicFilter.toUtf8().constData(), qos, &opts);
+    }
+}
+
+bool MqttClient::publish(const QString& topic, const QByteArray& payload, int qos, bool retained)
+{
+    if (!m_connected || !m_handle)
+        return false;
+    MQTTAsync_message msg = MQTTAsync_message_initializer;
+    msg.payload = const_cast<char*>(payload.constData());
+    msg.payloadlen = int(payload.size());
+    msg.qos = qos;
+    msg.retained = retained ? 1 : 0;
+    MQTTAsync_responseOptions opts = MQTTAsync_responseOptions_initializer;
+    return MQTTAsync_sendMessage(m_handle, topic.toUtf8().constData(), &msg, &opts) ==
+           MQTTASYNC_SUCCESS;
+}
+
+} // namespace klas

@@ -1,0 +1,190 @@
+#include "klas/klas_messages.h"
+#include "klas/mqtt_client.h"
+#include "support/class_broker.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+using klas::MqttClient;
+using testing::ClassBroker;
+
+namespace
+{
+
+MqttClient::Options account(const ClassBroker& broker, const QString& user,
+                            const QString& password = {})
+{
+    MqttClient::Options o;
+    o.host = QStringLiteral("127.0.0.1");
+    o.port = broker.port();
+    o.user = user;
+    o.password = password.isNull() ? broker.password(user) : password;
+    o.clientId =
+        user + QStringLiteral("-") + QString::number(QRandomGenerator::global()->generate());
+    o.firstRetryMs = 100;
+    o.maxRetryMs = 400;
+    return o;
+}
+
+} // namespace
+
+// The client against a real broker: what arrives, a refused password, a
+// broker that is away at the start or goes away in the middle.
+class TestMqttClient : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void whatTheAclLetsThrough_data();
+    void whatTheAclLetsThrough();
+    void wrongPasswordIsToldOnceAndNotRetried();
+    void brokerAwayAtStartAndMidLesson();
+    void stopNeverWaitsLong();
+
+  private:
+    ClassBroker m_broker;
+};
+
+void TestMqttClient::initTestCase()
+{
+    QVERIFY2(m_broker.start(2, QStringLiteral("3b")), qPrintable(m_broker.error()));
+}
+
+void TestMqttClient::whatTheAclLetsThrough_data()
+{
+    QTest::addColumn<QString>("publisher");
+    QTest::addColumn<QString>("topic");
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<bool>("delivered");
+
+    QTest::newRow("teacher sets a fault on pc01") << "docent"
+                                                  << "3b/pc01/storing"
+                                                  << "pc01"
+                                                  << "3b/pc01/storing" << true;
+    QTest::newRow("pc02 cannot set a fault on pc01") << "pc02"
+                                                     << "3b/pc01/storing"
+                                                     << "pc01"
+                                                     << "3b/pc01/storing" << false;
+    QTest::newRow("pc02 cannot switch the class off") << "pc02"
+                                                      << "3b/allesuit"
+                                                      << "pc01"
+                                                      << "3b/allesuit" << false;
+    QTest::newRow("teacher switches the class off") << "docent"
+                                                    << "3b/allesuit"
+                                                    << "pc02"
+                                                    << "3b/allesuit" << true;
+    QTest::newRow("pc01's status reaches the teacher") << "pc01"
+                                                       << "3b/pc01/status"
+                                                       << "docent"
+                                                       << "3b/+/status" << true;
+    QTest::newRow("pc01 cannot pose as pc02") << "pc01"
+                                              << "3b/pc02/status"
+                                              << "docent"
+                                              << "3b/+/status" << false;
+}
+
+void TestMqttClient::whatTheAclLetsThrough()
+{
+    QFETCH(QString, publisher);
+    QFETCH(QString, topic);
+    QFETCH(QString, reader);
+    QFETCH(QString, filter);
+    QFETCH(bool, delivered);
+
+    MqttClient sub(account(m_broker, reader));
+    MqttClient pub(account(m_broker, publisher));
+    QSignalSpy arrived(&sub, &MqttClient::messageArrived);
+    sub.subscribe(filter);
+    sub.start();
+    pub.start();
+    QTRY_VERIFY(sub.isConnected() && pub.isConnected());
+    // A marker the reader is certainly allowed to see closes the row: once it
+    // is in, anything the broker let through before it is in too.
+    MqttClient teacher(account(m_broker, QStringLiteral("docent")));
+    teacher.start();
+    QTRY_VERIFY(teacher.isConnected());
+    QTest::qWait(100); // the subscription is acknowledged
+    QVERIFY(pub.publish(topic, QByteArrayLiteral("row"), 1, false));
+    QTest::qWait(200);
+    MqttClient marker(account(m_broker, QStringLiteral("pc02")));
+    if (reader == QLatin1String("docent")) {
+        marker.start();
+        QTRY_VERIFY(marker.isConnected());
+        QVERIFY(marker.publish(QStringLiteral("3b/pc02/status"), "marker", 1, false));
+    } else {
+        QVERIFY(teacher.publish(filter, QByteArrayLiteral("marker"), 1, false));
+    }
+    QTRY_VERIFY(!arrived.isEmpty() && arrived.last().at(1).toByteArray() == "marker");
+    bool sawRow = false;
+    for (const QList<QVariant>& m : arrived)
+        sawRow = sawRow || m.at(1).toByteArray() == "row";
+    QCOMPARE(sawRow, delivered);
+}
+
+void TestMqttClient::wrongPasswordIsToldOnceAndNotRetried()
+{
+    MqttClient client(account(m_broker, QStringLiteral("pc01"), QStringLiteral("fout")));
+    QSignalSpy refused(&client, &MqttClient::refused);
+    client.start();
+    QTRY_COMPARE(refused.count(), 1);
+    QVERIFY(client.isRefused());
+    // Retries would come every 100..400 ms.
+    QTest::qWait(800);
+    QCOMPARE(refused.count(), 1);
+    QCOMPARE(client.attempts(), 1);
+    QVERIFY(!client.isConnected());
+}
+
+void TestMqttClient::brokerAwayAtStartAndMidLesson()
+{
+    m_broker.stop();
+    MqttClient client(account(m_broker, QStringLiteral("pc01")));
+    client.subscribe(QStringLiteral("3b/pc01/storing"));
+    QSignalSpy arrived(&client, &MqttClient::messageArrived);
+    QElapsedTimer started;
+    started.start();
+    client.start();
+    // start() returns at once, broker or not.
+    QVERIFY(started.elapsed() < 100);
+    QTest::qWait(600);
+    QVERIFY(!client.isConnected());
+    QVERIFY(client.attempts() >= 2);
+
+    QVERIFY2(m_broker.restart(), qPrintable(m_broker.error()));
+    QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), 5000);
+
+    // Away in the middle, back again: connected and subscribed once more.
+    QSignalSpy lost(&client, &MqttClient::disconnected);
+    m_broker.stop();
+    QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 15000);
+    QVERIFY2(m_broker.restart(), qPrintable(m_broker.error()));
+    QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), 5000);
+    MqttClient teacher(account(m_broker, QStringLiteral("docent")));
+    teacher.start();
+    QTRY_VERIFY(teacher.isConnected());
+    QTest::qWait(100);
+    QVERIFY(teacher.publish(QStringLiteral("3b/pc01/storing"), "again", 1, false));
+    QTRY_COMPARE(arrived.count(), 1);
+}
+
+void TestMqttClient::stopNeverWaitsLong()
+{
+    QElapsedTimer t;
+    t.start();
+    {
+        // A host that does not answer: the connect is still under way.
+        MqttClient::Options o = account(m_broker, QStringLiteral("pc01"));
+        o.host = QStringLiteral("127.0.0.2");
+        o.port = 9; // discard: nothing listens
+        MqttClient client(o);
+        client.start();
+        QTest::qWait(50);
+    }
+    QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+}
+
+QTEST_GUILESS_MAIN(TestMqttClient)
+#include "tst_mqtt_client.moc"
