@@ -1,0 +1,93 @@
+#include "klas/class_model.h"
+
+#include <algorithm>
+
+namespace klas
+{
+
+ClassModel::ClassModel(QStringList accounts)
+{
+    for (const QString& a : accounts) {
+        if (!a.isEmpty())
+            m_pupils[a].account = a;
+    }
+}
+
+bool ClassModel::onStatus(const QString& account, const PupilStatus& status)
+{
+    if (account.isEmpty())
+        return false;
+    // A PC outside the list still shows: the teacher sees who is there.
+    Pupil& p = m_pupils[account];
+    p.account = account;
+    p.seen = true;
+    p.status = status;
+    return status.online && status.storingen != p.wanted;
+}
+
+std::optional<Faults> ClassModel::setFault(const QString& pc, int input, Fault kind)
+{
+    const QString account = accountOf(pc);
+    if (account.isEmpty() || input < 1 || input > 8)
+        return std::nullopt;
+    Pupil& p = m_pupils[account];
+    p.wanted.input[input - 1] = kind;
+    return p.wanted;
+}
+
+std::optional<Faults> ClassModel::clearFaults(const QString& pc)
+{
+    const QString account = accountOf(pc);
+    if (account.isEmpty())
+        return std::nullopt;
+    Pupil& p = m_pupils[account];
+    p.wanted = Faults{};
+    return p.wanted;
+}
+
+QString ClassModel::accountOf(const QString& pc) const
+{
+    if (m_pupils.contains(pc))
+        return pc;
+    for (const Pupil& p : m_pupils) {
+        if (p.seen && !pc.isEmpty() && p.status.naam == pc)
+            return p.account;
+    }
+    return {};
+}
+
+const ClassModel::Pupil* ClassModel::pupil(const QString& pc) const
+{
+    const QString account = accountOf(pc);
+    const auto it = m_pupils.constFind(account);
+    return it == m_pupils.constEnd() ? nullptr : &*it;
+}
+
+QString ClassModel::shownName(const Pupil& p)
+{
+    return p.seen && !p.status.naam.isEmpty() ? p.status.naam : p.account;
+}
+
+QList<const ClassModel::Pupil*> ClassModel::sorted() const
+{
+    QList<const Pupil*> list;
+    for (const Pupil& p : m_pupils)
+        list.append(&p);
+    std::sort(list.begin(), list.end(), [](const Pupil* a, const Pupil* b) {
+        const int byName = QString::localeAwareCompare(shownName(*a), shownName(*b));
+        return byName != 0 ? byName < 0 : a->account < b->account;
+    });
+    return list;
+}
+
+QStringList ClassModel::onlineNames() const
+{
+    QStringList names;
+    for (const Pupil* p : sorted()) {
+        if (p->status.online)
+            names.append(shownName(*p));
+    }
+    return names;
+}
+
+} // namespace klas

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "klas/klas_messages.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The teacher's picture of the class, without widgets or network: the last
+// status of every PC, and the hidden faults the teacher set on each. The
+// faults are the teacher's, kept here; a PC that reports other faults (it
+// restarted, or a message was lost) is sent them again.
+namespace klas
+{
+
+class ClassModel
+{
+  public:
+    // The class's accounts (pc01, ...), from the teacher's settings; shown
+    // grey until they are seen.
+    explicit ClassModel(QStringList accounts = {});
+
+    struct Pupil {
+        QString account;
+        bool seen = false;
+        PupilStatus status; // status.online false until seen or after its will
+        Faults wanted;      // what the teacher set
+    };
+
+    // A status message on `account`'s topic. Returns true when the PC should
+    // be sent the teacher's faults again (it is online and reports others).
+    bool onStatus(const QString& account, const PupilStatus& status);
+
+    // The teacher sets one input's fault; returns the PC's whole new set, or
+    // nothing for an unknown PC or input outside 1..8.
+    std::optional<Faults> setFault(const QString& pc, int input, Fault kind);
+    std::optional<Faults> clearFaults(const QString& pc);
+
+    // The account of a PC given by its shown name or its account; empty when
+    // no PC answers to it.
+    QString accountOf(const QString& pc) const;
+    const Pupil* pupil(const QString& pc) const;
+
+    // Every PC, sorted by the name shown (the account until it is seen).
+    QList<const Pupil*> sorted() const;
+    // The shown names of the PCs online, sorted.
+    QStringList onlineNames() const;
+    static QString shownName(const Pupil& p);
+
+  private:
+    QMap<QString, Pupil> m_pupils; // by account
+};
+
+} // namespace klas

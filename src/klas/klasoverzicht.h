@@ -1,0 +1,78 @@
+#pragma once
+
+#include "klas/class_model.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+#include <QVariantMap>
+#include <QWidget>
+
+class QGridLayout;
+class QLabel;
+class QPushButton;
+
+namespace klas
+{
+
+class MqttClient;
+class PupilTile;
+
+// The teacher's window "Klasoverzicht": one tile per PC of the class with
+// what that PC reports, the hidden faults the teacher sets on it, and one
+// "Alles uit" for the whole class. It reads the PCs' statuses from the
+// class broker and writes only faults and the switch-off; it never switches
+// an output on anywhere.
+class Klasoverzicht : public QWidget
+{
+    Q_OBJECT
+    // The shown names of the PCs online, sorted.
+    Q_PROPERTY(QStringList leerlingen READ leerlingen NOTIFY changed)
+
+  public:
+    // `client` is the teacher's connection (account docent), not started
+    // yet; the window subscribes and starts it. `accounts` are the class's PCs.
+    Klasoverzicht(MqttClient* client, const QString& klas, const QStringList& accounts,
+                  QWidget* parent = nullptr);
+
+    QStringList leerlingen() const { return m_model.onlineNames(); }
+    // online (bool), station, uitgangen, ingangen, plan, storingen ("ingang 3
+    // draadbreuk, ..." as the PC reports them); empty for an unknown PC.
+    Q_INVOKABLE QVariantMap leerling(const QString& naam) const;
+    // soort: "geen", "draadbreuk" or "kortsluiting"; ingang 1..8. True when
+    // the command went to the broker.
+    Q_INVOKABLE bool zetStoring(const QString& naam, int ingang, const QString& soort);
+    // Every PC's faults lifted; true when the command went to the broker.
+    Q_INVOKABLE bool alleStoringenWeg(const QString& naam);
+    // Switches every station of the class off (no question asked; the button
+    // asks first).
+    Q_INVOKABLE void allesUit();
+
+    const ClassModel& model() const { return m_model; }
+
+  signals:
+    void changed();
+
+  private:
+    void onMessage(const QString& topic, const QByteArray& payload);
+    bool sendFaults(const QString& account, const Faults& f);
+    void confirmAllOff();
+    void openFaults(const QString& account);
+    void refresh();
+    void showBroker();
+
+    MqttClient* m_client;
+    QString m_klas;
+    ClassModel m_model;
+    QLabel* m_broker{};
+    QPushButton* m_allOff{};
+    QGridLayout* m_grid{};
+    QHash<QString, PupilTile*> m_tiles; // by account
+    QSet<QString> m_dirty;
+    QTimer m_repaint;
+    QString m_refusal;
+};
+
+} // namespace klas
