@@ -1,0 +1,105 @@
+#include "klas/pupil_link.h"
+
+#include "klas/mqtt_client.h"
+
+#include <QLoggingCategory>
+
+namespace klas
+{
+
+PupilLink::PupilLink(std::unique_ptr<MqttClient> client, const QString& klas,
+                     const QString& account, QObject* parent)
+    : QObject(parent), m_client(std::move(client)), m_klas(klas), m_account(account)
+{
+    m_status.online = true;
+    m_throttle.setSingleShot(true);
+    m_throttle.setInterval(100);
+    connect(&m_throttle, &QTimer::timeout, this, [this] {
+        if (m_pending)
+            publishNow();
+    });
+    connect(m_client.get(), &MqttClient::messageArrived, this, &PupilLink::onMessage);
+    // Every (re)connect: the broker may have been restarted without our
+    // retained status, so it is sent again.
+    connect(m_client.get(), &MqttClient::connected, this, [this] {
+        m_sent.clear();
+        publishNow();
+    });
+    connect(m_client.get(), &MqttClient::refused, this, &PupilLink::refused);
+    m_client->subscribe(faultTopic(m_klas, m_account), 1);
+    m_client->subscribe(allOffTopic(m_klas), 1);
+    m_client->start();
+}
+
+PupilLink::~PupilLink()
+{
+    stop(200);
+}
+
+QByteArray PupilLink::willFor(const QString& naam)
+{
+    return offlineStatus(naam);
+}
+
+void PupilLink::setStatus(const PupilStatus& status)
+{
+    m_status = status;
+    m_status.online = true;
+    m_status.storingen = m_faults;
+    m_pending = true;
+    if (!m_throttle.isActive())
+        publishNow();
+}
+
+void PupilLink::publishNow()
+{
+    const QByteArray payload = encodeStatus(m_status);
+    if (payload == m_sent) {
+        m_pending = false;
+        return;
+    }
+    if (!m_client->isConnected())
+        return; // sent on the next connect
+    if (m_client->publish(statusTopic(m_klas, m_account), payload, 1, true)) {
+        m_sent = payload;
+        m_pending = false;
+        m_throttle.start();
+    }
+}
+
+void PupilLink::onMessage(const QString& topic, const QByteArray& payload)
+{
+    if (topic == allOffTopic(m_klas)) {
+        if (isAllOff(payload))
+            emit allOffRequested();
+        return;
+    }
+    if (topic != faultTopic(m_klas, m_account))
+        return;
+    const std::optional<Faults> f = decodeFaults(payload);
+    if (!f) {
+        qWarning("class broker: a fault message that is not one was ignored");
+        return;
+    }
+    if (*f == m_faults)
+        return;
+    m_faults = *f;
+    m_status.storingen = m_faults;
+    m_pending = true;
+    emit faultsChanged(m_faults);
+    if (!m_throttle.isActive())
+        publishNow();
+}
+
+void PupilLink::stop(int timeoutMs)
+{
+    m_throttle.stop();
+    if (m_client->isConnected()) {
+        PupilStatus gone = m_status;
+        gone.online = false;
+        m_client->publish(statusTopic(m_klas, m_account), encodeStatus(gone), 1, true);
+    }
+    m_client->stop(timeoutMs);
+}
+
+} // namespace klas

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "klas/klas_messages.h"
+
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+namespace klas
+{
+
+class MqttClient;
+
+// A pupil's program in the class: publishes its status when it changes (at
+// most ten times a second, retained, with a last will that marks it
+// offline), takes the teacher's hidden faults for this PC and the
+// class-wide "Alles uit". It never waits for the broker; without one the
+// program works as it does alone. Nothing it receives can switch an output
+// on: faults only change what the inputs read, and "Alles uit" only
+// switches off.
+class PupilLink : public QObject
+{
+    Q_OBJECT
+
+  public:
+    // `client` is this PC's connection (its will set by willFor()), not
+    // started yet; `account` the broker account.
+    PupilLink(std::unique_ptr<MqttClient> client, const QString& klas, const QString& account,
+              QObject* parent = nullptr);
+    ~PupilLink() override;
+
+    // What the last will of `account` says.
+    static QByteArray willFor(const QString& naam);
+
+    // The status as it is now; published when it differs from the last one
+    // sent, at most every 100 ms. The faults in it are filled in here.
+    void setStatus(const PupilStatus& status);
+    // The teacher's faults as they apply now.
+    const Faults& faults() const { return m_faults; }
+    MqttClient& client() const { return *m_client; }
+    // Says goodbye (status offline) and closes, within `timeoutMs`.
+    void stop(int timeoutMs = 300);
+
+  signals:
+    void faultsChanged(const klas::Faults& faults);
+    // The teacher switched the class off.
+    void allOffRequested();
+    // The broker refused this PC's account or password (told once).
+    void refused(const QString& reason);
+
+  private:
+    void onMessage(const QString& topic, const QByteArray& payload);
+    void publishNow();
+
+    std::unique_ptr<MqttClient> m_client;
+    QString m_klas;
+    QString m_account;
+    PupilStatus m_status;
+    QByteArray m_sent;
+    Faults m_faults;
+    QTimer m_throttle;
+    bool m_pending = false;
+};
+
+} // namespace klas

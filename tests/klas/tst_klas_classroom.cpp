@@ -1,0 +1,213 @@
+#include "klas/klasoverzicht.h"
+#include "klas/mqtt_client.h"
+#include "klas/pupil_link.h"
+#include "support/class_broker.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+using klas::Fault;
+using klas::Faults;
+using klas::Klasoverzicht;
+using klas::MqttClient;
+using klas::PupilLink;
+using testing::ClassBroker;
+
+namespace
+{
+
+MqttClient::Options options(const ClassBroker& broker, const QString& user)
+{
+    MqttClient::Options o;
+    o.host = QStringLiteral("127.0.0.1");
+    o.port = broker.port();
+    o.user = user;
+    o.password = broker.password(user);
+    o.clientId = user + QString::number(QRandomGenerator::global()->generate());
+    o.firstRetryMs = 100;
+    o.maxRetryMs = 400;
+    return o;
+}
+
+std::unique_ptr<PupilLink> pupil(const ClassBroker& broker, const QString& account)
+{
+    MqttClient::Options o = options(broker, account);
+    o.willTopic = klas::statusTopic(broker.klas(), account);
+    o.willPayload = PupilLink::willFor(account);
+    auto link =
+        std::make_unique<PupilLink>(std::make_unique<MqttClient>(o), broker.klas(), account);
+    return link;
+}
+
+klas::PupilStatus status(const QString& naam, int outputs, int inputs)
+{
+    klas::PupilStatus s;
+    s.naam = naam;
+    s.interfaceType = QStringLiteral("simulated");
+    s.verbonden = true;
+    s.station = QStringLiteral("Transportband");
+    s.uitgangen = outputs;
+    s.ingangen = inputs;
+    s.plan = QStringLiteral("loopt");
+    return s;
+}
+
+} // namespace
+
+// The teacher's window and pupils' programs on one private broker.
+class TestKlasClassroom : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void statusReachesTheTeacher();
+    void faultsReachOnlyTheirPc_data();
+    void faultsReachOnlyTheirPc();
+    void faultsComeBackOnlyFromTheTeacher();
+    void allOffReachesEveryPupilWithinASecond();
+
+  private:
+    ClassBroker m_broker;
+    std::unique_ptr<MqttClient> m_teacherClient;
+    std::unique_ptr<Klasoverzicht> m_teacher;
+    std::unique_ptr<PupilLink> m_pc01;
+    std::unique_ptr<PupilLink> m_pc02;
+};
+
+void TestKlasClassroom::initTestCase()
+{
+    QVERIFY2(m_broker.start(3, QStringLiteral("k")), qPrintable(m_broker.error()));
+}
+
+void TestKlasClassroom::init()
+{
+    m_teacherClient = std::make_unique<MqttClient>(options(m_broker, QStringLiteral("docent")));
+    m_teacher = std::make_unique<Klasoverzicht>(
+        m_teacherClient.get(), m_broker.klas(),
+        QStringList{QStringLiteral("pc01"), QStringLiteral("pc02"), QStringLiteral("pc03")});
+    m_pc01 = pupil(m_broker, QStringLiteral("pc01"));
+    m_pc02 = pupil(m_broker, QStringLiteral("pc02"));
+    QTRY_VERIFY(m_teacherClient->isConnected() && m_pc01->client().isConnected() &&
+                m_pc02->client().isConnected());
+    m_pc01->setStatus(status(QStringLiteral("Anna"), 0, 0));
+    m_pc02->setStatus(status(QStringLiteral("Bram"), 0, 0));
+    QTRY_COMPARE(m_teacher->leerlingen(), (QStringList{"Anna", "Bram"}));
+}
+
+void TestKlasClassroom::cleanup()
+{
+    m_pc01.reset();
+    m_pc02.reset();
+    m_teacher.reset();
+    m_teacherClient.reset();
+}
+
+void TestKlasClassroom::statusReachesTheTeacher()
+{
+    m_pc01->setStatus(status(QStringLiteral("Anna"), 0x05, 0x82));
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x05);
+    const QVariantMap anna = m_teacher->leerling(QStringLiteral("Anna"));
+    QCOMPARE(anna.value("ingangen").toInt(), 0x82);
+    QCOMPARE(anna.value("online").toBool(), true);
+    QCOMPARE(anna.value("station").toString(), QStringLiteral("Transportband"));
+    QCOMPARE(anna.value("plan").toString(), QStringLiteral("loopt"));
+    // The account finds the same PC; a PC never seen is grey, not online.
+    QCOMPARE(m_teacher->leerling(QStringLiteral("pc01")), anna);
+    QCOMPARE(m_teacher->leerling(QStringLiteral("pc03")).value("online").toBool(), false);
+    QVERIFY(m_teacher->leerling(QStringLiteral("pc99")).isEmpty());
+
+    // A program that ends says so; one that vanishes is marked by its will.
+    m_pc02.reset();
+    QTRY_COMPARE(m_teacher->leerlingen(), QStringList{"Anna"});
+}
+
+void TestKlasClassroom::faultsReachOnlyTheirPc_data()
+{
+    QTest::addColumn<int>("input");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("sent");
+    QTest::addColumn<QString>("reported");
+
+    QTest::newRow("open circuit") << 3 << "draadbreuk" << true << "ingang 3 draadbreuk";
+    QTest::newRow("short circuit, last input")
+        << 8 << "kortsluiting" << true << "ingang 8 kortsluiting";
+    QTest::newRow("input 0 refused") << 0 << "draadbreuk" << false << "";
+    QTest::newRow("input 9 refused") << 9 << "draadbreuk" << false << "";
+    QTest::newRow("unknown kind refused") << 2 << "aan" << false << "";
+}
+
+void TestKlasClassroom::faultsReachOnlyTheirPc()
+{
+    QFETCH(int, input);
+    QFETCH(QString, kind);
+    QFETCH(bool, sent);
+    QFETCH(QString, reported);
+
+    QSignalSpy pc01(m_pc01.get(), &PupilLink::faultsChanged);
+    QSignalSpy pc02(m_pc02.get(), &PupilLink::faultsChanged);
+    QCOMPARE(m_teacher->zetStoring(QStringLiteral("Anna"), input, kind), sent);
+    if (!sent) {
+        QTest::qWait(300);
+        QCOMPARE(pc01.count(), 0);
+        return;
+    }
+    QTRY_COMPARE(pc01.count(), 1);
+    QCOMPARE(m_pc01->faults().describe(), reported);
+    // What the PC now reports comes back to the teacher.
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString(),
+                 reported);
+    QCOMPARE(pc02.count(), 0);
+
+    // Lifted again.
+    QVERIFY(m_teacher->alleStoringenWeg(QStringLiteral("Anna")));
+    QTRY_VERIFY(!m_pc01->faults().any());
+}
+
+void TestKlasClassroom::faultsComeBackOnlyFromTheTeacher()
+{
+    QVERIFY(m_teacher->zetStoring(QStringLiteral("pc01"), 2, QStringLiteral("kortsluiting")));
+    QTRY_VERIFY(m_pc01->faults().any());
+
+    // The pupil's program restarts: it starts without faults, and the
+    // teacher's window, seeing a status without them, sends them again.
+    m_pc01.reset();
+    m_pc01 = pupil(m_broker, QStringLiteral("pc01"));
+    QVERIFY(!m_pc01->faults().any());
+    m_pc01->setStatus(status(QStringLiteral("Anna"), 0, 0));
+    QTRY_COMPARE(m_pc01->faults().describe(), QStringLiteral("ingang 2 kortsluiting"));
+
+    // Without the teacher's window nothing comes back: faults and the
+    // switch-off are never retained by the broker.
+    m_teacher->allesUit();
+    QTest::qWait(200);
+    m_teacher.reset();
+    m_teacherClient.reset();
+    m_pc01.reset();
+    auto fresh = pupil(m_broker, QStringLiteral("pc01"));
+    QSignalSpy faults(fresh.get(), &PupilLink::faultsChanged);
+    QSignalSpy allOff(fresh.get(), &PupilLink::allOffRequested);
+    QTRY_VERIFY(fresh->client().isConnected());
+    fresh->setStatus(status(QStringLiteral("Anna"), 0, 0));
+    QTest::qWait(500);
+    QCOMPARE(faults.count(), 0);
+    QCOMPARE(allOff.count(), 0);
+}
+
+void TestKlasClassroom::allOffReachesEveryPupilWithinASecond()
+{
+    QSignalSpy pc01(m_pc01.get(), &PupilLink::allOffRequested);
+    QSignalSpy pc02(m_pc02.get(), &PupilLink::allOffRequested);
+    QElapsedTimer t;
+    t.start();
+    m_teacher->allesUit();
+    QTRY_VERIFY_WITH_TIMEOUT(pc01.count() == 1 && pc02.count() == 1, 1000);
+    // Nothing it carries is more than a switch-off.
+    QCOMPARE(m_pc01->faults().any(), false);
+}
+
+QTEST_MAIN(TestKlasClassroom)
+#include "tst_klas_classroom.moc"
