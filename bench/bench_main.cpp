@@ -4,6 +4,7 @@
 // straightforward port of the window costs) and with an empty Qt Widgets
 // window, each started the same way.
 #include "interface_link/easyport_control.h"
+#include "klas_latency.h"
 #include "main_window/main.h"
 #include "modbus_latency.h"
 #include "plain_window.h"
@@ -154,6 +155,19 @@ void print(const std::vector<Row>& rows)
                    .arg(r.goal);
 }
 
+// The classroom: 200 pupil programs through a real broker for 10 s
+// (--klas: only these figures).
+void addClassRows(std::vector<Row>& rows, const QString& program)
+{
+    for (const auto& [name, value] : measureClassLoad(program, 200, 10)) {
+        const QString goal = name.contains(QLatin1String("p99"))      ? QStringLiteral("<= 200")
+                             : name.contains(QLatin1String("CPU"))    ? QStringLiteral("< 0.5")
+                             : name.contains(QLatin1String("second")) ? QStringLiteral("2000 sent")
+                                                                      : QString();
+        rows.push_back({QStringLiteral("class broker, 200 PCs: ") + name, value, "", goal});
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -166,8 +180,16 @@ int main(int argc, char* argv[])
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QLatin1String("--child"))
         return runChild(args[2], sinceStart);
+    if (args.size() == 5 && args[1] == QLatin1String("--klas-publishers"))
+        return runClassPublishers(args[2].toInt(), args[3], args[4].toInt());
+    const bool classOnly = args.contains(QLatin1String("--klas"));
 
     std::vector<Row> rows;
+    if (classOnly) {
+        addClassRows(rows, app.applicationFilePath());
+        print(rows);
+        return 0;
+    }
 
     // Start-up and memory, each in fresh processes, medians of seven.
     enum { kMain, kPlain, kEmpty, kKinds };
@@ -321,6 +343,8 @@ int main(int argc, char* argv[])
                                  : QStringLiteral("< poll period + 5 (25)");
         rows.push_back({QStringLiteral("Modbus loopback: ") + name, value, "ms", goal});
     }
+
+    addClassRows(rows, app.applicationFilePath());
 
     if (args.contains(QLatin1String("--markdown")))
         printMarkdown(rows);

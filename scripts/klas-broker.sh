@@ -19,7 +19,7 @@ usage() {
 Gebruik: klas-broker.sh --pcs N --dir MAP [--klas NAAM] [--port POORT]
                         [--listen ADRES] [--host NAAM]... [--tls]
 
-  --pcs N        aantal leerling-pc's (1-99): accounts pc01 ... pcNN
+  --pcs N        aantal leerling-pc's (1-250): accounts pc01, pc02, ..., pc250
   --dir MAP      map waarin de configuratie komt (wordt aangemaakt)
   --klas NAAM    naam van de klas, het eerste deel van elk topic (standaard: klas)
   --port POORT   poort van de broker (standaard 1883, met --tls 8883)
@@ -58,8 +58,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-[[ $pcs =~ ^[0-9]+$ ]] && [ "$pcs" -ge 1 ] && [ "$pcs" -le 99 ] ||
-  die "--pcs moet een getal van 1 tot 99 zijn (gegeven: '${pcs}')"
+[[ $pcs =~ ^[0-9]+$ ]] && [ "$pcs" -ge 1 ] && [ "$pcs" -le 250 ] ||
+  die "--pcs moet een getal van 1 tot 250 zijn (gegeven: '${pcs}')"
 [ -n "$dir" ] || die "--dir ontbreekt"
 # The class name is a topic level: no wildcards, separators or spaces.
 [[ $klas =~ ^[A-Za-z0-9_-]{1,32}$ ]] ||

@@ -1,0 +1,161 @@
+#include "klas_latency.h"
+
+#include "klas/klas_messages.h"
+#include "klas/klasoverzicht.h"
+#include "klas/mqtt_client.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <memory>
+#include <sys/resource.h>
+#include <vector>
+
+namespace
+{
+
+const QString kKlas = QStringLiteral("bench");
+
+QString password(const QString& folder, const QString& account)
+{
+    QFile ini(folder + QLatin1Char('/') + account + QStringLiteral(".ini"));
+    if (!ini.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray& line : ini.readAll().split('\n'))
+        if (line.startsWith("wachtwoord="))
+            return QString::fromUtf8(line.mid(11)).trimmed();
+    return {};
+}
+
+klas::MqttClient::Options options(int port, const QString& folder, const QString& account)
+{
+    klas::MqttClient::Options o;
+    o.host = QStringLiteral("127.0.0.1");
+    o.port = port;
+    o.user = account;
+    o.password = password(folder, account);
+    o.clientId =
+        account + QStringLiteral("-bench-") + QString::number(QCoreApplication::applicationPid());
+    return o;
+}
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
+}
+
+} // namespace
+
+int runClassPublishers(int port, const QString& folder, int publishers)
+{
+    std::vector<std::unique_ptr<klas::MqttClient>> clients;
+    for (int i = 1; i <= publishers; ++i)
+        clients.push_back(std::make_unique<klas::MqttClient>(
+            options(port, folder, QStringLiteral("pc%1").arg(i, 2, 10, QLatin1Char('0')))));
+    for (auto& c : clients)
+        c->start();
+    QTimer tick;
+    int round = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        ++round;
+        for (size_t i = 0; i < clients.size(); ++i) {
+            klas::PupilStatus s;
+            s.online = true;
+            s.naam = QStringLiteral("pc%1").arg(i + 1, 2, 10, QLatin1Char('0'));
+            s.uitgangen = round & 0xFF;
+            // The send time travels in the plan message.
+            s.planBericht = QString::number(QDateTime::currentMSecsSinceEpoch());
+            clients[i]->publish(klas::statusTopic(kKlas, s.naam), klas::encodeStatus(s), 1, true);
+        }
+    });
+    tick.start(100);
+    return QCoreApplication::exec();
+}
+
+QList<QPair<QString, double>> measureClassLoad(const QString& programPath, int publishers,
+                                               int seconds)
+{
+    QTemporaryDir dir;
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    const int port = probe.serverPort();
+    probe.close();
+    QProcess script;
+    script.start(QStringLiteral("bash"),
+                 {QStringLiteral(DRAVIK_SOURCE_DIR "/scripts/klas-broker.sh"), "--pcs",
+                  QString::number(publishers), "--dir", dir.path(), "--klas", kKlas, "--port",
+                  QString::number(port), "--listen", "127.0.0.1"});
+    if (!script.waitForFinished(30000) || script.exitCode() != 0)
+        return {};
+    QProcess broker;
+    broker.start(QStringLiteral("mosquitto"), {"-c", dir.filePath("mosquitto.conf")});
+    if (!broker.waitForStarted(5000))
+        return {};
+    QThread::msleep(300);
+
+    QStringList accounts;
+    for (int i = 1; i <= publishers; ++i)
+        accounts.append(QStringLiteral("pc%1").arg(i, 2, 10, QLatin1Char('0')));
+    klas::MqttClient teacherClient(options(port, dir.path(), QStringLiteral("docent")));
+    klas::Klasoverzicht window(&teacherClient, kKlas, accounts);
+    std::vector<double> delays;
+    // Connected after the window's own handler: the model has the status
+    // when this runs.
+    QObject::connect(&teacherClient, &klas::MqttClient::messageArrived,
+                     [&](const QString& topic, const QByteArray& payload) {
+                         const auto s = klas::decodeStatus(payload);
+                         const QString account = klas::accountOfStatusTopic(kKlas, topic);
+                         if (!s || account.isEmpty())
+                             return;
+                         const auto* p = window.model().pupil(account);
+                         if (p && p->status.planBericht == s->planBericht)
+                             delays.push_back(QDateTime::currentMSecsSinceEpoch() -
+                                              s->planBericht.toLongLong());
+                     });
+    QElapsedTimer wait;
+    wait.start();
+    while (!teacherClient.isConnected() && wait.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+
+    QProcess children;
+    children.start(programPath, {"--klas-publishers", QString::number(port), dir.path(),
+                                 QString::number(publishers)});
+    // Warm-up: every publisher connected.
+    wait.restart();
+    while (wait.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    delays.clear();
+    const double cpuStart = cpuSeconds();
+    wait.restart();
+    while (wait.elapsed() < seconds * 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    const double cores = (cpuSeconds() - cpuStart) / (wait.elapsed() / 1000.0);
+    children.kill();
+    children.waitForFinished(2000);
+    broker.terminate();
+    broker.waitForFinished(3000);
+    const double received = double(delays.size());
+    return {{QStringLiteral("statuses received per second"), received / seconds},
+            {QStringLiteral("publish to teacher model, median (ms)"), percentile(delays, 0.5)},
+            {QStringLiteral("publish to teacher model, p99 (ms)"), percentile(delays, 0.99)},
+            {QStringLiteral("publish to teacher model, max (ms)"), percentile(delays, 1.0)},
+            {QStringLiteral("teacher process CPU (cores)"), cores}};
+}
