@@ -113,9 +113,11 @@ void ConnectionPanel::onLinkLost()
     if (m_linkLostBoxOpen)
         return;
     m_linkLostBoxOpen = true;
+    // In front of every window of the program: the pupil may be looking at
+    // the step plan, the virtual station or the full-screen picture.
     platform::messages().show(
         m_c.boxParent, {iface::linkLostTitle(), iface::linkLostMessage(m_port->peerDescription()),
-                        platform::MessageButtons::Ok, platform::MessageIcon::None});
+                        platform::MessageButtons::Ok, platform::MessageIcon::None, true});
     m_linkLostBoxOpen = false;
 }
 
