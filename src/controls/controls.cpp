@@ -638,10 +638,31 @@ void Shape::setBorder(bool on)
     update();
 }
 
+void Shape::setStale(bool on)
+{
+    if (on == m_stale)
+        return;
+    m_stale = on;
+    update();
+    emit StaleChanged(on);
+}
+
 void Shape::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     const QColor fill = toQColor(m_fill, palette());
+    if (m_stale) {
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
+        const double radius = m_form == Form::Rectangle ? 0 : std::min(r.width(), r.height()) / 4.0;
+        p.setPen(QPen(Qt::red, 2, Qt::DashLine));
+        p.setBrush(fill);
+        p.drawRoundedRect(r, radius, radius);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QBrush(Qt::black, Qt::BDiagPattern));
+        p.drawRoundedRect(r, radius, radius);
+        return;
+    }
     if (m_form == Form::Rectangle) {
         p.fillRect(rect(), fill);
         if (m_border) {

@@ -342,10 +342,15 @@ class Shape : public QWidget, public ControlProps
     void setFillColor(OleColor c);
     Form form() const { return m_form; }
     void setBorder(bool on);
+    // A stale lamp may not show what the device holds: it keeps its colour
+    // under a hatch and a dashed red border.
+    bool isStale() const { return m_stale; }
+    void setStale(bool on);
 
   signals:
     // Only when the colour really changes.
     void FillColorChanged(uint color);
+    void StaleChanged(bool stale);
 
   protected:
     void paintEvent(QPaintEvent*) override;
@@ -354,6 +359,7 @@ class Shape : public QWidget, public ControlProps
     Form m_form;
     OleColor m_fill = 0;
     bool m_border = true;
+    bool m_stale = false;
 };
 
 // An option button (radio button) that shows its back colour.

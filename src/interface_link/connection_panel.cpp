@@ -64,6 +64,8 @@ void ConnectionPanel::toggle()
             // The device starts with every output off; so does the screen,
             // whatever was switched before the link was there.
             m_hooks.clearOutputs();
+            m_lost = false;
+            m_hooks.outputsCurrent(true);
             if (m_ModuleNummer == iface::kModelMini) {
                 m_c.combinedStation->setEnabledProp(false);
                 m_hooks.showInterfaceView();
@@ -97,18 +99,39 @@ void ConnectionPanel::showDisconnected(const QString& status)
 void ConnectionPanel::onLinkLost()
 {
     // Only an open link can be lost; the control has closed it already, so
-    // the window shows what "Verbreek" shows and the pupil reconnects.
+    // the window shows what "Verbreek" shows and the pupil reconnects. The
+    // device was told nothing: the output word and lamps stay as they are,
+    // marked as not current.
     if (m_Verbonden != -1 || m_hooks.ending())
         return;
-    emit connectionEnding(QStringLiteral("de verbinding met de interface is verbroken."));
     showDisconnected(QStringLiteral("Verbinding verbroken"));
+    m_lost = true;
+    m_hooks.outputsCurrent(false);
+    emit connectionLost(QStringLiteral("de verbinding met de interface is verbroken"));
+    if (m_hooks.ending())
+        return;
     if (m_linkLostBoxOpen)
         return;
     m_linkLostBoxOpen = true;
+    // In front of every window of the program: the pupil may be looking at
+    // the step plan, the virtual station or the full-screen picture.
     platform::messages().show(
         m_c.boxParent, {iface::linkLostTitle(), iface::linkLostMessage(m_port->peerDescription()),
-                        platform::MessageButtons::Ok, platform::MessageIcon::None});
+                        platform::MessageButtons::Ok, platform::MessageIcon::None, true});
     m_linkLostBoxOpen = false;
+}
+
+bool ConnectionPanel::switchOffAfterLoss()
+{
+    if (!m_lost || m_Verbonden != 0 || m_ReageerNiet != 0 || m_hooks.ending())
+        return false;
+    // The attempt keeps the event loop running: no search may start meanwhile.
+    m_ReageerNiet = -1;
+    const bool off = m_port->switchOffAfterLoss(AllOffAttemptMs);
+    m_ReageerNiet = 0;
+    if (off && !m_hooks.ending())
+        m_hooks.clearOutputs();
+    return off;
 }
 
 void ConnectionPanel::applyModelTable(int moduleNummer)

@@ -55,7 +55,13 @@ class ConnectionPanel : public QObject
         std::function<void()> showInterfaceView;
         // The program is being left.
         std::function<bool()> ending;
+        // The output lamps show (true) or may not show (false) what the
+        // device holds.
+        std::function<void(bool)> outputsCurrent;
     };
+
+    // How long the one attempt to switch the outputs off after a loss may take.
+    static constexpr int AllOffAttemptMs = 1000;
 
     ConnectionPanel(const Controls& controls, iface::EasyPortControl* port,
                     ctl::OleColor connectedColour, Hooks hooks, QObject* parent = nullptr);
@@ -70,13 +76,20 @@ class ConnectionPanel : public QObject
     void toggle();
     // The picture and interface-button caption of a known model code.
     void applyModelTable(int moduleNummer);
+    // After a lost link: one attempt, within AllOffAttemptMs, to reach the
+    // device and switch every output off; only when the device confirms it
+    // do the output word and the lamps go to all off. True when they did.
+    bool switchOffAfterLoss();
 
   signals:
     // The input lamps show a new input word.
     void inputsShown(int word);
-    // The link is about to close ("Verbreek") or was lost; while connected
-    // outputs can still be written. `reason` is a Dutch sentence fragment.
+    // "Verbreek": the link is about to close; outputs can still be written.
+    // `reason` is a Dutch sentence fragment.
     void connectionEnding(const QString& reason);
+    // The link broke by itself; the window already shows it, and nothing
+    // reaches the device any more (see switchOffAfterLoss).
+    void connectionLost(const QString& reason);
     // A "Zoek en verbind" found the interface.
     void interfaceConnected();
 
@@ -95,4 +108,6 @@ class ConnectionPanel : public QObject
     int m_ComPoort = 0;
     int m_ModuleNummer = 0;
     bool m_linkLostBoxOpen = false;
+    // The link broke by itself and no connect has followed.
+    bool m_lost = false;
 };

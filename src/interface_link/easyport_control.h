@@ -57,6 +57,16 @@ class EasyPortControl : public QObject
     // Shows the component's own about / version window (non-blocking).
     virtual void AboutBox() = 0;
 
+    // After a LinkLost the device may still hold outputs on: one attempt,
+    // within `ms` and with the event loop running, to reach it again and
+    // write the all-off word. True only when the device confirmed it; the
+    // link stays closed either way.
+    virtual bool switchOffAfterLoss(int ms)
+    {
+        Q_UNUSED(ms);
+        return false;
+    }
+
     // Why the last SearchAndConnect found nothing, in Dutch lines for the
     // pupil (what was tried, and why it failed); empty when the control has
     // nothing to add to the plain "not found" text.

@@ -644,6 +644,16 @@ bool ModbusEasyPort::flush(int ms)
     return m_state == LinkState::Open && lastWordConfirmed();
 }
 
+bool ModbusEasyPort::switchOffAfterLoss(int ms)
+{
+    if (m_state != LinkState::Lost || m_searchLoop)
+        return false;
+    // Switched off by an earlier attempt since the loss.
+    if (!m_mayHoldOutputs)
+        return true;
+    return finalAllOff(ms);
+}
+
 bool ModbusEasyPort::finalAllOff(int ms)
 {
     if (!QCoreApplication::instance())
@@ -676,11 +686,14 @@ bool ModbusEasyPort::finalAllOff(int ms)
         }
     }
     qCWarning(lcDravik).noquote()
-        << (off ? QStringLiteral("Modbus module reached again at exit: all outputs off")
-                : QStringLiteral("Modbus module not reached at exit (%1 ms); its own watchdog "
-                                 "must switch the outputs off")
+        << (off ? QStringLiteral("Modbus module reached again after the lost link: all outputs "
+                                 "off")
+                : QStringLiteral("Modbus module not reached again after the lost link (%1 ms); "
+                                 "its own watchdog must switch the outputs off")
                       .arg(clock.elapsed()));
     m_mayHoldOutputs = !off;
+    // The link stays closed: the module's connection is not kept busy.
+    dropClient(false);
     return off;
 }
 

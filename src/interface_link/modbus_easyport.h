@@ -42,7 +42,8 @@ namespace iface
 //   confirmed the last word given, so an all-off word written just before
 //   the program ends really reaches the module. After a lost link (and no
 //   deliberate Disconnect since) it makes one attempt, within the same
-//   bound, to reach the module again and switch every output off.
+//   bound, to reach the module again and switch every output off; so does
+//   switchOffAfterLoss, when a running plan ends because of the loss.
 class ModbusEasyPort : public EasyPortControl
 {
     Q_OBJECT
@@ -70,6 +71,7 @@ class ModbusEasyPort : public EasyPortControl
     void Disconnect() override;
     void WriteOutputs(qint16 word) override;
     void AboutBox() override;
+    bool switchOffAfterLoss(int ms) override;
     QString searchFailureText() const override;
     QString peerDescription() const override;
 

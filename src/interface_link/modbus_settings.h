@@ -44,7 +44,7 @@ struct ModbusSettings {
     int firstInput = 0;
     int pollMs = 20;
     int timeoutMs = 200;
-    int moduleNumber = 5;
+    int moduleNumber = 2; // EasyPort D8A: every station stays usable
     int comPort = 1;
 
     // Why these settings cannot be used, in Dutch naming the file, the key

@@ -78,6 +78,7 @@ qint16 SimulatedEasyPort::SearchAndConnect()
 {
     const bool wasConnected = m_connected;
     m_connected = true;
+    m_cableOut = false;
     m_reported = -1;
     m_sim.setOutputs(0);
     if (m_sim.isMoving() && !m_timer.isActive()) {
@@ -105,6 +106,7 @@ qint16 SimulatedEasyPort::GetModuleNumber(qint16 index)
 
 void SimulatedEasyPort::Disconnect()
 {
+    m_cableOut = false;
     if (!m_connected)
         return;
     m_connected = false;
@@ -118,11 +120,15 @@ void SimulatedEasyPort::pullCable()
 {
     if (!m_connected)
         return;
-    Disconnect();
-    // As a module behind a pulled cable: the window hears of it, after this
-    // call has returned.
+    // As a module behind a pulled cable: it keeps its outputs, and the
+    // window hears of the loss after this call has returned.
+    m_connected = false;
+    m_cableOut = true;
+    m_reported = -1;
+    emit stateChanged();
+    emit connectionChanged(false);
     QTimer::singleShot(0, this, [this] {
-        if (!m_connected)
+        if (m_cableOut)
             emit LinkLost(QStringLiteral("cable pulled in the virtual station"));
     });
 }

@@ -16,7 +16,9 @@ namespace iface
 // What the simulated interface reports about itself on connecting.
 struct SimulatedSettings {
     static constexpr qint16 DefaultComPort = 1;
-    static constexpr qint16 DefaultModel = 5; // EasyPort Mini
+    // The EasyPort D8A: every station, the combined one included, can be
+    // chosen with it, and a connect keeps the station in view.
+    static constexpr qint16 DefaultModel = 2;
 
     qint16 comPort = DefaultComPort;
     qint16 model = DefaultModel;
@@ -35,7 +37,9 @@ struct SimulatedSettings {
 // word changes while connected, and once right after every connect.
 // Outputs written while not connected are ignored; closing the link sets the
 // simulated outputs to 0 (the station then comes to rest), and a new
-// connect starts from outputs 0 as well.
+// connect starts from outputs 0 as well. A pulled cable is a lost link: the
+// station keeps the outputs it last got and goes on moving until the next
+// connect, and nothing can switch them off before that.
 class SimulatedEasyPort : public EasyPortControl
 {
     Q_OBJECT
@@ -55,6 +59,8 @@ class SimulatedEasyPort : public EasyPortControl
     void AboutBox() override;
 
     bool isConnected() const { return m_connected; }
+    // "Kabel los" was pressed and no connect has followed yet.
+    bool isCableOut() const { return m_cableOut; }
     const SimulatedSettings& settings() const { return m_settings; }
 
     // The simulated station and its inputs, for tests and for a window
@@ -72,7 +78,8 @@ class SimulatedEasyPort : public EasyPortControl
     // Fills the stack magazine again; false when it is not in view.
     bool refillMagazine();
     // A teacher's "kabel los": the link breaks as if the cable were pulled
-    // (outputs off, LinkLost raised); the pupil has to connect again.
+    // (LinkLost raised, the station keeps its outputs); the pupil has to
+    // connect again.
     void pullCable();
 
   public slots:
@@ -98,6 +105,7 @@ class SimulatedEasyPort : public EasyPortControl
     QTimer m_timer;
     QElapsedTimer m_clock;
     bool m_connected = false;
+    bool m_cableOut = false;
     qint32 m_reported = -1; // -1: nothing reported since the connect
     QPointer<QDialog> m_about;
 };

@@ -14,15 +14,25 @@ QString lampState(unsigned fillColor)
 namespace
 {
 
+// What a lamp tells a screen reader: its state, and whether that may differ
+// from the device.
+QString lampDescription(const ctl::Shape* lamp)
+{
+    const QString state = lampState(lamp->FillColor());
+    return lamp->isStale() ? state + QStringLiteral(", niet actueel: de verbinding is verbroken")
+                           : state;
+}
+
 // The lamp is named by the caption beside it and describes its colour.
 template <typename Beside> void followLamp(ctl::Shape* lamp, Beside* beside)
 {
     lamp->setAccessibleName(beside->Caption());
-    lamp->setAccessibleDescription(lampState(lamp->FillColor()));
+    lamp->setAccessibleDescription(lampDescription(lamp));
     QObject::connect(beside, &Beside::CaptionChanged, lamp,
                      [lamp](const QString& caption) { lamp->setAccessibleName(caption); });
-    QObject::connect(lamp, &ctl::Shape::FillColorChanged, lamp,
-                     [lamp](uint color) { lamp->setAccessibleDescription(lampState(color)); });
+    const auto describe = [lamp] { lamp->setAccessibleDescription(lampDescription(lamp)); };
+    QObject::connect(lamp, &ctl::Shape::FillColorChanged, lamp, describe);
+    QObject::connect(lamp, &ctl::Shape::StaleChanged, lamp, describe);
 }
 
 QString withoutFullStop(QString caption)

@@ -260,10 +260,12 @@ void Main::wireHandlers()
     hooks.clearOutputs = [this] { m_outputs->resetAll(); };
     hooks.showInterfaceView = [this] { SetEasyPort(); };
     hooks.ending = [this] { return m_ending; };
+    hooks.outputsCurrent = [this](bool current) { m_outputs->setCurrent(current); };
     m_connection =
         new ConnectionPanel(link, EasyPort1, ctl::OleColor(8454016), std::move(hooks), this);
     connect(m_connection, &ConnectionPanel::inputsShown, this, &Main::inputsShown);
     connect(m_connection, &ConnectionPanel::connectionEnding, this, &Main::connectionEnding);
+    connect(m_connection, &ConnectionPanel::connectionLost, this, &Main::connectionLost);
     connect(m_connection, &ConnectionPanel::interfaceConnected, this, &Main::interfaceConnected);
 
     OutputPanel::Controls outputs;

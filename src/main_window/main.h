@@ -100,6 +100,7 @@ class Main : public QWidget
 
     // The feature controllers behind the window. Keys, plans and tests act
     // through them exactly as the buttons do.
+    ConnectionPanel& connectionPanel() const { return *m_connection; }
     OutputPanel& outputPanel() const { return *m_outputs; }
     StationButtons& stationButtons() const { return *m_stationButtons; }
     ComponentPanel& componentPanel() const { return *m_component; }
@@ -159,9 +160,11 @@ class Main : public QWidget
   signals:
     // The input lamps show a new input word.
     void inputsShown(int word);
-    // The link is about to close ("Verbreek") or was lost; while connected
-    // outputs can still be written. `reason` is a Dutch sentence fragment.
+    // "Verbreek": the link is about to close; outputs can still be written.
+    // `reason` is a Dutch sentence fragment.
     void connectionEnding(const QString& reason);
+    // The link broke by itself; nothing reaches the interface any more.
+    void connectionLost(const QString& reason);
     // A "Zoek en verbind" found the interface.
     void interfaceConnected();
 

@@ -1,5 +1,7 @@
 #include "main_window/plan_host_link.h"
 
+#include "interface_link/connection_panel.h"
+#include "interface_link/interface_model.h"
 #include "main_window/main.h"
 #include "outputs/output_panel.h"
 #include "station/station_state.h"
@@ -10,6 +12,7 @@ MainPlanHost::MainPlanHost(Main& window, QObject* parent) : plan::PlanHost(paren
     connect(&window.stationState(), &station::StationState::changed, this,
             &PlanHost::stationChanged);
     connect(&window, &Main::connectionEnding, this, &PlanHost::connectionEnding);
+    connect(&window, &Main::connectionLost, this, &PlanHost::connectionLost);
     connect(&window, &Main::interfaceConnected, this, &PlanHost::connected);
 }
 
@@ -21,6 +24,19 @@ bool MainPlanHost::isConnected() const
 station::Station MainPlanHost::station() const
 {
     return m_window.stationState().current();
+}
+
+QString MainPlanHost::stationUnavailable(station::Station s) const
+{
+    // A connected Mini disables the combined station's button.
+    if (s != station::Station::TransHandling || m_window.Verbonden() != -1 ||
+        m_window.ModuleNummer() != iface::kModelMini)
+        return {};
+    return QStringLiteral("Met de EasyPort Mini kan het station %1 niet worden gekozen. Kies een "
+                          "stappenplan voor %2 of voor %3, of verbind met een EasyPort D16 of D8A.")
+        .arg(station::displayName(station::Station::TransHandling),
+             station::displayName(station::Station::Transportband),
+             station::displayName(station::Station::Stationhandling));
 }
 
 int MainPlanHost::outputWord() const
@@ -41,4 +57,9 @@ outputs::Refusal MainPlanHost::setOutput(int i, bool on)
 void MainPlanHost::emergencyReset()
 {
     m_window.outputPanel().emergencyStop();
+}
+
+bool MainPlanHost::switchOffAfterLoss()
+{
+    return m_window.connectionPanel().switchOffAfterLoss();
 }

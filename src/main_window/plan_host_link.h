@@ -17,10 +17,12 @@ class MainPlanHost : public plan::PlanHost
 
     bool isConnected() const override;
     station::Station station() const override;
+    QString stationUnavailable(station::Station s) const override;
     int outputWord() const override;
     int inputWord() const override;
     outputs::Refusal setOutput(int i, bool on) override;
     void emergencyReset() override;
+    bool switchOffAfterLoss() override;
 
   private:
     Main& m_window;

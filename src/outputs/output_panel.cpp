@@ -53,6 +53,13 @@ void OutputPanel::resetAll()
         setLamp(i, false);
 }
 
+void OutputPanel::setCurrent(bool current)
+{
+    m_current = current;
+    for (ctl::Shape* lamp : m_c.lamps)
+        lamp->setStale(!current);
+}
+
 void OutputPanel::emergencyStop()
 {
     resetAll();

@@ -65,6 +65,10 @@ class OutputPanel : public QObject
 
     // Every output off: the word 0 is written and the lamps go grey.
     void resetAll();
+    // While the link is lost the lamps go on following the word, but the
+    // device may hold something else: they are marked as not current.
+    void setCurrent(bool current);
+    bool isCurrent() const { return m_current; }
     // The emergency-stop button's path: resetAll(), then `emergencyReset`.
     void emergencyStop();
 
@@ -81,4 +85,5 @@ class OutputPanel : public QObject
     std::function<int()> m_inputWord;
     std::function<bool()> m_ending;
     int m_word = 0;
+    bool m_current = true;
 };

@@ -9,7 +9,9 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
+#include <memory>
 
 Q_LOGGING_CATEGORY(lcDravik, "dravik")
 
@@ -69,6 +71,49 @@ QString dataFolderFor(const QString& programFolder)
 namespace
 {
 
+// Brings a box forward again whenever another window of the program is
+// shown, raised or activated while the box is open: a box behind the step
+// plan or the full-screen picture is a box the pupil never sees.
+class KeepInFront : public QObject
+{
+  public:
+    explicit KeepInFront(QWidget* box) : m_box(box)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~KeepInFront() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::ZOrderChange:
+        case QEvent::WindowActivate:
+            break;
+        default:
+            return false;
+        }
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w || !w->isWindow() || w == m_box || m_pending)
+            return false;
+        // After the other window's own request has reached the window system.
+        m_pending = true;
+        QTimer::singleShot(0, m_box, [this] {
+            m_pending = false;
+            if (m_box && m_box->isVisible()) {
+                m_box->raise();
+                m_box->activateWindow();
+            }
+        });
+        return false;
+    }
+
+  private:
+    QPointer<QWidget> m_box;
+    bool m_pending = false;
+};
+
 class QtMessages : public MessageService
 {
   public:
@@ -101,6 +146,17 @@ class QtMessages : public MessageService
         case MessageButtons::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             break;
+        }
+        std::unique_ptr<KeepInFront> inFront;
+        if (r.inFront) {
+            // Above windows that ask to stay on top, where the window system
+            // knows that wish; everywhere else the guard raises it again.
+            box.setWindowFlag(Qt::WindowStaysOnTopHint);
+            inFront = std::make_unique<KeepInFront>(&box);
+            QTimer::singleShot(0, &box, [&box] {
+                box.raise();
+                box.activateWindow();
+            });
         }
         switch (box.exec()) {
         case QMessageBox::Cancel:

@@ -21,6 +21,9 @@ struct MessageRequest {
     QString text;  // lines separated by a carriage return (character 13)
     MessageButtons buttons = MessageButtons::Ok;
     MessageIcon icon = MessageIcon::None;
+    // The box stays in front of every window of the program until it is
+    // answered, also when another of them comes forward meanwhile.
+    bool inFront = false;
 };
 
 // Button codes a message box answers with.

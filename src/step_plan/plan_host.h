@@ -23,6 +23,13 @@ class PlanHost : public QObject
 
     virtual bool isConnected() const = 0;
     virtual station::Station station() const = 0;
+    // Why station `s` cannot be chosen with the interface connected now
+    // (one Dutch sentence saying what to do instead); empty when it can.
+    virtual QString stationUnavailable(station::Station s) const
+    {
+        Q_UNUSED(s);
+        return {};
+    }
     // Bit i = output i + 1 (input i + 1).
     virtual int outputWord() const = 0;
     virtual int inputWord() const = 0;
@@ -32,15 +39,22 @@ class PlanHost : public QObject
     virtual outputs::Refusal setOutput(int i, bool on) = 0;
     // All outputs off through the emergency-reset path.
     virtual void emergencyReset() = 0;
+    // After connectionLost: one bounded attempt to reach the device and
+    // switch every output off; the output word goes to 0 only when the
+    // device confirmed it. True when it did.
+    virtual bool switchOffAfterLoss() { return false; }
 
   signals:
     void inputsChanged(int word);
     // Another station (or the same one again) was chosen in the main window.
     void stationChanged();
-    // The link is about to close ("Verbreek") or was lost; emitted while
-    // outputs can still be written. `reason` is a Dutch sentence fragment
-    // such as "de verbinding is verbroken."
+    // The link is about to close ("Verbreek"); emitted while outputs can
+    // still be written. `reason` is a Dutch sentence fragment such as "de
+    // verbinding is verbroken."
     void connectionEnding(const QString& reason);
+    // The link broke by itself: nothing reaches the device any more.
+    // `reason` is a Dutch sentence fragment without a full stop.
+    void connectionLost(const QString& reason);
     void connected();
 };
 

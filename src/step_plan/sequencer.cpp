@@ -31,6 +31,7 @@ Sequencer::Sequencer(PlanHost& host, Clock& clock, QObject* parent)
     connect(&host, &PlanHost::inputsChanged, this, &Sequencer::onInputs);
     connect(&host, &PlanHost::stationChanged, this, &Sequencer::onStationChanged);
     connect(&host, &PlanHost::connectionEnding, this, &Sequencer::onConnectionEnding);
+    connect(&host, &PlanHost::connectionLost, this, &Sequencer::onConnectionLost);
 }
 
 Sequencer::~Sequencer()
@@ -84,6 +85,9 @@ bool Sequencer::begin(bool single)
         why = QStringLiteral("Het stappenplan heeft nog geen stappen.");
     else if (!m_host || !m_host->isConnected())
         why = QStringLiteral("Eerst verbinden met de interface.");
+    else if (const QString unavailable = m_host->stationUnavailable(m_plan.station);
+             !unavailable.isEmpty())
+        why = unavailable;
     else if (m_host->station() != m_plan.station)
         why = QStringLiteral("Kies eerst het station %1 in het hoofdvenster.")
                   .arg(station::displayName(m_plan.station));
@@ -243,7 +247,7 @@ void Sequencer::complete()
         runFrom(next);
 }
 
-void Sequencer::end(RunState state, const QString& message)
+void Sequencer::end(RunState state, const QString& message, bool reset)
 {
     m_clock.cancel();
     ++m_generation;
@@ -252,7 +256,7 @@ void Sequencer::end(RunState state, const QString& message)
     if (state == RunState::Stopped || state == RunState::Finished)
         m_index = -1;
     setMessage(message);
-    if (state != RunState::Finished && m_host)
+    if (reset && state != RunState::Finished && m_host)
         m_host->emergencyReset();
     emit changed();
 }
@@ -315,6 +319,24 @@ void Sequencer::onConnectionEnding(const QString& reason)
     if (!isActive())
         return;
     end(RunState::Stopped, QStringLiteral("Gestopt: %1").arg(reason));
+}
+
+void Sequencer::onConnectionLost(const QString& reason)
+{
+    if (!isActive())
+        return;
+    // Nothing reaches the device now: the run ends without the usual reset,
+    // and the message says whether the one attempt to switch off worked.
+    end(RunState::Stopped, QStringLiteral("Gestopt: %1.").arg(reason), false);
+    const quint64 ended = m_generation;
+    const bool off = m_host && m_host->switchOffAfterLoss();
+    if (ended != m_generation)
+        return; // a new run began meanwhile
+    setMessage(off ? QStringLiteral("Gestopt: %1; alle uitgangen zijn uit.").arg(reason)
+                   : QStringLiteral("Gestopt: %1; de uitgangen konden niet worden uitgezet: kijk "
+                                    "naar de opstelling.")
+                         .arg(reason));
+    emit changed();
 }
 
 QString Sequencer::runningText(const Step& step) const

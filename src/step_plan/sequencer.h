@@ -25,7 +25,9 @@ QString stateName(RunState state);
 //
 // Every end but "finished" switches all outputs off through the host's
 // emergency reset: a refused switch and a time-out fail the run; Stop, a
-// station change and the link ending stop it.
+// station change and "Verbreek" stop it. A lost link stops it too, but then
+// the host makes one bounded attempt to switch off, and the message says
+// whether the device confirmed it.
 class Sequencer : public QObject
 {
     Q_OBJECT
@@ -76,12 +78,15 @@ class Sequencer : public QObject
     void enterWait(const Step& step);
     int advance();
     void complete();
-    void end(RunState state, const QString& message);
+    // `reset`: all outputs off through the host's emergency reset (not for
+    // a lost link, where nothing reaches the device).
+    void end(RunState state, const QString& message, bool reset = true);
     void setMessage(const QString& message);
     void onInputs();
     void onWake();
     void onStationChanged();
     void onConnectionEnding(const QString& reason);
+    void onConnectionLost(const QString& reason);
     QString runningText(const Step& step) const;
 
     QPointer<PlanHost> m_host;

@@ -262,12 +262,13 @@ std::unique_ptr<VirtualStationWindow> attachVirtualStation(iface::EasyPortContro
     auto window = std::make_unique<VirtualStationWindow>(port);
     VirtualStationWindow* w = window.get();
     QPointer<QWidget> main(mainWindow);
-    QObject::connect(port, &iface::SimulatedEasyPort::connectionChanged, w, [w, main](bool up) {
-        if (up)
-            w->showBeside(main);
-        else
-            w->close();
-    });
+    QObject::connect(port, &iface::SimulatedEasyPort::connectionChanged, w,
+                     [w, main, port](bool up) {
+                         if (up)
+                             w->showBeside(main);
+                         else if (!port->isCableOut())
+                             w->close(); // after a pulled cable the station stays in sight
+                     });
     QObject::connect(port, &iface::SimulatedEasyPort::virtualStationRequested, w,
                      [w, main] { w->showBeside(main); });
     return window;

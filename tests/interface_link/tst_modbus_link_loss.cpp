@@ -2,9 +2,13 @@
 // cut or mute the link: what the pupil sees when the link breaks, what the
 // module receives at connect, and how the program leaves the module.
 
+#include "controls/controls.h"
 #include "interface_link/interface_factory.h"
 #include "interface_link/modbus_easyport.h"
+#include "interface_link/simulated_easyport.h"
 #include "main_window/main.h"
+#include "main_window/plan_host_link.h"
+#include "step_plan/step_plan_window.h"
 #include "support/modbus_peers.h"
 #include "support/test_support.h"
 #include "support/warning_log.h"
@@ -28,8 +32,46 @@ struct Bench {
     ModbusRelay relay;
     int relayPort = 0;
     std::unique_ptr<iface::ModbusEasyPort> control;
+    std::unique_ptr<iface::SimulatedEasyPort> simulated;
     std::unique_ptr<Main> window;
+    std::unique_ptr<MainPlanHost> planHost;
+    std::unique_ptr<plan::StepPlanWindow> stepPlan;
     int quits = 0;
+
+    ~Bench()
+    {
+        stepPlan.reset();
+        planHost.reset();
+        window.reset();
+    }
+
+    // The main window on the simulated interface instead, linked as main() links it.
+    void startSimulated()
+    {
+        simulated = std::make_unique<iface::SimulatedEasyPort>();
+        window = std::make_unique<Main>(simulated.get());
+        window->setQuitHandler([this] { ++quits; });
+        QObject::connect(&window->stationState(), &station::StationState::changed, simulated.get(),
+                         &iface::SimulatedEasyPort::setStation);
+    }
+
+    // What the module (or the simulated station) holds now.
+    int held() const { return simulated ? simulated->simulation().outputs() : module.coils(); }
+
+    // The step plan window on the main window, with a plan that switches
+    // output 1 on and waits for the pupil.
+    bool loadPlan(QTemporaryDir& dir)
+    {
+        planHost = std::make_unique<MainPlanHost>(*window);
+        stepPlan = std::make_unique<plan::StepPlanWindow>(*planHost);
+        QFile f(dir.filePath(QStringLiteral("plan.json")));
+        if (!f.open(QIODevice::WriteOnly))
+            return false;
+        f.write(R"({"station": "Stapel magazijn", "herhaal": false,
+                    "stappen": [{"zet": {"1": true}, "tot": {"knop": true}}]})");
+        f.close();
+        return stepPlan->load(f.fileName());
+    }
 
     bool start(int moduleNumber = 5)
     {
@@ -77,21 +119,45 @@ class TestModbusLinkLoss : public QObject
 void TestModbusLinkLoss::lossIsShown_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::newRow("connection cut") << "cut";
-    QTest::newRow("module falls silent") << "mute";
-    QTest::newRow("write refused twice") << "refuse";
+    QTest::addColumn<bool>("planRunning");
+    // Whether the one attempt after the loss reaches the module again.
+    QTest::addColumn<bool>("reachedAgain");
+    for (const bool plan : {false, true}) {
+        const char* running = plan ? ", plan running" : "";
+        QTest::addRow("connection cut%s", running) << "cut" << plan << true;
+        QTest::addRow("module falls silent%s", running) << "mute" << plan << false;
+        QTest::addRow("write refused twice%s", running) << "refuse" << plan << true;
+        QTest::addRow("simulated Kabel los%s", running) << "kabel los" << plan << false;
+    }
 }
 
+// A lost link by itself changes neither the output word nor the lamps: they
+// are marked as not current. A plan it ends makes one attempt to switch the
+// module off, and only a confirmed one clears the screen.
 void TestModbusLinkLoss::lossIsShown()
 {
     QFETCH(QString, how);
+    QFETCH(bool, planRunning);
+    QFETCH(bool, reachedAgain);
     Bench b;
-    QVERIFY(b.start());
+    if (how == QLatin1String("kabel los"))
+        b.startSimulated();
+    else
+        QVERIFY(b.start(2));
+    QTemporaryDir dir;
+    if (planRunning) {
+        QVERIFY(b.loadPlan(dir));
+        b.window->CMD_StapelMagazijn->click();
+    }
     b.window->CMD_Verbinding->click();
     QCOMPARE(b.window->Verbonden(), -1);
-    b.window->CMD_SetReset[0]->click();
-    QVERIFY(b.control->flush(1000));
-    QCOMPARE(b.module.coils(), quint8(0x01));
+    if (planRunning)
+        QVERIFY2(b.stepPlan->start(), qPrintable(b.stepPlan->message()));
+    else
+        b.window->CMD_SetReset[0]->click();
+    if (b.control)
+        QVERIFY(b.control->flush(1000));
+    QCOMPARE(b.held(), 0x01);
     b.services.sounds.played.clear();
 
     QElapsedTimer clock;
@@ -100,12 +166,15 @@ void TestModbusLinkLoss::lossIsShown()
         b.relay.cut();
     } else if (how == QLatin1String("mute")) {
         b.relay.mute = true;
-    } else {
+    } else if (how == QLatin1String("refuse")) {
         b.module.refuseWrites = 2;
         b.window->CMD_SetReset[2]->click();
+    } else {
+        b.simulated->pullCable();
     }
     QTRY_COMPARE_WITH_TIMEOUT(b.window->Verbonden(), 0, 2000);
-    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    // The loss, the attempt (at most 1 s) and the box.
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
 
     // The "Verbreek" state, but saying what happened.
     QCOMPARE(b.window->Label_Verbinding->Caption(), QStringLiteral("Verbinding verbroken"));
@@ -115,13 +184,44 @@ void TestModbusLinkLoss::lossIsShown()
     QCOMPARE(b.services.sounds.names().last(), QStringLiteral("Verbroken.wav"));
     QCOMPARE(b.boxTitles(), QStringList{QStringLiteral("Verbinding verbroken")});
     const QString text = b.services.messages.shown.first().text;
-    QVERIFY2(text.contains(QStringLiteral("(127.0.0.1, poort %1)").arg(b.relayPort)),
-             qPrintable(text));
+    if (b.control) {
+        QVERIFY2(text.contains(QStringLiteral("(127.0.0.1, poort %1)").arg(b.relayPort)),
+                 qPrintable(text));
+    }
     QVERIFY(text.contains(QLatin1String("Zoek en verbind")));
-    // The screen keeps the word, as after "Verbreek"; one box only.
-    QVERIFY(b.window->DecimaalUit() & 0x01);
+
+    // The screen says "off" only when the module confirmed it.
+    const bool off = planRunning && reachedAgain;
+    const int word = how == QLatin1String("refuse") ? 0x05 : 0x01;
+    QCOMPARE(b.window->DecimaalUit(), off ? 0 : word);
+    for (int i = 0; i < 8; ++i) {
+        QCOMPARE(b.window->Shape_Lampje[i]->FillColor(),
+                 (b.window->DecimaalUit() >> i) & 1 ? mw::KleurLampAan : mw::KleurLampUit);
+        QVERIFY(b.window->Shape_Lampje[i]->isStale());
+        QVERIFY2(b.window->Shape_Lampje[i]->accessibleDescription().contains(
+                     QLatin1String("niet actueel")),
+                 qPrintable(b.window->Shape_Lampje[i]->accessibleDescription()));
+    }
+    QTest::qWait(50);
+    QCOMPARE(b.held(), off ? 0 : 0x01);
+    if (planRunning) {
+        QCOMPARE(b.stepPlan->state(), QStringLiteral("stopped"));
+        QCOMPARE(b.stepPlan->message(),
+                 off ? QStringLiteral("Gestopt: de verbinding met de interface is verbroken; alle "
+                                      "uitgangen zijn uit.")
+                     : QStringLiteral("Gestopt: de verbinding met de interface is verbroken; de "
+                                      "uitgangen konden niet worden uitgezet: kijk naar de "
+                                      "opstelling."));
+    }
+    // One box only.
     QTest::qWait(300);
     QCOMPARE(b.services.messages.shown.size(), 1);
+
+    // While lost, a press works on the screen as without a link; it stays
+    // marked.
+    b.window->CMD_SetReset[1]->click();
+    QVERIFY(b.window->DecimaalUit() & 0x02);
+    QVERIFY(b.window->Shape_Lampje[1]->isStale());
 
     // No reconnect by itself; the pupil's connect starts from all off.
     b.relay.mute = false;
@@ -132,8 +232,10 @@ void TestModbusLinkLoss::lossIsShown()
     QCOMPARE(b.window->Verbonden(), -1);
     QCOMPARE(b.window->Label_Verbinding->Caption(), QStringLiteral("Verbonden"));
     QCOMPARE(b.window->DecimaalUit(), 0);
-    QVERIFY(b.control->flush(1000));
-    QCOMPARE(b.module.coils(), quint8(0));
+    QVERIFY(!b.window->Shape_Lampje[0]->isStale());
+    if (b.control)
+        QVERIFY(b.control->flush(1000));
+    QCOMPARE(b.held(), 0);
 }
 
 void TestModbusLinkLoss::connectStartsAllOff_data()

@@ -1,3 +1,4 @@
+#include "controls/controls.h"
 #include "interface_link/simulated_easyport.h"
 #include "main_window/main.h"
 #include "support/test_support.h"
@@ -77,23 +78,24 @@ void TestSimulatedEasyPort::settings_data()
     QTest::addColumn<int>("model");
     QTest::addColumn<int>("warnings");
 
-    QTest::newRow("no group") << "" << 1 << 5 << 0;
-    QTest::newRow("valid values") << "[simulated]\ncom_port=3\nmodel=2\n" << 3 << 2 << 0;
+    // Without a choice: the EasyPort D8A, with which every station can be chosen.
+    QTest::newRow("no group") << "" << 1 << 2 << 0;
+    QTest::newRow("valid values") << "[simulated]\ncom_port=3\nmodel=5\n" << 3 << 5 << 0;
     QTest::newRow("D16, highest port") << "[simulated]\ncom_port=255\nmodel=1\n" << 255 << 1 << 0;
-    QTest::newRow("spaces around") << "[simulated]\ncom_port= 7 \n" << 7 << 5 << 0;
-    QTest::newRow("port text") << "[simulated]\ncom_port=COM3\n" << 1 << 5 << 1;
-    QTest::newRow("port zero") << "[simulated]\ncom_port=0\n" << 1 << 5 << 1;
-    QTest::newRow("port negative") << "[simulated]\ncom_port=-4\n" << 1 << 5 << 1;
-    QTest::newRow("port too high") << "[simulated]\ncom_port=256\n" << 1 << 5 << 1;
-    QTest::newRow("port beyond 16 bits") << "[simulated]\ncom_port=65537\n" << 1 << 5 << 1;
-    QTest::newRow("port list") << "[simulated]\ncom_port=1, 2\n" << 1 << 5 << 1;
-    QTest::newRow("port empty") << "[simulated]\ncom_port=\n" << 1 << 5 << 1;
-    QTest::newRow("model unknown code") << "[simulated]\nmodel=3\n" << 1 << 5 << 1;
-    QTest::newRow("model fraction") << "[simulated]\nmodel=2.5\n" << 1 << 5 << 1;
-    QTest::newRow("model name") << "[simulated]\nmodel=Mini\n" << 1 << 5 << 1;
-    QTest::newRow("both wrong") << "[simulated]\ncom_port=x\nmodel=9\n" << 1 << 5 << 2;
-    QTest::newRow("one wrong, one right") << "[simulated]\ncom_port=x\nmodel=2\n" << 1 << 2 << 1;
-    QTest::newRow("other group only") << "[modbus]\ncom_port=4\nmodel=1\n" << 1 << 5 << 0;
+    QTest::newRow("spaces around") << "[simulated]\ncom_port= 7 \n" << 7 << 2 << 0;
+    QTest::newRow("port text") << "[simulated]\ncom_port=COM3\n" << 1 << 2 << 1;
+    QTest::newRow("port zero") << "[simulated]\ncom_port=0\n" << 1 << 2 << 1;
+    QTest::newRow("port negative") << "[simulated]\ncom_port=-4\n" << 1 << 2 << 1;
+    QTest::newRow("port too high") << "[simulated]\ncom_port=256\n" << 1 << 2 << 1;
+    QTest::newRow("port beyond 16 bits") << "[simulated]\ncom_port=65537\n" << 1 << 2 << 1;
+    QTest::newRow("port list") << "[simulated]\ncom_port=1, 2\n" << 1 << 2 << 1;
+    QTest::newRow("port empty") << "[simulated]\ncom_port=\n" << 1 << 2 << 1;
+    QTest::newRow("model unknown code") << "[simulated]\nmodel=3\n" << 1 << 2 << 1;
+    QTest::newRow("model fraction") << "[simulated]\nmodel=2.5\n" << 1 << 2 << 1;
+    QTest::newRow("model name") << "[simulated]\nmodel=Mini\n" << 1 << 2 << 1;
+    QTest::newRow("both wrong") << "[simulated]\ncom_port=x\nmodel=9\n" << 1 << 2 << 2;
+    QTest::newRow("one wrong, one right") << "[simulated]\ncom_port=x\nmodel=5\n" << 1 << 5 << 1;
+    QTest::newRow("other group only") << "[modbus]\ncom_port=4\nmodel=1\n" << 1 << 2 << 0;
 }
 
 void TestSimulatedEasyPort::settings()
@@ -125,16 +127,16 @@ void TestSimulatedEasyPort::connectReportsSettings()
 {
     SimulatedSettings s;
     s.comPort = 4;
-    s.model = 2;
+    s.model = 5;
     SimulatedEasyPort port(s);
     QVERIFY(port.SearchAndConnect() != 0);
     QCOMPARE(port.GetComPort(0), qint16(4));
-    QCOMPARE(port.GetModuleNumber(0), qint16(2));
+    QCOMPARE(port.GetModuleNumber(0), qint16(5));
 
     SimulatedEasyPort defaults;
     QVERIFY(defaults.SearchAndConnect() != 0);
     QCOMPARE(defaults.GetComPort(0), qint16(1));
-    QCOMPARE(defaults.GetModuleNumber(0), qint16(5));
+    QCOMPARE(defaults.GetModuleNumber(0), qint16(2));
 }
 
 void TestSimulatedEasyPort::connectReportsRestWord_data()
@@ -353,7 +355,8 @@ void TestSimulatedEasyPort::aboutBoxDoesNotBlock()
 }
 
 // The teacher's "Kabel los" in the virtual station: the window shows a lost
-// link, the station stops, and the pupil reconnects from all off.
+// link, the station keeps what it was told (nothing reaches it any more), and
+// the pupil reconnects from all off.
 void TestSimulatedEasyPort::pulledCableIsALostLink()
 {
     testing::ServiceScope services;
@@ -366,8 +369,11 @@ void TestSimulatedEasyPort::pulledCableIsALostLink()
 
     port.pullCable();
     QVERIFY(!port.isConnected());
-    QCOMPARE(port.simulation().outputs(), 0);
+    QVERIFY(port.isCableOut());
+    QCOMPARE(port.simulation().outputs(), 0x01);
     QTRY_COMPARE(window.Verbonden(), 0);
+    QCOMPARE(window.DecimaalUit(), 0x01);
+    QVERIFY(window.Shape_Lampje[0]->isStale());
     QCOMPARE(lost.size(), 1);
     QCOMPARE(window.Label_Verbinding->Caption(), QStringLiteral("Verbinding verbroken"));
     QCOMPARE(services.messages.shown.size(), 1);
@@ -381,6 +387,8 @@ void TestSimulatedEasyPort::pulledCableIsALostLink()
     window.CMD_Verbinding->click();
     QCOMPARE(window.Verbonden(), -1);
     QCOMPARE(window.DecimaalUit(), 0);
+    QCOMPARE(port.simulation().outputs(), 0);
+    QVERIFY(!window.Shape_Lampje[0]->isStale());
 }
 
 QTEST_MAIN(TestSimulatedEasyPort)

@@ -3,7 +3,9 @@
 #include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
 #include "support/plan_doubles.h"
+#include "support/program_fixture.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QtTest>
@@ -41,6 +43,23 @@ struct SimRig {
     int step() const { return window.property("currentStep").toInt(); }
 };
 
+// The main window's button that chooses `s`.
+QString stationButton(station::Station s)
+{
+    switch (s) {
+    case station::Station::StapelMagazijn:
+        return QStringLiteral("CMD_StapelMagazijn");
+    case station::Station::Transportband:
+        return QStringLiteral("CMD_Transportband");
+    case station::Station::Stationhandling:
+        return QStringLiteral("CMD_Stationhandling");
+    case station::Station::TransHandling:
+        return QStringLiteral("CMD_TransHandling");
+    default:
+        return QStringLiteral("CMD_Interfacing");
+    }
+}
+
 } // namespace
 
 class TestStepPlanExamples : public QObject
@@ -48,14 +67,14 @@ class TestStepPlanExamples : public QObject
     Q_OBJECT
 
   private slots:
-    void runsOnTheSimulatedStation_data();
-    void runsOnTheSimulatedStation();
+    void runsThroughTheMainWindow_data();
+    void runsThroughTheMainWindow();
     void brokenSensorTimesOut();
     void disconnectSwitchesOffBeforeTheLinkCloses();
     void stationChangeStopsTheSimulatedRun();
 };
 
-void TestStepPlanExamples::runsOnTheSimulatedStation_data()
+void TestStepPlanExamples::runsThroughTheMainWindow_data()
 {
     QTest::addColumn<QString>("path");
     const QDir folder(testing::examplePlanFolder());
@@ -65,53 +84,76 @@ void TestStepPlanExamples::runsOnTheSimulatedStation_data()
         QTest::newRow(qPrintable(name)) << folder.filePath(name);
 }
 
-// Every example runs to "finished" on the station as it starts (a
-// repeating one goes once round), with no refusal and no time-out. Where
-// a step waits for the pupil, the test does what its note asks: it lays a
-// metal part on the belt.
-void TestStepPlanExamples::runsOnTheSimulatedStation()
+// Every example runs to "finished" through the main window on the simulated
+// interface with its default settings (a repeating one goes once round),
+// with no refusal and no time-out: the pupil chooses the plan's station,
+// connects, and the station stays in view. Where a step waits for the
+// pupil, the test does what its note asks: it lays a metal part on the belt.
+void TestStepPlanExamples::runsThroughTheMainWindow()
 {
     QFETCH(QString, path);
-    SimRig rig;
-    QVERIFY(rig.prepare(path));
-    const plan::Plan& p = rig.window.plan();
+    testing::ProgramFixture program;
+    const plan::ReadResult read = plan::readPlanFile(path);
+    QVERIFY(read.plan);
+    const QString button = stationButton(read.plan->station);
+    QVERIFY(program.control<QAbstractButton>(button)->isEnabled());
+    program.click(button);
+    program.click(QStringLiteral("CMD_Verbinding"));
+    QCOMPARE(program.main->Verbonden(), -1);
+    QCOMPARE(program.main->stationState().current(), read.plan->station);
+    QVERIFY(program.control<QAbstractButton>(button)->isEnabled());
+    // The first input report comes queued after the connect.
+    QTest::qWait(30);
+    plan::StepPlanWindow& window = *program.stepPlan;
+    QVERIFY(window.load(path));
+    const plan::Plan& p = window.plan();
     const int last = int(p.steps.size());
+    QStringList written;
+    QObject::connect(&program.port, &iface::SimulatedEasyPort::stateChanged, &window, [&] {
+        const QString word = QString::number(program.port.simulation().outputs(), 2);
+        if (written.isEmpty() || written.last() != word)
+            written.append(word);
+    });
 
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(QMetaObject::invokeMethod(&rig.window, "start"));
+    QVERIFY2(window.start(), qPrintable(window.message()));
     bool wentRound = false;
     bool reachedLast = false;
+    bool refused = false;
     while (clock.elapsed() < 40'000) {
-        if (rig.window.sequencer().waitsForPupil()) {
-            rig.port.placePart(true);
-            rig.window.next();
+        refused = refused || window.message().contains(QStringLiteral("geweigerd"));
+        if (window.sequencer().waitsForPupil()) {
+            program.port.placePart(true);
+            window.next();
         }
-        reachedLast = reachedLast || rig.step() == last;
-        if (p.repeat && reachedLast && rig.step() == 1) {
+        reachedLast = reachedLast || window.currentStep() == last;
+        if (p.repeat && reachedLast && window.currentStep() == 1) {
             wentRound = true;
-            rig.window.stop();
+            window.stop();
         }
-        if (rig.state() != QLatin1String("running"))
+        if (window.state() != QLatin1String("running"))
             break;
         QTest::qWait(5);
     }
     qInfo().noquote() << QFileInfo(path).fileName() << "ran" << clock.elapsed()
-                      << "ms:" << rig.host.log.join(QStringLiteral(", "));
-    QVERIFY2(!rig.host.log.join(' ').contains(QStringLiteral("geweigerd")),
-             qPrintable(rig.window.message()));
+                      << "ms; outputs:" << written.join(QStringLiteral(", "));
+    QVERIFY2(!refused, qPrintable(window.message()));
+    QVERIFY(program.services.messages.shown.isEmpty());
     if (p.repeat) {
-        QVERIFY2(wentRound, qPrintable(rig.window.message()));
-        QCOMPARE(rig.state(), QStringLiteral("stopped"));
-        QCOMPARE(rig.port.simulation().outputs(), quint8(0));
+        QVERIFY2(wentRound, qPrintable(window.message()));
+        QCOMPARE(window.state(), QStringLiteral("stopped"));
+        QCOMPARE(program.port.simulation().outputs(), quint8(0));
+        QCOMPARE(program.main->DecimaalUit(), 0);
         return;
     }
-    QVERIFY2(rig.state() == QLatin1String("finished"), qPrintable(rig.window.message()));
-    QCOMPARE(rig.step(), 0);
-    QVERIFY(!rig.host.log.contains(QStringLiteral("reset")));
+    QVERIFY2(window.state() == QLatin1String("finished"), qPrintable(window.message()));
+    QCOMPARE(window.currentStep(), 0);
+    // The screen shows what the station holds.
+    QCOMPARE(program.main->DecimaalUit(), int(program.port.simulation().outputs()));
 
     // What each exercise is about really happened on the station.
-    const iface::sim::Simulation& sim = rig.port.simulation();
+    const iface::sim::Simulation& sim = program.port.simulation();
     if (const iface::sim::StackMagazine* s = sim.stackMagazine()) {
         QVERIFY(s->hasLidAtPress());
         QVERIFY(s->isLidAtPressPressed());

@@ -20,14 +20,18 @@ const QByteArray kPlan = R"({"station": "Stapel magazijn",
               {"zet": {"1": false}, "tot": {"knop": true}}],
   "herhaal": false})";
 
+// One step on the combined station.
+const QByteArray kCombinedPlan = R"({"station": "Transportband en Station handling",
+  "stappen": [{"zet": {"2": true}, "tot": {"knop": true}}], "herhaal": false})";
+
 // The plan as a file in `dir`; its path.
-QString writePlan(const QTemporaryDir& dir)
+QString writePlan(const QTemporaryDir& dir, const QByteArray& text = kPlan)
 {
     const QString path = dir.filePath(QStringLiteral("plan.json"));
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return {};
-    f.write(kPlan);
+    f.write(text);
     return path;
 }
 
@@ -40,6 +44,7 @@ class TestStepPlanInMain : public QObject
   private slots:
     void endsSwitchEverythingOff_data();
     void endsSwitchEverythingOff();
+    void startSaysWhy_data();
     void startSaysWhy();
 };
 
@@ -79,8 +84,14 @@ void TestStepPlanInMain::endsSwitchEverythingOff()
         const int disconnect = int(fx.port.calls.indexOf(QStringLiteral("Disconnect")));
         QVERIFY2(off >= 0 && off < disconnect, qPrintable(fx.port.calls.join(QLatin1Char(' '))));
     } else if (how == QLatin1String("lost")) {
+        // The module is reached again and confirms all off.
+        fx.port.confirmsOffAfterLoss = true;
         emit fx.port.LinkLost(QStringLiteral("test"));
         QCOMPARE(fx.main->Verbonden(), 0);
+        QVERIFY(fx.port.calls.contains(QStringLiteral("switchOffAfterLoss")));
+        QCOMPARE(window.property("message").toString(),
+                 QStringLiteral("Gestopt: de verbinding met de interface is verbroken; alle "
+                                "uitgangen zijn uit."));
     } else {
         fx.click("CMD_Transportband");
     }
@@ -90,23 +101,45 @@ void TestStepPlanInMain::endsSwitchEverythingOff()
     QCOMPARE(fx.port.written.last(), qint16(0));
 }
 
+void TestStepPlanInMain::startSaysWhy_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("model");
+    QTest::addColumn<bool>("connect");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("not connected")
+        << "CMD_TransHandling" << 1 << false << "Eerst verbinden met de interface.";
+    QTest::newRow("other station in view")
+        << "CMD_Transportband" << 1 << true
+        << "Kies eerst het station Transportband en Station handling in het hoofdvenster.";
+    // A Mini disables the combined station: choosing it is no way out.
+    QTest::newRow("Mini") << "CMD_TransHandling" << 5 << true
+                          << "Met de EasyPort Mini kan het station Transportband en Station "
+                             "handling niet worden gekozen. Kies een stappenplan voor "
+                             "Transportband of voor Station handling, of verbind met een "
+                             "EasyPort D16 of D8A.";
+}
+
 void TestStepPlanInMain::startSaysWhy()
 {
+    QFETCH(QString, button);
+    QFETCH(int, model);
+    QFETCH(bool, connect);
+    QFETCH(QString, message);
     MainFixture fx;
     MainPlanHost host(*fx.main);
     plan::StepPlanWindow window(host);
     QTemporaryDir dir;
-    QVERIFY(window.load(writePlan(dir)));
+    QVERIFY(window.load(writePlan(dir, kCombinedPlan)));
 
+    fx.click(button);
+    fx.port.moduleNumber = qint16(model);
+    if (connect)
+        fx.click("CMD_Verbinding");
     QVERIFY(!window.start());
-    QCOMPARE(window.property("message").toString(),
-             QStringLiteral("Eerst verbinden met de interface."));
-    fx.port.moduleNumber = 1;
-    fx.click("CMD_Verbinding");
-    QVERIFY(!window.start());
-    QVERIFY2(window.property("message").toString().startsWith(QLatin1String("Kies eerst")),
-             qPrintable(window.property("message").toString()));
+    QCOMPARE(window.property("message").toString(), message);
     QVERIFY(fx.port.written.isEmpty() || fx.port.written.last() == 0);
+    QCOMPARE(fx.main->DecimaalUit(), 0);
 }
 
 QTEST_MAIN(TestStepPlanInMain)

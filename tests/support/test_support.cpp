@@ -42,6 +42,12 @@ void RecordingEasyPort::WriteOutputs(qint16 word)
     written.append(word);
 }
 
+bool RecordingEasyPort::switchOffAfterLoss(int)
+{
+    calls.append(QStringLiteral("switchOffAfterLoss"));
+    return confirmsOffAfterLoss;
+}
+
 void RecordingEasyPort::AboutBox()
 {
     calls.append(QStringLiteral("AboutBox"));

@@ -25,6 +25,8 @@ class RecordingEasyPort : public iface::EasyPortControl
     void Disconnect() override;
     void WriteOutputs(qint16 word) override;
     void AboutBox() override;
+    // Logs "switchOffAfterLoss" and answers `confirmsOffAfterLoss`.
+    bool switchOffAfterLoss(int ms) override;
 
     // Raises InputsChanged the way a device does.
     void raiseInputs(qint32 word) { emit InputsChanged(0, 0, word); }
@@ -32,6 +34,7 @@ class RecordingEasyPort : public iface::EasyPortControl
     qint16 searchResult = 1;
     qint16 comPort = 3;
     qint16 moduleNumber = 5;
+    bool confirmsOffAfterLoss = false;
     // Runs inside SearchAndConnect, to act while the search is under way.
     std::function<void()> duringSearch;
 

@@ -1,0 +1,47 @@
+#include "support/program_fixture.h"
+
+#include <QAbstractButton>
+#include <QTest>
+
+namespace testing
+{
+
+ProgramFixture::ProgramFixture(bool realBoxes)
+{
+    if (realBoxes)
+        platform::setMessages(nullptr);
+    main = std::make_unique<Main>(&port);
+    main->setQuitHandler([this] { ++quits; });
+    // As main() links them.
+    port.setStation(main->stationState().current());
+    QObject::connect(&main->stationState(), &station::StationState::changed, &port,
+                     &iface::SimulatedEasyPort::setStation);
+    station = virt::attachVirtualStation(&port, main.get());
+    planHost = std::make_unique<MainPlanHost>(*main);
+    stepPlan = std::make_unique<plan::StepPlanWindow>(*planHost);
+    plan::attachStepPlan(main.get(), main->FrameCommand, stepPlan.get());
+    if (station)
+        plan::attachStepPlan(station.get(), main.get(), stepPlan.get());
+}
+
+ProgramFixture::~ProgramFixture()
+{
+    stepPlan.reset();
+    planHost.reset();
+    station.reset();
+    main.reset();
+}
+
+void ProgramFixture::click(const QString& name) const
+{
+    auto* w = control<QWidget>(name);
+    Q_ASSERT_X(w, "click", qPrintable(name));
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        if (b->isEnabled())
+            b->click();
+        return;
+    }
+    QTest::mouseClick(w, Qt::LeftButton);
+}
+
+} // namespace testing

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "interface_link/simulated_easyport.h"
+#include "main_window/plan_host_link.h"
+#include "step_plan/step_plan_window.h"
+#include "support/test_support.h"
+#include "virtual_station/virtual_station_window.h"
+
+#include <memory>
+
+namespace testing
+{
+
+// The program as main() puts it together on the simulated interface with
+// its default settings: the main window, the simulated station following
+// the station in view, the virtual station, and the step plan on the main
+// window. Outside services are recorded unless `realBoxes` keeps the
+// program's own message boxes.
+class ProgramFixture
+{
+  public:
+    explicit ProgramFixture(bool realBoxes = false);
+    ~ProgramFixture();
+
+    ServiceScope services;
+    iface::SimulatedEasyPort port;
+    std::unique_ptr<Main> main;
+    std::unique_ptr<MainPlanHost> planHost;
+    std::unique_ptr<plan::StepPlanWindow> stepPlan;
+    std::unique_ptr<virt::VirtualStationWindow> station;
+    int quits = 0;
+
+    template <typename T = QObject> T* control(const QString& name) const
+    {
+        return main->findChild<T*>(name);
+    }
+    // Clicks a main-window button the way the mouse does.
+    void click(const QString& name) const;
+};
+
+} // namespace testing
