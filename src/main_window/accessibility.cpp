@@ -6,23 +6,16 @@
 namespace mw
 {
 
-QString lampState(unsigned fillColor)
-{
-    return fillColor == KleurLampAan ? QStringLiteral("aan") : QStringLiteral("uit");
-}
-
 namespace
 {
 
-// The lamp is named by the caption beside it and describes its colour.
+// The lamp is named by the caption beside it and lit while yellow.
 template <typename Beside> void followLamp(ctl::Shape* lamp, Beside* beside)
 {
+    lamp->setLitColor(KleurLampAan);
     lamp->setAccessibleName(beside->Caption());
-    lamp->setAccessibleDescription(lampState(lamp->FillColor()));
     QObject::connect(beside, &Beside::CaptionChanged, lamp,
                      [lamp](const QString& caption) { lamp->setAccessibleName(caption); });
-    QObject::connect(lamp, &ctl::Shape::FillColorChanged, lamp,
-                     [lamp](uint color) { lamp->setAccessibleDescription(lampState(color)); });
 }
 
 QString withoutFullStop(QString caption)
@@ -40,6 +33,17 @@ void installAccessibility(Main& main)
     ctl::installAccessibleControls();
 
     main.CMD_ResetAlles->setAccessibleName(QStringLiteral("Noodstop: alle uitgangen uit"));
+    // While connected the button breaks the link; its tooltip still says how
+    // it makes one.
+    ctl::CommandButton* link = main.CMD_Verbinding;
+    auto describeLink = [link] {
+        link->setAccessibleDescription(
+            link->Caption() == QLatin1String("Verbreek")
+                ? QStringLiteral("Verbreek de verbinding met de EasyPort")
+                : QString());
+    };
+    describeLink();
+    QObject::connect(link, &ctl::CommandButton::CaptionChanged, link, describeLink);
     for (int i = 0; i < 8; ++i) {
         followLamp(main.Shape_Lampje[i], main.CMD_SetReset[i]);
         followLamp(main.Shape_LampjeIn[i + 1], main.Label_Ingang[i]);
