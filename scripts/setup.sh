@@ -13,7 +13,8 @@ shift || true
 
 packages=(qt6-base-dev qt6-multimedia-dev qt6-serialbus-dev qt6-serialport-dev qt6-svg-dev
           libqt6svg6 cmake make g++ xvfb xauth fonts-comic-neue
-          dpkg-dev file) # dpkg-shlibdeps and file: the Debian package's dependencies
+          dpkg-dev file  # dpkg-shlibdeps and file: the Debian package's dependencies
+          dbus at-spi2-core python3-pyatspi) # scripts/accessibility-dump.sh
 # shellcheck disable=SC2206 # a space-separated list on purpose
 packages+=(${DRAVIK_EXTRA_PACKAGES:-})
 

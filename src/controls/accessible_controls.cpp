@@ -13,10 +13,15 @@ namespace ctl
 
 QList<QWidget*> readingOrder(QList<QWidget*> widgets)
 {
-    std::stable_sort(widgets.begin(), widgets.end(),
-                     [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+    // A hidden widget keeps whatever place it had, or none a layout gave it.
+    const auto hidden = std::stable_partition(widgets.begin(), widgets.end(),
+                                              [](const QWidget* w) { return !w->isHidden(); });
     QList<QWidget*> ordered;
     ordered.reserve(widgets.size());
+    const QList<QWidget*> left(hidden, widgets.end());
+    widgets.erase(hidden, widgets.end());
+    std::stable_sort(widgets.begin(), widgets.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
     auto rowStart = widgets.begin();
     while (rowStart != widgets.end()) {
         const int rowEnd = (*rowStart)->y() + std::max(1, (*rowStart)->height() / 4);
@@ -28,6 +33,7 @@ QList<QWidget*> readingOrder(QList<QWidget*> widgets)
         ordered.append(row);
         rowStart = rowStop;
     }
+    ordered.append(left);
     return ordered;
 }
 

@@ -27,7 +27,7 @@ void installAccessibleControls();
 // `widgets` (siblings) in the order they are read: row by row from top to
 // bottom, each row from left to right. A widget belongs to a row while its
 // top lies within the top quarter of the row's first widget; ties keep the
-// given order.
+// given order. Hidden widgets come last, in the given order.
 QList<QWidget*> readingOrder(QList<QWidget*> widgets);
 
 } // namespace ctl
