@@ -70,7 +70,8 @@ VirtualStationWindow::VirtualStationWindow(iface::SimulatedEasyPort* port, QWidg
     m_stepPlan->setStyleSheet(QStringLiteral(
         "QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fafcfe, "
         "stop:1 #d3dbe4); border: 2px solid #333a42; border-radius: 6px; padding: 4px 12px; "
-        "color: #1d2329; } QPushButton:pressed { background: #c3ccd6; }"));
+        "color: #1d2329; } QPushButton:pressed { background: #c3ccd6; } "
+        "QPushButton:focus { border: 2px dashed #003c8f; }"));
     m_stepPlan->adjustSize();
     connect(m_stepPlan, &QPushButton::clicked, this, &VirtualStationWindow::stepPlanRequested);
     // A teacher's exercise: the link breaks as if the cable were pulled.
