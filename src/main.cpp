@@ -3,6 +3,7 @@
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
 #include "interface_link/simulated_easyport.h"
+#include "main_window/keyboard.h"
 #include "main_window/plan_host_link.h"
 #include "platform/exit_signals.h"
 #include "step_plan/step_plan_window.h"
@@ -39,6 +40,8 @@ int main(int argc, char* argv[])
         // With the simulated interface the pupil can watch the station move.
         std::unique_ptr<virt::VirtualStationWindow> station =
             virt::attachVirtualStation(easyPort.get(), &window);
+        // A pupil working in it keeps the output keys and Esc.
+        mw::shareOutputKeys(window, station.get());
         // The step plan: hidden until the pupil asks for it, reachable from
         // the command frame, Ctrl+Shift+S and the virtual station.
         MainPlanHost planHost(window);

@@ -2,13 +2,53 @@
 
 #include "controls/controls.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
+#include <QComboBox>
+
+#include <algorithm>
 
 namespace ctl
 {
 
+QList<QWidget*> readingOrder(QList<QWidget*> widgets)
+{
+    // A hidden widget keeps whatever place it had, or none a layout gave it.
+    const auto hidden = std::stable_partition(widgets.begin(), widgets.end(),
+                                              [](const QWidget* w) { return !w->isHidden(); });
+    QList<QWidget*> ordered;
+    ordered.reserve(widgets.size());
+    const QList<QWidget*> left(hidden, widgets.end());
+    widgets.erase(hidden, widgets.end());
+    std::stable_sort(widgets.begin(), widgets.end(),
+                     [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+    auto rowStart = widgets.begin();
+    while (rowStart != widgets.end()) {
+        const int rowEnd = (*rowStart)->y() + std::max(1, (*rowStart)->height() / 4);
+        auto rowStop = std::find_if(rowStart, widgets.end(),
+                                    [rowEnd](const QWidget* w) { return w->y() >= rowEnd; });
+        QList<QWidget*> row(rowStart, rowStop);
+        std::stable_sort(row.begin(), row.end(),
+                         [](const QWidget* a, const QWidget* b) { return a->x() < b->x(); });
+        ordered.append(row);
+        rowStart = rowStop;
+    }
+    ordered.append(left);
+    return ordered;
+}
+
 namespace
 {
+
+// A background a screen reader has nothing to say about.
+bool isDecoration(QAccessibleInterface* a)
+{
+    const QAccessible::Role r = a->role();
+    return (r == QAccessible::Client || r == QAccessible::Grouping ||
+            r == QAccessible::StaticText) &&
+           a->childCount() == 0 && a->text(QAccessible::Name).trimmed().isEmpty() &&
+           a->text(QAccessible::Description).trimmed().isEmpty();
+}
 
 class AccessibleControl : public QAccessibleWidget
 {
@@ -20,11 +60,27 @@ class AccessibleControl : public QAccessibleWidget
         // An empty picture box is only a coloured background.
         if (const auto* box = qobject_cast<const PictureBox*>(widget()))
             return box->printed().isEmpty() ? QAccessible::Client : QAccessible::StaticText;
-        // A shape is a lamp once it is named after what it shows; else it
-        // is only a background.
-        if (qobject_cast<const Shape*>(widget()) && widget()->accessibleName().isEmpty())
-            return QAccessible::Client;
+        if (const auto* shape = qobject_cast<const Shape*>(widget())) {
+            if (shape->isLamp())
+                return QAccessible::CheckBox;
+            // A shape is an indicator once it is named after what it shows;
+            // else it is only a background.
+            if (widget()->accessibleName().isEmpty())
+                return QAccessible::Client;
+        }
         return QAccessibleWidget::role();
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (const auto* shape = qobject_cast<const Shape*>(widget()); shape && shape->isLamp()) {
+            // The pupil reads a lamp; only the device switches it.
+            s.checkable = true;
+            s.checked = shape->isLit();
+            s.readOnly = true;
+        }
+        return s;
     }
 
     QString text(QAccessible::Text t) const override
@@ -48,6 +104,104 @@ class AccessibleControl : public QAccessibleWidget
         }
         return own;
     }
+
+    // The children in reading order: the order in which controls are
+    // stacked is the order their drawing needs, not the order they are read.
+    int childCount() const override { return int(children().size()); }
+
+    QAccessibleInterface* child(int index) const override
+    {
+        const QList<QAccessibleInterface*> all = children();
+        return index >= 0 && index < all.size() ? all.at(index) : nullptr;
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        if (!child)
+            return -1;
+        const QList<QAccessibleInterface*> all = children();
+        for (int i = 0; i < all.size(); ++i)
+            if (all.at(i)->object() == child->object())
+                return i;
+        return -1;
+    }
+
+  private:
+    QList<QAccessibleInterface*> children() const
+    {
+        QList<QWidget*> widgets;
+        for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
+            QAccessibleInterface* c = QAccessibleWidget::child(i);
+            if (c && c->object() && c->object()->isWidgetType() && !isDecoration(c))
+                widgets.append(static_cast<QWidget*>(c->object()));
+        }
+        QList<QAccessibleInterface*> ordered;
+        for (QWidget* w : readingOrder(widgets))
+            ordered.append(QAccessible::queryAccessibleInterface(w));
+        return ordered;
+    }
+};
+
+// Qt names a combo box by its current choice on this platform; a screen
+// reader then says "blijft" where the pupil needs to hear which output.
+class NamedComboBox : public QAccessibleWidget
+{
+  public:
+    explicit NamedComboBox(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return box()->currentText();
+        const QString own = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && own.isEmpty())
+            return box()->currentText();
+        if (t == QAccessible::Name) {
+            // A label "Station:" names the box "Station".
+            QString name = own.trimmed();
+            if (name.endsWith(QLatin1Char(':')))
+                name.chop(1);
+            return name;
+        }
+        return own;
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = box()->view() && box()->view()->isVisible();
+        return s;
+    }
+
+    int childCount() const override { return box()->view() ? 1 : 0; }
+
+    QAccessibleInterface* child(int index) const override
+    {
+        return index == 0 && box()->view() ? QAccessible::queryAccessibleInterface(box()->view())
+                                           : nullptr;
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        return child && box()->view() && child->object() == box()->view() ? 0 : -1;
+    }
+
+    QStringList actionNames() const override
+    {
+        return QAccessibleWidget::actionNames() << showMenuAction();
+    }
+
+    void doAction(const QString& name) override
+    {
+        if (name == showMenuAction() || name == pressAction())
+            box()->showPopup();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+  private:
+    QComboBox* box() const { return static_cast<QComboBox*>(widget()); }
 };
 
 QAccessibleInterface* controlFactory(const QString& className, QObject* object)
@@ -65,6 +219,12 @@ QAccessibleInterface* controlFactory(const QString& className, QObject* object)
         return new AccessibleControl(w, QAccessible::Graphic);
     if (className == QLatin1String("ctl::Shape"))
         return new AccessibleControl(w, QAccessible::Indicator);
+    if (className == QLatin1String("QComboBox") && !static_cast<QComboBox*>(w)->isEditable())
+        return new NamedComboBox(static_cast<QComboBox*>(w));
+    // Qt makes a plain widget a "filler" even when it is a window of its own.
+    if (className == QLatin1String("QWidget") &&
+        (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog))
+        return new QAccessibleWidget(w, QAccessible::Window);
     return nullptr;
 }
 

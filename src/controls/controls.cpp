@@ -627,9 +627,22 @@ void Shape::setFillColor(OleColor c)
 {
     if (c == m_fill)
         return;
+    const bool wasLit = isLit();
     m_fill = c;
     update();
+    if (isLit() != wasLit && QAccessible::isActive()) {
+        QAccessible::State checked;
+        checked.checked = true;
+        QAccessibleStateChangeEvent e(this, checked);
+        QAccessible::updateAccessibility(&e);
+    }
     emit FillColorChanged(c);
+}
+
+void Shape::setLitColor(OleColor litColor)
+{
+    m_lamp = true;
+    m_litColor = litColor;
 }
 
 void Shape::setBorder(bool on)

@@ -346,6 +346,12 @@ class Shape : public QWidget, public ControlProps
     // under a hatch and a dashed red border.
     bool isStale() const { return m_stale; }
     void setStale(bool on);
+    // Makes the shape a lamp that is lit while filled with `litColor`; a
+    // screen reader then reads it as a read-only check box, checked while
+    // lit.
+    void setLitColor(OleColor litColor);
+    bool isLamp() const { return m_lamp; }
+    bool isLit() const { return m_lamp && m_fill == m_litColor; }
 
   signals:
     // Only when the colour really changes.
@@ -360,6 +366,8 @@ class Shape : public QWidget, public ControlProps
     OleColor m_fill = 0;
     bool m_border = true;
     bool m_stale = false;
+    bool m_lamp = false;
+    OleColor m_litColor = 0;
 };
 
 // An option button (radio button) that shows its back colour.

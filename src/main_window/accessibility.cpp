@@ -6,33 +6,26 @@
 namespace mw
 {
 
-QString lampState(unsigned fillColor)
-{
-    return fillColor == KleurLampAan ? QStringLiteral("aan") : QStringLiteral("uit");
-}
-
 namespace
 {
 
-// What a lamp tells a screen reader: its state, and whether that may differ
-// from the device.
+// A lamp whose colour may differ from the device says so.
 QString lampDescription(const ctl::Shape* lamp)
 {
-    const QString state = lampState(lamp->FillColor());
-    return lamp->isStale() ? state + QStringLiteral(", niet actueel: de verbinding is verbroken")
-                           : state;
+    return lamp->isStale() ? QStringLiteral("niet actueel: de verbinding is verbroken")
+                           : QString();
 }
 
-// The lamp is named by the caption beside it and describes its colour.
+// The lamp is named by the caption beside it and lit while yellow.
 template <typename Beside> void followLamp(ctl::Shape* lamp, Beside* beside)
 {
+    lamp->setLitColor(KleurLampAan);
     lamp->setAccessibleName(beside->Caption());
     lamp->setAccessibleDescription(lampDescription(lamp));
     QObject::connect(beside, &Beside::CaptionChanged, lamp,
                      [lamp](const QString& caption) { lamp->setAccessibleName(caption); });
-    const auto describe = [lamp] { lamp->setAccessibleDescription(lampDescription(lamp)); };
-    QObject::connect(lamp, &ctl::Shape::FillColorChanged, lamp, describe);
-    QObject::connect(lamp, &ctl::Shape::StaleChanged, lamp, describe);
+    QObject::connect(lamp, &ctl::Shape::StaleChanged, lamp,
+                     [lamp] { lamp->setAccessibleDescription(lampDescription(lamp)); });
 }
 
 QString withoutFullStop(QString caption)
@@ -50,6 +43,17 @@ void installAccessibility(Main& main)
     ctl::installAccessibleControls();
 
     main.CMD_ResetAlles->setAccessibleName(QStringLiteral("Noodstop: alle uitgangen uit"));
+    // While connected the button breaks the link; its tooltip still says how
+    // it makes one.
+    ctl::CommandButton* link = main.CMD_Verbinding;
+    auto describeLink = [link] {
+        link->setAccessibleDescription(
+            link->Caption() == QLatin1String("Verbreek")
+                ? QStringLiteral("Verbreek de verbinding met de EasyPort")
+                : QString());
+    };
+    describeLink();
+    QObject::connect(link, &ctl::CommandButton::CaptionChanged, link, describeLink);
     for (int i = 0; i < 8; ++i) {
         followLamp(main.Shape_Lampje[i], main.CMD_SetReset[i]);
         followLamp(main.Shape_LampjeIn[i + 1], main.Label_Ingang[i]);

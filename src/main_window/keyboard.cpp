@@ -10,10 +10,10 @@ namespace mw
 namespace
 {
 
-void bind(Main& main, const QList<QKeySequence>& keys, ctl::CommandButton* button,
+void bind(Main& main, QWidget* window, const QList<QKeySequence>& keys, ctl::CommandButton* button,
           const QString& hint)
 {
-    auto* shortcut = new QShortcut(&main);
+    auto* shortcut = new QShortcut(window);
     shortcut->setKeys(keys);
     shortcut->setContext(Qt::WindowShortcut);
     shortcut->setAutoRepeat(false);
@@ -26,21 +26,34 @@ void bind(Main& main, const QList<QKeySequence>& keys, ctl::CommandButton* butto
     button->setKeyHint(hint);
 }
 
-} // namespace
-
-void installKeys(Main& main)
+// The output keys and Escape as shortcuts of `window`.
+void bindOutputKeys(Main& main, QWidget* window)
 {
     for (int i = 0; i < 8; ++i) {
         const auto digit = Qt::Key(Qt::Key_1 + i);
-        bind(main, {QKeySequence(digit), QKeySequence(Qt::KeypadModifier | digit)},
+        bind(main, window, {QKeySequence(digit), QKeySequence(Qt::KeypadModifier | digit)},
              main.CMD_SetReset[i], QStringLiteral("Uitgang %1 (toets %1)").arg(i + 1));
     }
-    bind(main, {QKeySequence(Qt::Key_Escape)}, main.CMD_ResetAlles, QStringLiteral("(toets Esc)"));
-    bind(main, {QKeySequence(Qt::Key_PageDown)}, main.CMD_Verder,
+    bind(main, window, {QKeySequence(Qt::Key_Escape)}, main.CMD_ResetAlles,
+         QStringLiteral("(toets Esc)"));
+}
+
+} // namespace
+
+void shareOutputKeys(Main& main, QWidget* window)
+{
+    if (window)
+        bindOutputKeys(main, window);
+}
+
+void installKeys(Main& main)
+{
+    bindOutputKeys(main, &main);
+    bind(main, &main, {QKeySequence(Qt::Key_PageDown)}, main.CMD_Verder,
          QStringLiteral("Verder (toets Page Down)"));
-    bind(main, {QKeySequence(Qt::Key_PageUp)}, main.CMD_Terug,
+    bind(main, &main, {QKeySequence(Qt::Key_PageUp)}, main.CMD_Terug,
          QStringLiteral("Terug (toets Page Up)"));
-    bind(main, {QKeySequence(Qt::Key_F1)}, main.CMD_Help, QStringLiteral("Help (toets F1)"));
+    bind(main, &main, {QKeySequence(Qt::Key_F1)}, main.CMD_Help, QStringLiteral("Help (toets F1)"));
 
     // Tab order as laid out: the outputs top to bottom, the stations top to
     // bottom and the station's film, the commands column by column, the

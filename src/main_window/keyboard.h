@@ -1,6 +1,7 @@
 #pragma once
 
 class Main;
+class QWidget;
 
 namespace mw
 {
@@ -18,5 +19,10 @@ namespace mw
 // buttons as they are laid out: outputs top to bottom, then the stations,
 // then the commands.
 void installKeys(Main& main);
+
+// The output keys 1 .. 8 and Escape also act while `window` (a window of
+// its own beside the main window) is the active one, the same way as in the
+// main window. Safe with null.
+void shareOutputKeys(Main& main, QWidget* window);
 
 } // namespace mw

@@ -1,5 +1,6 @@
 #include "step_plan/step_plan_window.h"
 
+#include "controls/accessible_controls.h"
 #include "controls/color.h"
 #include "controls/controls.h"
 #include "step_plan/plan_file.h"
@@ -194,6 +195,7 @@ struct StepPlanWindow::Ui {
 StepPlanWindow::StepPlanWindow(PlanHost& host, QWidget* parent)
     : QWidget(parent, Qt::Window), m_sequencer(host, m_clock)
 {
+    ctl::installAccessibleControls();
     setObjectName(QStringLiteral("Stappenplan"));
     setWindowTitle(QStringLiteral("Stappenplan"));
     // Closing the main window ends the program even while this one is open.
@@ -378,8 +380,10 @@ void StepPlanWindow::build()
     ui.planFrame = planFrame;
     auto* planRow = new QHBoxLayout(planFrame);
     frameMargins(planRow, planFrame);
-    planRow->addWidget(body(new QLabel(QStringLiteral("Station:"), planFrame)));
+    auto* stationLabel = body(new QLabel(QStringLiteral("Station:"), planFrame));
+    planRow->addWidget(stationLabel);
     ui.station = body(new QComboBox(planFrame), QStringLiteral("Station"));
+    stationLabel->setBuddy(ui.station);
     for (station::Station s : Stations)
         ui.station->addItem(station::displayName(s));
     planRow->addWidget(ui.station);
@@ -452,6 +456,9 @@ void StepPlanWindow::build()
         ui.outputLabels[size_t(i)] = body(new QLabel(ui.editor));
         QComboBox* c = body(new QComboBox(ui.editor), QStringLiteral("Zet%1").arg(i + 1));
         c->addItems({QStringLiteral("blijft"), QStringLiteral("aan"), QStringLiteral("uit")});
+        // The label names the box after its output, also after a change of
+        // station.
+        ui.outputLabels[size_t(i)]->setBuddy(c);
         ui.outputs[size_t(i)] = c;
         grid->addWidget(ui.outputLabels[size_t(i)], row, 0);
         grid->addWidget(c, row++, 1);
@@ -462,8 +469,10 @@ void StepPlanWindow::build()
         });
     }
     grid->setRowMinimumHeight(row++, 8);
-    grid->addWidget(body(new QLabel(QStringLiteral("Wacht op:"), ui.editor)), row, 0);
+    auto* waitLabel = body(new QLabel(QStringLiteral("Wacht op:"), ui.editor));
+    grid->addWidget(waitLabel, row, 0);
     ui.waitKind = body(new QComboBox(ui.editor), QStringLiteral("WachtOp"));
+    waitLabel->setBuddy(ui.waitKind);
     ui.waitKind->addItems(
         {QStringLiteral("een ingang"), QStringLiteral("een tijd"), QStringLiteral("Volgende")});
     grid->addWidget(ui.waitKind, row++, 1);
@@ -471,20 +480,29 @@ void StepPlanWindow::build()
     ui.input = body(new QComboBox(ui.editor), QStringLiteral("Ingang"));
     ui.inputOn = body(new QComboBox(ui.editor), QStringLiteral("IngangAan"));
     ui.inputOn->addItems({QStringLiteral("aan"), QStringLiteral("uit")});
+    ui.inputLabel->setBuddy(ui.input);
+    ui.inputOn->setAccessibleName(QStringLiteral("Ingang aan of uit"));
     grid->addWidget(ui.inputLabel, row, 0);
     grid->addWidget(ui.input, row++, 1);
     grid->addWidget(ui.inputOn, row++, 1);
     ui.timeoutLabel = body(new QLabel(QStringLiteral("Hoogstens:"), ui.editor));
     ui.timeout = secondsBox(ui.editor, QStringLiteral("MaxSeconden"), MinTimeoutMs, MaxTimeoutMs);
+    ui.timeoutLabel->setBuddy(ui.timeout);
+    ui.timeout->setAccessibleName(QStringLiteral("Hoogstens (seconden)"));
     grid->addWidget(ui.timeoutLabel, row, 0);
     grid->addWidget(ui.timeout, row++, 1);
     ui.secondsLabel = body(new QLabel(QStringLiteral("Tijd:"), ui.editor));
     ui.seconds = secondsBox(ui.editor, QStringLiteral("Seconden"), MinWaitMs, MaxWaitMs);
+    ui.secondsLabel->setBuddy(ui.seconds);
+    ui.seconds->setAccessibleName(QStringLiteral("Tijd (seconden)"));
     grid->addWidget(ui.secondsLabel, row, 0);
     grid->addWidget(ui.seconds, row++, 1);
     grid->setRowMinimumHeight(row++, 8);
-    grid->addWidget(body(new QLabel(QStringLiteral("Uitleg:"), ui.editor)), row, 0);
+    auto* noteLabel = body(new QLabel(QStringLiteral("Uitleg:"), ui.editor));
+    grid->addWidget(noteLabel, row, 0);
     ui.note = body(new QLineEdit(ui.editor), QStringLiteral("Uitleg"));
+    noteLabel->setBuddy(ui.note);
+    ui.note->setAccessibleName(QStringLiteral("Uitleg"));
     ui.note->setMaxLength(500);
     ui.note->setPlaceholderText(QStringLiteral("wat de leerling moet doen"));
     grid->addWidget(ui.note, row++, 1);

@@ -1,7 +1,9 @@
 #include "virtual_station/virtual_station_window.h"
 
+#include "controls/accessible_controls.h"
 #include "controls/color.h"
 #include "interface_link/simulated_easyport.h"
+#include "virtual_station/scene_controls.h"
 #include "virtual_station/scene_painter.h"
 
 #include <QGuiApplication>
@@ -35,8 +37,9 @@ QRect placeBeside(const QRect& main, QSize size, const QRect& screen)
 }
 
 VirtualStationWindow::VirtualStationWindow(iface::SimulatedEasyPort* port, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowDoesNotAcceptFocus), m_port(port)
+    : QWidget(parent, Qt::Window), m_port(port)
 {
+    ctl::installAccessibleControls();
     setObjectName(QStringLiteral("Virtuele_Opstelling"));
     setWindowTitle(QStringLiteral("Virtuele opstelling"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -61,20 +64,21 @@ VirtualStationWindow::VirtualStationWindow(iface::SimulatedEasyPort* port, QWidg
     // The way to the step plan that automates the station shown here.
     m_stepPlan = new QPushButton(QStringLiteral("Stappenplan"), this);
     m_stepPlan->setObjectName(QStringLiteral("KnopStappenplan"));
-    m_stepPlan->setFocusPolicy(Qt::NoFocus);
+    m_stepPlan->setFocusPolicy(Qt::TabFocus);
     m_stepPlan->setFont(ctl::makeFont(QStringLiteral("Comic Sans MS"), 11, true));
     m_stepPlan->setCursor(Qt::PointingHandCursor);
     m_stepPlan->setStyleSheet(QStringLiteral(
         "QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fafcfe, "
         "stop:1 #d3dbe4); border: 2px solid #333a42; border-radius: 6px; padding: 4px 12px; "
-        "color: #1d2329; } QPushButton:pressed { background: #c3ccd6; }"));
+        "color: #1d2329; } QPushButton:pressed { background: #c3ccd6; } "
+        "QPushButton:focus { border: 2px dashed #003c8f; }"));
     m_stepPlan->adjustSize();
     connect(m_stepPlan, &QPushButton::clicked, this, &VirtualStationWindow::stepPlanRequested);
     // A teacher's exercise: the link breaks as if the cable were pulled.
     m_pullCable = new QPushButton(QStringLiteral("Kabel los"), this);
     m_pullCable->setObjectName(QStringLiteral("KnopKabelLos"));
     m_pullCable->setToolTip(QStringLiteral("Verbreek de verbinding alsof de kabel los is"));
-    m_pullCable->setFocusPolicy(Qt::NoFocus);
+    m_pullCable->setFocusPolicy(Qt::TabFocus);
     m_pullCable->setFont(m_stepPlan->font());
     m_pullCable->setCursor(Qt::PointingHandCursor);
     m_pullCable->setStyleSheet(m_stepPlan->styleSheet());
@@ -114,9 +118,58 @@ void VirtualStationWindow::followStation()
         m_beltParts.clear();
         m_slideSeen = 0;
         m_animation.stop();
+        buildSceneControls();
     }
     watchSlide();
+    placeSceneControls();
     update();
+}
+
+// One control per sensor and per scene button, in the order Tab and a
+// screen reader take them.
+void VirtualStationWindow::buildSceneControls()
+{
+    qDeleteAll(m_sceneControls);
+    m_sceneControls.clear();
+    for (const SensorSpot& s : m_layout.sensors)
+        m_sceneControls.append(new SceneControl(this, Hit{Action::ForceInput, s.input}, s.name));
+    for (const ButtonSpot& b : m_layout.buttons) {
+        auto* control = new SceneControl(this, Hit{b.action, -1}, b.text);
+        control->setAccessibleDescription(buttonDescription(b.action));
+        m_sceneControls.append(control);
+    }
+    for (SceneControl* control : std::as_const(m_sceneControls)) {
+        control->show();
+        connect(control, &QAbstractButton::clicked, this, [this, control] { act(control->hit()); });
+    }
+}
+
+// Each control lies over what it acts on (sensors on the carriage travel
+// with it) and tells the state of its sensor.
+void VirtualStationWindow::placeSceneControls()
+{
+    const QTransform toWidget = sceneTransform(m_layout.size, size());
+    const Pose pose = currentPose();
+    const bool switches = !m_layout.inputSwitches.isEmpty();
+    const quint8 inputs = m_port ? m_port->simulation().inputs() : 0;
+    int index = 0;
+    for (const SensorSpot& s : m_layout.sensors) {
+        SceneControl* control = m_sceneControls.value(index++);
+        if (!control)
+            return;
+        control->setGeometry(
+            toWidget.mapRect(placedSensor(s, m_layout, pose).hitArea()).toAlignedRect());
+        const Force force = m_port ? m_port->inputForce(s.input) : Force::Free;
+        const QString description =
+            sensorState(inputs & (1u << s.input), force) +
+            (switches ? QStringLiteral(". Indrukken zet de schakelaar om")
+                      : QStringLiteral(". Indrukken forceert: kortsluiting, draadbreuk, vrij"));
+        if (control->accessibleDescription() != description)
+            control->setAccessibleDescription(description);
+    }
+    for (const ButtonSpot& b : m_layout.buttons)
+        if (SceneControl* control = m_sceneControls.value(index++))
+            control->setGeometry(toWidget.mapRect(b.rect).toAlignedRect());
 }
 
 // A part that left the belt while the bin got one more went down the
@@ -191,14 +244,20 @@ void VirtualStationWindow::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     m_stepPlan->move(width() - m_stepPlan->width() - Gap, Gap);
     m_pullCable->move(m_stepPlan->x() - m_pullCable->width() - Gap, Gap);
+    placeSceneControls();
     update();
 }
 
 void VirtualStationWindow::clickScene(QPointF scenePoint)
 {
+    if (m_port)
+        act(hitTest(m_layout, currentPose(), scenePoint));
+}
+
+void VirtualStationWindow::act(const Hit& hit)
+{
     if (!m_port)
         return;
-    const Hit hit = hitTest(m_layout, currentPose(), scenePoint);
     switch (hit.action) {
     case Action::None:
         break;

@@ -14,6 +14,11 @@
 
 class QPushButton;
 
+namespace virt
+{
+class SceneControl;
+}
+
 namespace iface
 {
 class EasyPortControl;
@@ -30,7 +35,8 @@ QRect placeBeside(const QRect& main, QSize size, const QRect& screen);
 
 // "Virtuele opstelling": draws the station that the simulated interface
 // plays, and lets the pupil or teacher force its sensors and lay parts on
-// the belt. It only reads the simulator and calls its forcing API; it never
+// the belt, by mouse, by keyboard (Tab, Space) or through a screen reader.
+// It only reads the simulator and calls its forcing API; showing it never
 // takes the focus from the main window.
 class VirtualStationWindow : public QWidget
 {
@@ -54,6 +60,10 @@ class VirtualStationWindow : public QWidget
 
     // Acts as a click at a scene point would.
     void clickScene(QPointF scenePoint);
+    // Does what a click on `hit` does.
+    void act(const Hit& hit);
+    // The controls over the scene, sensors first, then the scene's buttons.
+    const QList<SceneControl*>& sceneControls() const { return m_sceneControls; }
 
     // True while the window animates on its own (a part sliding down).
     bool isAnimating() const { return m_animation.isActive(); }
@@ -74,6 +84,8 @@ class VirtualStationWindow : public QWidget
   private:
     void followStation();
     void watchSlide();
+    void buildSceneControls();
+    void placeSceneControls();
     QPixmap& background(QSize size, qreal dpr);
 
     QPointer<iface::SimulatedEasyPort> m_port;
@@ -90,6 +102,7 @@ class VirtualStationWindow : public QWidget
     QTimer m_animation;
     QPushButton* m_stepPlan = nullptr;
     QPushButton* m_pullCable = nullptr;
+    QList<SceneControl*> m_sceneControls;
 };
 
 // Gives a simulated interface its virtual station window: it opens beside

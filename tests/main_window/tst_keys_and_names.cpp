@@ -1,13 +1,20 @@
-// The main window's keys and what a screen reader finds in it: keys take the
-// pupil's own path (disabled buttons, interlocks, sounds), act only in the
-// main window, once per press; every control a pupil acts on has a name;
-// lamps are named and described after their output or input, also after a
-// station change; Tab follows the layout.
-#include "main_window/accessibility.h"
+// The main window's keys and what a screen reader finds in it and in the
+// windows beside it: keys take the pupil's own path (disabled buttons,
+// interlocks, sounds), act only in the main window and the window it shares
+// them with, once per press; every control a pupil acts on has a name, a
+// role and a state; lamps follow their output or input, also after a
+// station change; Tab and the reading order follow the layout.
+#include "interface_link/simulated_easyport.h"
+#include "main_window/keyboard.h"
+#include "step_plan/step_plan_window.h"
+#include "support/plan_doubles.h"
 #include "support/test_support.h"
+#include "virtual_station/scene_controls.h"
+#include "virtual_station/virtual_station_window.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
@@ -51,6 +58,19 @@ QAccessibleInterface* accessible(QObject* o)
     return QAccessible::queryAccessibleInterface(o);
 }
 
+// A window's control by objectName, or else by the text it shows.
+QObject* findControl(const QWidget& window, const QString& name)
+{
+    if (window.objectName() == name)
+        return const_cast<QWidget*>(&window);
+    if (QObject* o = window.findChild<QObject*>(name))
+        return o;
+    for (auto* b : window.findChildren<QAbstractButton*>())
+        if (b->text() == name)
+            return b;
+    return nullptr;
+}
+
 } // namespace
 
 class TestKeysAndNames : public QObject
@@ -69,6 +89,10 @@ class TestKeysAndNames : public QObject
     void lampsFollowTheirPoints_data();
     void lampsFollowTheirPoints();
     void tabFollowsTheLayout();
+    void controlKinds_data();
+    void controlKinds();
+    void readingOrderFollowsTheLayout_data();
+    void readingOrderFollowsTheLayout();
 };
 
 void TestKeysAndNames::outputKeys_data()
@@ -79,19 +103,24 @@ void TestKeysAndNames::outputKeys_data()
     QTest::addColumn<int>("word");
     QTest::addColumn<int>("refusals");
     QTest::addColumn<int>("clicks");
-    QTest::newRow("1 switches output 1 on") << "" << 0 << "1" << 0x01 << 0 << 1;
-    QTest::newRow("8 switches output 8 on") << "" << 0 << "8" << 0x80 << 0 << 1;
-    QTest::newRow("pressed twice is off again") << "" << 0 << "3 3" << 0 << 0 << 2;
-    QTest::newRow("several outputs") << "" << 0 << "2 5 8" << 0x92 << 0 << 3;
-    QTest::newRow("number pad") << "" << 0 << "kp4 kp6" << 0x28 << 0 << 2;
-    QTest::newRow("Escape switches all off") << "" << 0 << "1 2 7 esc" << 0 << 0 << 3;
+    QTest::addColumn<bool>("besideMain"); // typed in a window that shares the keys
+    QTest::newRow("1 switches output 1 on") << "" << 0 << "1" << 0x01 << 0 << 1 << false;
+    QTest::newRow("8 switches output 8 on") << "" << 0 << "8" << 0x80 << 0 << 1 << false;
+    QTest::newRow("pressed twice is off again") << "" << 0 << "3 3" << 0 << 0 << 2 << false;
+    QTest::newRow("several outputs") << "" << 0 << "2 5 8" << 0x92 << 0 << 3 << false;
+    QTest::newRow("number pad") << "" << 0 << "kp4 kp6" << 0x28 << 0 << 2 << false;
+    QTest::newRow("Escape switches all off") << "" << 0 << "1 2 7 esc" << 0 << 0 << 3 << false;
     QTest::newRow("a disabled output does nothing")
-        << "CMD_StapelMagazijn" << 0 << "2 4 8" << 0x02 << 0 << 1;
+        << "CMD_StapelMagazijn" << 0 << "2 4 8" << 0x02 << 0 << 1 << false;
     QTest::newRow("the interlock refuses with its box")
-        << "CMD_StapelMagazijn" << 1 << "1" << 0 << 1 << 1;
+        << "CMD_StapelMagazijn" << 1 << "1" << 0 << 1 << 1 << false;
     QTest::newRow("handling: gripper down locks the cylinder")
-        << "CMD_Stationhandling" << 8 << "2 3" << 0x04 << 1 << 2;
-    QTest::newRow("9 and 0 are no outputs") << "" << 0 << "9 0" << 0 << 0 << 0;
+        << "CMD_Stationhandling" << 8 << "2 3" << 0x04 << 1 << 2 << false;
+    QTest::newRow("9 and 0 are no outputs") << "" << 0 << "9 0" << 0 << 0 << 0 << false;
+    QTest::newRow("beside: outputs and number pad") << "" << 0 << "2 kp7" << 0x42 << 0 << 2 << true;
+    QTest::newRow("beside: Escape switches all off") << "" << 0 << "1 6 esc" << 0 << 0 << 2 << true;
+    QTest::newRow("beside: the interlock still refuses")
+        << "CMD_StapelMagazijn" << 1 << "1" << 0 << 1 << 1 << true;
 }
 
 void TestKeysAndNames::outputKeys()
@@ -102,6 +131,7 @@ void TestKeysAndNames::outputKeys()
     QFETCH(int, word);
     QFETCH(int, refusals);
     QFETCH(int, clicks);
+    QFETCH(bool, besideMain);
     MainFixture fx;
     activate(fx);
     if (!station.isEmpty())
@@ -109,7 +139,14 @@ void TestKeysAndNames::outputKeys()
     fx.port.raiseInputs(inputs);
     fx.port.written.clear();
     fx.services.sounds.played.clear();
-    type(fx.main.get(), keys);
+    QWidget beside;
+    if (besideMain) {
+        mw::shareOutputKeys(*fx.main, &beside);
+        beside.show();
+        beside.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&beside));
+    }
+    type(besideMain ? &beside : fx.main.get(), keys);
     QCOMPARE(fx.main->DecimaalUit(), word);
     if (clicks == 0)
         QVERIFY(fx.port.written.isEmpty());
@@ -263,12 +300,13 @@ void TestKeysAndNames::lampsFollowTheirPoints()
     for (int i = 0; i < 8; ++i) {
         QAccessibleInterface* out = accessible(m.Shape_Lampje[i]);
         QAccessibleInterface* in = accessible(m.Shape_LampjeIn[i + 1]);
-        QCOMPARE(out->role(), QAccessible::Indicator);
+        QCOMPARE(out->role(), QAccessible::CheckBox);
+        QCOMPARE(in->role(), QAccessible::CheckBox);
         QCOMPARE(out->text(QAccessible::Name), m.CMD_SetReset[i]->Caption());
         QCOMPARE(in->text(QAccessible::Name), m.Label_Ingang[i]->Caption());
         const bool outOn = i == 0 && firstOn;
-        QCOMPARE(out->text(QAccessible::Description), outOn ? "aan" : "uit");
-        QCOMPARE(in->text(QAccessible::Description), (0x06 >> i) & 1 ? "aan" : "uit");
+        QCOMPARE(bool(out->state().checked), outOn);
+        QCOMPARE(bool(in->state().checked), bool((0x06 >> i) & 1));
     }
 }
 
@@ -289,6 +327,206 @@ void TestKeysAndNames::tabFollowsTheLayout()
         "CMD_Help",           "CMD_Afsluiten",     "CMD_Verbinding",      "Command1",
         "CMD_ResetAlles"};
     QCOMPARE(order, expected);
+}
+
+namespace
+{
+
+void kind(const char* tag, const char* window, const char* setup, const char* control,
+          QAccessible::Role role, const char* name, const char* description = "",
+          const char* value = "", int checked = -1, int focusable = -1)
+{
+    QTest::newRow(tag) << QString::fromUtf8(window) << QString::fromUtf8(setup)
+                       << QString::fromUtf8(control) << role << QString::fromUtf8(name)
+                       << QString::fromUtf8(description) << QString::fromUtf8(value) << checked
+                       << focusable;
+}
+
+} // namespace
+
+void TestKeysAndNames::controlKinds_data()
+{
+    QTest::addColumn<QString>("window"); // main, plan or station
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("control"); // objectName or shown text
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description"); // contained; empty: not checked
+    QTest::addColumn<QString>("value");       // empty: not checked
+    QTest::addColumn<int>("checked");         // -1: not checked
+    QTest::addColumn<int>("focusable");       // -1: not checked
+
+    // Window, setup, control, role, name, description, value, checked, focusable.
+    using R = QAccessible::Role;
+    kind("main window", "main", "", "Main", R::Window, "Automatiseren voor het VMBO");
+    kind("output button with its key", "main", "", "CMD_SetReset(0)", R::PushButton, "Uitgang 1",
+         "(toets 1)", "", -1, 1);
+    kind("output lamp lit", "main", "key3", "Shape_Lampje(2)", R::CheckBox, "Uitgang 3", "", "", 1,
+         0);
+    kind("input lamp lit", "main", "inputs2", "Shape_LampjeIn(2)", R::CheckBox, "Ingang 2", "", "",
+         1, 0);
+    kind("Zoek en verbind", "main", "", "CMD_Verbinding", R::PushButton, "Zoek en verbind",
+         "Maak een verbinding met de EasyPort", "", -1, 1);
+    kind("Verbreek says what it does", "main", "connect", "CMD_Verbinding", R::PushButton,
+         "Verbreek", "Verbreek de verbinding met de EasyPort", "", -1, 1);
+    kind("Zoek en verbind again after Verbreek", "main", "connect connect", "CMD_Verbinding",
+         R::PushButton, "Zoek en verbind", "Maak een verbinding met de EasyPort", "", -1, 1);
+
+    kind("plan window", "plan", "", "Stappenplan", R::Window, "Stappenplan");
+    kind("output choice named by its output", "plan", "", "Zet3", R::ComboBox,
+         "Grijpercilinder (uit)", "", "blijft", -1, 1);
+    kind("output choice after a change of station", "plan", "conveyor", "Zet1", R::ComboBox,
+         "Magneetspoel stopper", "", "blijft", -1, 1);
+    kind("input on or off", "plan", "", "IngangAan", R::ComboBox, "Ingang aan of uit", "", "aan",
+         -1, 1);
+    kind("wait time", "plan", "", "Seconden", R::SpinBox, "Tijd (seconden)", "", "", -1, 1);
+
+    kind("station window", "station", "", "Virtuele_Opstelling", R::Window, "Virtuele opstelling");
+    kind("sensor at rest", "station", "conveyor", "Inductieve sensor", R::PushButton,
+         "Inductieve sensor", "uit. Indrukken forceert", "", -1, 1);
+    kind("sensor forced on", "station", "conveyor force0", "Inductieve sensor", R::PushButton,
+         "Inductieve sensor", "aan, kortsluiting.", "", -1, 1);
+    kind("switch of the interface view", "station", "", "Ingang 5", R::PushButton, "Ingang 5",
+         "uit. Indrukken zet de schakelaar om", "", -1, 1);
+    kind("metal box", "station", "conveyor", "Metalen bakje", R::PushButton, "Metalen bakje",
+         "metalen bakje op de band", "", -1, 1);
+    kind("refill", "station", "stack", "Magazijn vullen", R::PushButton, "Magazijn vullen",
+         "Vult het magazijn", "", -1, 1);
+    kind("pull the cable", "station", "", "KnopKabelLos", R::PushButton, "Kabel los", "", "", -1,
+         1);
+}
+
+void TestKeysAndNames::controlKinds()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, setup);
+    QFETCH(QString, control);
+    QFETCH(QAccessible::Role, role);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(QString, value);
+    QFETCH(int, checked);
+    QFETCH(int, focusable);
+
+    MainFixture fx;
+    testing::RecordingPlanHost host;
+    plan::StepPlanWindow planWindow(host);
+    iface::SimulatedEasyPort port;
+    std::unique_ptr<virt::VirtualStationWindow> station;
+    QWidget* shown = fx.main.get();
+    if (window == QLatin1String("plan")) {
+        planWindow.show();
+        shown = &planWindow;
+    } else if (window == QLatin1String("station")) {
+        station = std::make_unique<virt::VirtualStationWindow>(&port);
+        shown = station.get();
+    }
+    for (const QString& step : setup.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (step == QLatin1String("key3")) {
+            activate(fx);
+            type(fx.main.get(), QStringLiteral("3"));
+        } else if (step == QLatin1String("inputs2")) {
+            fx.port.raiseInputs(0x02);
+        } else if (step == QLatin1String("connect")) {
+            const QString before = fx.main->CMD_Verbinding->Caption();
+            fx.click(QStringLiteral("CMD_Verbinding"));
+            QTRY_VERIFY(fx.main->CMD_Verbinding->Caption() != before);
+        } else if (step == QLatin1String("conveyor")) {
+            port.setStation(station::Station::Transportband);
+            if (auto* box = planWindow.findChild<QComboBox*>(QStringLiteral("Station")))
+                box->setCurrentIndex(box->findText(QStringLiteral("Transportband")));
+        } else if (step == QLatin1String("stack")) {
+            port.setStation(station::Station::StapelMagazijn);
+        } else if (step == QLatin1String("force0")) {
+            port.SearchAndConnect();
+            port.setInputForce(0, iface::sim::Force::On);
+        }
+    }
+    QObject* object = findControl(*shown, control);
+    QVERIFY2(object, qPrintable(control));
+    QAccessibleInterface* a = accessible(object);
+    QVERIFY(a);
+    QCOMPARE(a->role(), role);
+    QCOMPARE(a->text(QAccessible::Name), name);
+    if (!description.isEmpty())
+        QVERIFY2(a->text(QAccessible::Description).contains(description),
+                 qPrintable(a->text(QAccessible::Description)));
+    if (!value.isEmpty())
+        QCOMPARE(a->text(QAccessible::Value), value);
+    if (checked >= 0) {
+        QVERIFY(a->state().checkable);
+        QVERIFY(a->state().readOnly);
+        QCOMPARE(bool(a->state().checked), bool(checked));
+    }
+    if (focusable >= 0)
+        QCOMPARE(bool(a->state().focusable), bool(focusable));
+}
+
+void TestKeysAndNames::readingOrderFollowsTheLayout_data()
+{
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QStringList>("order");
+
+    QStringList outputs, inputs;
+    for (int i = 0; i < 8; ++i) {
+        outputs << QStringLiteral("CMD_SetReset(%1)").arg(i)
+                << QStringLiteral("Shape_Lampje(%1)").arg(i);
+        inputs << QStringLiteral("PictureLabelIngangen(%1)").arg(i)
+               << QStringLiteral("Shape_LampjeIn(%1)").arg(i + 1);
+    }
+    QTest::newRow("outputs: each button, then its lamp") << "Frame8" << outputs;
+    QTest::newRow("inputs: each name, then its lamp") << "Frame6" << inputs;
+    // The coloured backgrounds behind the frames are left out.
+    QTest::newRow("the window: rows of frames") << "FrameMain"
+                                                << QStringList{"FrameModule",
+                                                               "FrameIngangen",
+                                                               "FrameUitgangen",
+                                                               "Frame_Dravik_Buttons",
+                                                               "FrameSensorActuator",
+                                                               "FrameInstructie",
+                                                               "FrameCommand",
+                                                               "FrameEasyPort",
+                                                               "Frame7",
+                                                               "Frame5"};
+    // The station's outputs first; the rows of the unused outputs are hidden.
+    QTest::newRow("plan editor: shown rows in the order of the grid")
+        << "plan:FrameStap"
+        << QStringList{"Zet de uitgangen:", "Verplaatscilinder (uit)", "Zet1",
+                       "Verplaatscilinder (in)", "Zet2"};
+    QTest::newRow("commands: row by row")
+        << "FrameCommand" << QStringList{"CMD_Verder", "CMD_Help", "CMD_Terug", "CMD_Afsluiten"};
+}
+
+void TestKeysAndNames::readingOrderFollowsTheLayout()
+{
+    QFETCH(QString, container);
+    QFETCH(QStringList, order);
+    MainFixture fx;
+    fx.main->show();
+    testing::RecordingPlanHost host;
+    plan::StepPlanWindow planWindow(host);
+    QWidget* frame = fx.control<QWidget>(container);
+    if (container.startsWith(QLatin1String("plan:"))) {
+        planWindow.show();
+        frame = planWindow.findChild<QWidget*>(container.mid(5));
+    }
+    QVERIFY(frame);
+    QAccessibleInterface* a = accessible(frame);
+    QStringList read;
+    bool hiddenSeen = false;
+    for (int i = 0; i < a->childCount(); ++i) {
+        QAccessibleInterface* c = a->child(i);
+        const QString id = c->object()->objectName();
+        read << (id.isEmpty() ? c->text(QAccessible::Name) : id);
+        // The tree holds together both ways.
+        QCOMPARE(a->indexOfChild(c), i);
+        QCOMPARE(c->parent()->object(), frame);
+        // Hidden controls, wherever they were laid out, come last.
+        const bool hidden = static_cast<QWidget*>(c->object())->isHidden();
+        QVERIFY2(hidden || !hiddenSeen, qPrintable(read.last()));
+        hiddenSeen = hiddenSeen || hidden;
+    }
+    QCOMPARE(read.mid(0, order.size()), order);
 }
 
 QTEST_MAIN(TestKeysAndNames)

@@ -1,8 +1,10 @@
 #include "interface_link/interface_factory.h"
 #include "interface_link/simulated_easyport.h"
 #include "support/test_support.h"
+#include "virtual_station/scene_controls.h"
 #include "virtual_station/virtual_station_window.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QImage>
@@ -70,6 +72,8 @@ class TestVirtualStationWindow : public QObject
     void clickCyclesForcing_data();
     void clickCyclesForcing();
     void buttonsLayPartsAndRefill();
+    void keyboardReachesTheScene_data();
+    void keyboardReachesTheScene();
     void followsTheStation();
     void letterboxedDrawing();
     void opensWithTheConnection();
@@ -218,6 +222,90 @@ void TestVirtualStationWindow::buttonsLayPartsAndRefill()
     QCOMPARE(w.currentPose().lidsInMagazine, 6);
 }
 
+void TestVirtualStationWindow::keyboardReachesTheScene_data()
+{
+    QTest::addColumn<station::Station>("station");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("presses");
+    QTest::addColumn<QString>("effect"); // "force N F": input N forced F; "belt N"; "lids N"
+
+    QTest::newRow("Space forces a sensor on")
+        << Conveyor << "Inductieve sensor" << int(Qt::Key_Space) << 1 << "force 0 1";
+    QTest::newRow("Enter twice: broken wire")
+        << Conveyor << "Optische sensor" << int(Qt::Key_Return) << 2 << "force 1 2";
+    QTest::newRow("a switch on the carriage")
+        << Handling << "Eindschakelaar cil. 2 Boven" << int(Qt::Key_Space) << 3 << "force 2 0";
+    QTest::newRow("Metalen bakje")
+        << Conveyor << "Metalen bakje" << int(Qt::Key_Space) << 1 << "belt 1";
+    QTest::newRow("Magazijn vullen")
+        << Stack << "Magazijn vullen" << int(Qt::Key_Enter) << 1 << "lids 6";
+    QTest::newRow("other keys do nothing")
+        << Conveyor << "Metalen bakje" << int(Qt::Key_A) << 1 << "belt 0";
+}
+
+// Every control of the scene is on the Tab chain of the window, in the
+// order of the accessible tree, and a key presses it.
+void TestVirtualStationWindow::keyboardReachesTheScene()
+{
+    QFETCH(station::Station, station);
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(int, presses);
+    QFETCH(QString, effect);
+
+    SimulatedEasyPort port;
+    port.setStation(station);
+    port.SearchAndConnect();
+    if (station == Stack) { // one lid fed out and back: the magazine holds 5
+        port.WriteOutputs(1);
+        QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
+        port.WriteOutputs(2);
+        QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
+    }
+    VirtualStationWindow w(&port);
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+
+    QStringList tabs;
+    QWidget* f = w.nextInFocusChain();
+    for (int guard = 0; guard < 100 && f != &w; ++guard, f = f->nextInFocusChain())
+        if (f->focusPolicy() & Qt::TabFocus)
+            if (auto* b = qobject_cast<QAbstractButton*>(f))
+                tabs << b->text();
+    QStringList tree;
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&w);
+    for (int i = 0; i < a->childCount(); ++i)
+        tree << a->child(i)->text(QAccessible::Name);
+    QCOMPARE(tabs, tree);
+    QCOMPARE(tree.size(), 2 + w.sceneLayout().sensors.size() + w.sceneLayout().buttons.size());
+
+    QAbstractButton* target = nullptr;
+    for (virt::SceneControl* c : w.sceneControls())
+        if (c->text() == control)
+            target = c;
+    QVERIFY2(target, qPrintable(control));
+    // It lies over what the mouse clicks for the same action.
+    bool invertible = false;
+    const QPointF scene = virt::sceneTransform(w.sceneLayout().size, w.size())
+                              .inverted(&invertible)
+                              .map(QPointF(target->geometry().center()));
+    QCOMPARE(virt::hitTest(w.sceneLayout(), w.currentPose(), scene),
+             static_cast<virt::SceneControl*>(target)->hit());
+
+    target->setFocus();
+    for (int i = 0; i < presses; ++i)
+        QTest::keyClick(target, Qt::Key(key));
+    const QStringList e = effect.split(QLatin1Char(' '));
+    if (e[0] == QLatin1String("force"))
+        QCOMPARE(int(port.inputForce(e[1].toInt())), e[2].toInt());
+    else if (e[0] == QLatin1String("belt"))
+        QCOMPARE(w.currentPose().beltParts.size(), e[1].toInt());
+    else
+        QCOMPARE(w.currentPose().lidsInMagazine, e[1].toInt());
+}
+
 void TestVirtualStationWindow::followsTheStation()
 {
     SimulatedEasyPort port;
@@ -277,7 +365,6 @@ void TestVirtualStationWindow::opensWithTheConnection()
     QVERIFY(!w->geometry().intersects(main.geometry()) ||
             main.geometry().width() + w->width() > main.screen()->availableGeometry().width());
     QVERIFY(w->testAttribute(Qt::WA_ShowWithoutActivating));
-    QVERIFY(w->windowFlags() & Qt::WindowDoesNotAcceptFocus);
     QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
     QVERIFY(QApplication::activeWindow() != w.get());
 
