@@ -9,6 +9,8 @@
 #   scripts/fuzz.sh --seeds    runs each target once over its seed corpus
 #                              and regression inputs only, without a random
 #                              search: the same result every time (CI)
+# Names after the first argument (plan_file, installation_file) choose the
+# targets; without them every target runs.
 # An input that crashes, hangs or trips a sanitizer is kept in
 # build-fuzz/findings/<target>/ and the script fails. Such an input belongs
 # in tests/fuzz/regressions/<target>/ and as a row in the ordinary tests.
@@ -23,11 +25,21 @@ case "${1:-}" in
   --seeds) seeds=1 ;;
   '') ;;
   *[!0-9]* | 0)
-    echo "usage: $0 [seconds per target | --seeds]" >&2
+    echo "usage: $0 [seconds per target | --seeds] [target...]" >&2
     exit 2
     ;;
   *) seconds=$1 ;;
 esac
+if [ $# -gt 1 ]; then
+  shift
+  for t in "$@"; do
+    if [ ! -d "$root/tests/fuzz/corpus/$t" ]; then
+      echo "no fuzz target $t; there are: ${targets[*]}" >&2
+      exit 2
+    fi
+  done
+  targets=("$@")
+fi
 
 # The runtime of libFuzzer and the sanitizers and llvm-symbolizer (for
 # readable stack traces) are only recommended by clang-14: named here.
