@@ -12,6 +12,9 @@ cores="$(nproc)"
 mem="$(awk '/MemTotal/ {printf "%.1f GiB", $2/1048576}' /proc/meminfo)"
 os="$(. /etc/os-release && echo "$PRETTY_NAME")"
 qt="$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || echo unknown)"
+# The sections written by hand (the fuzzing figures) follow the benchmark's
+# part from their first heading on, and are kept as they are.
+kept="$(sed -n '/^## /,$p' "$root/docs/performance.md" 2>/dev/null || true)"
 {
   echo "# Performance"
   echo
@@ -30,5 +33,9 @@ qt="$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || echo unknown)"
   echo "same size. CPU time is user plus system time of the whole process up to the first paint."
   echo "The goals compare the main window with the plain one; the ratios to the empty window,"
   echo "which never loads a font or draws a glyph, are there for information."
+  if [ -n "$kept" ]; then
+    echo
+    echo "$kept"
+  fi
 } > "$root/docs/performance.md"
 echo "wrote docs/performance.md"

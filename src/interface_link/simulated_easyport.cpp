@@ -1,12 +1,10 @@
 #include "interface_link/simulated_easyport.h"
 #include "platform/services.h"
-#include "settings/installation_settings.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QVBoxLayout>
 #include <QtDebug>
 
@@ -19,9 +17,6 @@ namespace iface
 
 namespace
 {
-
-// A whole number from a settings value, whether it came as a number or as
-// text (INI files give text); anything else is no number.
 
 QString modelName(qint16 model)
 {
@@ -41,26 +36,6 @@ QString modelName(qint16 model)
 constexpr qint64 MaxCatchUpMs = 1000;
 
 } // namespace
-
-SimulatedSettings SimulatedSettings::fromSettings(QSettings& settings)
-{
-    SimulatedSettings s;
-    const auto take = [&settings](const char* name, qint16 fallback) -> qint16 {
-        const settings::Value v =
-            settings::read(settings, QStringLiteral("simulated"), QString::fromLatin1(name));
-        if (!v.present)
-            return fallback;
-        if (v.usable)
-            return qint16(v.value.toInt());
-        qCWarning(lcDravik).noquote() << QStringLiteral("simulated/%1: \"%2\" is not %3; using %4")
-                                             .arg(QLatin1String(name), v.shown, v.expected)
-                                             .arg(fallback);
-        return fallback;
-    };
-    s.comPort = take("com_port", DefaultComPort);
-    s.model = take("model", DefaultModel);
-    return s;
-}
 
 SimulatedEasyPort::SimulatedEasyPort(const SimulatedSettings& settings, QObject* parent)
     : EasyPortControl(parent), m_settings(settings)

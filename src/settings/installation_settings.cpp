@@ -7,6 +7,8 @@
 #include <QHostAddress>
 #include <QRegularExpression>
 #include <QSettings>
+
+#include <cmath>
 #include <memory>
 
 namespace settings
@@ -47,8 +49,11 @@ std::optional<QString> scalarText(const QVariant& v)
         return v.toString().trimmed();
     case QMetaType::Double:
     case QMetaType::Float: {
+        // A whole number is shown as one. Only a finite value within
+        // qlonglong's range may be converted: "@Variant(...)" can hold
+        // 1e300 or a NaN, and converting those is undefined.
         const double d = v.toDouble();
-        if (d == double(qlonglong(d)))
+        if (std::isfinite(d) && std::abs(d) <= 9.0e18 && d == std::trunc(d))
             return QString::number(qlonglong(d));
         return v.toString().trimmed();
     }

@@ -81,6 +81,11 @@ void TestInstallationFile::defaults_data()
                "[interface]\ntype=1, 2\n[simulated]\ncom_port=COM3\nmodel=mini\n"
                "[video]\nsite_host=\"a b\"\nvideo_host=x,y\nstapel_magazijn_id=@Variant(\\0)\n"
                "station_handling_id=../../etc\n");
+    // In QDataStream form, a list (type 9) announcing 16 million values that
+    // are not there; Qt reserves room for them first.
+    QTest::newRow("a stored list of values that are not there")
+        << Stands::File
+        << QByteArray("[simulated]\ncom_port=@Variant(\\0\\0\\0\\t\\x1\\0\\0\\0)\n");
     QTest::newRow("numbers out of range")
         << Stands::File
         << QByteArray("[interface]\ntype=simulated\n[simulated]\ncom_port=99999\n"

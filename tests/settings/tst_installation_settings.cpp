@@ -46,6 +46,18 @@ void TestInstallationSettings::readsByKind_data()
         << QByteArray("[modbus]\nhost=my module") << "modbus/host" << false << QVariant();
     QTest::newRow("web host with a path") << QByteArray("[video]\nsite_host=example.nl/x")
                                           << "video/site_host" << false << QVariant();
+    // "@Variant(...)" holds a value in QDataStream form: type 6 is a double,
+    // here big-endian 1e300, a NaN and 2.0.
+    QTest::newRow("double past the integers")
+        << QByteArray("[simulated]\ncom_port=@Variant(\\0\\0\\0\\x6\\x7e\\x37\\xe4\\x3c"
+                      "\\x88\\0\\x75\\x9c)")
+        << "simulated/com_port" << false << QVariant();
+    QTest::newRow("double not a number")
+        << QByteArray("[simulated]\ncom_port=@Variant(\\0\\0\\0\\x6\\x7f\\xf8\\0\\0\\0\\0\\0\\0)")
+        << "simulated/com_port" << false << QVariant();
+    QTest::newRow("double that is a whole number")
+        << QByteArray("[simulated]\nmodel=@Variant(\\0\\0\\0\\x6\\x40\\0\\0\\0\\0\\0\\0\\0)")
+        << "simulated/model" << true << QVariant(2);
     QTest::newRow("web host with a port")
         << QByteArray("[video]\nsite_host=example.nl:8080") << "video/site_host" << true
         << QVariant(QStringLiteral("example.nl:8080"));
