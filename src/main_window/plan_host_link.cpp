@@ -11,6 +11,7 @@ MainPlanHost::MainPlanHost(Main& window, QObject* parent) : plan::PlanHost(paren
             &PlanHost::stationChanged);
     connect(&window, &Main::connectionEnding, this, &PlanHost::connectionEnding);
     connect(&window, &Main::interfaceConnected, this, &PlanHost::connected);
+    connect(&window, &Main::ending, this, &PlanHost::programEnding);
 }
 
 bool MainPlanHost::isConnected() const

@@ -42,6 +42,9 @@ class PlanHost : public QObject
     // such as "de verbinding is verbroken."
     void connectionEnding(const QString& reason);
     void connected();
+    // The program is ending and every output is off already; nothing may
+    // ask the pupil anything any more.
+    void programEnding();
 };
 
 } // namespace plan
