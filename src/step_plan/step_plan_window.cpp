@@ -43,8 +43,6 @@ const QColor LampOn(255, 255, 0);
 const QColor PausedBlue(147, 191, 240);
 const QColor FailedRed(255, 170, 170);
 const QString Comic = QStringLiteral("Comic Sans MS");
-const QString StopFirstToOpen =
-    QStringLiteral("Stop eerst het stappenplan; daarna kun je een ander openen.");
 
 const std::array<station::Station, 4> Stations = {
     station::Station::StapelMagazijn, station::Station::Transportband,
@@ -227,8 +225,10 @@ int StepPlanWindow::currentStep() const
 
 bool StepPlanWindow::load(const QString& path)
 {
-    if (refusedWhileRunning(StopFirstToOpen))
+    if (m_sequencer.isActive()) {
+        setMessage(QStringLiteral("Stop eerst het stappenplan; daarna kun je een ander openen."));
         return false;
+    }
     const ReadResult read = readPlanFile(path);
     if (!read.plan) {
         setMessage(read.error);
@@ -672,12 +672,12 @@ void StepPlanWindow::build()
 void StepPlanWindow::refreshCaption()
 {
     const bool changed = isModified();
-    const QString caption =
-        m_path.isEmpty()
-            ? (changed ? QStringLiteral(" Plan (nieuw, gewijzigd) ") : QStringLiteral(" Plan (nieuw) "))
-            : QStringLiteral(" Plan: %1%2 ")
-                  .arg(QFileInfo(m_path).completeBaseName(),
-                       changed ? QStringLiteral(" (gewijzigd)") : QString());
+    const QString caption = m_path.isEmpty()
+                                ? (changed ? QStringLiteral(" Plan (nieuw, gewijzigd) ")
+                                           : QStringLiteral(" Plan (nieuw) "))
+                                : QStringLiteral(" Plan: %1%2 ")
+                                      .arg(QFileInfo(m_path).completeBaseName(),
+                                           changed ? QStringLiteral(" (gewijzigd)") : QString());
     if (m_ui->planFrame->Caption() != caption)
         m_ui->planFrame->setCaption(caption);
 }
@@ -936,14 +936,6 @@ void StepPlanWindow::commitTyping()
     editSelected([&text](Step& s) { s.note = text; });
 }
 
-bool StepPlanWindow::refusedWhileRunning(const QString& message)
-{
-    if (!m_sequencer.isActive())
-        return false;
-    setMessage(message);
-    return true;
-}
-
 // Before the plan in the window makes way: true when it may go (unchanged,
 // saved, or the pupil lets the changes go), false when it stays.
 bool StepPlanWindow::mayLeavePlan()
@@ -980,9 +972,8 @@ bool StepPlanWindow::isOwnFile() const
 
 void StepPlanWindow::newPlan()
 {
-    if (refusedWhileRunning(
-            QStringLiteral("Stop eerst het stappenplan; daarna kun je een nieuw plan maken.")) ||
-        !mayLeavePlan())
+    // (Off while a plan runs: no question may hold the windows then.)
+    if (m_sequencer.isActive() || !mayLeavePlan())
         return;
     Plan p;
     p.station = plan().station;
@@ -997,7 +988,7 @@ void StepPlanWindow::newPlan()
 
 void StepPlanWindow::openFrom(const QString& folder)
 {
-    if (refusedWhileRunning(StopFirstToOpen) || !mayLeavePlan())
+    if (m_sequencer.isActive() || !mayLeavePlan())
         return;
     QDir().mkpath(folder);
     const QString path = planFiles().openFileName(this, folder);

@@ -104,7 +104,6 @@ class StepPlanWindow : public QWidget
     bool saveAs();
     bool isOwnFile() const;
     void commitTyping();
-    bool refusedWhileRunning(const QString& message);
     bool mayLeavePlan();
     bool saveChanges();
     void offerRecovery();
