@@ -25,31 +25,25 @@ void TestMessageBoxes::buttonsAndAnswers_data()
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<QString>("press"); // a button's text, "Escape", "Enter" or "close"
     QTest::addColumn<int>("answer");
-    const QStringList ok = {"OK"};
     const QStringList okCancel = {"Annuleren", "OK"};
-    const QStringList yesNo = {"Ja", "Nee"};
     const QStringList save = {"Annuleren", "Niet opslaan", "Opslaan"};
-    const int Ok = int(MessageButtons::Ok);
-    const int OkCancel = int(MessageButtons::OkCancel);
-    const int YesNo = int(MessageButtons::YesNo);
-    const int Save = int(MessageButtons::SaveDiscardCancel);
-    QTest::newRow("OK") << Ok << ok << "OK" << int(platform::ResultOk);
-    QTest::newRow("OK, Escape") << Ok << ok << "Escape" << int(platform::ResultOk);
-    QTest::newRow("OK Annuleren, Annuleren")
-        << OkCancel << okCancel << "Annuleren" << int(platform::ResultCancel);
-    QTest::newRow("OK Annuleren, Escape")
-        << OkCancel << okCancel << "Escape" << int(platform::ResultCancel);
-    QTest::newRow("Ja Nee, Ja") << YesNo << yesNo << "Ja" << int(platform::ResultYes);
-    QTest::newRow("Ja Nee, Nee") << YesNo << yesNo << "Nee" << int(platform::ResultNo);
-    QTest::newRow("opslaan, Opslaan") << Save << save << "Opslaan" << int(platform::ResultSave);
-    QTest::newRow("opslaan, Niet opslaan")
-        << Save << save << "Niet opslaan" << int(platform::ResultDiscard);
-    QTest::newRow("opslaan, Annuleren")
-        << Save << save << "Annuleren" << int(platform::ResultCancel);
-    QTest::newRow("opslaan, Escape") << Save << save << "Escape" << int(platform::ResultCancel);
-    QTest::newRow("opslaan, closed") << Save << save << "close" << int(platform::ResultCancel);
+    const auto row = [](const char* name, MessageButtons buttons, const QStringList& texts,
+                        const char* press, platform::MessageResult answer) {
+        QTest::newRow(name) << int(buttons) << texts << press << int(answer);
+    };
+    row("OK, Escape", MessageButtons::Ok, {"OK"}, "Escape", platform::ResultOk);
+    row("OK Annuleren, Escape", MessageButtons::OkCancel, okCancel, "Escape",
+        platform::ResultCancel);
+    row("Ja Nee, Ja", MessageButtons::YesNo, {"Ja", "Nee"}, "Ja", platform::ResultYes);
+    row("Ja Nee, Nee", MessageButtons::YesNo, {"Ja", "Nee"}, "Nee", platform::ResultNo);
+    const MessageButtons three = MessageButtons::SaveDiscardCancel;
+    row("Opslaan", three, save, "Opslaan", platform::ResultSave);
+    row("Niet opslaan", three, save, "Niet opslaan", platform::ResultDiscard);
+    row("Annuleren", three, save, "Annuleren", platform::ResultCancel);
+    row("Escape", three, save, "Escape", platform::ResultCancel);
+    row("closed", three, save, "close", platform::ResultCancel);
     // Enter keeps the work: "Opslaan" is the default.
-    QTest::newRow("opslaan, Enter") << Save << save << "Enter" << int(platform::ResultSave);
+    row("Enter", three, save, "Enter", platform::ResultSave);
 }
 
 void TestMessageBoxes::buttonsAndAnswers()

@@ -402,8 +402,6 @@ void TestStepPlanWindow::savingFromTheQuestionAsksWhere_data()
     QTest::addColumn<bool>("example");
     QTest::addColumn<bool>("named");
     QTest::newRow("new plan, named") << false << true;
-    QTest::newRow("new plan, dialog cancelled") << false << false;
-    QTest::newRow("example, named") << true << true;
     QTest::newRow("example, dialog cancelled") << true << false;
 }
 
