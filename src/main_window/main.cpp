@@ -485,6 +485,7 @@ void Main::exitProgram()
     // Outputs drive real cylinders: switch them all off before anything
     // else goes away.
     ResetAll();
+    emit ending();
     endProgram();
 }
 

@@ -167,6 +167,9 @@ class Main : public QWidget
     void connectionLost(const QString& reason);
     // A "Zoek en verbind" found the interface.
     void interfaceConnected();
+    // The program ends: the outputs are off, the windows not yet gone.
+    // Whatever listens must not ask or wait.
+    void ending();
 
   protected:
     void resizeEvent(QResizeEvent* e) override;

@@ -14,6 +14,7 @@ MainPlanHost::MainPlanHost(Main& window, QObject* parent) : plan::PlanHost(paren
     connect(&window, &Main::connectionEnding, this, &PlanHost::connectionEnding);
     connect(&window, &Main::connectionLost, this, &PlanHost::connectionLost);
     connect(&window, &Main::interfaceConnected, this, &PlanHost::connected);
+    connect(&window, &Main::ending, this, &PlanHost::programEnding);
 }
 
 bool MainPlanHost::isConnected() const

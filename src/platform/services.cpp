@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <QUrl>
 #include <memory>
@@ -135,16 +136,31 @@ class QtMessages : public MessageService
         case MessageIcon::Critical:
             box.setIcon(QMessageBox::Critical);
             break;
+        case MessageIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
         }
+        // The texts are set here: no translation of Qt's own is loaded.
+        const auto add = [&box](QMessageBox::StandardButton b, const QString& text) {
+            box.addButton(b)->setText(text);
+        };
         switch (r.buttons) {
         case MessageButtons::Ok:
-            box.setStandardButtons(QMessageBox::Ok);
+            add(QMessageBox::Ok, QStringLiteral("OK"));
             break;
         case MessageButtons::OkCancel:
-            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            add(QMessageBox::Ok, QStringLiteral("OK"));
+            add(QMessageBox::Cancel, QStringLiteral("Annuleren"));
             break;
         case MessageButtons::YesNo:
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            add(QMessageBox::Yes, QStringLiteral("Ja"));
+            add(QMessageBox::No, QStringLiteral("Nee"));
+            break;
+        case MessageButtons::SaveDiscardCancel:
+            add(QMessageBox::Save, QStringLiteral("Opslaan"));
+            add(QMessageBox::Discard, QStringLiteral("Niet opslaan"));
+            add(QMessageBox::Cancel, QStringLiteral("Annuleren"));
+            box.setDefaultButton(QMessageBox::Save);
             break;
         }
         std::unique_ptr<KeepInFront> inFront;
@@ -158,15 +174,20 @@ class QtMessages : public MessageService
                 box.activateWindow();
             });
         }
-        switch (box.exec()) {
-        case QMessageBox::Cancel:
-            return ResultCancel;
+        box.exec();
+        switch (box.standardButton(box.clickedButton())) {
+        case QMessageBox::Ok:
+            return ResultOk;
         case QMessageBox::Yes:
             return ResultYes;
         case QMessageBox::No:
             return ResultNo;
+        case QMessageBox::Save:
+            return ResultSave;
+        case QMessageBox::Discard:
+            return ResultDiscard;
         default:
-            return ResultOk;
+            return r.buttons == MessageButtons::Ok ? ResultOk : ResultCancel;
         }
     }
 };

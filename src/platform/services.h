@@ -13,8 +13,10 @@ Q_DECLARE_LOGGING_CATEGORY(lcDravik)
 namespace platform
 {
 
-enum class MessageIcon { None, Information, Warning, Critical };
-enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageIcon { None, Information, Warning, Critical, Question };
+// The buttons read "OK", "Annuleren", "Ja", "Nee", "Opslaan" and "Niet
+// opslaan", whatever language the desktop speaks.
+enum class MessageButtons { Ok, OkCancel, YesNo, SaveDiscardCancel };
 
 struct MessageRequest {
     QString title; // empty: the program's own title
@@ -26,8 +28,17 @@ struct MessageRequest {
     bool inFront = false;
 };
 
-// Button codes a message box answers with.
-enum MessageResult { ResultOk = 1, ResultCancel = 2, ResultYes = 6, ResultNo = 7 };
+// Button codes a message box answers with. A box closed without a button
+// (Escape, its close box, the program ending under it) answers ResultOk
+// when OK is its only button and ResultCancel otherwise.
+enum MessageResult {
+    ResultOk = 1,
+    ResultCancel = 2,
+    ResultYes = 6,
+    ResultNo = 7,
+    ResultSave = 8,
+    ResultDiscard = 9
+};
 
 class MessageService
 {

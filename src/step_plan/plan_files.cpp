@@ -29,6 +29,11 @@ QString PlanFileService::examplesFolder() const
                                      QStringLiteral("/Stappenplannen"));
 }
 
+QString PlanFileService::recoveryPath() const
+{
+    return documentsFolder() + QStringLiteral("/.herstel.json");
+}
+
 QString PlanFileService::openFileName(QWidget* parent, const QString& folder)
 {
     return QFileDialog::getOpenFileName(parent, QStringLiteral("Stappenplan openen"), folder,

@@ -18,6 +18,9 @@ class PlanFileService
     virtual QString documentsFolder() const;
     // The example plans, in "Stappenplannen" beside the picture folder.
     virtual QString examplesFolder() const;
+    // Where the plan that was being edited when the program ended waits to
+    // be offered again: a hidden file in the pupil's plan folder.
+    QString recoveryPath() const;
     // The Open and Save dialogs, starting in `folder` (or at `suggested`);
     // empty when the pupil cancels.
     virtual QString openFileName(QWidget* parent, const QString& folder);

@@ -56,6 +56,9 @@ class PlanHost : public QObject
     // `reason` is a Dutch sentence fragment without a full stop.
     void connectionLost(const QString& reason);
     void connected();
+    // The program is ending and every output is off already; nothing may
+    // ask the pupil anything any more.
+    void programEnding();
 };
 
 } // namespace plan

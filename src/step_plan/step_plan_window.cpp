@@ -3,8 +3,10 @@
 #include "controls/accessible_controls.h"
 #include "controls/color.h"
 #include "controls/controls.h"
+#include "platform/services.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/plan_files.h"
+#include "step_plan/recovery.h"
 #include "step_plan/station_points.h"
 
 #include <QCheckBox>
@@ -207,6 +209,8 @@ StepPlanWindow::StepPlanWindow(PlanHost& host, QWidget* parent)
         if (m_ui)
             refreshButtons();
     });
+    connect(&host, &PlanHost::programEnding, this, &StepPlanWindow::programEnding);
+    m_savedPlan = plan();
 }
 
 StepPlanWindow::~StepPlanWindow() = default;
@@ -233,6 +237,7 @@ bool StepPlanWindow::load(const QString& path)
         return false;
     }
     setPlan(*read.plan);
+    m_savedPlan = *read.plan;
     m_path = path;
     if (m_ui)
         refreshCaption();
@@ -251,6 +256,7 @@ bool StepPlanWindow::save(const QString& path)
         setMessage(error);
         return false;
     }
+    m_savedPlan = plan();
     m_path = path;
     if (m_ui)
         refreshCaption();
@@ -325,6 +331,7 @@ void StepPlanWindow::runChanged()
         if (shown != m_shownInEditor)
             refreshEditor();
         refreshMessageColour();
+        refreshCaption();
     }
     if (s != m_shownState || step != m_shownStep) {
         m_shownState = s;
@@ -344,6 +351,67 @@ void StepPlanWindow::open(QWidget* near)
     show();
     raise();
     activateWindow();
+    if (!m_recoveryOffered) {
+        m_recoveryOffered = true;
+        offerRecovery();
+    }
+}
+
+void StepPlanWindow::offerRecovery()
+{
+    const QString path = planFiles().recoveryPath();
+    const std::optional<Recovery> kept = readRecovery(path);
+    // A plan of this session is never pushed aside without a question.
+    if (!kept || m_sequencer.isActive() || isModified())
+        return;
+    const int n = int(kept->plan.steps.size());
+    platform::MessageRequest request;
+    request.title = windowTitle();
+    request.text =
+        QStringLiteral("De vorige keer is het programma afgesloten voordat je stappenplan was "
+                       "opgeslagen.\r%1 (%2, %3 %4)\rWil je verder met dat plan?")
+            .arg(kept->origin.isEmpty() ? QStringLiteral("Nieuw plan")
+                                        : QFileInfo(kept->origin).fileName(),
+                 station::displayName(kept->plan.station))
+            .arg(n)
+            .arg(n == 1 ? QStringLiteral("stap") : QStringLiteral("stappen"));
+    request.buttons = platform::MessageButtons::YesNo;
+    request.icon = platform::MessageIcon::Question;
+    const int answer = platform::messages().show(this, request);
+    // No answer (the box closed by the program ending) keeps it for next time.
+    if (m_ending || (answer != platform::ResultYes && answer != platform::ResultNo))
+        return;
+    if (answer == platform::ResultYes && setPlan(kept->plan)) {
+        // Compared with the file it came from, it is still changed.
+        const ReadResult origin =
+            kept->origin.isEmpty() ? ReadResult() : readPlanFile(kept->origin);
+        Plan begun;
+        begun.station = kept->plan.station;
+        m_savedPlan = origin.plan ? *origin.plan : begun;
+        m_path = kept->origin;
+        if (m_ui)
+            refreshCaption();
+        setMessage(QStringLiteral("Het stappenplan van de vorige keer is terug. Bewaar het met "
+                                  "Opslaan…"));
+    }
+    if (!QFile::remove(path))
+        qCWarning(lcDravik) << "recovery file stays:" << path;
+}
+
+void StepPlanWindow::programEnding()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    // Nothing may switch after the outputs went off.
+    m_sequencer.stop(QStringLiteral("Gestopt: het programma is afgesloten."));
+    commitTyping();
+    if (!isModified())
+        return;
+    const QString path = planFiles().recoveryPath();
+    const QString error = writeRecovery({plan(), m_path}, path);
+    if (!error.isEmpty())
+        qCWarning(lcDravik) << "plan not kept for recovery in" << path << ":" << error;
 }
 
 void StepPlanWindow::showEvent(QShowEvent* event)
@@ -355,8 +423,21 @@ void StepPlanWindow::showEvent(QShowEvent* event)
 
 void StepPlanWindow::closeEvent(QCloseEvent* event)
 {
-    // A plan nobody can see any more should not go on moving the station.
+    // A plan nobody can see any more should not go on moving the station,
+    // nor go on while a question below holds every window.
+    const bool wasActive = m_sequencer.isActive();
     m_sequencer.stop(QStringLiteral("Gestopt: het venster Stappenplan is gesloten."));
+    if (!m_ending && isVisible()) {
+        if (!mayLeavePlan()) {
+            if (wasActive && !m_ending)
+                setMessage(QStringLiteral("Gestopt: je wilde het venster Stappenplan sluiten."));
+            event->ignore();
+            return;
+        }
+        // After "Niet opslaan" the window keeps the plan as last opened or saved.
+        if (isModified() && setPlan(m_savedPlan))
+            setMessage(QStringLiteral("De wijzigingen zijn niet opgeslagen."));
+    }
     QWidget::closeEvent(event);
 }
 
@@ -596,10 +677,7 @@ void StepPlanWindow::build()
     connect(ui.timeout, &QDoubleSpinBox::valueChanged, this, [this](double v) {
         editSelected([v](Step& s) { s.timeoutMs = int(std::lround(v * 1000)); });
     });
-    connect(ui.note, &QLineEdit::editingFinished, this, [this] {
-        const QString text = m_ui->note->text().simplified();
-        editSelected([&text](Step& s) { s.note = text; });
-    });
+    connect(ui.note, &QLineEdit::editingFinished, this, &StepPlanWindow::commitTyping);
     connect(ui.start, &QAbstractButton::clicked, this, &StepPlanWindow::start);
     connect(ui.step, &QAbstractButton::clicked, this, &StepPlanWindow::step);
     connect(ui.next, &QAbstractButton::clicked, this, &StepPlanWindow::next);
@@ -611,9 +689,15 @@ void StepPlanWindow::build()
 
 void StepPlanWindow::refreshCaption()
 {
-    m_ui->planFrame->setCaption(
-        m_path.isEmpty() ? QStringLiteral(" Plan (nieuw) ")
-                         : QStringLiteral(" Plan: %1 ").arg(QFileInfo(m_path).completeBaseName()));
+    const bool changed = isModified();
+    const QString caption = m_path.isEmpty()
+                                ? (changed ? QStringLiteral(" Plan (nieuw, gewijzigd) ")
+                                           : QStringLiteral(" Plan (nieuw) "))
+                                : QStringLiteral(" Plan: %1%2 ")
+                                      .arg(QFileInfo(m_path).completeBaseName(),
+                                           changed ? QStringLiteral(" (gewijzigd)") : QString());
+    if (m_ui->planFrame->Caption() != caption)
+        m_ui->planFrame->setCaption(caption);
 }
 
 void StepPlanWindow::refreshAll()
@@ -858,12 +942,62 @@ void StepPlanWindow::moveStep(int by)
     refreshButtons();
 }
 
+// Text still being typed in the editor belongs to the plan before it is
+// compared, saved or kept.
+void StepPlanWindow::commitTyping()
+{
+    if (!m_ui)
+        return;
+    m_ui->seconds->interpretText();
+    m_ui->timeout->interpretText();
+    const QString text = m_ui->note->text().simplified();
+    editSelected([&text](Step& s) { s.note = text; });
+}
+
+// Before the plan in the window makes way: true when it may go (unchanged,
+// saved, or the pupil lets the changes go), false when it stays.
+bool StepPlanWindow::mayLeavePlan()
+{
+    commitTyping();
+    if (!isModified())
+        return true;
+    platform::MessageRequest request;
+    request.title = windowTitle();
+    request.text = QStringLiteral("Wijzigingen opslaan?");
+    request.buttons = platform::MessageButtons::SaveDiscardCancel;
+    request.icon = platform::MessageIcon::Question;
+    const int answer = platform::messages().show(this, request);
+    // The program ended while the question was open: the recovery file has the plan.
+    if (m_ending)
+        return false;
+    if (answer == platform::ResultSave)
+        return saveChanges();
+    return answer == platform::ResultDiscard;
+}
+
+// The pupil's own file is written again; a new plan or an example asks
+// where to, as "Opslaan…" does.
+bool StepPlanWindow::saveChanges()
+{
+    return isOwnFile() ? save(m_path) : saveAs();
+}
+
+bool StepPlanWindow::isOwnFile() const
+{
+    return !m_path.isEmpty() && QFileInfo(m_path).absolutePath() !=
+                                    QFileInfo(planFiles().examplesFolder()).absoluteFilePath();
+}
+
 void StepPlanWindow::newPlan()
 {
+    // (Off while a plan runs: no question may hold the windows then.)
+    if (m_sequencer.isActive() || !mayLeavePlan())
+        return;
     Plan p;
     p.station = plan().station;
     if (!setPlan(p))
         return;
+    m_savedPlan = p;
     m_path.clear();
     refreshCaption();
     setMessage(QStringLiteral("Nieuw stappenplan voor %1. Voeg stappen toe met Toevoegen.")
@@ -872,29 +1006,29 @@ void StepPlanWindow::newPlan()
 
 void StepPlanWindow::openFrom(const QString& folder)
 {
+    if (m_sequencer.isActive() || !mayLeavePlan())
+        return;
     QDir().mkpath(folder);
     const QString path = planFiles().openFileName(this, folder);
     if (!path.isEmpty())
         load(path);
 }
 
-void StepPlanWindow::saveAs()
+bool StepPlanWindow::saveAs()
 {
     const QString folder = planFiles().documentsFolder();
     QDir().mkpath(folder);
     // Examples are not overwritten: their copy goes to the pupil's folder.
-    const bool own =
-        !m_path.isEmpty() && QFileInfo(m_path).absolutePath() !=
-                                 QFileInfo(planFiles().examplesFolder()).absoluteFilePath();
+    const bool own = isOwnFile();
     const QString name = m_path.isEmpty()
                              ? station::displayName(plan().station) + QStringLiteral(".json")
                              : QFileInfo(m_path).fileName();
     QString path = planFiles().saveFileName(this, own ? m_path : folder + QLatin1Char('/') + name);
     if (path.isEmpty())
-        return;
+        return false;
     if (QFileInfo(path).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) != 0)
         path += QStringLiteral(".json");
-    save(path);
+    return save(path);
 }
 
 } // namespace plan

@@ -58,10 +58,18 @@ class StepPlanWindow : public QWidget
     const Sequencer& sequencer() const { return m_sequencer; }
     // The file the plan came from or went to last; empty for a new plan.
     QString filePath() const { return m_path; }
+    // The plan differs from the one last opened, saved or begun with "Nieuw".
+    bool isModified() const { return !(plan() == m_savedPlan); }
     bool isBuilt() const { return m_ui != nullptr; }
 
     // Shows the window (beside `near` the first time) and brings it forward.
+    // The first time it also offers the plan a previous run of the program
+    // left unsaved.
     void open(QWidget* near = nullptr);
+
+    // The program ends (the host's programEnding): never asks, stops a run
+    // and keeps a changed plan as the recovery file.
+    void programEnding();
 
   signals:
     void stateChanged();
@@ -93,19 +101,27 @@ class StepPlanWindow : public QWidget
     void moveStep(int by);
     void newPlan();
     void openFrom(const QString& folder);
-    void saveAs();
+    bool saveAs();
+    bool isOwnFile() const;
+    void commitTyping();
+    bool mayLeavePlan();
+    bool saveChanges();
+    void offerRecovery();
 
     TimerClock m_clock;
     Sequencer m_sequencer;
     std::unique_ptr<Ui> m_ui;
     QString m_message;
     QString m_path;
+    Plan m_savedPlan; // as last opened, saved or begun
     RunState m_shownState = RunState::Stopped;
     int m_shownStep = 0;
     int m_selected = -1;
     int m_shownInEditor = -2;
     bool m_filling = false; // widgets are being filled from the plan
     bool m_placed = false;
+    bool m_recoveryOffered = false;
+    bool m_ending = false;
     int m_messageColour = -1;
 };
 

@@ -3,7 +3,9 @@
 // output off before anything else.
 
 #include "main_window/plan_host_link.h"
+#include "step_plan/plan_file.h"
 #include "step_plan/step_plan_window.h"
+#include "support/plan_doubles.h"
 #include "support/test_support.h"
 
 #include <QTemporaryDir>
@@ -46,6 +48,8 @@ class TestStepPlanInMain : public QObject
     void endsSwitchEverythingOff();
     void startSaysWhy_data();
     void startSaysWhy();
+    void endingNeverAsks_data();
+    void endingNeverAsks();
 };
 
 void TestStepPlanInMain::endsSwitchEverythingOff_data()
@@ -140,6 +144,66 @@ void TestStepPlanInMain::startSaysWhy()
     QCOMPARE(window.property("message").toString(), message);
     QVERIFY(fx.port.written.isEmpty() || fx.port.written.last() == 0);
     QCOMPARE(fx.main->DecimaalUit(), 0);
+}
+
+// However the program ends, with a changed plan running or waiting for an
+// answer, the outputs go off, nobody is asked and the plan is kept.
+void TestStepPlanInMain::endingNeverAsks_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("running");
+    QTest::newRow("Afsluiten") << "Afsluiten" << false;
+    QTest::newRow("Afsluiten, plan running") << "Afsluiten" << true;
+    QTest::newRow("main window closed, plan running") << "close" << true;
+    QTest::newRow("signal while Wijzigingen opslaan? waits") << "question" << false;
+}
+
+void TestStepPlanInMain::endingNeverAsks()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, running);
+    MainFixture fx;
+    testing::PlanFilesScope files;
+    MainPlanHost host(*fx.main);
+    plan::StepPlanWindow window(host);
+    QTemporaryDir dir;
+    QVERIFY(window.load(writePlan(dir)));
+    plan::Plan changed = window.plan();
+    changed.repeat = true;
+    QVERIFY(window.setPlan(changed));
+    fx.main->show();
+    window.open(fx.main.get());
+    if (running) {
+        fx.port.moduleNumber = 1;
+        fx.click("CMD_StapelMagazijn");
+        fx.click("CMD_Verbinding");
+        QVERIFY(window.start());
+        QCOMPARE(fx.main->DecimaalUit(), 0x01);
+    }
+
+    if (how == QLatin1String("Afsluiten")) {
+        fx.click("CMD_Afsluiten");
+    } else if (how == QLatin1String("close")) {
+        fx.main->close();
+    } else {
+        // SIGTERM arrives while the question holds the windows; the box then
+        // returns without an answer the program could act on.
+        fx.services.messages.onShow = [&fx](const platform::MessageRequest&) {
+            fx.main->exitProgram();
+        };
+        fx.services.messages.answer = platform::ResultDiscard;
+        window.close();
+    }
+
+    QCOMPARE(fx.quits, 1);
+    QCOMPARE(fx.services.messages.shown.size(), how == QLatin1String("question") ? 1 : 0);
+    QCOMPARE(fx.main->DecimaalUit(), 0);
+    QCOMPARE(fx.port.written.last(), qint16(0));
+    QCOMPARE(window.state(), QStringLiteral("stopped"));
+    QVERIFY(window.plan() == changed);
+    const plan::ReadResult kept = plan::readPlanFile(files.files.recoveryPath());
+    QVERIFY2(kept.plan, qPrintable(kept.error));
+    QVERIFY(*kept.plan == changed);
 }
 
 QTEST_MAIN(TestStepPlanInMain)

@@ -8,9 +8,11 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QShortcut>
 #include <QTableWidget>
@@ -26,13 +28,44 @@ const QByteArray Good = R"({"station": "Station handling", "stappen": [
     {"zet": {"1": true}, "tot": {"ingang": 2, "aan": true}},
     {"zet": {}, "tot": {"knop": true}}]})";
 
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+const QByteArray Other = R"({"station": "Transportband", "stappen": [
+    {"zet": {"2": true}, "tot": {"seconden": 1}}]})";
+
+QString writeFile(const QString& folder, const QString& name, const QByteArray& bytes)
 {
-    const QString path = dir.filePath(name);
+    QDir().mkpath(folder);
+    const QString path = folder + QLatin1Char('/') + name;
     QFile f(path);
     f.open(QIODevice::WriteOnly);
     f.write(bytes);
     return path;
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    return writeFile(dir.path(), name, bytes);
+}
+
+plan::Plan fileContents(const QString& path)
+{
+    const plan::ReadResult read = plan::readPlanFile(path);
+    return read.plan.value_or(plan::Plan());
+}
+
+QString answerName(int answer)
+{
+    switch (answer) {
+    case platform::ResultSave:
+        return QStringLiteral("Opslaan");
+    case platform::ResultDiscard:
+        return QStringLiteral("Niet opslaan");
+    case platform::ResultYes:
+        return QStringLiteral("Ja");
+    case platform::ResultNo:
+        return QStringLiteral("Nee");
+    default:
+        return QStringLiteral("Annuleren");
+    }
 }
 
 template <typename T = QWidget> T* child(const QWidget& w, const QString& name)
@@ -73,6 +106,13 @@ class TestStepPlanWindow : public QObject
     void editAndSave();
     void stationChoiceRefusedWhenStepsDoNotFit();
     void closingTheWindowStopsTheRun();
+    void changedPlanAskedBeforeItGoes_data();
+    void changedPlanAskedBeforeItGoes();
+    void savingFromTheQuestionAsksWhere_data();
+    void savingFromTheQuestionAsksWhere();
+    void noQuestionWhileAPlanRuns();
+    void endingKeepsTheChangedPlan_data();
+    void endingKeepsTheChangedPlan();
     void reachedFromTheMainWindow();
     void reachedFromTheVirtualStation();
 };
@@ -280,6 +320,217 @@ void TestStepPlanWindow::closingTheWindowStopsTheRun()
     QCOMPARE(w.state(), QStringLiteral("stopped"));
     QCOMPARE(host.log, QStringList({"1 aan", "reset"}));
     QCOMPARE(w.message(), QStringLiteral("Gestopt: het venster Stappenplan is gesloten."));
+}
+
+// Every way that replaces or closes the plan, with every answer, on a plan
+// of the pupil's own that was or was not changed.
+void TestStepPlanWindow::changedPlanAskedBeforeItGoes_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("changed");
+    for (const char* way : {"CMD_Nieuw", "CMD_Openen", "CMD_Voorbeelden", "sluiten"})
+        for (int answer : {platform::ResultSave, platform::ResultDiscard, platform::ResultCancel})
+            for (bool changed : {true, false})
+                QTest::addRow("%s, %s, %s", way, qPrintable(answerName(answer)),
+                              changed ? "gewijzigd" : "ongewijzigd")
+                    << QString::fromLatin1(way) << answer << changed;
+}
+
+void TestStepPlanWindow::changedPlanAskedBeforeItGoes()
+{
+    QFETCH(QString, way);
+    QFETCH(int, answer);
+    QFETCH(bool, changed);
+    testing::ServiceScope services(false);
+    testing::PlanFilesScope files;
+    const QString docs = files.files.documentsFolder();
+    const QString own = writeFile(docs, QStringLiteral("eigen.json"), Good);
+    const QString other = writeFile(docs, QStringLiteral("ander.json"), Other);
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    w.show();
+    QVERIFY(w.load(own));
+    const plan::Plan before = w.plan();
+    if (changed)
+        click(w, QStringLiteral("CMD_Toevoegen"));
+    const plan::Plan edited = w.plan();
+    QCOMPARE(w.isModified(), changed);
+
+    services.messages.answer = answer;
+    files.files.answer = other;
+    if (way == QLatin1String("sluiten"))
+        w.close();
+    else
+        click(w, way);
+
+    QCOMPARE(services.messages.shown.size(), changed ? 1 : 0);
+    if (changed) {
+        const platform::MessageRequest& box = services.messages.shown.first();
+        QCOMPARE(box.text, QStringLiteral("Wijzigingen opslaan?"));
+        QCOMPARE(int(box.buttons), int(platform::MessageButtons::SaveDiscardCancel));
+    }
+    const bool goesOn = !changed || answer != platform::ResultCancel;
+    // The pupil's own file is written again without a dialog.
+    QVERIFY(fileContents(own) == (changed && answer == platform::ResultSave ? edited : before));
+
+    plan::Plan expected = edited;
+    QString expectedPath = own;
+    QStringList dialogs;
+    if (goesOn && way == QLatin1String("CMD_Nieuw")) {
+        expected = plan::Plan();
+        expectedPath.clear();
+    } else if (goesOn && way != QLatin1String("sluiten")) {
+        expected = fileContents(other);
+        expectedPath = other;
+        dialogs << "open " +
+                       (way == QLatin1String("CMD_Openen") ? docs : files.files.examplesFolder());
+    } else if (goesOn && answer == platform::ResultDiscard) {
+        expected = before;
+    }
+    QCOMPARE(files.files.asked, dialogs);
+    QVERIFY(w.plan() == expected);
+    QCOMPARE(w.filePath(), expectedPath);
+    QCOMPARE(w.isModified(), !goesOn);
+    QCOMPARE(w.isVisible(), way != QLatin1String("sluiten") || !goesOn);
+}
+
+// "Opslaan" for a plan that is not the pupil's own file asks where; an
+// example is never written over, and a cancelled dialog keeps the plan.
+void TestStepPlanWindow::savingFromTheQuestionAsksWhere_data()
+{
+    QTest::addColumn<bool>("example");
+    QTest::addColumn<bool>("named");
+    QTest::newRow("new plan, named") << false << true;
+    QTest::newRow("example, dialog cancelled") << true << false;
+}
+
+void TestStepPlanWindow::savingFromTheQuestionAsksWhere()
+{
+    QFETCH(bool, example);
+    QFETCH(bool, named);
+    testing::ServiceScope services(false);
+    testing::PlanFilesScope files;
+    const QString docs = files.files.documentsFolder();
+    const QString examplePath =
+        files.files.examplesFolder() + QStringLiteral("/Transportband - heen en terug.json");
+    QFile exampleFile(examplePath);
+    QVERIFY(exampleFile.open(QIODevice::ReadOnly));
+    const QByteArray exampleBytes = exampleFile.readAll();
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    w.show();
+    if (example)
+        QVERIFY(w.load(examplePath));
+    click(w, QStringLiteral("CMD_Toevoegen"));
+    const plan::Plan edited = w.plan();
+
+    services.messages.answer = platform::ResultSave;
+    const QString chosen = docs + QStringLiteral("/mijn plan.json");
+    files.files.answer = named ? chosen : QString();
+    click(w, QStringLiteral("CMD_Nieuw"));
+
+    const QString suggested = example ? QStringLiteral("/Transportband - heen en terug.json")
+                                      : QStringLiteral("/Station handling.json");
+    QCOMPARE(files.files.asked, QStringList("save " + docs + suggested));
+    QVERIFY(exampleFile.seek(0));
+    QCOMPARE(exampleFile.readAll(), exampleBytes);
+    QCOMPARE(QFile::exists(chosen), named);
+    if (named)
+        QVERIFY(fileContents(chosen) == edited);
+    QCOMPARE(w.plan().steps.isEmpty(), named);
+    QCOMPARE(w.isModified(), !named);
+}
+
+// A question holds every window, the emergency stop too: while a plan runs
+// nothing offers to replace it, and closing stops it before asking.
+void TestStepPlanWindow::noQuestionWhileAPlanRuns()
+{
+    testing::ServiceScope services(false);
+    testing::PlanFilesScope files;
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    w.show();
+    QVERIFY(w.load(writeFile(files.files.documentsFolder(), QStringLiteral("a.json"), Good)));
+    click(w, QStringLiteral("CMD_Toevoegen"));
+    QVERIFY(w.start());
+    for (const char* name : {"CMD_Nieuw", "CMD_Openen", "CMD_Voorbeelden"})
+        QVERIFY2(!child<QWidget>(w, QLatin1String(name))->isEnabled(), name);
+    QStringList whenAsked;
+    services.messages.onShow = [&](const platform::MessageRequest&) {
+        whenAsked << w.state() << host.log.last();
+    };
+    services.messages.answer = platform::ResultCancel;
+    w.close();
+    QCOMPARE(whenAsked, QStringList({"stopped", "reset"}));
+    QCOMPARE(w.message(), QStringLiteral("Gestopt: je wilde het venster Stappenplan sluiten."));
+    QVERIFY(w.isVisible());
+    QVERIFY(w.isModified());
+}
+
+// Ending the program never asks; a changed plan waits in the recovery file
+// and the window offers it the first time it opens, once.
+void TestStepPlanWindow::endingKeepsTheChangedPlan_data()
+{
+    QTest::addColumn<bool>("fromFile");
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("unchanged") << true << false << int(platform::ResultYes);
+    QTest::newRow("own file, Ja") << true << true << int(platform::ResultYes);
+    QTest::newRow("own file, Nee") << true << true << int(platform::ResultNo);
+    QTest::newRow("own file, no answer") << true << true << int(platform::ResultCancel);
+    QTest::newRow("new plan, Ja") << false << true << int(platform::ResultYes);
+}
+
+void TestStepPlanWindow::endingKeepsTheChangedPlan()
+{
+    QFETCH(bool, fromFile);
+    QFETCH(bool, changed);
+    QFETCH(int, answer);
+    testing::ServiceScope services(false);
+    testing::PlanFilesScope files;
+    const QString recovery = files.files.recoveryPath();
+    const QString own =
+        writeFile(files.files.documentsFolder(), QStringLiteral("eigen.json"), Good);
+    const plan::Plan original = fileContents(own);
+    plan::Plan edited;
+    {
+        RecordingPlanHost host;
+        StepPlanWindow w(host);
+        w.open();
+        if (fromFile)
+            QVERIFY(w.load(own));
+        if (changed) {
+            click(w, QStringLiteral("CMD_Toevoegen"));
+            // Typed, not yet confirmed with Enter.
+            child<QLineEdit>(w, QStringLiteral("Uitleg"))->setText(QStringLiteral("Bijna klaar"));
+        }
+        edited = w.plan();
+        emit host.programEnding();
+        QVERIFY(services.messages.shown.isEmpty());
+        QCOMPARE(QFile::exists(recovery), changed);
+        w.close();
+        QVERIFY(services.messages.shown.isEmpty());
+    }
+
+    services.messages.answer = answer;
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    w.open();
+    w.hide();
+    w.open();
+    QCOMPARE(services.messages.shown.size(), changed ? 1 : 0);
+    if (changed)
+        QCOMPARE(int(services.messages.shown.first().buttons),
+                 int(platform::MessageButtons::YesNo));
+    const bool restored = changed && answer == platform::ResultYes;
+    QCOMPARE(QFile::exists(recovery), changed && answer == platform::ResultCancel);
+    if (restored) // the added step follows the selected first one
+        edited.steps[fromFile ? 1 : 0].note = QStringLiteral("Bijna klaar");
+    QVERIFY(w.plan() == (restored ? edited : plan::Plan()));
+    QCOMPARE(w.filePath(), restored && fromFile ? own : QString());
+    QCOMPARE(w.isModified(), restored);
+    QVERIFY(fileContents(own) == original);
 }
 
 // A right click on the command frame, on one of its buttons too, and
