@@ -15,7 +15,8 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 # The sound test plays into a private PulseAudio server; run.sh never
 # installs one, as a desktop may run another sound server.
-export DRAVIK_EXTRA_PACKAGES="${DRAVIK_EXTRA_PACKAGES:-} pulseaudio pulseaudio-utils"
+# The package test checks the package with lintian and appstreamcli.
+export DRAVIK_EXTRA_PACKAGES="${DRAVIK_EXTRA_PACKAGES:-} pulseaudio pulseaudio-utils lintian appstream"
 "$root/scripts/setup.sh" "$build" "${extra[@]}"
 echo "==> Running the tests"
 cd "$build"
