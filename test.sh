@@ -15,8 +15,9 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 # The sound test plays into a private PulseAudio server; run.sh never
 # installs one, as a desktop may run another sound server.
-# The classroom test starts a private mosquitto broker with its clients.
-export DRAVIK_EXTRA_PACKAGES="${DRAVIK_EXTRA_PACKAGES:-} pulseaudio pulseaudio-utils mosquitto mosquitto-clients openssl python3"
+# The classroom test starts a private mosquitto broker with its clients;
+# the package test checks the package with lintian and appstreamcli.
+export DRAVIK_EXTRA_PACKAGES="${DRAVIK_EXTRA_PACKAGES:-} pulseaudio pulseaudio-utils mosquitto mosquitto-clients openssl python3 lintian appstream"
 "$root/scripts/setup.sh" "$build" "${extra[@]}"
 echo "==> Running the tests"
 cd "$build"

@@ -330,6 +330,46 @@ QString markdownTable()
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
+namespace
+{
+
+// What a commented key shows after "=": the default where it is a value
+// ("/dev/ttyUSB0 (COM1 on Windows)" shows /dev/ttyUSB0), nothing where the
+// default is a remark such as "(none)".
+QString exampleValue(const Setting& s)
+{
+    if (s.fallback.startsWith(QLatin1Char('(')))
+        return {};
+    return s.fallback.section(QStringLiteral(" ("), 0, 0);
+}
+
+} // namespace
+
+QString exampleFile()
+{
+    QStringList lines{
+        QStringLiteral("; Installation file of Automatiseren voor het VMBO. Copy it to"),
+        QStringLiteral("; /etc/automatiseren/Automatiseren.ini (for every account on this PC) or"),
+        QStringLiteral("; beside the program, and remove the semicolon in front of each key this"),
+        QStringLiteral("; school sets. A key left commented keeps the default shown. Without the"),
+        QStringLiteral("; file every default applies: the built-in simulated interface."),
+        QStringLiteral("; Made from the program's own list of keys; see settings.md.")};
+    QString group;
+    for (const Setting& s : table()) {
+        lines << QString();
+        if (s.group != group) {
+            group = s.group;
+            lines << QStringLiteral("[%1]").arg(group);
+        }
+        lines << QStringLiteral("; %1").arg(s.meaning)
+              << QStringLiteral("; value: %1; default: %2")
+                     .arg(typeText(s).replace(QStringLiteral("\\|"), QStringLiteral("|")),
+                          s.fallback)
+              << QStringLiteral(";%1=%2").arg(s.name, exampleValue(s));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
 QString installationFilePath()
 {
     return platform::installationFile();

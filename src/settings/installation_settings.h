@@ -68,6 +68,9 @@ void warnAboutContent(QSettings& file);
 
 // The table as Markdown, for docs/settings.md.
 QString markdownTable();
+// The example installation file the package installs: every key of the
+// table, commented out, with its meaning, its values and its default.
+QString exampleFile();
 
 // The rules of the text kinds, shared with whoever builds addresses from them.
 bool isModuleHost(const QString& host);

@@ -6,6 +6,7 @@
 #include "platform/installation_file.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <unistd.h>
@@ -20,6 +21,8 @@ class TestCommandLine : public QObject
     void withoutDisplay();
     void inProcess_data();
     void inProcess();
+    void manualPageNamesEveryOption_data();
+    void manualPageNamesEveryOption();
 
   private:
     QTemporaryDir m_dir;
@@ -129,6 +132,50 @@ void TestCommandLine::inProcess()
     if (!file.isEmpty())
         QCOMPARE(platform::installationFile(), file);
     platform::setInstallationFileOverride(QString());
+}
+
+// The manual page the package installs describes each option --help shows.
+void TestCommandLine::manualPageNamesEveryOption_data()
+{
+    QTest::addColumn<QString>("option");
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    QCOMPARE(cmdline::readCommandLine({QStringLiteral("automatiseren"), QStringLiteral("--help")},
+                                      outStream, errStream),
+             0);
+    outStream.flush();
+    // "  -h, --help   Show this help and end." and "  --settings <FILE>  ..."
+    const QRegularExpression optionLine(QStringLiteral("^\\s+(-\\w)?(?:, )?(--[\\w-]+)"),
+                                        QRegularExpression::MultilineOption);
+    int found = 0;
+    for (const QRegularExpressionMatch& m : optionLine.globalMatch(out)) {
+        for (const QString& option : {m.captured(1), m.captured(2)}) {
+            if (!option.isEmpty()) {
+                QTest::newRow(qPrintable(option)) << option;
+                ++found;
+            }
+        }
+    }
+    QVERIFY2(found >= 5, qPrintable(out));
+}
+
+void TestCommandLine::manualPageNamesEveryOption()
+{
+    QFETCH(QString, option);
+    const QString path = QFINDTESTDATA("../../packaging/automatiseren.1.in");
+    QVERIFY2(!path.isEmpty(), "packaging/automatiseren.1.in is missing");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString page = QString::fromUtf8(f.readAll());
+    const QString options = page.section(QStringLiteral("\n.SH OPTIONS\n"), 1, 1)
+                                .section(QStringLiteral("\n.SH "), 0, 0);
+    // In roff a minus sign is written "\-".
+    QString roff = option;
+    roff.replace(QLatin1Char('-'), QStringLiteral("\\-"));
+    QVERIFY2(options.contains(QStringLiteral(".BR ") + roff) ||
+                 options.contains(QStringLiteral(".BI ") + roff) ||
+                 options.contains(QStringLiteral(", \" ") + roff),
+             qPrintable(option + QStringLiteral(" is not under OPTIONS")));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -4,6 +4,7 @@
 #include "settings/installation_settings.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,6 +18,8 @@ class TestInstallationSettings : public QObject
     void readsByKind();
     void everyKeyOnce();
     void docsShowTheTable();
+    void exampleFileShowsEveryKey_data();
+    void exampleFileShowsEveryKey();
 };
 
 void TestInstallationSettings::readsByKind_data()
@@ -116,6 +119,60 @@ void TestInstallationSettings::docsShowTheTable()
     if (shown != generated)
         qWarning().noquote() << "docs/settings.md should hold:\n" << generated;
     QCOMPARE(shown, generated);
+}
+
+// The installed Automatiseren.ini.example is made from the table: each key
+// appears commented under its group, and the default it shows is a value
+// the program takes as it stands once the semicolon is removed.
+void TestInstallationSettings::exampleFileShowsEveryKey_data()
+{
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("name");
+    for (const settings::Setting& s : settings::table())
+        QTest::newRow(qPrintable(s.key())) << s.group << s.name;
+}
+
+void TestInstallationSettings::exampleFileShowsEveryKey()
+{
+    QFETCH(QString, group);
+    QFETCH(QString, name);
+    const settings::Setting* s = settings::find(group, name);
+    QVERIFY(s);
+    const QString example = settings::exampleFile();
+    const QString section =
+        QLatin1Char('\n') + example.section(QStringLiteral("\n[%1]\n").arg(group), 1, 1)
+                                .section(QStringLiteral("\n["), 0, 0);
+    QVERIFY2(section.contains(QStringLiteral("\n; %1\n").arg(s->meaning)), qPrintable(section));
+    const QRegularExpression line(
+        QStringLiteral("\n;%1=([^\n]*)\n").arg(QRegularExpression::escape(name)));
+    const QRegularExpressionMatch shown = line.match(section);
+    QVERIFY2(shown.hasMatch(), qPrintable(section));
+
+    QTemporaryDir dir;
+    const auto load = [&dir](const QString& text, const QString& fileName) {
+        QFile f(dir.filePath(fileName));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(text.toUtf8());
+        return f.fileName();
+    };
+    // As installed, the file sets nothing.
+    QSettings asIs(load(example, QStringLiteral("as-is.ini")), QSettings::IniFormat);
+    QCOMPARE(asIs.allKeys(), QStringList());
+
+    QString uncommented = example;
+    uncommented.replace(
+        QRegularExpression(QStringLiteral("^;(\\w+=)"), QRegularExpression::MultilineOption),
+        QStringLiteral("\\1"));
+    QSettings file(load(uncommented, QStringLiteral("uncommented.ini")), QSettings::IniFormat);
+    const settings::Value v = settings::read(file, group, name);
+    QVERIFY(v.present);
+    if (s->fallback.startsWith(QLatin1Char('('))) {
+        // No default: the line is left empty for the school to fill in.
+        QVERIFY2(v.blank, qPrintable(shown.captured(1)));
+    } else {
+        QVERIFY2(v.usable, qPrintable(shown.captured(1)));
+        QVERIFY2(s->fallback.startsWith(v.value.toString()), qPrintable(v.value.toString()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestInstallationSettings)
