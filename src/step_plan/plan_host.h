@@ -32,6 +32,9 @@ class PlanHost : public QObject
     virtual outputs::Refusal setOutput(int i, bool on) = 0;
     // All outputs off through the emergency-reset path.
     virtual void emergencyReset() = 0;
+    // Why the outputs are not the pupil's now (a PLC drives them); empty
+    // when a plan may switch them.
+    virtual QString outputsRefusal() const { return {}; }
 
   signals:
     void inputsChanged(int word);

@@ -84,6 +84,8 @@ bool Sequencer::begin(bool single)
         why = QStringLiteral("Het stappenplan heeft nog geen stappen.");
     else if (!m_host || !m_host->isConnected())
         why = QStringLiteral("Eerst verbinden met de interface.");
+    else if (!m_host->outputsRefusal().isEmpty())
+        why = QStringLiteral("Een PLC bestuurt de uitgangen.");
     else if (m_host->station() != m_plan.station)
         why = QStringLiteral("Kies eerst het station %1 in het hoofdvenster.")
                   .arg(station::displayName(m_plan.station));

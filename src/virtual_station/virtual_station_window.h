@@ -60,6 +60,8 @@ class VirtualStationWindow : public QWidget
 
     // Shows the window beside `mainWindow` without taking the focus.
     void showBeside(QWidget* mainWindow);
+    // A bar along the bottom edge (the PLC status); the window takes it over.
+    void setStatusBar(QWidget* bar);
 
   signals:
     // The pupil pressed "Stappenplan".
@@ -90,6 +92,7 @@ class VirtualStationWindow : public QWidget
     QTimer m_animation;
     QPushButton* m_stepPlan = nullptr;
     QPushButton* m_pullCable = nullptr;
+    QPointer<QWidget> m_statusBar;
 };
 
 // Gives a simulated interface its virtual station window: it opens beside

@@ -1,8 +1,8 @@
 #include "interface_link/modbus_easyport.h"
 #include "plc/plc_server.h"
+#include "settings/installation_settings.h"
 #include "support/modbus_peers.h"
 #include "support/plc_doubles.h"
-#include "settings/installation_settings.h"
 #include "support/warning_log.h"
 
 #include <QModbusTcpClient>
@@ -278,7 +278,7 @@ void TestPlcServer::rawStreams()
         QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
     }
     // Nothing of it switched an output on but a whole, owned write.
-    QCOMPARE(served->server->ownership().outputs(), 
+    QCOMPARE(served->server->ownership().outputs(),
              quint8(answers.contains(QByteArray::fromHex("050001ff00")) ? 2 : 0));
 }
 
