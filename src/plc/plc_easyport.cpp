@@ -151,7 +151,9 @@ iface::SimulatedEasyPort* PlcEasyPort::simulatedStation() const
 
 QString PlcEasyPort::waitingText() const
 {
-    return QStringLiteral("Wacht op een PLC op poort %1").arg(m_settings.port);
+    const QString waiting = QStringLiteral("Wacht op een PLC op poort %1").arg(m_settings.port);
+    // The hold outlives the PLCs; the line must not hide it.
+    return isHeld() ? waiting + QStringLiteral(" (Noodstop: alle uitgangen blijven uit)") : waiting;
 }
 
 void PlcEasyPort::onOutputs(quint8 word)
@@ -203,7 +205,9 @@ void PlcEasyPort::onEvent(const Ownership::Event& e)
         emit holdChanged(true);
         break;
     case E::HoldReleased:
-        setStatus(QStringLiteral("Noodstop opgeheven: de PLC moet opnieuw schrijven"));
+        setStatus(m_server->ownership().hasOwner()
+                      ? QStringLiteral("Noodstop opgeheven: de PLC moet opnieuw schrijven")
+                      : waitingText());
         emit holdChanged(false);
         break;
     }
