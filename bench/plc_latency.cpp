@@ -10,7 +10,6 @@
 #include <QTcpSocket>
 #include <QThread>
 #include <algorithm>
-#include <atomic>
 #include <thread>
 
 namespace
@@ -111,14 +110,14 @@ QList<QPair<QString, double>> measurePlcLatency(int seconds)
     port.simulatedStation()->setStation(station::Station::StapelMagazijn);
     if (port.SearchAndConnect() == 0)
         return {};
-    std::atomic<bool> done{false};
+    // The server runs on this thread's event loop, as in the program.
+    QEventLoop loop;
     ClientResult result;
     std::thread client([&] {
         result = runClient(quint16(settings.port), seconds);
-        done = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    loop.exec();
     client.join();
     port.Disconnect();
     const double travel = 500;
