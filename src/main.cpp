@@ -6,6 +6,7 @@
 #include "main_window/keyboard.h"
 #include "main_window/plan_host_link.h"
 #include "platform/exit_signals.h"
+#include "plc/plc_easyport.h"
 #include "step_plan/step_plan_window.h"
 #include "virtual_station/virtual_station_window.h"
 
@@ -32,14 +33,19 @@ int main(int argc, char* argv[])
         // The simulated interface follows the station in view; the window
         // itself does not know which interface it drives, nor the interface
         // which window chooses the station.
-        if (auto* sim = qobject_cast<iface::SimulatedEasyPort*>(easyPort.get())) {
+        // Served to PLCs, the station is a simulated one all the same.
+        auto* plcPort = qobject_cast<plc::PlcEasyPort*>(easyPort.get());
+        iface::EasyPortControl* drawn = plcPort ? plcPort->simulatedStation() : easyPort.get();
+        if (auto* sim = qobject_cast<iface::SimulatedEasyPort*>(drawn)) {
             sim->setStation(window.stationState().current());
             QObject::connect(&window.stationState(), &station::StationState::changed, sim,
                              &iface::SimulatedEasyPort::setStation);
         }
         // With the simulated interface the pupil can watch the station move.
         std::unique_ptr<virt::VirtualStationWindow> station =
-            virt::attachVirtualStation(easyPort.get(), &window);
+            virt::attachVirtualStation(drawn, &window);
+        if (station && plcPort)
+            station->setStatusBar(plcPort->makeStatusBar());
         // A pupil working in it keeps the output keys and Esc.
         mw::shareOutputKeys(window, station.get());
         // The step plan: hidden until the pupil asks for it, reachable from

@@ -74,6 +74,13 @@ class EasyPortControl : public QObject
     // Where the device is reached, for the pupil ("192.168.0.10, poort
     // 502"); empty when there is nothing to name.
     virtual QString peerDescription() const { return {}; }
+    // Why the pupil may not switch outputs now, in Dutch (another device,
+    // such as a PLC, drives them); empty when the outputs are the pupil's.
+    virtual QString outputsRefusal() const { return {}; }
+    // The pupil's emergency stop, after the all-off word was written: an
+    // interface that others drive too keeps the outputs off until the
+    // pupil releases them.
+    virtual void emergencyStop() {}
 
     double Left() const { return m_left; }
     double Top() const { return m_top; }
@@ -90,6 +97,9 @@ class EasyPortControl : public QObject
     void InputsChanged(int reserved1, int reserved2, qint32 inputs);
     // The open link broke without a Disconnect; `reason` is for the log.
     void LinkLost(const QString& reason);
+    // Someone other than the pupil (a PLC) changed the outputs to `word`;
+    // the window shows it without writing it back.
+    void OutputsDriven(qint32 word);
 
   private:
     double m_left = 0;

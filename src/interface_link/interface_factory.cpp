@@ -3,6 +3,7 @@
 #include "interface_link/modbus_easyport.h"
 #include "interface_link/simulated_easyport.h"
 #include "platform/services.h"
+#include "plc/plc_easyport.h"
 #include "settings/installation_settings.h"
 
 #include <QSettings>
@@ -24,6 +25,9 @@ std::unique_ptr<EasyPortControl> createInterface(QSettings& installation)
         settings::read(installation, QStringLiteral("interface"), QStringLiteral("type"));
     if (type.usable && type.value.toString() == QLatin1String("modbus"))
         return std::make_unique<ModbusEasyPort>(ModbusSettings::fromSettings(installation));
+    if (type.usable && type.value.toString() == QLatin1String("plc"))
+        return std::make_unique<plc::PlcEasyPort>(plc::PlcSettings::fromSettings(installation),
+                                                  SimulatedSettings::fromSettings(installation));
     if (type.present && !type.usable)
         qCWarning(lcDravik).noquote()
             << QStringLiteral("unknown interface type %1 in the installation file; using the "

@@ -14,7 +14,7 @@ namespace iface
 QString installationFilePath();
 
 // Builds the interface control the installation asks for ([interface]
-// type = simulated | modbus). Without the file or the key, or with a value
+// type = simulated | modbus | plc). Without the file or the key, or with a value
 // it does not know (logged), the built-in simulated interface is used.
 std::unique_ptr<EasyPortControl> createInterface(QSettings& installation);
 std::unique_ptr<EasyPortControl> createInterfaceFromInstallation();

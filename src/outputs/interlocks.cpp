@@ -34,6 +34,8 @@ QString refusalText(Refusal why)
     case Refusal::GripperCylinderOut:
         first = QStringLiteral("De grijpercilinder is uitgeschoven.");
         break;
+    case Refusal::OutputsDrivenElsewhere:
+        return QStringLiteral("De PLC bestuurt de uitgangen.");
     }
     return first + QLatin1Char('\r') + QLatin1Char('\r') +
            QStringLiteral("Horizontaal mag de grijper nu niet verplaatst worden.");

@@ -10,8 +10,9 @@ namespace outputs
 // Why an output button press is refused.
 enum class Refusal {
     None,
-    PressingCylinderOut, // stack magazine: the pressing cylinder is extended
-    GripperCylinderOut,  // handling station: the gripper cylinder is down
+    PressingCylinderOut,    // stack magazine: the pressing cylinder is extended
+    GripperCylinderOut,     // handling station: the gripper cylinder is down
+    OutputsDrivenElsewhere, // a PLC drives the outputs
 };
 
 // The safety interlocks of the station in view. `switchingOn` tells the

@@ -15,7 +15,13 @@ OutputPanel::OutputPanel(const Controls& controls, iface::EasyPortControl* port,
     for (int i = 0; i < 8; ++i)
         connect(m_c.buttons[i], &QAbstractButton::clicked, this,
                 [this, i] { setOutput(i, !isOn(i)); });
-    connect(m_c.reset, &QAbstractButton::clicked, this, &OutputPanel::emergencyStop);
+    // Only the pupil's own Noodstop (button or Esc) holds the outputs of an
+    // interface that others drive; a plan's reset does not.
+    connect(m_c.reset, &QAbstractButton::clicked, this, [this] {
+        emergencyStop();
+        m_port->emergencyStop();
+    });
+    connect(m_port, &iface::EasyPortControl::OutputsDriven, this, &OutputPanel::showDriven);
 }
 
 void OutputPanel::setLamp(int i, bool on)
@@ -27,6 +33,13 @@ outputs::Refusal OutputPanel::setOutput(int i, bool on, Feedback feedback)
 {
     if (i < 0 || i > 7 || m_ending())
         return outputs::Refusal::None;
+    // While a PLC drives the outputs nothing is written, not even the word again.
+    if (const QString busy = m_port->outputsRefusal(); !busy.isEmpty()) {
+        if (feedback == Feedback::Box)
+            platform::messages().show(m_c.boxParent, {QString(), busy, platform::MessageButtons::Ok,
+                                                      platform::MessageIcon::None});
+        return outputs::Refusal::OutputsDrivenElsewhere;
+    }
     const outputs::Refusal why =
         outputs::interlock(m_station.current(), i, on, m_inputWord(), m_word);
     if (why == outputs::Refusal::None) {
@@ -58,6 +71,13 @@ void OutputPanel::setCurrent(bool current)
     m_current = current;
     for (ctl::Shape* lamp : m_c.lamps)
         lamp->setStale(!current);
+}
+
+void OutputPanel::showDriven(qint32 word)
+{
+    m_word = int(word & 0xFF);
+    for (int i = 0; i < 8; ++i)
+        setLamp(i, outputs::bitSet(m_word, i));
 }
 
 void OutputPanel::emergencyStop()

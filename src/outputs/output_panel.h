@@ -78,6 +78,8 @@ class OutputPanel : public QObject
 
   private:
     void setLamp(int i, bool on);
+    // The word another device (a PLC) switched: lamps only, no write, no click.
+    void showDriven(qint32 word);
 
     Controls m_c;
     iface::EasyPortControl* m_port;

@@ -117,6 +117,35 @@ bool isSerialDevice(const QString& d)
     return true;
 }
 
+bool isIpv4Address(const QString& text)
+{
+    // QHostAddress also takes "1" or "1.2" as IPv4; a technician means four parts.
+    static const QRegularExpression re(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
+    QHostAddress address;
+    return re.match(text).hasMatch() && address.setAddress(text) &&
+           address.protocol() == QAbstractSocket::IPv4Protocol;
+}
+
+std::optional<QList<QPair<QHostAddress, int>>> addressList(const QString& text)
+{
+    QList<QPair<QHostAddress, int>> out;
+    for (const QString& raw : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString entry = raw.trimmed();
+        const QString host = entry.section(QLatin1Char('/'), 0, 0);
+        int prefix = 32;
+        if (entry.contains(QLatin1Char('/'))) {
+            bool ok = false;
+            prefix = entry.section(QLatin1Char('/'), 1).toInt(&ok);
+            if (!ok || prefix < 0 || prefix > 32)
+                return std::nullopt;
+        }
+        if (!isIpv4Address(host))
+            return std::nullopt;
+        out.append({QHostAddress(host), prefix});
+    }
+    return out;
+}
+
 bool isVideoId(const QString& id)
 {
     static const QRegularExpression re(QStringLiteral("^[A-Za-z0-9_-]{1,64}$"));
@@ -143,6 +172,11 @@ QString expectedText(const Setting& s)
         return QStringLiteral("de naam van een seriële poort, zoals /dev/ttyUSB0 of COM3");
     case Type::VideoId:
         return QStringLiteral("letters, cijfers, _ en -, hoogstens 64 tekens");
+    case Type::Ipv4Address:
+        return QStringLiteral("een IPv4-adres zoals 127.0.0.1 of 0.0.0.0");
+    case Type::AddressList:
+        return QStringLiteral("leeg, of IPv4-adressen en reeksen zoals 192.168.0.0/24, "
+                              "gescheiden door komma's");
     }
     return {};
 }
@@ -164,6 +198,10 @@ QString typeText(const Setting& s)
         return QStringLiteral("device name");
     case Type::VideoId:
         return QStringLiteral("video identifier");
+    case Type::Ipv4Address:
+        return QStringLiteral("IPv4 address");
+    case Type::AddressList:
+        return QStringLiteral("IPv4 addresses and a.b.c.d/prefix ranges, comma separated");
     }
     return {};
 }
@@ -173,8 +211,9 @@ QString typeText(const Setting& s)
 const QList<Setting>& table()
 {
     static const QList<Setting> rows = {
-        row("interface", "type", Type::Word, 0, 0, {"simulated", "modbus"}, "simulated",
-            "the built-in simulated interface or a Modbus I/O module"),
+        row("interface", "type", Type::Word, 0, 0, {"simulated", "modbus", "plc"}, "simulated",
+            "the built-in simulated interface, a Modbus I/O module, or the simulated station "
+            "served to a PLC"),
         row("simulated", "com_port", Type::Integer, 1, 255, {}, "1",
             "port number the simulated interface reports"),
         row("simulated", "model", Type::IntegerOneOf, 0, 0, numbers({1, 2, 5}), "2",
@@ -209,6 +248,16 @@ const QList<Setting>& table()
             "model number shown after connecting (decides the picture)"),
         row("modbus", "comport", Type::Integer, 0, 32767, {}, "1",
             "port number shown after connecting"),
+        row("plc", "listen", Type::Ipv4Address, 0, 0, {}, "127.0.0.1",
+            "address the station listens on for PLCs (0.0.0.0: every network)"),
+        row("plc", "port", Type::Integer, 1, 65535, {}, "1502", "TCP port for PLCs"),
+        row("plc", "unit", Type::Integer, 0, 247, {}, "0",
+            "unit id answered: 0 every id, else that id and 255"),
+        row("plc", "watchdog", Type::Integer, 0, 60000, {}, "1000",
+            "ms without a request from the owning PLC before all outputs go off; 0 off, "
+            "else 100..60000"),
+        row("plc", "allow", Type::AddressList, 0, 0, {}, "(empty: every address)",
+            "the only PLC addresses let in"),
         row("video", "site_host", Type::WebHost, 0, 0, {}, "(none)",
             "host of the school site with the conveyor film"),
         row("video", "video_host", Type::WebHost, 0, 0, {}, "(none)", "host of the video site"),
@@ -249,7 +298,11 @@ Value read(QSettings& file, const QString& group, const QString& name)
     v.expected = expectedText(*s);
     const QVariant raw = file.value(key);
     v.shown = shownValue(raw);
-    const std::optional<QString> text = scalarText(raw);
+    // An ini line with commas arrives as a list; only the address list is one.
+    const std::optional<QString> text =
+        s->type == Type::AddressList && raw.metaType().id() == QMetaType::QStringList
+            ? std::optional<QString>(raw.toStringList().join(QLatin1Char(',')).trimmed())
+            : scalarText(raw);
     if (!text)
         return v;
     v.blank = text->isEmpty();
@@ -285,6 +338,12 @@ Value read(QSettings& file, const QString& group, const QString& name)
         break;
     case Type::VideoId:
         v.usable = isVideoId(*text);
+        break;
+    case Type::Ipv4Address:
+        v.usable = isIpv4Address(*text);
+        break;
+    case Type::AddressList:
+        v.usable = addressList(*text).has_value();
         break;
     }
     if (v.usable && !v.value.isValid())

@@ -1,15 +1,19 @@
 #pragma once
 
+#include <QHostAddress>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+
+#include <optional>
 
 class QSettings;
 
 // Every key of the installation file "Automatiseren.ini", once: its group,
 // name, kind of value, range or choices, default and meaning. The readers of
-// the groups ([interface], [simulated], [modbus], [video]) take their typed
+// the groups ([interface], [simulated], [modbus], [plc], [video]) take their typed
 // values from here, the unknown-key warning uses the same list, and
 // docs/settings.md shows it (a test keeps the two equal).
 //
@@ -27,6 +31,8 @@ enum class Type {
     WebHost,      // a host name, optionally with ":port"
     SerialDevice, // a device name without control characters
     VideoId,      // letters, digits, "_" and "-", at most 64
+    Ipv4Address,  // a dotted IPv4 address
+    AddressList,  // empty, or a comma list of IPv4 addresses and a.b.c.d/prefix ranges
 };
 
 struct Setting {
@@ -76,6 +82,10 @@ QString exampleFile();
 bool isModuleHost(const QString& host);
 bool isWebHost(const QString& host);
 bool isVideoId(const QString& id);
+bool isIpv4Address(const QString& text);
+// Each entry of a comma list "a.b.c.d, a.b.c.d/prefix"; nullopt when one
+// entry is neither. An empty text is an empty list.
+std::optional<QList<QPair<QHostAddress, int>>> addressList(const QString& text);
 
 // Where the installation file is (see platform::installationFile for the
 // order of the places looked at).

@@ -85,6 +85,8 @@ bool Sequencer::begin(bool single)
         why = QStringLiteral("Het stappenplan heeft nog geen stappen.");
     else if (!m_host || !m_host->isConnected())
         why = QStringLiteral("Eerst verbinden met de interface.");
+    else if (!m_host->outputsRefusal().isEmpty())
+        why = QStringLiteral("Een PLC bestuurt de uitgangen.");
     else if (const QString unavailable = m_host->stationUnavailable(m_plan.station);
              !unavailable.isEmpty())
         why = unavailable;

@@ -239,12 +239,26 @@ void VirtualStationWindow::paintEvent(QPaintEvent*)
     paintScene(p, size());
 }
 
+void VirtualStationWindow::setStatusBar(QWidget* bar)
+{
+    delete m_statusBar.data();
+    m_statusBar = bar;
+    bar->setParent(this);
+    const int h = bar->sizeHint().height();
+    bar->setGeometry(Gap, height() - h - Gap, width() - 2 * Gap, h);
+    bar->show();
+}
+
 void VirtualStationWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     m_stepPlan->move(width() - m_stepPlan->width() - Gap, Gap);
     m_pullCable->move(m_stepPlan->x() - m_pullCable->width() - Gap, Gap);
     placeSceneControls();
+    if (m_statusBar) {
+        const int h = m_statusBar->sizeHint().height();
+        m_statusBar->setGeometry(Gap, height() - h - Gap, width() - 2 * Gap, h);
+    }
     update();
 }
 

@@ -70,6 +70,8 @@ class VirtualStationWindow : public QWidget
 
     // Shows the window beside `mainWindow` without taking the focus.
     void showBeside(QWidget* mainWindow);
+    // A bar along the bottom edge (the PLC status); the window takes it over.
+    void setStatusBar(QWidget* bar);
 
   signals:
     // The pupil pressed "Stappenplan".
@@ -103,6 +105,7 @@ class VirtualStationWindow : public QWidget
     QPushButton* m_stepPlan = nullptr;
     QPushButton* m_pullCable = nullptr;
     QList<SceneControl*> m_sceneControls;
+    QPointer<QWidget> m_statusBar;
 };
 
 // Gives a simulated interface its virtual station window: it opens beside

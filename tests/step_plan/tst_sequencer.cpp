@@ -72,6 +72,8 @@ struct Rig {
                 seq.stop();
             else if (token == QLatin1String("next"))
                 seq.next();
+            else if (token == QLatin1String("plc"))
+                host.refusal = QStringLiteral("De PLC bestuurt de uitgangen.");
             else if (token == QLatin1String("lose"))
                 host.endConnection(QStringLiteral("de verbinding met de interface is verloren."));
             else if (key == QLatin1String("in"))
@@ -314,6 +316,8 @@ void TestSequencer::messages_data()
            "grijpercilinder is uitgeschoven.";
     QTest::newRow("not connected") << "handling" << steps({Front}) << "lose start"
                                    << "Eerst verbinden met de interface.";
+    QTest::newRow("a PLC drives the outputs") << "handling" << steps({Front}) << "plc start"
+                                              << "Een PLC bestuurt de uitgangen.";
     QTest::newRow("other station")
         << "handling" << steps({Front}) << "station=stapel start"
         << "Kies eerst het station Station handling in het hoofdvenster.";

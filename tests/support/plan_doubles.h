@@ -26,6 +26,7 @@ class RecordingPlanHost : public plan::PlanHost
     outputs::Refusal setOutput(int i, bool on) override;
     // Logs "reset".
     void emergencyReset() override;
+    QString outputsRefusal() const override { return refusal; }
 
     void setInputs(int word)
     {
@@ -45,6 +46,7 @@ class RecordingPlanHost : public plan::PlanHost
     }
 
     bool connectedNow = true;
+    QString refusal; // non-empty: a PLC drives the outputs
     station::Station current = station::Station::Stationhandling;
     int outputs = 0;
     int inputs = 0;

@@ -1,0 +1,245 @@
+#include "plc/plc_easyport.h"
+
+#include "platform/services.h"
+#include "plc/plc_server.h"
+#include "plc/station_adapter.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace plc
+{
+
+PlcEasyPort::PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
+                         const Clock* clock, QObject* parent)
+    : iface::EasyPortControl(parent), m_settings(settings),
+      m_station(std::make_unique<StationAdapter>(simulated))
+{
+    if (!clock) {
+        m_ownClock = std::make_unique<SteadyClock>();
+        clock = m_ownClock.get();
+    }
+    m_server =
+        std::make_unique<PlcServer>(settings, *clock, [this] { return m_station->inputs(); });
+    connect(m_server.get(), &PlcServer::outputsChanged, this, &PlcEasyPort::onOutputs);
+    connect(m_server.get(), &PlcServer::ownershipEvent, this, &PlcEasyPort::onEvent);
+    connect(m_server.get(), &PlcServer::connectionRefused, this,
+            [this](const QHostAddress& peer, const QString& why) {
+                setStatus(
+                    QStringLiteral("Verbinding van %1 gesloten: %2").arg(peer.toString(), why));
+            });
+    connect(m_station.get(), &StationAdapter::inputsChanged, this, [this](quint8 word) {
+        if (m_connected)
+            emit InputsChanged(0, 0, word);
+    });
+    connect(m_station.get(), &StationAdapter::cablePulled, this, [this] {
+        if (!m_connected)
+            return;
+        Disconnect();
+        emit LinkLost(QStringLiteral("cable pulled in the virtual station"));
+    });
+    m_status = QStringLiteral("Niet verbonden: er luistert niets naar een PLC");
+}
+
+PlcEasyPort::~PlcEasyPort()
+{
+    // The server goes first: its last word (all off) still reaches the station.
+    m_server.reset();
+}
+
+qint16 PlcEasyPort::SearchAndConnect()
+{
+    if (m_connected)
+        return 1;
+    m_failure.clear();
+    if (!m_settings.usable()) {
+        m_failure =
+            QStringLiteral("Er wordt niet naar PLC's geluisterd.\r%1").arg(m_settings.problem);
+        return 0;
+    }
+    m_server->ownership().switchOff();
+    if (!m_server->start()) {
+        m_failure = m_server->startFailure();
+        return 0;
+    }
+    m_connected = true;
+    m_station->open();
+    setStatus(waitingText());
+    return 1;
+}
+
+qint16 PlcEasyPort::GetComPort(qint16 index)
+{
+    return index == 0 ? qint16(qBound(0, m_settings.port, 32767)) : 0;
+}
+
+qint16 PlcEasyPort::GetModuleNumber(qint16 index)
+{
+    return index == 0 ? Model : 0;
+}
+
+void PlcEasyPort::Disconnect()
+{
+    if (!m_connected)
+        return;
+    m_connected = false;
+    m_server->stop();
+    m_station->close();
+    setStatus(QStringLiteral("Niet verbonden: er luistert niets naar een PLC"));
+}
+
+void PlcEasyPort::WriteOutputs(qint16 word)
+{
+    if (!m_connected)
+        return;
+    m_pupilWriting = true;
+    // Switching everything off is always allowed; anything else only while
+    // no PLC owns the outputs and no hold is on.
+    if ((word & 0xFF) == 0)
+        m_server->ownership().switchOff();
+    else
+        m_server->ownership().pupilWrite(quint8(word & 0xFF));
+    m_pupilWriting = false;
+}
+
+QString PlcEasyPort::outputsRefusal() const
+{
+    Ownership& own = m_server->ownership();
+    own.expire();
+    return m_connected && own.hasOwner() ? QStringLiteral("De PLC bestuurt de uitgangen.")
+                                         : QString();
+}
+
+void PlcEasyPort::emergencyStop()
+{
+    if (m_connected)
+        m_server->ownership().setHold(true);
+}
+
+void PlcEasyPort::releaseHold()
+{
+    m_server->ownership().setHold(false);
+}
+
+bool PlcEasyPort::isHeld() const
+{
+    return m_server->ownership().isHeld();
+}
+
+void PlcEasyPort::AboutBox()
+{
+    m_station->simulated()->AboutBox();
+}
+
+QString PlcEasyPort::searchFailureText() const
+{
+    return m_failure;
+}
+
+QString PlcEasyPort::peerDescription() const
+{
+    return QStringLiteral("PLC-station op %1, poort %2")
+        .arg(m_settings.listen.toString())
+        .arg(m_settings.port);
+}
+
+iface::SimulatedEasyPort* PlcEasyPort::simulatedStation() const
+{
+    return m_station->simulated();
+}
+
+QString PlcEasyPort::waitingText() const
+{
+    const QString waiting = QStringLiteral("Wacht op een PLC op poort %1").arg(m_settings.port);
+    // The hold outlives the PLCs; the line must not hide it.
+    return isHeld() ? waiting + QStringLiteral(" (Noodstop: alle uitgangen blijven uit)") : waiting;
+}
+
+void PlcEasyPort::onOutputs(quint8 word)
+{
+    m_station->setOutputs(word);
+    // The pupil's own words are on screen already.
+    if (m_pupilWriting)
+        return;
+    emit OutputsDriven(word);
+    // After a refusal or a released hold, the owner's next change shows it drives again.
+    const Ownership& own = m_server->ownership();
+    if (own.hasOwner())
+        setStatus(QStringLiteral("PLC %1 bestuurt de uitgangen").arg(own.owner().toString()));
+}
+
+void PlcEasyPort::onEvent(const Ownership::Event& e)
+{
+    using E = Ownership::Event;
+    const QString peer = e.peer.toString();
+    switch (e.kind) {
+    case E::Waiting:
+        if (m_connected)
+            setStatus(waitingText());
+        break;
+    case E::TookOver:
+        qCInfo(lcDravik).noquote() << "PLC" << peer << "owns the outputs";
+        setStatus(QStringLiteral("PLC %1 bestuurt de uitgangen").arg(peer));
+        break;
+    case E::OwnerSilent:
+    case E::OwnerClosed:
+        qCWarning(lcDravik).noquote()
+            << "PLC" << peer
+            << (e.kind == E::OwnerSilent ? "went silent" : "closed its last connection")
+            << "; all outputs off";
+        if (m_connected)
+            setStatus(QStringLiteral("PLC stil: alle uitgangen uit"));
+        break;
+    case E::RefusedBusy:
+        setStatus(QStringLiteral("PLC %1 geweigerd: PLC %2 bestuurt de uitgangen")
+                      .arg(peer, e.owner.toString()));
+        break;
+    case E::RefusedHeld:
+        setStatus(
+            QStringLiteral("PLC %1 geweigerd: de Noodstop houdt alle uitgangen uit").arg(peer));
+        break;
+    case E::HoldOn:
+        setStatus(QStringLiteral("Noodstop: alle uitgangen blijven uit tot \"Noodstop "
+                                 "opheffen\""));
+        emit holdChanged(true);
+        break;
+    case E::HoldReleased:
+        setStatus(m_server->ownership().hasOwner()
+                      ? QStringLiteral("Noodstop opgeheven: de PLC moet opnieuw schrijven")
+                      : waitingText());
+        emit holdChanged(false);
+        break;
+    }
+}
+
+void PlcEasyPort::setStatus(const QString& text)
+{
+    if (text == m_status)
+        return;
+    m_status = text;
+    emit statusChanged(text);
+}
+
+QWidget* PlcEasyPort::makeStatusBar(QWidget* parent)
+{
+    auto* bar = new QWidget(parent);
+    bar->setObjectName(QStringLiteral("PLC_Balk"));
+    bar->setAutoFillBackground(true);
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(6, 3, 6, 3);
+    auto* label = new QLabel(m_status, bar);
+    label->setObjectName(QStringLiteral("PLC_Status"));
+    auto* release = new QPushButton(QStringLiteral("Noodstop opheffen"), bar);
+    release->setObjectName(QStringLiteral("PLC_NoodstopOpheffen"));
+    release->setFocusPolicy(Qt::NoFocus);
+    release->setEnabled(isHeld());
+    layout->addWidget(label, 1);
+    layout->addWidget(release);
+    connect(this, &PlcEasyPort::statusChanged, label, &QLabel::setText);
+    connect(this, &PlcEasyPort::holdChanged, release, &QPushButton::setEnabled);
+    connect(release, &QPushButton::clicked, this, &PlcEasyPort::releaseHold);
+    return bar;
+}
+
+} // namespace plc

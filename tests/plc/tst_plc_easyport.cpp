@@ -1,0 +1,210 @@
+#include "main_window/main.h"
+#include "plc/plc_easyport.h"
+#include "plc/plc_server.h"
+#include "plc/request_handler.h"
+#include "support/modbus_peers.h"
+#include "support/plc_doubles.h"
+#include "support/test_support.h"
+#include "support/warning_log.h"
+
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <memory>
+
+namespace
+{
+
+// A PLC on a raw socket: one request, one answer.
+class RawPlc
+{
+  public:
+    explicit RawPlc(quint16 port)
+    {
+        m_socket.connectToHost(QHostAddress::LocalHost, port);
+        m_socket.waitForConnected(2000);
+    }
+    QString send(const QString& request)
+    {
+        m_socket.write(plc::encodeFrame(++m_transaction, 1, testing::requestPdu(request)));
+        QElapsedTimer waited;
+        waited.start();
+        while (m_socket.bytesAvailable() < 9 && waited.elapsed() < 2000)
+            QTest::qWait(5);
+        const QByteArray answer = m_socket.readAll();
+        return testing::describeResponse(answer.mid(plc::FrameReader::HeaderSize));
+    }
+
+  private:
+    QTcpSocket m_socket;
+    quint16 m_transaction = 0;
+};
+
+} // namespace
+
+class TestPlcEasyPort : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void pupilAndPlc_data();
+    void pupilAndPlc();
+    void settingsReadOrRefused_data();
+    void settingsReadOrRefused();
+};
+
+void TestPlcEasyPort::pupilAndPlc_data()
+{
+    QTest::addColumn<QStringList>(
+        "before"); // "plc REQUEST -> ANSWER", "silent", "noodstop", "release"
+    QTest::addColumn<int>("outputBefore");  // the station's output word before the press
+    QTest::addColumn<bool>("pressApplies"); // the pupil's press of output 1
+    QTest::addColumn<QString>("status");    // the PLC status line before the press
+
+    QTest::newRow("no PLC: the pupil drives")
+        << QStringList{} << 0 << true << "Wacht op een PLC op poort %1";
+    QTest::newRow("a PLC owns: refused") << QStringList{"plc w5 2 on -> ok"} << 0x04 << false
+                                         << "PLC 127.0.0.1 bestuurt de uitgangen";
+    QTest::newRow("the PLC went silent: the pupil again")
+        << QStringList{"plc w15 0x06 -> ok", "silent"} << 0 << true
+        << "PLC stil: alle uitgangen uit";
+    QTest::newRow("Noodstop: the PLC is refused, the pupil is not")
+        << QStringList{"noodstop", "plc w5 2 on -> ex04"} << 0 << true
+        << "PLC 127.0.0.1 geweigerd: de Noodstop houdt alle uitgangen uit";
+    QTest::newRow("released: the PLC's next write applies")
+        << QStringList{"plc w5 2 on -> ok", "noodstop", "release", "plc w5 3 on -> ok"} << 0x08
+        << false << "PLC 127.0.0.1 bestuurt de uitgangen";
+}
+
+void TestPlcEasyPort::pupilAndPlc()
+{
+    QFETCH(QStringList, before);
+    QFETCH(int, outputBefore);
+    QFETCH(bool, pressApplies);
+    QFETCH(QString, status);
+
+    testing::ServiceScope services;
+    testing::WarningLog log;
+    testing::ManualPlcClock clock;
+    plc::PlcSettings settings;
+    settings.port = testing::freeTcpPort();
+    plc::PlcEasyPort port(settings, {}, &clock);
+    Main main(&port);
+    port.simulatedStation()->setStation(main.stationState().current());
+    main.findChild<QAbstractButton*>("CMD_Verbinding")->click();
+    QCOMPARE(main.Verbonden(), -1);
+    QCOMPARE(port.GetModuleNumber(0), plc::PlcEasyPort::Model);
+
+    RawPlc plcClient(quint16(settings.port));
+    for (const QString& step : before) {
+        if (step == QLatin1String("silent")) {
+            clock.now += settings.watchdogMs;
+            port.server().ownership().expire();
+        } else if (step == QLatin1String("noodstop")) {
+            main.findChild<QAbstractButton*>("CMD_ResetAlles")->click();
+        } else if (step == QLatin1String("release")) {
+            QWidget* bar = port.makeStatusBar();
+            bar->findChild<QAbstractButton*>("PLC_NoodstopOpheffen")->click();
+            delete bar;
+        } else {
+            const QStringList parts = step.mid(4).split(QStringLiteral(" -> "));
+            QCOMPARE(plcClient.send(parts[0]), parts[1]);
+        }
+    }
+    QCOMPARE(port.statusText(),
+             status.replace(QLatin1String("%1"), QString::number(settings.port)));
+    // The main window shows what the station was given, no more.
+    QCOMPARE(main.DecimaalUit(), outputBefore);
+    QCOMPARE(int(port.simulatedStation()->simulation().outputs()), outputBefore);
+    const int boxes = int(services.messages.shown.size());
+    const int clicks = int(services.sounds.names().count("Klik 01.wav"));
+
+    main.findChild<QAbstractButton*>("CMD_SetReset(0)")->click();
+
+    const int expected = pressApplies ? (outputBefore | 1) : outputBefore;
+    QCOMPARE(main.DecimaalUit(), expected);
+    QCOMPARE(int(port.simulatedStation()->simulation().outputs()), expected);
+    if (pressApplies) {
+        QCOMPARE(services.messages.shown.size(), boxes);
+    } else {
+        QCOMPARE(services.messages.shown.size(), boxes + 1);
+        QCOMPARE(services.messages.shown.last().text,
+                 QStringLiteral("De PLC bestuurt de uitgangen."));
+        QCOMPARE(services.sounds.names().count("Klik 01.wav"), clicks);
+    }
+
+    // "Verbreek": every PLC connection closed, outputs off.
+    main.findChild<QAbstractButton*>("CMD_Verbinding")->click();
+    QCOMPARE(port.server().connectionCount(), 0);
+    QCOMPARE(int(port.simulatedStation()->simulation().outputs()), 0);
+    QVERIFY(!port.server().isListening());
+}
+
+void TestPlcEasyPort::settingsReadOrRefused_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("usable");
+    const QList<QPair<const char*, bool>> rows{
+        {"listen=0.0.0.0", true},
+        {"listen=192.168.0.5", true},
+        {"listen=localhost", false},
+        {"listen=1.2.3", false},
+        {"listen=::1", false},
+        {"port=1", true},
+        {"port=0", false},
+        {"port=65536", false},
+        {"port=15o2", false},
+        {"unit=0", true},
+        {"unit=247", true},
+        {"unit=248", false},
+        {"unit=-1", false},
+        {"watchdog=0", true},
+        {"watchdog=100", true},
+        {"watchdog=60000", true},
+        {"watchdog=50", false},
+        {"watchdog=60001", false},
+        {"allow=", true},
+        {"allow=10.0.0.1, 10.0.0.0/24", true},
+        {"allow=10.0.0.0/33", false},
+        {"allow=school.example", false},
+        {"allow=10.0.0.1,,", true},
+        {"allow=10.0.0.1/", false},
+    };
+    for (const auto& [line, usable] : rows)
+        QTest::newRow(line) << QString::fromLatin1(line) << usable;
+}
+
+// A [plc] value that cannot be used: nothing listens, and the box names the
+// file, the key and the value.
+void TestPlcEasyPort::settingsReadOrRefused()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, usable);
+    testing::ServiceScope services;
+    testing::WarningLog log;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Automatiseren.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    // Any port the row does not set is a free one.
+    const QString port = line.startsWith(QLatin1String("port="))
+                             ? QString()
+                             : QStringLiteral("port=%1\n").arg(testing::freeTcpPort());
+    file.write(QStringLiteral("[interface]\ntype=plc\n[plc]\n%1%2\n").arg(port, line).toUtf8());
+    file.close();
+    QSettings ini(path, QSettings::IniFormat);
+    const plc::PlcSettings settings = plc::PlcSettings::fromSettings(ini);
+    QCOMPARE(settings.usable(), usable);
+    if (usable)
+        return;
+    plc::PlcEasyPort plcPort(settings, {});
+    QCOMPARE(plcPort.SearchAndConnect(), qint16(0));
+    const QString text = plcPort.searchFailureText();
+    QVERIFY2(text.contains(QStringLiteral("[plc] ") + line.trimmed()), qPrintable(text));
+    QVERIFY(text.contains(QDir::toNativeSeparators(path)));
+    QVERIFY(!plcPort.server().isListening());
+    QCOMPARE(log.count(), 1);
+}
+
+QTEST_MAIN(TestPlcEasyPort)
+#include "tst_plc_easyport.moc"
