@@ -13,6 +13,7 @@ shift || true
 
 packages=(qt6-base-dev qt6-multimedia-dev qt6-serialbus-dev qt6-serialport-dev qt6-svg-dev
           libqt6svg6 cmake make g++ xvfb xauth fonts-comic-neue
+          qt6-translations-l10n # Qt's own buttons and file dialogs in Dutch
           dpkg-dev file) # dpkg-shlibdeps and file: the Debian package's dependencies
 # shellcheck disable=SC2206 # a space-separated list on purpose
 packages+=(${DRAVIK_EXTRA_PACKAGES:-})
