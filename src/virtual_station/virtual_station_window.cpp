@@ -2,6 +2,7 @@
 
 #include "controls/color.h"
 #include "interface_link/simulated_easyport.h"
+#include "platform/services.h"
 #include "virtual_station/scene_painter.h"
 #include "window_placement/window_placer.h"
 
@@ -197,15 +198,25 @@ void VirtualStationWindow::clickScene(QPointF scenePoint)
         break;
     }
     case Action::PlaceMetal:
-        m_port->placePart(true);
-        break;
     case Action::PlacePlastic:
-        m_port->placePart(false);
+        if (!m_port->placePart(hit.action == Action::PlaceMetal))
+            beltStartTaken();
         break;
     case Action::Refill:
         m_port->refillMagazine();
         break;
     }
+}
+
+// A part that cannot be laid down would otherwise vanish without a word.
+void VirtualStationWindow::beltStartTaken()
+{
+    platform::messages().show(
+        this, {windowTitle(),
+               QStringLiteral("Er ligt al een bakje aan het begin van de band.\rLaat de band "
+                              "eerst draaien tot dat bakje verder is en leg dan een nieuw "
+                              "bakje neer."),
+               platform::MessageButtons::Ok, platform::MessageIcon::Information});
 }
 
 void VirtualStationWindow::mousePressEvent(QMouseEvent* event)

@@ -69,6 +69,7 @@ class VirtualStationWindow : public QWidget
   private:
     void followStation();
     void watchSlide();
+    void beltStartTaken();
     QPixmap& background(QSize size, qreal dpr);
 
     QPointer<iface::SimulatedEasyPort> m_port;
