@@ -86,13 +86,22 @@ std::optional<QRect> clearSpot(const Request& q, QSize s)
     return best;
 }
 
+// How much of each control a spot covers, the most important first.
+QVector<qint64> coverage(const Request& q, const QRect& r)
+{
+    QVector<qint64> out;
+    for (const QRect& k : q.keepClear)
+        out << overlap(r, k);
+    return out;
+}
+
 QRect leastCovering(const Request& q, QSize s)
 {
     QRect best;
-    qint64 bestCovered = -1;
+    QVector<qint64> bestCovered;
     for (const QRect& r : spots(q, s)) {
-        const qint64 covered = coveredControls(q, r);
-        if (bestCovered < 0 || covered < bestCovered ||
+        const QVector<qint64> covered = coverage(q, r);
+        if (best.isNull() || covered < bestCovered ||
             (covered == bestCovered && better(q, r, best))) {
             best = r;
             bestCovered = covered;

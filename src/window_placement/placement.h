@@ -33,10 +33,12 @@ QRect mainWindow(const QRect& usable, QSize design, const QMargins& frame);
 // A window opened while the main window is on the screen.
 struct Request {
     QRect usable;
-    QRect mainOuter;          // the main window, frame included
-    QVector<QRect> keepClear; // controls of the main window never to cover (screen coordinates)
-    QSize size;               // the client size the window asks for
-    QSize minimum;            // the smallest client size it can work with
+    QRect mainOuter; // the main window, frame included
+    // Controls of the main window never to cover (screen coordinates), the
+    // most important first.
+    QVector<QRect> keepClear;
+    QSize size;    // the client size the window asks for
+    QSize minimum; // the smallest client size it can work with
     QMargins frame;
     Side preferred = Side::Right;
 };
@@ -46,7 +48,7 @@ struct Request {
 // shrunk (keeping its proportions, not below `minimum`) as far as needed,
 // and of those spots the one that covers the least of the main window. If
 // not even the smallest window fits clear of them, the spot that covers
-// the least of them.
+// the least of the first of them, then of the next, and so on.
 QRect besideMain(const Request& request);
 
 } // namespace placement

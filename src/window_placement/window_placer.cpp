@@ -19,8 +19,9 @@ namespace
 // until a real frame is known.
 const QMargins CommonFrame(2, 30, 2, 2);
 
-// The station buttons and Noodstop of the main window.
-const char* const KeepClearNames[] = {"Frame_Dravik_Buttons", "Frame7"};
+// Noodstop and the station buttons of the main window: a window that
+// cannot leave both clear covers Noodstop last.
+const char* const KeepClearNames[] = {"Frame7", "Frame_Dravik_Buttons"};
 
 // How often a window is placed again for its real frame; one is enough
 // unless the window manager changes its mind while the window opens.
@@ -66,6 +67,8 @@ class FrameWatch : public QObject
         case QEvent::NonClientAreaMouseButtonPress:
         case QEvent::KeyPress:
         case QEvent::Hide:
+        // Maximised or minimised, the frame changes for another reason.
+        case QEvent::WindowStateChange:
             finish();
             break;
         default:

@@ -19,7 +19,7 @@ namespace placement
 // common title bar and border.
 QMargins frameOf(const QWidget* window);
 
-// Screen rectangles of the main window's station buttons and Noodstop.
+// Screen rectangles of the main window's Noodstop and station buttons.
 QVector<QRect> keepClearOf(const QWidget* mainWindow);
 
 // Gives `window` the geometry `place` computes for a frame now, and once

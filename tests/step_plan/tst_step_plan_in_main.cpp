@@ -41,6 +41,7 @@ class TestStepPlanInMain : public QObject
     void endsSwitchEverythingOff_data();
     void endsSwitchEverythingOff();
     void startSaysWhy();
+    void opensClearOfStationButtonsAndNoodstop();
 };
 
 void TestStepPlanInMain::endsSwitchEverythingOff_data()
@@ -107,6 +108,26 @@ void TestStepPlanInMain::startSaysWhy()
     QVERIFY2(window.property("message").toString().startsWith(QLatin1String("Kies eerst")),
              qPrintable(window.property("message").toString()));
     QVERIFY(fx.port.written.isEmpty() || fx.port.written.last() == 0);
+}
+
+// The window tells the pupil which station buttons to use: it must not
+// cover them, nor Noodstop, and lies whole on the screen.
+void TestStepPlanInMain::opensClearOfStationButtonsAndNoodstop()
+{
+    MainFixture fx;
+    MainPlanHost host(*fx.main);
+    plan::StepPlanWindow window(host);
+    fx.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fx.main.get()));
+    window.open(fx.main.get());
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    for (const char* name : {"Frame_Dravik_Buttons", "Frame7"}) {
+        const auto* c = fx.control<QWidget>(QLatin1String(name));
+        QVERIFY(c);
+        QVERIFY2(!window.frameGeometry().intersects(QRect(c->mapToGlobal(QPoint(0, 0)), c->size())),
+                 name);
+    }
 }
 
 QTEST_MAIN(TestStepPlanInMain)

@@ -285,6 +285,14 @@ void TestVirtualStationWindow::opensWithTheConnection()
     // the focus or stay on top.
     QVERIFY(!w->geometry().intersects(main.geometry()) ||
             main.geometry().width() + w->width() > main.screen()->availableGeometry().width());
+    // Whole on the screen, and never over the station buttons or Noodstop.
+    QVERIFY(main.screen()->availableGeometry().contains(w->frameGeometry()));
+    for (const char* name : {"Frame_Dravik_Buttons", "Frame7"}) {
+        const auto* c = main.findChild<QWidget*>(QLatin1String(name));
+        QVERIFY(c);
+        QVERIFY2(!w->frameGeometry().intersects(QRect(c->mapToGlobal(QPoint(0, 0)), c->size())),
+                 name);
+    }
     QVERIFY(w->testAttribute(Qt::WA_ShowWithoutActivating));
     QVERIFY(w->windowFlags() & Qt::WindowDoesNotAcceptFocus);
     QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
