@@ -1,7 +1,8 @@
 # The Debian package, made with CPack (scripts/package.sh runs it):
 # automatiseren_<version>_<arch>.deb installing under /usr. Its Depends line
 # comes from the program's real shared-library dependencies (dpkg-shlibdeps)
-# plus the font the window is drawn in.
+# plus the font the window is drawn in and Qt's Dutch translations (the
+# buttons of message boxes, the file dialogs).
 set(DRAVIK_PACKAGE_MAINTAINER "Automatiseren voor het VMBO <automatiseren@localhost>"
     CACHE STRING "Maintainer field of the Debian package")
 
@@ -22,5 +23,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-comic-neue)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-comic-neue, qt6-translations-l10n")
 include(CPack)

@@ -15,6 +15,7 @@ shift || true
 
 packages=(qt6-base-dev qt6-multimedia-dev qt6-serialbus-dev qt6-serialport-dev qt6-svg-dev
           libqt6svg6 libpaho-mqtt-dev cmake make g++ xvfb xauth fonts-comic-neue
+          qt6-translations-l10n # Qt's own buttons and file dialogs in Dutch
           dpkg-dev file # dpkg-shlibdeps and file: the Debian package's dependencies
           twm xfonts-base xfonts-75dpi # the link-lost box test runs under a real window manager
           dbus at-spi2-core python3-pyatspi) # scripts/accessibility-dump.sh

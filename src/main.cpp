@@ -7,6 +7,7 @@
 #include "main_window/plan_host_link.h"
 #include "platform/exit_signals.h"
 #include "plc/plc_easyport.h"
+#include "platform/qt_translations.h"
 #include "step_plan/step_plan_window.h"
 #include "virtual_station/virtual_station_window.h"
 
@@ -25,6 +26,8 @@ int main(int argc, char* argv[])
                                             .arg(DRAVIK_VERSION_MAJOR)
                                             .arg(DRAVIK_VERSION_MINOR)
                                             .arg(DRAVIK_VERSION_PATCH));
+    // The pupil reads Dutch, also in Qt's own buttons and file dialogs.
+    platform::installDutchQtTexts();
 
     std::unique_ptr<iface::EasyPortControl> easyPort = iface::createInterfaceFromInstallation();
     int status = 0;

@@ -140,6 +140,15 @@ void InstructionPanel::film()
         qCWarning(lcDravik) << "no video address for" << station::displayName(inView) << "- set"
                             << address.missing << "in the group [video] of"
                             << QStringLiteral("Automatiseren.ini");
+        // The pupil clicked a visible button: say why no video comes.
+        platform::messages().show(
+            m_c.boxParent,
+            {QStringLiteral("Filmpje"),
+             QStringLiteral("Dit filmpje kan niet worden geopend: het internetadres ervan is "
+                            "niet (goed) ingesteld.\rVraag je docent om in Automatiseren.ini, "
+                            "groep [video], \"%1\" in te vullen.")
+                 .arg(address.missing),
+             platform::MessageButtons::Ok, platform::MessageIcon::Information});
         return;
     }
     openWebsite(address.url);

@@ -12,13 +12,12 @@
 #include "main_window/station_buttons.h"
 #include "outputs/output_panel.h"
 #include "platform/services.h"
+#include "window_placement/window_placer.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHash>
-#include <QScreen>
 
 using ctl::OleColor;
 
@@ -315,14 +314,8 @@ void Main::Form_Load()
     m.KleurLichtblauw = 15777683;
     m.KleurLila = 16765650;
     m.KleurMintgroen = 13828050;
-    // 3. Centre the window on the screen (a screen smaller than the window
-    //    gives a negative position, which is kept).
-    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
-        const QRect avail = s->geometry();
-        const double left = avail.width() / 2.0 - frameGeometry().width() / 2.0;
-        const double top = avail.height() / 2.0 - frameGeometry().height() / 2.0;
-        move(avail.x() + int(std::lround(left)), avail.y() + int(std::lround(top)));
-    }
+    // 3. The place on the screen comes last: a window that has to shrink to
+    //    fit is scaled from the layout record of step 8.
     // 4. The start state: the interface button is marked.
     m_stationButtons->markCurrent();
     // 5. The name tables.
@@ -334,8 +327,11 @@ void Main::Form_Load()
     }
     // 7. The instruction text of the active choice.
     PlaatsTekst();
-    // 8. The layout reference for scaling, last.
+    // 8. The layout reference for scaling.
     ReloadPos();
+    // 3. Centred in the screen's usable area, whole: Noodstop must stay in
+    //    reach, so a window larger than that area opens scaled down to fit.
+    placement::placeMainWindow(this, m_recordedClient);
 }
 
 int Main::DecimaalUit() const

@@ -10,8 +10,10 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
+#include <QWidget>
 #include <memory>
 
 Q_LOGGING_CATEGORY(lcDravik, "dravik")
@@ -67,6 +69,14 @@ QString dataFolderFor(const QString& programFolder)
     const QString shared =
         QDir::cleanPath(beside.filePath(QStringLiteral("../share/automatiseren")));
     return QFileInfo(shared).isDir() ? shared : programFolder;
+}
+
+QRect ScreenService::usableArea(const QWidget* window) const
+{
+    const QScreen* screen = window ? window->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
 }
 
 namespace
@@ -223,6 +233,7 @@ MessageService* g_messages = nullptr;
 SoundService* g_sounds = nullptr;
 UrlService* g_urls = nullptr;
 FileService* g_files = nullptr;
+ScreenService* g_screens = nullptr;
 
 template <typename T> T& defaultService()
 {
@@ -255,6 +266,11 @@ FileService& files()
     return g_files ? *g_files : defaultService<ProgramFiles>();
 }
 
+ScreenService& screens()
+{
+    return g_screens ? *g_screens : defaultService<ScreenService>();
+}
+
 void setMessages(MessageService* s)
 {
     g_messages = s;
@@ -270,6 +286,10 @@ void setUrls(UrlService* s)
 void setFiles(FileService* s)
 {
     g_files = s;
+}
+void setScreens(ScreenService* s)
+{
+    g_screens = s;
 }
 
 QString picturePath(const QString& fileName)

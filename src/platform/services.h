@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLoggingCategory>
+#include <QRect>
 #include <QString>
 
 class QWidget;
@@ -80,10 +81,20 @@ class FileService
     virtual QString resolve(const QString& path) const;
 };
 
+class ScreenService
+{
+  public:
+    virtual ~ScreenService() = default;
+    // The part of the screen showing `window` (the primary screen for
+    // none) that windows may take: without task bars and panels.
+    virtual QRect usableArea(const QWidget* window) const;
+};
+
 MessageService& messages();
 SoundService& sounds();
 UrlService& urls();
 FileService& files();
+ScreenService& screens();
 
 // Replaces a service; nullptr restores the default. The caller keeps
 // ownership and must restore before the object dies.
@@ -91,6 +102,7 @@ void setMessages(MessageService* service);
 void setSounds(SoundService* service);
 void setUrls(UrlService* service);
 void setFiles(FileService* service);
+void setScreens(ScreenService* service);
 
 // The data folder that belongs to a program folder (see dataFolder()).
 QString dataFolderFor(const QString& programFolder);

@@ -13,6 +13,9 @@ namespace
 {
 const QString Filter = QStringLiteral("Stappenplannen (*.json)");
 PlanFileService* g_service = nullptr;
+// Qt's own dialog speaks the program's Dutch; a desktop's dialog speaks the
+// desktop's language.
+const QFileDialog::Options DialogOptions = QFileDialog::DontUseNativeDialog;
 } // namespace
 
 QString PlanFileService::documentsFolder() const
@@ -37,13 +40,13 @@ QString PlanFileService::recoveryPath() const
 QString PlanFileService::openFileName(QWidget* parent, const QString& folder)
 {
     return QFileDialog::getOpenFileName(parent, QStringLiteral("Stappenplan openen"), folder,
-                                        Filter);
+                                        Filter, nullptr, DialogOptions);
 }
 
 QString PlanFileService::saveFileName(QWidget* parent, const QString& suggested)
 {
     return QFileDialog::getSaveFileName(parent, QStringLiteral("Stappenplan opslaan"), suggested,
-                                        Filter);
+                                        Filter, nullptr, DialogOptions);
 }
 
 PlanFileService& planFiles()

@@ -8,6 +8,7 @@
 #include "step_plan/plan_files.h"
 #include "step_plan/recovery.h"
 #include "step_plan/station_points.h"
+#include "window_placement/window_placer.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -16,12 +17,10 @@
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -145,22 +144,6 @@ QDoubleSpinBox* secondsBox(QWidget* parent, const QString& name, int minMs, int 
     box->setSuffix(QStringLiteral(" s"));
     box->setKeyboardTracking(false);
     return box;
-}
-
-// Left of the main window when there is room, else right of it, else in
-// the middle of the screen.
-QRect placeNear(const QRect& main, QSize size, const QRect& screen)
-{
-    constexpr int Gap = 8;
-    size = size.boundedTo(screen.size());
-    const int top = std::clamp(main.top(), screen.top(), screen.bottom() + 1 - size.height());
-    if (main.left() - Gap - size.width() >= screen.left())
-        return QRect(QPoint(main.left() - Gap - size.width(), top), size);
-    if (main.right() + Gap + size.width() <= screen.right() + 1)
-        return QRect(QPoint(main.right() + 1 + Gap, top), size);
-    QRect r(QPoint(0, 0), size);
-    r.moveCenter(screen.center());
-    return r;
 }
 
 } // namespace
@@ -343,9 +326,10 @@ void StepPlanWindow::runChanged()
 void StepPlanWindow::open(QWidget* near)
 {
     if (!isVisible() && !m_placed && near) {
-        QScreen* screen = near->screen() ? near->screen() : QGuiApplication::primaryScreen();
-        const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
-        setGeometry(placeNear(near->frameGeometry(), size(), available));
+        // Built first, so the smallest size its layout allows is known.
+        if (!m_ui)
+            build();
+        placement::placeBesideMain(this, near, size(), placement::Side::Left);
         m_placed = true;
     }
     show();

@@ -4,13 +4,13 @@
 #include "controls/color.h"
 #include "interface_link/simulated_easyport.h"
 #include "virtual_station/scene_controls.h"
+#include "platform/services.h"
 #include "virtual_station/scene_painter.h"
+#include "window_placement/window_placer.h"
 
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -23,18 +23,6 @@ namespace
 const QColor BarColour(0xb9, 0xc4, 0xcf);
 constexpr int Gap = 8;
 } // namespace
-
-QRect placeBeside(const QRect& main, QSize size, const QRect& screen)
-{
-    size = size.boundedTo(screen.size());
-    const int top = std::clamp(main.top(), screen.top(), screen.bottom() + 1 - size.height());
-    if (main.right() + Gap + size.width() <= screen.right() + 1)
-        return QRect(QPoint(main.right() + 1 + Gap, top), size);
-    if (main.left() - Gap - size.width() >= screen.left())
-        return QRect(QPoint(main.left() - Gap - size.width(), top), size);
-    return QRect(QPoint(screen.right() + 1 - size.width(), screen.bottom() + 1 - size.height()),
-                 size);
-}
 
 VirtualStationWindow::VirtualStationWindow(iface::SimulatedEasyPort* port, QWidget* parent)
     : QWidget(parent, Qt::Window), m_port(port)
@@ -283,15 +271,25 @@ void VirtualStationWindow::act(const Hit& hit)
         break;
     }
     case Action::PlaceMetal:
-        m_port->placePart(true);
-        break;
     case Action::PlacePlastic:
-        m_port->placePart(false);
+        if (!m_port->placePart(hit.action == Action::PlaceMetal))
+            beltStartTaken();
         break;
     case Action::Refill:
         m_port->refillMagazine();
         break;
     }
+}
+
+// A part that cannot be laid down would otherwise vanish without a word.
+void VirtualStationWindow::beltStartTaken()
+{
+    platform::messages().show(
+        this, {windowTitle(),
+               QStringLiteral("Er ligt al een bakje aan het begin van de band.\rLaat de band "
+                              "eerst draaien tot dat bakje verder is en leg dan een nieuw "
+                              "bakje neer."),
+               platform::MessageButtons::Ok, platform::MessageIcon::Information});
 }
 
 void VirtualStationWindow::mousePressEvent(QMouseEvent* event)
@@ -316,13 +314,9 @@ void VirtualStationWindow::mouseMoveEvent(QMouseEvent* event)
 
 void VirtualStationWindow::showBeside(QWidget* mainWindow)
 {
-    if (!isVisible() && mainWindow) {
-        QScreen* screen =
-            mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
-        const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
-        setGeometry(placeBeside(mainWindow->frameGeometry(), QSize(DefaultWidth, DefaultHeight),
-                                available));
-    }
+    if (!isVisible() && mainWindow)
+        placement::placeBesideMain(this, mainWindow, QSize(DefaultWidth, DefaultHeight),
+                                   placement::Side::Right);
     show();
 }
 

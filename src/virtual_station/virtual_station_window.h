@@ -28,11 +28,6 @@ class SimulatedEasyPort;
 namespace virt
 {
 
-// Where the window goes: beside `main` on the right if it fits on
-// `screen`, else on the left, else in the screen's bottom right corner;
-// never larger than the screen.
-QRect placeBeside(const QRect& main, QSize size, const QRect& screen);
-
 // "Virtuele opstelling": draws the station that the simulated interface
 // plays, and lets the pupil or teacher force its sensors and lay parts on
 // the belt, by mouse, by keyboard (Tab, Space) or through a screen reader.
@@ -88,6 +83,7 @@ class VirtualStationWindow : public QWidget
     void watchSlide();
     void buildSceneControls();
     void placeSceneControls();
+    void beltStartTaken();
     QPixmap& background(QSize size, qreal dpr);
 
     QPointer<iface::SimulatedEasyPort> m_port;

@@ -536,24 +536,34 @@ void TstInstructionPanel::video_data()
 {
     QTest::addColumn<QByteArray>("ini"); // empty: no installation file
     QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("url"); // empty: nothing opened, one warning
+    QTest::addColumn<QString>("url");     // empty: nothing opened, one warning, one box
+    QTest::addColumn<QString>("missing"); // the key the box names
     const QByteArray all("[video]\nsite_host=school.example.nl\nvideo_host=video.example.com\n"
                          "stapel_magazijn_id=StApEl1\nstation_handling_id=hAnD2\n");
     QTest::newRow("transportband, blank kept")
         << all << "CMD_Transportband"
-        << "http://school.example.nl/filmpje transportband.mp4";
+        << "http://school.example.nl/filmpje transportband.mp4"
+        << "";
     QTest::newRow("handling")
         << all << "CMD_Stationhandling"
-        << "http://video.example.com/watch?feature=player_detailpage&v=hAnD2#t=22s";
+        << "http://video.example.com/watch?feature=player_detailpage&v=hAnD2#t=22s"
+        << "";
     QTest::newRow("no installation file") << QByteArray() << "CMD_Transportband"
-                                          << "";
+                                          << ""
+                                          << "site_host";
     QTest::newRow("no site host") << QByteArray("[video]\nvideo_host=video.example.com\n")
                                   << "CMD_Transportband"
-                                  << "";
+                                  << ""
+                                  << "site_host";
     QTest::newRow("no video host") << QByteArray("[video]\nsite_host=school.example.nl\n"
                                                  "station_handling_id=x\n")
                                    << "CMD_Stationhandling"
-                                   << "";
+                                   << ""
+                                   << "video_host";
+    QTest::newRow("no video identifier")
+        << QByteArray("[video]\nvideo_host=video.example.com\n") << "CMD_StapelMagazijn"
+        << ""
+        << "stapel_magazijn_id";
 }
 
 void TstInstructionPanel::video()
@@ -561,6 +571,7 @@ void TstInstructionPanel::video()
     QFETCH(QByteArray, ini);
     QFETCH(QString, button);
     QFETCH(QString, url);
+    QFETCH(QString, missing);
     MainFixture f;
     if (!ini.isEmpty())
         writeIni(f, ini);
@@ -571,8 +582,16 @@ void TstInstructionPanel::video()
     f.click(QStringLiteral("CMD_Filmpje"));
     if (url.isEmpty()) {
         QVERIFY(f.services.urls.opened.isEmpty());
+        // The pupil is told why nothing opens, and what the teacher sets.
+        QCOMPARE(f.services.messages.shown.size(), 1);
+        const platform::MessageRequest& box = f.services.messages.shown.first();
+        QCOMPARE(box.title, QStringLiteral("Filmpje"));
+        QVERIFY(box.text.startsWith(QStringLiteral("Dit filmpje kan niet worden geopend")));
+        QVERIFY2(box.text.contains(QLatin1Char('"') + missing + QLatin1Char('"')),
+                 qPrintable(box.text));
         return;
     }
+    QVERIFY(f.services.messages.shown.isEmpty());
     QCOMPARE(f.services.urls.opened, QStringList{url});
     // With another choice active a click opens nothing.
     f.click(QStringLiteral("CMD_TransHandling"));

@@ -21,7 +21,21 @@ class TestScaling : public QObject
     void windowRescale();
     void restoreReturnsExactly();
     void afterResizeFirstPageAndFocus();
+    void opensWholeOnTheScreen_data();
+    void opensWholeOnTheScreen();
 };
+
+namespace
+{
+
+class FixedScreen : public platform::ScreenService
+{
+  public:
+    QRect usable;
+    QRect usableArea(const QWidget*) const override { return usable; }
+};
+
+} // namespace
 
 void TestScaling::factors_data()
 {
@@ -200,6 +214,49 @@ void TestScaling::afterResizeFirstPageAndFocus()
     m.resize(m.width() + 100, m.height() + 50);
     QCOMPARE(fx.prop("PictureTekst", "Top").toDouble(), 0.0);
     QTRY_COMPARE(QApplication::focusWidget(), fx.control<QWidget>("CMD_Interfacing"));
+}
+
+void TestScaling::opensWholeOnTheScreen_data()
+{
+    QTest::addColumn<QRect>("usable");
+    QTest::addColumn<bool>("scaled");
+    QTest::newRow("1366x768 above a task bar") << QRect(0, 0, 1366, 728) << true;
+    QTest::newRow("1024x768 below a panel") << QRect(0, 32, 1024, 736) << true;
+    QTest::newRow("1920x1080 above a task bar") << QRect(0, 0, 1920, 1040) << false;
+    QTest::newRow("second screen, right of the first") << QRect(1920, 0, 1280, 984) << false;
+}
+
+// Noodstop and every other control stay in reach: the window lies whole in
+// the usable area, shrunk with smaller fonts only when its design size does
+// not fit there.
+void TestScaling::opensWholeOnTheScreen()
+{
+    QFETCH(QRect, usable);
+    QFETCH(bool, scaled);
+    FixedScreen screen;
+    screen.usable = usable;
+    platform::setScreens(&screen);
+    auto restore = qScopeGuard([] { platform::setScreens(nullptr); });
+    MainFixture fx;
+    Main& m = *fx.main;
+    m.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&m));
+    QVERIFY2(usable.contains(m.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                .arg(m.frameGeometry().x())
+                                                                .arg(m.frameGeometry().y())
+                                                                .arg(m.frameGeometry().width())
+                                                                .arg(m.frameGeometry().height())));
+    auto* stop = fx.control<QWidget>(QStringLiteral("CMD_ResetAlles"));
+    QVERIFY(usable.contains(QRect(stop->mapToGlobal(QPoint(0, 0)), stop->size())));
+    QCOMPARE(m.size() != designSize(m), scaled);
+    const double helpFont = fx.prop(QStringLiteral("CMD_Help"), "FontSize").toDouble();
+    if (scaled)
+        QVERIFY(helpFont < 11.25);
+    else
+        QCOMPARE(helpFont, 11.25);
+    // Scaling still starts from the design layout.
+    m.resize(designSize(m));
+    QCOMPARE(fx.prop(QStringLiteral("CMD_Help"), "FontSize").toDouble(), 11.25);
 }
 
 QTEST_MAIN(TestScaling)

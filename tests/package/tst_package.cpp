@@ -136,6 +136,8 @@ void TestPackage::controlField_data()
             << "Depends" << QStringLiteral("(^|, )%1( |,|$)").arg(lib);
     QTest::newRow("Depends on the font") << "Depends"
                                          << "(^|, )fonts-comic-neue(,|$)";
+    QTest::newRow("Depends on Qt's Dutch texts") << "Depends"
+                                                 << "(^|, )qt6-translations-l10n(,|$)";
 }
 
 void TestPackage::controlField()

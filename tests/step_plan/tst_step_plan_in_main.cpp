@@ -50,6 +50,7 @@ class TestStepPlanInMain : public QObject
     void startSaysWhy();
     void endingNeverAsks_data();
     void endingNeverAsks();
+    void opensClearOfStationButtonsAndNoodstop();
 };
 
 void TestStepPlanInMain::endsSwitchEverythingOff_data()
@@ -204,6 +205,26 @@ void TestStepPlanInMain::endingNeverAsks()
     const plan::ReadResult kept = plan::readPlanFile(files.files.recoveryPath());
     QVERIFY2(kept.plan, qPrintable(kept.error));
     QVERIFY(*kept.plan == changed);
+}
+
+// The window tells the pupil which station buttons to use: it must not
+// cover them, nor Noodstop, and lies whole on the screen.
+void TestStepPlanInMain::opensClearOfStationButtonsAndNoodstop()
+{
+    MainFixture fx;
+    MainPlanHost host(*fx.main);
+    plan::StepPlanWindow window(host);
+    fx.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(fx.main.get()));
+    window.open(fx.main.get());
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    for (const char* name : {"Frame_Dravik_Buttons", "Frame7"}) {
+        const auto* c = fx.control<QWidget>(QLatin1String(name));
+        QVERIFY(c);
+        QVERIFY2(!window.frameGeometry().intersects(QRect(c->mapToGlobal(QPoint(0, 0)), c->size())),
+                 name);
+    }
 }
 
 QTEST_MAIN(TestStepPlanInMain)

@@ -105,8 +105,6 @@ class TestSceneModel : public QObject
     void forcing();
     void letterbox_data();
     void letterbox();
-    void placement_data();
-    void placement();
     void slideDrop_data();
     void slideDrop();
 };
@@ -475,31 +473,6 @@ void TestSceneModel::letterbox()
     QFETCH(QRectF, expected);
     const QTransform t = virt::sceneTransform(scene, widget);
     QCOMPARE(t.mapRect(QRectF(QPointF(0, 0), scene)), expected);
-}
-
-void TestSceneModel::placement_data()
-{
-    QTest::addColumn<QRect>("main");
-    QTest::addColumn<QRect>("expected");
-
-    const QSize size(960, 640);
-    QTest::newRow("room on the right") << QRect(0, 100, 800, 600) << QRect(QPoint(808, 100), size);
-    QTest::newRow("room on the left only")
-        << QRect(1000, 50, 900, 600) << QRect(QPoint(32, 50), size);
-    QTest::newRow("kept on the screen vertically")
-        << QRect(0, 700, 800, 300) << QRect(QPoint(808, 440), size);
-    QTest::newRow("main window fills the screen")
-        << QRect(0, 0, 1920, 1080) << QRect(QPoint(960, 440), size);
-}
-
-void TestSceneModel::placement()
-{
-    QFETCH(QRect, main);
-    QFETCH(QRect, expected);
-    const QRect screen(0, 0, 1920, 1080);
-    const QRect placed = virt::placeBeside(main, QSize(960, 640), screen);
-    QCOMPARE(placed, expected);
-    QVERIFY(screen.contains(placed));
 }
 
 void TestSceneModel::slideDrop_data()

@@ -200,6 +200,7 @@ void TestVirtualStationWindow::clickCyclesForcing()
 
 void TestVirtualStationWindow::buttonsLayPartsAndRefill()
 {
+    testing::ServiceScope services;
     SimulatedEasyPort port;
     port.setStation(Conveyor);
     port.SearchAndConnect();
@@ -207,9 +208,17 @@ void TestVirtualStationWindow::buttonsLayPartsAndRefill()
     clickAt(w, buttonCentre(w, virt::Action::PlaceMetal));
     QCOMPARE(w.currentPose().beltParts.size(), 1);
     QVERIFY(w.currentPose().beltParts.first().metal);
-    // The start of the belt is taken: a second part is refused.
-    clickAt(w, buttonCentre(w, virt::Action::PlacePlastic));
-    QCOMPARE(w.currentPose().beltParts.size(), 1);
+    QVERIFY(services.messages.shown.isEmpty());
+    // The start of the belt is taken: a second part, metal or plastic, is
+    // refused, and the pupil is told why.
+    for (virt::Action part : {virt::Action::PlacePlastic, virt::Action::PlaceMetal}) {
+        services.messages.shown.clear();
+        clickAt(w, buttonCentre(w, part));
+        QCOMPARE(w.currentPose().beltParts.size(), 1);
+        QCOMPARE(services.messages.shown.size(), 1);
+        QVERIFY(services.messages.shown.first().text.startsWith(
+            QStringLiteral("Er ligt al een bakje aan het begin van de band.")));
+    }
     QVERIFY(port.inputs() & 0x02); // the optical sensor sees it
 
     port.setStation(Stack);
@@ -364,6 +373,14 @@ void TestVirtualStationWindow::opensWithTheConnection()
     // the focus or stay on top.
     QVERIFY(!w->geometry().intersects(main.geometry()) ||
             main.geometry().width() + w->width() > main.screen()->availableGeometry().width());
+    // Whole on the screen, and never over the station buttons or Noodstop.
+    QVERIFY(main.screen()->availableGeometry().contains(w->frameGeometry()));
+    for (const char* name : {"Frame_Dravik_Buttons", "Frame7"}) {
+        const auto* c = main.findChild<QWidget*>(QLatin1String(name));
+        QVERIFY(c);
+        QVERIFY2(!w->frameGeometry().intersects(QRect(c->mapToGlobal(QPoint(0, 0)), c->size())),
+                 name);
+    }
     QVERIFY(w->testAttribute(Qt::WA_ShowWithoutActivating));
     QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
     QVERIFY(QApplication::activeWindow() != w.get());

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "window_placement/placement.h"
+
+#include <functional>
+
+class QWidget;
+
+// Puts the program's windows where the placement rules say, on the screen
+// the platform's screen service describes. The window manager's frame is
+// only known once a window is on the screen: until then the frame of
+// another window of the program stands in for it (or a common title bar),
+// and the window is placed again as soon as its own frame is known.
+namespace placement
+{
+
+// The frame around `window` as far as known: its own once it is on the
+// screen, else that of another visible window of the program, else a
+// common title bar and border.
+QMargins frameOf(const QWidget* window);
+
+// Screen rectangles of the main window's Noodstop and station buttons.
+QVector<QRect> keepClearOf(const QWidget* mainWindow);
+
+// Gives `window` the geometry `place` computes for a frame now, and once
+// more when the window's real frame turns out to differ from the one used,
+// until the pupil first touches the window.
+void placeWindow(QWidget* window, std::function<QRect(const QMargins& frame)> place);
+
+// The main window at its design client size (see mainWindow()).
+void placeMainWindow(QWidget* window, QSize design);
+
+// A window of client size `size` beside `mainWindow` (see besideMain()).
+void placeBesideMain(QWidget* window, const QWidget* mainWindow, QSize size, Side preferred);
+
+} // namespace placement
