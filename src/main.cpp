@@ -3,16 +3,61 @@
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
 #include "interface_link/simulated_easyport.h"
+#include "klas/class_session.h"
+#include "klas/klasoverzicht.h"
 #include "main_window/keyboard.h"
 #include "main_window/plan_host_link.h"
 #include "platform/exit_signals.h"
-#include "plc/plc_easyport.h"
 #include "platform/qt_translations.h"
+#include "platform/services.h"
+#include "plc/plc_easyport.h"
+#include "plc/plc_server.h"
+#include "settings/installation_settings.h"
 #include "step_plan/step_plan_window.h"
 #include "virtual_station/virtual_station_window.h"
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QSettings>
+#include <QSysInfo>
+#include <QTimer>
+
+namespace
+{
+
+// [klas] of the installation file; without it the program does no
+// networking at all.
+klas::KlasSettings classSettings()
+{
+    QSettings* file = settings::installationFile();
+    return file ? klas::KlasSettings::fromSettings(*file, QSysInfo::machineHostName())
+                : klas::KlasSettings{};
+}
+
+// --docent: the teacher's class overview instead of the main window.
+int runTeacherWindow(QApplication& app, const klas::KlasSettings& settings)
+{
+    if (!settings.usable()) {
+        const QString why =
+            settings.present
+                ? settings.problem
+                : QStringLiteral("In het installatiebestand %1 staat geen groep [klas] met de "
+                                 "klasbroker.")
+                      .arg(settings::installationFilePath());
+        platform::messages().show(nullptr,
+                                  {QStringLiteral("Klasoverzicht"), why,
+                                   platform::MessageButtons::Ok, platform::MessageIcon::Warning});
+        return 2;
+    }
+    std::unique_ptr<klas::Klasoverzicht> window = klas::makeTeacherWindow(settings);
+    platform::ExitSignals* exitSignals = platform::ExitSignals::install(&app);
+    QObject::connect(exitSignals, &platform::ExitSignals::exitRequested, &app,
+                     [] { QCoreApplication::exit(0); });
+    window->show();
+    return QApplication::exec();
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -28,6 +73,9 @@ int main(int argc, char* argv[])
                                             .arg(DRAVIK_VERSION_PATCH));
     // The pupil reads Dutch, also in Qt's own buttons and file dialogs.
     platform::installDutchQtTexts();
+    const klas::KlasSettings klasSettings = classSettings();
+    if (cmdline::teacherWindowAsked())
+        return runTeacherWindow(app, klasSettings);
 
     std::unique_ptr<iface::EasyPortControl> easyPort = iface::createInterfaceFromInstallation();
     int status = 0;
@@ -58,6 +106,52 @@ int main(int argc, char* argv[])
         plan::attachStepPlan(&window, window.FrameCommand, &stepPlan);
         if (station)
             plan::attachStepPlan(station.get(), &window, &stepPlan);
+        // The class: the teacher sees this PC's status, sets hidden faults
+        // and can switch every station off; nothing from it switches an
+        // output on.
+        std::unique_ptr<klas::PupilSession> classSession;
+        if (klasSettings.usable()) {
+            klas::PupilSession::Hooks hooks;
+            const QString type = plcPort ? QStringLiteral("plc")
+                                 : qobject_cast<iface::SimulatedEasyPort*>(easyPort.get())
+                                     ? QStringLiteral("simulated")
+                                     : QStringLiteral("modbus");
+            hooks.status = [&window, &stepPlan, plcPort, type, &klasSettings] {
+                klas::PupilStatus s;
+                s.naam = klasSettings.naam;
+                s.interfaceType = type;
+                s.verbonden = window.Verbonden() != 0;
+                s.station = station::displayName(window.stationState().current());
+                s.uitgangen = window.DecimaalUit() & 0xFF;
+                s.ingangen = window.DecimaalIn() & 0xFF;
+                s.plan = stepPlan.property("state").toString();
+                s.stap = stepPlan.property("currentStep").toInt();
+                s.planBericht = stepPlan.property("message").toString();
+                if (plcPort && plcPort->server().ownership().hasOwner())
+                    s.plc = plcPort->server().ownership().owner().toString();
+                return s;
+            };
+            hooks.applyFaults = [&window](int open, int shorted) {
+                window.setHiddenFaults(open, shorted);
+            };
+            hooks.allOff = [&window, &stepPlan] {
+                // A running plan first, then the pupil's own Noodstop path
+                // (which also holds a PLC).
+                stepPlan.stop();
+                window.CMD_ResetAlles->click();
+            };
+            hooks.boxParent = &window;
+            classSession = std::make_unique<klas::PupilSession>(klasSettings, hooks);
+            QObject::connect(&window, &Main::ending, classSession.get(), &klas::PupilSession::stop);
+        } else if (klasSettings.present) {
+            QTimer::singleShot(0, &window, [&window, &klasSettings] {
+                platform::messages().show(
+                    &window, {QString(),
+                              klasSettings.problem +
+                                  QStringLiteral("\r\rHet programma werkt zonder de klas."),
+                              platform::MessageButtons::Ok, platform::MessageIcon::Warning});
+            });
+        }
         // SIGINT, SIGTERM, SIGHUP and the end of the desktop session leave
         // the way "Afsluiten" does: outputs off first.
         platform::ExitSignals* exitSignals = platform::ExitSignals::install(&app);

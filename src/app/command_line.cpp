@@ -34,6 +34,16 @@ void addQtOptions(QCommandLineParser& parser)
 
 } // namespace
 
+namespace
+{
+bool g_teacher = false;
+} // namespace
+
+bool teacherWindowAsked()
+{
+    return g_teacher;
+}
+
 QString versionLine()
 {
     return QStringLiteral("Automatiseren %1.%2.%3")
@@ -62,9 +72,14 @@ int readCommandLine(const QStringList& arguments, QTextStream& out, QTextStream&
         QStringLiteral("Use FILE as the installation file instead of Automatiseren.ini beside the "
                        "program or /etc/automatiseren/Automatiseren.ini."),
         QStringLiteral("FILE"));
+    const QCommandLineOption teacher(
+        QStringLiteral("docent"),
+        QStringLiteral("Open the teacher's class overview (Klasoverzicht) instead of the main "
+                       "window; the class broker is set under [klas] in the installation file."));
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(settings);
+    parser.addOption(teacher);
     addQtOptions(parser);
 
     if (!parser.parse(arguments)) {
@@ -86,6 +101,7 @@ int readCommandLine(const QStringList& arguments, QTextStream& out, QTextStream&
             << "' (see " << program << " --help)\n";
         return kUsageError;
     }
+    g_teacher = parser.isSet(teacher);
     if (parser.isSet(settings)) {
         const QString path = parser.value(settings);
         const QFileInfo info(path);

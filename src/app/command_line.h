@@ -9,12 +9,16 @@ class QTextStream;
 namespace cmdline
 {
 
+// --docent was given: the teacher's class overview instead of the main window.
+bool teacherWindowAsked();
+
 // "Automatiseren 1.0.0".
 QString versionLine();
 
 // Reads the arguments (the first is the program itself):
 //   --help, -h        the usage on `out`; end with 0
 //   --version, -v     versionLine() on `out`; end with 0
+//   --docent          the teacher's class overview instead of the main window
 //   --settings FILE   use FILE as the installation file; a FILE that does
 //                     not exist or cannot be read ends with 2 after one
 //                     line on `err` naming it

@@ -143,10 +143,30 @@ void ConnectionPanel::applyModelTable(int moduleNummer)
     m_c.interfaceButton->setCaption(model.caption);
 }
 
+int ConnectionPanel::interlockWord() const
+{
+    return m_port->readsRealSensors() ? m_rawIn : m_DecimaalIn;
+}
+
+void ConnectionPanel::setHiddenFaults(int openMask, int shortMask)
+{
+    openMask &= 0xFF;
+    shortMask &= 0xFF & ~openMask;
+    if (openMask == m_openMask && shortMask == m_shortMask)
+        return;
+    m_openMask = openMask;
+    m_shortMask = shortMask;
+    m_port->setHiddenFaults(openMask, shortMask);
+    // A broken wire shows the moment it breaks, as any input change does.
+    if (m_Verbonden == -1)
+        onInputs(m_rawIn);
+}
+
 void ConnectionPanel::onInputs(qint32 inputs)
 {
     // Only the low 16 bits fit the input word; the lamps use the low 8.
-    m_DecimaalIn = qint16(quint16(quint32(inputs) & 0xFFFFu));
+    m_rawIn = qint16(quint16(quint32(inputs) & 0xFFFFu));
+    m_DecimaalIn = qint16(quint16((m_rawIn & ~m_openMask) | m_shortMask));
     for (int i = 0; i < 8; ++i)
         m_c.inputLamps[i + 1]->setFillColor(((m_DecimaalIn >> i) & 1) ? mw::KleurLampAan
                                                                       : mw::KleurLampUit);

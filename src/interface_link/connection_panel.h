@@ -70,7 +70,15 @@ class ConnectionPanel : public QObject
     int reageerNiet() const { return m_ReageerNiet; }
     int comPoort() const { return m_ComPoort; }
     int moduleNummer() const { return m_ModuleNummer; }
+    // The input word as the program shows and uses it (the teacher's hidden
+    // faults applied).
     int inputWord() const { return m_DecimaalIn; }
+    // What the interlocks read: the real sensors of a real station, the
+    // shown word of a simulated one.
+    int interlockWord() const;
+    // The teacher's hidden faults (bit i = input i + 1); the lamps and the
+    // word follow at once while connected.
+    void setHiddenFaults(int openMask, int shortMask);
 
     // "Zoek en verbind" or "Verbreek", whichever the button offers.
     void toggle();
@@ -103,6 +111,9 @@ class ConnectionPanel : public QObject
     ctl::OleColor m_connectedColour;
     Hooks m_hooks;
     int m_DecimaalIn = 0;
+    int m_rawIn = 0;
+    int m_openMask = 0;
+    int m_shortMask = 0;
     int m_Verbonden = 0;
     int m_ReageerNiet = 0;
     int m_ComPoort = 0;

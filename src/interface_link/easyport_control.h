@@ -81,6 +81,18 @@ class EasyPortControl : public QObject
     // interface that others drive too keeps the outputs off until the
     // pupil releases them.
     virtual void emergencyStop() {}
+    // True when the inputs come from real sensors (a station on the table),
+    // false for a simulated station. A teacher's hidden fault never hides a
+    // real sensor from the interlocks.
+    virtual bool readsRealSensors() const { return false; }
+    // The teacher's hidden faults (bit i = input i + 1): stuck off, stuck
+    // on. An interface that passes its inputs on to others (a PLC) applies
+    // them there too.
+    virtual void setHiddenFaults(int openMask, int shortMask)
+    {
+        Q_UNUSED(openMask);
+        Q_UNUSED(shortMask);
+    }
 
     double Left() const { return m_left; }
     double Top() const { return m_top; }

@@ -74,6 +74,7 @@ class ModbusEasyPort : public EasyPortControl
     bool switchOffAfterLoss(int ms) override;
     QString searchFailureText() const override;
     QString peerDescription() const override;
+    bool readsRealSensors() const override { return true; }
 
     // Waits at most `ms` (keeping the event loop running) until the module
     // has confirmed the last word given to WriteOutputs. True when it has.

@@ -11,48 +11,6 @@
 namespace iface
 {
 
-namespace
-{
-
-// Takes the usable values of [modbus]; a present value that cannot be used
-// is a problem: the first one is kept (for the pupil) and each is logged.
-class Reader
-{
-  public:
-    Reader(QSettings& file, QString& problem) : m_file(file), m_problem(problem) {}
-
-    std::optional<QVariant> take(const char* name)
-    {
-        const settings::Value v =
-            settings::read(m_file, QStringLiteral("modbus"), QString::fromLatin1(name));
-        if (!v.present)
-            return std::nullopt;
-        if (v.usable)
-            return v.value;
-        refuse(QString::fromLatin1(name), v.shown, v.expected);
-        return std::nullopt;
-    }
-
-    void refuse(const QString& key, const QString& shown, const QString& expected)
-    {
-        qCWarning(lcDravik).noquote()
-            << QStringLiteral("[modbus] %1: value %2 cannot be used (expected: %3); the module "
-                              "will not be contacted")
-                   .arg(key, shown, expected);
-        if (m_problem.isEmpty()) {
-            m_problem = QStringLiteral("In %1 staat onder [modbus] %2=%3. Die waarde is niet "
-                                       "bruikbaar: verwacht is %4.")
-                            .arg(QDir::toNativeSeparators(m_file.fileName()), key, shown, expected);
-        }
-    }
-
-  private:
-    QSettings& m_file;
-    QString& m_problem;
-};
-
-} // namespace
-
 QString ModbusSettings::defaultSerialDevice()
 {
 #ifdef Q_OS_WIN
@@ -65,7 +23,8 @@ QString ModbusSettings::defaultSerialDevice()
 ModbusSettings ModbusSettings::fromSettings(QSettings& settings)
 {
     ModbusSettings m;
-    Reader r(settings, m.problem);
+    settings::GroupReader r(settings, QStringLiteral("modbus"),
+                            QStringLiteral("the module will not be contacted"), m.problem);
 
     if (const auto v = r.take("transport"))
         m.transport = v->toString() == QLatin1String("rtu") ? Transport::Rtu : Transport::Tcp;

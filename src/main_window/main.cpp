@@ -273,7 +273,7 @@ void Main::wireHandlers()
     outputs.reset = CMD_ResetAlles;
     outputs.boxParent = this;
     m_outputs = new OutputPanel(
-        outputs, EasyPort1, m_station, [this] { return m_connection->inputWord(); },
+        outputs, EasyPort1, m_station, [this] { return m_connection->interlockWord(); },
         [this] { return m_ending; }, this);
     // The emergency stop gives every point its station's name back.
     connect(m_outputs, &OutputPanel::emergencyReset, this, [this] { KleurBeheer(15); });
@@ -388,6 +388,11 @@ void Main::Image1_Click()
     r.buttons = platform::MessageButtons::Ok;
     r.icon = platform::MessageIcon::Information;
     platform::messages().show(this, r);
+}
+
+void Main::setHiddenFaults(int openMask, int shortMask)
+{
+    m_connection->setHiddenFaults(openMask, shortMask);
 }
 
 int Main::DecimaalIn() const

@@ -100,6 +100,8 @@ class Main : public QWidget
 
     // The feature controllers behind the window. Keys, plans and tests act
     // through them exactly as the buttons do.
+    // The teacher's hidden faults (bit i = input i + 1), stuck off or on.
+    void setHiddenFaults(int openMask, int shortMask);
     ConnectionPanel& connectionPanel() const { return *m_connection; }
     OutputPanel& outputPanel() const { return *m_outputs; }
     StationButtons& stationButtons() const { return *m_stationButtons; }

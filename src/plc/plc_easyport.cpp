@@ -20,8 +20,7 @@ PlcEasyPort::PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSett
         m_ownClock = std::make_unique<SteadyClock>();
         clock = m_ownClock.get();
     }
-    m_server =
-        std::make_unique<PlcServer>(settings, *clock, [this] { return m_station->inputs(); });
+    m_server = std::make_unique<PlcServer>(settings, *clock, [this] { return plcInputs(); });
     connect(m_server.get(), &PlcServer::outputsChanged, this, &PlcEasyPort::onOutputs);
     connect(m_server.get(), &PlcServer::ownershipEvent, this, &PlcEasyPort::onEvent);
     connect(m_server.get(), &PlcServer::connectionRefused, this,
@@ -40,6 +39,19 @@ PlcEasyPort::PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSett
         emit LinkLost(QStringLiteral("cable pulled in the virtual station"));
     });
     m_status = QStringLiteral("Niet verbonden: er luistert niets naar een PLC");
+}
+
+quint8 PlcEasyPort::plcInputs() const
+{
+    // The PLC reads the inputs as the pupil's program does: with the
+    // teacher's hidden faults.
+    return quint8((m_station->inputs() & ~m_openMask) | m_shortMask);
+}
+
+void PlcEasyPort::setHiddenFaults(int openMask, int shortMask)
+{
+    m_openMask = openMask & 0xFF;
+    m_shortMask = shortMask & 0xFF & ~m_openMask;
 }
 
 PlcEasyPort::~PlcEasyPort()

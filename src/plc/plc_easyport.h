@@ -45,6 +45,7 @@ class PlcEasyPort : public iface::EasyPortControl
     QString peerDescription() const override;
     QString outputsRefusal() const override;
     void emergencyStop() override;
+    void setHiddenFaults(int openMask, int shortMask) override;
 
     void releaseHold();
     bool isHeld() const;
@@ -67,6 +68,7 @@ class PlcEasyPort : public iface::EasyPortControl
     void onEvent(const Ownership::Event& event);
     void onOutputs(quint8 word);
     void setStatus(const QString& text);
+    quint8 plcInputs() const;
     QString waitingText() const;
 
     PlcSettings m_settings;
@@ -77,6 +79,8 @@ class PlcEasyPort : public iface::EasyPortControl
     bool m_pupilWriting = false;
     QString m_failure;
     QString m_status;
+    int m_openMask = 0;
+    int m_shortMask = 0;
 };
 
 } // namespace plc

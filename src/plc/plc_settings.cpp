@@ -11,50 +11,11 @@
 namespace plc
 {
 
-namespace
-{
-
-class Reader
-{
-  public:
-    Reader(QSettings& file, QString& problem) : m_file(file), m_problem(problem) {}
-
-    std::optional<QVariant> take(const char* name)
-    {
-        const settings::Value v =
-            settings::read(m_file, QStringLiteral("plc"), QString::fromLatin1(name));
-        if (!v.present)
-            return std::nullopt;
-        if (v.usable)
-            return v.value;
-        refuse(QString::fromLatin1(name), v.shown, v.expected);
-        return std::nullopt;
-    }
-
-    void refuse(const QString& key, const QString& shown, const QString& expected)
-    {
-        qCWarning(lcDravik).noquote()
-            << QStringLiteral("[plc] %1: value %2 cannot be used (expected: %3); nothing will "
-                              "listen for PLCs")
-                   .arg(key, shown, expected);
-        if (m_problem.isEmpty()) {
-            m_problem = QStringLiteral("In %1 staat onder [plc] %2=%3. Die waarde is niet "
-                                       "bruikbaar: verwacht is %4.")
-                            .arg(QDir::toNativeSeparators(m_file.fileName()), key, shown, expected);
-        }
-    }
-
-  private:
-    QSettings& m_file;
-    QString& m_problem;
-};
-
-} // namespace
-
 PlcSettings PlcSettings::fromSettings(QSettings& file)
 {
     PlcSettings s;
-    Reader r(file, s.problem);
+    settings::GroupReader r(file, QStringLiteral("plc"),
+                            QStringLiteral("nothing will listen for PLCs"), s.problem);
     if (const auto v = r.take("listen"))
         s.listen = QHostAddress(v->toString());
     if (const auto v = r.take("port"))

@@ -3,11 +3,13 @@
 #include "platform/installation_file.h"
 #include "platform/services.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QRegularExpression>
 #include <QSettings>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -146,6 +148,17 @@ std::optional<QList<QPair<QHostAddress, int>>> addressList(const QString& text)
     return out;
 }
 
+bool isPrintable(const QString& text, int maxLength)
+{
+    if (text.isEmpty() || text.size() > maxLength)
+        return false;
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
+    }
+    return true;
+}
+
 bool isVideoId(const QString& id)
 {
     static const QRegularExpression re(QStringLiteral("^[A-Za-z0-9_-]{1,64}$"));
@@ -177,6 +190,17 @@ QString expectedText(const Setting& s)
     case Type::AddressList:
         return QStringLiteral("leeg, of IPv4-adressen en reeksen zoals 192.168.0.0/24, "
                               "gescheiden door komma's");
+    case Type::FilePath:
+        return QStringLiteral(
+            "een volledig pad naar een bestand, zoals /etc/automatiseren/klas-ca.crt");
+    case Type::Account:
+        return QStringLiteral("letters, cijfers, _ en -, hoogstens 64 tekens");
+    case Type::AccountList:
+        return QStringLiteral("namen van letters, cijfers, _ en -, gescheiden door komma's");
+    case Type::Text:
+        return QStringLiteral("tekst van hoogstens 64 tekens");
+    case Type::Secret:
+        return QStringLiteral("tekst van hoogstens 256 tekens");
     }
     return {};
 }
@@ -202,6 +226,16 @@ QString typeText(const Setting& s)
         return QStringLiteral("IPv4 address");
     case Type::AddressList:
         return QStringLiteral("IPv4 addresses and a.b.c.d/prefix ranges, comma separated");
+    case Type::FilePath:
+        return QStringLiteral("absolute file path");
+    case Type::Account:
+        return QStringLiteral("account name");
+    case Type::AccountList:
+        return QStringLiteral("account names, comma separated");
+    case Type::Text:
+        return QStringLiteral("text");
+    case Type::Secret:
+        return QStringLiteral("text (never shown)");
     }
     return {};
 }
@@ -265,6 +299,20 @@ const QList<Setting>& table()
             "video of the stack magazine"),
         row("video", "station_handling_id", Type::VideoId, 0, 0, {}, "(none)",
             "video of the handling station"),
+        row("klas", "broker", Type::WebHost, 0, 0, {}, "(none: no class)",
+            "the class broker, host or host:port (1883 plain, 8883 with ca)"),
+        row("klas", "ca", Type::FilePath, 0, 0, {}, "(none: plain)",
+            "certificate authority of the class broker; given means TLS"),
+        row("klas", "gebruiker", Type::Account, 0, 0, {}, "(none)",
+            "this PC's account at the broker (pc01, ..., docent)"),
+        row("klas", "wachtwoord", Type::Secret, 0, 0, {}, "(none)",
+            "the account's password (never shown or logged)"),
+        row("klas", "naam", Type::Text, 0, 0, {}, "(the host name)",
+            "this PC as the teacher sees it"),
+        row("klas", "klas", Type::Account, 0, 0, {}, "klas",
+            "the class, the first part of every topic"),
+        row("klas", "leerlingen", Type::AccountList, 0, 0, {}, "(none)",
+            "the teacher's PC only: the class's accounts, comma separated"),
     };
     return rows;
 }
@@ -298,9 +346,12 @@ Value read(QSettings& file, const QString& group, const QString& name)
     v.expected = expectedText(*s);
     const QVariant raw = file.value(key);
     v.shown = shownValue(raw);
-    // An ini line with commas arrives as a list; only the address list is one.
+    if (s->type == Type::Secret)
+        v.shown = QStringLiteral("(verborgen)");
+    // An ini line with commas arrives as a list; only the lists are one.
+    const bool listType = s->type == Type::AddressList || s->type == Type::AccountList;
     const std::optional<QString> text =
-        s->type == Type::AddressList && raw.metaType().id() == QMetaType::QStringList
+        listType && raw.metaType().id() == QMetaType::QStringList
             ? std::optional<QString>(raw.toStringList().join(QLatin1Char(',')).trimmed())
             : scalarText(raw);
     if (!text)
@@ -345,10 +396,65 @@ Value read(QSettings& file, const QString& group, const QString& name)
     case Type::AddressList:
         v.usable = addressList(*text).has_value();
         break;
+    case Type::FilePath:
+        v.usable = isPrintable(*text, 1024) && QDir::isAbsolutePath(*text);
+        break;
+    case Type::Account:
+        v.usable = isVideoId(*text);
+        break;
+    case Type::AccountList: {
+        const QStringList names = text->split(QLatin1Char(','), Qt::SkipEmptyParts);
+        v.usable = !names.isEmpty() && names.size() <= 250 &&
+                   std::all_of(names.begin(), names.end(),
+                               [](const QString& n) { return isVideoId(n.trimmed()); });
+        if (v.usable) {
+            QStringList trimmed;
+            for (const QString& n : names)
+                trimmed.append(n.trimmed());
+            v.value = trimmed;
+        }
+        break;
+    }
+    case Type::Text:
+        v.usable = isPrintable(*text, 64);
+        break;
+    case Type::Secret:
+        v.usable = isPrintable(*text, 256);
+        break;
     }
     if (v.usable && !v.value.isValid())
         v.value = *text;
     return v;
+}
+
+GroupReader::GroupReader(QSettings& file, QString group, QString consequence, QString& problem)
+    : m_file(file), m_group(std::move(group)), m_consequence(std::move(consequence)),
+      m_problem(problem)
+{
+}
+
+std::optional<QVariant> GroupReader::take(const char* name)
+{
+    const Value v = read(m_file, m_group, QString::fromLatin1(name));
+    if (!v.present)
+        return std::nullopt;
+    if (v.usable)
+        return v.value;
+    refuse(QString::fromLatin1(name), v.shown, v.expected);
+    return std::nullopt;
+}
+
+void GroupReader::refuse(const QString& key, const QString& shown, const QString& expected)
+{
+    qCWarning(lcDravik).noquote() << QStringLiteral("[%1] %2: value %3 cannot be used (expected: "
+                                                    "%4); %5")
+                                         .arg(m_group, key, shown, expected, m_consequence);
+    if (m_problem.isEmpty()) {
+        m_problem =
+            QStringLiteral("In %1 staat onder [%2] %3=%4. Die waarde is niet "
+                           "bruikbaar: verwacht is %5.")
+                .arg(QDir::toNativeSeparators(m_file.fileName()), m_group, key, shown, expected);
+    }
 }
 
 void warnAboutContent(QSettings& file)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 
 #include <optional>
 
@@ -33,6 +34,11 @@ enum class Type {
     VideoId,      // letters, digits, "_" and "-", at most 64
     Ipv4Address,  // a dotted IPv4 address
     AddressList,  // empty, or a comma list of IPv4 addresses and a.b.c.d/prefix ranges
+    FilePath,     // an absolute file path without control characters
+    Account,      // letters, digits, "_" and "-", at most 64 (a broker account, a topic level)
+    AccountList,  // a comma list of accounts
+    Text,         // printable text, at most 64 characters
+    Secret,       // printable text, at most 256 characters, never shown or logged
 };
 
 struct Setting {
@@ -67,6 +73,25 @@ struct Value {
 // it against its row of the table.
 Value read(QSettings& file, const QString& group, const QString& name);
 
+// Takes the usable values of one group; a present value that cannot be
+// used is refused: each is logged with `consequence` (English, for the
+// log), and the first becomes `problem`, a Dutch sentence naming the file,
+// the key and the value, for the pupil or the teacher.
+class GroupReader
+{
+  public:
+    GroupReader(QSettings& file, QString group, QString consequence, QString& problem);
+    // The value when present and usable; nothing when absent or refused.
+    std::optional<QVariant> take(const char* name);
+    void refuse(const QString& key, const QString& shown, const QString& expected);
+
+  private:
+    QSettings& m_file;
+    QString m_group;
+    QString m_consequence;
+    QString& m_problem;
+};
+
 // Logs one warning for a file without any setting and one naming the keys
 // that are not in the table (a typing error such as "typ=modbus" would
 // otherwise go unnoticed).
@@ -82,6 +107,7 @@ QString exampleFile();
 bool isModuleHost(const QString& host);
 bool isWebHost(const QString& host);
 bool isVideoId(const QString& id);
+bool isPrintable(const QString& text, int maxLength);
 bool isIpv4Address(const QString& text);
 // Each entry of a comma list "a.b.c.d, a.b.c.d/prefix"; nullopt when one
 // entry is neither. An empty text is an empty list.

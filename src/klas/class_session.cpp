@@ -1,0 +1,103 @@
+#include "klas/class_session.h"
+
+#include "klas/klasoverzicht.h"
+#include "klas/mqtt_client.h"
+#include "klas/pupil_link.h"
+#include "platform/services.h"
+
+#include <QCoreApplication>
+
+namespace klas
+{
+
+MqttClient* makeClient(const KlasSettings& s, QObject* parent, bool withWill)
+{
+    MqttClient::Options o;
+    o.host = s.host;
+    o.port = s.port;
+    o.caFile = s.caFile;
+    o.user = s.gebruiker;
+    o.password = s.wachtwoord;
+    // One session per account and program run: a second copy of the program
+    // on the same PC does not throw the first off the broker.
+    o.clientId =
+        s.gebruiker + QLatin1Char('-') + QString::number(QCoreApplication::applicationPid());
+    if (withWill) {
+        o.willTopic = statusTopic(s.klas, s.gebruiker);
+        o.willPayload = PupilLink::willFor(s.naam);
+    }
+    return new MqttClient(o, parent);
+}
+
+int openMask(const Faults& f)
+{
+    int mask = 0;
+    for (int i = 0; i < 8; ++i)
+        mask |= f.input[i] == Fault::OpenCircuit ? 1 << i : 0;
+    return mask;
+}
+
+int shortMask(const Faults& f)
+{
+    int mask = 0;
+    for (int i = 0; i < 8; ++i)
+        mask |= f.input[i] == Fault::ShortCircuit ? 1 << i : 0;
+    return mask;
+}
+
+PupilSession::PupilSession(const KlasSettings& settings, Hooks hooks, QObject* parent)
+    : QObject(parent), m_hooks(std::move(hooks))
+{
+    m_link = std::make_unique<PupilLink>(
+        std::unique_ptr<MqttClient>(makeClient(settings, nullptr, true)), settings.klas,
+        settings.gebruiker);
+    connect(m_link.get(), &PupilLink::faultsChanged, this,
+            [this](const Faults& f) { m_hooks.applyFaults(openMask(f), shortMask(f)); });
+    connect(m_link.get(), &PupilLink::allOffRequested, this, [this] {
+        // Switches off only: the hook is the program's Noodstop path.
+        m_hooks.allOff();
+        if (m_boxOpen)
+            return;
+        m_boxOpen = true;
+        platform::messages().show(m_hooks.boxParent,
+                                  {QString(), QStringLiteral("De docent heeft alles uitgezet."),
+                                   platform::MessageButtons::Ok, platform::MessageIcon::None});
+        m_boxOpen = false;
+    });
+    connect(m_link.get(), &PupilLink::refused, this, [this](const QString& reason) {
+        platform::messages().show(
+            m_hooks.boxParent,
+            {QString(),
+             QStringLiteral("De klasbroker weigert deze pc: %1.\r\rControleer gebruiker en "
+                            "wachtwoord onder [klas] in het installatiebestand. Het programma "
+                            "werkt verder zonder de klas.")
+                 .arg(reason),
+             platform::MessageButtons::Ok, platform::MessageIcon::Warning});
+    });
+    m_poll.setInterval(100);
+    connect(&m_poll, &QTimer::timeout, this, [this] { m_link->setStatus(m_hooks.status()); });
+    m_poll.start();
+    m_link->setStatus(m_hooks.status());
+}
+
+PupilSession::~PupilSession()
+{
+    stop();
+}
+
+void PupilSession::stop()
+{
+    m_poll.stop();
+    if (m_link)
+        m_link->stop(300);
+}
+
+std::unique_ptr<Klasoverzicht> makeTeacherWindow(const KlasSettings& settings)
+{
+    auto* client = makeClient(settings, nullptr, false);
+    auto window = std::make_unique<Klasoverzicht>(client, settings.klas, settings.leerlingen);
+    client->setParent(window.get());
+    return window;
+}
+
+} // namespace klas
