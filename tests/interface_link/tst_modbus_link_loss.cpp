@@ -67,6 +67,9 @@ class TestModbusLinkLoss : public QObject
     void lossIsShown();
     void connectStartsAllOff_data();
     void connectStartsAllOff();
+    void scatteredMissesKeepTheLink_data();
+    void scatteredMissesKeepTheLink();
+    void refusedWriteIsTriedOnceMore_data();
     void refusedWriteIsTriedOnceMore();
     void exitLeavesModuleOff_data();
     void exitLeavesModuleOff();
@@ -77,14 +80,19 @@ class TestModbusLinkLoss : public QObject
 void TestModbusLinkLoss::lossIsShown_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::newRow("connection cut") << "cut";
-    QTest::newRow("module falls silent") << "mute";
-    QTest::newRow("write refused twice") << "refuse";
+    // Which requests go unanswered ('x') for "silences".
+    QTest::addColumn<QString>("silences");
+    QTest::newRow("connection cut") << "cut" << QString();
+    QTest::newRow("module falls silent") << "mute" << QString();
+    QTest::newRow("write refused twice") << "refuse" << QString();
+    QTest::newRow("three requests in a row unanswered") << "silences" << QStringLiteral("xxx");
+    QTest::newRow("two misses, an answer, three misses") << "silences" << QStringLiteral("xx.xxx");
 }
 
 void TestModbusLinkLoss::lossIsShown()
 {
     QFETCH(QString, how);
+    QFETCH(QString, silences);
     Bench b;
     QVERIFY(b.start());
     b.window->CMD_Verbinding->click();
@@ -100,6 +108,8 @@ void TestModbusLinkLoss::lossIsShown()
         b.relay.cut();
     } else if (how == QLatin1String("mute")) {
         b.relay.mute = true;
+    } else if (how == QLatin1String("silences")) {
+        b.relay.silences = silences;
     } else {
         b.module.refuseWrites = 2;
         b.window->CMD_SetReset[2]->click();
@@ -125,6 +135,7 @@ void TestModbusLinkLoss::lossIsShown()
 
     // No reconnect by itself; the pupil's connect starts from all off.
     b.relay.mute = false;
+    QCOMPARE(b.relay.silences, QString());
     const int connections = b.relay.connectionsSeen();
     QTest::qWait(200);
     QCOMPARE(b.relay.connectionsSeen(), connections);
@@ -171,22 +182,73 @@ void TestModbusLinkLoss::connectStartsAllOff()
     QCOMPARE(b.module.writtenWords.last(), quint8(0x04));
 }
 
+// Only requests in a row without an answer count; any answer starts the
+// count again.
+void TestModbusLinkLoss::scatteredMissesKeepTheLink_data()
+{
+    QTest::addColumn<QString>("silences");
+    QTest::newRow("two misses") << "xx";
+    QTest::newRow("every other request unanswered for a while") << "x.x.x.x.x.x.x.x.";
+    QTest::newRow("two misses around each answer") << "xx.xx.xx.xx";
+}
+
+void TestModbusLinkLoss::scatteredMissesKeepTheLink()
+{
+    QFETCH(QString, silences);
+    Bench b;
+    QVERIFY(b.start());
+    b.window->CMD_Verbinding->click();
+    QVERIFY(b.control->flush(1000));
+    b.relay.silences = silences;
+    const int timeoutMs = b.control->settings().timeoutMs;
+    QTRY_COMPARE_WITH_TIMEOUT(b.relay.silences, QString(), int(silences.size()) * timeoutMs * 3);
+    // Long enough for the last miss to be counted.
+    QTest::qWait(timeoutMs * 2);
+    QCOMPARE(b.control->linkState(), iface::ModbusEasyPort::LinkState::Open);
+    QCOMPARE(b.window->Verbonden(), -1);
+    QVERIFY(b.services.messages.shown.isEmpty());
+    b.window->CMD_SetReset[0]->click();
+    QVERIFY(b.control->flush(1000));
+    QCOMPARE(b.module.coils(), quint8(0x01));
+}
+
+void TestModbusLinkLoss::refusedWriteIsTriedOnceMore_data()
+{
+    // Each click switches one more output on; before it the module is set to
+    // refuse that many writes.
+    QTest::addColumn<QList<int>>("refusals");
+    QTest::addColumn<QList<int>>("written");
+    QTest::newRow("one refusal") << QList<int>{1} << QList<int>{0x02, 0x02};
+    // A good write makes the next word's single refusal a first one again.
+    QTest::newRow("refusal, good retry, refusal")
+        << QList<int>{1, 1} << QList<int>{0x02, 0x02, 0x06, 0x06};
+    QTest::newRow("refusal, good write, refusal")
+        << QList<int>{1, 0, 1} << QList<int>{0x02, 0x02, 0x06, 0x0E, 0x0E};
+}
+
 void TestModbusLinkLoss::refusedWriteIsTriedOnceMore()
 {
+    QFETCH(QList<int>, refusals);
+    QFETCH(QList<int>, written);
     Bench b;
     QVERIFY(b.start());
     b.window->CMD_Verbinding->click();
     QVERIFY(b.control->flush(1000));
     b.module.writeTimes.clear();
     b.module.writtenWords.clear();
-    b.module.refuseWrites = 1;
-    b.window->CMD_SetReset[1]->click();
-    QVERIFY(b.control->flush(1000));
-    QCOMPARE(b.module.writtenWords, (QList<quint8>{0x02, 0x02}));
-    // After a pause, not straight back at the module.
+    for (int i = 0; i < refusals.size(); ++i) {
+        b.module.refuseWrites = refusals[i];
+        b.window->CMD_SetReset[i + 1]->click();
+        QVERIFY(b.control->flush(1000));
+    }
+    QList<quint8> expected;
+    for (const int w : written)
+        expected.append(quint8(w));
+    QCOMPARE(b.module.writtenWords, expected);
+    // The retry comes after a pause, not straight back at the module.
     const qint64 pause = b.module.writeTimes.at(1) - b.module.writeTimes.at(0);
     QVERIFY2(pause >= b.control->settings().pollMs / 2, qPrintable(QString::number(pause)));
-    QCOMPARE(b.module.coils(), quint8(0x02));
+    QCOMPARE(b.module.coils(), expected.last());
     QCOMPARE(b.window->Verbonden(), -1);
     QVERIFY(b.services.messages.shown.isEmpty());
 }
