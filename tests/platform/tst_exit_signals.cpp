@@ -26,6 +26,11 @@ class TestExitSignals : public QObject
         // end the test process at the second signal.
         QTest::newRow("SIGTERM three times") << int(SIGTERM) << 3;
         QTest::newRow("SIGINT twice") << int(SIGINT) << 2;
+#ifdef SIGHUP
+        // The terminal closed or the pupil logged out.
+        QTest::newRow("SIGHUP") << int(SIGHUP) << 1;
+        QTest::newRow("SIGHUP twice") << int(SIGHUP) << 2;
+#endif
     }
 
     void signalArrivesThroughEventLoop()
@@ -34,6 +39,14 @@ class TestExitSignals : public QObject
         QFETCH(int, times);
         QSignalSpy spy(m_signals, &platform::ExitSignals::exitRequested);
         for (int i = 0; i < times; ++i) {
+#ifdef Q_OS_UNIX
+            // Without our handler the signal would end this test program
+            // instead of failing the row.
+            struct sigaction current = {};
+            QCOMPARE(::sigaction(signo, nullptr, &current), 0);
+            QVERIFY2(current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN,
+                     "no handler for this signal");
+#endif
             std::raise(signo);
             // Not delivered from inside the handler, only by the event loop.
             QCOMPARE(spy.size(), i);
