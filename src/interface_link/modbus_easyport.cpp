@@ -45,6 +45,21 @@ std::optional<quint8> inputWord(const QModbusDataUnit& unit)
     return word;
 }
 
+// The exception code of a reply the module refused. Qt's client reports
+// such an answer, and only that, as a protocol error and keeps its one data
+// byte: the code. The function code is not asked (QModbusPdu::isException):
+// with the exception bit set it lies outside its enum, and reading it here
+// is undefined behaviour.
+std::optional<int> exceptionCode(const QModbusReply& reply)
+{
+    if (reply.error() != QModbusDevice::ProtocolError)
+        return std::nullopt;
+    const QByteArray data = reply.rawResult().data();
+    if (data.size() != 1)
+        return std::nullopt;
+    return int(quint8(data.at(0)));
+}
+
 // What a Modbus exception code means, for the pupil and the teacher.
 QString exceptionMeaning(int code)
 {
@@ -358,11 +373,10 @@ QString ModbusEasyPort::replyReason(const QModbusReply* reply) const
         return silent;
     switch (reply->error()) {
     case QModbusDevice::ProtocolError:
-        if (reply->rawResult().isException()) {
-            const int code = int(reply->rawResult().exceptionCode());
+        if (const std::optional<int> code = exceptionCode(*reply)) {
             return QStringLiteral("de module antwoordde met uitzonderingscode %1 (%2)")
-                .arg(code)
-                .arg(exceptionMeaning(code));
+                .arg(*code)
+                .arg(exceptionMeaning(*code));
         }
         return QStringLiteral("de module gaf een antwoord dat niet bij de vraag past");
     case QModbusDevice::TimeoutError:
@@ -503,8 +517,7 @@ void ModbusEasyPort::onWriteFinished(QModbusReply* reply)
     m_writeReply = nullptr;
     const auto error = reply->error();
     const QString errorText = reply->errorString();
-    const bool exception =
-        error == QModbusDevice::ProtocolError && reply->rawResult().isException();
+    const bool exception = exceptionCode(*reply).has_value();
     orphan(reply);
     if (error == QModbusDevice::NoError) {
         m_unanswered = 0;

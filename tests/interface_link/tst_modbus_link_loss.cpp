@@ -109,6 +109,9 @@ class TestModbusLinkLoss : public QObject
     void lossIsShown();
     void connectStartsAllOff_data();
     void connectStartsAllOff();
+    void scatteredMissesKeepTheLink_data();
+    void scatteredMissesKeepTheLink();
+    void refusedWriteIsTriedOnceMore_data();
     void refusedWriteIsTriedOnceMore();
     void exitLeavesModuleOff_data();
     void exitLeavesModuleOff();
@@ -122,13 +125,19 @@ void TestModbusLinkLoss::lossIsShown_data()
     QTest::addColumn<bool>("planRunning");
     // Whether the one attempt after the loss reaches the module again.
     QTest::addColumn<bool>("reachedAgain");
+    // Which requests go unanswered ('x') for "silences".
+    QTest::addColumn<QString>("silences");
     for (const bool plan : {false, true}) {
         const char* running = plan ? ", plan running" : "";
-        QTest::addRow("connection cut%s", running) << "cut" << plan << true;
-        QTest::addRow("module falls silent%s", running) << "mute" << plan << false;
-        QTest::addRow("write refused twice%s", running) << "refuse" << plan << true;
-        QTest::addRow("simulated Kabel los%s", running) << "kabel los" << plan << false;
+        QTest::addRow("connection cut%s", running) << "cut" << plan << true << QString();
+        QTest::addRow("module falls silent%s", running) << "mute" << plan << false << QString();
+        QTest::addRow("write refused twice%s", running) << "refuse" << plan << true << QString();
+        QTest::addRow("simulated Kabel los%s", running) << "kabel los" << plan << false << QString();
     }
+    QTest::newRow("three requests in a row unanswered")
+        << "silences" << false << true << QStringLiteral("xxx");
+    QTest::newRow("two misses, an answer, three misses")
+        << "silences" << false << true << QStringLiteral("xx.xxx");
 }
 
 // A lost link by itself changes neither the output word nor the lamps: they
@@ -139,6 +148,7 @@ void TestModbusLinkLoss::lossIsShown()
     QFETCH(QString, how);
     QFETCH(bool, planRunning);
     QFETCH(bool, reachedAgain);
+    QFETCH(QString, silences);
     Bench b;
     if (how == QLatin1String("kabel los"))
         b.startSimulated();
@@ -166,6 +176,8 @@ void TestModbusLinkLoss::lossIsShown()
         b.relay.cut();
     } else if (how == QLatin1String("mute")) {
         b.relay.mute = true;
+    } else if (how == QLatin1String("silences")) {
+        b.relay.silences = silences;
     } else if (how == QLatin1String("refuse")) {
         b.module.refuseWrites = 2;
         b.window->CMD_SetReset[2]->click();
@@ -225,6 +237,7 @@ void TestModbusLinkLoss::lossIsShown()
 
     // No reconnect by itself; the pupil's connect starts from all off.
     b.relay.mute = false;
+    QCOMPARE(b.relay.silences, QString());
     const int connections = b.relay.connectionsSeen();
     QTest::qWait(200);
     QCOMPARE(b.relay.connectionsSeen(), connections);
@@ -273,22 +286,73 @@ void TestModbusLinkLoss::connectStartsAllOff()
     QCOMPARE(b.module.writtenWords.last(), quint8(0x04));
 }
 
+// Only requests in a row without an answer count; any answer starts the
+// count again.
+void TestModbusLinkLoss::scatteredMissesKeepTheLink_data()
+{
+    QTest::addColumn<QString>("silences");
+    QTest::newRow("two misses") << "xx";
+    QTest::newRow("every other request unanswered for a while") << "x.x.x.x.x.x.x.x.";
+    QTest::newRow("two misses around each answer") << "xx.xx.xx.xx";
+}
+
+void TestModbusLinkLoss::scatteredMissesKeepTheLink()
+{
+    QFETCH(QString, silences);
+    Bench b;
+    QVERIFY(b.start());
+    b.window->CMD_Verbinding->click();
+    QVERIFY(b.control->flush(1000));
+    b.relay.silences = silences;
+    const int timeoutMs = b.control->settings().timeoutMs;
+    QTRY_COMPARE_WITH_TIMEOUT(b.relay.silences, QString(), int(silences.size()) * timeoutMs * 3);
+    // Long enough for the last miss to be counted.
+    QTest::qWait(timeoutMs * 2);
+    QCOMPARE(b.control->linkState(), iface::ModbusEasyPort::LinkState::Open);
+    QCOMPARE(b.window->Verbonden(), -1);
+    QVERIFY(b.services.messages.shown.isEmpty());
+    b.window->CMD_SetReset[0]->click();
+    QVERIFY(b.control->flush(1000));
+    QCOMPARE(b.module.coils(), quint8(0x01));
+}
+
+void TestModbusLinkLoss::refusedWriteIsTriedOnceMore_data()
+{
+    // Each click switches one more output on; before it the module is set to
+    // refuse that many writes.
+    QTest::addColumn<QList<int>>("refusals");
+    QTest::addColumn<QList<int>>("written");
+    QTest::newRow("one refusal") << QList<int>{1} << QList<int>{0x02, 0x02};
+    // A good write makes the next word's single refusal a first one again.
+    QTest::newRow("refusal, good retry, refusal")
+        << QList<int>{1, 1} << QList<int>{0x02, 0x02, 0x06, 0x06};
+    QTest::newRow("refusal, good write, refusal")
+        << QList<int>{1, 0, 1} << QList<int>{0x02, 0x02, 0x06, 0x0E, 0x0E};
+}
+
 void TestModbusLinkLoss::refusedWriteIsTriedOnceMore()
 {
+    QFETCH(QList<int>, refusals);
+    QFETCH(QList<int>, written);
     Bench b;
     QVERIFY(b.start());
     b.window->CMD_Verbinding->click();
     QVERIFY(b.control->flush(1000));
     b.module.writeTimes.clear();
     b.module.writtenWords.clear();
-    b.module.refuseWrites = 1;
-    b.window->CMD_SetReset[1]->click();
-    QVERIFY(b.control->flush(1000));
-    QCOMPARE(b.module.writtenWords, (QList<quint8>{0x02, 0x02}));
-    // After a pause, not straight back at the module.
+    for (int i = 0; i < refusals.size(); ++i) {
+        b.module.refuseWrites = refusals[i];
+        b.window->CMD_SetReset[i + 1]->click();
+        QVERIFY(b.control->flush(1000));
+    }
+    QList<quint8> expected;
+    for (const int w : written)
+        expected.append(quint8(w));
+    QCOMPARE(b.module.writtenWords, expected);
+    // The retry comes after a pause, not straight back at the module.
     const qint64 pause = b.module.writeTimes.at(1) - b.module.writeTimes.at(0);
     QVERIFY2(pause >= b.control->settings().pollMs / 2, qPrintable(QString::number(pause)));
-    QCOMPARE(b.module.coils(), quint8(0x02));
+    QCOMPARE(b.module.coils(), expected.last());
     QCOMPARE(b.window->Verbonden(), -1);
     QVERIFY(b.services.messages.shown.isEmpty());
 }

@@ -126,11 +126,18 @@ void TestModbusSettings::readsOrRefuses_data()
     QTest::newRow("stopbits 3") << QByteArray("stopbits=3") << "stopbits"
                                 << QVariant(int(QSerialPort::OneStop)) << 1;
     QTest::newRow("unit 0 over tcp") << QByteArray("unit=0") << "unit" << QVariant(0) << 0;
+    QTest::newRow("unit 255 over tcp (gateway)")
+        << QByteArray("unit=255") << "unit" << QVariant(255) << 0;
     QTest::newRow("unit 256") << QByteArray("unit=256") << "unit" << QVariant(1) << 1;
+    QTest::newRow("unit -1 over tcp") << QByteArray("unit=-1") << "unit" << QVariant(1) << 1;
+    QTest::newRow("unit 1 over rtu")
+        << QByteArray("transport=rtu\nunit=1") << "unit" << QVariant(1) << 0;
     QTest::newRow("unit 0 over rtu (broadcast)")
         << QByteArray("transport=rtu\nunit=0") << "unit" << QVariant(1) << 1;
     QTest::newRow("unit 247 over rtu")
         << QByteArray("transport=rtu\nunit=247") << "unit" << QVariant(247) << 0;
+    QTest::newRow("unit 248 over rtu (reserved)")
+        << QByteArray("transport=rtu\nunit=248") << "unit" << QVariant(1) << 1;
     QTest::newRow("first coil highest")
         << QByteArray("coils=65528") << "coils" << QVariant(65528) << 0;
     QTest::newRow("first coil past the end")

@@ -2,6 +2,7 @@
 
 #include <QtTest>
 #include <csignal>
+#include <map>
 
 class TestExitSignals : public QObject
 {
@@ -10,11 +11,19 @@ class TestExitSignals : public QObject
   private slots:
     void initTestCase()
     {
+#ifdef Q_OS_UNIX
+        // QtTest's own crash handler, which the program's must replace.
+        for (const int signo : {SIGINT, SIGTERM, SIGHUP})
+            ::sigaction(signo, nullptr, &m_before[signo]);
+#endif
         m_signals = platform::ExitSignals::install(this);
         QVERIFY(m_signals);
     }
 
-    void installIsIdempotent() { QCOMPARE(platform::ExitSignals::install(nullptr), m_signals); }
+    void installIsIdempotent()
+    {
+        QCOMPARE(platform::ExitSignals::install(nullptr), m_signals);
+    }
 
     void signalArrivesThroughEventLoop_data()
     {
@@ -26,6 +35,11 @@ class TestExitSignals : public QObject
         // end the test process at the second signal.
         QTest::newRow("SIGTERM three times") << int(SIGTERM) << 3;
         QTest::newRow("SIGINT twice") << int(SIGINT) << 2;
+#ifdef SIGHUP
+        // The terminal closed or the pupil logged out.
+        QTest::newRow("SIGHUP") << int(SIGHUP) << 1;
+        QTest::newRow("SIGHUP twice") << int(SIGHUP) << 2;
+#endif
     }
 
     void signalArrivesThroughEventLoop()
@@ -34,6 +48,14 @@ class TestExitSignals : public QObject
         QFETCH(int, times);
         QSignalSpy spy(m_signals, &platform::ExitSignals::exitRequested);
         for (int i = 0; i < times; ++i) {
+#ifdef Q_OS_UNIX
+            // Without the program's handler the signal would end this test
+            // program instead of failing the row.
+            struct sigaction current = {};
+            QCOMPARE(::sigaction(signo, nullptr, &current), 0);
+            QVERIFY2(current.sa_handler != m_before[signo].sa_handler,
+                     "the program does not handle this signal");
+#endif
             std::raise(signo);
             // Not delivered from inside the handler, only by the event loop.
             QCOMPARE(spy.size(), i);
@@ -56,6 +78,9 @@ class TestExitSignals : public QObject
 
   private:
     platform::ExitSignals* m_signals = nullptr;
+#ifdef Q_OS_UNIX
+    std::map<int, struct sigaction> m_before;
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestExitSignals)

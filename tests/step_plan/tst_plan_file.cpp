@@ -130,6 +130,20 @@ void TestPlanFile::refused_data()
     QTest::newRow("handling has no output 6")
         << file(Handling, R"({"zet": {"6": false}, "tot": {"knop": true}})")
         << pre + "stap 1 zet uitgang 6, maar Station handling gebruikt uitgang 6 niet.";
+    // The last point is checked like any other.
+    for (const QString& station :
+         {QStringLiteral("Stapel magazijn"), QStringLiteral("Transportband"), Handling}) {
+        QTest::addRow("%s has no output 8", qPrintable(station))
+            << file(station, Okay + R"(, {"zet": {"8": true}, "tot": {"knop": true}})")
+            << pre + "stap 2 zet uitgang 8, maar " + station + " gebruikt uitgang 8 niet.";
+        QTest::addRow("%s has no input 8", qPrintable(station))
+            << file(station, R"({"tot": {"ingang": 8, "aan": true}})")
+            << pre + "stap 1 wacht op ingang 8, maar " + station + " gebruikt ingang 8 niet.";
+    }
+    QTest::newRow("combined station has no input 8")
+        << file("Transportband en Station handling", R"({"tot": {"ingang": 8, "aan": false}})")
+        << pre + "stap 1 wacht op ingang 8, maar Transportband en Station handling gebruikt "
+                 "ingang 8 niet.";
 }
 
 void TestPlanFile::refused()
@@ -188,6 +202,18 @@ void TestPlanFile::accepted_data()
             "maxSeconden": 600})")
                .replace("Station handling", "Transportband en Station handling")
         << 2;
+    // The last output and input each station uses.
+    const auto lastPoints = [](const QString& station, int output, int input) {
+        return file(station, QStringLiteral(R"({"zet": {"%1": true}, "tot": {"ingang": %2,
+            "aan": true}})")
+                                 .arg(output)
+                                 .arg(input));
+    };
+    QTest::newRow("stack magazine: output 3, input 1") << lastPoints("Stapel magazijn", 3, 1) << 1;
+    QTest::newRow("conveyor: output 3, input 2") << lastPoints("Transportband", 3, 2) << 1;
+    QTest::newRow("handling: output 5, input 4") << lastPoints(Handling, 5, 4) << 1;
+    QTest::newRow("combined station: output 8, input 7")
+        << lastPoints("Transportband en Station handling", 8, 7) << 1;
 }
 
 void TestPlanFile::accepted()

@@ -3,6 +3,7 @@
 #include <QModbusDataUnitMap>
 #include <QPointer>
 #include <QTimer>
+#include <memory>
 
 namespace testing
 {
@@ -76,10 +77,9 @@ bool ModbusRelay::start(int listenPort, int modulePort)
             ++m_seen;
             auto* module = new QTcpSocket(program);
             m_pairs.append(qMakePair(program, module));
-            connect(program, &QTcpSocket::readyRead, this, [this, program, module] {
-                const QByteArray bytes = program->readAll();
-                if (!mute)
-                    module->write(bytes);
+            auto pending = std::make_shared<QByteArray>();
+            connect(program, &QTcpSocket::readyRead, this, [this, program, module, pending] {
+                forward(*pending, program->readAll(), module);
             });
             connect(module, &QTcpSocket::readyRead, this, [this, program, module] {
                 const QByteArray bytes = module->readAll();
@@ -108,6 +108,28 @@ bool ModbusRelay::start(int listenPort, int modulePort)
         }
     });
     return m_server.listen(QHostAddress::LocalHost, quint16(listenPort));
+}
+
+void ModbusRelay::forward(QByteArray& pending, const QByteArray& bytes, QTcpSocket* module)
+{
+    pending += bytes;
+    // A Modbus TCP request: a 6-byte header whose last two bytes count the
+    // bytes that follow.
+    constexpr int kHeader = 6;
+    while (pending.size() >= kHeader) {
+        const int size = kHeader + ((quint8(pending.at(4)) << 8) | quint8(pending.at(5)));
+        if (pending.size() < size)
+            return;
+        const QByteArray request = pending.left(size);
+        pending.remove(0, size);
+        bool swallow = mute;
+        if (!silences.isEmpty()) {
+            swallow = swallow || silences.at(0) == QLatin1Char('x');
+            silences.remove(0, 1);
+        }
+        if (!swallow)
+            module->write(request);
+    }
 }
 
 void ModbusRelay::cut()

@@ -47,7 +47,9 @@ class ModbusModule : public QModbusTcpServer
 // connection it carries (the program sees the connection closed) while new
 // ones still get through; `mute` swallows what the program sends while the
 // connection stays open (the module looks silent); `delayMs` holds each
-// answer back.
+// answer back. `silences` picks single requests to swallow: each request
+// takes its first character, 'x' swallows that request and any other
+// passes it; once it is empty every request passes.
 class ModbusRelay : public QObject
 {
   public:
@@ -57,8 +59,13 @@ class ModbusRelay : public QObject
 
     bool mute = false;
     int delayMs = 0;
+    QString silences;
 
   private:
+    // Passes or swallows each whole request in `bytes` and keeps an
+    // unfinished one in `pending` until the rest arrives.
+    void forward(QByteArray& pending, const QByteArray& bytes, QTcpSocket* module);
+
     // Before the server: its sockets report their end into this list.
     QList<QPair<QTcpSocket*, QTcpSocket*>> m_pairs;
     QTcpServer m_server;
