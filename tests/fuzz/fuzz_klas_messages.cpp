@@ -68,11 +68,11 @@ bool cleanText(const QString& t)
 
 void checkStatus(const klas::PupilStatus& s, const QByteArray& payload)
 {
-    if (s.uitgangen < 0 || s.uitgangen > 255 || s.ingangen < 0 || s.ingangen > 255 ||
-        s.stap < 0 || s.stap > 9999)
+    if (s.uitgangen < 0 || s.uitgangen > 255 || s.ingangen < 0 || s.ingangen > 255 || s.stap < 0 ||
+        s.stap > 9999)
         fail("a status with a number out of bounds", payload);
-    for (const QString* t : {&s.naam, &s.interfaceType, &s.station, &s.plan, &s.planBericht,
-                             &s.plc}) {
+    for (const QString* t :
+         {&s.naam, &s.interfaceType, &s.station, &s.plan, &s.planBericht, &s.plc}) {
         if (!cleanText(*t))
             fail("a status text too long or with control characters", payload);
     }
@@ -98,8 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const QString klasName = QStringLiteral("3b");
     const QString account = klas::accountOfStatusTopic(klasName, topic);
-    if (!account.isEmpty() && (account.contains(QLatin1Char('/')) ||
-                               klas::statusTopic(klasName, account) != topic))
+    if (!account.isEmpty() &&
+        (account.contains(QLatin1Char('/')) || klas::statusTopic(klasName, account) != topic))
         fail("an account that is not the topic's", topic.toUtf8());
 
     if (const std::optional<klas::Faults> f = klas::decodeFaults(payload))

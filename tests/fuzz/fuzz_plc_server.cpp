@@ -104,8 +104,9 @@ class Harness
 {
   public:
     Harness(int watchdogMs, quint8 unit)
-        : m_ownership(m_clock, watchdogMs),
-          m_handler(m_ownership, [this] { return m_inputs; }, unit), m_watchdogMs(watchdogMs)
+        : m_ownership(m_clock, watchdogMs), m_handler(
+                                                m_ownership, [this] { return m_inputs; }, unit),
+          m_watchdogMs(watchdogMs)
     {
         m_ownership.setOutputHandler([this](quint8 w) { onOutputs(w); });
         m_ownership.setEventHandler([this](const plc::Ownership::Event& e) {
@@ -163,7 +164,8 @@ class Harness
             }
             if (c.stream.size() < 6 + length)
                 break;
-            requests.push_back({word(c.stream, 0), quint8(c.stream[6]), c.stream.mid(7, length - 1)});
+            requests.push_back(
+                {word(c.stream, 0), quint8(c.stream[6]), c.stream.mid(7, length - 1)});
             c.stream.remove(0, 6 + length);
         }
         if (!requests.empty())
@@ -197,8 +199,7 @@ class Harness
         if (m_switchedOn & ~asked)
             fail("an output switched on that no applied write asked for", bytes);
         // A write answered as applied, the last thing that happened, shows.
-        if (!requests.empty() &&
-            (m_ownership.outputs() & last.mask) != (last.values & last.mask))
+        if (!requests.empty() && (m_ownership.outputs() & last.mask) != (last.values & last.mask))
             fail("a write answered as applied is not what the outputs show", bytes);
         if (c.broken != c.session->isBroken())
             fail(c.broken ? "a stream that is no Modbus TCP was accepted"
@@ -351,10 +352,10 @@ QByteArray builtRequest(FuzzedDataProvider& in)
 {
     static const quint8 functions[] = {1, 2, 3, 4, 5, 6, 15, 16};
     const quint8 fc = functions[in.ConsumeIntegralInRange(0, 7)];
-    const quint16 address = in.ConsumeBool() ? in.ConsumeIntegralInRange<quint16>(0, 9)
-                                             : in.ConsumeIntegral<quint16>();
-    const quint16 quantity = in.ConsumeBool() ? in.ConsumeIntegralInRange<quint16>(0, 9)
-                                              : in.ConsumeIntegral<quint16>();
+    const quint16 address =
+        in.ConsumeBool() ? in.ConsumeIntegralInRange<quint16>(0, 9) : in.ConsumeIntegral<quint16>();
+    const quint16 quantity =
+        in.ConsumeBool() ? in.ConsumeIntegralInRange<quint16>(0, 9) : in.ConsumeIntegral<quint16>();
     QByteArray pdu;
     pdu.append(char(fc)).append(char(address >> 8)).append(char(address & 0xFF));
     if (fc == 5) {
