@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets of the file readers (tests/fuzz/) in build-fuzz/
+# Builds the fuzz targets (tests/fuzz/: the file readers, the PLC server,
+# the class broker's messages) in build-fuzz/
 # with clang, libFuzzer and the address and undefined-behaviour sanitizers,
 # and runs them one after the other.
 #   scripts/fuzz.sh [seconds]  searches each target for that long (default
@@ -9,7 +10,7 @@
 #   scripts/fuzz.sh --seeds    runs each target once over its seed corpus
 #                              and regression inputs only, without a random
 #                              search: the same result every time (CI)
-# Names after the first argument (plan_file, installation_file) choose the
+# Names after the first argument (plan_file, klas_messages, ...) choose the
 # targets; without them every target runs.
 # An input that crashes, hangs or trips a sanitizer is kept in
 # build-fuzz/findings/<target>/ and the script fails. Such an input belongs
@@ -17,7 +18,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${DRAVIK_FUZZ_BUILD:-$root/build-fuzz}"
-targets=(plan_file installation_file)
+targets=(plan_file installation_file plc_server klas_messages)
 
 seconds=60
 seeds=0
@@ -32,6 +33,8 @@ case "${1:-}" in
 esac
 if [ $# -gt 1 ]; then
   shift
+  # "fuzz_plc_server" and "plc_server" name the same target.
+  set -- "${@#fuzz_}"
   for t in "$@"; do
     if [ ! -d "$root/tests/fuzz/corpus/$t" ]; then
       echo "no fuzz target $t; there are: ${targets[*]}" >&2
