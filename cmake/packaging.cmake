@@ -24,4 +24,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-comic-neue, qt6-translations-l10n")
+# The classroom broker runs on one PC of the class; its set-up script needs
+# mosquitto's tools there.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mosquitto")
 include(CPack)

@@ -1,4 +1,4 @@
-#!/usr/bin/env bash
+#!/bin/bash
 # Writes everything a classroom's MQTT broker (Debian's mosquitto 2) needs
 # into one folder: the configuration, a password file with one account per
 # pupil PC plus the teacher's, an ACL that keeps every PC to its own topics,

@@ -22,6 +22,8 @@ class TestConnection : public QObject
     void inputEvents_data();
     void inputEvents();
     void inputsSurviveDisconnectAndStationChange();
+    void hiddenFaults_data();
+    void hiddenFaults();
 };
 
 void TestConnection::connectByModel_data()
@@ -248,6 +250,62 @@ void TestConnection::inputsSurviveDisconnectAndStationChange()
     QCOMPARE(fx.main->DecimaalIn(), 6);
     QCOMPARE(fx.prop("Shape_LampjeIn(2)", "FillColor").toUInt(), 65535u);
     QCOMPARE(fx.prop("Shape_LampjeIn(3)", "FillColor").toUInt(), 65535u);
+}
+
+// The teacher's hidden faults change the inputs as the program shows and
+// uses them; the interlocks of a real station still read the real sensors,
+// those of a simulated one the faulty inputs, as a real fault would.
+void TestConnection::hiddenFaults_data()
+{
+    QTest::addColumn<bool>("real");
+    QTest::addColumn<int>("sensors");
+    QTest::addColumn<int>("open");
+    QTest::addColumn<int>("shorted");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<bool>("refused"); // output 1 of the stack magazine with input 1 on
+
+    QTest::newRow("no fault") << false << 0x01 << 0 << 0 << 0x01 << true;
+    QTest::newRow("open circuit, simulated") << false << 0x01 << 0x01 << 0 << 0x00 << false;
+    QTest::newRow("open circuit, real sensor guards") << true << 0x01 << 0x01 << 0 << 0x00 << true;
+    QTest::newRow("short circuit, simulated") << false << 0x00 << 0 << 0x01 << 0x01 << true;
+    QTest::newRow("short circuit, real sensor rules") << true << 0x00 << 0 << 0x01 << 0x01 << false;
+    QTest::newRow("last input, both masks") << false << 0x80 << 0x80 << 0x80 << 0x00 << false;
+}
+
+void TestConnection::hiddenFaults()
+{
+    QFETCH(bool, real);
+    QFETCH(int, sensors);
+    QFETCH(int, open);
+    QFETCH(int, shorted);
+    QFETCH(int, shown);
+    QFETCH(bool, refused);
+    MainFixture fx;
+    fx.port.moduleNumber = 1;
+    fx.port.realSensors = real;
+    fx.click("CMD_StapelMagazijn");
+    fx.click("CMD_Verbinding");
+    fx.port.raiseInputs(sensors);
+    fx.services.sounds.played.clear();
+    fx.main->setHiddenFaults(open, shorted);
+    // A wire that breaks shows at once, as any input change does.
+    QCOMPARE(fx.main->DecimaalIn(), shown);
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(fx.prop(QStringLiteral("Shape_LampjeIn(%1)").arg(i + 1), "FillColor").toUInt(),
+                 (shown >> i) & 1 ? 65535u : 8421504u);
+    QCOMPARE(fx.services.sounds.played.size(), (open | shorted) ? 1 : 0);
+    // Later reports from the device carry the fault too.
+    fx.port.raiseInputs(sensors);
+    QCOMPARE(fx.main->DecimaalIn(), shown);
+
+    fx.services.messages.shown.clear();
+    fx.click("CMD_SetReset(0)");
+    QCOMPARE(fx.main->DecimaalUit() & 1, refused ? 0 : 1);
+    QCOMPARE(fx.services.messages.shown.size(), refused ? 1 : 0);
+
+    // Lifted: the sensors as they are.
+    fx.main->setHiddenFaults(0, 0);
+    QCOMPARE(fx.main->DecimaalIn(), sensors);
 }
 
 QTEST_MAIN(TestConnection)

@@ -192,6 +192,12 @@ void TestPackage::contents_data()
                                  << "text:Modbus";
     QTest::newRow("step plan page") << "usr/share/doc/automatiseren/step-plan.md"
                                     << "text:Stappenplan";
+    QTest::newRow("PLC page") << "usr/share/doc/automatiseren/plc.md"
+                              << "text:PLC";
+    QTest::newRow("class page") << "usr/share/doc/automatiseren/klas.md"
+                                << "text:mosquitto";
+    QTest::newRow("class broker script") << "usr/share/automatiseren/klas-broker.sh"
+                                         << "text:mosquitto_passwd";
     if (QFileInfo(QStringLiteral(DRAVIK_BUILD_DIR "/bin/Stappenplannen")).isDir())
         QTest::newRow("example plans") << "usr/share/automatiseren/Stappenplannen"
                                        << "folder:1";

@@ -49,6 +49,26 @@ void TestInstallationSettings::readsByKind_data()
         << QByteArray("[modbus]\nhost=my module") << "modbus/host" << false << QVariant();
     QTest::newRow("web host with a path") << QByteArray("[video]\nsite_host=example.nl/x")
                                           << "video/site_host" << false << QVariant();
+    QTest::newRow("password with a control character")
+        << QByteArray("[klas]\nwachtwoord=geheim\\x1bX") << "klas/wachtwoord" << false
+        << QVariant();
+    QTest::newRow("password") << QByteArray("[klas]\nwachtwoord=Geheim 123!") << "klas/wachtwoord"
+                              << true << QVariant(QStringLiteral("Geheim 123!"));
+    QTest::newRow("account list") << QByteArray("[klas]\nleerlingen=pc01, pc02,pc03")
+                                  << "klas/leerlingen" << true
+                                  << QVariant(QStringList{"pc01", "pc02", "pc03"});
+    QTest::newRow("account list with a topic wildcard")
+        << QByteArray("[klas]\nleerlingen=pc01,pc+") << "klas/leerlingen" << false << QVariant();
+    QTest::newRow("account with a slash")
+        << QByteArray("[klas]\ngebruiker=pc01/x") << "klas/gebruiker" << false << QVariant();
+    QTest::newRow("relative certificate path")
+        << QByteArray("[klas]\nca=klas-ca.crt") << "klas/ca" << false << QVariant();
+    QTest::newRow("absolute certificate path")
+        << QByteArray("[klas]\nca=/etc/automatiseren/ca.crt") << "klas/ca" << true
+        << QVariant(QStringLiteral("/etc/automatiseren/ca.crt"));
+    QTest::newRow("broker with a port")
+        << QByteArray("[klas]\nbroker=docent-pc:8883") << "klas/broker" << true
+        << QVariant(QStringLiteral("docent-pc:8883"));
     // "@Variant(...)" holds a value in QDataStream form: type 6 is a double,
     // here big-endian 1e300, a NaN and 2.0.
     QTest::newRow("double past the integers")
@@ -87,6 +107,9 @@ void TestInstallationSettings::readsByKind()
         QCOMPARE(v.value, value);
     else
         QVERIFY(!v.expected.isEmpty() && !v.shown.isEmpty());
+    // A password is never shown in a message or the log, usable or not.
+    if (key == QLatin1String("klas/wachtwoord"))
+        QCOMPARE(v.shown, QStringLiteral("(verborgen)"));
 }
 
 void TestInstallationSettings::everyKeyOnce()

@@ -28,6 +28,7 @@ class RecordingEasyPort : public iface::EasyPortControl
     // Logs "switchOffAfterLoss" and answers `confirmsOffAfterLoss`.
     bool switchOffAfterLoss(int ms) override;
 
+    bool readsRealSensors() const override { return realSensors; }
     // Raises InputsChanged the way a device does.
     void raiseInputs(qint32 word) { emit InputsChanged(0, 0, word); }
 
@@ -35,6 +36,7 @@ class RecordingEasyPort : public iface::EasyPortControl
     qint16 comPort = 3;
     qint16 moduleNumber = 5;
     bool confirmsOffAfterLoss = false;
+    bool realSensors = false;
     // Runs inside SearchAndConnect, to act while the search is under way.
     std::function<void()> duringSearch;
 
