@@ -15,6 +15,7 @@
 #include "settings/installation_settings.h"
 #include "step_plan/step_plan_window.h"
 #include "virtual_station/virtual_station_window.h"
+#include "window_placement/window_placer.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -53,6 +54,8 @@ int runTeacherWindow(QApplication& app, const klas::KlasSettings& settings)
     platform::ExitSignals* exitSignals = platform::ExitSignals::install(&app);
     QObject::connect(exitSignals, &platform::ExitSignals::exitRequested, &app,
                      [] { QCoreApplication::exit(0); });
+    // Inside the screen's usable area, as every window of the program.
+    placement::placeMainWindow(window.get(), window->size());
     window->show();
     return QApplication::exec();
 }

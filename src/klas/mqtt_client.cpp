@@ -263,4 +263,22 @@ bool MqttClient::publish(const QString& topic, const QByteArray& payload, int qo
            MQTTASYNC_SUCCESS;
 }
 
+bool MqttClient::publishAndWait(const QString& topic, const QByteArray& payload, int qos,
+                                bool retained, int timeoutMs)
+{
+    if (!m_connected || !m_handle)
+        return false;
+    MQTTAsync_message msg = MQTTAsync_message_initializer;
+    msg.payload = const_cast<char*>(payload.constData());
+    msg.payloadlen = int(payload.size());
+    msg.qos = qos;
+    msg.retained = retained ? 1 : 0;
+    MQTTAsync_responseOptions opts = MQTTAsync_responseOptions_initializer;
+    if (MQTTAsync_sendMessage(m_handle, topic.toUtf8().constData(), &msg, &opts) !=
+        MQTTASYNC_SUCCESS)
+        return false;
+    return MQTTAsync_waitForCompletion(m_handle, opts.token, (unsigned long)timeoutMs) ==
+           MQTTASYNC_SUCCESS;
+}
+
 } // namespace klas

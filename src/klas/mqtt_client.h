@@ -52,6 +52,10 @@ class MqttClient : public QObject
     void subscribe(const QString& topicFilter, int qos = 1);
     // Sent when connected; false (and nothing queued) when not.
     bool publish(const QString& topic, const QByteArray& payload, int qos, bool retained);
+    // As publish(), then waits until the broker has it, at most `timeoutMs`
+    // (for the last word before the program ends).
+    bool publishAndWait(const QString& topic, const QByteArray& payload, int qos, bool retained,
+                        int timeoutMs);
     // The delay before the next attempt, for the tests.
     int retryDelayMs() const { return m_retryMs; }
     int attempts() const { return m_attempts; }

@@ -97,7 +97,8 @@ void PupilLink::stop(int timeoutMs)
     if (m_client->isConnected()) {
         PupilStatus gone = m_status;
         gone.online = false;
-        m_client->publish(statusTopic(m_klas, m_account), encodeStatus(gone), 1, true);
+        m_client->publishAndWait(statusTopic(m_klas, m_account), encodeStatus(gone), 1, true,
+                                 timeoutMs);
     }
     m_client->stop(timeoutMs);
 }

@@ -204,7 +204,7 @@ void TestModbusEasyPort::connectReportsInputsOnce()
     QVERIFY(control.SearchAndConnect() != 0);
     QCOMPARE(control.linkState(), ModbusEasyPort::LinkState::Open);
     QCOMPARE(control.GetComPort(0), qint16(1));
-    QCOMPARE(control.GetModuleNumber(0), qint16(5));
+    QCOMPARE(control.GetModuleNumber(0), qint16(2));
     // Heard after the search has returned, once, although polling goes on.
     QCOMPARE(spy.size(), 0);
     QVERIFY(spy.wait(500));
