@@ -125,6 +125,8 @@ int main(int argc, char* argv[])
                 s.interfaceType = type;
                 s.verbonden = window.Verbonden() != 0;
                 s.station = station::displayName(window.stationState().current());
+                if (s.station.isEmpty())
+                    s.station = window.FrameModule->Caption();
                 s.uitgangen = window.DecimaalUit() & 0xFF;
                 s.ingangen = window.DecimaalIn() & 0xFF;
                 s.plan = stepPlan.property("state").toString();

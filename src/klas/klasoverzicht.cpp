@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -39,11 +40,34 @@ QString colourStyle(const QColor& back)
         .arg(back.name());
 }
 
+// The step plan's state as the teacher reads it.
+QString planWord(const QString& state)
+{
+    static const QHash<QString, QString> words{
+        {QStringLiteral("stopped"), QStringLiteral("gestopt")},
+        {QStringLiteral("running"), QStringLiteral("loopt")},
+        {QStringLiteral("paused"), QStringLiteral("gepauzeerd")},
+        {QStringLiteral("finished"), QStringLiteral("klaar")},
+        {QStringLiteral("failed"), QStringLiteral("mislukt")}};
+    return words.value(state, state);
+}
+
+QString interfaceWord(const QString& type)
+{
+    if (type == QLatin1String("simulated"))
+        return QStringLiteral("gesimuleerd");
+    if (type == QLatin1String("modbus"))
+        return QStringLiteral("Modbus-module");
+    if (type == QLatin1String("plc"))
+        return QStringLiteral("PLC-opstelling");
+    return type.isEmpty() ? QStringLiteral("-") : type;
+}
+
 QString planText(const PupilStatus& s)
 {
     if (s.plan.isEmpty())
         return QStringLiteral("Stappenplan: -");
-    QString t = QStringLiteral("Stappenplan: %1").arg(s.plan);
+    QString t = QStringLiteral("Stappenplan: %1").arg(planWord(s.plan));
     if (s.stap > 0)
         t += QStringLiteral(", stap %1").arg(s.stap);
     if (!s.planBericht.isEmpty())
@@ -73,6 +97,9 @@ class PupilTile : public QFrame
         m_plc = new QLabel(this);
         m_faults = new QLabel(this);
         m_faults->setWordWrap(true);
+        m_station->setWordWrap(true);
+        // Four tiles side by side on a 1100 px window, whatever a PC reports.
+        setFixedWidth(255);
         v->addWidget(m_name);
         v->addWidget(m_online);
         v->addWidget(m_station);
@@ -102,7 +129,7 @@ class PupilTile : public QFrame
         QPalette pal = palette();
         pal.setColor(QPalette::Window, s.online ? kInputsGreen : kFrameGrey);
         setPalette(pal);
-        const QString iface = s.interfaceType.isEmpty() ? QStringLiteral("-") : s.interfaceType;
+        const QString iface = interfaceWord(s.interfaceType);
         m_station->setText(
             QStringLiteral("%1 - %2 (%3)")
                 .arg(s.station.isEmpty() ? QStringLiteral("-") : s.station, iface,
