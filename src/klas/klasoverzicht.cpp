@@ -103,8 +103,8 @@ class PupilTile : public QFrame
         v->addWidget(m_name);
         v->addWidget(m_online);
         v->addWidget(m_station);
-        v->addLayout(lampRow(QStringLiteral("Uitgangen"), m_outputs));
-        v->addLayout(lampRow(QStringLiteral("Ingangen"), m_inputs));
+        v->addLayout(lampRow(QStringLiteral("Uit"), QStringLiteral("Uitgangen"), m_outputs));
+        v->addLayout(lampRow(QStringLiteral("In"), QStringLiteral("Ingangen"), m_inputs));
         v->addWidget(m_plan);
         v->addWidget(m_plc);
         v->addWidget(m_faults);
@@ -151,11 +151,13 @@ class PupilTile : public QFrame
     }
 
   private:
-    QHBoxLayout* lampRow(const QString& caption, std::array<QLabel*, 8>& lamps)
+    QHBoxLayout* lampRow(const QString& caption, const QString& name, std::array<QLabel*, 8>& lamps)
     {
         auto* row = new QHBoxLayout;
+        row->setSpacing(4);
         auto* label = new QLabel(caption, this);
-        label->setMinimumWidth(70);
+        label->setAccessibleName(name);
+        label->setMinimumWidth(26);
         row->addWidget(label);
         for (int i = 0; i < 8; ++i) {
             lamps[i] = new QLabel(QString::number(i + 1), this);
