@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QHash>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
@@ -33,12 +34,6 @@ const QColor kLampOff(128, 128, 128);
 const QColor kLampInput(255, 255, 0);
 const QColor kLampOutput(255, 0, 0);
 constexpr int kColumns = 4;
-
-QString colourStyle(const QColor& back)
-{
-    return QStringLiteral("background-color: %1; border: 1px solid #404040; border-radius: 4px;")
-        .arg(back.name());
-}
 
 // The step plan's state as the teacher reads it.
 QString planWord(const QString& state)
@@ -74,6 +69,40 @@ QString planText(const PupilStatus& s)
         t += QStringLiteral(" - ") + s.planBericht;
     return t;
 }
+
+// A small lamp with its number, painted directly: a class of thirty PCs
+// reports many times a second, and style sheets would cost too much.
+class Lamp : public QWidget
+{
+  public:
+    Lamp(int number, QWidget* parent) : QWidget(parent), m_number(QString::number(number))
+    {
+        setFixedSize(20, 18);
+    }
+    void setColour(const QColor& c)
+    {
+        if (c == m_colour)
+            return;
+        m_colour = c;
+        update();
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QColor(64, 64, 64));
+        p.setBrush(m_colour);
+        p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+        p.setPen(Qt::black);
+        p.drawText(rect(), Qt::AlignCenter, m_number);
+    }
+
+  private:
+    QString m_number;
+    QColor m_colour = kLampOff;
+};
 
 } // namespace
 
@@ -134,8 +163,10 @@ class PupilTile : public QFrame
             QStringLiteral("%1 - %2 (%3)")
                 .arg(s.station.isEmpty() ? QStringLiteral("-") : s.station, iface,
                      s.verbonden ? QStringLiteral("verbonden") : QStringLiteral("niet verbonden")));
-        paintLamps(m_outputs, s.online ? s.uitgangen : 0, kLampOutput, QStringLiteral("Uitgang"));
-        paintLamps(m_inputs, s.online ? s.ingangen : 0, kLampInput, QStringLiteral("Ingang"));
+        paintLamps(m_outputs, m_outputWord, s.online ? s.uitgangen : 0, kLampOutput,
+                   QStringLiteral("Uitgang"));
+        paintLamps(m_inputs, m_inputWord, s.online ? s.ingangen : 0, kLampInput,
+                   QStringLiteral("Ingang"));
         m_plan->setText(planText(s));
         m_plc->setText(s.plc.isEmpty() ? QStringLiteral("PLC: -")
                                        : QStringLiteral("PLC: %1").arg(s.plc));
@@ -151,7 +182,7 @@ class PupilTile : public QFrame
     }
 
   private:
-    QHBoxLayout* lampRow(const QString& caption, const QString& name, std::array<QLabel*, 8>& lamps)
+    QHBoxLayout* lampRow(const QString& caption, const QString& name, std::array<Lamp*, 8>& lamps)
     {
         auto* row = new QHBoxLayout;
         row->setSpacing(4);
@@ -160,24 +191,27 @@ class PupilTile : public QFrame
         label->setMinimumWidth(26);
         row->addWidget(label);
         for (int i = 0; i < 8; ++i) {
-            lamps[i] = new QLabel(QString::number(i + 1), this);
-            lamps[i]->setAlignment(Qt::AlignCenter);
-            lamps[i]->setFixedSize(22, 18);
+            lamps[i] = new Lamp(i + 1, this);
             row->addWidget(lamps[i]);
         }
         row->addStretch();
         return row;
     }
 
-    static void paintLamps(std::array<QLabel*, 8>& lamps, int word, const QColor& on,
+    // Only the lamps that changed: a style sheet is costly, and a class
+    // reports many times a second.
+    static void paintLamps(std::array<Lamp*, 8>& lamps, int& shown, int word, const QColor& on,
                            const QString& kind)
     {
         for (int i = 0; i < 8; ++i) {
             const bool lit = (word >> i) & 1;
-            lamps[i]->setStyleSheet(colourStyle(lit ? on : kLampOff));
+            if (shown >= 0 && ((shown >> i) & 1) == int(lit))
+                continue;
+            lamps[i]->setColour(lit ? on : kLampOff);
             lamps[i]->setAccessibleName(
                 QStringLiteral("%1 %2 %3").arg(kind).arg(i + 1).arg(lit ? "aan" : "uit"));
         }
+        shown = word;
     }
 
     QLabel* m_name{};
@@ -187,8 +221,10 @@ class PupilTile : public QFrame
     QLabel* m_plc{};
     QLabel* m_faults{};
     QPushButton* m_button{};
-    std::array<QLabel*, 8> m_outputs{};
-    std::array<QLabel*, 8> m_inputs{};
+    std::array<Lamp*, 8> m_outputs{};
+    int m_outputWord = -1; // as shown; -1 before the first
+    int m_inputWord = -1;
+    std::array<Lamp*, 8> m_inputs{};
 };
 
 Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStringList& accounts,
@@ -299,25 +335,26 @@ void Klasoverzicht::refresh()
             m_tiles[account]->showPupil(*p);
     }
     m_dirty.clear();
-    // Sorted by name: a name can change with a status, so lay out again.
-    const QList<const ClassModel::Pupil*> order = m_model.sorted();
-    int i = 0;
-    QWidget* previous = m_allOff;
-    for (const ClassModel::Pupil* p : order) {
-        PupilTile* tile = m_tiles.value(p->account);
-        if (!tile)
-            continue;
-        if (layoutChanged || m_grid->indexOf(tile) < 0 ||
-            m_grid->itemAtPosition(i / kColumns, i % kColumns) == nullptr ||
-            m_grid->itemAtPosition(i / kColumns, i % kColumns)->widget() != tile) {
+    // Sorted by name: a name can change with a status. Laying out and the
+    // tab order cost as much as the class is large, so only when the order
+    // changed.
+    QStringList order;
+    for (const ClassModel::Pupil* p : m_model.sorted())
+        order.append(p->account);
+    if (layoutChanged || order != m_order) {
+        m_order = order;
+        QWidget* previous = m_allOff;
+        for (int i = 0; i < order.size(); ++i) {
+            PupilTile* tile = m_tiles.value(order[i]);
+            if (!tile)
+                continue;
             m_grid->removeWidget(tile);
             m_grid->addWidget(tile, i / kColumns, i % kColumns);
+            tile->setVisible(true);
+            // The keyboard follows the reading order of the tiles.
+            setTabOrder(previous, tile->faultsButton());
+            previous = tile->faultsButton();
         }
-        tile->setVisible(true);
-        // The keyboard follows the reading order of the tiles.
-        setTabOrder(previous, tile->faultsButton());
-        previous = tile->faultsButton();
-        ++i;
     }
     emit changed();
 }

@@ -71,6 +71,7 @@ class Klasoverzicht : public QWidget
     QGridLayout* m_grid{};
     QHash<QString, PupilTile*> m_tiles; // by account
     QSet<QString> m_dirty;
+    QStringList m_order; // accounts as laid out
     QTimer m_repaint;
     QString m_refusal;
 };
