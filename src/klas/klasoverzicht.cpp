@@ -382,26 +382,22 @@ bool Klasoverzicht::sendFaults(const QString& account, const Faults& f)
 bool Klasoverzicht::zetStoring(const QString& naam, int ingang, const QString& soort)
 {
     const std::optional<Fault> kind = faultFromWord(soort);
-    if (!kind)
-        return false;
-    const std::optional<Faults> f = m_model.setFault(naam, ingang, *kind);
-    if (!f)
-        return false;
-    const QString account = m_model.accountOf(naam);
-    m_dirty.insert(account);
-    m_repaint.start();
-    return sendFaults(account, *f);
+    return kind && changeFaults(naam, m_model.setFault(naam, ingang, *kind));
 }
 
 bool Klasoverzicht::alleStoringenWeg(const QString& naam)
 {
-    const std::optional<Faults> f = m_model.clearFaults(naam);
-    if (!f)
+    return changeFaults(naam, m_model.clearFaults(naam));
+}
+
+bool Klasoverzicht::changeFaults(const QString& naam, const std::optional<Faults>& faults)
+{
+    if (!faults)
         return false;
     const QString account = m_model.accountOf(naam);
     m_dirty.insert(account);
     m_repaint.start();
-    return sendFaults(account, *f);
+    return sendFaults(account, *faults);
 }
 
 void Klasoverzicht::allesUit()

@@ -58,6 +58,7 @@ class Klasoverzicht : public QWidget
   private:
     void onMessage(const QString& topic, const QByteArray& payload);
     bool sendFaults(const QString& account, const Faults& f);
+    bool changeFaults(const QString& naam, const std::optional<Faults>& faults);
     void confirmAllOff();
     void openFaults(const QString& account);
     void refresh();

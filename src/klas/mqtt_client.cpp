@@ -249,25 +249,10 @@ void MqttClient::subscribe(const QString& topicFilter, int qos)
     }
 }
 
-bool MqttClient::publish(const QString& topic, const QByteArray& payload, int qos, bool retained)
+int MqttClient::send(const QString& topic, const QByteArray& payload, int qos, bool retained)
 {
     if (!m_connected || !m_handle)
-        return false;
-    MQTTAsync_message msg = MQTTAsync_message_initializer;
-    msg.payload = const_cast<char*>(payload.constData());
-    msg.payloadlen = int(payload.size());
-    msg.qos = qos;
-    msg.retained = retained ? 1 : 0;
-    MQTTAsync_responseOptions opts = MQTTAsync_responseOptions_initializer;
-    return MQTTAsync_sendMessage(m_handle, topic.toUtf8().constData(), &msg, &opts) ==
-           MQTTASYNC_SUCCESS;
-}
-
-bool MqttClient::publishAndWait(const QString& topic, const QByteArray& payload, int qos,
-                                bool retained, int timeoutMs)
-{
-    if (!m_connected || !m_handle)
-        return false;
+        return -1;
     MQTTAsync_message msg = MQTTAsync_message_initializer;
     msg.payload = const_cast<char*>(payload.constData());
     msg.payloadlen = int(payload.size());
@@ -276,9 +261,21 @@ bool MqttClient::publishAndWait(const QString& topic, const QByteArray& payload,
     MQTTAsync_responseOptions opts = MQTTAsync_responseOptions_initializer;
     if (MQTTAsync_sendMessage(m_handle, topic.toUtf8().constData(), &msg, &opts) !=
         MQTTASYNC_SUCCESS)
-        return false;
-    return MQTTAsync_waitForCompletion(m_handle, opts.token, (unsigned long)timeoutMs) ==
-           MQTTASYNC_SUCCESS;
+        return -1;
+    return opts.token;
+}
+
+bool MqttClient::publish(const QString& topic, const QByteArray& payload, int qos, bool retained)
+{
+    return send(topic, payload, qos, retained) >= 0;
+}
+
+bool MqttClient::publishAndWait(const QString& topic, const QByteArray& payload, int qos,
+                                bool retained, int timeoutMs)
+{
+    const int token = send(topic, payload, qos, retained);
+    return token >= 0 && MQTTAsync_waitForCompletion(m_handle, token, (unsigned long)timeoutMs) ==
+                             MQTTASYNC_SUCCESS;
 }
 
 } // namespace klas

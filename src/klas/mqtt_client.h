@@ -76,6 +76,8 @@ class MqttClient : public QObject
     void onConnectFailed(int code, const QString& why);
     void onConnectionLost();
     void scheduleRetry();
+    // Hands a message to Paho; its token, or -1 when it was not taken.
+    int send(const QString& topic, const QByteArray& payload, int qos, bool retained);
 
     Options m_o;
     std::shared_ptr<Bridge> m_bridge;
