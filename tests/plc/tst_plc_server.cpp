@@ -64,8 +64,11 @@ QString ask(QModbusClient& client, int unit, const QString& hex)
             return QStringLiteral("lost");
     }
     const QModbusResponse r = reply->rawResult();
-    if (r.isException())
-        return QStringLiteral("ex%1").arg(int(r.exceptionCode()), 2, 16, QLatin1Char('0'));
+    // An exception answer is what Qt's client calls a protocol error, with
+    // the code as its one data byte; QModbusPdu::isException() would read a
+    // function code outside its enum (undefined behaviour).
+    if (reply->error() == QModbusDevice::ProtocolError && r.data().size() == 1)
+        return QStringLiteral("ex%1").arg(int(quint8(r.data().at(0))), 2, 16, QLatin1Char('0'));
     if (reply->error() != QModbusDevice::NoError)
         return QStringLiteral("lost");
     QByteArray pdu;
