@@ -11,8 +11,7 @@ namespace testing
 outputs::Refusal RecordingPlanHost::setOutput(int i, bool on)
 {
     const QString what = QStringLiteral("%1 %2").arg(i + 1).arg(on ? "aan" : "uit");
-    const outputs::Refusal why =
-        outputs::interlock(current, i, on, inputs, outputs);
+    const outputs::Refusal why = outputs::interlock(current, i, on, inputs, outputs);
     if (why != outputs::Refusal::None) {
         log << what + QStringLiteral(" geweigerd");
         return why;

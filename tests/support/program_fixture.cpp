@@ -34,14 +34,7 @@ ProgramFixture::~ProgramFixture()
 
 void ProgramFixture::click(const QString& name) const
 {
-    auto* w = control<QWidget>(name);
-    Q_ASSERT_X(w, "click", qPrintable(name));
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-        if (b->isEnabled())
-            b->click();
-        return;
-    }
-    QTest::mouseClick(w, Qt::LeftButton);
+    clickControl(control<QWidget>(name), name);
 }
 
 } // namespace testing

@@ -135,9 +135,8 @@ QVariant MainFixture::prop(const QString& name, const char* property) const
     return o->property(property);
 }
 
-void MainFixture::click(const QString& name) const
+void clickControl(QWidget* w, const QString& name)
 {
-    auto* w = control<QWidget>(name);
     Q_ASSERT_X(w, "click", qPrintable(name));
     if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         if (b->isEnabled())
@@ -145,6 +144,11 @@ void MainFixture::click(const QString& name) const
         return;
     }
     QTest::mouseClick(w, Qt::LeftButton);
+}
+
+void MainFixture::click(const QString& name) const
+{
+    clickControl(control<QWidget>(name), name);
 }
 
 void MainFixture::hover(const QString& name) const

@@ -101,6 +101,10 @@ class ServiceScope
     TempProgramFolder files;
 };
 
+// Clicks a control as the pupil does: an enabled button is pressed, a
+// disabled one is not; anything else gets a mouse click.
+void clickControl(QWidget* w, const QString& name);
+
 // A main window on a recording interface, with recording services.
 class MainFixture
 {
