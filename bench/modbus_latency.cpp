@@ -1,6 +1,6 @@
 #include "modbus_latency.h"
 
-#include "interface_link/modbus_easyport.h"
+#include "interface_link/modbus_module.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -76,10 +76,10 @@ QList<QPair<QString, double>> measureModbusLatency()
     iface::ModbusSettings settings;
     settings.host = QStringLiteral("127.0.0.1");
     settings.port = port;
-    iface::ModbusEasyPort control(settings);
+    iface::ModbusModule control(settings);
     if (control.SearchAndConnect() == 0)
         return out;
-    control.flush(iface::ModbusEasyPort::kExitBoundMs);
+    control.flush(iface::ModbusModule::kExitBoundMs);
 
     QList<double> writes;
     for (int i = 0; i < kRounds; ++i) {
@@ -88,7 +88,7 @@ QList<QPair<QString, double>> measureModbusLatency()
             &server, &QModbusServer::dataWritten, [&] { control.WriteOutputs(word); }, 1000);
         if (ms >= 0)
             writes.append(ms);
-        control.flush(iface::ModbusEasyPort::kExitBoundMs);
+        control.flush(iface::ModbusModule::kExitBoundMs);
     }
 
     QList<double> inputs;

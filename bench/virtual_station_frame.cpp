@@ -1,6 +1,6 @@
 #include "virtual_station_frame.h"
 
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "virtual_station/virtual_station_window.h"
 
 #include <QCoreApplication>
@@ -10,7 +10,7 @@
 
 double measureVirtualStationFrameMs()
 {
-    iface::SimulatedEasyPort port;
+    iface::SimulatedInterface port;
     port.setStation(station::Station::TransHandling);
     port.SearchAndConnect();
     virt::VirtualStationWindow window(&port);

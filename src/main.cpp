@@ -2,7 +2,7 @@
 #include "app/command_line.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "klas/class_session.h"
 #include "klas/klasoverzicht.h"
 #include "main_window/keyboard.h"
@@ -90,10 +90,10 @@ int main(int argc, char* argv[])
         // Served to PLCs, the station is a simulated one all the same.
         auto* plcPort = qobject_cast<plc::PlcEasyPort*>(easyPort.get());
         iface::EasyPortControl* drawn = plcPort ? plcPort->simulatedStation() : easyPort.get();
-        if (auto* sim = qobject_cast<iface::SimulatedEasyPort*>(drawn)) {
+        if (auto* sim = qobject_cast<iface::SimulatedInterface*>(drawn)) {
             sim->setStation(window.stationState().current());
             QObject::connect(&window.stationState(), &station::StationState::changed, sim,
-                             &iface::SimulatedEasyPort::setStation);
+                             &iface::SimulatedInterface::setStation);
         }
         // With the simulated interface the pupil can watch the station move.
         std::unique_ptr<virt::VirtualStationWindow> station =
@@ -116,7 +116,7 @@ int main(int argc, char* argv[])
         if (klasSettings.usable()) {
             klas::PupilSession::Hooks hooks;
             const QString type = plcPort ? QStringLiteral("plc")
-                                 : qobject_cast<iface::SimulatedEasyPort*>(easyPort.get())
+                                 : qobject_cast<iface::SimulatedInterface*>(easyPort.get())
                                      ? QStringLiteral("simulated")
                                      : QStringLiteral("modbus");
             hooks.status = [&window, &stepPlan, plcPort, type, &klasSettings] {

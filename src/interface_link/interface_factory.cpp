@@ -1,7 +1,7 @@
 #include "interface_link/interface_factory.h"
 
-#include "interface_link/modbus_easyport.h"
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/modbus_module.h"
+#include "interface_link/simulated_interface.h"
 #include "platform/services.h"
 #include "plc/plc_easyport.h"
 #include "settings/installation_settings.h"
@@ -24,7 +24,7 @@ std::unique_ptr<EasyPortControl> createInterface(QSettings& installation)
     const settings::Value type =
         settings::read(installation, QStringLiteral("interface"), QStringLiteral("type"));
     if (type.usable && type.value.toString() == QLatin1String("modbus"))
-        return std::make_unique<ModbusEasyPort>(ModbusSettings::fromSettings(installation));
+        return std::make_unique<ModbusModule>(ModbusSettings::fromSettings(installation));
     if (type.usable && type.value.toString() == QLatin1String("plc"))
         return std::make_unique<plc::PlcEasyPort>(plc::PlcSettings::fromSettings(installation),
                                                   SimulatedSettings::fromSettings(installation));
@@ -33,14 +33,14 @@ std::unique_ptr<EasyPortControl> createInterface(QSettings& installation)
             << QStringLiteral("unknown interface type %1 in the installation file; using the "
                               "simulated interface")
                    .arg(type.shown);
-    return std::make_unique<SimulatedEasyPort>(SimulatedSettings::fromSettings(installation));
+    return std::make_unique<SimulatedInterface>(SimulatedSettings::fromSettings(installation));
 }
 
 std::unique_ptr<EasyPortControl> createInterfaceFromInstallation()
 {
     QSettings* file = settings::installationFile();
     if (!file)
-        return std::make_unique<SimulatedEasyPort>(SimulatedSettings{});
+        return std::make_unique<SimulatedInterface>(SimulatedSettings{});
     return createInterface(*file);
 }
 

@@ -156,7 +156,7 @@ QString PlcEasyPort::peerDescription() const
         .arg(m_settings.port);
 }
 
-iface::SimulatedEasyPort* PlcEasyPort::simulatedStation() const
+iface::SimulatedInterface* PlcEasyPort::simulatedStation() const
 {
     return m_station->simulated();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "interface_link/easyport_control.h"
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "plc/clock.h"
 #include "plc/ownership.h"
 #include "plc/plc_settings.h"
@@ -54,7 +54,7 @@ class PlcEasyPort : public iface::EasyPortControl
 
     // The simulated station the PLCs drive (for its window and for
     // following the station in view).
-    iface::SimulatedEasyPort* simulatedStation() const;
+    iface::SimulatedInterface* simulatedStation() const;
     PlcServer& server() const { return *m_server; }
 
     // The PLC status line and the hold's release button, for the station window.

@@ -1,12 +1,12 @@
 #include "plc/station_adapter.h"
 
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 
 namespace plc
 {
 
 StationAdapter::StationAdapter(const iface::SimulatedSettings& settings, QObject* parent)
-    : QObject(parent), m_sim(std::make_unique<iface::SimulatedEasyPort>(settings))
+    : QObject(parent), m_sim(std::make_unique<iface::SimulatedInterface>(settings))
 {
     connect(m_sim.get(), &iface::EasyPortControl::InputsChanged, this,
             [this](int, int, qint32 word) { emit inputsChanged(quint8(word & 0xFF)); });

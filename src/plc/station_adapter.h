@@ -6,7 +6,7 @@
 
 namespace iface
 {
-class SimulatedEasyPort;
+class SimulatedInterface;
 struct SimulatedSettings;
 } // namespace iface
 
@@ -32,7 +32,7 @@ class StationAdapter : public QObject
 
     // The simulated interface itself, for the window that draws the
     // station and for following the station in view.
-    iface::SimulatedEasyPort* simulated() const { return m_sim.get(); }
+    iface::SimulatedInterface* simulated() const { return m_sim.get(); }
 
   signals:
     void inputsChanged(quint8 word);
@@ -40,7 +40,7 @@ class StationAdapter : public QObject
     void cablePulled();
 
   private:
-    std::unique_ptr<iface::SimulatedEasyPort> m_sim;
+    std::unique_ptr<iface::SimulatedInterface> m_sim;
 };
 
 } // namespace plc

@@ -1,11 +1,11 @@
 #include "step_plan/simulated_host.h"
 
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 
 namespace plan
 {
 
-SimulatedHost::SimulatedHost(iface::SimulatedEasyPort& port, QObject* parent)
+SimulatedHost::SimulatedHost(iface::SimulatedInterface& port, QObject* parent)
     : PlanHost(parent), m_port(&port), m_points(stationPoints(m_station))
 {
     connect(&port, &iface::EasyPortControl::InputsChanged, this, [this](int, int, qint32 word) {

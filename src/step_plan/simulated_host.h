@@ -8,7 +8,7 @@
 
 namespace iface
 {
-class SimulatedEasyPort;
+class SimulatedInterface;
 }
 
 namespace plan
@@ -23,7 +23,7 @@ class SimulatedHost : public PlanHost
     Q_OBJECT
 
   public:
-    explicit SimulatedHost(iface::SimulatedEasyPort& port, QObject* parent = nullptr);
+    explicit SimulatedHost(iface::SimulatedInterface& port, QObject* parent = nullptr);
 
     // As a station button does: all outputs off, the station shown afresh.
     void chooseStation(station::Station s);
@@ -32,7 +32,7 @@ class SimulatedHost : public PlanHost
     // written, then the link closes.
     void disconnectLink(const QString& reason = QStringLiteral("de verbinding is verbroken."));
 
-    iface::SimulatedEasyPort& port() const { return *m_port; }
+    iface::SimulatedInterface& port() const { return *m_port; }
 
     bool isConnected() const override { return m_connected; }
     station::Station station() const override { return m_station; }
@@ -47,7 +47,7 @@ class SimulatedHost : public PlanHost
   private:
     void write();
 
-    QPointer<iface::SimulatedEasyPort> m_port;
+    QPointer<iface::SimulatedInterface> m_port;
     station::Station m_station = station::Station::Start;
     StationPoints m_points;
     bool m_connected = false;

@@ -2,9 +2,9 @@
 
 #include "controls/accessible_controls.h"
 #include "controls/color.h"
-#include "interface_link/simulated_easyport.h"
-#include "virtual_station/scene_controls.h"
+#include "interface_link/simulated_interface.h"
 #include "platform/services.h"
+#include "virtual_station/scene_controls.h"
 #include "virtual_station/scene_painter.h"
 #include "window_placement/window_placer.h"
 
@@ -24,7 +24,7 @@ const QColor BarColour(0xb9, 0xc4, 0xcf);
 constexpr int Gap = 8;
 } // namespace
 
-VirtualStationWindow::VirtualStationWindow(iface::SimulatedEasyPort* port, QWidget* parent)
+VirtualStationWindow::VirtualStationWindow(iface::SimulatedInterface* port, QWidget* parent)
     : QWidget(parent, Qt::Window), m_port(port)
 {
     ctl::installAccessibleControls();
@@ -46,7 +46,7 @@ VirtualStationWindow::VirtualStationWindow(iface::SimulatedEasyPort* port, QWidg
         update();
     });
     if (m_port) {
-        connect(m_port, &iface::SimulatedEasyPort::stateChanged, this,
+        connect(m_port, &iface::SimulatedInterface::stateChanged, this,
                 &VirtualStationWindow::followStation);
     }
     // The way to the step plan that automates the station shown here.
@@ -72,7 +72,7 @@ VirtualStationWindow::VirtualStationWindow(iface::SimulatedEasyPort* port, QWidg
     m_pullCable->setStyleSheet(m_stepPlan->styleSheet());
     m_pullCable->adjustSize();
     if (m_port)
-        connect(m_pullCable, &QPushButton::clicked, m_port, &iface::SimulatedEasyPort::pullCable);
+        connect(m_pullCable, &QPushButton::clicked, m_port, &iface::SimulatedInterface::pullCable);
     followStation();
 }
 
@@ -323,20 +323,20 @@ void VirtualStationWindow::showBeside(QWidget* mainWindow)
 std::unique_ptr<VirtualStationWindow> attachVirtualStation(iface::EasyPortControl* control,
                                                            QWidget* mainWindow)
 {
-    auto* port = qobject_cast<iface::SimulatedEasyPort*>(control);
+    auto* port = qobject_cast<iface::SimulatedInterface*>(control);
     if (!port)
         return nullptr;
     auto window = std::make_unique<VirtualStationWindow>(port);
     VirtualStationWindow* w = window.get();
     QPointer<QWidget> main(mainWindow);
-    QObject::connect(port, &iface::SimulatedEasyPort::connectionChanged, w,
+    QObject::connect(port, &iface::SimulatedInterface::connectionChanged, w,
                      [w, main, port](bool up) {
                          if (up)
                              w->showBeside(main);
                          else if (!port->isCableOut())
                              w->close(); // after a pulled cable the station stays in sight
                      });
-    QObject::connect(port, &iface::SimulatedEasyPort::virtualStationRequested, w,
+    QObject::connect(port, &iface::SimulatedInterface::virtualStationRequested, w,
                      [w, main] { w->showBeside(main); });
     return window;
 }

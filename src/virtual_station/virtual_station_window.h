@@ -22,7 +22,7 @@ class SceneControl;
 namespace iface
 {
 class EasyPortControl;
-class SimulatedEasyPort;
+class SimulatedInterface;
 } // namespace iface
 
 namespace virt
@@ -43,7 +43,7 @@ class VirtualStationWindow : public QWidget
     // How long a part takes to slide down into the bin.
     static constexpr int DropMs = 450;
 
-    explicit VirtualStationWindow(iface::SimulatedEasyPort* port, QWidget* parent = nullptr);
+    explicit VirtualStationWindow(iface::SimulatedInterface* port, QWidget* parent = nullptr);
 
     const SceneLayout& sceneLayout() const { return m_layout; }
     Pose currentPose() const;
@@ -86,7 +86,7 @@ class VirtualStationWindow : public QWidget
     void beltStartTaken();
     QPixmap& background(QSize size, qreal dpr);
 
-    QPointer<iface::SimulatedEasyPort> m_port;
+    QPointer<iface::SimulatedInterface> m_port;
     mw::NameTables m_names;
     SceneLayout m_layout;
     QPixmap m_background;

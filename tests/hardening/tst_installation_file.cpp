@@ -5,7 +5,7 @@
 #include "instruction/video_links.h"
 #include "interface_link/interface_factory.h"
 #include "interface_link/modbus_settings.h"
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "platform/services.h"
 #include "support/warning_log.h"
 
@@ -122,7 +122,7 @@ void TestInstallationFile::defaults()
 
     // The start: the interface control.
     const std::unique_ptr<iface::EasyPortControl> port = iface::createInterfaceFromInstallation();
-    auto* simulated = qobject_cast<iface::SimulatedEasyPort*>(port.get());
+    auto* simulated = qobject_cast<iface::SimulatedInterface*>(port.get());
     QVERIFY2(simulated, "not the simulated interface");
     QCOMPARE(simulated->settings().comPort, iface::SimulatedSettings::DefaultComPort);
     QCOMPARE(simulated->settings().model, iface::SimulatedSettings::DefaultModel);
@@ -164,7 +164,7 @@ void TestInstallationFile::goodFileGivesNoWarning()
             "[modbus]\nhost=10.0.0.5\nport=1502\n");
     f.close();
     const std::unique_ptr<iface::EasyPortControl> port = iface::createInterfaceFromInstallation();
-    auto* simulated = qobject_cast<iface::SimulatedEasyPort*>(port.get());
+    auto* simulated = qobject_cast<iface::SimulatedInterface*>(port.get());
     QVERIFY(simulated);
     QCOMPARE(simulated->settings().comPort, qint16(4));
     QCOMPARE(simulated->settings().model, qint16(2));

@@ -1,7 +1,7 @@
 // The way out of the program with a Modbus module behind the window: every
 // way of ending leaves the module's outputs off, within the exit bound.
 
-#include "interface_link/modbus_easyport.h"
+#include "interface_link/modbus_module.h"
 #include "main_window/main.h"
 #include "platform/exit_signals.h"
 #include "support/test_support.h"
@@ -97,7 +97,7 @@ void TestModbusExitPath::outputsEndOff()
     iface::ModbusSettings settings;
     settings.host = QStringLiteral("127.0.0.1");
     settings.port = port;
-    auto control = std::make_unique<iface::ModbusEasyPort>(settings);
+    auto control = std::make_unique<iface::ModbusModule>(settings);
     auto window = std::make_unique<Main>(control.get());
     int quits = 0;
     window->setQuitHandler([&quits] { ++quits; });
@@ -137,7 +137,7 @@ void TestModbusExitPath::outputsEndOff()
     window.reset();
     control.reset();
     const qint64 took = clock.elapsed();
-    QVERIFY2(took <= iface::ModbusEasyPort::kExitBoundMs + 100, qPrintable(QString::number(took)));
+    QVERIFY2(took <= iface::ModbusModule::kExitBoundMs + 100, qPrintable(QString::number(took)));
     if (!moduleGone)
         QCOMPARE(module.coils(), 0);
 }
@@ -185,7 +185,7 @@ int childSession(int port)
     iface::ModbusSettings settings;
     settings.host = QStringLiteral("127.0.0.1");
     settings.port = port;
-    auto control = std::make_unique<iface::ModbusEasyPort>(settings);
+    auto control = std::make_unique<iface::ModbusModule>(settings);
     int status = 0;
     {
         Main window(control.get());

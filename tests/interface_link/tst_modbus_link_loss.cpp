@@ -4,8 +4,8 @@
 
 #include "controls/controls.h"
 #include "interface_link/interface_factory.h"
-#include "interface_link/modbus_easyport.h"
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/modbus_module.h"
+#include "interface_link/simulated_interface.h"
 #include "main_window/main.h"
 #include "main_window/plan_host_link.h"
 #include "step_plan/step_plan_window.h"
@@ -31,8 +31,8 @@ struct Bench {
     ModbusModule module;
     ModbusRelay relay;
     int relayPort = 0;
-    std::unique_ptr<iface::ModbusEasyPort> control;
-    std::unique_ptr<iface::SimulatedEasyPort> simulated;
+    std::unique_ptr<iface::ModbusModule> control;
+    std::unique_ptr<iface::SimulatedInterface> simulated;
     std::unique_ptr<Main> window;
     std::unique_ptr<MainPlanHost> planHost;
     std::unique_ptr<plan::StepPlanWindow> stepPlan;
@@ -48,11 +48,11 @@ struct Bench {
     // The main window on the simulated interface instead, linked as main() links it.
     void startSimulated()
     {
-        simulated = std::make_unique<iface::SimulatedEasyPort>();
+        simulated = std::make_unique<iface::SimulatedInterface>();
         window = std::make_unique<Main>(simulated.get());
         window->setQuitHandler([this] { ++quits; });
         QObject::connect(&window->stationState(), &station::StationState::changed, simulated.get(),
-                         &iface::SimulatedEasyPort::setStation);
+                         &iface::SimulatedInterface::setStation);
     }
 
     // What the module (or the simulated station) holds now.
@@ -83,7 +83,7 @@ struct Bench {
         s.host = QStringLiteral("127.0.0.1");
         s.port = relayPort;
         s.moduleNumber = moduleNumber;
-        control = std::make_unique<iface::ModbusEasyPort>(s);
+        control = std::make_unique<iface::ModbusModule>(s);
         window = std::make_unique<Main>(control.get());
         window->setQuitHandler([this] { ++quits; });
         return true;
@@ -132,7 +132,8 @@ void TestModbusLinkLoss::lossIsShown_data()
         QTest::addRow("connection cut%s", running) << "cut" << plan << true << QString();
         QTest::addRow("module falls silent%s", running) << "mute" << plan << false << QString();
         QTest::addRow("write refused twice%s", running) << "refuse" << plan << true << QString();
-        QTest::addRow("simulated Kabel los%s", running) << "kabel los" << plan << false << QString();
+        QTest::addRow("simulated Kabel los%s", running)
+            << "kabel los" << plan << false << QString();
     }
     QTest::newRow("three requests in a row unanswered")
         << "silences" << false << true << QStringLiteral("xxx");
@@ -308,7 +309,7 @@ void TestModbusLinkLoss::scatteredMissesKeepTheLink()
     QTRY_COMPARE_WITH_TIMEOUT(b.relay.silences, QString(), int(silences.size()) * timeoutMs * 3);
     // Long enough for the last miss to be counted.
     QTest::qWait(timeoutMs * 2);
-    QCOMPARE(b.control->linkState(), iface::ModbusEasyPort::LinkState::Open);
+    QCOMPARE(b.control->linkState(), iface::ModbusModule::LinkState::Open);
     QCOMPARE(b.window->Verbonden(), -1);
     QVERIFY(b.services.messages.shown.isEmpty());
     b.window->CMD_SetReset[0]->click();
@@ -432,7 +433,7 @@ void TestModbusLinkLoss::unusableSettingsContactNothing()
 
     QSettings settings(path, QSettings::IniFormat);
     std::unique_ptr<iface::EasyPortControl> control = iface::createInterface(settings);
-    QVERIFY(qobject_cast<iface::ModbusEasyPort*>(control.get()));
+    QVERIFY(qobject_cast<iface::ModbusModule*>(control.get()));
     Main window(control.get());
     window.CMD_Verbinding->click();
 

@@ -1,7 +1,7 @@
 // The serial (RTU) road: the control on one end of a pseudo terminal, a
 // small RTU module in the test on the other end.
 
-#include "interface_link/modbus_easyport.h"
+#include "interface_link/modbus_module.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -9,7 +9,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 
-using iface::ModbusEasyPort;
+using iface::ModbusModule;
 using iface::ModbusSettings;
 
 namespace
@@ -161,7 +161,7 @@ void TestModbusRtu::connectWriteAndRead()
     RtuModule module;
     QVERIFY(module.open());
     module.inputs = 0x81;
-    ModbusEasyPort control(rtuSettings(module.slaveName));
+    ModbusModule control(rtuSettings(module.slaveName));
     QSignalSpy spy(&control, &iface::EasyPortControl::InputsChanged);
 
     QVERIFY(control.SearchAndConnect() != 0);
@@ -184,11 +184,11 @@ void TestModbusRtu::silentModuleIsLost()
 {
     RtuModule module;
     QVERIFY(module.open());
-    ModbusEasyPort control(rtuSettings(module.slaveName));
+    ModbusModule control(rtuSettings(module.slaveName));
     QVERIFY(control.SearchAndConnect() != 0);
     module.mute = true;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Modbus link lost")));
-    QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusEasyPort::LinkState::Lost, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusModule::LinkState::Lost, 3000);
 }
 
 QTEST_GUILESS_MAIN(TestModbusRtu)

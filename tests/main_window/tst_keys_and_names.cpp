@@ -4,7 +4,7 @@
 // them with, once per press; every control a pupil acts on has a name, a
 // role and a state; lamps follow their output or input, also after a
 // station change; Tab and the reading order follow the layout.
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "main_window/keyboard.h"
 #include "step_plan/step_plan_window.h"
 #include "support/plan_doubles.h"
@@ -411,7 +411,7 @@ void TestKeysAndNames::controlKinds()
     MainFixture fx;
     testing::RecordingPlanHost host;
     plan::StepPlanWindow planWindow(host);
-    iface::SimulatedEasyPort port;
+    iface::SimulatedInterface port;
     std::unique_ptr<virt::VirtualStationWindow> station;
     QWidget* shown = fx.main.get();
     if (window == QLatin1String("plan")) {

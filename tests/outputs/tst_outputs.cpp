@@ -1,6 +1,6 @@
 // Output switching, the interlocks, the reset button and the lamp
 // invariant under long random use.
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "outputs/interlocks.h"
 #include "outputs/output_panel.h"
 #include "support/test_support.h"
@@ -330,7 +330,7 @@ void TestOutputs::randomUseKeepsInvariants()
 void TestOutputs::exitsReachDefaultInterface()
 {
     testing::ServiceScope services;
-    iface::SimulatedEasyPort port;
+    iface::SimulatedInterface port;
     Main main(&port);
     int quits = 0;
     main.setQuitHandler([&] { ++quits; });

@@ -1,4 +1,4 @@
-#include "interface_link/modbus_easyport.h"
+#include "interface_link/modbus_module.h"
 #include "plc/plc_server.h"
 #include "settings/installation_settings.h"
 #include "support/modbus_peers.h"
@@ -344,7 +344,7 @@ void TestPlcServer::modbusInterfaceDrivesTheStation()
     m.host = QStringLiteral("127.0.0.1");
     m.port = served->server->port();
     m.unitId = 1;
-    iface::ModbusEasyPort port(m);
+    iface::ModbusModule port(m);
     QSignalSpy inputs(&port, &iface::EasyPortControl::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QTRY_VERIFY(!inputs.isEmpty());

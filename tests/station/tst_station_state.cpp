@@ -6,7 +6,7 @@
 // only what the pupil sees, never the record.
 #include "component_figure/component_panel.h"
 #include "fullscreen/full_screen.h"
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "outputs/output_panel.h"
 #include "support/test_support.h"
 
@@ -107,10 +107,10 @@ void TestStationState::everyViewFollowsTheState()
 
     MainFixture fx;
     // The link main() makes between the window's state and the simulation.
-    iface::SimulatedEasyPort sim;
+    iface::SimulatedInterface sim;
     sim.setStation(fx.main->stationState().current());
     connect(&fx.main->stationState(), &station::StationState::changed, &sim,
-            &iface::SimulatedEasyPort::setStation);
+            &iface::SimulatedInterface::setStation);
     // A different station first, so nothing is right by chance.
     if (!click.isEmpty()) {
         fx.click(click == "CMD_Transportband" ? "CMD_Stationhandling" : "CMD_Transportband");

@@ -1,4 +1,4 @@
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
@@ -10,7 +10,7 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
-using iface::SimulatedEasyPort;
+using iface::SimulatedInterface;
 using plan::SimulatedHost;
 using plan::StepPlanWindow;
 
@@ -20,7 +20,7 @@ namespace
 // The station as it starts, connected, with the plan loaded through the
 // window's programmatic contract.
 struct SimRig {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     SimulatedHost host{port};
     StepPlanWindow window{host};
 
@@ -109,7 +109,7 @@ void TestStepPlanExamples::runsThroughTheMainWindow()
     const plan::Plan& p = window.plan();
     const int last = int(p.steps.size());
     QStringList written;
-    QObject::connect(&program.port, &iface::SimulatedEasyPort::stateChanged, &window, [&] {
+    QObject::connect(&program.port, &iface::SimulatedInterface::stateChanged, &window, [&] {
         const QString word = QString::number(program.port.simulation().outputs(), 2);
         if (written.isEmpty() || written.last() != word)
             written.append(word);
@@ -194,7 +194,7 @@ void TestStepPlanExamples::disconnectSwitchesOffBeforeTheLinkCloses()
     QVERIFY(rig.prepare(testing::examplePlanFolder() +
                         QStringLiteral("/Station handling - oppakken en wegleggen.json")));
     QStringList logWhenClosed;
-    QObject::connect(&rig.port, &SimulatedEasyPort::connectionChanged, &rig.window, [&](bool up) {
+    QObject::connect(&rig.port, &SimulatedInterface::connectionChanged, &rig.window, [&](bool up) {
         if (!up)
             logWhenClosed = rig.host.log;
     });

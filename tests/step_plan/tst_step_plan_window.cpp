@@ -1,4 +1,4 @@
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/step_plan_window.h"
 #include "support/plan_doubles.h"
@@ -576,7 +576,7 @@ void TestStepPlanWindow::reachedFromTheMainWindow()
 
 void TestStepPlanWindow::reachedFromTheVirtualStation()
 {
-    iface::SimulatedEasyPort port;
+    iface::SimulatedInterface port;
     virt::VirtualStationWindow station(&port);
     RecordingPlanHost host;
     StepPlanWindow w(host);

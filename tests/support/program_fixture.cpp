@@ -15,7 +15,7 @@ ProgramFixture::ProgramFixture(bool realBoxes)
     // As main() links them.
     port.setStation(main->stationState().current());
     QObject::connect(&main->stationState(), &station::StationState::changed, &port,
-                     &iface::SimulatedEasyPort::setStation);
+                     &iface::SimulatedInterface::setStation);
     station = virt::attachVirtualStation(&port, main.get());
     planHost = std::make_unique<MainPlanHost>(*main);
     stepPlan = std::make_unique<plan::StepPlanWindow>(*planHost);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "main_window/plan_host_link.h"
 #include "step_plan/step_plan_window.h"
 #include "support/test_support.h"
@@ -23,7 +23,7 @@ class ProgramFixture
     ~ProgramFixture();
 
     ServiceScope services;
-    iface::SimulatedEasyPort port;
+    iface::SimulatedInterface port;
     std::unique_ptr<Main> main;
     std::unique_ptr<MainPlanHost> planHost;
     std::unique_ptr<plan::StepPlanWindow> stepPlan;

@@ -1,5 +1,5 @@
 #include "interface_link/interface_factory.h"
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "support/test_support.h"
 #include "virtual_station/scene_controls.h"
 #include "virtual_station/virtual_station_window.h"
@@ -14,7 +14,7 @@
 #include <QTimer>
 #include <QtTest>
 
-using iface::SimulatedEasyPort;
+using iface::SimulatedInterface;
 using iface::sim::Force;
 using virt::VirtualStationWindow;
 
@@ -84,7 +84,7 @@ class TestVirtualStationWindow : public QObject
 
 void TestVirtualStationWindow::rodFollowsAnOutput()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(Handling);
     port.SearchAndConnect();
     VirtualStationWindow w(&port);
@@ -100,7 +100,7 @@ void TestVirtualStationWindow::rodFollowsAnOutput()
 
 void TestVirtualStationWindow::restingStationRunsNoTimer()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(Stack);
     port.SearchAndConnect();
     VirtualStationWindow w(&port);
@@ -121,7 +121,7 @@ void TestVirtualStationWindow::restingStationRunsNoTimer()
 
 void TestVirtualStationWindow::partDropsDownTheSlideThenStops()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(Conveyor);
     port.SearchAndConnect();
     VirtualStationWindow w(&port);
@@ -181,12 +181,12 @@ void TestVirtualStationWindow::clickCyclesForcing()
     QFETCH(QList<Force>, cycle);
     QFETCH(QList<bool>, inputOn);
 
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(station);
     port.SearchAndConnect();
     VirtualStationWindow w(&port);
     w.resize(700, 500); // not the scene's proportions: clicks go through the letterbox
-    QSignalSpy reports(&port, &SimulatedEasyPort::InputsChanged);
+    QSignalSpy reports(&port, &SimulatedInterface::InputsChanged);
     for (int i = 0; i < cycle.size(); ++i) {
         clickAt(w, sensorCentre(w, input));
         QCOMPARE(int(port.inputForce(input)), int(cycle[i]));
@@ -201,7 +201,7 @@ void TestVirtualStationWindow::clickCyclesForcing()
 void TestVirtualStationWindow::buttonsLayPartsAndRefill()
 {
     testing::ServiceScope services;
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(Conveyor);
     port.SearchAndConnect();
     VirtualStationWindow w(&port);
@@ -263,7 +263,7 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
     QFETCH(int, presses);
     QFETCH(QString, effect);
 
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(station);
     port.SearchAndConnect();
     if (station == Stack) { // one lid fed out and back: the magazine holds 5
@@ -317,7 +317,7 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
 
 void TestVirtualStationWindow::followsTheStation()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     VirtualStationWindow w(&port);
     QCOMPARE(w.sceneLayout().station, station::Station::Interface);
     port.setStation(Conveyor);
@@ -329,7 +329,7 @@ void TestVirtualStationWindow::followsTheStation()
 
 void TestVirtualStationWindow::letterboxedDrawing()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(Conveyor);
     VirtualStationWindow w(&port);
     // A wide window: the scene keeps its proportions, with bars at the sides.
@@ -349,12 +349,12 @@ void TestVirtualStationWindow::letterboxedDrawing()
 void TestVirtualStationWindow::opensWithTheConnection()
 {
     testing::ServiceScope services;
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     Main main(&port);
     // The station link main() makes.
     port.setStation(main.stationState().current());
     QObject::connect(&main.stationState(), &station::StationState::changed, &port,
-                     &SimulatedEasyPort::setStation);
+                     &SimulatedInterface::setStation);
     std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&port, &main);
     QVERIFY(w);
     QCOMPARE(w->objectName(), QStringLiteral("Virtuele_Opstelling"));
@@ -363,7 +363,7 @@ void TestVirtualStationWindow::opensWithTheConnection()
     main.show();
 
     // "Zoek en verbind" in the main window.
-    QSignalSpy changes(&port, &SimulatedEasyPort::connectionChanged);
+    QSignalSpy changes(&port, &SimulatedInterface::connectionChanged);
     auto* connectButton = main.findChild<QAbstractButton*>(QStringLiteral("CMD_Verbinding"));
     QVERIFY(connectButton);
     connectButton->click();
@@ -399,7 +399,7 @@ void TestVirtualStationWindow::opensWithTheConnection()
 
 void TestVirtualStationWindow::aboutWindowShowsItAgain()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&port, nullptr);
     QVERIFY(w);
     port.AboutBox();
@@ -426,7 +426,7 @@ void TestVirtualStationWindow::otherInterfacesGetNoWindow()
 
 void TestVirtualStationWindow::closingTheMainWindowEndsTheProgram()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     QWidget main;
     std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&port, &main);
     main.show();

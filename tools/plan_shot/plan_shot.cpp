@@ -8,7 +8,7 @@
 // Actions run in the order given; --plan loads the plan, chooses its
 // station, connects and starts. Where a step waits for the pupil the tool
 // lays a metal part on the belt and presses "Volgende".
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
@@ -22,7 +22,7 @@
 namespace
 {
 
-void wait(int ms, plan::StepPlanWindow& window, iface::SimulatedEasyPort& port)
+void wait(int ms, plan::StepPlanWindow& window, iface::SimulatedInterface& port)
 {
     QElapsedTimer t;
     t.start();
@@ -42,7 +42,7 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    iface::SimulatedEasyPort port;
+    iface::SimulatedInterface port;
     plan::SimulatedHost host(port);
     plan::StepPlanWindow window(host);
     virt::VirtualStationWindow station(&port);

@@ -15,7 +15,7 @@
 //   --window NAME       window for the next --png / --json (default Main)
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "main_window/main.h"
 #include "platform/services.h"
 #include "virtual_station/virtual_station_window.h"
@@ -118,10 +118,10 @@ int main(int argc, char* argv[])
     Main main(port.get());
     main.setQuitHandler([] {});
     // The station link main() makes.
-    if (auto* sim = qobject_cast<iface::SimulatedEasyPort*>(port.get())) {
+    if (auto* sim = qobject_cast<iface::SimulatedInterface*>(port.get())) {
         sim->setStation(main.stationState().current());
         QObject::connect(&main.stationState(), &station::StationState::changed, sim,
-                         &iface::SimulatedEasyPort::setStation);
+                         &iface::SimulatedInterface::setStation);
     }
     const auto virtualStation = virt::attachVirtualStation(port.get(), &main);
     main.show();
@@ -186,7 +186,7 @@ int main(int argc, char* argv[])
             wait(30);
         } else if (a == "--force") {
             need("N=on|off|free");
-            auto* sim = qobject_cast<iface::SimulatedEasyPort*>(port.get());
+            auto* sim = qobject_cast<iface::SimulatedInterface*>(port.get());
             const int input = v.section('=', 0, 0).toInt();
             const QString how = v.section('=', 1, 1);
             if (!sim || input < 0 || input > 7) {

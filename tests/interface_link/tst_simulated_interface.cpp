@@ -1,5 +1,5 @@
 #include "controls/controls.h"
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "main_window/main.h"
 #include "support/test_support.h"
 #include "support/warning_log.h"
@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using iface::SimulatedEasyPort;
+using iface::SimulatedInterface;
 using iface::SimulatedSettings;
 using iface::sim::Force;
 
@@ -49,7 +49,7 @@ bool waitForWord(QSignalSpy& spy, qint32 word, int timeoutMs)
 
 } // namespace
 
-class TestSimulatedEasyPort : public QObject
+class TestSimulatedInterface : public QObject
 {
     Q_OBJECT
 
@@ -71,7 +71,7 @@ class TestSimulatedEasyPort : public QObject
     void pulledCableIsALostLink();
 };
 
-void TestSimulatedEasyPort::settings_data()
+void TestSimulatedInterface::settings_data()
 {
     QTest::addColumn<QString>("ini");
     QTest::addColumn<int>("comPort");
@@ -98,7 +98,7 @@ void TestSimulatedEasyPort::settings_data()
     QTest::newRow("other group only") << "[modbus]\ncom_port=4\nmodel=1\n" << 1 << 2 << 0;
 }
 
-void TestSimulatedEasyPort::settings()
+void TestSimulatedInterface::settings()
 {
     QFETCH(QString, ini);
     QFETCH(int, comPort);
@@ -123,23 +123,23 @@ void TestSimulatedEasyPort::settings()
     QVERIFY(settings.group().isEmpty());
 }
 
-void TestSimulatedEasyPort::connectReportsSettings()
+void TestSimulatedInterface::connectReportsSettings()
 {
     SimulatedSettings s;
     s.comPort = 4;
     s.model = 5;
-    SimulatedEasyPort port(s);
+    SimulatedInterface port(s);
     QVERIFY(port.SearchAndConnect() != 0);
     QCOMPARE(port.GetComPort(0), qint16(4));
     QCOMPARE(port.GetModuleNumber(0), qint16(5));
 
-    SimulatedEasyPort defaults;
+    SimulatedInterface defaults;
     QVERIFY(defaults.SearchAndConnect() != 0);
     QCOMPARE(defaults.GetComPort(0), qint16(1));
     QCOMPARE(defaults.GetModuleNumber(0), qint16(2));
 }
 
-void TestSimulatedEasyPort::connectReportsRestWord_data()
+void TestSimulatedInterface::connectReportsRestWord_data()
 {
     QTest::addColumn<station::Station>("inView");
     QTest::addColumn<int>("word");
@@ -152,13 +152,13 @@ void TestSimulatedEasyPort::connectReportsRestWord_data()
     QTest::newRow("window at start") << S::Start << 0x00;
 }
 
-void TestSimulatedEasyPort::connectReportsRestWord()
+void TestSimulatedInterface::connectReportsRestWord()
 {
     QFETCH(station::Station, inView);
     QFETCH(int, word);
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(inView);
-    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
     QCOMPARE(words(spy), QList<qint32>{word});
@@ -168,11 +168,11 @@ void TestSimulatedEasyPort::connectReportsRestWord()
     QVERIFY(!port.isRunning());
 }
 
-void TestSimulatedEasyPort::handlingFrontAfterTravelTime()
+void TestSimulatedInterface::handlingFrontAfterTravelTime()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(Handling);
-    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
     QCOMPARE(lastWord(spy), 0x05);
@@ -189,11 +189,11 @@ void TestSimulatedEasyPort::handlingFrontAfterTravelTime()
     QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 1000);
 }
 
-void TestSimulatedEasyPort::writeBeforeConnectIsIgnored()
+void TestSimulatedInterface::writeBeforeConnectIsIgnored()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(Handling);
-    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
     port.WriteOutputs(0x01);
     QCOMPARE(port.simulation().outputs(), quint8(0));
     QVERIFY(!port.isRunning());
@@ -207,11 +207,11 @@ void TestSimulatedEasyPort::writeBeforeConnectIsIgnored()
     QCOMPARE(port.simulation().handling()->horizontal().positionMs(), 0);
 }
 
-void TestSimulatedEasyPort::writeAfterDisconnectIsIgnored()
+void TestSimulatedInterface::writeAfterDisconnectIsIgnored()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(Handling);
-    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
     port.Disconnect();
@@ -226,11 +226,11 @@ void TestSimulatedEasyPort::writeAfterDisconnectIsIgnored()
     QCOMPARE(port.inputs(), 0x85);
 }
 
-void TestSimulatedEasyPort::reconnectReportsAgainFromOutputsZero()
+void TestSimulatedInterface::reconnectReportsAgainFromOutputsZero()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(station::Station::StapelMagazijn);
-    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
     port.WriteOutputs(0x04);
@@ -249,9 +249,9 @@ void TestSimulatedEasyPort::reconnectReportsAgainFromOutputsZero()
     QVERIFY(waitForWord(spy, 0x01, 3000));
 }
 
-void TestSimulatedEasyPort::timerRunsOnlyWhileMoving()
+void TestSimulatedInterface::timerRunsOnlyWhileMoving()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(station::Station::Transportband);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(!port.isRunning());
@@ -270,12 +270,12 @@ void TestSimulatedEasyPort::timerRunsOnlyWhileMoving()
     QVERIFY(!port.isRunning());
 }
 
-void TestSimulatedEasyPort::forcingTakesEffectAtOnce()
+void TestSimulatedInterface::forcingTakesEffectAtOnce()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(Handling);
-    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
-    QSignalSpy state(&port, &SimulatedEasyPort::stateChanged);
+    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
+    QSignalSpy state(&port, &SimulatedInterface::stateChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
 
@@ -295,11 +295,11 @@ void TestSimulatedEasyPort::forcingTakesEffectAtOnce()
     QCOMPARE(spy.count(), 4);
 }
 
-void TestSimulatedEasyPort::placingAPartTakesEffectAtOnce()
+void TestSimulatedInterface::placingAPartTakesEffectAtOnce()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     port.setStation(station::Station::Transportband);
-    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
     QVERIFY(port.placePart(true));
@@ -317,10 +317,10 @@ void TestSimulatedEasyPort::placingAPartTakesEffectAtOnce()
     QVERIFY(!port.placePart(true));
 }
 
-void TestSimulatedEasyPort::stationChangeWhileConnected()
+void TestSimulatedInterface::stationChangeWhileConnected()
 {
-    SimulatedEasyPort port;
-    QSignalSpy spy(&port, &SimulatedEasyPort::InputsChanged);
+    SimulatedInterface port;
+    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     QVERIFY(spy.wait(1000));
     port.setStation(Handling);
@@ -330,9 +330,9 @@ void TestSimulatedEasyPort::stationChangeWhileConnected()
     QCOMPARE(words(spy), (QList<qint32>{0x00, 0x05, 0x28, 0x00}));
 }
 
-void TestSimulatedEasyPort::aboutBoxDoesNotBlock()
+void TestSimulatedInterface::aboutBoxDoesNotBlock()
 {
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     QElapsedTimer clock;
     clock.start();
     port.AboutBox();
@@ -357,10 +357,10 @@ void TestSimulatedEasyPort::aboutBoxDoesNotBlock()
 // The teacher's "Kabel los" in the virtual station: the window shows a lost
 // link, the station keeps what it was told (nothing reaches it any more), and
 // the pupil reconnects from all off.
-void TestSimulatedEasyPort::pulledCableIsALostLink()
+void TestSimulatedInterface::pulledCableIsALostLink()
 {
     testing::ServiceScope services;
-    SimulatedEasyPort port;
+    SimulatedInterface port;
     QSignalSpy lost(&port, &iface::EasyPortControl::LinkLost);
     Main window(&port);
     window.CMD_Verbinding->click();
@@ -391,5 +391,5 @@ void TestSimulatedEasyPort::pulledCableIsALostLink()
     QVERIFY(!window.Shape_Lampje[0]->isStale());
 }
 
-QTEST_MAIN(TestSimulatedEasyPort)
-#include "tst_simulated_easyport.moc"
+QTEST_MAIN(TestSimulatedInterface)
+#include "tst_simulated_interface.moc"

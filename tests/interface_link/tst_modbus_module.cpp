@@ -1,4 +1,4 @@
-#include "interface_link/modbus_easyport.h"
+#include "interface_link/modbus_module.h"
 #include "support/warning_log.h"
 
 #include <QElapsedTimer>
@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-using iface::ModbusEasyPort;
+using iface::ModbusModule;
 using iface::ModbusSettings;
 
 namespace
@@ -156,7 +156,7 @@ void spin(int ms)
 
 } // namespace
 
-class TestModbusEasyPort : public QObject
+class TestModbusModule : public QObject
 {
     Q_OBJECT
 
@@ -193,16 +193,16 @@ class TestModbusEasyPort : public QObject
     int m_port = 0;
 };
 
-void TestModbusEasyPort::connectReportsInputsOnce()
+void TestModbusModule::connectReportsInputsOnce()
 {
     RecordingServer server;
     QVERIFY(server.start(m_port));
     server.setInputs(0xA5);
-    ModbusEasyPort control(settingsFor(m_port));
+    ModbusModule control(settingsFor(m_port));
     QSignalSpy spy(&control, &iface::EasyPortControl::InputsChanged);
 
     QVERIFY(control.SearchAndConnect() != 0);
-    QCOMPARE(control.linkState(), ModbusEasyPort::LinkState::Open);
+    QCOMPARE(control.linkState(), ModbusModule::LinkState::Open);
     QCOMPARE(control.GetComPort(0), qint16(1));
     QCOMPARE(control.GetModuleNumber(0), qint16(2));
     // Heard after the search has returned, once, although polling goes on.
@@ -215,7 +215,7 @@ void TestModbusEasyPort::connectReportsInputsOnce()
     QVERIFY(m_log->messages().isEmpty());
 }
 
-void TestModbusEasyPort::writesReachCoilsInOrder_data()
+void TestModbusModule::writesReachCoilsInOrder_data()
 {
     QTest::addColumn<QList<int>>("words");
     QTest::addColumn<QList<int>>("atModule");
@@ -232,14 +232,14 @@ void TestModbusEasyPort::writesReachCoilsInOrder_data()
     QTest::newRow("negative word") << QList<int>{-1} << QList<int>{0xFF};
 }
 
-void TestModbusEasyPort::writesReachCoilsInOrder()
+void TestModbusModule::writesReachCoilsInOrder()
 {
     QFETCH(QList<int>, words);
     QFETCH(QList<int>, atModule);
 
     RecordingServer server;
     QVERIFY(server.start(m_port));
-    ModbusEasyPort control(settingsFor(m_port));
+    ModbusModule control(settingsFor(m_port));
     QVERIFY(control.SearchAndConnect() != 0);
     QVERIFY(control.flush(1000));
     server.functionCodes.clear();
@@ -259,11 +259,11 @@ void TestModbusEasyPort::writesReachCoilsInOrder()
     QCOMPARE(server.functionCodes.count(QModbusPdu::WriteSingleCoil), 0);
 }
 
-void TestModbusEasyPort::wordGivenBeforeConnectIsDropped()
+void TestModbusModule::wordGivenBeforeConnectIsDropped()
 {
     RecordingServer server;
     QVERIFY(server.start(m_port));
-    ModbusEasyPort control(settingsFor(m_port));
+    ModbusModule control(settingsFor(m_port));
     control.WriteOutputs(0x11); // accepted without a link
     spin(50);
     QVERIFY(server.writtenWords.isEmpty());
@@ -276,7 +276,7 @@ void TestModbusEasyPort::wordGivenBeforeConnectIsDropped()
     QCOMPARE(server.coils(), quint8(0x00));
 }
 
-void TestModbusEasyPort::inputChanges_data()
+void TestModbusModule::inputChanges_data()
 {
     QTest::addColumn<QList<int>>("steps");
     QTest::newRow("one input on and off") << QList<int>{0x01, 0x00};
@@ -285,13 +285,13 @@ void TestModbusEasyPort::inputChanges_data()
     QTest::newRow("all, none, all") << QList<int>{0xFF, 0x00, 0xFF};
 }
 
-void TestModbusEasyPort::inputChanges()
+void TestModbusModule::inputChanges()
 {
     QFETCH(QList<int>, steps);
 
     RecordingServer server;
     QVERIFY(server.start(m_port));
-    ModbusEasyPort control(settingsFor(m_port));
+    ModbusModule control(settingsFor(m_port));
     QSignalSpy spy(&control, &iface::EasyPortControl::InputsChanged);
     QVERIFY(control.SearchAndConnect() != 0);
     QVERIFY(spy.wait(500)); // the word right after connecting
@@ -315,7 +315,7 @@ void TestModbusEasyPort::inputChanges()
     }
 }
 
-void TestModbusEasyPort::searchFailsWithinBound_data()
+void TestModbusModule::searchFailsWithinBound_data()
 {
     QTest::addColumn<QString>("peer");
     QTest::addColumn<bool>("takesTime");
@@ -332,7 +332,7 @@ void TestModbusEasyPort::searchFailsWithinBound_data()
         << "no serial device" << false << "/dev/no-such-modbus-port";
 }
 
-void TestModbusEasyPort::searchFailsWithinBound()
+void TestModbusModule::searchFailsWithinBound()
 {
     QFETCH(QString, peer);
     QFETCH(bool, takesTime);
@@ -355,7 +355,7 @@ void TestModbusEasyPort::searchFailsWithinBound()
         settings.serialDevice = QStringLiteral("/dev/no-such-modbus-port");
     }
 
-    ModbusEasyPort control(settings);
+    ModbusModule control(settings);
     int ticks = 0;
     QTimer ticker;
     connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
@@ -368,7 +368,7 @@ void TestModbusEasyPort::searchFailsWithinBound()
     QVERIFY2(took < 2000, qPrintable(QString::number(took)));
     if (takesTime)
         QVERIFY2(ticks >= 5, "the event loop stood still during the search");
-    QCOMPARE(control.linkState(), ModbusEasyPort::LinkState::Closed);
+    QCOMPARE(control.linkState(), ModbusModule::LinkState::Closed);
     QCOMPARE(m_log->messages().size(), 1);
     QVERIFY(m_log->messages().first().contains(QLatin1String("not found")));
     const QString told = control.searchFailureText();
@@ -377,20 +377,20 @@ void TestModbusEasyPort::searchFailsWithinBound()
     control.WriteOutputs(0x01); // accepted, does nothing
 }
 
-void TestModbusEasyPort::searchInterrupted_data()
+void TestModbusModule::searchInterrupted_data()
 {
     QTest::addColumn<bool>("deleteControl");
     QTest::newRow("Disconnect during the search") << false;
     QTest::newRow("control deleted during the search") << true;
 }
 
-void TestModbusEasyPort::searchInterrupted()
+void TestModbusModule::searchInterrupted()
 {
     QFETCH(bool, deleteControl);
 
     QTcpServer silent; // makes the search wait for its read
     QVERIFY(silent.listen(QHostAddress::LocalHost, quint16(m_port)));
-    QPointer<ModbusEasyPort> control = new ModbusEasyPort(settingsFor(m_port));
+    QPointer<ModbusModule> control = new ModbusModule(settingsFor(m_port));
     QTimer::singleShot(100, [control, deleteControl] {
         if (deleteControl)
             delete control.data();
@@ -404,23 +404,23 @@ void TestModbusEasyPort::searchInterrupted()
     if (deleteControl) {
         QVERIFY(control.isNull());
     } else {
-        QCOMPARE(control->linkState(), ModbusEasyPort::LinkState::Closed);
+        QCOMPARE(control->linkState(), ModbusModule::LinkState::Closed);
         delete control.data();
     }
 }
 
-void TestModbusEasyPort::serverStoppedMidSession()
+void TestModbusModule::serverStoppedMidSession()
 {
     auto server = std::make_unique<RecordingServer>();
     QVERIFY(server->start(m_port));
-    ModbusEasyPort control(settingsFor(m_port));
+    ModbusModule control(settingsFor(m_port));
     QSignalSpy inputs(&control, &iface::EasyPortControl::InputsChanged);
     QSignalSpy lost(&control, &iface::EasyPortControl::LinkLost);
     QVERIFY(control.SearchAndConnect() != 0);
     QVERIFY(inputs.wait(500));
 
     server->disconnectDevice();
-    QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusEasyPort::LinkState::Lost, 1500);
+    QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusModule::LinkState::Lost, 1500);
     QTRY_COMPARE(lost.size(), 1);
     QCOMPARE(m_log->messages().size(), 1);
     QVERIFY(m_log->messages().first().contains(QLatin1String("link lost")));
@@ -453,16 +453,16 @@ void TestModbusEasyPort::serverStoppedMidSession()
     QCOMPARE(m_log->messages().size(), 1);
 }
 
-void TestModbusEasyPort::disconnectDeliversWordsOnTheirWay()
+void TestModbusModule::disconnectDeliversWordsOnTheirWay()
 {
     RecordingServer server;
     QVERIFY(server.start(m_port));
-    ModbusEasyPort control(settingsFor(m_port));
+    ModbusModule control(settingsFor(m_port));
     QVERIFY(control.SearchAndConnect() != 0);
     control.WriteOutputs(0x21);
     control.WriteOutputs(0x24);
     control.Disconnect();
-    QCOMPARE(control.linkState(), ModbusEasyPort::LinkState::Closed);
+    QCOMPARE(control.linkState(), ModbusModule::LinkState::Closed);
     QCOMPARE(server.coils(), quint8(0x24));
     const int requests = int(server.functionCodes.size());
     control.WriteOutputs(0x00); // accepted, does nothing at the module
@@ -471,11 +471,11 @@ void TestModbusEasyPort::disconnectDeliversWordsOnTheirWay()
     QCOMPARE(server.coils(), quint8(0x24));
 }
 
-void TestModbusEasyPort::silentModuleIsDetected()
+void TestModbusModule::silentModuleIsDetected()
 {
     MutablePeer peer;
     QVERIFY(peer.start(m_port));
-    ModbusEasyPort control(settingsFor(m_port));
+    ModbusModule control(settingsFor(m_port));
     QVERIFY(control.SearchAndConnect() != 0);
     QVERIFY(control.flush(1000));
 
@@ -484,17 +484,17 @@ void TestModbusEasyPort::silentModuleIsDetected()
     clock.start();
     control.WriteOutputs(0x01);
     QVERIFY(clock.elapsed() < 50);
-    QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusEasyPort::LinkState::Lost, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusModule::LinkState::Lost, 3000);
     QCOMPARE(m_log->messages().size(), 1);
     spin(300);
     QCOMPARE(m_log->messages().size(), 1);
 }
 
-void TestModbusEasyPort::destructorConfirmsAllOff()
+void TestModbusModule::destructorConfirmsAllOff()
 {
     RecordingServer server;
     QVERIFY(server.start(m_port));
-    auto* control = new ModbusEasyPort(settingsFor(m_port));
+    auto* control = new ModbusModule(settingsFor(m_port));
     QVERIFY(control->SearchAndConnect() != 0);
     control->WriteOutputs(0xFF);
     QVERIFY(control->flush(1000));
@@ -510,11 +510,11 @@ void TestModbusEasyPort::destructorConfirmsAllOff()
     QCOMPARE(server.coils(), quint8(0x00));
 }
 
-void TestModbusEasyPort::destructorBoundedWhenModuleSilent()
+void TestModbusModule::destructorBoundedWhenModuleSilent()
 {
     MutablePeer peer;
     QVERIFY(peer.start(m_port));
-    auto* control = new ModbusEasyPort(settingsFor(m_port));
+    auto* control = new ModbusModule(settingsFor(m_port));
     QVERIFY(control->SearchAndConnect() != 0);
     QVERIFY(control->flush(1000));
     peer.mute = true;
@@ -526,12 +526,12 @@ void TestModbusEasyPort::destructorBoundedWhenModuleSilent()
     QVERIFY2(took <= 1100, qPrintable(QString::number(took)));
 }
 
-void TestModbusEasyPort::aboutBoxIsNonModal()
+void TestModbusModule::aboutBoxIsNonModal()
 {
     ModbusSettings settings = settingsFor(m_port);
     settings.host = QStringLiteral("10.1.2.3");
     settings.unitId = 7;
-    ModbusEasyPort control(settings);
+    ModbusModule control(settings);
     control.AboutBox();
     control.AboutBox(); // a second call shows the same window
 
@@ -551,5 +551,5 @@ void TestModbusEasyPort::aboutBoxIsNonModal()
     QTRY_VERIFY(box.isNull());
 }
 
-QTEST_MAIN(TestModbusEasyPort)
-#include "tst_modbus_easyport.moc"
+QTEST_MAIN(TestModbusModule)
+#include "tst_modbus_module.moc"

@@ -1,4 +1,4 @@
-#include "interface_link/modbus_easyport.h"
+#include "interface_link/modbus_module.h"
 #include "platform/services.h"
 
 #include <QApplication>
@@ -86,16 +86,16 @@ QString exceptionMeaning(int code)
     }
 }
 
-QString stateText(ModbusEasyPort::LinkState s)
+QString stateText(ModbusModule::LinkState s)
 {
     switch (s) {
-    case ModbusEasyPort::LinkState::Closed:
+    case ModbusModule::LinkState::Closed:
         return QStringLiteral("niet verbonden");
-    case ModbusEasyPort::LinkState::Searching:
+    case ModbusModule::LinkState::Searching:
         return QStringLiteral("zoeken...");
-    case ModbusEasyPort::LinkState::Open:
+    case ModbusModule::LinkState::Open:
         return QStringLiteral("verbonden");
-    case ModbusEasyPort::LinkState::Lost:
+    case ModbusModule::LinkState::Lost:
         return QStringLiteral("verbinding verbroken, opnieuw verbinden nodig");
     }
     return {};
@@ -103,19 +103,19 @@ QString stateText(ModbusEasyPort::LinkState s)
 
 } // namespace
 
-ModbusEasyPort::ModbusEasyPort(const ModbusSettings& settings, QObject* parent)
+ModbusModule::ModbusModule(const ModbusSettings& settings, QObject* parent)
     : EasyPortControl(parent), m_settings(settings)
 {
     m_pollTimer.setTimerType(Qt::PreciseTimer);
     m_pollTimer.setInterval(m_settings.pollMs);
-    connect(&m_pollTimer, &QTimer::timeout, this, &ModbusEasyPort::poll);
+    connect(&m_pollTimer, &QTimer::timeout, this, &ModbusModule::poll);
     m_watchdogTimer.setInterval(kWatchdogTickMs);
-    connect(&m_watchdogTimer, &QTimer::timeout, this, &ModbusEasyPort::watchdog);
+    connect(&m_watchdogTimer, &QTimer::timeout, this, &ModbusModule::watchdog);
     m_retryTimer.setSingleShot(true);
-    connect(&m_retryTimer, &QTimer::timeout, this, &ModbusEasyPort::pumpWrites);
+    connect(&m_retryTimer, &QTimer::timeout, this, &ModbusModule::pumpWrites);
 }
 
-ModbusEasyPort::~ModbusEasyPort()
+ModbusModule::~ModbusModule()
 {
     // Nobody listens to the inputs any more; only the outputs matter now.
     m_pollTimer.stop();
@@ -136,7 +136,7 @@ ModbusEasyPort::~ModbusEasyPort()
     delete m_aboutBox.data();
 }
 
-QModbusClient* ModbusEasyPort::makeClient()
+QModbusClient* ModbusModule::makeClient()
 {
     QModbusClient* client = nullptr;
     if (m_settings.transport == ModbusSettings::Transport::Tcp) {
@@ -162,7 +162,7 @@ QModbusClient* ModbusEasyPort::makeClient()
     return client;
 }
 
-void ModbusEasyPort::orphan(QModbusReply* reply)
+void ModbusModule::orphan(QModbusReply* reply)
 {
     if (!reply)
         return;
@@ -175,7 +175,7 @@ void ModbusEasyPort::orphan(QModbusReply* reply)
 
 // Ends the link and forgets the client. `now` deletes it at once (only
 // where no call of the client can be on the stack: the destructor).
-void ModbusEasyPort::dropClient(bool now)
+void ModbusModule::dropClient(bool now)
 {
     orphan(m_readReply);
     m_readReply = nullptr;
@@ -194,7 +194,7 @@ void ModbusEasyPort::dropClient(bool now)
         client->deleteLater();
 }
 
-qint16 ModbusEasyPort::SearchAndConnect()
+qint16 ModbusModule::SearchAndConnect()
 {
     if (m_state == LinkState::Open)
         return 1;
@@ -348,7 +348,7 @@ qint16 ModbusEasyPort::SearchAndConnect()
     return 1;
 }
 
-QString ModbusEasyPort::connectionReason(const QString& errorText) const
+QString ModbusModule::connectionReason(const QString& errorText) const
 {
     const QString detail = errorText.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(errorText);
     if (m_settings.transport == ModbusSettings::Transport::Rtu) {
@@ -365,7 +365,7 @@ QString ModbusEasyPort::connectionReason(const QString& errorText) const
     return QStringLiteral("de verbinding kwam niet tot stand%1").arg(detail);
 }
 
-QString ModbusEasyPort::replyReason(const QModbusReply* reply) const
+QString ModbusModule::replyReason(const QModbusReply* reply) const
 {
     const QString silent =
         QStringLiteral("de module gaf geen antwoord binnen %1 ms").arg(m_settings.timeoutMs);
@@ -389,7 +389,7 @@ QString ModbusEasyPort::replyReason(const QModbusReply* reply) const
     }
 }
 
-void ModbusEasyPort::openLink(quint8 inputs)
+void ModbusModule::openLink(quint8 inputs)
 {
     m_state = LinkState::Open;
     m_mayHoldOutputs = false;
@@ -417,7 +417,7 @@ void ModbusEasyPort::openLink(quint8 inputs)
     });
 }
 
-void ModbusEasyPort::linkLost(const QString& reason)
+void ModbusModule::linkLost(const QString& reason)
 {
     if (m_state != LinkState::Open)
         return;
@@ -449,17 +449,17 @@ void ModbusEasyPort::linkLost(const QString& reason)
     });
 }
 
-qint16 ModbusEasyPort::GetComPort(qint16 index)
+qint16 ModbusModule::GetComPort(qint16 index)
 {
     return index == 0 ? qint16(m_settings.comPort) : qint16(0);
 }
 
-qint16 ModbusEasyPort::GetModuleNumber(qint16 index)
+qint16 ModbusModule::GetModuleNumber(qint16 index)
 {
     return index == 0 ? qint16(m_settings.moduleNumber) : qint16(0);
 }
 
-void ModbusEasyPort::Disconnect()
+void ModbusModule::Disconnect()
 {
     // Words already given still reach the module; the outputs stay as they
     // are after that.
@@ -475,7 +475,7 @@ void ModbusEasyPort::Disconnect()
     dropClient(false);
 }
 
-void ModbusEasyPort::WriteOutputs(qint16 word)
+void ModbusModule::WriteOutputs(qint16 word)
 {
     m_lastWord = quint8(word & 0xFF);
     if (m_state != LinkState::Open)
@@ -486,7 +486,7 @@ void ModbusEasyPort::WriteOutputs(qint16 word)
     pumpWrites();
 }
 
-void ModbusEasyPort::pumpWrites()
+void ModbusModule::pumpWrites()
 {
     if (m_state != LinkState::Open || m_writeReply || m_retryTimer.isActive() ||
         m_writeQueue.isEmpty())
@@ -508,7 +508,7 @@ void ModbusEasyPort::pumpWrites()
     connect(reply, &QModbusReply::finished, this, [this, reply] { onWriteFinished(reply); });
 }
 
-void ModbusEasyPort::onWriteFinished(QModbusReply* reply)
+void ModbusModule::onWriteFinished(QModbusReply* reply)
 {
     if (reply != m_writeReply) {
         orphan(reply);
@@ -545,14 +545,14 @@ void ModbusEasyPort::onWriteFinished(QModbusReply* reply)
 
 // Sends the same word again after about one poll period, unless a newer
 // word already waits (that one goes out then instead).
-void ModbusEasyPort::retryWrite()
+void ModbusModule::retryWrite()
 {
     if (m_writeQueue.isEmpty())
         m_writeQueue.append(m_writeWord);
     m_retryTimer.start(m_settings.pollMs);
 }
 
-void ModbusEasyPort::poll()
+void ModbusModule::poll()
 {
     if (m_state != LinkState::Open || m_readReply)
         return;
@@ -572,7 +572,7 @@ void ModbusEasyPort::poll()
     connect(reply, &QModbusReply::finished, this, [this, reply] { onReadFinished(reply); });
 }
 
-void ModbusEasyPort::onReadFinished(QModbusReply* reply)
+void ModbusModule::onReadFinished(QModbusReply* reply)
 {
     if (reply != m_readReply) {
         orphan(reply);
@@ -598,7 +598,7 @@ void ModbusEasyPort::onReadFinished(QModbusReply* reply)
     }
 }
 
-void ModbusEasyPort::noteUnanswered(const QString& what, int error)
+void ModbusModule::noteUnanswered(const QString& what, int error)
 {
     if (error == QModbusDevice::ConnectionError ||
         (m_client && m_client->state() != QModbusDevice::ConnectedState)) {
@@ -611,7 +611,7 @@ void ModbusEasyPort::noteUnanswered(const QString& what, int error)
                      .arg(what));
 }
 
-void ModbusEasyPort::watchdog()
+void ModbusModule::watchdog()
 {
     const qint64 limit = m_settings.timeoutMs + kWatchdogGraceMs;
     if (m_readReply && m_readSince.elapsed() > limit) {
@@ -628,12 +628,12 @@ void ModbusEasyPort::watchdog()
     }
 }
 
-bool ModbusEasyPort::lastWordConfirmed() const
+bool ModbusModule::lastWordConfirmed() const
 {
     return !m_writeReply && m_writeQueue.isEmpty() && m_confirmedWord == m_lastWord;
 }
 
-bool ModbusEasyPort::flush(int ms)
+bool ModbusModule::flush(int ms)
 {
     if (m_state != LinkState::Open)
         return false;
@@ -657,7 +657,7 @@ bool ModbusEasyPort::flush(int ms)
     return m_state == LinkState::Open && lastWordConfirmed();
 }
 
-bool ModbusEasyPort::switchOffAfterLoss(int ms)
+bool ModbusModule::switchOffAfterLoss(int ms)
 {
     if (m_state != LinkState::Lost || m_searchLoop)
         return false;
@@ -667,7 +667,7 @@ bool ModbusEasyPort::switchOffAfterLoss(int ms)
     return finalAllOff(ms);
 }
 
-bool ModbusEasyPort::finalAllOff(int ms)
+bool ModbusModule::finalAllOff(int ms)
 {
     if (!QCoreApplication::instance())
         return false;
@@ -710,19 +710,19 @@ bool ModbusEasyPort::finalAllOff(int ms)
     return off;
 }
 
-QString ModbusEasyPort::searchFailureText() const
+QString ModbusModule::searchFailureText() const
 {
     return m_searchFailure;
 }
 
-QString ModbusEasyPort::peerDescription() const
+QString ModbusModule::peerDescription() const
 {
     if (m_settings.transport == ModbusSettings::Transport::Tcp)
         return QStringLiteral("%1, poort %2").arg(m_settings.host).arg(m_settings.port);
     return QStringLiteral("%1, %2 baud").arg(m_settings.serialDevice).arg(m_settings.baudRate);
 }
 
-QString ModbusEasyPort::aboutText() const
+QString ModbusModule::aboutText() const
 {
     return QStringLiteral("Modbus I/O-module\n"
                           "Koppeling versie %1.%2.%3\n\n"
@@ -741,7 +741,7 @@ QString ModbusEasyPort::aboutText() const
         .arg(stateText(m_state));
 }
 
-void ModbusEasyPort::AboutBox()
+void ModbusModule::AboutBox()
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         qCWarning(lcDravik, "Modbus about window needs a widget application");

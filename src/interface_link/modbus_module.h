@@ -44,7 +44,7 @@ namespace iface
 //   deliberate Disconnect since) it makes one attempt, within the same
 //   bound, to reach the module again and switch every output off; so does
 //   switchOffAfterLoss, when a running plan ends because of the loss.
-class ModbusEasyPort : public EasyPortControl
+class ModbusModule : public EasyPortControl
 {
     Q_OBJECT
 
@@ -62,8 +62,8 @@ class ModbusEasyPort : public EasyPortControl
     // waiting word is dropped (the newest always stays).
     static constexpr int kMaxQueuedWords = 64;
 
-    explicit ModbusEasyPort(const ModbusSettings& settings, QObject* parent = nullptr);
-    ~ModbusEasyPort() override;
+    explicit ModbusModule(const ModbusSettings& settings, QObject* parent = nullptr);
+    ~ModbusModule() override;
 
     qint16 SearchAndConnect() override;
     qint16 GetComPort(qint16 index) override;

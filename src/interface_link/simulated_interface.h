@@ -24,7 +24,7 @@ namespace iface
 // connect starts from outputs 0 as well. A pulled cable is a lost link: the
 // station keeps the outputs it last got and goes on moving until the next
 // connect, and nothing can switch them off before that.
-class SimulatedEasyPort : public EasyPortControl
+class SimulatedInterface : public EasyPortControl
 {
     Q_OBJECT
 
@@ -32,8 +32,8 @@ class SimulatedEasyPort : public EasyPortControl
     // Time between two steps of the station while it moves.
     static constexpr int TickMs = 20;
 
-    explicit SimulatedEasyPort(const SimulatedSettings& settings = {}, QObject* parent = nullptr);
-    ~SimulatedEasyPort() override;
+    explicit SimulatedInterface(const SimulatedSettings& settings = {}, QObject* parent = nullptr);
+    ~SimulatedInterface() override;
 
     qint16 SearchAndConnect() override;
     qint16 GetComPort(qint16 index) override;

@@ -1,4 +1,4 @@
-#include "interface_link/simulated_easyport.h"
+#include "interface_link/simulated_interface.h"
 #include "platform/services.h"
 
 #include <QDialog>
@@ -37,19 +37,19 @@ constexpr qint64 MaxCatchUpMs = 1000;
 
 } // namespace
 
-SimulatedEasyPort::SimulatedEasyPort(const SimulatedSettings& settings, QObject* parent)
+SimulatedInterface::SimulatedInterface(const SimulatedSettings& settings, QObject* parent)
     : EasyPortControl(parent), m_settings(settings)
 {
     m_timer.setInterval(TickMs);
-    connect(&m_timer, &QTimer::timeout, this, &SimulatedEasyPort::tick);
+    connect(&m_timer, &QTimer::timeout, this, &SimulatedInterface::tick);
 }
 
-SimulatedEasyPort::~SimulatedEasyPort()
+SimulatedInterface::~SimulatedInterface()
 {
     delete m_about.data();
 }
 
-qint16 SimulatedEasyPort::SearchAndConnect()
+qint16 SimulatedInterface::SearchAndConnect()
 {
     const bool wasConnected = m_connected;
     m_connected = true;
@@ -69,17 +69,17 @@ qint16 SimulatedEasyPort::SearchAndConnect()
     return 1;
 }
 
-qint16 SimulatedEasyPort::GetComPort(qint16 index)
+qint16 SimulatedInterface::GetComPort(qint16 index)
 {
     return index == 0 ? m_settings.comPort : 0;
 }
 
-qint16 SimulatedEasyPort::GetModuleNumber(qint16 index)
+qint16 SimulatedInterface::GetModuleNumber(qint16 index)
 {
     return index == 0 ? m_settings.model : 0;
 }
 
-void SimulatedEasyPort::Disconnect()
+void SimulatedInterface::Disconnect()
 {
     m_cableOut = false;
     if (!m_connected)
@@ -91,7 +91,7 @@ void SimulatedEasyPort::Disconnect()
     emit connectionChanged(false);
 }
 
-void SimulatedEasyPort::pullCable()
+void SimulatedInterface::pullCable()
 {
     if (!m_connected)
         return;
@@ -108,7 +108,7 @@ void SimulatedEasyPort::pullCable()
     });
 }
 
-void SimulatedEasyPort::WriteOutputs(qint16 word)
+void SimulatedInterface::WriteOutputs(qint16 word)
 {
     if (!m_connected)
         return;
@@ -116,7 +116,7 @@ void SimulatedEasyPort::WriteOutputs(qint16 word)
     afterChange();
 }
 
-void SimulatedEasyPort::setStation(station::Station inView)
+void SimulatedInterface::setStation(station::Station inView)
 {
     const station::Station before = m_sim.station();
     m_sim.setStation(inView);
@@ -124,7 +124,7 @@ void SimulatedEasyPort::setStation(station::Station inView)
         afterChange();
 }
 
-void SimulatedEasyPort::setInputForce(int input, sim::Force force)
+void SimulatedInterface::setInputForce(int input, sim::Force force)
 {
     if (input < 0 || input >= sim::Simulation::InputCount || m_sim.force(input) == force)
         return;
@@ -132,7 +132,7 @@ void SimulatedEasyPort::setInputForce(int input, sim::Force force)
     afterChange();
 }
 
-bool SimulatedEasyPort::placePart(bool metal)
+bool SimulatedInterface::placePart(bool metal)
 {
     if (!m_sim.placePart(metal))
         return false;
@@ -140,7 +140,7 @@ bool SimulatedEasyPort::placePart(bool metal)
     return true;
 }
 
-bool SimulatedEasyPort::refillMagazine()
+bool SimulatedInterface::refillMagazine()
 {
     if (!m_sim.refillMagazine())
         return false;
@@ -148,7 +148,7 @@ bool SimulatedEasyPort::refillMagazine()
     return true;
 }
 
-void SimulatedEasyPort::tick()
+void SimulatedInterface::tick()
 {
     const qint64 elapsed = std::clamp<qint64>(m_clock.restart(), 0, MaxCatchUpMs);
     m_sim.step(int(elapsed));
@@ -158,7 +158,7 @@ void SimulatedEasyPort::tick()
     publishInputs();
 }
 
-void SimulatedEasyPort::afterChange()
+void SimulatedInterface::afterChange()
 {
     if (m_sim.isMoving() && !m_timer.isActive()) {
         m_clock.start();
@@ -168,7 +168,7 @@ void SimulatedEasyPort::afterChange()
     publishInputs();
 }
 
-void SimulatedEasyPort::publishInputs()
+void SimulatedInterface::publishInputs()
 {
     if (!m_connected)
         return;
@@ -179,7 +179,7 @@ void SimulatedEasyPort::publishInputs()
     emit InputsChanged(0, 0, word);
 }
 
-void SimulatedEasyPort::AboutBox()
+void SimulatedInterface::AboutBox()
 {
     if (m_about) {
         m_about->show();
@@ -214,7 +214,7 @@ void SimulatedEasyPort::AboutBox()
     QPushButton* show = buttons->addButton(QStringLiteral("Toon virtuele opstelling"),
                                            QDialogButtonBox::ActionRole);
     show->setObjectName(QStringLiteral("ToonVirtueleOpstelling"));
-    connect(show, &QPushButton::clicked, this, &SimulatedEasyPort::virtualStationRequested);
+    connect(show, &QPushButton::clicked, this, &SimulatedInterface::virtualStationRequested);
     buttons->addButton(QStringLiteral("Sluiten"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::close);
     layout->addWidget(title);
