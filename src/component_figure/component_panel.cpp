@@ -2,6 +2,7 @@
 
 #include "component_figure/figure_tables.h"
 #include "controls/controls.h"
+#include "controls/palette.h"
 #include "platform/services.h"
 #include "station/station_state.h"
 
@@ -14,8 +15,8 @@ constexpr int kLastPoint = 15;
 } // namespace
 
 ComponentPanel::ComponentPanel(const Controls& controls, const station::StationState& state,
-                               const mw::ModuleState& shared, QObject* parent)
-    : QObject(parent), m_c(controls), m_state(state), m_shared(shared)
+                               QObject* parent)
+    : QObject(parent), m_c(controls), m_state(state)
 {
     for (int i = 0; i < 8; ++i) {
         m_c.outputs[i]->setMouseTracking(true);
@@ -37,16 +38,16 @@ void ComponentPanel::show(int index)
     const fig::IoControl old = fig::highlightedControl(m_shown);
     if (old.kind == fig::IoControl::Kind::Output) {
         ctl::CommandButton* b = m_c.outputs[old.index];
-        b->setBackColor(fig::restoredColour(m_shared, true, b->Enabled()));
+        b->setBackColor(fig::restoredColour(true, b->Enabled()));
     } else if (old.kind == fig::IoControl::Kind::Input) {
         ctl::PictureBox* p = m_c.inputRows[old.index];
-        p->setBackColor(fig::restoredColour(m_shared, false, p->Enabled()));
+        p->setBackColor(fig::restoredColour(false, p->Enabled()));
     }
     // 2. The new point is highlighted.
     if (index < kFirstInput)
-        m_c.outputs[index]->setBackColor(m_shared.KleurLichtblauw);
+        m_c.outputs[index]->setBackColor(ctl::KleurLichtblauw);
     else
-        m_c.inputRows[index - kFirstInput]->setBackColor(m_shared.KleurLichtgroen);
+        m_c.inputRows[index - kFirstInput]->setBackColor(ctl::KleurLichtgroen);
 
     // 3. The component on the station in view. A picture that cannot be
     //    loaded leaves the image empty (and is logged once by the image).
@@ -119,7 +120,7 @@ void ComponentPanel::showGuidedCylinder()
     m_c.frame->setCaption(QStringLiteral("ADN cilinder."));
     const fig::IoControl shown = fig::highlightedControl(m_shown);
     if (shown.kind == fig::IoControl::Kind::Output)
-        m_c.outputs[shown.index]->setBackColor(mw::KleurNormaal);
+        m_c.outputs[shown.index]->setBackColor(ctl::KleurNormaal);
     else if (shown.kind == fig::IoControl::Kind::Input)
-        m_c.inputRows[shown.index]->setBackColor(mw::KleurNormaal);
+        m_c.inputRows[shown.index]->setBackColor(ctl::KleurNormaal);
 }

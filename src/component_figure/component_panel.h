@@ -1,7 +1,5 @@
 #pragma once
 
-#include "main_window/station_tables.h"
-
 #include <QObject>
 #include <QString>
 #include <array>
@@ -38,9 +36,8 @@ class ComponentPanel : public QObject
         ctl::Timer* alternation{};                    // Timer_Wissel_Afbeelding
     };
 
-    // `shared` gives the highlight and restore colours.
     ComponentPanel(const Controls& controls, const station::StationState& state,
-                   const mw::ModuleState& shared, QObject* parent = nullptr);
+                   QObject* parent = nullptr);
 
     // Shows I/O point `index` (0..7 outputs, 8..15 inputs): the
     // FiguurActuatorSensor step. Other indices are logged and ignored.
@@ -67,7 +64,6 @@ class ComponentPanel : public QObject
 
     Controls m_c;
     const station::StationState& m_state;
-    const mw::ModuleState& m_shared;
     int m_shown = -1;
     QString m_kind;
 };

@@ -1,6 +1,7 @@
 #include "component_figure/figure_tables.h"
 
-#include <array>
+#include "controls/palette.h"
+#include "station/station_data.h"
 
 namespace fig
 {
@@ -8,75 +9,12 @@ namespace fig
 namespace
 {
 
-struct Row {
-    int index;
-    const char* picture;
-    const char* kind;
-};
-
-constexpr char kStopper[] = "Transportband Magneetspoel Stopper.bmp";
-constexpr char kMotor[] = "Transportband Elektro Motor.bmp";
-constexpr char kRelais[] = "Transportband Relais.bmp";
-constexpr char kInductief[] = "Transportband Inductieve Sensor.bmp";
-constexpr char kOptisch[] = "Transportband Optische Sensor.bmp";
-constexpr char kMagnetisch[] = "Stapel magazijn Magnetische Sensor.bmp";
 constexpr char kAdn[] = "Cilinder Dubbelwerkend ADN.bmp";
-constexpr char kAdnBediend[] = "Cilinder Dubbelwerkend ADN Bediend.bmp";
 constexpr char kGrijper[] = "Station handling Grijper.bmp";
 constexpr char kMonoValve[] = "Stapel magazijn 4-2 Ventiel Mono stabiel.bmp";
 constexpr char kBiValve[] = "Stapel magazijn 4-2 Ventiel Bistabiel.bmp";
 
 constexpr char kAdnKind[] = "Dubbelwerkende cilinder ADN";
-constexpr char kMagnetischKind[] = "Magnetische sensor";
-
-constexpr Row kTransportband[] = {
-    {0, kStopper, "Magneetspoel stopper"}, {1, kMotor, "Gelijkstroom motor"},
-    {2, kRelais, "Motor relais"},          {8, kInductief, "Inductieve sensor"},
-    {9, kOptisch, "Optische sensor"},
-};
-
-constexpr Row kStapelMagazijn[] = {
-    {0, "Cilinder dubbelwerkend.bmp", "Dubbelwerkende cilinder"},
-    {1, "Cilinder dubbelwerkend.bmp", "Dubbelwerkende cilinder"},
-    {2, "Cilinder enkelwerkend.bmp", "Enkelwerkende cilinder"},
-    {8, kMagnetisch, kMagnetischKind},
-};
-
-// The output that pushes a guided cylinder out shows it actuated, the one
-// that pulls it back shows it at rest.
-constexpr Row kStationhandling[] = {
-    {0, kAdnBediend, kAdnKind},         {1, kAdn, kAdnKind},
-    {2, kAdnBediend, kAdnKind},         {3, kAdn, kAdnKind},
-    {4, kGrijper, "Grijper"},           {8, kMagnetisch, kMagnetischKind},
-    {9, kMagnetisch, kMagnetischKind},  {10, kMagnetisch, kMagnetischKind},
-    {11, kMagnetisch, kMagnetischKind},
-};
-
-// Conveyor points first, then the handling station's shifted by three.
-constexpr Row kTransHandling[] = {
-    {0, kStopper, "Magneetspoel stopper"},
-    {1, kMotor, "Gelijkstroom motor"},
-    {2, kRelais, "Motor relais"},
-    {3, kAdnBediend, kAdnKind},
-    {4, kAdn, kAdnKind},
-    {5, kAdnBediend, kAdnKind},
-    {6, kAdn, kAdnKind},
-    {7, kGrijper, "Grijper"},
-    {8, kInductief, "Inductieve sensor"},
-    {9, kOptisch, "Optische sensor"},
-    {11, kMagnetisch, kMagnetischKind},
-    {12, kMagnetisch, kMagnetischKind},
-    {13, kMagnetisch, kMagnetischKind},
-    {14, kMagnetisch, kMagnetischKind},
-};
-
-template <std::size_t N> std::optional<Component> find(const Row (&rows)[N], int index)
-{
-    for (const Row& r : rows)
-        if (r.index == index)
-            return Component{QString::fromUtf8(r.picture), QString::fromUtf8(r.kind)};
-    return std::nullopt;
-}
 
 struct Step {
     const char* before;
@@ -102,21 +40,14 @@ constexpr Step kAlternation[] = {
 
 std::optional<Component> componentFor(station::Station inView, int index)
 {
-    using station::Station;
-    switch (inView) {
-    case Station::Transportband:
-        return find(kTransportband, index);
-    case Station::StapelMagazijn:
-        return find(kStapelMagazijn, index);
-    case Station::Stationhandling:
-        return find(kStationhandling, index);
-    case Station::TransHandling:
-        return find(kTransHandling, index);
-    case Station::Start:
-    case Station::Interface:
-        break;
-    }
-    return std::nullopt;
+    if (!station::isStation(inView) || index < 0 || index >= 2 * station::kPointCount)
+        return std::nullopt;
+    const station::StationData& d = station::data(inView);
+    const station::Point& p =
+        index < station::kPointCount ? d.outputs[index] : d.inputs[index - station::kPointCount];
+    if (p.component.isEmpty())
+        return std::nullopt;
+    return Component{p.picture, p.component};
 }
 
 std::optional<Component> alternate(const QString& figuurNaam)
@@ -136,11 +67,11 @@ IoControl highlightedControl(int point)
     return {};
 }
 
-ctl::OleColor restoredColour(const mw::ModuleState& m, bool output, bool enabled)
+ctl::OleColor restoredColour(bool output, bool enabled)
 {
     if (!enabled)
-        return mw::KleurNormaal;
-    return output ? m.KleurLila : m.KleurMintgroen;
+        return ctl::KleurNormaal;
+    return output ? ctl::KleurLila : ctl::KleurMintgroen;
 }
 
 QString versionText(int major, int minor, int revision)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "controls/color.h"
-#include "main_window/station_tables.h"
 #include "station/station.h"
 
 #include <QString>
@@ -25,8 +24,8 @@ struct Component {
 };
 
 // The component behind I/O point `index` (0..7 outputs, 8..15 inputs) of one
-// of the four stations; nullopt when the station has nothing there. The
-// start and interface states have no table (they show kPanelPicture) and
+// of the four stations, from its station table; nullopt when the station has
+// nothing there. The start and interface states show kPanelPicture and
 // always give nullopt.
 std::optional<Component> componentFor(station::Station inView, int index);
 
@@ -46,7 +45,7 @@ IoControl highlightedControl(int point);
 
 // The back colour an I/O point gets when the highlight leaves it: enabled
 // outputs lilac, enabled inputs mint green, disabled points the button face.
-ctl::OleColor restoredColour(const mw::ModuleState& m, bool output, bool enabled);
+ctl::OleColor restoredColour(bool output, bool enabled);
 
 // The version message's text: a line about the program, then
 // "Versie: major.minor.revision".

@@ -1,9 +1,9 @@
 #include "interface_link/connection_panel.h"
 
 #include "controls/controls.h"
+#include "controls/palette.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_model.h"
-#include "main_window/station_tables.h"
 #include "platform/services.h"
 
 namespace
@@ -168,8 +168,8 @@ void ConnectionPanel::onInputs(qint32 inputs)
     m_rawIn = qint16(quint16(quint32(inputs) & 0xFFFFu));
     m_DecimaalIn = qint16(quint16((m_rawIn & ~m_openMask) | m_shortMask));
     for (int i = 0; i < 8; ++i)
-        m_c.inputLamps[i + 1]->setFillColor(((m_DecimaalIn >> i) & 1) ? mw::KleurLampAan
-                                                                      : mw::KleurLampUit);
+        m_c.inputLamps[i + 1]->setFillColor(((m_DecimaalIn >> i) & 1) ? ctl::KleurLampAan
+                                                                      : ctl::KleurLampUit);
     platform::playSound(QStringLiteral("Klik 02.wav"));
     emit inputsShown(m_DecimaalIn);
 }

@@ -239,7 +239,7 @@ void Main::wireHandlers()
     buttons.stationFrame = FrameModule;
     buttons.outputs = CMD_SetReset;
     buttons.inputs = Label_Ingang;
-    m_stationButtons = new StationButtons(buttons, m_station, m, this);
+    m_stationButtons = new StationButtons(buttons, m_station, this);
     connect(m_stationButtons, &StationButtons::chosen, this, &Main::showStation);
 
     ConnectionPanel::Controls link;
@@ -261,7 +261,7 @@ void Main::wireHandlers()
     hooks.ending = [this] { return m_ending; };
     hooks.outputsCurrent = [this](bool current) { m_outputs->setCurrent(current); };
     m_connection =
-        new ConnectionPanel(link, EasyPort1, ctl::OleColor(8454016), std::move(hooks), this);
+        new ConnectionPanel(link, EasyPort1, mw::KleurLichtgroen, std::move(hooks), this);
     connect(m_connection, &ConnectionPanel::inputsShown, this, &Main::inputsShown);
     connect(m_connection, &ConnectionPanel::connectionEnding, this, &Main::connectionEnding);
     connect(m_connection, &ConnectionPanel::connectionLost, this, &Main::connectionLost);
@@ -285,7 +285,7 @@ void Main::wireHandlers()
     component.picture = ImageSensorActuator;
     component.frame = FrameSensorActuator;
     component.alternation = Timer_Wissel_Afbeelding;
-    m_component = new ComponentPanel(component, m_station, m, this);
+    m_component = new ComponentPanel(component, m_station, this);
 
     m_pictures = new StationPictures(
         Image_Module_Holder, this, m_station, [this] { return m_ending; }, this);
@@ -309,21 +309,16 @@ void Main::Form_Load()
 {
     // 1. No component figure and no station button under the mouse: the
     //    panels start that way.
-    // 2. The shared colours.
-    m.KleurLichtgroen = 8454016;
-    m.KleurLichtblauw = 15777683;
-    m.KleurLila = 16765650;
-    m.KleurMintgroen = 13828050;
+    // 2. The shared colours are constants (controls/palette.h).
     // 3. The place on the screen comes last: a window that has to shrink to
     //    fit is scaled from the layout record of step 8.
     // 4. The start state: the interface button is marked.
     m_stationButtons->markCurrent();
-    // 5. The name tables.
-    mw::fillNameTables(m.names);
+    // 5. The name tables are the station tables (station/station_data.h).
     // 6. Neutral captions for every I/O point.
     for (int i = 0; i < 8; ++i) {
-        CMD_SetReset[i]->setCaption(mw::genericOutputName(i));
-        Label_Ingang[i]->setCaption(mw::genericInputName(i));
+        CMD_SetReset[i]->setCaption(station::genericOutputName(i));
+        Label_Ingang[i]->setCaption(station::genericInputName(i));
     }
     // 7. The instruction text of the active choice.
     PlaatsTekst();

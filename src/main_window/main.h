@@ -87,8 +87,6 @@ class Main : public QWidget
     Full_Screen* fullScreen(bool create = true);
     Beschrijving* beschrijving(bool create = true);
 
-    // What the features share: the name tables and the colours.
-    const mw::ModuleState& state() const { return m; }
     // The recorded layout reference (empty until ReloadPos ran).
     const std::vector<mw::BeginPositie>& BeginPosities() const { return m_BeginPosities; }
     // Every control in the window's control order.
@@ -193,7 +191,6 @@ class Main : public QWidget
     void playSound(const QString& fileName);
     void endProgram();
 
-    mw::ModuleState m;
     station::StationState m_station;
     OutputPanel* m_outputs{};
     StationButtons* m_stationButtons{};

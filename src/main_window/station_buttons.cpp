@@ -1,6 +1,8 @@
 #include "main_window/station_buttons.h"
 
 #include "controls/controls.h"
+#include "main_window/station_tables.h"
+#include "station/station_data.h"
 #include "station/station_state.h"
 
 namespace
@@ -12,8 +14,8 @@ constexpr int kRelabel = 15;
 } // namespace
 
 StationButtons::StationButtons(const Controls& controls, const station::StationState& state,
-                               const mw::ModuleState& shared, QObject* parent)
-    : QObject(parent), m_c(controls), m_state(state), m_shared(shared)
+                               QObject* parent)
+    : QObject(parent), m_c(controls), m_state(state)
 {
     using station::Station;
     const std::pair<ctl::CommandButton*, Station> clicks[] = {
@@ -67,7 +69,7 @@ void StationButtons::mark(station::Station s)
                                   m_c.transHandling, m_c.interfacing})
         if (b != chosen)
             b->setBackColor(mw::KleurNormaal);
-    button(s)->setBackColor(m_shared.KleurLichtgroen);
+    button(s)->setBackColor(mw::KleurLichtgroen);
 }
 
 void StationButtons::markCurrent()
@@ -112,31 +114,12 @@ void StationButtons::kleurBeheer(int aktieCijfer)
         return;
     }
     if (aktieCijfer == kRelabel) {
-        const mw::NameTables& n = m_shared.names;
-        const mw::NameTable* outputs = nullptr;
-        const mw::NameTable* inputs = nullptr;
-        switch (m_state.current()) {
-        case station::Station::Transportband:
-            outputs = &n.NamenUitgangTransportband;
-            inputs = &n.NamenIngangTransportband;
-            break;
-        case station::Station::StapelMagazijn:
-            outputs = &n.NamenUitgangStapelMagazijn;
-            inputs = &n.NamenIngangStapelMagazijn;
-            break;
-        case station::Station::Stationhandling:
-            outputs = &n.NamenUitgangHandling;
-            inputs = &n.NamenIngangHandling;
-            break;
-        case station::Station::TransHandling:
+        if (m_state.current() == station::Station::TransHandling)
             return; // the combined station: captions stay
-        case station::Station::Start:
-        case station::Station::Interface:
-            break;
-        }
+        const station::StationData& d = station::data(m_state.current());
         for (int i = 0; i < 8; ++i) {
-            m_c.outputs[i]->setCaption(outputs ? (*outputs)[i] : mw::genericOutputName(i));
-            m_c.inputs[i]->setCaption(inputs ? (*inputs)[i] : mw::genericInputName(i));
+            m_c.outputs[i]->setCaption(d.outputs[i].name);
+            m_c.inputs[i]->setCaption(d.inputs[i].name);
         }
     }
 }

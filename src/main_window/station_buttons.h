@@ -1,6 +1,5 @@
 #pragma once
 
-#include "main_window/station_tables.h"
 #include "station/station.h"
 
 #include <QObject>
@@ -40,9 +39,8 @@ class StationButtons : public QObject
         std::array<ctl::Label*, 8> inputs{};
     };
 
-    // `shared` gives the name tables and the light green.
     StationButtons(const Controls& controls, const station::StationState& state,
-                   const mw::ModuleState& shared, QObject* parent = nullptr);
+                   QObject* parent = nullptr);
 
     ctl::CommandButton* button(station::Station s) const;
     // Marks the button of the present state and captions the station frame
@@ -67,7 +65,6 @@ class StationButtons : public QObject
 
     Controls m_c;
     const station::StationState& m_state;
-    const mw::ModuleState& m_shared;
     qint16 m_underMouse = -1;
     // The button shown white under the mouse; cleared when a choice marks
     // the buttons afresh.

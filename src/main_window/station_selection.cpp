@@ -5,21 +5,20 @@
 #include "component_figure/component_panel.h"
 #include "instruction/instruction_panel.h"
 #include "interface_link/interface_model.h"
-#include "main_window/station_view.h"
 #include "platform/services.h"
+#include "station/station_data.h"
 
 void Main::showStation(station::Station s)
 {
-    const mw::StationView v = mw::stationView(s, m.names);
+    const station::StationData& v = station::data(s);
 
     // Everything off before the points get new names.
     ResetAll();
     m_component->clear();
     for (int i = 0; i < 8; ++i) {
-        const bool input = (v.usedInputs >> i) & 1;
-        const bool output = (v.usedOutputs >> i) & 1;
-        PictureLabelIngangen[i]->setBackColor(input ? m.KleurMintgroen : mw::KleurNormaal);
-        CMD_SetReset[i]->setBackColor(output ? m.KleurLila : mw::KleurNormaal);
+        PictureLabelIngangen[i]->setBackColor(v.inputs[i].used ? mw::KleurMintgroen
+                                                               : mw::KleurNormaal);
+        CMD_SetReset[i]->setBackColor(v.outputs[i].used ? mw::KleurLila : mw::KleurNormaal);
     }
     FrameIngangen->setCaption(v.inputsCaption);
     FrameUitgangen->setCaption(v.outputsCaption);
@@ -30,16 +29,15 @@ void Main::showStation(station::Station s)
         CMD_Filmpje->setCaption(v.filmCaption);
     CMD_Filmpje->setVisibleProp(v.filmVisible);
     for (int i = 0; i < 8; ++i) {
-        const bool input = (v.usedInputs >> i) & 1;
+        const bool input = v.inputs[i].used;
         Label_Ingang[i]->setForeColor(input ? mw::KleurKnopTekst : mw::KleurGrijsTekst);
         Label_Ingang[i]->setEnabledProp(input);
     }
     Image_Module_Holder->setPicture(platform::resolvedPicture(v.picture));
     for (int i = 0; i < 8; ++i) {
-        CMD_SetReset[i]->setCaption(v.outputNames[i]);
-        Label_Ingang[i]->setCaption(v.inputNames[i]);
-        CMD_SetReset[i]->setEnabledProp(!v.enableByName ||
-                                        !mw::isGenericOutputName(v.outputNames[i]));
+        CMD_SetReset[i]->setCaption(v.outputs[i].name);
+        Label_Ingang[i]->setCaption(v.inputs[i].name);
+        CMD_SetReset[i]->setEnabledProp(v.outputs[i].used);
     }
     m_instruction->toFirstPage();
     m_instruction->place();

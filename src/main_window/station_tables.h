@@ -1,6 +1,7 @@
 #pragma once
 
-#include "controls/color.h"
+#include "controls/palette.h"
+#include "station/station_data.h"
 
 #include <QString>
 #include <array>
@@ -9,11 +10,10 @@ namespace mw
 {
 
 // Eight names, index i = output i (or input i).
-using NameTable = std::array<QString, 8>;
+using NameTable = station::Names;
 
-// The per-station names of the I/O points. Entries with a component name
-// are the points the station really uses; the others carry the generic
-// name "Uitgang n" / "Ingang n" (n = i + 1).
+// The stations' point names under the window's names for them, read from
+// the station tables.
 struct NameTables {
     NameTable NamenUitgangTransportband;
     NameTable NamenIngangTransportband;
@@ -22,29 +22,18 @@ struct NameTables {
     NameTable NamenUitgangHandling;
     NameTable NamenIngangHandling;
 };
+const NameTables& nameTables();
 
-// Fills the six tables: the named entries first, then the generic ones.
-void fillNameTables(NameTables& t);
-
-QString genericOutputName(int i); // "Uitgang " + (i + 1)
-QString genericInputName(int i);  // "Ingang " + (i + 1)
-
-// Colours shared by the whole window.
-constexpr ctl::OleColor KleurNormaal = 2147483663u; // button face
-constexpr ctl::OleColor KleurWit = 16777215u;
-constexpr ctl::OleColor KleurLampAan = 65535u;         // yellow
-constexpr ctl::OleColor KleurLampUit = 8421504u;       // grey
-constexpr ctl::OleColor KleurKnopTekst = 2147483666u;  // button text: a used input
-constexpr ctl::OleColor KleurGrijsTekst = 2147483660u; // greyed text: an unused input
-
-// What the features of the main window share: the name tables and the
-// colours set at start.
-struct ModuleState {
-    NameTables names;
-    ctl::OleColor KleurLichtgroen = 0;
-    ctl::OleColor KleurLichtblauw = 0;
-    ctl::OleColor KleurLila = 0;
-    ctl::OleColor KleurMintgroen = 0;
-};
+// The colours of the window.
+using ctl::KleurGrijsTekst;
+using ctl::KleurKnopTekst;
+using ctl::KleurLampAan;
+using ctl::KleurLampUit;
+using ctl::KleurLichtblauw;
+using ctl::KleurLichtgroen;
+using ctl::KleurLila;
+using ctl::KleurMintgroen;
+using ctl::KleurNormaal;
+using ctl::KleurWit;
 
 } // namespace mw

@@ -1,8 +1,8 @@
 #include "outputs/output_panel.h"
 
 #include "controls/controls.h"
+#include "controls/palette.h"
 #include "interface_link/easyport_control.h"
-#include "main_window/station_tables.h"
 #include "platform/services.h"
 #include "station/station_state.h"
 
@@ -26,7 +26,7 @@ OutputPanel::OutputPanel(const Controls& controls, iface::EasyPortControl* port,
 
 void OutputPanel::setLamp(int i, bool on)
 {
-    m_c.lamps[i]->setFillColor(on ? mw::KleurLampAan : mw::KleurLampUit);
+    m_c.lamps[i]->setFillColor(on ? ctl::KleurLampAan : ctl::KleurLampUit);
 }
 
 outputs::Refusal OutputPanel::setOutput(int i, bool on, Feedback feedback)

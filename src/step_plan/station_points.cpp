@@ -1,7 +1,6 @@
 #include "step_plan/station_points.h"
 
-#include "main_window/station_tables.h"
-#include "main_window/station_view.h"
+#include "station/station_data.h"
 
 namespace plan
 {
@@ -28,21 +27,15 @@ QString StationPoints::outputLabel(int n) const
 
 StationPoints stationPoints(station::Station s)
 {
+    const station::StationData& d = station::data(s);
     StationPoints p;
-    if (!station::isStation(s)) {
-        for (int i = 0; i < 8; ++i) {
-            p.outputNames[size_t(i)] = mw::genericOutputName(i);
-            p.inputNames[size_t(i)] = mw::genericInputName(i);
-        }
-        return p;
+    p.outputNames = d.outputNames();
+    p.inputNames = d.inputNames();
+    // The bare interface has all its points, but a plan for it uses none.
+    if (station::isStation(s)) {
+        p.usedOutputs = d.usedOutputs();
+        p.usedInputs = d.usedInputs();
     }
-    mw::NameTables names;
-    mw::fillNameTables(names);
-    const mw::StationView view = mw::stationView(s, names);
-    p.outputNames = view.outputNames;
-    p.inputNames = view.inputNames;
-    p.usedOutputs = view.usedOutputs;
-    p.usedInputs = view.usedInputs;
     return p;
 }
 

@@ -9,8 +9,8 @@ namespace plan
 {
 
 // The I/O points of a station as the main window shows them: the names of
-// its outputs and inputs and which of them it uses. This file is the only
-// place where the step plan reaches the main window's name tables.
+// its outputs and inputs and which of them it uses, from the station
+// tables.
 struct StationPoints {
     std::array<QString, 8> outputNames;
     std::array<QString, 8> inputNames;

@@ -1,5 +1,7 @@
 #include "virtual_station/scene_model.h"
 
+#include "station/station_data.h"
+
 #include <QtMath>
 
 #include <algorithm>
@@ -37,30 +39,34 @@ OutputSpot output(int out, QPointF lamp, QRectF label, int align, QString name)
 // One valve of a valve terminal: its coils stand to the right of its body,
 // each with its lamp and its name.
 void addValve(SceneLayout& l, double x, double y, int firstOutput, int coils,
-              const mw::NameTable& names, int nameOffset)
+              const station::Points& outputs)
 {
     for (int c = 0; c < coils; ++c) {
         const double cy = y + 12 + c * 28;
         OutputSpot o =
             output(firstOutput + c, QPointF(x + 132, cy), QRectF(x + 156, cy - 13, 200, 26),
-                   Qt::AlignLeft | Qt::AlignVCenter, names[nameOffset + c]);
+                   Qt::AlignLeft | Qt::AlignVCenter, outputs[firstOutput + c].name);
         o.onValve = true;
         o.valveCoils = c == 0 ? coils : 0;
         l.outputs.append(o);
     }
 }
 
-void addStackMagazine(SceneLayout& l, const mw::NameTables& n)
+void addStackMagazine(SceneLayout& l, const station::StationData& d)
 {
     l.sensors.append(sensor(0, QRectF(597, 392, 18, 34), QPointF(606, 402),
-                            QRectF(420, 380, 170, 56), AlignRight, n.NamenIngangStapelMagazijn[0]));
-    addValve(l, 830, 330, 0, 2, n.NamenUitgangStapelMagazijn, 0);
-    addValve(l, 830, 430, 2, 1, n.NamenUitgangStapelMagazijn, 2);
+                            QRectF(420, 380, 170, 56), AlignRight, d.inputs[0].name));
+    addValve(l, 830, 330, 0, 2, d.outputs);
+    addValve(l, 830, 430, 2, 1, d.outputs);
     l.buttons.append({Action::Refill, QRectF(60, 700, 260, 56), QStringLiteral("Magazijn vullen")});
 }
 
-void addConveyor(SceneLayout& l, double x, const mw::NameTable& in, const mw::NameTable& out)
+// The conveyor on its own points of `d`: the conveyor's or the combined
+// station's.
+void addConveyor(SceneLayout& l, double x, const station::StationData& d)
 {
+    const station::Points& in = d.inputs;
+    const station::Points& out = d.outputs;
     const double ind = x + BeltStartX +
                        (BeltEndX - BeltStartX) * iface::sim::Conveyor::InductiveAtMs /
                            iface::sim::Conveyor::LengthMs;
@@ -68,42 +74,43 @@ void addConveyor(SceneLayout& l, double x, const mw::NameTable& in, const mw::Na
                        (BeltEndX - BeltStartX) * iface::sim::Conveyor::DiverterAtMs /
                            iface::sim::Conveyor::LengthMs;
     l.sensors.append(sensor(0, QRectF(ind - 12, 250, 24, 90), QPointF(ind, 262),
-                            QRectF(ind - 100, 190, 200, 52), AlignCentre, in[0]));
+                            QRectF(ind - 100, 190, 200, 52), AlignCentre, in[0].name));
     l.sensors.append(sensor(1, QRectF(x + BeltStartX - 30, 270, 60, 44),
                             QPointF(x + BeltStartX - 14, 282),
-                            QRectF(x + BeltStartX - 100, 206, 200, 52), AlignCentre, in[1]));
-    l.outputs.append(
-        output(0, QPointF(div + 26, 246), QRectF(div - 100, 184, 200, 26), AlignCentre, out[0]));
+                            QRectF(x + BeltStartX - 100, 206, 200, 52), AlignCentre, in[1].name));
+    l.outputs.append(output(0, QPointF(div + 26, 246), QRectF(div - 100, 184, 200, 26), AlignCentre,
+                            out[0].name));
     l.outputs.append(output(1, QPointF(x + 1153, 540), QRectF(x + 1000, 578, 195, 26),
-                            Qt::AlignRight | Qt::AlignVCenter, out[1]));
+                            Qt::AlignRight | Qt::AlignVCenter, out[1].name));
     l.outputs.append(
-        output(2, QPointF(x + 356, 540), QRectF(x + 280, 606, 200, 26), AlignCentre, out[2]));
+        output(2, QPointF(x + 356, 540), QRectF(x + 280, 606, 200, 26), AlignCentre, out[2].name));
     l.buttons.append(
         {Action::PlaceMetal, QRectF(x + 60, 700, 240, 56), QStringLiteral("Metalen bakje")});
     l.buttons.append(
         {Action::PlacePlastic, QRectF(x + 320, 700, 240, 56), QStringLiteral("Kunststof bakje")});
 }
 
-void addHandling(SceneLayout& l, double x, int shift, const mw::NameTables& n)
+// The handling station on the points of `d` from `shift` on: its own
+// (shift 0) or the combined station's.
+void addHandling(SceneLayout& l, double x, int shift, const station::StationData& d)
 {
-    const mw::NameTable& in = n.NamenIngangHandling;
-    const mw::NameTable& out = n.NamenUitgangHandling;
+    const station::Point* in = d.inputs.data() + shift;
     // End switches of the horizontal cylinder, under its body: "Voor" at
     // the end the piston reaches when the carriage is at the front.
     l.sensors.append(sensor(shift + 0, QRectF(x + 1010, 166, 36, 16), QPointF(x + 1040, 174),
-                            QRectF(x + 950, 186, 190, 52), AlignCentre, in[0]));
+                            QRectF(x + 950, 186, 190, 52), AlignCentre, in[0].name));
     l.sensors.append(sensor(shift + 1, QRectF(x + 826, 166, 36, 16), QPointF(x + 856, 174),
-                            QRectF(x + 750, 186, 190, 52), AlignCentre, in[1]));
+                            QRectF(x + 750, 186, 190, 52), AlignCentre, in[1].name));
     // End switches of the vertical cylinder, on the carriage's side (given
     // for the carriage at the back; they travel with it).
     const double cx = x + BackX;
     l.sensors.append(sensor(shift + 2, QRectF(cx - 73, 124, 18, 30), QPointF(cx - 64, 132),
-                            QRectF(cx - 256, 112, 172, 52), AlignRight, in[2], true));
+                            QRectF(cx - 256, 112, 172, 52), AlignRight, in[2].name, true));
     l.sensors.append(sensor(shift + 3, QRectF(cx - 73, 180, 18, 30), QPointF(cx - 64, 188),
-                            QRectF(cx - 256, 170, 172, 52), AlignRight, in[3], true));
-    addValve(l, x + 820, 300, shift + 0, 2, out, 0);
-    addValve(l, x + 820, 400, shift + 2, 2, out, 2);
-    addValve(l, x + 820, 500, shift + 4, 1, out, 4);
+                            QRectF(cx - 256, 170, 172, 52), AlignRight, in[3].name, true));
+    addValve(l, x + 820, 300, shift + 0, 2, d.outputs);
+    addValve(l, x + 820, 400, shift + 2, 2, d.outputs);
+    addValve(l, x + 820, 500, shift + 4, 1, d.outputs);
 }
 
 void addInterface(SceneLayout& l)
@@ -113,9 +120,9 @@ void addInterface(SceneLayout& l)
         const QRectF sw(cx - 30, 250, 60, 90);
         l.inputSwitches.append(sw);
         l.sensors.append(sensor(i, sw, QPointF(cx, 222), QRectF(cx - 60, 346, 120, 30), AlignCentre,
-                                mw::genericInputName(i)));
+                                station::genericInputName(i)));
         l.outputs.append(output(i, QPointF(cx, 520), QRectF(cx - 60, 548, 120, 30), AlignCentre,
-                                mw::genericOutputName(i)));
+                                station::genericOutputName(i)));
     }
 }
 
@@ -129,8 +136,9 @@ PartPose lidPose(double x, double y, int index)
 
 } // namespace
 
-SceneLayout layoutFor(station::Station station, const mw::NameTables& names)
+SceneLayout layoutFor(station::Station station)
 {
+    const station::StationData& d = station::data(station);
     SceneLayout l;
     l.station = station;
     l.size = QSizeF(StationWidth, SceneHeight);
@@ -142,26 +150,26 @@ SceneLayout layoutFor(station::Station station, const mw::NameTables& names)
         break;
     case station::Station::StapelMagazijn:
         l.title = QStringLiteral("Stapel magazijn");
-        addStackMagazine(l, names);
+        addStackMagazine(l, d);
         break;
     case station::Station::Transportband:
         l.title = QStringLiteral("Transportband");
         l.conveyorX = 0;
-        addConveyor(l, 0, names.NamenIngangTransportband, names.NamenUitgangTransportband);
+        addConveyor(l, 0, d);
         break;
     case station::Station::Stationhandling:
         l.title = QStringLiteral("Station handling");
         l.handlingX = 0;
-        addHandling(l, 0, 0, names);
+        addHandling(l, 0, 0, d);
         break;
     case station::Station::TransHandling:
         l.title = QStringLiteral("Transportband en Station handling");
         l.size = QSizeF(CombinedWidth, SceneHeight);
         l.conveyorX = 0;
         l.handlingX = CombinedHandlingX;
-        l.handlingShift = 3;
-        addConveyor(l, 0, names.NamenIngangTransportband, names.NamenUitgangTransportband);
-        addHandling(l, CombinedHandlingX, 3, names);
+        l.handlingShift = station::kHandlingShift;
+        addConveyor(l, 0, d);
+        addHandling(l, CombinedHandlingX, station::kHandlingShift, d);
         break;
     }
     return l;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "interface_link/simulation/simulation.h"
-#include "main_window/station_tables.h"
+#include "station/station.h"
 
 #include <QPointF>
 #include <QRectF>
@@ -85,7 +85,8 @@ struct SceneLayout {
     QVector<QRectF> inputSwitches;
 };
 
-SceneLayout layoutFor(station::Station station, const mw::NameTables& names);
+// The scene of a station, its points named from the station tables.
+SceneLayout layoutFor(station::Station station);
 
 // A part (lid, box) as drawn.
 struct PartPose {

@@ -38,7 +38,6 @@ VirtualStationWindow::VirtualStationWindow(iface::SimulatedInterface* port, QWid
     setMouseTracking(true);
     setMinimumSize(360, 240);
     resize(DefaultWidth, DefaultHeight);
-    mw::fillNameTables(m_names);
     m_animation.setInterval(16);
     connect(&m_animation, &QTimer::timeout, this, [this] {
         if (m_dropClock.elapsed() >= DropMs)
@@ -101,7 +100,7 @@ void VirtualStationWindow::followStation()
     const station::Station kind =
         m_port ? m_port->simulation().station() : station::Station::Interface;
     if (kind != m_layout.station || m_layout.size.isEmpty()) {
-        m_layout = layoutFor(kind, m_names);
+        m_layout = layoutFor(kind);
         m_background = QPixmap();
         m_beltParts.clear();
         m_slideSeen = 0;

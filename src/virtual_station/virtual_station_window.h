@@ -87,7 +87,6 @@ class VirtualStationWindow : public QWidget
     QPixmap& background(QSize size, qreal dpr);
 
     QPointer<iface::SimulatedInterface> m_port;
-    mw::NameTables m_names;
     SceneLayout m_layout;
     QPixmap m_background;
     station::Station m_backgroundStation = station::Station::Interface;

@@ -9,7 +9,7 @@
 #include "description/description_tables.h"
 #include "fullscreen/full_screen.h"
 #include "interface_link/interface_model.h"
-#include "main_window/station_view.h"
+#include "station/station_data.h"
 #include "support/program_files.h"
 #include "support/test_support.h"
 #include "support/warning_log.h"
@@ -146,9 +146,7 @@ Step clickStep(const QString& control, QStringList loads = {})
 
 Step selectStep(station::Station s)
 {
-    mw::NameTables tables;
-    mw::fillNameTables(tables);
-    return clickStep(QString::fromLatin1(buttonOf(s)), {mw::stationView(s, tables).picture});
+    return clickStep(QString::fromLatin1(buttonOf(s)), {station::data(s).picture});
 }
 
 Step tickStep(QString& kind)

@@ -83,7 +83,7 @@ std::optional<Failure> check(const MainFixture& fx, const PupilAction& a, const 
     for (const ctl::CommandButton* s :
          {w.CMD_StapelMagazijn, w.CMD_Transportband, w.CMD_Stationhandling, w.CMD_TransHandling,
           w.CMD_Interfacing})
-        green += s->BackColor() == w.state().KleurLichtgroen ? 1 : 0;
+        green += s->BackColor() == mw::KleurLichtgroen ? 1 : 0;
     if (green != 1)
         return fail("one active station", QStringLiteral("%1 light-green buttons").arg(green));
     const QVector<qint16>& written = fx.port.written;

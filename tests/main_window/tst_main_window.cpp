@@ -214,9 +214,9 @@ void TestMainWindow::startupState()
     const Main& m = *fx.main;
     QCOMPARE(m.componentPanel().shownPoint(), -1);
     QCOMPARE(m.stationButtons().buttonUnderMouse(), -1);
-    QCOMPARE(m.state().KleurLichtblauw, 15777683u);
-    QCOMPARE(m.state().KleurLila, 16765650u);
-    QCOMPARE(m.state().KleurMintgroen, 13828050u);
+    QCOMPARE(mw::KleurLichtblauw, 15777683u);
+    QCOMPARE(mw::KleurLila, 16765650u);
+    QCOMPARE(mw::KleurMintgroen, 13828050u);
     for (const char* v :
          {"DecimaalUit", "DecimaalIn", "Verbonden", "ReageerNiet", "ComPoort", "ModuleNummer"})
         QCOMPARE(m.property(v).toInt(), 0);
@@ -263,8 +263,7 @@ void TestMainWindow::nameTables()
     QFETCH(QString, table);
     QFETCH(int, index);
     QFETCH(QString, name);
-    mw::NameTables t;
-    mw::fillNameTables(t);
+    const mw::NameTables& t = mw::nameTables();
     const QHash<QString, const mw::NameTable*> tables = {
         {"NamenUitgangTransportband", &t.NamenUitgangTransportband},
         {"NamenIngangTransportband", &t.NamenIngangTransportband},

@@ -1,7 +1,6 @@
 // Choosing a station, and the hover colours of the station buttons.
 #include "component_figure/component_panel.h"
 #include "main_window/station_buttons.h"
-#include "main_window/station_view.h"
 #include "support/test_support.h"
 
 #include <QRandomGenerator>
@@ -16,8 +15,6 @@ class TestStationSelection : public QObject
   private slots:
     void view_data();
     void view();
-    void genericNameTest_data();
-    void genericNameTest();
     void rebuildSwitchesOutputsOff();
     void exactlyOneActive();
     void hover();
@@ -170,23 +167,6 @@ void TestStationSelection::view()
     QCOMPARE(fx.prop("PictureTekst", "Top").toDouble(), 0.0);
     const QString shown = fx.prop("Image_Module_Holder", "Picture").toString();
     QCOMPARE(QFileInfo(shown).fileName(), picture);
-}
-
-void TestStationSelection::genericNameTest_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("generic");
-    QTest::newRow("generic") << "Uitgang 4" << true;
-    QTest::newRow("anywhere in the name") << "Extra Uitgang" << true;
-    QTest::newRow("case-sensitive") << "uitgang 4" << false;
-    QTest::newRow("component") << "Grijper" << false;
-}
-
-void TestStationSelection::genericNameTest()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, generic);
-    QCOMPARE(mw::isGenericOutputName(name), generic);
 }
 
 void TestStationSelection::rebuildSwitchesOutputsOff()

@@ -3,7 +3,7 @@
 #include "component_figure/figure_tables.h"
 #include "description/description_tables.h"
 #include "interface_link/interface_model.h"
-#include "main_window/station_view.h"
+#include "station/station_data.h"
 
 namespace testing
 {
@@ -11,11 +11,9 @@ namespace testing
 QStringList programPictures()
 {
     QStringList names;
-    mw::NameTables tables;
-    mw::fillNameTables(tables);
     for (auto id : {station::Station::StapelMagazijn, station::Station::Transportband,
                     station::Station::Stationhandling, station::Station::TransHandling})
-        names << mw::stationView(id, tables).picture;
+        names << station::data(id).picture;
     for (int model : {iface::kModelD16, iface::kModelD8A, iface::kModelMini})
         names << iface::interfaceModel(model).picture;
     names << QString::fromLatin1(fig::kPanelPicture);

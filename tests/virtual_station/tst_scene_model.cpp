@@ -20,16 +20,9 @@ namespace
 
 const QString ShiftedHandling = QStringLiteral("Interfacing Easyport D8A");
 
-mw::NameTables names()
-{
-    mw::NameTables t;
-    mw::fillNameTables(t);
-    return t;
-}
-
 virt::SceneLayout layout(station::Station kind)
 {
-    return virt::layoutFor(kind, names());
+    return virt::layoutFor(kind);
 }
 
 // A station driven by `outputs` for `ms`.

@@ -1,15 +1,11 @@
 #include "interface_link/simulation/simulation.h"
 
+#include "station/station_data.h"
+
 #include <algorithm>
 
 namespace iface::sim
 {
-
-namespace
-{
-// In the combined station the handling station sits three points higher.
-constexpr int HandlingShift = 3;
-} // namespace
 
 void Simulation::setStation(station::Station kind)
 {
@@ -53,8 +49,9 @@ void Simulation::applyOutputs()
     if (m_stack)
         m_stack->setOutputs(m_outputs);
     if (m_kind == station::Station::TransHandling) {
-        m_conveyor->setOutputs(m_outputs & 0x07);
-        m_handling->setOutputs(quint8(m_outputs >> HandlingShift));
+        const station::SplitOutputs split = station::splitCombinedOutputs(m_outputs);
+        m_conveyor->setOutputs(split.conveyor);
+        m_handling->setOutputs(split.handling);
         return;
     }
     if (m_conveyor)
@@ -115,7 +112,7 @@ quint8 Simulation::stationInputs() const
     case station::Station::Stationhandling:
         return m_handling->inputs();
     case station::Station::TransHandling:
-        return quint8((m_conveyor->inputs() & 0x03) | (m_handling->inputs() << HandlingShift));
+        return station::joinCombinedInputs(m_conveyor->inputs(), m_handling->inputs());
     }
     return 0;
 }
