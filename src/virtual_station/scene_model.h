@@ -1,7 +1,7 @@
 #pragma once
 
-#include "interface_link/simulation/simulation.h"
 #include "main_window/station_tables.h"
+#include "simulation/simulation.h"
 
 #include <QPointF>
 #include <QRectF>
@@ -16,7 +16,7 @@
 namespace virt
 {
 
-using iface::sim::Force;
+using sim::Force;
 using station::Station;
 
 // Every scene is this tall; the width depends on the station.
@@ -124,7 +124,7 @@ struct Pose {
     bool horizontalBlocked = false;
 };
 
-Pose poseFor(const SceneLayout& layout, const iface::sim::Simulation& sim);
+Pose poseFor(const SceneLayout& layout, const sim::Simulation& sim);
 
 // Scene geometry that the pose and the tests share.
 namespace geo

@@ -1,8 +1,8 @@
-#include "interface_link/simulation/simulation.h"
+#include "simulation/simulation.h"
 
 #include <algorithm>
 
-namespace iface::sim
+namespace sim
 {
 
 namespace
@@ -165,4 +165,4 @@ bool Simulation::isMoving() const
            (m_handling && m_handling->isMoving());
 }
 
-} // namespace iface::sim
+} // namespace sim
