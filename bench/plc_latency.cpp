@@ -2,6 +2,7 @@
 
 #include "plc/modbus_frames.h"
 #include "plc/plc_easyport.h"
+#include "simulation/station_runner.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -107,7 +108,7 @@ QList<QPair<QString, double>> measurePlcLatency(int seconds)
     plc::PlcSettings settings;
     settings.port = freeTcpPort();
     plc::PlcEasyPort port(settings, {});
-    port.simulatedStation()->setStation(station::Station::StapelMagazijn);
+    port.stationRunner()->setStation(station::Station::StapelMagazijn);
     if (port.SearchAndConnect() == 0)
         return {};
     // The server runs on this thread's event loop, as in the program.

@@ -1,6 +1,7 @@
 #include "virtual_station_frame.h"
 
 #include "interface_link/simulated_interface.h"
+#include "simulation/station_runner.h"
 #include "virtual_station/virtual_station_window.h"
 
 #include <QCoreApplication>
@@ -11,14 +12,15 @@
 double measureVirtualStationFrameMs()
 {
     iface::SimulatedInterface port;
-    port.setStation(station::Station::TransHandling);
+    sim::StationRunner& simulated = *port.stationRunner();
+    simulated.setStation(station::Station::TransHandling);
     port.SearchAndConnect();
-    virt::VirtualStationWindow window(&port);
+    virt::VirtualStationWindow window(&simulated, port.stationLink());
     const QSize size(virt::VirtualStationWindow::DefaultWidth,
                      virt::VirtualStationWindow::DefaultHeight);
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
 
-    port.placePart(true);
+    simulated.placePart(true);
     // Belt on; carriage to the front (handling outputs are shifted by three).
     port.WriteOutputs(0x02 | 0x08);
     {
@@ -32,7 +34,7 @@ double measureVirtualStationFrameMs()
     for (int i = 0; i < Frames; ++i) {
         // Let the station move on between frames.
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (!port.isRunning())
+        if (!simulated.isRunning())
             port.WriteOutputs(i % 2 ? 0x02 | 0x08 : 0x02 | 0x10);
         clock.start();
         QPainter p(&image);

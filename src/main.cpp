@@ -2,7 +2,6 @@
 #include "app/command_line.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
-#include "interface_link/simulated_interface.h"
 #include "klas/class_session.h"
 #include "klas/klasoverzicht.h"
 #include "main_window/keyboard.h"
@@ -13,6 +12,7 @@
 #include "plc/plc_easyport.h"
 #include "plc/plc_server.h"
 #include "settings/installation_settings.h"
+#include "simulation/station_runner.h"
 #include "step_plan/step_plan_window.h"
 #include "virtual_station/virtual_station_window.h"
 #include "window_placement/window_placer.h"
@@ -89,15 +89,14 @@ int main(int argc, char* argv[])
         // which window chooses the station.
         // Served to PLCs, the station is a simulated one all the same.
         auto* plcPort = qobject_cast<plc::PlcEasyPort*>(easyPort.get());
-        iface::EasyPortControl* drawn = plcPort ? plcPort->simulatedStation() : easyPort.get();
-        if (auto* sim = qobject_cast<iface::SimulatedInterface*>(drawn)) {
-            sim->setStation(window.stationState().current());
-            QObject::connect(&window.stationState(), &station::StationState::changed, sim,
-                             &iface::SimulatedInterface::setStation);
+        if (sim::StationRunner* simulated = easyPort->stationRunner()) {
+            simulated->setStation(window.stationState().current());
+            QObject::connect(&window.stationState(), &station::StationState::changed, simulated,
+                             &sim::StationRunner::setStation);
         }
-        // With the simulated interface the pupil can watch the station move.
+        // With a simulated station the pupil can watch it move.
         std::unique_ptr<virt::VirtualStationWindow> station =
-            virt::attachVirtualStation(drawn, &window);
+            virt::attachVirtualStation(easyPort.get(), &window);
         if (station && plcPort)
             station->setStatusBar(plcPort->makeStatusBar());
         // A pupil working in it keeps the output keys and Esc.
@@ -115,10 +114,9 @@ int main(int argc, char* argv[])
         std::unique_ptr<klas::PupilSession> classSession;
         if (klasSettings.usable()) {
             klas::PupilSession::Hooks hooks;
-            const QString type = plcPort ? QStringLiteral("plc")
-                                 : qobject_cast<iface::SimulatedInterface*>(easyPort.get())
-                                     ? QStringLiteral("simulated")
-                                     : QStringLiteral("modbus");
+            const QString type = plcPort                     ? QStringLiteral("plc")
+                                 : easyPort->stationRunner() ? QStringLiteral("simulated")
+                                                             : QStringLiteral("modbus");
             hooks.status = [&window, &stepPlan, plcPort, type, &klasSettings] {
                 klas::PupilStatus s;
                 s.naam = klasSettings.naam;

@@ -3,8 +3,15 @@
 #include <QObject>
 #include <QtGlobal>
 
+namespace sim
+{
+class StationRunner;
+}
+
 namespace iface
 {
+
+class StationLink;
 
 // The component that carries all traffic with the I/O interface. The main
 // window only ever talks to an EasyPortControl; which implementation sits
@@ -93,6 +100,11 @@ class EasyPortControl : public QObject
         Q_UNUSED(openMask);
         Q_UNUSED(shortMask);
     }
+
+    // The simulated station behind the interface, and its link as the
+    // window that draws the station sees it; null for real hardware.
+    virtual sim::StationRunner* stationRunner() const { return nullptr; }
+    virtual StationLink* stationLink() const { return nullptr; }
 
     double Left() const { return m_left; }
     double Top() const { return m_top; }

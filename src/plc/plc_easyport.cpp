@@ -141,7 +141,7 @@ bool PlcEasyPort::isHeld() const
 
 void PlcEasyPort::AboutBox()
 {
-    m_station->simulated()->AboutBox();
+    m_station->showAbout();
 }
 
 QString PlcEasyPort::searchFailureText() const
@@ -156,9 +156,14 @@ QString PlcEasyPort::peerDescription() const
         .arg(m_settings.port);
 }
 
-iface::SimulatedInterface* PlcEasyPort::simulatedStation() const
+sim::StationRunner* PlcEasyPort::stationRunner() const
 {
-    return m_station->simulated();
+    return m_station->station();
+}
+
+iface::StationLink* PlcEasyPort::stationLink() const
+{
+    return m_station->link();
 }
 
 QString PlcEasyPort::waitingText() const

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "interface_link/easyport_control.h"
-#include "interface_link/simulated_interface.h"
+#include "interface_link/simulated_settings.h"
 #include "plc/clock.h"
 #include "plc/ownership.h"
 #include "plc/plc_settings.h"
@@ -46,15 +46,16 @@ class PlcEasyPort : public iface::EasyPortControl
     QString outputsRefusal() const override;
     void emergencyStop() override;
     void setHiddenFaults(int openMask, int shortMask) override;
+    // The simulated station the PLCs drive (for its window and for
+    // following the station in view).
+    sim::StationRunner* stationRunner() const override;
+    iface::StationLink* stationLink() const override;
 
     void releaseHold();
     bool isHeld() const;
     // The line "Virtuele opstelling" shows about the PLCs.
     QString statusText() const { return m_status; }
 
-    // The simulated station the PLCs drive (for its window and for
-    // following the station in view).
-    iface::SimulatedInterface* simulatedStation() const;
     PlcServer& server() const { return *m_server; }
 
     // The PLC status line and the hold's release button, for the station window.

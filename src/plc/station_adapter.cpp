@@ -6,34 +6,49 @@ namespace plc
 {
 
 StationAdapter::StationAdapter(const iface::SimulatedSettings& settings, QObject* parent)
-    : QObject(parent), m_sim(std::make_unique<iface::SimulatedInterface>(settings))
+    : QObject(parent), m_port(std::make_unique<iface::SimulatedInterface>(settings))
 {
-    connect(m_sim.get(), &iface::EasyPortControl::InputsChanged, this,
+    connect(m_port.get(), &iface::EasyPortControl::InputsChanged, this,
             [this](int, int, qint32 word) { emit inputsChanged(quint8(word & 0xFF)); });
-    connect(m_sim.get(), &iface::EasyPortControl::LinkLost, this, &StationAdapter::cablePulled);
+    connect(m_port.get(), &iface::EasyPortControl::LinkLost, this, &StationAdapter::cablePulled);
 }
 
 StationAdapter::~StationAdapter() = default;
 
 void StationAdapter::open()
 {
-    if (!m_sim->isConnected())
-        m_sim->SearchAndConnect();
+    if (!link()->isConnected())
+        m_port->SearchAndConnect();
 }
 
 void StationAdapter::close()
 {
-    m_sim->Disconnect();
+    m_port->Disconnect();
 }
 
 void StationAdapter::setOutputs(quint8 word)
 {
-    m_sim->WriteOutputs(qint16(word));
+    m_port->WriteOutputs(qint16(word));
 }
 
 quint8 StationAdapter::inputs() const
 {
-    return quint8(m_sim->inputs() & 0xFF);
+    return station()->inputs();
+}
+
+void StationAdapter::showAbout()
+{
+    m_port->AboutBox();
+}
+
+sim::StationRunner* StationAdapter::station() const
+{
+    return m_port->stationRunner();
+}
+
+iface::StationLink* StationAdapter::link() const
+{
+    return m_port->stationLink();
 }
 
 } // namespace plc

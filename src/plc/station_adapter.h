@@ -6,15 +6,21 @@
 
 namespace iface
 {
-class SimulatedInterface;
+class EasyPortControl;
+class StationLink;
 struct SimulatedSettings;
 } // namespace iface
+
+namespace sim
+{
+class StationRunner;
+}
 
 namespace plc
 {
 
-// The one place where the PLC server meets today's simulated station: it
-// keeps a simulated interface connected while PLCs are served, gives it the
+// The one place where the PLC server meets the simulated station: it keeps
+// a simulated interface connected while PLCs are served, gives it the
 // output word and passes its input word on (with the sensors forced in
 // "Virtuele opstelling"). Nothing else in src/plc/ knows the simulation.
 class StationAdapter : public QObject
@@ -29,10 +35,13 @@ class StationAdapter : public QObject
     void close();
     void setOutputs(quint8 word);
     quint8 inputs() const;
+    // The simulated interface's about window.
+    void showAbout();
 
-    // The simulated interface itself, for the window that draws the
-    // station and for following the station in view.
-    iface::SimulatedInterface* simulated() const { return m_sim.get(); }
+    // The station and its link, for the window that draws the station and
+    // for following the station in view.
+    sim::StationRunner* station() const;
+    iface::StationLink* link() const;
 
   signals:
     void inputsChanged(quint8 word);
@@ -40,7 +49,7 @@ class StationAdapter : public QObject
     void cablePulled();
 
   private:
-    std::unique_ptr<iface::SimulatedInterface> m_sim;
+    std::unique_ptr<iface::EasyPortControl> m_port;
 };
 
 } // namespace plc

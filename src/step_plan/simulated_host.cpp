@@ -1,11 +1,12 @@
 #include "step_plan/simulated_host.h"
 
-#include "interface_link/simulated_interface.h"
+#include "interface_link/easyport_control.h"
+#include "simulation/station_runner.h"
 
 namespace plan
 {
 
-SimulatedHost::SimulatedHost(iface::SimulatedInterface& port, QObject* parent)
+SimulatedHost::SimulatedHost(iface::EasyPortControl& port, QObject* parent)
     : PlanHost(parent), m_port(&port), m_points(stationPoints(m_station))
 {
     connect(&port, &iface::EasyPortControl::InputsChanged, this, [this](int, int, qint32 word) {
@@ -20,7 +21,8 @@ void SimulatedHost::chooseStation(station::Station s)
     write();
     m_station = s;
     m_points = stationPoints(s);
-    m_port->setStation(m_station);
+    if (sim::StationRunner* shown = m_port ? m_port->stationRunner() : nullptr)
+        shown->setStation(m_station);
     emit stationChanged();
 }
 

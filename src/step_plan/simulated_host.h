@@ -8,22 +8,23 @@
 
 namespace iface
 {
-class SimulatedInterface;
+class EasyPortControl;
 }
 
 namespace plan
 {
 
-// A host on the built-in simulated interface, without a main window: it
-// chooses stations, connects and disconnects, and switches outputs with the
-// main window's interlocks. For the tests and the developer tools that run
-// plans on the simulated station.
+// A host on an interface with a simulated station, without a main window:
+// it chooses stations (the interface's station runner follows), connects
+// and disconnects, and switches outputs with the main window's interlocks.
+// For the tests and the developer tools that run plans on the simulated
+// station.
 class SimulatedHost : public PlanHost
 {
     Q_OBJECT
 
   public:
-    explicit SimulatedHost(iface::SimulatedInterface& port, QObject* parent = nullptr);
+    explicit SimulatedHost(iface::EasyPortControl& port, QObject* parent = nullptr);
 
     // As a station button does: all outputs off, the station shown afresh.
     void chooseStation(station::Station s);
@@ -32,7 +33,7 @@ class SimulatedHost : public PlanHost
     // written, then the link closes.
     void disconnectLink(const QString& reason = QStringLiteral("de verbinding is verbroken."));
 
-    iface::SimulatedInterface& port() const { return *m_port; }
+    iface::EasyPortControl& port() const { return *m_port; }
 
     bool isConnected() const override { return m_connected; }
     station::Station station() const override { return m_station; }
@@ -47,7 +48,7 @@ class SimulatedHost : public PlanHost
   private:
     void write();
 
-    QPointer<iface::SimulatedInterface> m_port;
+    QPointer<iface::EasyPortControl> m_port;
     station::Station m_station = station::Station::Start;
     StationPoints m_points;
     bool m_connected = false;

@@ -178,7 +178,13 @@ struct StepPlanWindow::Ui {
 };
 
 StepPlanWindow::StepPlanWindow(PlanHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_sequencer(host, m_clock)
+    : StepPlanWindow(host, nullptr, parent)
+{
+}
+
+StepPlanWindow::StepPlanWindow(PlanHost& host, Clock* clock, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_ownClock(clock ? nullptr : std::make_unique<TimerClock>()),
+      m_sequencer(host, clock ? *clock : *m_ownClock)
 {
     ctl::installAccessibleControls();
     setObjectName(QStringLiteral("Stappenplan"));

@@ -35,6 +35,9 @@ class StepPlanWindow : public QWidget
     // `host` must outlive the window (a run still active when the window
     // goes switches all outputs off through it).
     explicit StepPlanWindow(PlanHost& host, QWidget* parent = nullptr);
+    // A plan that waits on `clock` (which must outlive the window) instead
+    // of a timer of its own.
+    StepPlanWindow(PlanHost& host, Clock* clock, QWidget* parent = nullptr);
     ~StepPlanWindow() override;
 
     // Opens a plan file; on refusal the plan stays as it was and the
@@ -108,7 +111,7 @@ class StepPlanWindow : public QWidget
     bool saveChanges();
     void offerRecovery();
 
-    TimerClock m_clock;
+    std::unique_ptr<Clock> m_ownClock;
     Sequencer m_sequencer;
     std::unique_ptr<Ui> m_ui;
     QString m_message;

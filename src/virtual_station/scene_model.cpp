@@ -67,12 +67,12 @@ void addConveyor(SceneLayout& l, double x, const station::StationData& d)
 {
     const station::Points& in = d.inputs;
     const station::Points& out = d.outputs;
-    const double ind = x + BeltStartX +
-                       (BeltEndX - BeltStartX) * iface::sim::Conveyor::InductiveAtMs /
-                           iface::sim::Conveyor::LengthMs;
-    const double div = x + BeltStartX +
-                       (BeltEndX - BeltStartX) * iface::sim::Conveyor::DiverterAtMs /
-                           iface::sim::Conveyor::LengthMs;
+    const double ind =
+        x + BeltStartX +
+        (BeltEndX - BeltStartX) * sim::Conveyor::InductiveAtMs / sim::Conveyor::LengthMs;
+    const double div =
+        x + BeltStartX +
+        (BeltEndX - BeltStartX) * sim::Conveyor::DiverterAtMs / sim::Conveyor::LengthMs;
     l.sensors.append(sensor(0, QRectF(ind - 12, 250, 24, 90), QPointF(ind, 262),
                             QRectF(ind - 100, 190, 200, 52), AlignCentre, in[0].name));
     l.sensors.append(sensor(1, QRectF(x + BeltStartX - 30, 270, 60, 44),
@@ -115,7 +115,7 @@ void addHandling(SceneLayout& l, double x, int shift, const station::StationData
 
 void addInterface(SceneLayout& l)
 {
-    for (int i = 0; i < iface::sim::Simulation::InputCount; ++i) {
+    for (int i = 0; i < sim::Simulation::InputCount; ++i) {
         const double cx = 162.5 + i * 125;
         const QRectF sw(cx - 30, 250, 60, 90);
         l.inputSwitches.append(sw);
@@ -177,14 +177,14 @@ SceneLayout layoutFor(station::Station station)
 
 double beltX(const SceneLayout& layout, int positionMs)
 {
-    const double f = double(positionMs) / iface::sim::Conveyor::LengthMs;
+    const double f = double(positionMs) / sim::Conveyor::LengthMs;
     return layout.conveyorX + BeltStartX + (BeltEndX - BeltStartX) * f;
 }
 
-Pose poseFor(const SceneLayout& layout, const iface::sim::Simulation& sim)
+Pose poseFor(const SceneLayout& layout, const sim::Simulation& sim)
 {
     Pose p;
-    if (const iface::sim::StackMagazine* s = sim.stackMagazine()) {
+    if (const sim::StackMagazine* s = sim.stackMagazine()) {
         p.feedPusherX = LidRestX + FeedStroke * s->feed().position();
         p.pressHeadBottom = PressHeadRestBottom + PressStroke * s->press().position();
         if (s->hasLidAtPress()) {
@@ -201,8 +201,8 @@ Pose poseFor(const SceneLayout& layout, const iface::sim::Simulation& sim)
         p.lidsInMagazine = s->lidsInMagazine();
         p.lidsDelivered = s->deliveredLids();
     }
-    if (const iface::sim::Conveyor* c = sim.conveyor()) {
-        for (const iface::sim::BeltPart& part : c->parts()) {
+    if (const sim::Conveyor* c = sim.conveyor()) {
+        for (const sim::BeltPart& part : c->parts()) {
             const double cx = beltX(layout, part.positionMs);
             PartPose pp;
             pp.rect = QRectF(cx - PartWidth / 2, BeltTop - PartHeight, PartWidth, PartHeight);
@@ -210,14 +210,14 @@ Pose poseFor(const SceneLayout& layout, const iface::sim::Simulation& sim)
             p.beltParts.append(pp);
         }
         const double travelled =
-            (BeltEndX - BeltStartX) * c->beltPhaseMs() / iface::sim::Conveyor::LengthMs;
+            (BeltEndX - BeltStartX) * c->beltPhaseMs() / sim::Conveyor::LengthMs;
         p.beltPhase = std::fmod(travelled, CleatPitch);
         p.stopperSet = c->isStopperSet();
         p.motorOn = c->isMotorOn();
         p.backward = c->isBackward();
         p.partsInSlide = c->partsInSlide();
     }
-    if (const iface::sim::HandlingStation* h = sim.handling()) {
+    if (const sim::HandlingStation* h = sim.handling()) {
         p.carriageX = layout.handlingX + BackX - (BackX - FrontX) * h->horizontal().position();
         p.gripperBottom = GripperUpBottom + GripperStroke * h->vertical().position();
         p.fingerGap = FingerOpenGap - (FingerOpenGap - FingerClosedGap) * h->gripper().position();
@@ -237,7 +237,7 @@ Pose poseFor(const SceneLayout& layout, const iface::sim::Simulation& sim)
 QRectF slidePartRect(const SceneLayout& layout, double t)
 {
     t = std::clamp(t, 0.0, 1.0);
-    const double div = beltX(layout, iface::sim::Conveyor::DiverterAtMs);
+    const double div = beltX(layout, sim::Conveyor::DiverterAtMs);
     const QPointF from(div, BeltTop - PartHeight / 2);
     const QPointF to(div + 68, 596 - 28);
     const QPointF c = from + (to - from) * (t * t); // speeds up as it falls

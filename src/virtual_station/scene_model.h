@@ -1,6 +1,6 @@
 #pragma once
 
-#include "interface_link/simulation/simulation.h"
+#include "simulation/simulation.h"
 #include "station/station.h"
 
 #include <QPointF>
@@ -16,7 +16,7 @@
 namespace virt
 {
 
-using iface::sim::Force;
+using sim::Force;
 using station::Station;
 
 // Every scene is this tall; the width depends on the station.
@@ -125,7 +125,7 @@ struct Pose {
     bool horizontalBlocked = false;
 };
 
-Pose poseFor(const SceneLayout& layout, const iface::sim::Simulation& sim);
+Pose poseFor(const SceneLayout& layout, const sim::Simulation& sim);
 
 // Scene geometry that the pose and the tests share.
 namespace geo

@@ -13,7 +13,7 @@ namespace virt
 struct Signals {
     quint8 inputs = 0;
     quint8 outputs = 0;
-    std::array<Force, iface::sim::Simulation::InputCount> forces{};
+    std::array<Force, sim::Simulation::InputCount> forces{};
 };
 
 // The parts that never move: wall, floor, frames, cylinder bodies, the

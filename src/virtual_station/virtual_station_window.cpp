@@ -2,8 +2,10 @@
 
 #include "controls/accessible_controls.h"
 #include "controls/color.h"
-#include "interface_link/simulated_interface.h"
+#include "interface_link/easyport_control.h"
+#include "interface_link/station_link.h"
 #include "platform/services.h"
+#include "simulation/station_runner.h"
 #include "virtual_station/scene_controls.h"
 #include "virtual_station/scene_painter.h"
 #include "window_placement/window_placer.h"
@@ -24,8 +26,9 @@ const QColor BarColour(0xb9, 0xc4, 0xcf);
 constexpr int Gap = 8;
 } // namespace
 
-VirtualStationWindow::VirtualStationWindow(iface::SimulatedInterface* port, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_port(port)
+VirtualStationWindow::VirtualStationWindow(sim::StationRunner* station, iface::StationLink* link,
+                                           QWidget* parent)
+    : QWidget(parent, Qt::Window), m_station(station), m_link(link)
 {
     ctl::installAccessibleControls();
     setObjectName(QStringLiteral("Virtuele_Opstelling"));
@@ -44,8 +47,8 @@ VirtualStationWindow::VirtualStationWindow(iface::SimulatedInterface* port, QWid
             m_animation.stop();
         update();
     });
-    if (m_port) {
-        connect(m_port, &iface::SimulatedInterface::stateChanged, this,
+    if (m_station) {
+        connect(m_station, &sim::StationRunner::stateChanged, this,
                 &VirtualStationWindow::followStation);
     }
     // The way to the step plan that automates the station shown here.
@@ -70,16 +73,16 @@ VirtualStationWindow::VirtualStationWindow(iface::SimulatedInterface* port, QWid
     m_pullCable->setCursor(Qt::PointingHandCursor);
     m_pullCable->setStyleSheet(m_stepPlan->styleSheet());
     m_pullCable->adjustSize();
-    if (m_port)
-        connect(m_pullCable, &QPushButton::clicked, m_port, &iface::SimulatedInterface::pullCable);
+    if (m_link)
+        connect(m_pullCable, &QPushButton::clicked, m_link, &iface::StationLink::pullCable);
     followStation();
 }
 
 Pose VirtualStationWindow::currentPose() const
 {
-    if (!m_port)
+    if (!m_station)
         return {};
-    Pose pose = poseFor(m_layout, m_port->simulation());
+    Pose pose = poseFor(m_layout, m_station->simulation());
     if (m_animation.isActive()) {
         pose.dropProgress = std::min(1.0, double(m_dropClock.elapsed()) / DropMs);
         pose.slideMetal = m_binMetalBeforeDrop;
@@ -98,7 +101,7 @@ QPointF VirtualStationWindow::toWidget(QPointF scenePoint) const
 void VirtualStationWindow::followStation()
 {
     const station::Station kind =
-        m_port ? m_port->simulation().station() : station::Station::Interface;
+        m_station ? m_station->simulation().station() : station::Station::Interface;
     if (kind != m_layout.station || m_layout.size.isEmpty()) {
         m_layout = layoutFor(kind);
         m_background = QPixmap();
@@ -138,7 +141,7 @@ void VirtualStationWindow::placeSceneControls()
     const QTransform toWidget = sceneTransform(m_layout.size, size());
     const Pose pose = currentPose();
     const bool switches = !m_layout.inputSwitches.isEmpty();
-    const quint8 inputs = m_port ? m_port->simulation().inputs() : 0;
+    const quint8 inputs = m_station ? m_station->simulation().inputs() : 0;
     int index = 0;
     for (const SensorSpot& s : m_layout.sensors) {
         SceneControl* control = m_sceneControls.value(index++);
@@ -146,7 +149,7 @@ void VirtualStationWindow::placeSceneControls()
             return;
         control->setGeometry(
             toWidget.mapRect(placedSensor(s, m_layout, pose).hitArea()).toAlignedRect());
-        const Force force = m_port ? m_port->inputForce(s.input) : Force::Free;
+        const Force force = m_station ? m_station->inputForce(s.input) : Force::Free;
         const QString description =
             sensorState(inputs & (1u << s.input), force) +
             (switches ? QStringLiteral(". Indrukken zet de schakelaar om")
@@ -163,11 +166,11 @@ void VirtualStationWindow::placeSceneControls()
 // slide: let it fall there.
 void VirtualStationWindow::watchSlide()
 {
-    const iface::sim::Conveyor* belt = m_port ? m_port->simulation().conveyor() : nullptr;
+    const sim::Conveyor* belt = m_station ? m_station->simulation().conveyor() : nullptr;
     if (!belt)
         return;
     QHash<int, bool> now;
-    for (const iface::sim::BeltPart& part : belt->parts())
+    for (const sim::BeltPart& part : belt->parts())
         now.insert(part.id, part.metal);
     if (belt->partsInSlide() > m_slideSeen) {
         for (auto it = m_beltParts.cbegin(); it != m_beltParts.cend(); ++it) {
@@ -205,13 +208,13 @@ void VirtualStationWindow::paintScene(QPainter& p, QSize size)
 {
     const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
     p.drawPixmap(0, 0, background(size, dpr));
-    if (!m_port)
+    if (!m_station)
         return;
     Signals sig;
-    const iface::sim::Simulation& sim = m_port->simulation();
+    const sim::Simulation& sim = m_station->simulation();
     sig.inputs = sim.inputs();
     sig.outputs = sim.outputs();
-    for (int i = 0; i < iface::sim::Simulation::InputCount; ++i)
+    for (int i = 0; i < sim::Simulation::InputCount; ++i)
         sig.forces[size_t(i)] = sim.force(i);
     p.save();
     p.setTransform(sceneTransform(m_layout.size, size), true);
@@ -251,31 +254,31 @@ void VirtualStationWindow::resizeEvent(QResizeEvent* event)
 
 void VirtualStationWindow::clickScene(QPointF scenePoint)
 {
-    if (m_port)
+    if (m_station)
         act(hitTest(m_layout, currentPose(), scenePoint));
 }
 
 void VirtualStationWindow::act(const Hit& hit)
 {
-    if (!m_port)
+    if (!m_station)
         return;
     switch (hit.action) {
     case Action::None:
         break;
     case Action::ForceInput: {
-        const Force now = m_port->inputForce(hit.input);
-        m_port->setInputForce(hit.input, m_layout.station == station::Station::Interface
-                                             ? nextSwitchForce(now)
-                                             : nextForce(now));
+        const Force now = m_station->inputForce(hit.input);
+        m_station->setInputForce(hit.input, m_layout.station == station::Station::Interface
+                                                ? nextSwitchForce(now)
+                                                : nextForce(now));
         break;
     }
     case Action::PlaceMetal:
     case Action::PlacePlastic:
-        if (!m_port->placePart(hit.action == Action::PlaceMetal))
+        if (!m_station->placePart(hit.action == Action::PlaceMetal))
             beltStartTaken();
         break;
     case Action::Refill:
-        m_port->refillMagazine();
+        m_station->refillMagazine();
         break;
     }
 }
@@ -322,21 +325,23 @@ void VirtualStationWindow::showBeside(QWidget* mainWindow)
 std::unique_ptr<VirtualStationWindow> attachVirtualStation(iface::EasyPortControl* control,
                                                            QWidget* mainWindow)
 {
-    auto* port = qobject_cast<iface::SimulatedInterface*>(control);
-    if (!port)
+    sim::StationRunner* station = control ? control->stationRunner() : nullptr;
+    if (!station)
         return nullptr;
-    auto window = std::make_unique<VirtualStationWindow>(port);
+    iface::StationLink* link = control->stationLink();
+    auto window = std::make_unique<VirtualStationWindow>(station, link);
     VirtualStationWindow* w = window.get();
     QPointer<QWidget> main(mainWindow);
-    QObject::connect(port, &iface::SimulatedInterface::connectionChanged, w,
-                     [w, main, port](bool up) {
-                         if (up)
-                             w->showBeside(main);
-                         else if (!port->isCableOut())
-                             w->close(); // after a pulled cable the station stays in sight
-                     });
-    QObject::connect(port, &iface::SimulatedInterface::virtualStationRequested, w,
-                     [w, main] { w->showBeside(main); });
+    if (link) {
+        QObject::connect(link, &iface::StationLink::connectionChanged, w, [w, main, link](bool up) {
+            if (up)
+                w->showBeside(main);
+            else if (!link->isCableOut())
+                w->close(); // after a pulled cable the station stays in sight
+        });
+        QObject::connect(link, &iface::StationLink::virtualStationRequested, w,
+                         [w, main] { w->showBeside(main); });
+    }
     return window;
 }
 

@@ -22,17 +22,21 @@ class SceneControl;
 namespace iface
 {
 class EasyPortControl;
-class SimulatedInterface;
+class StationLink;
 } // namespace iface
+
+namespace sim
+{
+class StationRunner;
+}
 
 namespace virt
 {
 
-// "Virtuele opstelling": draws the station that the simulated interface
-// plays, and lets the pupil or teacher force its sensors and lay parts on
-// the belt, by mouse, by keyboard (Tab, Space) or through a screen reader.
-// It only reads the simulator and calls its forcing API; showing it never
-// takes the focus from the main window.
+// "Virtuele opstelling": draws the simulated station as it runs, and lets the pupil or teacher
+// force its sensors and lay parts on the belt, by mouse, by keyboard (Tab, Space) or through a
+// screen reader. It only reads the station and calls its forcing API; "Kabel los" acts on the link,
+// when there is one. Showing it never takes the focus from the main window.
 class VirtualStationWindow : public QWidget
 {
     Q_OBJECT
@@ -43,7 +47,8 @@ class VirtualStationWindow : public QWidget
     // How long a part takes to slide down into the bin.
     static constexpr int DropMs = 450;
 
-    explicit VirtualStationWindow(iface::SimulatedInterface* port, QWidget* parent = nullptr);
+    explicit VirtualStationWindow(sim::StationRunner* station, iface::StationLink* link = nullptr,
+                                  QWidget* parent = nullptr);
 
     const SceneLayout& sceneLayout() const { return m_layout; }
     Pose currentPose() const;
@@ -86,7 +91,8 @@ class VirtualStationWindow : public QWidget
     void beltStartTaken();
     QPixmap& background(QSize size, qreal dpr);
 
-    QPointer<iface::SimulatedInterface> m_port;
+    QPointer<sim::StationRunner> m_station;
+    QPointer<iface::StationLink> m_link;
     SceneLayout m_layout;
     QPixmap m_background;
     station::Station m_backgroundStation = station::Station::Interface;
@@ -103,10 +109,10 @@ class VirtualStationWindow : public QWidget
     QPointer<QWidget> m_statusBar;
 };
 
-// Gives a simulated interface its virtual station window: it opens beside
-// `mainWindow` when the interface connects, closes when it disconnects, and
-// opens again when asked from the interface's about window. Null for other
-// interfaces.
+// Gives an interface with a simulated station its virtual station window: it
+// opens beside `mainWindow` when the link opens, closes when it closes, and
+// opens again when asked from the interface's about window. Null for
+// interfaces to real hardware.
 std::unique_ptr<VirtualStationWindow> attachVirtualStation(iface::EasyPortControl* control,
                                                            QWidget* mainWindow);
 

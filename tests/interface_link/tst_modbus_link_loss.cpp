@@ -8,6 +8,7 @@
 #include "interface_link/simulated_interface.h"
 #include "main_window/main.h"
 #include "main_window/plan_host_link.h"
+#include "simulation/station_runner.h"
 #include "step_plan/step_plan_window.h"
 #include "support/modbus_peers.h"
 #include "support/test_support.h"
@@ -51,12 +52,12 @@ struct Bench {
         simulated = std::make_unique<iface::SimulatedInterface>();
         window = std::make_unique<Main>(simulated.get());
         window->setQuitHandler([this] { ++quits; });
-        QObject::connect(&window->stationState(), &station::StationState::changed, simulated.get(),
-                         &iface::SimulatedInterface::setStation);
+        QObject::connect(&window->stationState(), &station::StationState::changed,
+                         simulated->stationRunner(), &sim::StationRunner::setStation);
     }
 
     // What the module (or the simulated station) holds now.
-    int held() const { return simulated ? simulated->simulation().outputs() : module.coils(); }
+    int held() const { return simulated ? simulated->stationRunner()->outputs() : module.coils(); }
 
     // The step plan window on the main window, with a plan that switches
     // output 1 on and waits for the pupil.

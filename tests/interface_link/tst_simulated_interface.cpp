@@ -1,6 +1,8 @@
 #include "controls/controls.h"
 #include "interface_link/simulated_interface.h"
+#include "interface_link/station_link.h"
 #include "main_window/main.h"
+#include "support/manual_time.h"
 #include "support/test_support.h"
 #include "support/warning_log.h"
 
@@ -15,7 +17,7 @@
 
 using iface::SimulatedInterface;
 using iface::SimulatedSettings;
-using iface::sim::Force;
+using sim::Force;
 
 Q_DECLARE_METATYPE(station::Station)
 
@@ -37,15 +39,15 @@ QList<qint32> words(const QSignalSpy& spy)
     return out;
 }
 
-// Waits (bounded) for the inputs to report `word`.
-bool waitForWord(QSignalSpy& spy, qint32 word, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (lastWord(spy) != word && clock.elapsed() < timeoutMs)
-        spy.wait(int(std::max<qint64>(1, timeoutMs - clock.elapsed())));
-    return lastWord(spy) == word;
-}
+// The shared rig, waiting for a reported word.
+struct Rig : testing::SimulatedRig {
+    using SimulatedRig::SimulatedRig;
+    // Moves time on (bounded) until the inputs report `word`.
+    bool waitForWord(const QSignalSpy& spy, qint32 word, int limitMs)
+    {
+        return time.advanceUntil([&] { return lastWord(spy) == word; }, limitMs);
+    }
+};
 
 } // namespace
 
@@ -128,7 +130,8 @@ void TestSimulatedInterface::connectReportsSettings()
     SimulatedSettings s;
     s.comPort = 4;
     s.model = 5;
-    SimulatedInterface port(s);
+    Rig rig(s);
+    SimulatedInterface& port = rig.port;
     QVERIFY(port.SearchAndConnect() != 0);
     QCOMPARE(port.GetComPort(0), qint16(4));
     QCOMPARE(port.GetModuleNumber(0), qint16(5));
@@ -156,177 +159,184 @@ void TestSimulatedInterface::connectReportsRestWord()
 {
     QFETCH(station::Station, inView);
     QFETCH(int, word);
-    SimulatedInterface port;
-    port.setStation(inView);
-    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
-    QVERIFY(port.SearchAndConnect() != 0);
-    QVERIFY(spy.wait(1000));
+    Rig rig;
+    rig.station.setStation(inView);
+    QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
+    QVERIFY(rig.port.SearchAndConnect() != 0);
+    // The first report comes once the caller has finished connecting.
+    QCOMPARE(spy.count(), 0);
+    rig.settle();
     QCOMPARE(words(spy), QList<qint32>{word});
     // Nothing moves, so nothing more is reported.
-    QTest::qWait(100);
+    rig.time.advance(100);
     QCOMPARE(spy.count(), 1);
-    QVERIFY(!port.isRunning());
+    QVERIFY(!rig.station.isRunning());
 }
 
 void TestSimulatedInterface::handlingFrontAfterTravelTime()
 {
-    SimulatedInterface port;
-    port.setStation(Handling);
-    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
-    QVERIFY(port.SearchAndConnect() != 0);
-    QVERIFY(spy.wait(1000));
+    Rig rig;
+    rig.station.setStation(Handling);
+    QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
+    QVERIFY(rig.port.SearchAndConnect() != 0);
+    rig.settle();
     QCOMPARE(lastWord(spy), 0x05);
 
-    QElapsedTimer clock;
-    clock.start();
-    port.WriteOutputs(0x01);
-    QVERIFY(waitForWord(spy, 0x06, 5000));
-    const qint64 took = clock.elapsed();
+    const qint64 start = rig.time.now;
+    rig.port.WriteOutputs(0x01);
+    QVERIFY(rig.waitForWord(spy, 0x06, 5000));
+    const qint64 took = rig.time.now - start;
     // Back switch off as the carriage leaves, front switch on at the end.
     QCOMPARE(words(spy), (QList<qint32>{0x05, 0x04, 0x06}));
     QVERIFY2(took >= 900, qPrintable(QString::number(took)));
     QVERIFY2(took < 3000, qPrintable(QString::number(took)));
-    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 1000);
+    QVERIFY(rig.runToRest(1000));
 }
 
 void TestSimulatedInterface::writeBeforeConnectIsIgnored()
 {
-    SimulatedInterface port;
-    port.setStation(Handling);
-    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
-    port.WriteOutputs(0x01);
-    QCOMPARE(port.simulation().outputs(), quint8(0));
-    QVERIFY(!port.isRunning());
-    QTest::qWait(50);
+    Rig rig;
+    rig.station.setStation(Handling);
+    QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
+    rig.port.WriteOutputs(0x01);
+    QCOMPARE(rig.station.outputs(), quint8(0));
+    QVERIFY(!rig.station.isRunning());
+    rig.time.advance(50);
     QCOMPARE(spy.count(), 0);
 
-    QVERIFY(port.SearchAndConnect() != 0);
-    QVERIFY(spy.wait(1000));
-    QTest::qWait(300);
+    QVERIFY(rig.port.SearchAndConnect() != 0);
+    rig.time.advance(300);
     QCOMPARE(words(spy), QList<qint32>{0x05});
-    QCOMPARE(port.simulation().handling()->horizontal().positionMs(), 0);
+    QCOMPARE(rig.station.simulation().handling()->horizontal().positionMs(), 0);
 }
 
 void TestSimulatedInterface::writeAfterDisconnectIsIgnored()
 {
-    SimulatedInterface port;
-    port.setStation(Handling);
-    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
-    QVERIFY(port.SearchAndConnect() != 0);
-    QVERIFY(spy.wait(1000));
-    port.Disconnect();
-    QVERIFY(!port.isConnected());
-    port.WriteOutputs(0x04);
-    QCOMPARE(port.simulation().outputs(), quint8(0));
-    QVERIFY(!port.isRunning());
-    // Forcing while disconnected is kept but not reported.
-    port.setInputForce(7, Force::On);
-    QTest::qWait(100);
+    Rig rig;
+    rig.station.setStation(Handling);
+    QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
+    QVERIFY(rig.port.SearchAndConnect() != 0);
+    rig.settle();
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(port.inputs(), 0x85);
+    rig.port.Disconnect();
+    QVERIFY(!rig.port.isConnected());
+    rig.port.WriteOutputs(0x04);
+    QCOMPARE(rig.station.outputs(), quint8(0));
+    QVERIFY(!rig.station.isRunning());
+    // Forcing while disconnected is kept but not reported.
+    rig.station.setInputForce(7, Force::On);
+    rig.time.advance(100);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(rig.station.inputs(), 0x85);
 }
 
 void TestSimulatedInterface::reconnectReportsAgainFromOutputsZero()
 {
-    SimulatedInterface port;
-    port.setStation(station::Station::StapelMagazijn);
-    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
-    QVERIFY(port.SearchAndConnect() != 0);
-    QVERIFY(spy.wait(1000));
-    port.WriteOutputs(0x04);
-    QVERIFY(waitForWord(spy, 0x01, 3000));
+    Rig rig;
+    rig.station.setStation(station::Station::StapelMagazijn);
+    QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
+    QVERIFY(rig.port.SearchAndConnect() != 0);
+    rig.settle();
+    rig.port.WriteOutputs(0x04);
+    QVERIFY(rig.waitForWord(spy, 0x01, 3000));
 
     // Closing the link drops the outputs: the pressing cylinder springs back.
-    port.Disconnect();
-    QTRY_VERIFY_WITH_TIMEOUT(port.simulation().stackMagazine()->press().isRetracted(), 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 1000);
+    rig.port.Disconnect();
+    QVERIFY(rig.time.advanceUntil(
+        [&] { return rig.station.simulation().stackMagazine()->press().isRetracted(); }, 3000));
+    QVERIFY(rig.runToRest(1000));
     QCOMPARE(words(spy), (QList<qint32>{0x00, 0x01}));
 
-    QVERIFY(port.SearchAndConnect() != 0);
-    QVERIFY(spy.wait(1000));
+    QVERIFY(rig.port.SearchAndConnect() != 0);
+    rig.settle();
     QCOMPARE(words(spy), (QList<qint32>{0x00, 0x01, 0x00}));
-    port.WriteOutputs(0x04);
-    QVERIFY(waitForWord(spy, 0x01, 3000));
+    rig.port.WriteOutputs(0x04);
+    QVERIFY(rig.waitForWord(spy, 0x01, 3000));
 }
 
 void TestSimulatedInterface::timerRunsOnlyWhileMoving()
 {
-    SimulatedInterface port;
-    port.setStation(station::Station::Transportband);
-    QVERIFY(port.SearchAndConnect() != 0);
-    QVERIFY(!port.isRunning());
-    port.WriteOutputs(0x02); // belt runs
-    QVERIFY(port.isRunning());
-    QTest::qWait(60);
-    QVERIFY(port.isRunning());
-    port.WriteOutputs(0x00);
-    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 500);
+    Rig rig;
+    rig.station.setStation(station::Station::Transportband);
+    QVERIFY(rig.port.SearchAndConnect() != 0);
+    QVERIFY(!rig.station.isRunning());
+    rig.port.WriteOutputs(0x02); // belt runs
+    QVERIFY(rig.station.isRunning());
+    rig.time.advance(60);
+    QVERIFY(rig.station.isRunning());
+    rig.port.WriteOutputs(0x00);
+    QVERIFY(rig.runToRest(500));
 
-    port.setStation(Handling);
-    port.WriteOutputs(0x04); // down
-    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
+    rig.station.setStation(Handling);
+    rig.port.WriteOutputs(0x04); // down
+    QVERIFY(rig.runToRest(3000));
     // Driving the carriage while the gripper is lowered moves nothing.
-    port.WriteOutputs(0x05);
-    QVERIFY(!port.isRunning());
+    rig.port.WriteOutputs(0x05);
+    QVERIFY(!rig.station.isRunning());
 }
 
 void TestSimulatedInterface::forcingTakesEffectAtOnce()
 {
-    SimulatedInterface port;
-    port.setStation(Handling);
+    Rig rig;
+    SimulatedInterface& port = rig.port;
+    sim::StationRunner& station = rig.station;
+    station.setStation(Handling);
     QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
-    QSignalSpy state(&port, &SimulatedInterface::stateChanged);
+    QSignalSpy state(&station, &sim::StationRunner::stateChanged);
     QVERIFY(port.SearchAndConnect() != 0);
-    QVERIFY(spy.wait(1000));
+    rig.settle();
 
     const int redraws = state.count();
-    port.setInputForce(3, Force::On);
+    station.setInputForce(3, Force::On);
     QCOMPARE(words(spy), (QList<qint32>{0x05, 0x0d}));
     QVERIFY(state.count() > redraws);
-    QCOMPARE(port.inputForce(3), Force::On);
-    port.setInputForce(3, Force::On); // no change, no event
-    port.setInputForce(0, Force::On); // already on by the station: word unchanged
+    QCOMPARE(station.inputForce(3), Force::On);
+    station.setInputForce(3, Force::On); // no change, no event
+    station.setInputForce(0, Force::On); // already on by the station: word unchanged
     QCOMPARE(spy.count(), 2);
-    port.setInputForce(0, Force::Off);
-    port.setInputForce(3, Force::Free);
+    station.setInputForce(0, Force::Off);
+    station.setInputForce(3, Force::Free);
     QCOMPARE(words(spy), (QList<qint32>{0x05, 0x0d, 0x0c, 0x04}));
-    port.setInputForce(8, Force::On);
-    port.setInputForce(-1, Force::On);
+    station.setInputForce(8, Force::On);
+    station.setInputForce(-1, Force::On);
     QCOMPARE(spy.count(), 4);
 }
 
 void TestSimulatedInterface::placingAPartTakesEffectAtOnce()
 {
-    SimulatedInterface port;
-    port.setStation(station::Station::Transportband);
-    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
-    QVERIFY(port.SearchAndConnect() != 0);
-    QVERIFY(spy.wait(1000));
-    QVERIFY(port.placePart(true));
+    Rig rig;
+    rig.station.setStation(station::Station::Transportband);
+    QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
+    QVERIFY(rig.port.SearchAndConnect() != 0);
+    rig.settle();
+    QVERIFY(rig.station.placePart(true));
     QCOMPARE(words(spy), (QList<qint32>{0x00, 0x02}));
-    QVERIFY(!port.placePart(false));
+    QVERIFY(!rig.station.placePart(false));
     QCOMPARE(spy.count(), 2);
-    QCOMPARE(port.simulation().conveyor()->parts().size(), 1);
+    QCOMPARE(rig.station.simulation().conveyor()->parts().size(), 1);
 
     // The metal part reaches the inductive sensor after 1.4..1.8 s of belt.
-    port.WriteOutputs(0x02);
-    QVERIFY(waitForWord(spy, 0x01, 4000));
+    const qint64 start = rig.time.now;
+    rig.port.WriteOutputs(0x02);
+    QVERIFY(rig.waitForWord(spy, 0x01, 4000));
     QCOMPARE(words(spy), (QList<qint32>{0x00, 0x02, 0x00, 0x01}));
+    QVERIFY2(rig.time.now - start >= 1400, qPrintable(QString::number(rig.time.now - start)));
+    QVERIFY2(rig.time.now - start <= 1800, qPrintable(QString::number(rig.time.now - start)));
 
-    port.setStation(Handling);
-    QVERIFY(!port.placePart(true));
+    rig.station.setStation(Handling);
+    QVERIFY(!rig.station.placePart(true));
 }
 
 void TestSimulatedInterface::stationChangeWhileConnected()
 {
-    SimulatedInterface port;
-    QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
-    QVERIFY(port.SearchAndConnect() != 0);
-    QVERIFY(spy.wait(1000));
-    port.setStation(Handling);
-    port.setStation(Handling);
-    port.setStation(station::Station::TransHandling);
-    port.setStation(station::Station::StapelMagazijn);
+    Rig rig;
+    QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
+    QVERIFY(rig.port.SearchAndConnect() != 0);
+    rig.settle();
+    rig.station.setStation(Handling);
+    rig.station.setStation(Handling);
+    rig.station.setStation(station::Station::TransHandling);
+    rig.station.setStation(station::Station::StapelMagazijn);
     QCOMPARE(words(spy), (QList<qint32>{0x00, 0x05, 0x28, 0x00}));
 }
 
@@ -360,18 +370,25 @@ void TestSimulatedInterface::aboutBoxDoesNotBlock()
 void TestSimulatedInterface::pulledCableIsALostLink()
 {
     testing::ServiceScope services;
-    SimulatedInterface port;
+    Rig rig;
+    SimulatedInterface& port = rig.port;
     QSignalSpy lost(&port, &iface::EasyPortControl::LinkLost);
     Main window(&port);
     window.CMD_Verbinding->click();
     window.CMD_SetReset[0]->click();
-    QCOMPARE(port.simulation().outputs(), 0x01);
+    QCOMPARE(rig.station.outputs(), 0x01);
 
-    port.pullCable();
+    // The link the station window sees follows it.
+    iface::StationLink& link = *port.stationLink();
+    QVERIFY(link.isConnected());
+    link.pullCable();
     QVERIFY(!port.isConnected());
+    QVERIFY(!link.isConnected());
     QVERIFY(port.isCableOut());
-    QCOMPARE(port.simulation().outputs(), 0x01);
-    QTRY_COMPARE(window.Verbonden(), 0);
+    QVERIFY(link.isCableOut());
+    QCOMPARE(rig.station.outputs(), 0x01);
+    rig.settle();
+    QCOMPARE(window.Verbonden(), 0);
     QCOMPARE(window.DecimaalUit(), 0x01);
     QVERIFY(window.Shape_Lampje[0]->isStale());
     QCOMPARE(lost.size(), 1);
@@ -381,14 +398,15 @@ void TestSimulatedInterface::pulledCableIsALostLink()
     QVERIFY(services.messages.shown.first().text.startsWith(
         QLatin1String("De verbinding met de interface is verbroken.")));
     port.pullCable(); // nothing left to pull
-    QTest::qWait(20);
+    rig.time.advance(20);
     QCOMPARE(lost.size(), 1);
 
     window.CMD_Verbinding->click();
     QCOMPARE(window.Verbonden(), -1);
     QCOMPARE(window.DecimaalUit(), 0);
-    QCOMPARE(port.simulation().outputs(), 0);
+    QCOMPARE(rig.station.outputs(), 0);
     QVERIFY(!window.Shape_Lampje[0]->isStale());
+    QVERIFY(!link.isCableOut());
 }
 
 QTEST_MAIN(TestSimulatedInterface)

@@ -6,6 +6,7 @@
 // station change; Tab and the reading order follow the layout.
 #include "interface_link/simulated_interface.h"
 #include "main_window/keyboard.h"
+#include "simulation/station_runner.h"
 #include "step_plan/step_plan_window.h"
 #include "support/plan_doubles.h"
 #include "support/test_support.h"
@@ -418,7 +419,8 @@ void TestKeysAndNames::controlKinds()
         planWindow.show();
         shown = &planWindow;
     } else if (window == QLatin1String("station")) {
-        station = std::make_unique<virt::VirtualStationWindow>(&port);
+        station =
+            std::make_unique<virt::VirtualStationWindow>(port.stationRunner(), port.stationLink());
         shown = station.get();
     }
     for (const QString& step : setup.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
@@ -432,14 +434,14 @@ void TestKeysAndNames::controlKinds()
             fx.click(QStringLiteral("CMD_Verbinding"));
             QTRY_VERIFY(fx.main->CMD_Verbinding->Caption() != before);
         } else if (step == QLatin1String("conveyor")) {
-            port.setStation(station::Station::Transportband);
+            port.stationRunner()->setStation(station::Station::Transportband);
             if (auto* box = planWindow.findChild<QComboBox*>(QStringLiteral("Station")))
                 box->setCurrentIndex(box->findText(QStringLiteral("Transportband")));
         } else if (step == QLatin1String("stack")) {
-            port.setStation(station::Station::StapelMagazijn);
+            port.stationRunner()->setStation(station::Station::StapelMagazijn);
         } else if (step == QLatin1String("force0")) {
             port.SearchAndConnect();
-            port.setInputForce(0, iface::sim::Force::On);
+            port.stationRunner()->setInputForce(0, sim::Force::On);
         }
     }
     QObject* object = findControl(*shown, control);

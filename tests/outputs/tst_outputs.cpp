@@ -3,6 +3,7 @@
 #include "interface_link/simulated_interface.h"
 #include "outputs/interlocks.h"
 #include "outputs/output_panel.h"
+#include "simulation/station_runner.h"
 #include "support/test_support.h"
 
 #include <QRandomGenerator>
@@ -338,9 +339,9 @@ void TestOutputs::exitsReachDefaultInterface()
     main.SetEasyPort();
     main.findChild<QAbstractButton*>("CMD_SetReset(3)")->click();
     main.findChild<QAbstractButton*>("CMD_SetReset(6)")->click();
-    QCOMPARE(port.simulation().outputs(), 8 + 64);
+    QCOMPARE(port.stationRunner()->outputs(), 8 + 64);
     main.findChild<QAbstractButton*>("CMD_Afsluiten")->click();
-    QCOMPARE(port.simulation().outputs(), 0);
+    QCOMPARE(port.stationRunner()->outputs(), 0);
     QCOMPARE(quits, 1);
 }
 

@@ -2,6 +2,7 @@
 #include "plc/plc_easyport.h"
 #include "plc/plc_server.h"
 #include "plc/request_handler.h"
+#include "simulation/station_runner.h"
 #include "support/modbus_peers.h"
 #include "support/plc_doubles.h"
 #include "support/test_support.h"
@@ -90,7 +91,7 @@ void TestPlcEasyPort::pupilAndPlc()
     settings.port = testing::freeTcpPort();
     plc::PlcEasyPort port(settings, {}, &clock);
     Main main(&port);
-    port.simulatedStation()->setStation(main.stationState().current());
+    port.stationRunner()->setStation(main.stationState().current());
     main.findChild<QAbstractButton*>("CMD_Verbinding")->click();
     QCOMPARE(main.Verbonden(), -1);
     QCOMPARE(port.GetModuleNumber(0), plc::PlcEasyPort::Model);
@@ -115,7 +116,7 @@ void TestPlcEasyPort::pupilAndPlc()
              status.replace(QLatin1String("%1"), QString::number(settings.port)));
     // The main window shows what the station was given, no more.
     QCOMPARE(main.DecimaalUit(), outputBefore);
-    QCOMPARE(int(port.simulatedStation()->simulation().outputs()), outputBefore);
+    QCOMPARE(int(port.stationRunner()->outputs()), outputBefore);
     const int boxes = int(services.messages.shown.size());
     const int clicks = int(services.sounds.names().count("Klik 01.wav"));
 
@@ -123,7 +124,7 @@ void TestPlcEasyPort::pupilAndPlc()
 
     const int expected = pressApplies ? (outputBefore | 1) : outputBefore;
     QCOMPARE(main.DecimaalUit(), expected);
-    QCOMPARE(int(port.simulatedStation()->simulation().outputs()), expected);
+    QCOMPARE(int(port.stationRunner()->outputs()), expected);
     if (pressApplies) {
         QCOMPARE(services.messages.shown.size(), boxes);
     } else {
@@ -136,7 +137,7 @@ void TestPlcEasyPort::pupilAndPlc()
     // "Verbreek": every PLC connection closed, outputs off.
     main.findChild<QAbstractButton*>("CMD_Verbinding")->click();
     QCOMPARE(port.server().connectionCount(), 0);
-    QCOMPARE(int(port.simulatedStation()->simulation().outputs()), 0);
+    QCOMPARE(int(port.stationRunner()->outputs()), 0);
     QVERIFY(!port.server().isListening());
 }
 

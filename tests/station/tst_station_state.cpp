@@ -9,8 +9,8 @@
 #include "component_figure/component_panel.h"
 #include "fullscreen/full_screen.h"
 #include "interface_link/interface_model.h"
-#include "interface_link/simulated_interface.h"
 #include "outputs/output_panel.h"
+#include "simulation/simulated_station.h"
 #include "station/station_data.h"
 #include "support/test_support.h"
 
@@ -138,10 +138,10 @@ void TestStationState::everyViewFollowsTheState()
 
     MainFixture fx;
     // The link main() makes between the window's state and the simulation.
-    iface::SimulatedInterface sim;
+    sim::SimulatedStation sim;
     sim.setStation(fx.main->stationState().current());
     connect(&fx.main->stationState(), &station::StationState::changed, &sim,
-            &iface::SimulatedInterface::setStation);
+            &sim::StationRunner::setStation);
     // A different station first, so nothing is right by chance.
     if (!click.isEmpty()) {
         fx.click(click == "CMD_Transportband" ? "CMD_Stationhandling" : "CMD_Transportband");

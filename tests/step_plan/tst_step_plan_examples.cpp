@@ -2,12 +2,12 @@
 #include "step_plan/plan_file.h"
 #include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
+#include "support/manual_time.h"
 #include "support/plan_doubles.h"
 #include "support/program_fixture.h"
 
 #include <QAbstractButton>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QtTest>
 
 using iface::SimulatedInterface;
@@ -18,11 +18,13 @@ namespace
 {
 
 // The station as it starts, connected, with the plan loaded through the
-// window's programmatic contract.
+// window's programmatic contract. The station and the plan run on time the
+// test moves.
 struct SimRig {
-    SimulatedInterface port;
+    testing::SimulatedRig sim;
+    SimulatedInterface& port = sim.port;
     SimulatedHost host{port};
-    StepPlanWindow window{host};
+    StepPlanWindow window{host, sim.time.newClock()};
 
     bool prepare(const QString& path)
     {
@@ -33,7 +35,7 @@ struct SimRig {
         if (!host.connectLink())
             return false;
         // The first input report comes queued after the connect.
-        QTest::qWait(30);
+        sim.settle();
         bool loaded = false;
         QMetaObject::invokeMethod(&window, "load", Q_RETURN_ARG(bool, loaded),
                                   Q_ARG(QString, path));
@@ -92,7 +94,8 @@ void TestStepPlanExamples::runsThroughTheMainWindow_data()
 void TestStepPlanExamples::runsThroughTheMainWindow()
 {
     QFETCH(QString, path);
-    testing::ProgramFixture program;
+    testing::ManualTime time;
+    testing::ProgramFixture program(false, &time);
     const plan::ReadResult read = plan::readPlanFile(path);
     QVERIFY(read.plan);
     const QString button = stationButton(read.plan->station);
@@ -103,28 +106,27 @@ void TestStepPlanExamples::runsThroughTheMainWindow()
     QCOMPARE(program.main->stationState().current(), read.plan->station);
     QVERIFY(program.control<QAbstractButton>(button)->isEnabled());
     // The first input report comes queued after the connect.
-    QTest::qWait(30);
+    time.advance(0);
     plan::StepPlanWindow& window = *program.stepPlan;
     QVERIFY(window.load(path));
     const plan::Plan& p = window.plan();
     const int last = int(p.steps.size());
     QStringList written;
-    QObject::connect(&program.port, &iface::SimulatedInterface::stateChanged, &window, [&] {
-        const QString word = QString::number(program.port.simulation().outputs(), 2);
+    QObject::connect(&program.simulated(), &sim::StationRunner::stateChanged, &window, [&] {
+        const QString word = QString::number(program.simulated().outputs(), 2);
         if (written.isEmpty() || written.last() != word)
             written.append(word);
     });
 
-    QElapsedTimer clock;
-    clock.start();
+    const qint64 started = time.now;
     QVERIFY2(window.start(), qPrintable(window.message()));
     bool wentRound = false;
     bool reachedLast = false;
     bool refused = false;
-    while (clock.elapsed() < 40'000) {
+    while (time.now - started < 40'000) {
         refused = refused || window.message().contains(QStringLiteral("geweigerd"));
         if (window.sequencer().waitsForPupil()) {
-            program.port.placePart(true);
+            program.simulated().placePart(true);
             window.next();
         }
         reachedLast = reachedLast || window.currentStep() == last;
@@ -134,27 +136,27 @@ void TestStepPlanExamples::runsThroughTheMainWindow()
         }
         if (window.state() != QLatin1String("running"))
             break;
-        QTest::qWait(5);
+        time.advance(sim::SimulatedStation::TickMs);
     }
-    qInfo().noquote() << QFileInfo(path).fileName() << "ran" << clock.elapsed()
+    qInfo().noquote() << QFileInfo(path).fileName() << "ran" << time.now - started
                       << "ms; outputs:" << written.join(QStringLiteral(", "));
     QVERIFY2(!refused, qPrintable(window.message()));
     QVERIFY(program.services.messages.shown.isEmpty());
     if (p.repeat) {
         QVERIFY2(wentRound, qPrintable(window.message()));
         QCOMPARE(window.state(), QStringLiteral("stopped"));
-        QCOMPARE(program.port.simulation().outputs(), quint8(0));
+        QCOMPARE(program.simulated().outputs(), quint8(0));
         QCOMPARE(program.main->DecimaalUit(), 0);
         return;
     }
     QVERIFY2(window.state() == QLatin1String("finished"), qPrintable(window.message()));
     QCOMPARE(window.currentStep(), 0);
     // The screen shows what the station holds.
-    QCOMPARE(program.main->DecimaalUit(), int(program.port.simulation().outputs()));
+    QCOMPARE(program.main->DecimaalUit(), int(program.simulated().outputs()));
 
     // What each exercise is about really happened on the station.
-    const iface::sim::Simulation& sim = program.port.simulation();
-    if (const iface::sim::StackMagazine* s = sim.stackMagazine()) {
+    const sim::Simulation& sim = program.simulated().simulation();
+    if (const sim::StackMagazine* s = sim.stackMagazine()) {
         QVERIFY(s->hasLidAtPress());
         QVERIFY(s->isLidAtPressPressed());
     }
@@ -179,13 +181,14 @@ void TestStepPlanExamples::brokenSensorTimesOut()
     plan::Plan p = rig.window.plan();
     p.steps[0].timeoutMs = 1500; // the carriage needs 1 s
     QVERIFY(rig.window.setPlan(p));
-    rig.port.setInputForce(1, iface::sim::Force::Off);
+    rig.sim.station.setInputForce(1, sim::Force::Off);
     QVERIFY(rig.window.start());
-    QTRY_COMPARE_WITH_TIMEOUT(rig.state(), QStringLiteral("failed"), 5000);
+    QVERIFY(
+        rig.sim.time.advanceUntil([&] { return rig.state() == QLatin1String("failed"); }, 5000));
     QCOMPARE(rig.step(), 1);
     QCOMPARE(rig.window.message(),
              QStringLiteral("Stap 1 wacht al 1,5 s op Eindschakelaar cil. 1 Voor (ingang 2)."));
-    QCOMPARE(rig.port.simulation().outputs(), quint8(0));
+    QCOMPARE(rig.sim.station.outputs(), quint8(0));
 }
 
 void TestStepPlanExamples::disconnectSwitchesOffBeforeTheLinkCloses()
@@ -199,7 +202,7 @@ void TestStepPlanExamples::disconnectSwitchesOffBeforeTheLinkCloses()
             logWhenClosed = rig.host.log;
     });
     QVERIFY(rig.window.start());
-    QCOMPARE(rig.port.simulation().outputs(), quint8(0b1));
+    QCOMPARE(rig.sim.station.outputs(), quint8(0b1));
     rig.host.disconnectLink();
     QCOMPARE(rig.state(), QStringLiteral("stopped"));
     QCOMPARE(logWhenClosed, QStringList({"1 aan", "reset"}));
@@ -215,11 +218,11 @@ void TestStepPlanExamples::stationChangeStopsTheSimulatedRun()
     QVERIFY(rig.prepare(testing::examplePlanFolder() +
                         QStringLiteral("/Station handling - oppakken en wegleggen.json")));
     QVERIFY(rig.window.start());
-    QTest::qWait(300);
+    rig.sim.time.advance(300);
     rig.host.chooseStation(station::Station::StapelMagazijn);
     QCOMPARE(rig.state(), QStringLiteral("stopped"));
     QCOMPARE(rig.host.log.last(), QStringLiteral("reset"));
-    QCOMPARE(rig.port.simulation().outputs(), quint8(0));
+    QCOMPARE(rig.sim.station.outputs(), quint8(0));
     QVERIFY(!rig.window.start());
     QCOMPARE(rig.window.message(),
              QStringLiteral("Kies eerst het station Station handling in het hoofdvenster."));

@@ -577,7 +577,7 @@ void TestStepPlanWindow::reachedFromTheMainWindow()
 void TestStepPlanWindow::reachedFromTheVirtualStation()
 {
     iface::SimulatedInterface port;
-    virt::VirtualStationWindow station(&port);
+    virt::VirtualStationWindow station(port.stationRunner(), port.stationLink());
     RecordingPlanHost host;
     StepPlanWindow w(host);
     plan::attachStepPlan(&station, nullptr, &w);

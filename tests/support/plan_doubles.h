@@ -58,6 +58,7 @@ class RecordingPlanHost : public plan::PlanHost
 class ManualClock : public plan::Clock
 {
   public:
+    qint64 nowMs() const override { return now; }
     void wakeAfter(int ms) override { due = now + ms; }
     void cancel() override { due = -1; }
     bool isSet() const override { return due >= 0; }

@@ -3,6 +3,7 @@
 #include "interface_link/simulated_interface.h"
 #include "main_window/plan_host_link.h"
 #include "step_plan/step_plan_window.h"
+#include "support/manual_time.h"
 #include "support/test_support.h"
 #include "virtual_station/virtual_station_window.h"
 
@@ -15,11 +16,12 @@ namespace testing
 // its default settings: the main window, the simulated station following
 // the station in view, the virtual station, and the step plan on the main
 // window. Outside services are recorded unless `realBoxes` keeps the
-// program's own message boxes.
+// program's own message boxes. With `time` the station and the step plan run
+// on it instead of on timers.
 class ProgramFixture
 {
   public:
-    explicit ProgramFixture(bool realBoxes = false);
+    explicit ProgramFixture(bool realBoxes = false, ManualTime* time = nullptr);
     ~ProgramFixture();
 
     ServiceScope services;
@@ -29,6 +31,8 @@ class ProgramFixture
     std::unique_ptr<plan::StepPlanWindow> stepPlan;
     std::unique_ptr<virt::VirtualStationWindow> station;
     int quits = 0;
+
+    sim::StationRunner& simulated() const { return *port.stationRunner(); }
 
     template <typename T = QObject> T* control(const QString& name) const
     {

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-using iface::sim::Simulation;
+using sim::Simulation;
 using station::Station;
 using virt::Action;
 using virt::Force;

@@ -1,5 +1,6 @@
 #include "interface_link/interface_factory.h"
 #include "interface_link/simulated_interface.h"
+#include "support/manual_time.h"
 #include "support/test_support.h"
 #include "virtual_station/scene_controls.h"
 #include "virtual_station/virtual_station_window.h"
@@ -15,10 +16,11 @@
 #include <QtTest>
 
 using iface::SimulatedInterface;
-using iface::sim::Force;
+using sim::Force;
+using testing::SimulatedRig;
 using virt::VirtualStationWindow;
 
-Q_DECLARE_METATYPE(iface::sim::Force)
+Q_DECLARE_METATYPE(sim::Force)
 Q_DECLARE_METATYPE(station::Station)
 
 namespace
@@ -43,6 +45,12 @@ QPointF buttonCentre(const VirtualStationWindow& w, virt::Action action)
         if (b.action == action)
             return b.rect.center();
     return {};
+}
+
+// The window on the rig's station and link.
+std::unique_ptr<VirtualStationWindow> windowOn(SimulatedRig& rig)
+{
+    return std::make_unique<VirtualStationWindow>(&rig.station, rig.port.stationLink());
 }
 
 void clickAt(VirtualStationWindow& w, QPointF scenePoint)
@@ -78,74 +86,77 @@ class TestVirtualStationWindow : public QObject
     void letterboxedDrawing();
     void opensWithTheConnection();
     void aboutWindowShowsItAgain();
+    void cableButtonPullsTheLink_data();
+    void cableButtonPullsTheLink();
     void otherInterfacesGetNoWindow();
     void closingTheMainWindowEndsTheProgram();
 };
 
 void TestVirtualStationWindow::rodFollowsAnOutput()
 {
-    SimulatedInterface port;
-    port.setStation(Handling);
-    port.SearchAndConnect();
-    VirtualStationWindow w(&port);
-    const double back = w.currentPose().carriageX;
+    SimulatedRig rig;
+    rig.station.setStation(Handling);
+    rig.port.SearchAndConnect();
+    const auto w = windowOn(rig);
+    const double back = w->currentPose().carriageX;
     QCOMPARE(back, 700.0);
 
-    port.WriteOutputs(1); // carriage to the front
-    QTRY_VERIFY_WITH_TIMEOUT(w.currentPose().carriageX < back, 2000);
-    QTRY_COMPARE_WITH_TIMEOUT(w.currentPose().carriageX, 300.0, 3000);
+    rig.port.WriteOutputs(1); // carriage to the front
+    QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().carriageX < back; }, 2000));
+    QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().carriageX == 300.0; }, 3000));
     // The front switch reports it, and the window's lamp reads the same word.
-    QTRY_VERIFY_WITH_TIMEOUT(port.inputs() & 0x02, 1000);
+    QVERIFY(rig.time.advanceUntil([&] { return rig.station.inputs() & 0x02; }, 1000));
 }
 
 void TestVirtualStationWindow::restingStationRunsNoTimer()
 {
-    SimulatedInterface port;
-    port.setStation(Stack);
-    port.SearchAndConnect();
-    VirtualStationWindow w(&port);
-    w.show();
+    SimulatedRig rig;
+    rig.station.setStation(Stack);
+    rig.port.SearchAndConnect();
+    const auto w = windowOn(rig);
+    w->show();
     QCoreApplication::processEvents();
-    QVERIFY(!port.isRunning());
-    QVERIFY(!w.isAnimating());
-    QVERIFY(runningTimers(w).isEmpty());
+    QVERIFY(!rig.station.isRunning());
+    QVERIFY(!w->isAnimating());
+    QVERIFY(runningTimers(*w).isEmpty());
 
     // It moves, then comes to rest again: nothing keeps running.
-    port.WriteOutputs(4);
-    QVERIFY(port.isRunning());
-    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
-    QCOMPARE(w.currentPose().pressHeadBottom, 560.0);
-    QVERIFY(runningTimers(w).isEmpty());
-    QVERIFY(!w.isAnimating());
+    rig.port.WriteOutputs(4);
+    QVERIFY(rig.station.isRunning());
+    QVERIFY(rig.runToRest(3000));
+    QCOMPARE(w->currentPose().pressHeadBottom, 560.0);
+    QVERIFY(runningTimers(*w).isEmpty());
+    QVERIFY(!w->isAnimating());
 }
 
 void TestVirtualStationWindow::partDropsDownTheSlideThenStops()
 {
-    SimulatedInterface port;
-    port.setStation(Conveyor);
-    port.SearchAndConnect();
-    VirtualStationWindow w(&port);
-    QVERIFY(port.placePart(false));
-    port.WriteOutputs(3); // stopper set, belt on
-    QTRY_VERIFY_WITH_TIMEOUT(w.currentPose().partsInSlide == 1, 5000);
+    SimulatedRig rig;
+    rig.station.setStation(Conveyor);
+    rig.port.SearchAndConnect();
+    const auto w = windowOn(rig);
+    QVERIFY(rig.station.placePart(false));
+    rig.port.WriteOutputs(3); // stopper set, belt on
+    QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().partsInSlide == 1; }, 5000));
     // The part is seen falling, and it is the plastic part.
-    QVERIFY(w.isAnimating());
-    const virt::Pose falling = w.currentPose();
+    QVERIFY(w->isAnimating());
+    const virt::Pose falling = w->currentPose();
     QVERIFY(falling.dropProgress >= 0 && falling.dropProgress <= 1);
     QVERIFY(!falling.dropMetal);
-    port.WriteOutputs(0);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.isAnimating(), VirtualStationWindow::DropMs + 1000);
-    QCOMPARE(w.currentPose().dropProgress, -1.0);
-    QVERIFY(runningTimers(w).isEmpty());
-    QVERIFY(!port.isRunning());
+    rig.port.WriteOutputs(0);
+    QVERIFY(rig.runToRest());
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isAnimating(), VirtualStationWindow::DropMs + 1000);
+    QCOMPARE(w->currentPose().dropProgress, -1.0);
+    QVERIFY(runningTimers(*w).isEmpty());
+    QVERIFY(!rig.station.isRunning());
 
     // A metal part after it: the bin then shows metal on top.
-    QVERIFY(port.placePart(true));
-    port.WriteOutputs(3);
-    QTRY_VERIFY_WITH_TIMEOUT(w.currentPose().partsInSlide == 2, 5000);
-    port.WriteOutputs(0);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.isAnimating(), VirtualStationWindow::DropMs + 1000);
-    QVERIFY(w.currentPose().slideMetal);
+    QVERIFY(rig.station.placePart(true));
+    rig.port.WriteOutputs(3);
+    QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().partsInSlide == 2; }, 5000));
+    rig.port.WriteOutputs(0);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isAnimating(), VirtualStationWindow::DropMs + 1000);
+    QVERIFY(w->currentPose().slideMetal);
 }
 
 void TestVirtualStationWindow::clickCyclesForcing_data()
@@ -181,30 +192,31 @@ void TestVirtualStationWindow::clickCyclesForcing()
     QFETCH(QList<Force>, cycle);
     QFETCH(QList<bool>, inputOn);
 
-    SimulatedInterface port;
-    port.setStation(station);
-    port.SearchAndConnect();
-    VirtualStationWindow w(&port);
+    SimulatedRig rig;
+    rig.station.setStation(station);
+    rig.port.SearchAndConnect();
+    const auto window = windowOn(rig);
+    VirtualStationWindow& w = *window;
     w.resize(700, 500); // not the scene's proportions: clicks go through the letterbox
-    QSignalSpy reports(&port, &SimulatedInterface::InputsChanged);
     for (int i = 0; i < cycle.size(); ++i) {
         clickAt(w, sensorCentre(w, input));
-        QCOMPARE(int(port.inputForce(input)), int(cycle[i]));
-        QCOMPARE(bool(port.inputs() & (1 << input)), inputOn[i]);
+        QCOMPARE(int(rig.station.inputForce(input)), int(cycle[i]));
+        QCOMPARE(bool(rig.station.inputs() & (1 << input)), inputOn[i]);
     }
     // Only the clicked input was touched.
-    for (int i = 0; i < iface::sim::Simulation::InputCount; ++i)
+    for (int i = 0; i < sim::Simulation::InputCount; ++i)
         if (i != input)
-            QCOMPARE(int(port.inputForce(i)), int(Force::Free));
+            QCOMPARE(int(rig.station.inputForce(i)), int(Force::Free));
 }
 
 void TestVirtualStationWindow::buttonsLayPartsAndRefill()
 {
     testing::ServiceScope services;
-    SimulatedInterface port;
-    port.setStation(Conveyor);
-    port.SearchAndConnect();
-    VirtualStationWindow w(&port);
+    SimulatedRig rig;
+    rig.station.setStation(Conveyor);
+    rig.port.SearchAndConnect();
+    const auto window = windowOn(rig);
+    VirtualStationWindow& w = *window;
     clickAt(w, buttonCentre(w, virt::Action::PlaceMetal));
     QCOMPARE(w.currentPose().beltParts.size(), 1);
     QVERIFY(w.currentPose().beltParts.first().metal);
@@ -219,13 +231,13 @@ void TestVirtualStationWindow::buttonsLayPartsAndRefill()
         QVERIFY(services.messages.shown.first().text.startsWith(
             QStringLiteral("Er ligt al een bakje aan het begin van de band.")));
     }
-    QVERIFY(port.inputs() & 0x02); // the optical sensor sees it
+    QVERIFY(rig.station.inputs() & 0x02); // the optical sensor sees it
 
-    port.setStation(Stack);
-    port.WriteOutputs(1); // feed one lid out
-    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
-    port.WriteOutputs(2); // and back: the next lid drops
-    QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
+    rig.station.setStation(Stack);
+    rig.port.WriteOutputs(1); // feed one lid out
+    QVERIFY(rig.runToRest(3000));
+    rig.port.WriteOutputs(2); // and back: the next lid drops
+    QVERIFY(rig.runToRest(3000));
     QCOMPARE(w.currentPose().lidsInMagazine, 5);
     clickAt(w, buttonCentre(w, virt::Action::Refill));
     QCOMPARE(w.currentPose().lidsInMagazine, 6);
@@ -263,16 +275,17 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
     QFETCH(int, presses);
     QFETCH(QString, effect);
 
-    SimulatedInterface port;
-    port.setStation(station);
-    port.SearchAndConnect();
+    SimulatedRig rig;
+    rig.station.setStation(station);
+    rig.port.SearchAndConnect();
     if (station == Stack) { // one lid fed out and back: the magazine holds 5
-        port.WriteOutputs(1);
-        QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
-        port.WriteOutputs(2);
-        QTRY_VERIFY_WITH_TIMEOUT(!port.isRunning(), 3000);
+        rig.port.WriteOutputs(1);
+        QVERIFY(rig.runToRest(3000));
+        rig.port.WriteOutputs(2);
+        QVERIFY(rig.runToRest(3000));
     }
-    VirtualStationWindow w(&port);
+    const auto window = windowOn(rig);
+    VirtualStationWindow& w = *window;
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -308,7 +321,7 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
         QTest::keyClick(target, Qt::Key(key));
     const QStringList e = effect.split(QLatin1Char(' '));
     if (e[0] == QLatin1String("force"))
-        QCOMPARE(int(port.inputForce(e[1].toInt())), e[2].toInt());
+        QCOMPARE(int(rig.station.inputForce(e[1].toInt())), e[2].toInt());
     else if (e[0] == QLatin1String("belt"))
         QCOMPARE(w.currentPose().beltParts.size(), e[1].toInt());
     else
@@ -317,21 +330,23 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
 
 void TestVirtualStationWindow::followsTheStation()
 {
-    SimulatedInterface port;
-    VirtualStationWindow w(&port);
+    SimulatedRig rig;
+    const auto window = windowOn(rig);
+    VirtualStationWindow& w = *window;
     QCOMPARE(w.sceneLayout().station, station::Station::Interface);
-    port.setStation(Conveyor);
+    rig.station.setStation(Conveyor);
     QCOMPARE(w.sceneLayout().station, station::Station::Transportband);
-    port.setStation(station::Station::TransHandling);
+    rig.station.setStation(station::Station::TransHandling);
     QCOMPARE(w.sceneLayout().station, station::Station::TransHandling);
     QCOMPARE(w.sceneLayout().handlingShift, 3);
 }
 
 void TestVirtualStationWindow::letterboxedDrawing()
 {
-    SimulatedInterface port;
-    port.setStation(Conveyor);
-    VirtualStationWindow w(&port);
+    SimulatedRig rig;
+    rig.station.setStation(Conveyor);
+    const auto window = windowOn(rig);
+    VirtualStationWindow& w = *window;
     // A wide window: the scene keeps its proportions, with bars at the sides.
     QImage image(1200, 400, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::black);
@@ -349,12 +364,13 @@ void TestVirtualStationWindow::letterboxedDrawing()
 void TestVirtualStationWindow::opensWithTheConnection()
 {
     testing::ServiceScope services;
-    SimulatedInterface port;
+    SimulatedRig rig;
+    SimulatedInterface& port = rig.port;
     Main main(&port);
     // The station link main() makes.
-    port.setStation(main.stationState().current());
-    QObject::connect(&main.stationState(), &station::StationState::changed, &port,
-                     &SimulatedInterface::setStation);
+    rig.station.setStation(main.stationState().current());
+    QObject::connect(&main.stationState(), &station::StationState::changed, &rig.station,
+                     &sim::StationRunner::setStation);
     std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&port, &main);
     QVERIFY(w);
     QCOMPARE(w->objectName(), QStringLiteral("Virtuele_Opstelling"));
@@ -399,7 +415,8 @@ void TestVirtualStationWindow::opensWithTheConnection()
 
 void TestVirtualStationWindow::aboutWindowShowsItAgain()
 {
-    SimulatedInterface port;
+    SimulatedRig rig;
+    SimulatedInterface& port = rig.port;
     std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&port, nullptr);
     QVERIFY(w);
     port.AboutBox();
@@ -417,6 +434,41 @@ void TestVirtualStationWindow::aboutWindowShowsItAgain()
     about->close();
 }
 
+void TestVirtualStationWindow::cableButtonPullsTheLink_data()
+{
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<int>("lost");
+    QTest::newRow("connected: the link is lost") << true << 1;
+    QTest::newRow("not connected: nothing to pull") << false << 0;
+}
+
+// "Kabel los" reaches the link behind the window; after it the station
+// stays in sight, still holding its outputs.
+void TestVirtualStationWindow::cableButtonPullsTheLink()
+{
+    QFETCH(bool, connected);
+    QFETCH(int, lost);
+    SimulatedRig rig;
+    rig.station.setStation(Handling);
+    QSignalSpy losses(&rig.port, &iface::EasyPortControl::LinkLost);
+    std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&rig.port, nullptr);
+    QVERIFY(w);
+    w->show();
+    if (connected) {
+        rig.port.SearchAndConnect();
+        rig.port.WriteOutputs(0x01);
+    }
+    auto* cable = w->findChild<QPushButton*>(QStringLiteral("KnopKabelLos"));
+    QVERIFY(cable);
+    cable->click();
+    rig.settle();
+    QCOMPARE(losses.size(), lost);
+    QCOMPARE(rig.port.isCableOut(), connected);
+    QVERIFY(!rig.port.isConnected());
+    QVERIFY(w->isVisible());
+    QCOMPARE(int(rig.station.outputs()), connected ? 0x01 : 0);
+}
+
 void TestVirtualStationWindow::otherInterfacesGetNoWindow()
 {
     testing::RecordingEasyPort recording;
@@ -426,7 +478,8 @@ void TestVirtualStationWindow::otherInterfacesGetNoWindow()
 
 void TestVirtualStationWindow::closingTheMainWindowEndsTheProgram()
 {
-    SimulatedInterface port;
+    SimulatedRig rig;
+    SimulatedInterface& port = rig.port;
     QWidget main;
     std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&port, &main);
     main.show();

@@ -9,6 +9,7 @@
 // station, connects and starts. Where a step waits for the pupil the tool
 // lays a metal part on the belt and presses "Volgende".
 #include "interface_link/simulated_interface.h"
+#include "simulation/station_runner.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
@@ -22,13 +23,13 @@
 namespace
 {
 
-void wait(int ms, plan::StepPlanWindow& window, iface::SimulatedInterface& port)
+void wait(int ms, plan::StepPlanWindow& window, sim::StationRunner& station)
 {
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < ms) {
         if (window.sequencer().waitsForPupil()) {
-            port.placePart(true);
+            station.placePart(true);
             window.next();
         }
         QApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -43,9 +44,10 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     iface::SimulatedInterface port;
+    sim::StationRunner& simulated = *port.stationRunner();
     plan::SimulatedHost host(port);
     plan::StepPlanWindow window(host);
-    virt::VirtualStationWindow station(&port);
+    virt::VirtualStationWindow station(&simulated, port.stationLink());
     window.show();
     station.show();
 
@@ -61,15 +63,15 @@ int main(int argc, char* argv[])
             }
             host.chooseStation(r.plan->station);
             host.connectLink();
-            wait(50, window, port);
+            wait(50, window, simulated);
             window.load(v);
             window.start();
         } else if (a == "--force") {
             const int input = v.section('=', 0, 0).toInt() - 1;
             const QString how = v.section('=', 1, 1);
-            port.setInputForce(input, how == "on"    ? iface::sim::Force::On
-                                      : how == "off" ? iface::sim::Force::Off
-                                                     : iface::sim::Force::Free);
+            simulated.setInputForce(input, how == "on"    ? sim::Force::On
+                                           : how == "off" ? sim::Force::Off
+                                                          : sim::Force::Free);
         } else if (a == "--click") {
             auto* b = window.findChild<QAbstractButton*>(v);
             if (!b) {
@@ -78,7 +80,7 @@ int main(int argc, char* argv[])
             }
             b->click();
         } else if (a == "--wait") {
-            wait(v.toInt(), window, port);
+            wait(v.toInt(), window, simulated);
         } else if (a == "--png" || a == "--station-png") {
             QWidget& w = a == "--png" ? static_cast<QWidget&>(window) : station;
             if (!w.grab().save(v)) {

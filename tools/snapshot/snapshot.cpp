@@ -15,9 +15,9 @@
 //   --window NAME       window for the next --png / --json (default Main)
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
-#include "interface_link/simulated_interface.h"
 #include "main_window/main.h"
 #include "platform/services.h"
+#include "simulation/station_runner.h"
 #include "virtual_station/virtual_station_window.h"
 
 #include <QAbstractButton>
@@ -118,10 +118,10 @@ int main(int argc, char* argv[])
     Main main(port.get());
     main.setQuitHandler([] {});
     // The station link main() makes.
-    if (auto* sim = qobject_cast<iface::SimulatedInterface*>(port.get())) {
-        sim->setStation(main.stationState().current());
-        QObject::connect(&main.stationState(), &station::StationState::changed, sim,
-                         &iface::SimulatedInterface::setStation);
+    if (sim::StationRunner* simulated = port->stationRunner()) {
+        simulated->setStation(main.stationState().current());
+        QObject::connect(&main.stationState(), &station::StationState::changed, simulated,
+                         &sim::StationRunner::setStation);
     }
     const auto virtualStation = virt::attachVirtualStation(port.get(), &main);
     main.show();
@@ -186,16 +186,16 @@ int main(int argc, char* argv[])
             wait(30);
         } else if (a == "--force") {
             need("N=on|off|free");
-            auto* sim = qobject_cast<iface::SimulatedInterface*>(port.get());
+            sim::StationRunner* simulated = port->stationRunner();
             const int input = v.section('=', 0, 0).toInt();
             const QString how = v.section('=', 1, 1);
-            if (!sim || input < 0 || input > 7) {
+            if (!simulated || input < 0 || input > 7) {
                 QTextStream(stderr) << "--force needs the simulated interface and an input 0..7\n";
                 return 2;
             }
-            sim->setInputForce(input, how == "on"    ? iface::sim::Force::On
-                                      : how == "off" ? iface::sim::Force::Off
-                                                     : iface::sim::Force::Free);
+            simulated->setInputForce(input, how == "on"    ? sim::Force::On
+                                            : how == "off" ? sim::Force::Off
+                                                           : sim::Force::Free);
             wait(30);
         } else if (a == "--wait") {
             need("milliseconds");

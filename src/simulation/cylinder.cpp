@@ -1,8 +1,8 @@
-#include "interface_link/simulation/cylinder.h"
+#include "simulation/cylinder.h"
 
 #include <algorithm>
 
-namespace iface::sim
+namespace sim
 {
 
 Cylinder::Cylinder(int travelMs) : m_travel(std::max(1, travelMs)) {}
@@ -32,4 +32,4 @@ bool bistableValve(bool drivenOut, bool coilOut, bool coilIn)
     return drivenOut;
 }
 
-} // namespace iface::sim
+} // namespace sim

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace iface::sim
+namespace sim
 {
 
 // A pneumatic cylinder whose rod travels at constant speed between its two
@@ -51,4 +51,4 @@ class Cylinder
 // cylinder keeps its direction; with both off likewise.
 bool bistableValve(bool drivenOut, bool coilOut, bool coilIn);
 
-} // namespace iface::sim
+} // namespace sim

@@ -1,8 +1,8 @@
-#include "interface_link/simulation/handling_station.h"
+#include "simulation/handling_station.h"
 
 #include <algorithm>
 
-namespace iface::sim
+namespace sim
 {
 
 void HandlingStation::setOutputs(quint8 word)
@@ -65,4 +65,4 @@ BeltPart HandlingStation::release()
     return m_held;
 }
 
-} // namespace iface::sim
+} // namespace sim

@@ -1,10 +1,10 @@
-#include "interface_link/simulation/simulation.h"
+#include "simulation/simulation.h"
 
 #include "station/station_data.h"
 
 #include <algorithm>
 
-namespace iface::sim
+namespace sim
 {
 
 void Simulation::setStation(station::Station kind)
@@ -162,4 +162,4 @@ bool Simulation::isMoving() const
            (m_handling && m_handling->isMoving());
 }
 
-} // namespace iface::sim
+} // namespace sim

@@ -1,10 +1,14 @@
-#include "interface_link/simulation/simulation.h"
+#include "simulation/simulated_station.h"
+#include "simulation/simulation.h"
+#include "support/manual_time.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
-using iface::sim::BeltPart;
-using iface::sim::Force;
-using iface::sim::Simulation;
+using sim::BeltPart;
+using sim::Force;
+using sim::SimulatedStation;
+using sim::Simulation;
 using station::Station;
 
 Q_DECLARE_METATYPE(station::Station)
@@ -24,6 +28,25 @@ station::Station kindByName(const QString& name)
         return station::Station::TransHandling;
     return station::Station::Interface;
 }
+
+// A clock whose wake-up comes when the test says, however late.
+class LateClock : public platform::Clock
+{
+  public:
+    qint64 nowMs() const override { return now; }
+    void wakeAfter(int ms) override { due = now + ms; }
+    void cancel() override { due = -1; }
+    bool isSet() const override { return due >= 0; }
+    void fireAt(qint64 at)
+    {
+        now = at;
+        due = -1;
+        wake();
+    }
+
+    qint64 now = 0;
+    qint64 due = -1;
+};
 
 QString partList(const Simulation& sim)
 {
@@ -139,6 +162,12 @@ class TestSimulation : public QObject
     void stationOfEachState_data();
     void stationOfEachState();
     void forcingOutsideRangeIsIgnored();
+    void runnerStepsWhileMoving_data();
+    void runnerStepsWhileMoving();
+    void runnerMakesUpForALateWakeUp_data();
+    void runnerMakesUpForALateWakeUp();
+    void runnerAnnouncesInputsOnChange();
+    void runnerOnItsOwnTimer();
 };
 
 void TestSimulation::stations_data()
@@ -370,6 +399,115 @@ void TestSimulation::forcingOutsideRangeIsIgnored()
     sim.setForce(8, Force::On);
     QCOMPARE(sim.inputs(), quint8(0));
     QCOMPARE(sim.force(8), Force::Free);
+}
+
+void TestSimulation::runnerStepsWhileMoving_data()
+{
+    QTest::addColumn<QString>("station");
+    QTest::addColumn<int>("outputs");
+    QTest::addColumn<int>("afterMs");
+    QTest::addColumn<int>("inputs");
+    QTest::addColumn<bool>("running");
+
+    QTest::newRow("at rest nothing runs") << "handling" << 0 << 0 << 0x05 << false;
+    QTest::newRow("one tick: the carriage has left") << "handling" << 1 << 20 << 0x04 << true;
+    QTest::newRow("a tick short of the front") << "handling" << 1 << 980 << 0x04 << true;
+    QTest::newRow("at the front it comes to rest") << "handling" << 1 << 1000 << 0x06 << false;
+    QTest::newRow("the belt runs on") << "conveyor" << 2 << 5000 << 0x00 << true;
+    QTest::newRow("the bare interface never runs") << "interface" << 0xff << 100 << 0 << false;
+}
+
+// The station is stepped on its clock every TickMs while something moves,
+// and the clock is left alone once it is at rest.
+void TestSimulation::runnerStepsWhileMoving()
+{
+    QFETCH(QString, station);
+    QFETCH(int, outputs);
+    QFETCH(int, afterMs);
+    QFETCH(int, inputs);
+    QFETCH(bool, running);
+
+    testing::ManualTime time;
+    const std::unique_ptr<SimulatedStation> runner = time.newStation();
+    runner->setStation(kindByName(station));
+    runner->setOutputs(quint8(outputs));
+    time.advance(afterMs);
+    QCOMPARE(int(runner->inputs()), inputs);
+    QCOMPARE(runner->isRunning(), running);
+}
+
+void TestSimulation::runnerMakesUpForALateWakeUp_data()
+{
+    QTest::addColumn<int>("wakeAtMs");
+    QTest::addColumn<int>("partAtMs");
+
+    // The belt starts at 1000 ms.
+    QTest::newRow("on time") << 1020 << 20;
+    QTest::newRow("late") << 1700 << 700;
+    // After a suspended machine: at most a second at once.
+    QTest::newRow("very late") << 60'000 << 1000;
+    // A clock that went back steps nothing.
+    QTest::newRow("before it was set") << 950 << 0;
+}
+
+void TestSimulation::runnerMakesUpForALateWakeUp()
+{
+    QFETCH(int, wakeAtMs);
+    QFETCH(int, partAtMs);
+
+    LateClock clock;
+    SimulatedStation runner(&clock);
+    runner.setStation(station::Station::Transportband);
+    QVERIFY(runner.placePart(true));
+    clock.now = 1000;
+    runner.setOutputs(0x02); // belt on
+    QCOMPARE(clock.due, 1000 + SimulatedStation::TickMs);
+    clock.fireAt(wakeAtMs);
+    QCOMPARE(runner.simulation().conveyor()->parts().first().positionMs, partAtMs);
+    QVERIFY(runner.isRunning());
+}
+
+// Every change is announced for redrawing; the input word only when it
+// changed, and after the redraw.
+void TestSimulation::runnerAnnouncesInputsOnChange()
+{
+    testing::ManualTime time;
+    const std::unique_ptr<SimulatedStation> runner = time.newStation();
+    QStringList heard;
+    connect(runner.get(), &sim::StationRunner::stateChanged, this, [&] { heard << "state"; });
+    connect(runner.get(), &sim::StationRunner::inputsChanged, this,
+            [&](quint8 word) { heard << QString::number(word, 16); });
+
+    runner->setStation(station::Station::Stationhandling);
+    runner->setStation(station::Station::Stationhandling); // the same: nothing
+    runner->setInputForce(3, Force::On);
+    runner->setInputForce(3, Force::On);  // no change: nothing
+    runner->setInputForce(0, Force::On);  // on by the station already
+    runner->setInputForce(-1, Force::On); // not an input
+    QCOMPARE(heard, QStringList({"state", "5", "state", "d", "state"}));
+
+    heard.clear();
+    runner->setOutputs(0x04); // gripper down: the up switch goes off at once
+    time.advance(SimulatedStation::TickMs);
+    QCOMPARE(heard, QStringList({"state", "state", "9"}));
+    QVERIFY(!runner->refillMagazine());
+    QVERIFY(!runner->placePart(true));
+    QCOMPARE(heard.size(), 3);
+}
+
+// The program's runner: a timer of its own, in real time, stopped at rest.
+void TestSimulation::runnerOnItsOwnTimer()
+{
+    SimulatedStation runner;
+    runner.setStation(station::Station::Stationhandling);
+    QVERIFY(!runner.isRunning());
+    QElapsedTimer clock;
+    clock.start();
+    runner.setOutputs(0x01); // carriage to the front
+    QVERIFY(runner.isRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!runner.isRunning(), 3000);
+    QVERIFY2(clock.elapsed() >= 900, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(int(runner.inputs()), 0x06);
 }
 
 QTEST_GUILESS_MAIN(TestSimulation)

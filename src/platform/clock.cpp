@@ -1,12 +1,13 @@
-#include "step_plan/clock.h"
+#include "platform/clock.h"
 
 #include <algorithm>
 
-namespace plan
+namespace platform
 {
 
 TimerClock::TimerClock()
 {
+    m_since.start();
     m_timer.setSingleShot(true);
     // Short waits of a tenth of a second should not drift by a coarse timer.
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -18,4 +19,4 @@ void TimerClock::wakeAfter(int ms)
     m_timer.start(std::max(0, ms));
 }
 
-} // namespace plan
+} // namespace platform

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "interface_link/simulation/cylinder.h"
+#include "simulation/cylinder.h"
 
 #include <QtGlobal>
 
-namespace iface::sim
+namespace sim
 {
 
 // The stack magazine. Lids lie in a vertical magazine; the feed cylinder
@@ -72,4 +72,4 @@ class StackMagazine
     int m_delivered = 0;
 };
 
-} // namespace iface::sim
+} // namespace sim

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "interface_link/simulation/conveyor.h"
-#include "interface_link/simulation/handling_station.h"
-#include "interface_link/simulation/stack_magazine.h"
+#include "simulation/conveyor.h"
+#include "simulation/handling_station.h"
+#include "simulation/stack_magazine.h"
 #include "station/station.h"
 
 #include <QString>
@@ -11,7 +11,7 @@
 #include <array>
 #include <optional>
 
-namespace iface::sim
+namespace sim
 {
 
 // How an input is forced by hand, on top of what the station makes of it.
@@ -74,4 +74,4 @@ class Simulation
     std::optional<HandlingStation> m_handling;
 };
 
-} // namespace iface::sim
+} // namespace sim

@@ -3,7 +3,7 @@
 #include <QVector>
 #include <QtGlobal>
 
-namespace iface::sim
+namespace sim
 {
 
 // One part on the belt. The position is in ms of belt travel from the start
@@ -73,4 +73,4 @@ class Conveyor
     int m_nextId = 1;
 };
 
-} // namespace iface::sim
+} // namespace sim

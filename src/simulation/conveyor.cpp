@@ -1,9 +1,9 @@
-#include "interface_link/simulation/conveyor.h"
+#include "simulation/conveyor.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-namespace iface::sim
+namespace sim
 {
 
 void Conveyor::setOutputs(quint8 word)
@@ -90,4 +90,4 @@ bool Conveyor::returnPartAtEnd(const BeltPart& part)
     return true;
 }
 
-} // namespace iface::sim
+} // namespace sim

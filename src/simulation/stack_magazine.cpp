@@ -1,8 +1,8 @@
-#include "interface_link/simulation/stack_magazine.h"
+#include "simulation/stack_magazine.h"
 
 #include <algorithm>
 
-namespace iface::sim
+namespace sim
 {
 
 StackMagazine::StackMagazine() = default;
@@ -78,4 +78,4 @@ void StackMagazine::refill()
     settle();
 }
 
-} // namespace iface::sim
+} // namespace sim

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "interface_link/simulation/conveyor.h"
-#include "interface_link/simulation/cylinder.h"
+#include "simulation/conveyor.h"
+#include "simulation/cylinder.h"
 
 #include <QtGlobal>
 
-namespace iface::sim
+namespace sim
 {
 
 // The handling station: a horizontal guided cylinder carries a vertical
@@ -69,4 +69,4 @@ class HandlingStation
     int m_dropped = 0;
 };
 
-} // namespace iface::sim
+} // namespace sim
