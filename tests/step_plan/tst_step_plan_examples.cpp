@@ -18,8 +18,9 @@ namespace
 {
 
 // The station as it starts, connected, with the plan loaded through the
-// window's programmatic contract.
+// window's programmatic contract. Sounds and boxes are recorded.
 struct SimRig {
+    testing::ServiceScope services;
     SimulatedInterface port;
     SimulatedHost host{port};
     StepPlanWindow window{host};

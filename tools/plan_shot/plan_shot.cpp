@@ -9,6 +9,7 @@
 // station, connects and starts. Where a step waits for the pupil the tool
 // lays a metal part on the belt and presses "Volgende".
 #include "interface_link/simulated_interface.h"
+#include "platform/services.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
@@ -21,6 +22,13 @@
 
 namespace
 {
+
+// The clicks of the outputs stay silent: the tool only takes pictures.
+class SilentSounds : public platform::SoundService
+{
+  public:
+    void play(const QString&) override {}
+};
 
 void wait(int ms, plan::StepPlanWindow& window, iface::SimulatedInterface& port)
 {
@@ -42,6 +50,8 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    SilentSounds silent;
+    platform::setSounds(&silent);
     iface::SimulatedInterface port;
     plan::SimulatedHost host(port);
     plan::StepPlanWindow window(host);
