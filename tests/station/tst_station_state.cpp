@@ -4,6 +4,7 @@
 // description and video all follow from the state alone. Every button is
 // painted light green before the derived views are checked: a colour is
 // only what the pupil sees, never the record.
+#include "app/program.h"
 #include "component_figure/component_panel.h"
 #include "fullscreen/full_screen.h"
 #include "interface_link/simulated_interface.h"
@@ -106,11 +107,9 @@ void TestStationState::everyViewFollowsTheState()
     QFETCH(bool, video);
 
     MainFixture fx;
-    // The link main() makes between the window's state and the simulation.
+    // The link the program makes between the window's state and the simulation.
     iface::SimulatedInterface sim;
-    sim.setStation(fx.main->stationState().current());
-    connect(&fx.main->stationState(), &station::StationState::changed, &sim,
-            &iface::SimulatedInterface::setStation);
+    app::linkStation(fx.main->stationState(), &sim);
     // A different station first, so nothing is right by chance.
     if (!click.isEmpty()) {
         fx.click(click == "CMD_Transportband" ? "CMD_Stationhandling" : "CMD_Transportband");

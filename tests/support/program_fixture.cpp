@@ -10,26 +10,17 @@ ProgramFixture::ProgramFixture(bool realBoxes)
 {
     if (realBoxes)
         platform::setMessages(nullptr);
-    main = std::make_unique<Main>(&port);
+    program = std::make_unique<app::Program>(port);
+    main = &program->window();
     main->setQuitHandler([this] { ++quits; });
-    // As main() links them.
-    port.setStation(main->stationState().current());
-    QObject::connect(&main->stationState(), &station::StationState::changed, &port,
-                     &iface::SimulatedInterface::setStation);
-    station = virt::attachVirtualStation(&port, main.get());
-    planHost = std::make_unique<MainPlanHost>(*main);
-    stepPlan = std::make_unique<plan::StepPlanWindow>(*planHost);
-    plan::attachStepPlan(main.get(), main->FrameCommand, stepPlan.get());
-    if (station)
-        plan::attachStepPlan(station.get(), main.get(), stepPlan.get());
+    planHost = &program->planHost();
+    stepPlan = &program->stepPlan();
+    station = program->virtualStation();
 }
 
 ProgramFixture::~ProgramFixture()
 {
-    stepPlan.reset();
-    planHost.reset();
-    station.reset();
-    main.reset();
+    program.reset();
 }
 
 void ProgramFixture::click(const QString& name) const
