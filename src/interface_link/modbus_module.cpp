@@ -1,10 +1,9 @@
 #include "interface_link/modbus_module.h"
 #include "platform/services.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QLocale>
-#include <QMessageBox>
 #include <QModbusDataUnit>
 #include <QModbusReply>
 #include <QModbusRtuSerialClient>
@@ -133,7 +132,7 @@ ModbusModule::~ModbusModule()
     *m_alive = false;
     m_watchdogTimer.stop();
     dropClient(true);
-    delete m_aboutBox.data();
+    platform::messages().closeNonModal(aboutKey());
 }
 
 QModbusClient* ModbusModule::makeClient()
@@ -741,26 +740,17 @@ QString ModbusModule::aboutText() const
         .arg(stateText(m_state));
 }
 
+QString ModbusModule::aboutKey() const
+{
+    return QStringLiteral("modbus-about-%1").arg(quintptr(this));
+}
+
 void ModbusModule::AboutBox()
 {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        qCWarning(lcDravik, "Modbus about window needs a widget application");
-        return;
-    }
-    if (m_aboutBox) {
-        if (auto* box = qobject_cast<QMessageBox*>(m_aboutBox.data()))
-            box->setText(aboutText());
-        m_aboutBox->raise();
-        m_aboutBox->activateWindow();
-        return;
-    }
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Over de interface"),
-                                aboutText(), QMessageBox::Ok);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->setModal(false);
-    m_aboutBox = box;
-    box->show();
+    // It blocks nothing; asked again, the open one shows the state of now.
+    platform::messages().showNonModal(aboutKey(), {QStringLiteral("Over de interface"), aboutText(),
+                                                   platform::MessageButtons::Ok,
+                                                   platform::MessageIcon::Information});
 }
 
 } // namespace iface

@@ -5,7 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QList>
-#include <QPointer>
 #include <QTimer>
 #include <memory>
 #include <optional>
@@ -84,6 +83,8 @@ class ModbusModule : public EasyPortControl
     const ModbusSettings& settings() const { return m_settings; }
     // Dutch text of the about window.
     QString aboutText() const;
+    // The about box's key for platform::messages().
+    QString aboutKey() const;
 
   private:
     QModbusClient* makeClient();
@@ -132,7 +133,6 @@ class ModbusModule : public EasyPortControl
     quint64 m_generation = 0;
     QEventLoop* m_searchLoop = nullptr;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-    QPointer<QWidget> m_aboutBox;
 };
 
 } // namespace iface

@@ -60,6 +60,11 @@ void MainPlanHost::emergencyReset()
     m_window.outputPanel().emergencyStop();
 }
 
+QString MainPlanHost::outputsRefusal() const
+{
+    return m_window.outputPanel().outputSwitch().outputsRefusal();
+}
+
 bool MainPlanHost::switchOffAfterLoss()
 {
     return m_window.connectionPanel().switchOffAfterLoss();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outputs/interlocks.h"
+#include "outputs/output_switch.h"
 
 #include <QObject>
 #include <array>
@@ -24,8 +24,9 @@ namespace station
 class StationState;
 }
 
-// The eight outputs: the output word, the buttons that switch them, their
-// lamps, the interlocks and the reset. Every switch of an output, from a
+// The eight outputs on the window: the buttons that switch them, their
+// lamps, the refusal box and the reset. The word, the interlocks, the write
+// and the click are the OutputSwitch's; every switch of an output, from a
 // button, a key or a step plan, goes through setOutput(), so each one meets
 // the same interlocks and ends in the same write, lamp and click sound.
 class OutputPanel : public QObject
@@ -52,8 +53,9 @@ class OutputPanel : public QObject
                 const station::StationState& station, std::function<int()> inputWord,
                 std::function<bool()> ending, QObject* parent = nullptr);
 
-    bool isOn(int i) const { return i >= 0 && i < 8 && outputs::bitSet(m_word, i); }
-    int outputWord() const { return m_word; }
+    bool isOn(int i) const { return m_switch.isOn(i); }
+    int outputWord() const { return m_switch.word(); }
+    const outputs::OutputSwitch& outputSwitch() const { return m_switch; }
 
     // Switches output `i` (0..7) on or off unless the interlocks of the
     // station in view refuse it. Refused or not, the whole word is written
@@ -77,15 +79,11 @@ class OutputPanel : public QObject
     void emergencyReset();
 
   private:
-    void setLamp(int i, bool on);
-    // The word another device (a PLC) switched: lamps only, no write, no click.
-    void showDriven(qint32 word);
+    // The lamps follow the word, whoever changed it.
+    void showWord(int word);
 
     Controls m_c;
     iface::EasyPortControl* m_port;
-    const station::StationState& m_station;
-    std::function<int()> m_inputWord;
-    std::function<bool()> m_ending;
-    int m_word = 0;
+    outputs::OutputSwitch m_switch;
     bool m_current = true;
 };

@@ -2,14 +2,17 @@
 
 #include "platform/sound_player.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QHash>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -82,6 +85,102 @@ QRect ScreenService::usableArea(const QWidget* window) const
 namespace
 {
 
+QMessageBox::Icon qtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::None:
+        break;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString boxTitle(const MessageRequest& r)
+{
+    return r.title.isEmpty() ? QGuiApplication::applicationDisplayName() : r.title;
+}
+
+// The boxes that wait for nothing, by key; a closed one is gone.
+QHash<QString, QPointer<QMessageBox>>& nonModalBoxes()
+{
+    static QHash<QString, QPointer<QMessageBox>> boxes;
+    return boxes;
+}
+
+// Qt's own dialog speaks the program's Dutch; a desktop's dialog speaks the
+// desktop's language.
+const QFileDialog::Options DialogOptions = QFileDialog::DontUseNativeDialog;
+
+} // namespace
+
+void MessageService::showNonModal(const QString& key, const MessageRequest& r)
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        qCWarning(lcDravik) << "a box needs a widget application:" << key;
+        return;
+    }
+    QPointer<QMessageBox>& box = nonModalBoxes()[key];
+    if (box) {
+        box->setText(displayText(r.text));
+        box->raise();
+        box->activateWindow();
+        return;
+    }
+    box = new QMessageBox(qtIcon(r.icon), boxTitle(r), displayText(r.text));
+    box->addButton(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->setModal(false);
+    box->show();
+}
+
+void MessageService::closeNonModal(const QString& key)
+{
+    delete nonModalBoxes().take(key).data();
+}
+
+QString FileDialogService::openFileName(QWidget* parent, const QString& title,
+                                        const QString& folder, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, folder, filter, nullptr, DialogOptions);
+}
+
+QString FileDialogService::saveFileName(QWidget* parent, const QString& title,
+                                        const QString& suggested, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, title, suggested, filter, nullptr, DialogOptions);
+}
+
+WriteResult StorageService::writeFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {WriteFailure::NotOpened, file.errorString()};
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return {WriteFailure::NotWritten, file.errorString()};
+    return {};
+}
+
+bool StorageService::makeFolder(const QString& path)
+{
+    return QDir().mkpath(path);
+}
+
+bool StorageService::removeFile(const QString& path)
+{
+    return !QFileInfo::exists(path) || QFile::remove(path);
+}
+
+namespace
+{
+
 // Brings a box forward again whenever another window of the program is
 // shown, raised or activated while the box is open: a box behind the step
 // plan or the full-screen picture is a box the pupil never sees.
@@ -131,25 +230,9 @@ class QtMessages : public MessageService
     int show(QWidget* parent, const MessageRequest& r) override
     {
         QMessageBox box(parent);
-        box.setWindowTitle(r.title.isEmpty() ? QGuiApplication::applicationDisplayName() : r.title);
+        box.setWindowTitle(boxTitle(r));
         box.setText(displayText(r.text));
-        switch (r.icon) {
-        case MessageIcon::None:
-            box.setIcon(QMessageBox::NoIcon);
-            break;
-        case MessageIcon::Information:
-            box.setIcon(QMessageBox::Information);
-            break;
-        case MessageIcon::Warning:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case MessageIcon::Critical:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        case MessageIcon::Question:
-            box.setIcon(QMessageBox::Question);
-            break;
-        }
+        box.setIcon(qtIcon(r.icon));
         // The texts are set here: no translation of Qt's own is loaded.
         const auto add = [&box](QMessageBox::StandardButton b, const QString& text) {
             box.addButton(b)->setText(text);
@@ -234,6 +317,8 @@ SoundService* g_sounds = nullptr;
 UrlService* g_urls = nullptr;
 FileService* g_files = nullptr;
 ScreenService* g_screens = nullptr;
+FileDialogService* g_fileDialogs = nullptr;
+StorageService* g_storage = nullptr;
 
 template <typename T> T& defaultService()
 {
@@ -271,6 +356,16 @@ ScreenService& screens()
     return g_screens ? *g_screens : defaultService<ScreenService>();
 }
 
+FileDialogService& fileDialogs()
+{
+    return g_fileDialogs ? *g_fileDialogs : defaultService<FileDialogService>();
+}
+
+StorageService& storage()
+{
+    return g_storage ? *g_storage : defaultService<StorageService>();
+}
+
 void setMessages(MessageService* s)
 {
     g_messages = s;
@@ -290,6 +385,14 @@ void setFiles(FileService* s)
 void setScreens(ScreenService* s)
 {
     g_screens = s;
+}
+void setFileDialogs(FileDialogService* s)
+{
+    g_fileDialogs = s;
+}
+void setStorage(StorageService* s)
+{
+    g_storage = s;
 }
 
 QString picturePath(const QString& fileName)

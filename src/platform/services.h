@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLoggingCategory>
 #include <QRect>
 #include <QString>
@@ -46,6 +47,12 @@ class MessageService
   public:
     virtual ~MessageService() = default;
     virtual int show(QWidget* parent, const MessageRequest& request) = 0;
+    // A box that waits for nothing and blocks no window (an about box).
+    // While the box shown under the same `key` is open, that one takes the
+    // new text and comes forward instead of a second one opening.
+    virtual void showNonModal(const QString& key, const MessageRequest& request);
+    // Closes the box shown under `key`, if it is open.
+    virtual void closeNonModal(const QString& key);
 };
 
 class SoundService
@@ -81,6 +88,47 @@ class FileService
     virtual QString resolve(const QString& path) const;
 };
 
+class FileDialogService
+{
+  public:
+    virtual ~FileDialogService() = default;
+    // The Open and Save dialogs, in the program's own Dutch, starting in
+    // `folder` (or at `suggested`) and showing the files `filter` names
+    // ("Stappenplannen (*.json)"); empty when the pupil cancels.
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& folder,
+                                 const QString& filter);
+    virtual QString saveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                                 const QString& filter);
+};
+
+// Why a write did not happen.
+enum class WriteFailure {
+    None,
+    NotOpened,  // the folder is missing or may not be written
+    NotWritten, // writing or finishing the file failed (a full disk)
+};
+
+struct WriteResult {
+    WriteFailure failure = WriteFailure::None;
+    QString error; // the system's own words, for the log
+    bool ok() const { return failure == WriteFailure::None; }
+};
+
+// The files the program writes for the pupil (plans, the plan kept for
+// recovery).
+class StorageService
+{
+  public:
+    virtual ~StorageService() = default;
+    // Writes the whole file or nothing: when writing fails an existing file
+    // stays as it was.
+    virtual WriteResult writeFile(const QString& path, const QByteArray& bytes);
+    // Makes a folder and the folders above it; true when it exists after.
+    virtual bool makeFolder(const QString& path);
+    // True when the file is gone after (also when it never was there).
+    virtual bool removeFile(const QString& path);
+};
+
 class ScreenService
 {
   public:
@@ -95,6 +143,8 @@ SoundService& sounds();
 UrlService& urls();
 FileService& files();
 ScreenService& screens();
+FileDialogService& fileDialogs();
+StorageService& storage();
 
 // Replaces a service; nullptr restores the default. The caller keeps
 // ownership and must restore before the object dies.
@@ -103,6 +153,8 @@ void setSounds(SoundService* service);
 void setUrls(UrlService* service);
 void setFiles(FileService* service);
 void setScreens(ScreenService* service);
+void setFileDialogs(FileDialogService* service);
+void setStorage(StorageService* service);
 
 // The data folder that belongs to a program folder (see dataFolder()).
 QString dataFolderFor(const QString& programFolder);

@@ -1,4 +1,5 @@
 #include "step_plan/plan_file.h"
+#include "platform/services.h"
 
 #include "step_plan/station_points.h"
 
@@ -7,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -301,15 +301,18 @@ QByteArray writePlan(const Plan& plan)
 QString savePlanFile(const Plan& plan, const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const platform::WriteResult written = platform::storage().writeFile(path, writePlan(plan));
+    switch (written.failure) {
+    case platform::WriteFailure::None:
+        break;
+    case platform::WriteFailure::NotOpened:
         return QStringLiteral("Kan %1 niet opslaan: de map is er niet of mag niet beschreven "
                               "worden.")
             .arg(quoted(name));
-    const QByteArray bytes = writePlan(plan);
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    case platform::WriteFailure::NotWritten:
         return QStringLiteral("Kan %1 niet opslaan: het schrijven is mislukt (is de schijf vol?).")
             .arg(quoted(name));
+    }
     return {};
 }
 

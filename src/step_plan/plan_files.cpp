@@ -3,7 +3,6 @@
 #include "platform/services.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QStandardPaths>
 
 namespace plan
@@ -13,9 +12,6 @@ namespace
 {
 const QString Filter = QStringLiteral("Stappenplannen (*.json)");
 PlanFileService* g_service = nullptr;
-// Qt's own dialog speaks the program's Dutch; a desktop's dialog speaks the
-// desktop's language.
-const QFileDialog::Options DialogOptions = QFileDialog::DontUseNativeDialog;
 } // namespace
 
 QString PlanFileService::documentsFolder() const
@@ -39,14 +35,14 @@ QString PlanFileService::recoveryPath() const
 
 QString PlanFileService::openFileName(QWidget* parent, const QString& folder)
 {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Stappenplan openen"), folder,
-                                        Filter, nullptr, DialogOptions);
+    return platform::fileDialogs().openFileName(parent, QStringLiteral("Stappenplan openen"),
+                                                folder, Filter);
 }
 
 QString PlanFileService::saveFileName(QWidget* parent, const QString& suggested)
 {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Stappenplan opslaan"), suggested,
-                                        Filter, nullptr, DialogOptions);
+    return platform::fileDialogs().saveFileName(parent, QStringLiteral("Stappenplan opslaan"),
+                                                suggested, Filter);
 }
 
 PlanFileService& planFiles()

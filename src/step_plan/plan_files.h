@@ -7,8 +7,9 @@ class QWidget;
 namespace plan
 {
 
-// Where plans live and how the pupil picks a file, replaceable so that
-// tests never block on a dialog nor touch the real documents folder.
+// Where plans live and how the pupil picks a file. The folders are
+// replaceable so that tests never touch the real documents folder; the
+// dialogs are platform::fileDialogs().
 class PlanFileService
 {
   public:
@@ -23,8 +24,8 @@ class PlanFileService
     QString recoveryPath() const;
     // The Open and Save dialogs, starting in `folder` (or at `suggested`);
     // empty when the pupil cancels.
-    virtual QString openFileName(QWidget* parent, const QString& folder);
-    virtual QString saveFileName(QWidget* parent, const QString& suggested);
+    QString openFileName(QWidget* parent, const QString& folder);
+    QString saveFileName(QWidget* parent, const QString& suggested);
 };
 
 PlanFileService& planFiles();

@@ -3,12 +3,10 @@
 #include "platform/services.h"
 #include "step_plan/plan_file.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace plan
 {
@@ -24,13 +22,9 @@ QString writeRecovery(const Recovery& recovery, const QString& path)
     QJsonObject root = QJsonDocument::fromJson(writePlan(recovery.plan)).object();
     root.insert(KeyOrigin, recovery.origin);
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
-    return {};
+    platform::storage().makeFolder(QFileInfo(path).absolutePath());
+    const platform::WriteResult written = platform::storage().writeFile(path, bytes);
+    return written.ok() ? QString() : written.error;
 }
 
 std::optional<Recovery> readRecovery(const QString& path)

@@ -7,29 +7,42 @@ namespace plan
 {
 
 SimulatedHost::SimulatedHost(iface::EasyPortControl& port, QObject* parent)
-    : PlanHost(parent), m_port(&port), m_points(stationPoints(m_station))
+    : PlanHost(parent), m_port(&port),
+      m_switch(
+          &port, m_station, [this] { return m_inputs; }, [this] { return m_ending; })
 {
     connect(&port, &iface::EasyPortControl::InputsChanged, this, [this](int, int, qint32 word) {
         m_inputs = word;
         emit inputsChanged(word);
     });
+    // The simulated station follows the station in view, as it follows the
+    // main window's; the plan hears of the change after the station did.
+    if (sim::StationRunner* runner = port.stationRunner()) {
+        runner->setStation(m_station.current());
+        connect(&m_station, &station::StationState::changed, runner,
+                &sim::StationRunner::setStation);
+    }
+    connect(&m_station, &station::StationState::changed, this, &PlanHost::stationChanged);
+    connect(&m_switch, &outputs::OutputSwitch::switched, this,
+            [this](int i, bool on, outputs::Refusal why) {
+                const QString what = QStringLiteral("%1 %2").arg(i + 1).arg(on ? "aan" : "uit");
+                log << (why == outputs::Refusal::None ? what : what + QStringLiteral(" geweigerd"));
+            });
 }
 
 void SimulatedHost::chooseStation(station::Station s)
 {
-    m_outputs = 0;
-    write();
-    m_station = s;
-    m_points = stationPoints(s);
-    if (sim::StationRunner* shown = m_port ? m_port->stationRunner() : nullptr)
-        shown->setStation(m_station);
-    emit stationChanged();
+    m_switch.resetAll();
+    m_station.set(s);
 }
 
 bool SimulatedHost::connectLink()
 {
+    if (m_ending)
+        return false;
     if (m_port->SearchAndConnect() == 0)
         return false;
+    m_switch.resetAll();
     m_connected = true;
     emit connected();
     return true;
@@ -44,33 +57,24 @@ void SimulatedHost::disconnectLink(const QString& reason)
     m_port->Disconnect();
 }
 
+void SimulatedHost::endProgram()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    m_switch.resetAll();
+    emit programEnding();
+}
+
 outputs::Refusal SimulatedHost::setOutput(int i, bool on)
 {
-    if (i < 0 || i > 7 || outputs::bitSet(m_outputs, i) == on)
-        return outputs::Refusal::None;
-    const outputs::Refusal why = outputs::interlock(m_station, i, on, m_inputs, m_outputs);
-    const QString what = QStringLiteral("%1 %2").arg(i + 1).arg(on ? "aan" : "uit");
-    if (why != outputs::Refusal::None) {
-        log << what + QStringLiteral(" geweigerd");
-        return why;
-    }
-    m_outputs ^= 1 << i;
-    log << what;
-    write();
-    return why;
+    return m_switch.setOutput(i, on);
 }
 
 void SimulatedHost::emergencyReset()
 {
-    m_outputs = 0;
+    m_switch.resetAll();
     log << QStringLiteral("reset");
-    write();
-}
-
-void SimulatedHost::write()
-{
-    if (m_port)
-        m_port->WriteOutputs(qint16(m_outputs));
 }
 
 } // namespace plan

@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -384,7 +383,7 @@ void StepPlanWindow::offerRecovery()
         setMessage(QStringLiteral("Het stappenplan van de vorige keer is terug. Bewaar het met "
                                   "Opslaan…"));
     }
-    if (!QFile::remove(path))
+    if (!platform::storage().removeFile(path))
         qCWarning(lcDravik) << "recovery file stays:" << path;
 }
 
@@ -998,7 +997,7 @@ void StepPlanWindow::openFrom(const QString& folder)
 {
     if (m_sequencer.isActive() || !mayLeavePlan())
         return;
-    QDir().mkpath(folder);
+    platform::storage().makeFolder(folder);
     const QString path = planFiles().openFileName(this, folder);
     if (!path.isEmpty())
         load(path);
@@ -1007,7 +1006,7 @@ void StepPlanWindow::openFrom(const QString& folder)
 bool StepPlanWindow::saveAs()
 {
     const QString folder = planFiles().documentsFolder();
-    QDir().mkpath(folder);
+    platform::storage().makeFolder(folder);
     // Examples are not overwritten: their copy goes to the pupil's folder.
     const bool own = isOwnFile();
     const QString name = m_path.isEmpty()

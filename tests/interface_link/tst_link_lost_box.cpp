@@ -73,7 +73,7 @@ void TestLinkLostBox::fiftyLossesFiftyBoxesInFront()
 {
     ProgramFixture program(true);
     program.main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(program.main.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(program.main));
     QTemporaryDir dir;
     const QString planPath = dir.filePath(QStringLiteral("plan.json"));
     {
@@ -144,12 +144,12 @@ void TestLinkLostBox::fiftyLossesFiftyBoxesInFront()
             QVERIFY2(program.stepPlan->start(), qPrintable(program.stepPlan->message()));
         front = nullptr;
         if (inFront == 1) {
-            program.stepPlan->open(program.main.get());
-            front = program.stepPlan.get();
+            program.stepPlan->open(program.main);
+            front = program.stepPlan;
         } else if (inFront == 2) {
-            program.station->showBeside(program.main.get());
+            program.station->showBeside(program.main);
             program.station->raise();
-            front = program.station.get();
+            front = program.station;
         } else if (inFront == 3) {
             program.click(QStringLiteral("Image_Module_Holder"));
             front = program.main->findChild<Full_Screen*>();
@@ -160,10 +160,9 @@ void TestLinkLostBox::fiftyLossesFiftyBoxesInFront()
         const int before = boxesSeen + int(unseen.size());
         if (otherBox) {
             // The version box is open when the link breaks.
-            QTimer::singleShot(0, program.main.get(),
-                               [&] { program.click(QStringLiteral("Image1")); });
+            QTimer::singleShot(0, program.main, [&] { program.click(QStringLiteral("Image1")); });
             QTimer::singleShot(150, &program.port, [&] { program.port.pullCable(); });
-            QTimer::singleShot(100, program.main.get(), [&] {
+            QTimer::singleShot(100, program.main, [&] {
                 // Closes the version box once the link-lost box is done.
                 auto closeVersion = std::make_shared<QTimer>();
                 closeVersion->setInterval(20);

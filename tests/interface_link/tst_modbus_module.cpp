@@ -1,4 +1,5 @@
 #include "interface_link/modbus_module.h"
+#include "support/test_support.h"
 #include "support/warning_log.h"
 
 #include <QElapsedTimer>
@@ -188,6 +189,7 @@ class TestModbusModule : public QObject
     void destructorConfirmsAllOff();
     void destructorBoundedWhenModuleSilent();
     void aboutBoxIsNonModal();
+    void aboutBoxGoesWithTheModule();
 
   private:
     int m_port = 0;
@@ -549,6 +551,26 @@ void TestModbusModule::aboutBoxIsNonModal()
     QVERIFY(box->text().contains(QLatin1String("niet verbonden")));
     box->close();
     QTRY_VERIFY(box.isNull());
+}
+
+// Through the message service: one box per module, asked again it takes
+// the state of now, and it goes when the module goes.
+void TestModbusModule::aboutBoxGoesWithTheModule()
+{
+    testing::ServiceScope services(false);
+    {
+        ModbusModule control(settingsFor(m_port));
+        control.AboutBox();
+        control.AboutBox();
+        QCOMPARE(services.messages.nonModalShown, 2);
+        QCOMPARE(services.messages.open.size(), 1);
+        const platform::MessageRequest box = services.messages.open.begin().value();
+        QCOMPARE(box.title, QStringLiteral("Over de interface"));
+        QCOMPARE(box.icon, platform::MessageIcon::Information);
+        QVERIFY(box.text.contains(QLatin1String("niet verbonden")));
+        QVERIFY(services.messages.shown.isEmpty());
+    }
+    QVERIFY(services.messages.open.isEmpty());
 }
 
 QTEST_MAIN(TestModbusModule)

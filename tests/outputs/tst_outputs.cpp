@@ -4,6 +4,7 @@
 #include "outputs/interlocks.h"
 #include "outputs/output_panel.h"
 #include "simulation/station_runner.h"
+#include "step_plan/simulated_host.h"
 #include "support/test_support.h"
 
 #include <QRandomGenerator>
@@ -25,6 +26,9 @@ class TestOutputs : public QObject
     void setOutputPath_data();
     void setOutputPath();
     void setOutputWhileLeaving();
+    void simulatedHostPath_data() { setOutputPath_data(); }
+    void simulatedHostPath();
+    void simulatedHostWhileLeaving();
     void refusedPress_data();
     void refusedPress();
     void resetButton();
@@ -177,6 +181,70 @@ void TestOutputs::setOutputWhileLeaving()
     panel.setOutput(2, true, OutputPanel::Feedback::NoBox);
     QCOMPARE(panel.outputWord(), 0);
     QCOMPARE(fx.port.written, written);
+}
+
+// The plans' simulated host switches by the window's rules, row for row:
+// the same refusal, the same word, written once with one click, also when
+// refused or unchanged.
+void TestOutputs::simulatedHostPath()
+{
+    QFETCH(QString, station);
+    QFETCH(int, inputs);
+    QFETCH(int, before);
+    QFETCH(int, output);
+    QFETCH(bool, on);
+    QFETCH(int, refusal);
+    QFETCH(int, after);
+    testing::ServiceScope services;
+    iface::SimulatedInterface port;
+    plan::SimulatedHost host(port);
+    const QHash<QString, station::Station> stations = {
+        {"CMD_StapelMagazijn", station::Station::StapelMagazijn},
+        {"CMD_Transportband", station::Station::Transportband},
+        {"CMD_Stationhandling", station::Station::Stationhandling}};
+    host.chooseStation(stations.value(station));
+    QCOMPARE(port.stationRunner()->simulation().station(), stations.value(station));
+    QVERIFY(host.connectLink());
+    for (int i = 0; i < 8; ++i)
+        if (before & (1 << i))
+            host.setOutput(i, true);
+    // The word the interlocks read, as a device reports it.
+    emit port.InputsChanged(0, 0, inputs);
+    QCOMPARE(host.inputWord(), inputs);
+    host.log.clear();
+    services.sounds.played.clear();
+    QCOMPARE(int(host.setOutput(output, on)), refusal);
+    QCOMPARE(host.outputWord(), after);
+    QCOMPARE(int(port.stationRunner()->simulation().outputs()), after);
+    const QString what = QStringLiteral("%1 %2").arg(output + 1).arg(on ? "aan" : "uit");
+    QCOMPARE(host.log, QStringList(refusal == int(Refusal::None) ? what : what + " geweigerd"));
+    QCOMPARE(services.sounds.names(), QStringList{"Klik 01.wav"});
+    QVERIFY(services.messages.shown.isEmpty());
+}
+
+// Leaving: everything off before the plan hears of it, and nothing
+// switches or reaches the device after that.
+void TestOutputs::simulatedHostWhileLeaving()
+{
+    testing::ServiceScope services;
+    iface::SimulatedInterface port;
+    plan::SimulatedHost host(port);
+    host.chooseStation(station::Station::Transportband);
+    QVERIFY(host.connectLink());
+    host.setOutput(1, true);
+    QCOMPARE(int(port.stationRunner()->simulation().outputs()), 2);
+    int wordWhenTold = -1;
+    QObject::connect(&host, &plan::PlanHost::programEnding, &host,
+                     [&] { wordWhenTold = int(port.stationRunner()->simulation().outputs()); });
+    host.endProgram();
+    QCOMPARE(wordWhenTold, 0);
+    host.log.clear();
+    services.sounds.played.clear();
+    QCOMPARE(int(host.setOutput(2, true)), int(Refusal::None));
+    QCOMPARE(host.outputWord(), 0);
+    QCOMPARE(int(port.stationRunner()->simulation().outputs()), 0);
+    QVERIFY(host.log.isEmpty());
+    QVERIFY(services.sounds.played.isEmpty());
 }
 
 void TestOutputs::refusedPress_data()

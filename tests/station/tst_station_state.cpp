@@ -6,9 +6,11 @@
 // only what the pupil sees, never the record. The station tables behind
 // those views: the combined station derived from its two stations, and the
 // used points.
+#include "app/program.h"
 #include "component_figure/component_panel.h"
 #include "fullscreen/full_screen.h"
 #include "interface_link/interface_model.h"
+#include "interface_link/simulated_interface.h"
 #include "outputs/output_panel.h"
 #include "simulation/simulated_station.h"
 #include "station/station_data.h"
@@ -137,11 +139,10 @@ void TestStationState::everyViewFollowsTheState()
     QFETCH(bool, video);
 
     MainFixture fx;
-    // The link main() makes between the window's state and the simulation.
-    sim::SimulatedStation sim;
-    sim.setStation(fx.main->stationState().current());
-    connect(&fx.main->stationState(), &station::StationState::changed, &sim,
-            &sim::StationRunner::setStation);
+    // The link the program makes between the window's state and the simulation.
+    iface::SimulatedInterface port;
+    app::linkStation(fx.main->stationState(), &port);
+    sim::StationRunner& sim = *port.stationRunner();
     // A different station first, so nothing is right by chance.
     if (!click.isEmpty()) {
         fx.click(click == "CMD_Transportband" ? "CMD_Stationhandling" : "CMD_Transportband");

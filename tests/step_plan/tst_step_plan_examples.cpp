@@ -19,8 +19,9 @@ namespace
 
 // The station as it starts, connected, with the plan loaded through the
 // window's programmatic contract. The station and the plan run on time the
-// test moves.
+// test moves; sounds and boxes are recorded.
 struct SimRig {
+    testing::ServiceScope services;
     testing::SimulatedRig sim;
     SimulatedInterface& port = sim.port;
     SimulatedHost host{port};

@@ -111,14 +111,17 @@ void TestStepPlanInMain::startSaysWhy_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("model");
     QTest::addColumn<bool>("connect");
+    QTest::addColumn<bool>("plc"); // a PLC drives the outputs
     QTest::addColumn<QString>("message");
     QTest::newRow("not connected")
-        << "CMD_TransHandling" << 1 << false << "Eerst verbinden met de interface.";
+        << "CMD_TransHandling" << 1 << false << false << "Eerst verbinden met de interface.";
     QTest::newRow("other station in view")
-        << "CMD_Transportband" << 1 << true
+        << "CMD_Transportband" << 1 << true << false
         << "Kies eerst het station Transportband en Station handling in het hoofdvenster.";
+    QTest::newRow("PLC drives the outputs")
+        << "CMD_TransHandling" << 1 << true << true << "Een PLC bestuurt de uitgangen.";
     // A Mini disables the combined station: choosing it is no way out.
-    QTest::newRow("Mini") << "CMD_TransHandling" << 5 << true
+    QTest::newRow("Mini") << "CMD_TransHandling" << 5 << true << false
                           << "Met de EasyPort Mini kan het station Transportband en Station "
                              "handling niet worden gekozen. Kies een stappenplan voor "
                              "Transportband of voor Station handling, of verbind met een "
@@ -130,8 +133,11 @@ void TestStepPlanInMain::startSaysWhy()
     QFETCH(QString, button);
     QFETCH(int, model);
     QFETCH(bool, connect);
+    QFETCH(bool, plc);
     QFETCH(QString, message);
     MainFixture fx;
+    if (plc)
+        fx.port.refusal = QStringLiteral("De PLC bestuurt de uitgangen.");
     MainPlanHost host(*fx.main);
     plan::StepPlanWindow window(host);
     QTemporaryDir dir;

@@ -104,6 +104,8 @@ class TestStepPlanWindow : public QObject
     void loadRefusedWhileRunning();
     void runShowsItselfInTheWindow();
     void editAndSave();
+    void failedSaveKeepsTheFile_data();
+    void failedSaveKeepsTheFile();
     void stationChoiceRefusedWhenStepsDoNotFit();
     void closingTheWindowStopsTheRun();
     void changedPlanAskedBeforeItGoes_data();
@@ -246,6 +248,7 @@ void TestStepPlanWindow::runShowsItselfInTheWindow()
 // saved through the dialog service and read back the same.
 void TestStepPlanWindow::editAndSave()
 {
+    testing::ServiceScope services(false);
     testing::PlanFilesScope files;
     RecordingPlanHost host;
     StepPlanWindow w(host);
@@ -271,21 +274,68 @@ void TestStepPlanWindow::editAndSave()
     QCOMPARE(p.steps[1].target(5), std::optional<bool>(true));
     QCOMPARE(p.steps[1].wait.kind, plan::WaitKind::Time);
 
-    files.files.answer = files.files.documentsFolder() + QStringLiteral("/mijn plan");
+    testing::RecordingFileDialogs& dialogs = services.dialogs;
+    dialogs.answer = files.files.documentsFolder() + QStringLiteral("/mijn plan");
     click(w, QStringLiteral("CMD_Opslaan"));
-    QCOMPARE(files.files.asked,
+    QCOMPARE(dialogs.asked,
              QStringList({"save " + files.files.documentsFolder() + "/Station handling.json"}));
+    QCOMPARE(dialogs.titles, QStringList({"Stappenplan opslaan | Stappenplannen (*.json)"}));
     const QString saved = files.files.documentsFolder() + QStringLiteral("/mijn plan.json");
     QCOMPARE(w.message(), QStringLiteral("Opgeslagen: mijn plan.json."));
+    QCOMPARE(services.storage.written, QStringList({saved}));
     const plan::ReadResult back = plan::readPlanFile(saved);
     QVERIFY2(back.plan, qPrintable(back.error));
     QVERIFY(*back.plan == p);
 
     // Cancelled dialogs change nothing.
-    files.files.answer.clear();
+    dialogs.answer.clear();
     click(w, QStringLiteral("CMD_Openen"));
-    QCOMPARE(files.files.asked.last(), "open " + files.files.documentsFolder());
+    QCOMPARE(dialogs.asked.last(), "open " + files.files.documentsFolder());
+    QCOMPARE(dialogs.titles.last(), QStringLiteral("Stappenplan openen | Stappenplannen (*.json)"));
     QCOMPARE(w.filePath(), saved);
+}
+
+// A write that fails says why, leaves the file on disk as it was and the
+// plan changed, so the pupil is still asked before it goes.
+void TestStepPlanWindow::failedSaveKeepsTheFile_data()
+{
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("folder not writable")
+        << int(platform::WriteFailure::NotOpened)
+        << "Kan \"mijn plan.json\" niet opslaan: de map is er niet of mag niet beschreven worden.";
+    QTest::newRow("disk full")
+        << int(platform::WriteFailure::NotWritten)
+        << "Kan \"mijn plan.json\" niet opslaan: het schrijven is mislukt (is de schijf vol?).";
+}
+
+void TestStepPlanWindow::failedSaveKeepsTheFile()
+{
+    QFETCH(int, failure);
+    QFETCH(QString, message);
+    testing::ServiceScope services(false);
+    testing::PlanFilesScope files;
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    w.show();
+    click(w, QStringLiteral("CMD_Nieuw"));
+    click(w, QStringLiteral("CMD_Toevoegen"));
+    QVERIFY(QDir().mkpath(files.files.documentsFolder()));
+    const QString path = files.files.documentsFolder() + QStringLiteral("/mijn plan.json");
+    QVERIFY(w.save(path));
+    const QByteArray before = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    QVERIFY(!before.isEmpty());
+    click(w, QStringLiteral("CMD_Toevoegen"));
+    services.storage.failWrites = platform::WriteFailure(failure);
+    QVERIFY(!w.save(path));
+    QCOMPARE(w.message(), message);
+    QVERIFY(w.isModified());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), before);
 }
 
 void TestStepPlanWindow::stationChoiceRefusedWhenStepsDoNotFit()
@@ -358,7 +408,7 @@ void TestStepPlanWindow::changedPlanAskedBeforeItGoes()
     QCOMPARE(w.isModified(), changed);
 
     services.messages.answer = answer;
-    files.files.answer = other;
+    services.dialogs.answer = other;
     if (way == QLatin1String("sluiten"))
         w.close();
     else
@@ -388,7 +438,7 @@ void TestStepPlanWindow::changedPlanAskedBeforeItGoes()
     } else if (goesOn && answer == platform::ResultDiscard) {
         expected = before;
     }
-    QCOMPARE(files.files.asked, dialogs);
+    QCOMPARE(services.dialogs.asked, dialogs);
     QVERIFY(w.plan() == expected);
     QCOMPARE(w.filePath(), expectedPath);
     QCOMPARE(w.isModified(), !goesOn);
@@ -427,12 +477,12 @@ void TestStepPlanWindow::savingFromTheQuestionAsksWhere()
 
     services.messages.answer = platform::ResultSave;
     const QString chosen = docs + QStringLiteral("/mijn plan.json");
-    files.files.answer = named ? chosen : QString();
+    services.dialogs.answer = named ? chosen : QString();
     click(w, QStringLiteral("CMD_Nieuw"));
 
     const QString suggested = example ? QStringLiteral("/Transportband - heen en terug.json")
                                       : QStringLiteral("/Station handling.json");
-    QCOMPARE(files.files.asked, QStringList("save " + docs + suggested));
+    QCOMPARE(services.dialogs.asked, QStringList("save " + docs + suggested));
     QVERIFY(exampleFile.seek(0));
     QCOMPARE(exampleFile.readAll(), exampleBytes);
     QCOMPARE(QFile::exists(chosen), named);

@@ -46,18 +46,6 @@ QString TempPlanFiles::examplesFolder() const
     return examplePlanFolder();
 }
 
-QString TempPlanFiles::openFileName(QWidget*, const QString& folder)
-{
-    asked << QStringLiteral("open ") + folder;
-    return answer;
-}
-
-QString TempPlanFiles::saveFileName(QWidget*, const QString& suggested)
-{
-    asked << QStringLiteral("save ") + suggested;
-    return answer;
-}
-
 QString examplePlanFolder()
 {
     return TempProgramFolder::buildAssetFolder() + QStringLiteral("/Stappenplannen");

@@ -69,17 +69,12 @@ class ManualClock : public plan::Clock
     qint64 due = -1;
 };
 
-// Plan folders in a temporary directory, and dialogs that answer from a list.
+// Plan folders in a temporary directory (the dialogs are ServiceScope's).
 class TempPlanFiles : public plan::PlanFileService
 {
   public:
     QString documentsFolder() const override { return m_dir.path() + "/Documenten"; }
     QString examplesFolder() const override;
-    QString openFileName(QWidget*, const QString& folder) override;
-    QString saveFileName(QWidget*, const QString& suggested) override;
-
-    QStringList asked; // "open <folder>", "save <suggested>"
-    QString answer;    // path returned by the next dialog ("" = cancel)
 
   private:
     QTemporaryDir m_dir;

@@ -11,26 +11,18 @@ ProgramFixture::ProgramFixture(bool realBoxes, ManualTime* time)
 {
     if (realBoxes)
         platform::setMessages(nullptr);
-    main = std::make_unique<Main>(&port);
+    program = std::make_unique<app::Program>(port, klas::KlasSettings{},
+                                             time ? time->newClock() : nullptr);
+    main = &program->window();
     main->setQuitHandler([this] { ++quits; });
-    // As main() links them.
-    simulated().setStation(main->stationState().current());
-    QObject::connect(&main->stationState(), &station::StationState::changed, &simulated(),
-                     &sim::StationRunner::setStation);
-    station = virt::attachVirtualStation(&port, main.get());
-    planHost = std::make_unique<MainPlanHost>(*main);
-    stepPlan = std::make_unique<plan::StepPlanWindow>(*planHost, time ? time->newClock() : nullptr);
-    plan::attachStepPlan(main.get(), main->FrameCommand, stepPlan.get());
-    if (station)
-        plan::attachStepPlan(station.get(), main.get(), stepPlan.get());
+    planHost = &program->planHost();
+    stepPlan = &program->stepPlan();
+    station = program->virtualStation();
 }
 
 ProgramFixture::~ProgramFixture()
 {
-    stepPlan.reset();
-    planHost.reset();
-    station.reset();
-    main.reset();
+    program.reset();
 }
 
 void ProgramFixture::click(const QString& name) const

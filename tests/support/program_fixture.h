@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/program.h"
 #include "interface_link/simulated_interface.h"
 #include "main_window/plan_host_link.h"
 #include "step_plan/step_plan_window.h"
@@ -12,11 +13,11 @@
 namespace testing
 {
 
-// The program as main() puts it together on the simulated interface with
-// its default settings: the main window, the simulated station following
-// the station in view, the virtual station, and the step plan on the main
-// window. Outside services are recorded unless `realBoxes` keeps the
-// program's own message boxes. With `time` the station and the step plan run
+// The program as main() puts it together (app::Program) on the simulated
+// interface with its default settings: the main window, the simulated
+// station following the station in view, the virtual station, and the step
+// plan on the main window. Outside services are recorded unless
+// `realBoxes` keeps the program's own message boxes. With `time` the station and the step plan run
 // on it instead of on timers.
 class ProgramFixture
 {
@@ -26,10 +27,12 @@ class ProgramFixture
 
     ServiceScope services;
     iface::SimulatedInterface port;
-    std::unique_ptr<Main> main;
-    std::unique_ptr<MainPlanHost> planHost;
-    std::unique_ptr<plan::StepPlanWindow> stepPlan;
-    std::unique_ptr<virt::VirtualStationWindow> station;
+    std::unique_ptr<app::Program> program;
+    // Parts of `program`.
+    Main* main = nullptr;
+    MainPlanHost* planHost = nullptr;
+    plan::StepPlanWindow* stepPlan = nullptr;
+    virt::VirtualStationWindow* station = nullptr;
     int quits = 0;
 
     sim::StationRunner& simulated() const { return *port.stationRunner(); }

@@ -62,6 +62,48 @@ int RecordingMessages::show(QWidget*, const platform::MessageRequest& request)
     return answer;
 }
 
+void RecordingMessages::showNonModal(const QString& key, const platform::MessageRequest& request)
+{
+    ++nonModalShown;
+    open.insert(key, request);
+}
+
+QString RecordingFileDialogs::openFileName(QWidget*, const QString& title, const QString& folder,
+                                           const QString& filter)
+{
+    asked << QStringLiteral("open ") + folder;
+    titles << title + QStringLiteral(" | ") + filter;
+    return answer;
+}
+
+QString RecordingFileDialogs::saveFileName(QWidget*, const QString& title, const QString& suggested,
+                                           const QString& filter)
+{
+    asked << QStringLiteral("save ") + suggested;
+    titles << title + QStringLiteral(" | ") + filter;
+    return answer;
+}
+
+platform::WriteResult RecordingStorage::writeFile(const QString& path, const QByteArray& bytes)
+{
+    written << path;
+    if (failWrites != platform::WriteFailure::None)
+        return {failWrites, QStringLiteral("failed on purpose")};
+    return StorageService::writeFile(path, bytes);
+}
+
+bool RecordingStorage::makeFolder(const QString& path)
+{
+    folders << path;
+    return StorageService::makeFolder(path);
+}
+
+bool RecordingStorage::removeFile(const QString& path)
+{
+    removed << path;
+    return !failRemoves && StorageService::removeFile(path);
+}
+
 QStringList RecordingSounds::names() const
 {
     QStringList out;
@@ -106,6 +148,8 @@ ServiceScope::ServiceScope(bool withAssets) : files(withAssets)
     platform::setSounds(&sounds);
     platform::setUrls(&urls);
     platform::setFiles(&files);
+    platform::setFileDialogs(&dialogs);
+    platform::setStorage(&storage);
 }
 
 ServiceScope::~ServiceScope()
@@ -114,6 +158,8 @@ ServiceScope::~ServiceScope()
     platform::setSounds(nullptr);
     platform::setUrls(nullptr);
     platform::setFiles(nullptr);
+    platform::setFileDialogs(nullptr);
+    platform::setStorage(nullptr);
 }
 
 MainFixture::MainFixture(bool withAssets) : services(withAssets)

@@ -4,6 +4,7 @@
 #include "main_window/main.h"
 #include "platform/services.h"
 
+#include <QHash>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVector>
@@ -29,6 +30,7 @@ class RecordingEasyPort : public iface::EasyPortControl
     bool switchOffAfterLoss(int ms) override;
 
     bool readsRealSensors() const override { return realSensors; }
+    QString outputsRefusal() const override { return refusal; }
     // Raises InputsChanged the way a device does.
     void raiseInputs(qint32 word) { emit InputsChanged(0, 0, word); }
 
@@ -37,6 +39,7 @@ class RecordingEasyPort : public iface::EasyPortControl
     qint16 moduleNumber = 5;
     bool confirmsOffAfterLoss = false;
     bool realSensors = false;
+    QString refusal; // non-empty: a PLC drives the outputs
     // Runs inside SearchAndConnect, to act while the search is under way.
     std::function<void()> duringSearch;
 
@@ -49,9 +52,41 @@ class RecordingMessages : public platform::MessageService
 {
   public:
     int show(QWidget* parent, const platform::MessageRequest& request) override;
+    // Kept by key: the box a key shows now, or none once closed.
+    void showNonModal(const QString& key, const platform::MessageRequest& request) override;
+    void closeNonModal(const QString& key) override { open.remove(key); }
     QVector<platform::MessageRequest> shown;
     int answer = platform::ResultOk;
     std::function<void(const platform::MessageRequest&)> onShow;
+    QHash<QString, platform::MessageRequest> open; // non-modal boxes
+    int nonModalShown = 0;                         // times showNonModal was asked
+};
+
+// Dialogs that answer from a list.
+class RecordingFileDialogs : public platform::FileDialogService
+{
+  public:
+    QString openFileName(QWidget*, const QString& title, const QString& folder,
+                         const QString& filter) override;
+    QString saveFileName(QWidget*, const QString& title, const QString& suggested,
+                         const QString& filter) override;
+    QStringList asked;  // "open <folder>", "save <suggested>"
+    QStringList titles; // with the filter: "Stappenplan openen | Stappenplannen (*.json)"
+    QString answer;     // path returned by the next dialog ("" = cancel)
+};
+
+// Writes reach the disk (the tests' own temporary folders) unless told to
+// fail; every one is recorded.
+class RecordingStorage : public platform::StorageService
+{
+  public:
+    platform::WriteResult writeFile(const QString& path, const QByteArray& bytes) override;
+    bool makeFolder(const QString& path) override;
+    bool removeFile(const QString& path) override;
+    QStringList written, folders, removed;
+    // Anything but None: every write fails that way and the disk is left alone.
+    platform::WriteFailure failWrites = platform::WriteFailure::None;
+    bool failRemoves = false;
 };
 
 class RecordingSounds : public platform::SoundService
@@ -99,6 +134,8 @@ class ServiceScope
     RecordingSounds sounds;
     RecordingUrls urls;
     TempProgramFolder files;
+    RecordingFileDialogs dialogs;
+    RecordingStorage storage;
 };
 
 // Clicks a control as the pupil does: an enabled button is pressed, a

@@ -1,6 +1,7 @@
 #include "interface_link/interface_factory.h"
 #include "interface_link/simulated_interface.h"
 #include "support/manual_time.h"
+#include "support/program_fixture.h"
 #include "support/test_support.h"
 #include "virtual_station/scene_controls.h"
 #include "virtual_station/virtual_station_window.h"
@@ -363,15 +364,12 @@ void TestVirtualStationWindow::letterboxedDrawing()
 
 void TestVirtualStationWindow::opensWithTheConnection()
 {
-    testing::ServiceScope services;
-    SimulatedRig rig;
-    SimulatedInterface& port = rig.port;
-    Main main(&port);
-    // The station link main() makes.
-    rig.station.setStation(main.stationState().current());
-    QObject::connect(&main.stationState(), &station::StationState::changed, &rig.station,
-                     &sim::StationRunner::setStation);
-    std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&port, &main);
+    // The program as main() puts it together.
+    testing::ManualTime time;
+    testing::ProgramFixture program(false, &time);
+    SimulatedInterface& port = program.port;
+    Main& main = *program.main;
+    VirtualStationWindow* w = program.station;
     QVERIFY(w);
     QCOMPARE(w->objectName(), QStringLiteral("Virtuele_Opstelling"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Virtuele opstelling"));
@@ -399,7 +397,7 @@ void TestVirtualStationWindow::opensWithTheConnection()
     }
     QVERIFY(w->testAttribute(Qt::WA_ShowWithoutActivating));
     QVERIFY(!(w->windowFlags() & Qt::WindowStaysOnTopHint));
-    QVERIFY(QApplication::activeWindow() != w.get());
+    QVERIFY(QApplication::activeWindow() != w);
 
     // The pupil closes it; connecting stays as it is.
     w->close();

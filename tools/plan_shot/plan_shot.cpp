@@ -9,6 +9,7 @@
 // station, connects and starts. Where a step waits for the pupil the tool
 // lays a metal part on the belt and presses "Volgende".
 #include "interface_link/simulated_interface.h"
+#include "platform/services.h"
 #include "simulation/station_runner.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/simulated_host.h"
@@ -22,6 +23,13 @@
 
 namespace
 {
+
+// The clicks of the outputs stay silent: the tool only takes pictures.
+class SilentSounds : public platform::SoundService
+{
+  public:
+    void play(const QString&) override {}
+};
 
 void wait(int ms, plan::StepPlanWindow& window, sim::StationRunner& station)
 {
@@ -43,6 +51,8 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    SilentSounds silent;
+    platform::setSounds(&silent);
     iface::SimulatedInterface port;
     sim::StationRunner& simulated = *port.stationRunner();
     plan::SimulatedHost host(port);

@@ -13,12 +13,11 @@
 //   --force N=on|off|free  force input N (0..7) of the simulated interface
 //   --png FILE          write a PNG of the chosen window (may repeat)
 //   --window NAME       window for the next --png / --json (default Main)
+#include "app/program.h"
 #include "interface_link/easyport_control.h"
-#include "interface_link/interface_factory.h"
 #include "main_window/main.h"
 #include "platform/services.h"
 #include "simulation/station_runner.h"
-#include "virtual_station/virtual_station_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -113,17 +112,11 @@ int main(int argc, char* argv[])
     platform::setUrls(&urls);
 
     // The tool stands beside the program, so it finds the same pictures
-    // and the same installation file.
-    std::unique_ptr<iface::EasyPortControl> port = iface::createInterfaceFromInstallation();
-    Main main(port.get());
+    // and the same installation file; the program is put together as
+    // main() does it, without the class.
+    const std::unique_ptr<app::Program> program = app::Program::fromInstallation();
+    Main& main = program->window();
     main.setQuitHandler([] {});
-    // The station link main() makes.
-    if (sim::StationRunner* simulated = port->stationRunner()) {
-        simulated->setStation(main.stationState().current());
-        QObject::connect(&main.stationState(), &station::StationState::changed, simulated,
-                         &sim::StationRunner::setStation);
-    }
-    const auto virtualStation = virt::attachVirtualStation(port.get(), &main);
     main.show();
     wait(50);
 
@@ -186,7 +179,7 @@ int main(int argc, char* argv[])
             wait(30);
         } else if (a == "--force") {
             need("N=on|off|free");
-            sim::StationRunner* simulated = port->stationRunner();
+            sim::StationRunner* simulated = program->port().stationRunner();
             const int input = v.section('=', 0, 0).toInt();
             const QString how = v.section('=', 1, 1);
             if (!simulated || input < 0 || input > 7) {

@@ -1,0 +1,153 @@
+#include "app/program.h"
+
+#include "interface_link/easyport_control.h"
+#include "interface_link/interface_factory.h"
+#include "klas/class_session.h"
+#include "main_window/keyboard.h"
+#include "main_window/main.h"
+#include "main_window/plan_host_link.h"
+#include "platform/services.h"
+#include "plc/plc_easyport.h"
+#include "plc/plc_server.h"
+#include "simulation/station_runner.h"
+#include "step_plan/step_plan_window.h"
+#include "virtual_station/virtual_station_window.h"
+
+#include <QTimer>
+
+namespace app
+{
+
+namespace
+{
+
+// What the program needs to know of the interface behind EasyPortControl.
+struct Backend {
+    // Served to PLCs: its status bar and who owns the outputs.
+    plc::PlcEasyPort* plc = nullptr;
+    // The interface's kind as the class broker hears it.
+    QString type;
+};
+
+Backend backendOf(iface::EasyPortControl* port)
+{
+    Backend b;
+    b.plc = qobject_cast<plc::PlcEasyPort*>(port);
+    b.type = b.plc                   ? QStringLiteral("plc")
+             : port->stationRunner() ? QStringLiteral("simulated")
+                                     : QStringLiteral("modbus");
+    return b;
+}
+
+} // namespace
+
+void linkStation(const station::StationState& state, iface::EasyPortControl* port)
+{
+    // The window does not know which interface it drives, nor the
+    // interface which window chooses the station.
+    if (sim::StationRunner* runner = port ? port->stationRunner() : nullptr) {
+        runner->setStation(state.current());
+        QObject::connect(&state, &station::StationState::changed, runner,
+                         &sim::StationRunner::setStation);
+    }
+}
+
+std::unique_ptr<Program> Program::fromInstallation(const klas::KlasSettings& klas)
+{
+    return std::make_unique<Program>(iface::createInterfaceFromInstallation(), klas);
+}
+
+Program::Program(iface::EasyPortControl& port, const klas::KlasSettings& klas,
+                 platform::Clock* planClock)
+    : m_klas(klas), m_port(&port), m_planClock(planClock)
+{
+    build();
+}
+
+Program::Program(std::unique_ptr<iface::EasyPortControl> port, const klas::KlasSettings& klas)
+    : m_klas(klas), m_ownedPort(std::move(port)), m_port(m_ownedPort.get())
+{
+    build();
+}
+
+Program::~Program()
+{
+    // Those that hold on to the window go first; the port last.
+    m_classSession.reset();
+    m_stepPlan.reset();
+    m_planHost.reset();
+    m_virtualStation.reset();
+    m_window.reset();
+}
+
+void Program::build()
+{
+    m_window = std::make_unique<Main>(m_port);
+    Main& window = *m_window;
+    const Backend backend = backendOf(m_port);
+    linkStation(window.stationState(), m_port);
+    // With the simulated interface the pupil can watch the station move.
+    m_virtualStation = virt::attachVirtualStation(m_port, &window);
+    if (m_virtualStation && backend.plc)
+        m_virtualStation->setStatusBar(backend.plc->makeStatusBar());
+    // A pupil working in it keeps the output keys and Esc.
+    mw::shareOutputKeys(window, m_virtualStation.get());
+    // The step plan: hidden until the pupil asks for it, reachable from the
+    // command frame, Ctrl+Shift+S and the virtual station.
+    m_planHost = std::make_unique<MainPlanHost>(window);
+    m_stepPlan = std::make_unique<plan::StepPlanWindow>(*m_planHost, m_planClock);
+    plan::attachStepPlan(&window, window.FrameCommand, m_stepPlan.get());
+    if (m_virtualStation)
+        plan::attachStepPlan(m_virtualStation.get(), &window, m_stepPlan.get());
+    joinClass();
+}
+
+void Program::joinClass()
+{
+    Main& window = *m_window;
+    if (!m_klas.usable()) {
+        if (m_klas.present) {
+            const QString problem = m_klas.problem;
+            QTimer::singleShot(0, &window, [&window, problem] {
+                platform::messages().show(
+                    &window,
+                    {QString(), problem + QStringLiteral("\r\rHet programma werkt zonder de klas."),
+                     platform::MessageButtons::Ok, platform::MessageIcon::Warning});
+            });
+        }
+        return;
+    }
+    // The teacher sees this PC's status, sets hidden faults and can switch
+    // every station off; nothing from the class switches an output on.
+    const Backend backend = backendOf(m_port);
+    klas::PupilSession::Hooks hooks;
+    hooks.status = [this, backend] {
+        klas::PupilStatus s;
+        s.naam = m_klas.naam;
+        s.interfaceType = backend.type;
+        s.verbonden = m_window->Verbonden() != 0;
+        s.station = station::displayName(m_window->stationState().current());
+        if (s.station.isEmpty())
+            s.station = m_window->FrameModule->Caption();
+        s.uitgangen = m_window->DecimaalUit() & 0xFF;
+        s.ingangen = m_window->DecimaalIn() & 0xFF;
+        s.plan = m_stepPlan->property("state").toString();
+        s.stap = m_stepPlan->property("currentStep").toInt();
+        s.planBericht = m_stepPlan->property("message").toString();
+        if (backend.plc && backend.plc->server().ownership().hasOwner())
+            s.plc = backend.plc->server().ownership().owner().toString();
+        return s;
+    };
+    hooks.applyFaults = [this](int open, int shorted) { m_window->setHiddenFaults(open, shorted); };
+    hooks.allOff = [this] {
+        // A running plan first, then the pupil's own Noodstop path (which
+        // also holds a PLC).
+        m_stepPlan->stop();
+        m_window->CMD_ResetAlles->click();
+    };
+    hooks.boxParent = &window;
+    m_classSession = std::make_unique<klas::PupilSession>(m_klas, hooks);
+    QObject::connect(&window, &Main::ending, m_classSession.get(), &klas::PupilSession::stop);
+}
+
+} // namespace app

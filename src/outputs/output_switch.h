@@ -1,0 +1,76 @@
+#pragma once
+
+#include "outputs/interlocks.h"
+
+#include <QObject>
+#include <functional>
+
+namespace iface
+{
+class EasyPortControl;
+}
+
+namespace station
+{
+class StationState;
+}
+
+namespace outputs
+{
+
+// The rules of switching the eight outputs, without widgets: the output
+// word, the interlocks of the station in view, the refusal, the guard while
+// the program is being left, the write of the whole word and the click
+// sound. The window's output panel and the plans' simulated host both
+// switch through it, so a press, a key and a plan step meet the same rules.
+class OutputSwitch : public QObject
+{
+    Q_OBJECT
+
+  public:
+    // Shows a refusal to whoever asked, before the word is written again:
+    // `why` and its Dutch text (the PLC's own sentence while one drives the
+    // outputs).
+    using Tell = std::function<void(Refusal why, const QString& text)>;
+
+    // `inputWord` gives the word the interlocks read; `ending` tells that
+    // the program is being left (then nothing switches any more).
+    OutputSwitch(iface::EasyPortControl* port, const station::StationState& station,
+                 std::function<int()> inputWord, std::function<bool()> ending,
+                 QObject* parent = nullptr);
+
+    int word() const { return m_word; }
+    bool isOn(int i) const { return i >= 0 && i < 8 && bitSet(m_word, i); }
+    // Why the outputs are not the pupil's now (a PLC drives them); empty
+    // when they are.
+    QString outputsRefusal() const;
+
+    // Switches output `i` (0..7) on or off unless the interlocks refuse it.
+    // Refused or not, the whole word is written again and the click
+    // sounds; a refusal is handed to `tell` first. While a PLC drives the
+    // outputs nothing is written. An index outside 0..7, or a program being
+    // left (also while `tell` held a box open), changes and writes nothing.
+    Refusal setOutput(int i, bool on, const Tell& tell = {});
+    // Every output off: the word 0 is written, without a click.
+    void resetAll();
+
+  signals:
+    // The word changed: by a switch, a reset, or a PLC driving the outputs.
+    void wordChanged(int word);
+    // A switch went through to the device (refused or not): what was asked,
+    // and the refusal, if any.
+    void switched(int i, bool on, outputs::Refusal why);
+
+  private:
+    void setWord(int word);
+    // The word another device (a PLC) switched: no write, no click.
+    void showDriven(qint32 word);
+
+    iface::EasyPortControl* m_port;
+    const station::StationState& m_station;
+    std::function<int()> m_inputWord;
+    std::function<bool()> m_ending;
+    int m_word = 0;
+};
+
+} // namespace outputs

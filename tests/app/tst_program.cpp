@@ -1,0 +1,73 @@
+// The program as app::Program puts it together: what it builds depends on
+// the interface and the class settings only.
+#include "app/program.h"
+#include "interface_link/simulated_interface.h"
+#include "main_window/plan_host_link.h"
+#include "support/test_support.h"
+
+#include <QAbstractButton>
+#include <QtTest>
+
+class TestProgram : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void wiringFollowsTheInterface_data();
+    void wiringFollowsTheInterface();
+    void unusableClassSaidOnceAfterStart();
+};
+
+void TestProgram::wiringFollowsTheInterface_data()
+{
+    QTest::addColumn<bool>("simulated");
+    QTest::newRow("simulated interface") << true;
+    QTest::newRow("another interface") << false;
+}
+
+// Only a simulated station gets the virtual station and follows the
+// station in view; the step plan sees the window's station either way, and
+// without [klas] there is no class session.
+void TestProgram::wiringFollowsTheInterface()
+{
+    QFETCH(bool, simulated);
+    testing::ServiceScope services;
+    std::unique_ptr<iface::EasyPortControl> port;
+    if (simulated)
+        port = std::make_unique<iface::SimulatedInterface>();
+    else
+        port = std::make_unique<testing::RecordingEasyPort>();
+    auto* sim = qobject_cast<iface::SimulatedInterface*>(port.get());
+    app::Program program(std::move(port));
+    QCOMPARE(program.virtualStation() != nullptr, simulated);
+    QVERIFY(!program.classSession());
+    if (sim)
+        QCOMPARE(sim->stationRunner()->station(), station::Station::Interface);
+    program.window().findChild<QAbstractButton*>(QStringLiteral("CMD_Transportband"))->click();
+    if (sim)
+        QCOMPARE(sim->stationRunner()->station(), station::Station::Transportband);
+    QCOMPARE(program.planHost().station(), station::Station::Transportband);
+    QVERIFY(services.messages.shown.isEmpty());
+}
+
+// A [klas] group that cannot be used: the program works without the class
+// and says so once, when the window is up, not while it is being built.
+void TestProgram::unusableClassSaidOnceAfterStart()
+{
+    testing::ServiceScope services;
+    iface::SimulatedInterface port;
+    klas::KlasSettings klas;
+    klas.present = true;
+    klas.problem = QStringLiteral("In [klas] ontbreekt host.");
+    app::Program program(port, klas);
+    QVERIFY(!program.classSession());
+    QVERIFY(services.messages.shown.isEmpty());
+    QTRY_COMPARE(services.messages.shown.size(), 1);
+    QCOMPARE(services.messages.shown.first().text,
+             QStringLiteral("In [klas] ontbreekt host.\r\rHet programma werkt zonder de klas."));
+    QTest::qWait(20);
+    QCOMPARE(services.messages.shown.size(), 1);
+}
+
+QTEST_MAIN(TestProgram)
+#include "tst_program.moc"
