@@ -63,9 +63,9 @@ int loudLengthMs(const QString& path)
 }
 
 // Start times (ms into the recording) of the sounds in raw s16 mono audio.
-// A sound starts after a quiet stretch, or where the loudness goes on past
-// the end of the one before: each is loud for only `loudMs`, so a start
-// that follows another within less than a pause is still counted.
+// A sound starts after a quiet stretch, or where it is loud once the one
+// before has ended: each is loud for only `loudMs`, so a start that follows
+// another too closely for a pause between them is still counted.
 QList<int> soundStarts(const QByteArray& raw, int loudMs)
 {
     const auto* s = reinterpret_cast<const qint16*>(raw.constData());
@@ -75,7 +75,7 @@ QList<int> soundStarts(const QByteArray& raw, int loudMs)
     const int windowsPerSound = (loudMs * kRate / 1000 + kWindow - 1) / kWindow + 1;
     QList<int> starts;
     int quiet = kQuietBetween;
-    int loudSinceStart = 0;
+    int lastStart = 0; // window
     for (int w = 0; w + kWindow <= count; w += kWindow) {
         int peak = 0;
         for (int i = w; i < w + kWindow; ++i)
@@ -84,11 +84,11 @@ QList<int> soundStarts(const QByteArray& raw, int loudMs)
             ++quiet;
             continue;
         }
-        if (quiet >= kQuietBetween || loudSinceStart >= windowsPerSound) {
+        const int window = w / kWindow;
+        if (starts.isEmpty() || quiet >= kQuietBetween || window - lastStart >= windowsPerSound) {
             starts.append(w * 1000 / kRate);
-            loudSinceStart = 0;
+            lastStart = window;
         }
-        ++loudSinceStart;
         quiet = 0;
     }
     return starts;
@@ -131,6 +131,8 @@ class TestSoundServer : public QObject
   private slots:
     void initTestCase();
     void cleanupTestCase();
+    void soundStartsInARecording_data();
+    void soundStartsInARecording();
     void everyPlayIsHeard_data();
     void everyPlayIsHeard();
     void burstKeepsFewPlayers();
@@ -293,6 +295,40 @@ void TestSoundServer::everyPlayIsHeard_data()
     // has its player.
     QTest::newRow("input click every 0.2 s") << QStringLiteral("Klik 02.wav") << 10 << 200;
     QTest::newRow("connect sound twice") << QStringLiteral("Verbonden.wav") << 2 << 800;
+}
+
+// The counting itself, on made-up recordings: loud stretches given as
+// (start ms, length ms) pairs, for a sound loud for `loudMs`.
+void TestSoundServer::soundStartsInARecording_data()
+{
+    QTest::addColumn<QList<int>>("loud");
+    QTest::addColumn<int>("loudMs");
+    QTest::addColumn<QList<int>>("starts");
+    QTest::newRow("silence") << QList<int>{} << 17 << QList<int>{};
+    QTest::newRow("two clicks 200 ms apart")
+        << QList<int>{100, 17, 300, 17} << 17 << QList<int>{100, 300};
+    // A late click right behind the one before: no pause between them.
+    QTest::newRow("two clicks 40 ms apart")
+        << QList<int>{100, 17, 140, 17} << 17 << QList<int>{100, 140};
+    QTest::newRow("a long sound with a short dip")
+        << QList<int>{100, 200, 320, 180} << 400 << QList<int>{100};
+    // Found a window late: the one before might have started late in its
+    // first window.
+    QTest::newRow("a long sound, the next one right behind it")
+        << QList<int>{100, 400, 500, 400} << 400 << QList<int>{100, 520};
+}
+
+void TestSoundServer::soundStartsInARecording()
+{
+    QFETCH(QList<int>, loud);
+    QFETCH(int, loudMs);
+    QFETCH(QList<int>, starts);
+    QByteArray raw(2 * kRate * 2, '\0'); // two seconds of silence
+    auto* samples = reinterpret_cast<qint16*>(raw.data());
+    for (int i = 0; i + 1 < loud.size(); i += 2)
+        for (int k = loud[i] * kRate / 1000; k < (loud[i] + loud[i + 1]) * kRate / 1000; ++k)
+            samples[k] = qint16(k % 2 ? 12000 : -12000);
+    QCOMPARE(soundStarts(raw, loudMs), starts);
 }
 
 // Through the program's own service, as the windows use it.
