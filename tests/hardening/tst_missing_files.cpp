@@ -30,29 +30,85 @@ namespace
 
 enum class Damage { Missing, Empty, Garbage, Truncated, Huge };
 
-// A program folder with links to every generated picture and sound, except
-// one file that is missing or replaced by a damaged copy of the same name.
+// One program folder for every row. Its pictures are stand-ins for the
+// generated ones: the same names and formats, 8 x 8 flat grey pixels each.
+// The pictures a row does not damage are only the scene around the damaged
+// one; loaded, scaled and painted at full size they took half of the run,
+// and linking a fresh folder for each row a quarter of the rest. Its
+// sounds are links to the generated ones.
+class SharedProgramFolder
+{
+  public:
+    static SharedProgramFolder& instance()
+    {
+        static SharedProgramFolder folder;
+        return folder;
+    }
+    QString path() const { return m_ok ? m_dir.path() : QString(); }
+    // Puts the stand-in or link for `sub`/`entry` (back) in place.
+    bool restore(const QString& sub, const QString& entry)
+    {
+        const QString to = m_dir.filePath(sub + QLatin1Char('/') + entry);
+        const QString original = source(sub, entry);
+        QFile::remove(to);
+        if (sub != QLatin1String("Afbeeldingen"))
+            return QFile::link(original, to);
+        QImage flat(QSize(8, 8), QImage::Format_Grayscale8);
+        flat.fill(200);
+        return flat.save(to, QImageReader(original).format());
+    }
+    static QString source(const QString& sub, const QString& entry)
+    {
+        return testing::TempProgramFolder::buildAssetFolder() + QLatin1Char('/') + sub +
+               QLatin1Char('/') + entry;
+    }
+
+  private:
+    SharedProgramFolder()
+    {
+        m_ok = m_dir.isValid();
+        for (const QString& sub : {QStringLiteral("Afbeeldingen"), QStringLiteral("Geluiden")}) {
+            m_ok = m_ok && QDir(m_dir.path()).mkdir(sub);
+            const QDir from(testing::TempProgramFolder::buildAssetFolder() + QLatin1Char('/') +
+                            sub);
+            for (const QString& entry : from.entryList(QDir::Files))
+                m_ok = m_ok && restore(sub, entry);
+        }
+    }
+    QTemporaryDir m_dir;
+    bool m_ok = false;
+};
+
+// The shared program folder with one file missing or replaced by a damaged
+// copy of the generated one, under the same name, for the life of the
+// object.
 class DamagedProgramFolder : public platform::FileService
 {
   public:
     DamagedProgramFolder(const QString& subFolder, const QString& fileName, Damage damage)
+        : m_sub(subFolder)
     {
-        const QString source = testing::TempProgramFolder::buildAssetFolder();
-        for (const QString& sub : {QStringLiteral("Afbeeldingen"), QStringLiteral("Geluiden")}) {
-            QDir(m_dir.path()).mkdir(sub);
-            const QDir from(source + QLatin1Char('/') + sub);
-            for (const QString& entry : from.entryList(QDir::Files)) {
-                if (sub == subFolder && entry.compare(fileName, Qt::CaseInsensitive) == 0) {
-                    m_damaged = m_dir.filePath(sub + QLatin1Char('/') + entry);
-                    damageCopy(from.filePath(entry), m_damaged, damage);
-                } else {
-                    QFile::link(from.filePath(entry),
-                                m_dir.filePath(sub + QLatin1Char('/') + entry));
-                }
-            }
+        SharedProgramFolder& shared = SharedProgramFolder::instance();
+        const QDir from(testing::TempProgramFolder::buildAssetFolder() + QLatin1Char('/') +
+                        subFolder);
+        for (const QString& entry : from.entryList(QDir::Files)) {
+            if (entry.compare(fileName, Qt::CaseInsensitive) != 0)
+                continue;
+            m_entry = entry;
+            m_damaged = shared.path() + QLatin1Char('/') + subFolder + QLatin1Char('/') + entry;
+            // Removed first: the file in place may be a link to the generated one.
+            QFile::remove(m_damaged);
+            damageCopy(from.filePath(entry), m_damaged, damage);
         }
     }
-    QString programFolder() const override { return m_dir.path(); }
+    ~DamagedProgramFolder() override
+    {
+        if (!m_entry.isEmpty())
+            SharedProgramFolder::instance().restore(m_sub, m_entry);
+    }
+    DamagedProgramFolder(const DamagedProgramFolder&) = delete;
+    DamagedProgramFolder& operator=(const DamagedProgramFolder&) = delete;
+    QString programFolder() const override { return SharedProgramFolder::instance().path(); }
     // The damaged file's path; empty until the file was found.
     QString damaged() const { return m_damaged; }
 
@@ -107,7 +163,8 @@ class DamagedProgramFolder : public platform::FileService
         if (f.open(QIODevice::WriteOnly))
             f.write(out);
     }
-    QTemporaryDir m_dir;
+    QString m_sub;
+    QString m_entry;
     QString m_damaged;
 };
 
@@ -311,6 +368,8 @@ void TestMissingFiles::initTestCase()
 {
     const QString problem = testing::TempProgramFolder::buildAssetProblem();
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY2(!SharedProgramFolder::instance().path().isEmpty(),
+             "the shared program folder cannot be made");
 }
 
 void TestMissingFiles::pictures_data()
@@ -355,7 +414,8 @@ void TestMissingFiles::pictures()
     log.take();
 
     int used = 0;
-    for (const Scenario& sc : pictureScenarios()) {
+    static const QVector<Scenario> scenarios = pictureScenarios();
+    for (const Scenario& sc : scenarios) {
         bool uses = false;
         for (const Step& st : sc)
             for (const QString& l : st.loads)

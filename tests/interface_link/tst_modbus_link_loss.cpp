@@ -32,6 +32,10 @@ struct Bench {
     ModbusModule module;
     ModbusRelay relay;
     int relayPort = 0;
+    // Half the installed default: a request without an answer costs this
+    // long, and the rows leave dozens unanswered. The module and the relay
+    // answer from this process, within milliseconds.
+    int timeoutMs = 100;
     std::unique_ptr<iface::ModbusModule> control;
     std::unique_ptr<iface::SimulatedInterface> simulated;
     std::unique_ptr<Main> window;
@@ -84,6 +88,7 @@ struct Bench {
         s.host = QStringLiteral("127.0.0.1");
         s.port = relayPort;
         s.moduleNumber = moduleNumber;
+        s.timeoutMs = timeoutMs;
         control = std::make_unique<iface::ModbusModule>(s);
         window = std::make_unique<Main>(control.get());
         window->setQuitHandler([this] { ++quits; });
@@ -265,6 +270,8 @@ void TestModbusLinkLoss::connectStartsAllOff()
 {
     QFETCH(int, model);
     Bench b;
+    // The relay delays each way by more than half of the shorter time-out.
+    b.timeoutMs = iface::ModbusSettings().timeoutMs;
     QVERIFY(b.start(model));
     // Switched while not connected, and again while the search waits.
     b.window->CMD_SetReset[0]->click();

@@ -45,25 +45,44 @@ pw() { sed -n 's/^wachtwoord=//p' "$dir/$1.ini"; }
 
 # What ACCOUNT sees on TOPICS while the publishes in the rest of the
 # arguments run: "account topic payload" per publish, "-" separates.
+# Rather than waiting fixed times, a probe on a topic the account may read
+# shows that its subscription is in place, and a marker after the publishes
+# that everything before it has arrived (each mosquitto_pub returns once the
+# broker has its message); neither is in the answer.
 delivered() { # delivered ACCOUNT TOPIC... -- PUBLISHER TOPIC PAYLOAD [PUBLISHER TOPIC PAYLOAD]...
   local sub="$1"; shift
   local topics=()
   while [ "$1" != "--" ]; do topics+=(-t "$1"); shift; done
   shift
+  local own="$klas/$sub/storing" sender=docent
+  if [ "$sub" = docent ]; then own="$klas/pc01/status" sender=pc01; fi
   local out="$work/sub.$RANDOM"
-  mosquitto_sub "${H[@]}" -u "$sub" -P "$(pw "$sub")" "${topics[@]}" -v -q 1 -W 3 \
+  : >"$out"
+  mosquitto_sub "${H[@]}" -u "$sub" -P "$(pw "$sub")" "${topics[@]}" -t "$own" -v -q 1 -W 10 \
     >"$out" 2>/dev/null &
   local sub_pid=$!
-  sleep 0.4
+  local tries=0
+  until grep -q " __probe$" "$out"; do
+    tries=$((tries + 1))
+    [ $tries -le 100 ] || break
+    mosquitto_pub "${H[@]}" -u "$sender" -P "$(pw "$sender")" -t "$own" -m __probe -q 1 \
+      2>/dev/null || true
+    sleep 0.05
+  done
   while [ $# -gt 0 ]; do
     mosquitto_pub "${H[@]}" -u "$1" -P "$(pw "$1")" -t "$2" -m "$3" -q 1 2>/dev/null || true
     shift 3
   done
-  # The last publish is the marker: everything before it has arrived once it has.
-  sleep 0.5
+  mosquitto_pub "${H[@]}" -u "$sender" -P "$(pw "$sender")" -t "$own" -m __marker -q 1 \
+    2>/dev/null || true
+  tries=0
+  until grep -q " __marker$" "$out" || [ $tries -ge 100 ]; do
+    tries=$((tries + 1))
+    sleep 0.05
+  done
   kill "$sub_pid" 2>/dev/null || true
   wait "$sub_pid" 2>/dev/null || true
-  sort "$out" | tr '\n' ';'
+  grep -v -e " __probe$" -e " __marker$" "$out" | sort | tr '\n' ';'
 }
 
 # --- plain listener -------------------------------------------------------

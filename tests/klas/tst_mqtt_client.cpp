@@ -5,6 +5,9 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
+#include <algorithm>
+#include <map>
+#include <memory>
 
 using klas::MqttClient;
 using testing::ClassBroker;
@@ -45,11 +48,31 @@ class TestMqttClient : public QObject
 
   private:
     ClassBroker m_broker;
+    // Connected from the start: docent, pc01 and pc02.
+    std::map<QString, std::unique_ptr<MqttClient>> m_accounts;
+    // Started with them, with a wrong password.
+    std::unique_ptr<MqttClient> m_wrongPassword;
+    std::unique_ptr<QSignalSpy> m_refused;
 };
 
 void TestMqttClient::initTestCase()
 {
     QVERIFY2(m_broker.start(2, QStringLiteral("3b")), qPrintable(m_broker.error()));
+    // One connection per account for every row, and the refused one: Paho
+    // takes up to a couple of seconds to finish a connection started once
+    // others are open, so they are all started together.
+    for (const QString& user :
+         {QStringLiteral("docent"), QStringLiteral("pc01"), QStringLiteral("pc02")}) {
+        m_accounts.emplace(user, std::make_unique<MqttClient>(account(m_broker, user)));
+        m_accounts.at(user)->start();
+    }
+    m_wrongPassword = std::make_unique<MqttClient>(
+        account(m_broker, QStringLiteral("pc01"), QStringLiteral("fout")));
+    m_refused = std::make_unique<QSignalSpy>(m_wrongPassword.get(), &MqttClient::refused);
+    m_wrongPassword->start();
+    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(m_accounts.begin(), m_accounts.end(),
+                                         [](const auto& a) { return a.second->isConnected(); }),
+                             10000);
 }
 
 void TestMqttClient::whatTheAclLetsThrough_data()
@@ -94,41 +117,42 @@ void TestMqttClient::whatTheAclLetsThrough()
     QFETCH(QString, filter);
     QFETCH(bool, delivered);
 
-    MqttClient sub(account(m_broker, reader));
-    MqttClient pub(account(m_broker, publisher));
+    // The connections outlive the rows and keep the filters of the rows
+    // before: what a row sends is told apart by its own payloads.
+    MqttClient& sub = *m_accounts.at(reader);
+    MqttClient& pub = *m_accounts.at(publisher);
+    QVERIFY(sub.isConnected() && pub.isConnected());
+    const QByteArray tag = QTest::currentDataTag();
+    const QByteArray row = "row " + tag;
+    const QByteArray marker = "marker " + tag;
     QSignalSpy arrived(&sub, &MqttClient::messageArrived);
     sub.subscribe(filter);
-    sub.start();
-    pub.start();
-    QTRY_VERIFY(sub.isConnected() && pub.isConnected());
+    QTest::qWait(100); // the subscription is acknowledged
+    QVERIFY(pub.publish(topic, row, 1, false));
+    QTest::qWait(200);
     // A marker the reader is certainly allowed to see closes the row: once it
     // is in, anything the broker let through before it is in too.
-    MqttClient teacher(account(m_broker, QStringLiteral("docent")));
-    teacher.start();
-    QTRY_VERIFY(teacher.isConnected());
-    QTest::qWait(100); // the subscription is acknowledged
-    QVERIFY(pub.publish(topic, QByteArrayLiteral("row"), 1, false));
-    QTest::qWait(200);
-    MqttClient marker(account(m_broker, QStringLiteral("pc02")));
-    if (reader == QLatin1String("docent")) {
-        marker.start();
-        QTRY_VERIFY(marker.isConnected());
-        QVERIFY(marker.publish(QStringLiteral("3b/pc02/status"), "marker", 1, false));
-    } else {
-        QVERIFY(teacher.publish(filter, QByteArrayLiteral("marker"), 1, false));
-    }
-    QTRY_VERIFY(!arrived.isEmpty() && arrived.last().at(1).toByteArray() == "marker");
+    if (reader == QLatin1String("docent"))
+        QVERIFY(m_accounts.at(QStringLiteral("pc02"))
+                    ->publish(QStringLiteral("3b/pc02/status"), marker, 1, false));
+    else
+        QVERIFY(m_accounts.at(QStringLiteral("docent"))->publish(filter, marker, 1, false));
+    auto has = [&arrived](const QByteArray& payload) {
+        return std::any_of(arrived.begin(), arrived.end(), [&](const QList<QVariant>& m) {
+            return m.at(1).toByteArray() == payload;
+        });
+    };
+    QTRY_VERIFY(has(marker));
     bool sawRow = false;
     for (const QList<QVariant>& m : arrived)
-        sawRow = sawRow || m.at(1).toByteArray() == "row";
+        sawRow = sawRow || (m.at(0).toString() == topic && m.at(1).toByteArray() == row);
     QCOMPARE(sawRow, delivered);
 }
 
 void TestMqttClient::wrongPasswordIsToldOnceAndNotRetried()
 {
-    MqttClient client(account(m_broker, QStringLiteral("pc01"), QStringLiteral("fout")));
-    QSignalSpy refused(&client, &MqttClient::refused);
-    client.start();
+    MqttClient& client = *m_wrongPassword;
+    QSignalSpy& refused = *m_refused;
     QTRY_COMPARE(refused.count(), 1);
     QVERIFY(client.isRefused());
     // Retries would come every 100..400 ms.
@@ -162,9 +186,9 @@ void TestMqttClient::brokerAwayAtStartAndMidLesson()
     QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 15000);
     QVERIFY2(m_broker.restart(), qPrintable(m_broker.error()));
     QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), 5000);
-    MqttClient teacher(account(m_broker, QStringLiteral("docent")));
-    teacher.start();
-    QTRY_VERIFY(teacher.isConnected());
+    // The teacher's connection went away and came back with the broker.
+    MqttClient& teacher = *m_accounts.at(QStringLiteral("docent"));
+    QTRY_VERIFY_WITH_TIMEOUT(teacher.isConnected(), 5000);
     QTest::qWait(100);
     QVERIFY(teacher.publish(QStringLiteral("3b/pc01/storing"), "again", 1, false));
     QTRY_COMPARE(arrived.count(), 1);

@@ -32,13 +32,50 @@ QString tool(const char* name)
     return QStandardPaths::findExecutable(QString::fromLatin1(name));
 }
 
+// How long `path` (a 16-bit PCM WAV) is loud, in ms: a sound from the
+// program's folder sounds only at its start and is silent after that.
+int loudLengthMs(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray wav = f.readAll();
+    // The canonical 44-byte header: channels at 22, rate at 24, bits at 34.
+    if (wav.size() < 44 || !wav.startsWith("RIFF"))
+        return 0;
+    auto le = [&wav](int at, int bytes) {
+        quint32 v = 0;
+        for (int k = bytes - 1; k >= 0; --k)
+            v = (v << 8) | quint8(wav[at + k]);
+        return v;
+    };
+    const int channels = int(le(22, 2));
+    const int rate = int(le(24, 4));
+    if (le(34, 2) != 16 || channels < 1 || rate < 1)
+        return 0;
+    const auto* s = reinterpret_cast<const qint16*>(wav.constData() + 44);
+    const int count = int((wav.size() - 44) / 2);
+    int last = -1;
+    for (int i = 0; i < count; ++i)
+        if (std::abs(int(s[i])) >= kLoud)
+            last = i;
+    return last < 0 ? 0 : int(qint64(last / channels + 1) * 1000 / rate);
+}
+
 // Start times (ms into the recording) of the sounds in raw s16 mono audio.
-QList<int> soundStarts(const QByteArray& raw)
+// A sound starts after a quiet stretch, or where it is loud once the one
+// before has ended: each is loud for only `loudMs`, so a start that follows
+// another too closely for a pause between them is still counted.
+QList<int> soundStarts(const QByteArray& raw, int loudMs)
 {
     const auto* s = reinterpret_cast<const qint16*>(raw.constData());
     const int count = int(raw.size() / 2);
+    // Windows a single sound keeps sounding, with one to spare for a sound
+    // that straddles a window's edge.
+    const int windowsPerSound = (loudMs * kRate / 1000 + kWindow - 1) / kWindow + 1;
     QList<int> starts;
     int quiet = kQuietBetween;
+    int lastStart = 0; // window
     for (int w = 0; w + kWindow <= count; w += kWindow) {
         int peak = 0;
         for (int i = w; i < w + kWindow; ++i)
@@ -47,8 +84,11 @@ QList<int> soundStarts(const QByteArray& raw)
             ++quiet;
             continue;
         }
-        if (quiet >= kQuietBetween)
+        const int window = w / kWindow;
+        if (starts.isEmpty() || quiet >= kQuietBetween || window - lastStart >= windowsPerSound) {
             starts.append(w * 1000 / kRate);
+            lastStart = window;
+        }
         quiet = 0;
     }
     return starts;
@@ -91,6 +131,8 @@ class TestSoundServer : public QObject
   private slots:
     void initTestCase();
     void cleanupTestCase();
+    void soundStartsInARecording_data();
+    void soundStartsInARecording();
     void everyPlayIsHeard_data();
     void everyPlayIsHeard();
     void burstKeepsFewPlayers();
@@ -102,8 +144,11 @@ class TestSoundServer : public QObject
     QProcessEnvironment toolEnvironment(bool server) const;
     bool runTool(const char* name, const QStringList& args, QString* output = nullptr);
     bool startRecording(const QString& source);
-    QList<int> stopRecording();
-    // Plays `times` times, `gapMs` apart; returns when each play was asked.
+    // Stops once the sounds of `path` asked for up to `lastAskedMs` have been
+    // recorded; their start times.
+    QList<int> stopRecording(const QString& path, qint64 lastAskedMs);
+    // Plays `times` times, at least `gapMs` apart; returns when each play
+    // was asked.
     QList<qint64> playSpaced(platform::SoundService& service, const QString& path, int times,
                              int gapMs);
 
@@ -208,9 +253,11 @@ bool TestSoundServer::startRecording(const QString& source)
     return !m_recorded.isEmpty();
 }
 
-QList<int> TestSoundServer::stopRecording()
+QList<int> TestSoundServer::stopRecording(const QString& path, qint64 lastAskedMs)
 {
-    QTest::qWait(1000); // the last sound and the recorder's latency
+    const int loudMs = loudLengthMs(path);
+    // The last sound, and the server's and the recorder's latency.
+    QTest::qWait(int(std::max<qint64>(0, lastAskedMs + loudMs + 600 - m_clock.elapsed())));
     m_recorded += m_recorder.readAllStandardOutput();
     m_recorder.terminate();
     if (!m_recorder.waitForFinished(5000)) {
@@ -218,19 +265,20 @@ QList<int> TestSoundServer::stopRecording()
         m_recorder.waitForFinished();
     }
     m_recorded += m_recorder.readAllStandardOutput();
-    return soundStarts(m_recorded);
+    return soundStarts(m_recorded, loudMs);
 }
 
 QList<qint64> TestSoundServer::playSpaced(platform::SoundService& service, const QString& path,
                                           int times, int gapMs)
 {
     QList<qint64> asked;
-    const qint64 first = m_clock.elapsed();
     for (int i = 0; i < times; ++i) {
         asked.append(m_clock.elapsed());
         service.play(path);
-        // Keep to the schedule even when a play took a while.
-        QTest::qWait(int(std::max<qint64>(0, first + (i + 1) * qint64(gapMs) - m_clock.elapsed())));
+        // From when this one was asked: a play that took a while, or a
+        // stall of the machine, must not bring the next one closer than
+        // the gap (two clicks that close sound as one).
+        QTest::qWait(int(std::max<qint64>(0, asked.last() + gapMs - m_clock.elapsed())));
     }
     return asked;
 }
@@ -240,12 +288,47 @@ void TestSoundServer::everyPlayIsHeard_data()
     QTest::addColumn<QString>("sound");
     QTest::addColumn<int>("times");
     QTest::addColumn<int>("gapMs");
-    // The pace of a pupil pressing an output button.
-    QTest::newRow("output click every 0.8 s") << QStringLiteral("Klik 01.wav") << 10 << 800;
+    // The pace of a pupil pressing an output button: each click's player
+    // has ended (the file lasts 0.45 s) before the next.
+    QTest::newRow("output click every 0.5 s") << QStringLiteral("Klik 01.wav") << 10 << 500;
     // Inputs that change quickly: a tick starts while the one before still
     // has its player.
     QTest::newRow("input click every 0.2 s") << QStringLiteral("Klik 02.wav") << 10 << 200;
     QTest::newRow("connect sound twice") << QStringLiteral("Verbonden.wav") << 2 << 800;
+}
+
+// The counting itself, on made-up recordings: loud stretches given as
+// (start ms, length ms) pairs, for a sound loud for `loudMs`.
+void TestSoundServer::soundStartsInARecording_data()
+{
+    QTest::addColumn<QList<int>>("loud");
+    QTest::addColumn<int>("loudMs");
+    QTest::addColumn<QList<int>>("starts");
+    QTest::newRow("silence") << QList<int>{} << 17 << QList<int>{};
+    QTest::newRow("two clicks 200 ms apart")
+        << QList<int>{100, 17, 300, 17} << 17 << QList<int>{100, 300};
+    // A late click right behind the one before: no pause between them.
+    QTest::newRow("two clicks 40 ms apart")
+        << QList<int>{100, 17, 140, 17} << 17 << QList<int>{100, 140};
+    QTest::newRow("a long sound with a short dip")
+        << QList<int>{100, 200, 320, 180} << 400 << QList<int>{100};
+    // Found a window late: the one before might have started late in its
+    // first window.
+    QTest::newRow("a long sound, the next one right behind it")
+        << QList<int>{100, 400, 500, 400} << 400 << QList<int>{100, 520};
+}
+
+void TestSoundServer::soundStartsInARecording()
+{
+    QFETCH(QList<int>, loud);
+    QFETCH(int, loudMs);
+    QFETCH(QList<int>, starts);
+    QByteArray raw(2 * kRate * 2, '\0'); // two seconds of silence
+    auto* samples = reinterpret_cast<qint16*>(raw.data());
+    for (int i = 0; i + 1 < loud.size(); i += 2)
+        for (int k = loud[i] * kRate / 1000; k < (loud[i] + loud[i + 1]) * kRate / 1000; ++k)
+            samples[k] = qint16(k % 2 ? 12000 : -12000);
+    QCOMPARE(soundStarts(raw, loudMs), starts);
 }
 
 // Through the program's own service, as the windows use it.
@@ -258,7 +341,7 @@ void TestSoundServer::everyPlayIsHeard()
     QVERIFY2(QFileInfo::exists(path), qPrintable(path));
     QVERIFY(startRecording(QStringLiteral("nul.monitor")));
     const QList<qint64> asked = playSpaced(platform::sounds(), path, times, gapMs);
-    const QList<int> starts = stopRecording();
+    const QList<int> starts = stopRecording(path, asked.last());
     qInfo("%s: %d of %d heard", qPrintable(sound), int(starts.size()), times);
     QCOMPARE(starts.size(), times);
     // Each sound starts when it is asked for, not queued behind another.
@@ -282,7 +365,7 @@ void TestSoundServer::burstKeepsFewPlayers()
         QVERIFY(player.livePlayers(path) <= platform::SoundPlayer::kMaxPlayersPerSound);
     }
     QCOMPARE(player.livePlayers(path), platform::SoundPlayer::kMaxPlayersPerSound);
-    QVERIFY(!stopRecording().isEmpty());
+    QVERIFY(!stopRecording(path, m_clock.elapsed()).isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(player.livePlayers(path), 0, 5000);
 }
 
@@ -350,8 +433,8 @@ void TestSoundServer::deviceThatAppearsLaterIsUsed()
                               QStringLiteral("sink_name=kop"), QStringLiteral("norewinds=1")}));
     QTRY_VERIFY_WITH_TIMEOUT(!QMediaDevices::audioOutputs().isEmpty(), 5000);
     QVERIFY(startRecording(QStringLiteral("kop.monitor")));
-    playSpaced(player, path, 3, 400);
-    QCOMPARE(stopRecording().size(), 3);
+    const QList<qint64> asked = playSpaced(player, path, 3, 400);
+    QCOMPARE(stopRecording(path, asked.last()).size(), 3);
 }
 
 QTEST_MAIN(TestSoundServer)
