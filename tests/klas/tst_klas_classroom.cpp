@@ -68,6 +68,8 @@ class TestKlasClassroom : public QObject
     void faultsReachOnlyTheirPc_data();
     void faultsReachOnlyTheirPc();
     void faultsComeBackOnlyFromTheTeacher();
+    void theWindowsRecordWins_data();
+    void theWindowsRecordWins();
     void allOffReachesEveryPupilWithinASecond();
 
   private:
@@ -195,6 +197,71 @@ void TestKlasClassroom::faultsComeBackOnlyFromTheTeacher()
     QTest::qWait(500);
     QCOMPARE(faults.count(), 0);
     QCOMPARE(allOff.count(), 0);
+}
+
+void TestKlasClassroom::theWindowsRecordWins_data()
+{
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<QString>("applied");
+
+    // The PC's connection drops and comes back while its program runs on;
+    // the fault set meanwhile never reached it.
+    QTest::newRow("PC's connection blips") << "pc blip"
+                                           << "ingang 2 kortsluiting, ingang 4 draadbreuk";
+    // The program restarts and comes back without faults.
+    QTest::newRow("PC restarts") << "pc restart"
+                                 << "ingang 2 kortsluiting, ingang 4 draadbreuk";
+    // The teacher's connection drops; a fault set meanwhile goes nowhere.
+    QTest::newRow("teacher's connection blips") << "teacher blip"
+                                                << "ingang 2 kortsluiting, ingang 4 draadbreuk";
+    // A window opened anew knows nothing of the faults the PC still holds
+    // from the earlier one and lifts them.
+    QTest::newRow("teacher's window restarts") << "teacher restart"
+                                               << "";
+}
+
+void TestKlasClassroom::theWindowsRecordWins()
+{
+    QFETCH(QString, event);
+    QFETCH(QString, applied);
+
+    QVERIFY(m_teacher->zetStoring(QStringLiteral("Anna"), 2, QStringLiteral("kortsluiting")));
+    QTRY_COMPARE(m_pc01->faults().describe(), QStringLiteral("ingang 2 kortsluiting"));
+    QSignalSpy others(m_pc02.get(), &PupilLink::faultsChanged);
+
+    if (event == QLatin1String("pc blip")) {
+        m_pc01->client().stop();
+        QVERIFY(m_teacher->zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
+        QTest::qWait(200);
+        QCOMPARE(m_pc01->faults().describe(), QStringLiteral("ingang 2 kortsluiting"));
+        m_pc01->client().start();
+    } else if (event == QLatin1String("pc restart")) {
+        QVERIFY(m_teacher->zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
+        QTRY_COMPARE(m_pc01->faults().describe(), applied);
+        m_pc01.reset();
+        m_pc01 = pupil(m_broker, QStringLiteral("pc01"));
+        m_pc01->setStatus(status(QStringLiteral("Anna"), 0, 0));
+    } else if (event == QLatin1String("teacher blip")) {
+        m_teacherClient->stop();
+        QVERIFY(!m_teacher->zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
+        // Shown as not yet confirmed, and sent once the broker is back.
+        QVERIFY(m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString() !=
+                applied);
+        m_teacherClient->start();
+    } else {
+        m_teacher.reset();
+        m_teacherClient.reset();
+        m_teacherClient = std::make_unique<MqttClient>(options(m_broker, QStringLiteral("docent")));
+        m_teacher = std::make_unique<Klasoverzicht>(
+            m_teacherClient.get(), m_broker.klas(),
+            QStringList{QStringLiteral("pc01"), QStringLiteral("pc02"), QStringLiteral("pc03")});
+    }
+    QTRY_COMPARE(m_pc01->faults().describe(), applied);
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString(),
+                 applied);
+    // Nothing reached a PC the teacher did not set faults on.
+    QCOMPARE(others.count(), 0);
+    QVERIFY(!m_pc02->faults().any());
 }
 
 void TestKlasClassroom::allOffReachesEveryPupilWithinASecond()

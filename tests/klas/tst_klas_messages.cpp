@@ -1,3 +1,4 @@
+#include "klas/class_model.h"
 #include "klas/klas_messages.h"
 
 #include <QtTest>
@@ -31,6 +32,8 @@ class TestKlasMessages : public QObject
     void statusRoundTripAndDamage();
     void topics_data();
     void topics();
+    void teachersFaultsSentAgain_data();
+    void teachersFaultsSentAgain();
 };
 
 void TestKlasMessages::faultsChangeWhatIsSeen_data()
@@ -178,6 +181,54 @@ void TestKlasMessages::topics()
     QCOMPARE(klas::accountOfStatusTopic(QStringLiteral("3b"), topic), account);
     QCOMPARE(klas::statusTopic(QStringLiteral("3b"), QStringLiteral("pc07")),
              QStringLiteral("3b/pc07/status"));
+}
+
+void TestKlasMessages::teachersFaultsSentAgain_data()
+{
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<Faults>("wanted");
+    QTest::addColumn<bool>("online");
+    QTest::addColumn<Faults>("reported");
+    QTest::addColumn<bool>("sentAgain");
+
+    const Faults two = faults({{2, Fault::ShortCircuit}});
+    const Faults other = faults({{5, Fault::OpenCircuit}});
+    QTest::newRow("PC applies what was set") << "pc01" << two << true << two << false;
+    QTest::newRow("PC restarted without faults") << "pc01" << two << true << Faults{} << true;
+    QTest::newRow("PC lost one message") << "pc01" << two << true << other << true;
+    // A window opened anew knows no faults: what an earlier window left on a
+    // PC is lifted, so no fault stays that no open window shows or can lift.
+    QTest::newRow("earlier window's faults lifted") << "pc01" << Faults{} << true << two << true;
+    QTest::newRow("nothing set, nothing reported")
+        << "pc01" << Faults{} << true << Faults{} << false;
+    // Its last will: nothing to send to until it is back.
+    QTest::newRow("offline PC") << "pc01" << two << false << Faults{} << false;
+    QTest::newRow("PC outside the class with faults") << "pc77" << Faults{} << true << two << true;
+    QTest::newRow("no account") << "" << Faults{} << true << two << false;
+}
+
+void TestKlasMessages::teachersFaultsSentAgain()
+{
+    QFETCH(QString, account);
+    QFETCH(Faults, wanted);
+    QFETCH(bool, online);
+    QFETCH(Faults, reported);
+    QFETCH(bool, sentAgain);
+
+    klas::ClassModel model({QStringLiteral("pc01"), QStringLiteral("pc02")});
+    for (int i = 0; i < 8; ++i) {
+        if (wanted.input[i] != Fault::None)
+            QVERIFY(model.setFault(QStringLiteral("pc01"), i + 1, wanted.input[i]));
+    }
+    klas::PupilStatus s;
+    s.online = online;
+    s.naam = QStringLiteral("Anna");
+    s.storingen = reported;
+    QCOMPARE(model.onStatus(account, s), sentAgain);
+    // The record stays the teacher's whatever a PC reports.
+    if (const klas::ClassModel::Pupil* p = model.pupil(account))
+        QCOMPARE(p->wanted, account == QLatin1String("pc01") ? wanted : Faults{});
+    QVERIFY(!model.pupil(QStringLiteral("pc02"))->wanted.any());
 }
 
 QTEST_GUILESS_MAIN(TestKlasMessages)
