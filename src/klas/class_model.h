@@ -47,9 +47,13 @@ class ClassModel
     // The shown names of the PCs online, sorted.
     QStringList onlineNames() const;
     static QString shownName(const Pupil& p);
+    // Changes whenever a PC is added or its shown name changes: the order of
+    // sorted() can only change then, and sorting costs.
+    int orderVersion() const { return m_orderVersion; }
 
   private:
     QMap<QString, Pupil> m_pupils; // by account
+    int m_orderVersion = 0;
 };
 
 } // namespace klas

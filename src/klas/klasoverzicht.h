@@ -55,6 +55,9 @@ class Klasoverzicht : public QWidget
   signals:
     void changed();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void onMessage(const QString& topic, const QByteArray& payload);
     bool sendFaults(const QString& account, const Faults& f);
@@ -73,6 +76,9 @@ class Klasoverzicht : public QWidget
     QHash<QString, PupilTile*> m_tiles; // by account
     QSet<QString> m_dirty;
     QStringList m_order; // accounts as laid out
+    int m_orderVersion = -1;
+    int m_columns = 4;
+    QWidget* m_viewport{};
     QTimer m_repaint;
     QString m_refusal;
 };

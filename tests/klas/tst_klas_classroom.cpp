@@ -3,7 +3,10 @@
 #include "klas/pupil_link.h"
 #include "support/class_broker.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -71,6 +74,7 @@ class TestKlasClassroom : public QObject
     void theWindowsRecordWins_data();
     void theWindowsRecordWins();
     void allOffReachesEveryPupilWithinASecond();
+    void keyboardAndScreenReaderReachEveryTile();
 
   private:
     ClassBroker m_broker;
@@ -274,6 +278,47 @@ void TestKlasClassroom::allOffReachesEveryPupilWithinASecond()
     QTRY_VERIFY_WITH_TIMEOUT(pc01.count() == 1 && pc02.count() == 1, 1000);
     // Nothing it carries is more than a switch-off.
     QCOMPARE(m_pc01->faults().any(), false);
+}
+
+void TestKlasClassroom::keyboardAndScreenReaderReachEveryTile()
+{
+    m_pc01->setStatus(status(QStringLiteral("Anna"), 0x01, 0x00));
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x01);
+    m_teacher->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_teacher.get()));
+
+    // Tab from "Alles uit" walks the tiles in the order they are read,
+    // the PC never seen last.
+    auto* allOff = m_teacher->findChild<QPushButton*>(QStringLiteral("CMD_AllesUit"));
+    QVERIFY(allOff);
+    allOff->setFocus();
+    QStringList walked;
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(walked, (QStringList{"Storingen_pc01", "Storingen_pc02", "Storingen_pc03"}));
+
+    // The button says whose faults it opens and what the tile shows; the
+    // lamps are read-only check boxes, checked while lit.
+    auto* button = m_teacher->findChild<QPushButton*>(QStringLiteral("Storingen_pc01"));
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(button);
+    QCOMPARE(a->text(QAccessible::Name), QStringLiteral("Storingen van Anna"));
+    QVERIFY(a->text(QAccessible::Description).contains(QStringLiteral("Uitgangen aan: 1.")));
+    QAccessibleInterface* tile =
+        QAccessible::queryAccessibleInterface(m_teacher->findChild<QWidget*>("Tegel_pc01"));
+    QCOMPARE(tile->role(), QAccessible::Grouping);
+    QCOMPARE(tile->text(QAccessible::Name), QStringLiteral("Anna, online"));
+    QStringList lit;
+    for (int i = 0; i < tile->childCount(); ++i) {
+        QAccessibleInterface* c = tile->child(i);
+        if (c->role() != QAccessible::CheckBox)
+            continue;
+        QVERIFY(c->state().readOnly);
+        if (c->state().checked)
+            lit.append(c->text(QAccessible::Name));
+    }
+    QCOMPARE(lit, QStringList{"Uitgang 1"});
 }
 
 QTEST_MAIN(TestKlasClassroom)
