@@ -53,6 +53,15 @@ std::optional<Faults> ClassModel::clearFaults(const QString& pc)
     return p.wanted;
 }
 
+bool ClassModel::adoptFaults(const QString& account, const Faults& faults)
+{
+    const auto it = m_pupils.find(account);
+    if (it == m_pupils.end())
+        return false;
+    it->wanted = faults;
+    return true;
+}
+
 QString ClassModel::accountOf(const QString& pc) const
 {
     if (m_pupils.contains(pc))

@@ -36,6 +36,10 @@ class ClassModel
     // nothing for an unknown PC or input outside 1..8.
     std::optional<Faults> setFault(const QString& pc, int input, Fault kind);
     std::optional<Faults> clearFaults(const QString& pc);
+    // Another teacher's window set `faults` on `account`: they become this
+    // record too, so two windows never undo each other. False for an
+    // account not in the class.
+    bool adoptFaults(const QString& account, const Faults& faults);
 
     // The account of a PC given by its shown name or its account; empty when
     // no PC answers to it.

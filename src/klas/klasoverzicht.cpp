@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QUuid>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -358,7 +359,8 @@ QAccessibleInterface* tileFactory(const QString&, QObject* object)
 
 Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStringList& accounts,
                              QWidget* parent)
-    : QWidget(parent), m_client(client), m_klas(klas), m_model(accounts)
+    : QWidget(parent), m_client(client), m_klas(klas), m_model(accounts),
+      m_sender(QUuid::createUuid().toString(QUuid::WithoutBraces).left(8))
 {
     ctl::installAccessibleControls();
     static const bool lampsRead = [] {
@@ -438,6 +440,9 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     });
 
     m_client->subscribe(statusTopic(m_klas, QStringLiteral("+")), 1);
+    // What another teacher's window of this class sets (where the broker
+    // lets the teacher read it).
+    m_client->subscribe(faultTopic(m_klas, QStringLiteral("+")), 1);
     for (const QString& a : accounts)
         m_dirty.insert(a);
     refresh();
@@ -459,8 +464,10 @@ void Klasoverzicht::showBroker()
 void Klasoverzicht::onMessage(const QString& topic, const QByteArray& payload)
 {
     const QString account = accountOfStatusTopic(m_klas, topic);
-    if (account.isEmpty())
+    if (account.isEmpty()) {
+        onFaultMessage(accountOfFaultTopic(m_klas, topic), payload);
         return;
+    }
     const std::optional<PupilStatus> status = decodeStatus(payload);
     if (!status)
         return;
@@ -489,6 +496,19 @@ bool Klasoverzicht::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Klasoverzicht::onFaultMessage(const QString& account, const QByteArray& payload)
+{
+    // Our own come back too; only another window's change the record.
+    if (account.isEmpty() || faultSender(payload) == m_sender)
+        return;
+    const std::optional<Faults> f = decodeFaults(payload);
+    if (f && m_model.adoptFaults(account, *f)) {
+        m_dirty.insert(account);
+        if (!m_repaint.isActive())
+            m_repaint.start();
+    }
 }
 
 void Klasoverzicht::refresh()
@@ -555,7 +575,7 @@ bool Klasoverzicht::sendFaults(const QString& account, const Faults& f)
 {
     // Never retained: a fault that comes back by itself after a restart
     // would be a fault nobody set.
-    return m_client->publish(faultTopic(m_klas, account), encodeFaults(f), 1, false);
+    return m_client->publish(faultTopic(m_klas, account), encodeFaults(f, m_sender), 1, false);
 }
 
 bool Klasoverzicht::zetStoring(const QString& naam, int ingang, const QString& soort)

@@ -60,6 +60,7 @@ class Klasoverzicht : public QWidget
 
   private:
     void onMessage(const QString& topic, const QByteArray& payload);
+    void onFaultMessage(const QString& account, const QByteArray& payload);
     bool sendFaults(const QString& account, const Faults& f);
     bool changeFaults(const QString& naam, const std::optional<Faults>& faults);
     void confirmAllOff();
@@ -81,6 +82,7 @@ class Klasoverzicht : public QWidget
     QWidget* m_viewport{};
     QTimer m_repaint;
     QString m_refusal;
+    QString m_sender; // this window, in the faults it sends
 };
 
 } // namespace klas

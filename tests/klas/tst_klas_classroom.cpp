@@ -222,6 +222,11 @@ void TestKlasClassroom::theWindowsRecordWins_data()
     // from the earlier one and lifts them.
     QTest::newRow("teacher's window restarts") << "teacher restart"
                                                << "";
+    // A second window opened beside the first lifts what it did not set,
+    // as any new window; its own fault then holds in both records and
+    // nothing flips back and forth between them.
+    QTest::newRow("second teacher's window") << "second teacher"
+                                             << "ingang 4 draadbreuk";
 }
 
 void TestKlasClassroom::theWindowsRecordWins()
@@ -252,6 +257,21 @@ void TestKlasClassroom::theWindowsRecordWins()
         QVERIFY(m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString() !=
                 applied);
         m_teacherClient->start();
+    } else if (event == QLatin1String("second teacher")) {
+        MqttClient secondClient(options(m_broker, QStringLiteral("docent")));
+        Klasoverzicht second(&secondClient, m_broker.klas(),
+                             QStringList{QStringLiteral("pc01"), QStringLiteral("pc02")});
+        QTRY_VERIFY(secondClient.isConnected());
+        QTest::qWait(300);
+        QVERIFY(second.zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
+        QTRY_COMPARE(m_pc01->faults().describe(), applied);
+        // Settled: nothing flips back and forth between the windows.
+        QSignalSpy flips(m_pc01.get(), &PupilLink::faultsChanged);
+        m_pc01->setStatus(status(QStringLiteral("Anna"), 0x01, 0));
+        QTest::qWait(800);
+        QCOMPARE(flips.count(), 0);
+        QCOMPARE(second.model().pupil(QStringLiteral("pc01"))->wanted,
+                 m_teacher->model().pupil(QStringLiteral("pc01"))->wanted);
     } else {
         m_teacher.reset();
         m_teacherClient.reset();

@@ -86,6 +86,9 @@ void TestKlasMessages::faultMessages_data()
                                << false << "";
     QTest::newRow("unknown kind") << QByteArray(R"({"storingen":[{"ingang":2,"soort":"aan"}]})")
                                   << false << "";
+    QTest::newRow("another teacher's window, sender ignored")
+        << QByteArray(R"({"storingen":[{"ingang":4,"soort":"kortsluiting"}],"van":"3f9c2a1b"})")
+        << true << "ingang 4 kortsluiting";
     QTest::newRow("no list") << QByteArray(R"({"storingen":3})") << false << "";
     QTest::newRow("not json") << QByteArray("storing 2") << false << "";
     QTest::newRow("empty") << QByteArray() << false << "";
@@ -107,6 +110,12 @@ void TestKlasMessages::faultMessages()
     QVERIFY(!klas::isAllOff(payload));
     QVERIFY(!klas::decodeFaults(klas::encodeAllOff()));
     QVERIFY(klas::isAllOff(klas::encodeAllOff()));
+    // The sender travels along and does not change the set.
+    if (f) {
+        const QByteArray marked = klas::encodeFaults(*f, QStringLiteral("w1"));
+        QCOMPARE(klas::faultSender(marked), QStringLiteral("w1"));
+        QCOMPARE(klas::decodeFaults(marked), f);
+    }
 }
 
 void TestKlasMessages::statusRoundTripAndDamage_data()
@@ -161,24 +170,38 @@ void TestKlasMessages::topics_data()
 {
     QTest::addColumn<QString>("topic");
     QTest::addColumn<QString>("account");
+    QTest::addColumn<QString>("faultAccount");
 
     QTest::newRow("status") << "3b/pc07/status"
-                            << "pc07";
+                            << "pc07"
+                            << "";
     QTest::newRow("other class") << "3c/pc07/status"
+                                 << ""
                                  << "";
     QTest::newRow("faults") << "3b/pc07/storing"
-                            << "";
+                            << ""
+                            << "pc07";
+    QTest::newRow("faults of another class") << "3c/pc07/storing"
+                                             << ""
+                                             << "";
     QTest::newRow("deeper") << "3b/pc07/status/x"
+                            << ""
                             << "";
     QTest::newRow("no account") << "3b//status"
+                                << ""
                                 << "";
+    QTest::newRow("no account, faults") << "3b//storing"
+                                        << ""
+                                        << "";
 }
 
 void TestKlasMessages::topics()
 {
     QFETCH(QString, topic);
     QFETCH(QString, account);
+    QFETCH(QString, faultAccount);
     QCOMPARE(klas::accountOfStatusTopic(QStringLiteral("3b"), topic), account);
+    QCOMPARE(klas::accountOfFaultTopic(QStringLiteral("3b"), topic), faultAccount);
     QCOMPARE(klas::statusTopic(QStringLiteral("3b"), QStringLiteral("pc07")),
              QStringLiteral("3b/pc07/status"));
 }
