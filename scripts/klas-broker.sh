@@ -113,12 +113,13 @@ for a in "${accounts[@]}" docent; do
   mosquitto_passwd -b "$passwd_file" "$a" "${secret[$a]}" >/dev/null
 done
 
-# Only the teacher reads every status and writes faults and the switch-off;
-# a pupil PC writes its own status and reads its own faults and the
-# switch-off. One entry per account, so a PC cannot pose as another without
-# that PC's password.
+# Only the teacher reads every status and writes faults and the switch-off
+# (and reads the faults, so two teacher's windows keep one record); a pupil
+# PC writes its own status and reads its own faults and the switch-off. One
+# entry per account, so a PC cannot pose as another without that PC's
+# password.
 {
-  printf 'user docent\ntopic read %s/+/status\ntopic write %s/+/storing\ntopic write %s/allesuit\n' \
+  printf 'user docent\ntopic read %s/+/status\ntopic readwrite %s/+/storing\ntopic write %s/allesuit\n' \
     "$klas" "$klas" "$klas"
   for a in "${accounts[@]}"; do
     printf '\nuser %s\ntopic write %s/%s/status\ntopic read %s/%s/storing\ntopic read %s/allesuit\n' \

@@ -18,10 +18,18 @@ bool ClassModel::onStatus(const QString& account, const PupilStatus& status)
     if (account.isEmpty())
         return false;
     // A PC outside the list still shows: the teacher sees who is there.
-    Pupil& p = m_pupils[account];
-    p.account = account;
+    auto it = m_pupils.find(account);
+    if (it == m_pupils.end()) {
+        it = m_pupils.insert(account, Pupil{});
+        it->account = account;
+        ++m_orderVersion;
+    }
+    Pupil& p = *it;
+    const QString before = shownName(p);
     p.seen = true;
     p.status = status;
+    if (shownName(p) != before)
+        ++m_orderVersion;
     return status.online && status.storingen != p.wanted;
 }
 
@@ -43,6 +51,15 @@ std::optional<Faults> ClassModel::clearFaults(const QString& pc)
     Pupil& p = m_pupils[account];
     p.wanted = Faults{};
     return p.wanted;
+}
+
+bool ClassModel::adoptFaults(const QString& account, const Faults& faults)
+{
+    const auto it = m_pupils.find(account);
+    if (it == m_pupils.end())
+        return false;
+    it->wanted = faults;
+    return true;
 }
 
 QString ClassModel::accountOf(const QString& pc) const

@@ -36,6 +36,10 @@ class ClassModel
     // nothing for an unknown PC or input outside 1..8.
     std::optional<Faults> setFault(const QString& pc, int input, Fault kind);
     std::optional<Faults> clearFaults(const QString& pc);
+    // Another teacher's window set `faults` on `account`: they become this
+    // record too, so two windows never undo each other. False for an
+    // account not in the class.
+    bool adoptFaults(const QString& account, const Faults& faults);
 
     // The account of a PC given by its shown name or its account; empty when
     // no PC answers to it.
@@ -47,9 +51,13 @@ class ClassModel
     // The shown names of the PCs online, sorted.
     QStringList onlineNames() const;
     static QString shownName(const Pupil& p);
+    // Changes whenever a PC is added or its shown name changes: the order of
+    // sorted() can only change then, and sorting costs.
+    int orderVersion() const { return m_orderVersion; }
 
   private:
     QMap<QString, Pupil> m_pupils; // by account
+    int m_orderVersion = 0;
 };
 
 } // namespace klas

@@ -97,13 +97,27 @@ QString allOffTopic(const QString& klas)
     return klas + QStringLiteral("/allesuit");
 }
 
-QString accountOfStatusTopic(const QString& klas, const QString& topic)
+namespace
+{
+
+QString accountOfTopic(const QString& klas, const QString& topic, QLatin1String leaf)
 {
     const QStringList parts = topic.split(QLatin1Char('/'));
-    if (parts.size() != 3 || parts[0] != klas || parts[2] != QLatin1String("status") ||
-        parts[1].isEmpty())
+    if (parts.size() != 3 || parts[0] != klas || parts[2] != leaf || parts[1].isEmpty())
         return {};
     return parts[1];
+}
+
+} // namespace
+
+QString accountOfStatusTopic(const QString& klas, const QString& topic)
+{
+    return accountOfTopic(klas, topic, QLatin1String("status"));
+}
+
+QString accountOfFaultTopic(const QString& klas, const QString& topic)
+{
+    return accountOfTopic(klas, topic, QLatin1String("storing"));
 }
 
 std::optional<Fault> faultFromWord(const QString& word)
@@ -160,10 +174,18 @@ QString Faults::describe() const
     return parts.join(QStringLiteral(", "));
 }
 
-QByteArray encodeFaults(const Faults& f)
+QByteArray encodeFaults(const Faults& f, const QString& sender)
 {
-    return QJsonDocument(QJsonObject{{QStringLiteral("storingen"), faultArray(f)}})
-        .toJson(QJsonDocument::Compact);
+    QJsonObject o{{QStringLiteral("storingen"), faultArray(f)}};
+    if (!sender.isEmpty())
+        o.insert(QStringLiteral("van"), sender);
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+QString faultSender(const QByteArray& payload)
+{
+    const std::optional<QJsonObject> o = object(payload);
+    return o ? text(*o, "van") : QString();
 }
 
 std::optional<Faults> decodeFaults(const QByteArray& payload)

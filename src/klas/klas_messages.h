@@ -21,6 +21,8 @@ QString faultTopic(const QString& klas, const QString& account);
 QString allOffTopic(const QString& klas);
 // The account in a status topic of `klas`, empty when the topic is another.
 QString accountOfStatusTopic(const QString& klas, const QString& topic);
+// The account in a fault topic of `klas`, empty when the topic is another.
+QString accountOfFaultTopic(const QString& klas, const QString& topic);
 
 enum class Fault { None, OpenCircuit, ShortCircuit };
 
@@ -43,7 +45,10 @@ struct Faults {
 };
 
 // The teacher's message to one PC: the whole set of its faults.
-QByteArray encodeFaults(const Faults& f);
+// `sender` names the teacher's window that sent it (a PC ignores it); the
+// other windows of the class take the set as theirs.
+QByteArray encodeFaults(const Faults& f, const QString& sender = {});
+QString faultSender(const QByteArray& payload);
 std::optional<Faults> decodeFaults(const QByteArray& payload);
 
 // "Alles uit" from the teacher.

@@ -1,22 +1,29 @@
 #include "klas/klasoverzicht.h"
 
+#include "controls/accessible_controls.h"
 #include "controls/color.h"
 #include "klas/mqtt_client.h"
 #include "platform/services.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QDialog>
+#include <QEvent>
 #include <QFormLayout>
-#include <QFrame>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QUuid>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace klas
 {
@@ -33,7 +40,7 @@ const QColor kOutputsBlue(174, 210, 234);
 const QColor kLampOff(128, 128, 128);
 const QColor kLampInput(255, 255, 0);
 const QColor kLampOutput(255, 0, 0);
-constexpr int kColumns = 4;
+constexpr int kTileWidth = 255;
 
 // The step plan's state as the teacher reads it.
 QString planWord(const QString& state)
@@ -70,22 +77,44 @@ QString planText(const PupilStatus& s)
     return t;
 }
 
+// "1, 3, 8" for the bits lit in `word`; "geen" when none.
+QString litNumbers(int word)
+{
+    QStringList lit;
+    for (int i = 0; i < 8; ++i) {
+        if ((word >> i) & 1)
+            lit.append(QString::number(i + 1));
+    }
+    return lit.isEmpty() ? QStringLiteral("geen") : lit.join(QStringLiteral(", "));
+}
+
 // A small lamp with its number, painted directly: a class of thirty PCs
 // reports many times a second, and style sheets would cost too much.
 class Lamp : public QWidget
 {
   public:
-    Lamp(int number, QWidget* parent) : QWidget(parent), m_number(QString::number(number))
+    Lamp(const QString& kind, int number, QWidget* parent)
+        : QWidget(parent), m_number(QString::number(number)),
+          m_name(QStringLiteral("%1 %2").arg(kind).arg(number))
     {
         setFixedSize(20, 18);
     }
-    void setColour(const QColor& c)
+    void setLit(bool lit, const QColor& on)
     {
-        if (c == m_colour)
+        if (lit == m_lit && m_colour == (lit ? on : kLampOff))
             return;
-        m_colour = c;
+        m_lit = lit;
+        m_colour = lit ? on : kLampOff;
         update();
+        if (QAccessible::isActive()) {
+            QAccessible::State changed;
+            changed.checked = true;
+            QAccessibleStateChangeEvent event(this, changed);
+            QAccessible::updateAccessibility(&event);
+        }
     }
+    bool isLit() const { return m_lit; }
+    const QString& name() const { return m_name; }
 
   protected:
     void paintEvent(QPaintEvent*) override
@@ -101,47 +130,90 @@ class Lamp : public QWidget
 
   private:
     QString m_number;
+    QString m_name; // "Uitgang 3"
     QColor m_colour = kLampOff;
+    bool m_lit = false;
+};
+
+// A lamp is read as the main window's lamps are: a read-only check box
+// named by its input or output, checked while lit.
+class AccessibleLamp : public QAccessibleWidget
+{
+  public:
+    explicit AccessibleLamp(Lamp* lamp) : QAccessibleWidget(lamp, QAccessible::CheckBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return lamp()->name();
+        if (t == QAccessible::Value)
+            return lamp()->isLit() ? QStringLiteral("aan") : QStringLiteral("uit");
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = lamp()->isLit();
+        s.readOnly = true;
+        s.focusable = false;
+        return s;
+    }
+
+  private:
+    Lamp* lamp() const { return static_cast<Lamp*>(widget()); }
 };
 
 } // namespace
 
-// One PC as the teacher sees it.
-class PupilTile : public QFrame
+// One PC as the teacher sees it. Only what changed is set again: a class
+// reports many times a second, and a palette or a text set anew costs
+// events for every child.
+// A plain widget with a frame painted here: Qt names every QFrame a border
+// to a screen reader, whatever it holds.
+class PupilTile : public QWidget
 {
   public:
-    PupilTile(const QString& account, QWidget* parent) : QFrame(parent)
+    PupilTile(const QString& account, QWidget* parent) : QWidget(parent)
     {
         setObjectName(QStringLiteral("Tegel_") + account);
-        setFrameShape(QFrame::StyledPanel);
         setAutoFillBackground(true);
         auto* v = new QVBoxLayout(this);
         v->setSpacing(3);
+        // Made in the order they are shown: a screen reader reads them so.
         m_name = new QLabel(this);
         m_name->setFont(ctl::makeFont(QStringLiteral("Comic Sans MS"), 12, true));
         m_online = new QLabel(this);
         m_station = new QLabel(this);
+        m_station->setWordWrap(true);
+        // The same width whatever a PC reports.
+        setFixedWidth(kTileWidth);
+        v->addWidget(m_name);
+        v->addWidget(m_online);
+        v->addWidget(m_station);
+        v->addLayout(lampRow(QStringLiteral("Uit"), QStringLiteral("Uitgang"), m_outputs));
+        v->addLayout(lampRow(QStringLiteral("In"), QStringLiteral("Ingang"), m_inputs));
         m_plan = new QLabel(this);
         m_plan->setWordWrap(true);
         m_plc = new QLabel(this);
         m_faults = new QLabel(this);
         m_faults->setWordWrap(true);
-        m_station->setWordWrap(true);
-        // Four tiles side by side on a 1100 px window, whatever a PC reports.
-        setFixedWidth(255);
-        v->addWidget(m_name);
-        v->addWidget(m_online);
-        v->addWidget(m_station);
-        v->addLayout(lampRow(QStringLiteral("Uit"), QStringLiteral("Uitgangen"), m_outputs));
-        v->addLayout(lampRow(QStringLiteral("In"), QStringLiteral("Ingangen"), m_inputs));
         v->addWidget(m_plan);
         v->addWidget(m_plc);
         v->addWidget(m_faults);
+        // A tile beside a taller one keeps its lines together.
+        v->addStretch(1);
         m_button = new QPushButton(QStringLiteral("Storingen..."), this);
         m_button->setObjectName(QStringLiteral("Storingen_") + account);
+        // The tile shows where the keyboard is, however the style draws it.
+        m_button->installEventFilter(this);
         v->addWidget(m_button);
         for (QLabel* l : {m_online, m_station, m_plan, m_plc, m_faults})
             l->setFont(ctl::makeFont(QStringLiteral("Comic Sans MS"), 9.75, false));
+        // A long name or plan message wraps or is cut, never widens a tile.
+        for (QLabel* l : {m_name, m_online, m_plc})
+            l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     }
 
     QPushButton* faultsButton() const { return m_button; }
@@ -149,69 +221,109 @@ class PupilTile : public QFrame
     void showPupil(const ClassModel::Pupil& p)
     {
         const PupilStatus& s = p.status;
+        if (m_shownOnce && p.seen == m_seen && s == m_status && p.wanted == m_wanted)
+            return;
+        const bool first = !m_shownOnce;
+        const bool wasOnline = m_status.online;
+        m_shownOnce = true;
+        m_seen = p.seen;
+        m_status = s;
+        m_wanted = p.wanted;
+
         const QString name = ClassModel::shownName(p);
-        m_name->setText(name);
+        setText(m_name, name);
         const QString state = !p.seen    ? QStringLiteral("nog niet gezien")
                               : s.online ? QStringLiteral("online")
                                          : QStringLiteral("offline");
-        m_online->setText(state);
-        QPalette pal = palette();
-        pal.setColor(QPalette::Window, s.online ? kInputsGreen : kFrameGrey);
-        setPalette(pal);
+        setText(m_online, state);
+        if (first || wasOnline != s.online) {
+            QPalette pal = palette();
+            pal.setColor(QPalette::Window, s.online ? kInputsGreen : kFrameGrey);
+            setPalette(pal);
+        }
         const QString iface = interfaceWord(s.interfaceType);
-        m_station->setText(
-            QStringLiteral("%1 - %2 (%3)")
-                .arg(s.station.isEmpty() ? QStringLiteral("-") : s.station, iface,
-                     s.verbonden ? QStringLiteral("verbonden") : QStringLiteral("niet verbonden")));
-        paintLamps(m_outputs, m_outputWord, s.online ? s.uitgangen : 0, kLampOutput,
-                   QStringLiteral("Uitgang"));
-        paintLamps(m_inputs, m_inputWord, s.online ? s.ingangen : 0, kLampInput,
-                   QStringLiteral("Ingang"));
-        m_plan->setText(planText(s));
-        m_plc->setText(s.plc.isEmpty() ? QStringLiteral("PLC: -")
-                                       : QStringLiteral("PLC: %1").arg(s.plc));
+        setText(m_station, QStringLiteral("%1 - %2 (%3)")
+                               .arg(s.station.isEmpty() ? QStringLiteral("-") : s.station, iface,
+                                    s.verbonden ? QStringLiteral("verbonden")
+                                                : QStringLiteral("niet verbonden")));
+        const int outputs = s.online ? s.uitgangen : 0;
+        const int inputs = s.online ? s.ingangen : 0;
+        for (int i = 0; i < 8; ++i) {
+            m_outputs[i]->setLit((outputs >> i) & 1, kLampOutput);
+            m_inputs[i]->setLit((inputs >> i) & 1, kLampInput);
+        }
+        setText(m_plan, planText(s));
+        setText(m_plc,
+                s.plc.isEmpty() ? QStringLiteral("PLC: -") : QStringLiteral("PLC: %1").arg(s.plc));
         const QString wanted = p.wanted.describe();
         const QString reported = s.storingen.describe();
         QString faults =
             QStringLiteral("Storingen: %1").arg(wanted.isEmpty() ? QStringLiteral("geen") : wanted);
         if (p.seen && s.online && wanted != reported)
             faults += QStringLiteral(" (nog niet bevestigd)");
-        m_faults->setText(faults);
-        setAccessibleName(QStringLiteral("%1, %2").arg(name, state));
-        m_button->setAccessibleName(QStringLiteral("Storingen van %1").arg(name));
+        setText(m_faults, faults);
+
+        // What a screen reader says on the tile and on its button: the
+        // whole tile, so the teacher need not walk every label.
+        const QString tileName = QStringLiteral("%1, %2").arg(name, state);
+        const QString description =
+            QStringLiteral("%1. Uitgangen aan: %2. Ingangen aan: %3. %4. %5. %6.")
+                .arg(m_station->text(), litNumbers(outputs), litNumbers(inputs), m_plan->text(),
+                     m_plc->text(), faults);
+        if (accessibleName() != tileName) {
+            setAccessibleName(tileName);
+            m_button->setAccessibleName(QStringLiteral("Storingen van %1").arg(name));
+        }
+        if (accessibleDescription() != description) {
+            setAccessibleDescription(description);
+            m_button->setAccessibleDescription(description);
+        }
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_button &&
+            (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+            update();
+        return QWidget::eventFilter(watched, event);
+    }
+
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setBrush(Qt::NoBrush);
+        if (m_button->hasFocus()) {
+            p.setPen(QPen(kNavy, 3));
+            p.drawRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5));
+        } else {
+            p.setPen(QColor(128, 128, 128));
+            p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+        }
     }
 
   private:
-    QHBoxLayout* lampRow(const QString& caption, const QString& name, std::array<Lamp*, 8>& lamps)
+    static void setText(QLabel* label, const QString& text)
+    {
+        if (label->text() != text)
+            label->setText(text);
+    }
+
+    QHBoxLayout* lampRow(const QString& caption, const QString& kind, std::array<Lamp*, 8>& lamps)
     {
         auto* row = new QHBoxLayout;
         row->setSpacing(4);
         auto* label = new QLabel(caption, this);
-        label->setAccessibleName(name);
+        label->setAccessibleName(kind == QLatin1String("Uitgang") ? QStringLiteral("Uitgangen")
+                                                                  : QStringLiteral("Ingangen"));
         label->setMinimumWidth(26);
         row->addWidget(label);
         for (int i = 0; i < 8; ++i) {
-            lamps[i] = new Lamp(i + 1, this);
+            lamps[i] = new Lamp(kind, i + 1, this);
             row->addWidget(lamps[i]);
         }
         row->addStretch();
         return row;
-    }
-
-    // Only the lamps that changed: a style sheet is costly, and a class
-    // reports many times a second.
-    static void paintLamps(std::array<Lamp*, 8>& lamps, int& shown, int word, const QColor& on,
-                           const QString& kind)
-    {
-        for (int i = 0; i < 8; ++i) {
-            const bool lit = (word >> i) & 1;
-            if (shown >= 0 && ((shown >> i) & 1) == int(lit))
-                continue;
-            lamps[i]->setColour(lit ? on : kLampOff);
-            lamps[i]->setAccessibleName(
-                QStringLiteral("%1 %2 %3").arg(kind).arg(i + 1).arg(lit ? "aan" : "uit"));
-        }
-        shown = word;
     }
 
     QLabel* m_name{};
@@ -222,19 +334,51 @@ class PupilTile : public QFrame
     QLabel* m_faults{};
     QPushButton* m_button{};
     std::array<Lamp*, 8> m_outputs{};
-    int m_outputWord = -1; // as shown; -1 before the first
-    int m_inputWord = -1;
     std::array<Lamp*, 8> m_inputs{};
+    // As shown.
+    bool m_shownOnce = false;
+    bool m_seen = false;
+    PupilStatus m_status;
+    Faults m_wanted;
 };
+
+namespace
+{
+
+// Lamps as check boxes; a tile as a group named by its PC.
+QAccessibleInterface* tileFactory(const QString&, QObject* object)
+{
+    if (auto* lamp = dynamic_cast<Lamp*>(object))
+        return new AccessibleLamp(lamp);
+    if (auto* tile = dynamic_cast<PupilTile*>(object))
+        return new QAccessibleWidget(tile, QAccessible::Grouping);
+    return nullptr;
+}
+
+} // namespace
 
 Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStringList& accounts,
                              QWidget* parent)
-    : QWidget(parent), m_client(client), m_klas(klas), m_model(accounts)
+    : QWidget(parent), m_client(client), m_klas(klas), m_model(accounts),
+      m_sender(QUuid::createUuid().toString(QUuid::WithoutBraces).left(8))
 {
+    ctl::installAccessibleControls();
+    static const bool lampsRead = [] {
+        QAccessible::installFactory(tileFactory);
+        return true;
+    }();
+    Q_UNUSED(lampsRead);
     setObjectName(QStringLiteral("Klasoverzicht"));
     setWindowTitle(QStringLiteral("Klasoverzicht - klas %1").arg(klas));
     setFont(ctl::makeFont(QStringLiteral("Comic Sans MS"), 9.75, false));
-    resize(1100, 720);
+    // Most of the screen: a larger screen shows more tiles side by side.
+    QSize size(1100, 720);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        size = size.expandedTo(QSize(free.width() * 9 / 10, free.height() * 85 / 100))
+                   .boundedTo(free.size());
+    }
+    resize(size);
 
     auto* top = new QHBoxLayout;
     auto* title = new QLabel(QStringLiteral("Klas %1").arg(klas), this);
@@ -247,7 +391,12 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     m_allOff = new QPushButton(QStringLiteral("Alles uit"), this);
     m_allOff->setObjectName(QStringLiteral("CMD_AllesUit"));
     m_allOff->setFont(ctl::makeFont(QStringLiteral("Comic Sans MS"), 12, true));
-    m_allOff->setStyleSheet(QStringLiteral("background-color: #ff6060; padding: 6px 18px;"));
+    // A style sheet replaces the style's focus frame: one of its own.
+    m_allOff->setStyleSheet(QStringLiteral(
+        "QPushButton { background-color: #ff6060; padding: 6px 18px; border: 2px solid #804040; }"
+        "QPushButton:focus { border: 3px solid #000080; }"
+        "QPushButton:pressed { background-color: #d04040; }"
+        "QPushButton:disabled { background-color: #c0a0a0; color: #606060; }"));
     m_allOff->setAccessibleDescription(QStringLiteral("Zet alle stations in de klas uit"));
     top->addWidget(title);
     top->addSpacing(20);
@@ -256,6 +405,12 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
 
     auto* area = new QScrollArea(this);
     area->setWidgetResizable(true);
+    area->setAccessibleName(QStringLiteral("Leerlingen"));
+    // The keyboard goes from tile to tile, which scrolls the area; a stop
+    // on the area itself would say nothing.
+    area->setFocusPolicy(Qt::NoFocus);
+    m_viewport = area->viewport();
+    m_viewport->installEventFilter(this);
     auto* tiles = new QWidget(area);
     m_grid = new QGridLayout(tiles);
     m_grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
@@ -285,6 +440,9 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     });
 
     m_client->subscribe(statusTopic(m_klas, QStringLiteral("+")), 1);
+    // What another teacher's window of this class sets (where the broker
+    // lets the teacher read it).
+    m_client->subscribe(faultTopic(m_klas, QStringLiteral("+")), 1);
     for (const QString& a : accounts)
         m_dirty.insert(a);
     refresh();
@@ -306,8 +464,10 @@ void Klasoverzicht::showBroker()
 void Klasoverzicht::onMessage(const QString& topic, const QByteArray& payload)
 {
     const QString account = accountOfStatusTopic(m_klas, topic);
-    if (account.isEmpty())
+    if (account.isEmpty()) {
+        onFaultMessage(accountOfFaultTopic(m_klas, topic), payload);
         return;
+    }
     const std::optional<PupilStatus> status = decodeStatus(payload);
     if (!status)
         return;
@@ -318,6 +478,37 @@ void Klasoverzicht::onMessage(const QString& topic, const QByteArray& payload)
     m_dirty.insert(account);
     if (!m_repaint.isActive())
         m_repaint.start();
+}
+
+bool Klasoverzicht::eventFilter(QObject* watched, QEvent* event)
+{
+    // As many tiles side by side as the window is wide.
+    if (watched == m_viewport && m_grid && event->type() == QEvent::Resize) {
+        const QMargins m = m_grid->contentsMargins();
+        const int step = kTileWidth + m_grid->horizontalSpacing();
+        const int columns = std::max(
+            1, (m_viewport->width() - m.left() - m.right() + m_grid->horizontalSpacing()) / step);
+        if (columns != m_columns) {
+            m_columns = columns;
+            m_order.clear();
+            m_orderVersion = -1;
+            refresh();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Klasoverzicht::onFaultMessage(const QString& account, const QByteArray& payload)
+{
+    // Our own come back too; only another window's change the record.
+    if (account.isEmpty() || faultSender(payload) == m_sender)
+        return;
+    const std::optional<Faults> f = decodeFaults(payload);
+    if (f && m_model.adoptFaults(account, *f)) {
+        m_dirty.insert(account);
+        if (!m_repaint.isActive())
+            m_repaint.start();
+    }
 }
 
 void Klasoverzicht::refresh()
@@ -338,6 +529,11 @@ void Klasoverzicht::refresh()
     // Sorted by name: a name can change with a status. Laying out and the
     // tab order cost as much as the class is large, so only when the order
     // changed.
+    if (!layoutChanged && m_model.orderVersion() == m_orderVersion) {
+        emit changed();
+        return;
+    }
+    m_orderVersion = m_model.orderVersion();
     QStringList order;
     for (const ClassModel::Pupil* p : m_model.sorted())
         order.append(p->account);
@@ -349,8 +545,11 @@ void Klasoverzicht::refresh()
             if (!tile)
                 continue;
             m_grid->removeWidget(tile);
-            m_grid->addWidget(tile, i / kColumns, i % kColumns);
+            m_grid->addWidget(tile, i / m_columns, i % m_columns);
             tile->setVisible(true);
+            // Last raised is last among its siblings: a screen reader lists
+            // the tiles in the order they are shown.
+            tile->raise();
             // The keyboard follows the reading order of the tiles.
             setTabOrder(previous, tile->faultsButton());
             previous = tile->faultsButton();
@@ -376,7 +575,7 @@ bool Klasoverzicht::sendFaults(const QString& account, const Faults& f)
 {
     // Never retained: a fault that comes back by itself after a restart
     // would be a fault nobody set.
-    return m_client->publish(faultTopic(m_klas, account), encodeFaults(f), 1, false);
+    return m_client->publish(faultTopic(m_klas, account), encodeFaults(f, m_sender), 1, false);
 }
 
 bool Klasoverzicht::zetStoring(const QString& naam, int ingang, const QString& soort)
@@ -428,7 +627,10 @@ void Klasoverzicht::openFaults(const QString& account)
                             QStringLiteral("kortsluiting")};
     std::array<QComboBox*, 8> boxes{};
     for (int i = 0; i < 8; ++i) {
+        // Alt and the input's number choose its box.
+        auto* caption = new QLabel(QStringLiteral("Ingang &%1").arg(i + 1), &dialog);
         auto* box = new QComboBox(&dialog);
+        caption->setBuddy(box);
         box->addItems(kinds);
         box->setCurrentIndex(int(p->wanted.input[i]));
         const QString label = QStringLiteral("Ingang %1").arg(i + 1);
@@ -437,7 +639,7 @@ void Klasoverzicht::openFaults(const QString& account)
         // Applied at once: the teacher watches the tile change.
         connect(box, &QComboBox::currentTextChanged, this,
                 [this, account, i](const QString& kind) { zetStoring(account, i + 1, kind); });
-        form->addRow(label, box);
+        form->addRow(caption, box);
         boxes[i] = box;
     }
     auto* clear = new QPushButton(QStringLiteral("Alle storingen weg"), &dialog);
@@ -448,7 +650,10 @@ void Klasoverzicht::openFaults(const QString& account)
             b->setCurrentIndex(0);
         }
     });
+    // Enter in a box closes the dialog: it must never lift every fault.
+    clear->setAutoDefault(false);
     auto* close = new QPushButton(QStringLiteral("Sluiten"), &dialog);
+    close->setDefault(true);
     connect(close, &QPushButton::clicked, &dialog, &QDialog::accept);
     form->addRow(clear);
     form->addRow(close);

@@ -55,8 +55,12 @@ class Klasoverzicht : public QWidget
   signals:
     void changed();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void onMessage(const QString& topic, const QByteArray& payload);
+    void onFaultMessage(const QString& account, const QByteArray& payload);
     bool sendFaults(const QString& account, const Faults& f);
     bool changeFaults(const QString& naam, const std::optional<Faults>& faults);
     void confirmAllOff();
@@ -73,8 +77,12 @@ class Klasoverzicht : public QWidget
     QHash<QString, PupilTile*> m_tiles; // by account
     QSet<QString> m_dirty;
     QStringList m_order; // accounts as laid out
+    int m_orderVersion = -1;
+    int m_columns = 4;
+    QWidget* m_viewport{};
     QTimer m_repaint;
     QString m_refusal;
+    QString m_sender; // this window, in the faults it sends
 };
 
 } // namespace klas

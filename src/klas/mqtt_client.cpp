@@ -2,7 +2,10 @@
 
 #include <MQTTAsync.h>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 Q_LOGGING_CATEGORY(lcKlas, "automatiseren.klas")
 
@@ -22,6 +25,25 @@ struct MqttClient::Bridge {
         if (target)
             QMetaObject::invokeMethod(
                 target, [t = target, f = std::move(f)] { f(t); }, Qt::QueuedConnection);
+    }
+
+    // Messages wait here for the client's thread: a class of PCs sends
+    // thousands a second, and one queued call per message would wake the
+    // window for each; one call takes every message waiting, in order.
+    std::vector<std::pair<QString, QByteArray>> inbox;
+    bool drainPosted = false;
+
+    void deliver(QString topic, QByteArray payload)
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (!target)
+            return;
+        inbox.emplace_back(std::move(topic), std::move(payload));
+        if (drainPosted)
+            return;
+        drainPosted = true;
+        QMetaObject::invokeMethod(
+            target, [t = target] { t->drainInbox(); }, Qt::QueuedConnection);
     }
 };
 
@@ -75,8 +97,7 @@ MqttClient::MqttClient(Options options, QObject* parent)
             const QByteArray payload(static_cast<const char*>(m->payload), m->payloadlen);
             MQTTAsync_freeMessage(&m);
             MQTTAsync_free(topicName);
-            bridgeOf(context)->post(
-                [topic, payload](MqttClient* t) { emit t->messageArrived(topic, payload); });
+            bridgeOf(context)->deliver(topic, payload);
             return 1;
         },
         nullptr);
@@ -199,6 +220,23 @@ void MqttClient::onConnected()
     }
     qCInfo(lcKlas) << "connected to the class broker" << m_o.host << m_o.port;
     emit connected();
+}
+
+void MqttClient::drainInbox()
+{
+    std::vector<std::pair<QString, QByteArray>> messages;
+    {
+        const std::lock_guard<std::mutex> guard(m_bridge->lock);
+        messages.swap(m_bridge->inbox);
+        m_bridge->drainPosted = false;
+    }
+    const QPointer<MqttClient> alive(this);
+    for (const auto& [topic, payload] : messages) {
+        // A receiver may end this client (a window closed on a message).
+        if (!alive)
+            return;
+        emit messageArrived(topic, payload);
+    }
 }
 
 void MqttClient::onConnectFailed(int code, const QString& why)

@@ -75,6 +75,7 @@ class MqttClient : public QObject
     void onConnected();
     void onConnectFailed(int code, const QString& why);
     void onConnectionLost();
+    void drainInbox();
     void scheduleRetry();
     // Hands a message to Paho; its token, or -1 when it was not taken.
     int send(const QString& topic, const QByteArray& payload, int qos, bool retained);

@@ -108,6 +108,9 @@ check "a PC reads its own faults and the switch-off, set by the teacher" \
 check "a PC cannot set a fault on another PC or switch the class off" \
   "" \
   "$(delivered pc02 "$klas/pc02/storing" "$klas/allesuit" -- pc01 "$klas/pc02/storing" fault pc01 "$klas/allesuit" off pc02 "$klas/pc02/storing" self)"
+check "a teacher's window reads the faults another one sets" \
+  "$klas/pc02/storing fault;" \
+  "$(delivered docent "$klas/+/storing" -- docent "$klas/pc02/storing" fault)"
 check "a PC cannot read another PC's faults" \
   "" \
   "$(delivered pc01 "$klas/pc02/storing" -- docent "$klas/pc02/storing" fault)"

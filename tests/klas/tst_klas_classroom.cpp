@@ -3,7 +3,10 @@
 #include "klas/pupil_link.h"
 #include "support/class_broker.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -68,7 +71,10 @@ class TestKlasClassroom : public QObject
     void faultsReachOnlyTheirPc_data();
     void faultsReachOnlyTheirPc();
     void faultsComeBackOnlyFromTheTeacher();
+    void theWindowsRecordWins_data();
+    void theWindowsRecordWins();
     void allOffReachesEveryPupilWithinASecond();
+    void keyboardAndScreenReaderReachEveryTile();
 
   private:
     ClassBroker m_broker;
@@ -197,6 +203,91 @@ void TestKlasClassroom::faultsComeBackOnlyFromTheTeacher()
     QCOMPARE(allOff.count(), 0);
 }
 
+void TestKlasClassroom::theWindowsRecordWins_data()
+{
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<QString>("applied");
+
+    // The PC's connection drops and comes back while its program runs on;
+    // the fault set meanwhile never reached it.
+    QTest::newRow("PC's connection blips") << "pc blip"
+                                           << "ingang 2 kortsluiting, ingang 4 draadbreuk";
+    // The program restarts and comes back without faults.
+    QTest::newRow("PC restarts") << "pc restart"
+                                 << "ingang 2 kortsluiting, ingang 4 draadbreuk";
+    // The teacher's connection drops; a fault set meanwhile goes nowhere.
+    QTest::newRow("teacher's connection blips") << "teacher blip"
+                                                << "ingang 2 kortsluiting, ingang 4 draadbreuk";
+    // A window opened anew knows nothing of the faults the PC still holds
+    // from the earlier one and lifts them.
+    QTest::newRow("teacher's window restarts") << "teacher restart"
+                                               << "";
+    // A second window opened beside the first lifts what it did not set,
+    // as any new window; its own fault then holds in both records and
+    // nothing flips back and forth between them.
+    QTest::newRow("second teacher's window") << "second teacher"
+                                             << "ingang 4 draadbreuk";
+}
+
+void TestKlasClassroom::theWindowsRecordWins()
+{
+    QFETCH(QString, event);
+    QFETCH(QString, applied);
+
+    QVERIFY(m_teacher->zetStoring(QStringLiteral("Anna"), 2, QStringLiteral("kortsluiting")));
+    QTRY_COMPARE(m_pc01->faults().describe(), QStringLiteral("ingang 2 kortsluiting"));
+    QSignalSpy others(m_pc02.get(), &PupilLink::faultsChanged);
+
+    if (event == QLatin1String("pc blip")) {
+        m_pc01->client().stop();
+        QVERIFY(m_teacher->zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
+        QTest::qWait(200);
+        QCOMPARE(m_pc01->faults().describe(), QStringLiteral("ingang 2 kortsluiting"));
+        m_pc01->client().start();
+    } else if (event == QLatin1String("pc restart")) {
+        QVERIFY(m_teacher->zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
+        QTRY_COMPARE(m_pc01->faults().describe(), applied);
+        m_pc01.reset();
+        m_pc01 = pupil(m_broker, QStringLiteral("pc01"));
+        m_pc01->setStatus(status(QStringLiteral("Anna"), 0, 0));
+    } else if (event == QLatin1String("teacher blip")) {
+        m_teacherClient->stop();
+        QVERIFY(!m_teacher->zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
+        // Shown as not yet confirmed, and sent once the broker is back.
+        QVERIFY(m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString() !=
+                applied);
+        m_teacherClient->start();
+    } else if (event == QLatin1String("second teacher")) {
+        MqttClient secondClient(options(m_broker, QStringLiteral("docent")));
+        Klasoverzicht second(&secondClient, m_broker.klas(),
+                             QStringList{QStringLiteral("pc01"), QStringLiteral("pc02")});
+        QTRY_VERIFY(secondClient.isConnected());
+        QTest::qWait(300);
+        QVERIFY(second.zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
+        QTRY_COMPARE(m_pc01->faults().describe(), applied);
+        // Settled: nothing flips back and forth between the windows.
+        QSignalSpy flips(m_pc01.get(), &PupilLink::faultsChanged);
+        m_pc01->setStatus(status(QStringLiteral("Anna"), 0x01, 0));
+        QTest::qWait(800);
+        QCOMPARE(flips.count(), 0);
+        QCOMPARE(second.model().pupil(QStringLiteral("pc01"))->wanted,
+                 m_teacher->model().pupil(QStringLiteral("pc01"))->wanted);
+    } else {
+        m_teacher.reset();
+        m_teacherClient.reset();
+        m_teacherClient = std::make_unique<MqttClient>(options(m_broker, QStringLiteral("docent")));
+        m_teacher = std::make_unique<Klasoverzicht>(
+            m_teacherClient.get(), m_broker.klas(),
+            QStringList{QStringLiteral("pc01"), QStringLiteral("pc02"), QStringLiteral("pc03")});
+    }
+    QTRY_COMPARE(m_pc01->faults().describe(), applied);
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString(),
+                 applied);
+    // Nothing reached a PC the teacher did not set faults on.
+    QCOMPARE(others.count(), 0);
+    QVERIFY(!m_pc02->faults().any());
+}
+
 void TestKlasClassroom::allOffReachesEveryPupilWithinASecond()
 {
     QSignalSpy pc01(m_pc01.get(), &PupilLink::allOffRequested);
@@ -207,6 +298,47 @@ void TestKlasClassroom::allOffReachesEveryPupilWithinASecond()
     QTRY_VERIFY_WITH_TIMEOUT(pc01.count() == 1 && pc02.count() == 1, 1000);
     // Nothing it carries is more than a switch-off.
     QCOMPARE(m_pc01->faults().any(), false);
+}
+
+void TestKlasClassroom::keyboardAndScreenReaderReachEveryTile()
+{
+    m_pc01->setStatus(status(QStringLiteral("Anna"), 0x01, 0x00));
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x01);
+    m_teacher->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_teacher.get()));
+
+    // Tab from "Alles uit" walks the tiles in the order they are read,
+    // the PC never seen last.
+    auto* allOff = m_teacher->findChild<QPushButton*>(QStringLiteral("CMD_AllesUit"));
+    QVERIFY(allOff);
+    allOff->setFocus();
+    QStringList walked;
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(walked, (QStringList{"Storingen_pc01", "Storingen_pc02", "Storingen_pc03"}));
+
+    // The button says whose faults it opens and what the tile shows; the
+    // lamps are read-only check boxes, checked while lit.
+    auto* button = m_teacher->findChild<QPushButton*>(QStringLiteral("Storingen_pc01"));
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(button);
+    QCOMPARE(a->text(QAccessible::Name), QStringLiteral("Storingen van Anna"));
+    QVERIFY(a->text(QAccessible::Description).contains(QStringLiteral("Uitgangen aan: 1.")));
+    QAccessibleInterface* tile =
+        QAccessible::queryAccessibleInterface(m_teacher->findChild<QWidget*>("Tegel_pc01"));
+    QCOMPARE(tile->role(), QAccessible::Grouping);
+    QCOMPARE(tile->text(QAccessible::Name), QStringLiteral("Anna, online"));
+    QStringList lit;
+    for (int i = 0; i < tile->childCount(); ++i) {
+        QAccessibleInterface* c = tile->child(i);
+        if (c->role() != QAccessible::CheckBox)
+            continue;
+        QVERIFY(c->state().readOnly);
+        if (c->state().checked)
+            lit.append(c->text(QAccessible::Name));
+    }
+    QCOMPARE(lit, QStringList{"Uitgang 1"});
 }
 
 QTEST_MAIN(TestKlasClassroom)

@@ -1,3 +1,4 @@
+#include "klas/class_model.h"
 #include "klas/klas_messages.h"
 
 #include <QtTest>
@@ -31,6 +32,8 @@ class TestKlasMessages : public QObject
     void statusRoundTripAndDamage();
     void topics_data();
     void topics();
+    void teachersFaultsSentAgain_data();
+    void teachersFaultsSentAgain();
 };
 
 void TestKlasMessages::faultsChangeWhatIsSeen_data()
@@ -83,6 +86,9 @@ void TestKlasMessages::faultMessages_data()
                                << false << "";
     QTest::newRow("unknown kind") << QByteArray(R"({"storingen":[{"ingang":2,"soort":"aan"}]})")
                                   << false << "";
+    QTest::newRow("another teacher's window, sender ignored")
+        << QByteArray(R"({"storingen":[{"ingang":4,"soort":"kortsluiting"}],"van":"3f9c2a1b"})")
+        << true << "ingang 4 kortsluiting";
     QTest::newRow("no list") << QByteArray(R"({"storingen":3})") << false << "";
     QTest::newRow("not json") << QByteArray("storing 2") << false << "";
     QTest::newRow("empty") << QByteArray() << false << "";
@@ -104,6 +110,12 @@ void TestKlasMessages::faultMessages()
     QVERIFY(!klas::isAllOff(payload));
     QVERIFY(!klas::decodeFaults(klas::encodeAllOff()));
     QVERIFY(klas::isAllOff(klas::encodeAllOff()));
+    // The sender travels along and does not change the set.
+    if (f) {
+        const QByteArray marked = klas::encodeFaults(*f, QStringLiteral("w1"));
+        QCOMPARE(klas::faultSender(marked), QStringLiteral("w1"));
+        QCOMPARE(klas::decodeFaults(marked), f);
+    }
 }
 
 void TestKlasMessages::statusRoundTripAndDamage_data()
@@ -158,26 +170,88 @@ void TestKlasMessages::topics_data()
 {
     QTest::addColumn<QString>("topic");
     QTest::addColumn<QString>("account");
+    QTest::addColumn<QString>("faultAccount");
 
     QTest::newRow("status") << "3b/pc07/status"
-                            << "pc07";
+                            << "pc07"
+                            << "";
     QTest::newRow("other class") << "3c/pc07/status"
+                                 << ""
                                  << "";
     QTest::newRow("faults") << "3b/pc07/storing"
-                            << "";
+                            << ""
+                            << "pc07";
+    QTest::newRow("faults of another class") << "3c/pc07/storing"
+                                             << ""
+                                             << "";
     QTest::newRow("deeper") << "3b/pc07/status/x"
+                            << ""
                             << "";
     QTest::newRow("no account") << "3b//status"
+                                << ""
                                 << "";
+    QTest::newRow("no account, faults") << "3b//storing"
+                                        << ""
+                                        << "";
 }
 
 void TestKlasMessages::topics()
 {
     QFETCH(QString, topic);
     QFETCH(QString, account);
+    QFETCH(QString, faultAccount);
     QCOMPARE(klas::accountOfStatusTopic(QStringLiteral("3b"), topic), account);
+    QCOMPARE(klas::accountOfFaultTopic(QStringLiteral("3b"), topic), faultAccount);
     QCOMPARE(klas::statusTopic(QStringLiteral("3b"), QStringLiteral("pc07")),
              QStringLiteral("3b/pc07/status"));
+}
+
+void TestKlasMessages::teachersFaultsSentAgain_data()
+{
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<Faults>("wanted");
+    QTest::addColumn<bool>("online");
+    QTest::addColumn<Faults>("reported");
+    QTest::addColumn<bool>("sentAgain");
+
+    const Faults two = faults({{2, Fault::ShortCircuit}});
+    const Faults other = faults({{5, Fault::OpenCircuit}});
+    QTest::newRow("PC applies what was set") << "pc01" << two << true << two << false;
+    QTest::newRow("PC restarted without faults") << "pc01" << two << true << Faults{} << true;
+    QTest::newRow("PC lost one message") << "pc01" << two << true << other << true;
+    // A window opened anew knows no faults: what an earlier window left on a
+    // PC is lifted, so no fault stays that no open window shows or can lift.
+    QTest::newRow("earlier window's faults lifted") << "pc01" << Faults{} << true << two << true;
+    QTest::newRow("nothing set, nothing reported")
+        << "pc01" << Faults{} << true << Faults{} << false;
+    // Its last will: nothing to send to until it is back.
+    QTest::newRow("offline PC") << "pc01" << two << false << Faults{} << false;
+    QTest::newRow("PC outside the class with faults") << "pc77" << Faults{} << true << two << true;
+    QTest::newRow("no account") << "" << Faults{} << true << two << false;
+}
+
+void TestKlasMessages::teachersFaultsSentAgain()
+{
+    QFETCH(QString, account);
+    QFETCH(Faults, wanted);
+    QFETCH(bool, online);
+    QFETCH(Faults, reported);
+    QFETCH(bool, sentAgain);
+
+    klas::ClassModel model({QStringLiteral("pc01"), QStringLiteral("pc02")});
+    for (int i = 0; i < 8; ++i) {
+        if (wanted.input[i] != Fault::None)
+            QVERIFY(model.setFault(QStringLiteral("pc01"), i + 1, wanted.input[i]));
+    }
+    klas::PupilStatus s;
+    s.online = online;
+    s.naam = QStringLiteral("Anna");
+    s.storingen = reported;
+    QCOMPARE(model.onStatus(account, s), sentAgain);
+    // The record stays the teacher's whatever a PC reports.
+    if (const klas::ClassModel::Pupil* p = model.pupil(account))
+        QCOMPARE(p->wanted, account == QLatin1String("pc01") ? wanted : Faults{});
+    QVERIFY(!model.pupil(QStringLiteral("pc02"))->wanted.any());
 }
 
 QTEST_GUILESS_MAIN(TestKlasMessages)
