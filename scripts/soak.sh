@@ -133,8 +133,8 @@ alive() { kill -0 "$app" 2>/dev/null; }
 # Where a control of the main window is, from its place in the design's
 # twips (the window scales its 15975 x 11025 twips to the client area).
 at() {
-  local win=$1 tx=$2 ty=$3 X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(x getwindowgeometry --shell "$win")"
+  local win=$1 tx=$2 ty=$3 X Y WIDTH=15975 HEIGHT=11025 SCREEN WINDOW
+  eval "$(x getwindowgeometry --shell "$win" || true)"
   echo "$((tx * WIDTH / 15975)) $((ty * HEIGHT / 11025))"
 }
 click_main() {
@@ -146,8 +146,9 @@ click_main() {
 }
 # twm gives the focus to the window under the pointer.
 focus() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(x getwindowgeometry --shell "$1")"
+  local X Y WIDTH=0 HEIGHT=0 SCREEN WINDOW
+  eval "$(x getwindowgeometry --shell "$1" || true)"
+  [ "$WIDTH" -gt 0 ] || return 0 # gone meanwhile
   x mousemove --window "$1" "$((WIDTH / 2))" "$((HEIGHT - 10))"
   x windowfocus --sync "$1" 2>/dev/null || true
   sleep 0.2
@@ -162,7 +163,8 @@ connect_y=9690
 noodstop_x=11662
 noodstop_y=10012
 
-clicks=0 keys=0 stations=0 connects=0 disconnects=0 plans=0 plans_ran=0 cuts=0 lost_boxes=0 other_boxes=0
+clicks=0 keys=0 stations=0 connects=0 disconnects=0 plans=0 plans_ran=0 cuts=0 lost_boxes=0
+refusals=0 other_boxes=0
 connected=0
 
 press_outputs() {
@@ -171,12 +173,14 @@ press_outputs() {
     i=$((RANDOM % 8))
     click_main "$output_x" "$(output_y "$i")"
     clicks=$((clicks + 1))
+    dismiss_boxes # an interlock may refuse the click with a box
   done
-  focus "$main"
   for n in $(seq 3); do
+    focus "$main"
     x key $((RANDOM % 8 + 1))
     keys=$((keys + 1))
     sleep 0.3
+    dismiss_boxes
   done
   if [ $((RANDOM % 3)) -eq 0 ]; then
     click_main "$noodstop_x" "$noodstop_y"
@@ -197,12 +201,14 @@ dismiss_boxes() {
     [ "$w" = "$main" ] && continue
     name=$(x getwindowname "$w" 2>/dev/null || true)
     case $name in
-      "Stappenplan" | "Stappenplan — "*) continue ;;
+      "" | "Stappenplan" | "Stappenplan — "*) continue ;;
       "Verbinding verbroken"*) lost_boxes=$((lost_boxes + 1)) ;;
+      "Beweging iet toegestaan!"*) refusals=$((refusals + 1)) ;;
       *) other_boxes=$((other_boxes + 1)); log "box: $name" ;;
     esac
+    # Escape: the box's only button, or "Annuleren" where it has more.
     focus "$w"
-    x key Return
+    x key Escape
     sleep 0.3
   done
 }
@@ -251,28 +257,37 @@ plan_window() {
 # Loads an example plan of the stack magazine through "Voorbeelden…" and starts it.
 # shellcheck disable=SC2034 # getwindowgeometry --shell sets all six
 run_plan() {
-  local file=$1 w X Y WIDTH HEIGHT SCREEN WINDOW dialog before
+  local file=$1 w X Y WIDTH=0 HEIGHT=0 SCREEN WINDOW dialog before try
   choose_station 0
   focus "$main"
   x key ctrl+shift+s
   for _ in $(seq 20); do w=$(plan_window); [ -n "$w" ] && break; sleep 0.25; done
   [ -n "$w" ] || { log "no Stappenplan window"; return; }
   sleep 0.5
-  eval "$(x getwindowgeometry --shell "$w")"
+  eval "$(x getwindowgeometry --shell "$w" || true)"
+  [ "$WIDTH" -gt 0 ] || return 0
   shot plan-window
   x mousemove --window "$w" "$((WIDTH - plan_examples_from_right))" "$plan_examples_y" click 1
   dialog=$(x search --all --sync --onlyvisible --pid "$app" --name '^Stappenplan openen( — |$)' | head -n1 || true)
   [ -n "$dialog" ] || { log "no file dialog"; return; }
-  sleep 1 # keys typed before the dialog has filled in are lost
-  focus "$dialog"
-  x type --delay 20 "$file"
-  sleep 0.5
-  shot plan-dialog
-  x key Return
-  sleep 0.5
-  if x search --all --onlyvisible --pid "$app" --name '^Stappenplan openen( — |$)' >/dev/null 2>&1; then
-    x key Return
+  # Keys typed before the dialog has filled in are lost: type again while it stays.
+  for try in 1 2 3; do
+    sleep 1
+    focus "$dialog"
+    x key ctrl+a
+    x type --delay 20 "$file"
+    shot plan-dialog
     sleep 0.5
+    x key Return
+    sleep 1
+    x search --all --onlyvisible --pid "$app" --name '^Stappenplan openen( — |$)' >/dev/null 2>&1 || break
+  done
+  if x search --all --onlyvisible --pid "$app" --name '^Stappenplan openen( — |$)' >/dev/null 2>&1; then
+    log "the file dialog did not take $file after $try tries"
+    focus "$dialog"
+    x key Escape
+    sleep 0.5
+    return 0
   fi
   shot plan-loaded
   before=$(peer coils_switched_on)
@@ -359,7 +374,7 @@ echo "  pupil: $clicks clicks, $keys output keys, $stations station choices,"
 echo "         $connects connects, $disconnects disconnects, $plans plans started ($plans_ran ran)"
 echo "  module: $(peer coil_writes) coil writes, $(peer coils_switched_on) coils switched on," \
   "$(peer accepted) connections"
-echo "  link: $cuts cuts, $lost_boxes link-lost boxes, $other_boxes other boxes"
+echo "  boxes: $lost_boxes link lost ($cuts cuts), $refusals interlock refusals, $other_boxes others"
 echo "  coils before SIGTERM: $coils_before, after: $coils_after"
 
 if [ "$growth" -ge 1024 ]; then
