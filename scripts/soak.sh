@@ -349,27 +349,38 @@ sleep 1.5
 coils_after=$(peer coils)
 
 wait_rows=$(($(wc -l <"$csv") - 1))
+# RSS swings by a few MiB as Qt's caches fill and malloc returns memory, so
+# each end is the median of a stretch of samples (two minutes, less in a
+# short run) rather than one sample; the slope is there to read a trend.
 summary=$("$python" - "$csv" "$minutes" <<'EOF'
 import csv, statistics, sys
 rows = [(int(r["seconds"]), int(r["vmrss_kib"])) for r in csv.DictReader(open(sys.argv[1]))]
-minutes = int(sys.argv[2])
-warm = min(300, minutes * 60 // 3)
-def around(i):
-    return statistics.median(v for _, v in rows[max(0, i - 1):i + 2])
-iw = next(i for i, (t, _) in enumerate(rows) if t >= warm) if rows[-1][0] >= warm else len(rows) - 1
-start, at_warm, end = rows[0][1], around(iw), statistics.median(v for _, v in rows[-3:])
-print(f"{start} {at_warm:.0f} {end:.0f} {end - at_warm:.0f} {max(v for _, v in rows)} {rows[iw][0]}")
+total = int(sys.argv[2]) * 60
+warm = min(300, total // 3)
+span = max(30, min(120, (total - warm) // 3))
+last = rows[-1][0]
+after = [v for t, v in rows if warm <= t < warm + span] or [rows[-1][1]]
+end = [v for t, v in rows if t > last - span] or [rows[-1][1]]
+tail = [(t, v) for t, v in rows if t >= warm]
+slope = 0.0
+if len(tail) > 2:
+    mt = statistics.mean(t for t, _ in tail)
+    mv = statistics.mean(v for _, v in tail)
+    den = sum((t - mt) ** 2 for t, _ in tail)
+    slope = sum((t - mt) * (v - mv) for t, v in tail) / den * 60 if den else 0.0
+a, e = statistics.median(after), statistics.median(end)
+print(f"{rows[0][1]} {a:.0f} {e:.0f} {e - a:.0f} {max(v for _, v in rows)} {warm} {span} {slope:.0f}")
 EOF
 )
-read -r rss_start rss_warm rss_end growth rss_peak warm_s <<<"$summary"
+read -r rss_start rss_warm rss_end growth rss_peak warm_s span_s slope <<<"$summary"
 
 echo
 echo "Soak of $minutes min ($wait_rows samples in $csv)"
 printf '  RSS at start:           %6d KiB\n' "$rss_start"
-printf '  RSS after warm-up (%ds): %6d KiB\n' "$warm_s" "$rss_warm"
-printf '  RSS at the end:         %6d KiB\n' "$rss_end"
+printf '  RSS after warm-up:      %6d KiB (median from %d s for %d s)\n' "$rss_warm" "$warm_s" "$span_s"
+printf '  RSS at the end:         %6d KiB (median of the last %d s)\n' "$rss_end" "$span_s"
 printf '  RSS peak:               %6d KiB\n' "$rss_peak"
-printf '  growth after warm-up:   %6d KiB\n' "$growth"
+printf '  growth after warm-up:   %6d KiB (trend %d KiB/min)\n' "$growth" "$slope"
 echo "  pupil: $clicks clicks, $keys output keys, $stations station choices,"
 echo "         $connects connects, $disconnects disconnects, $plans plans started ($plans_ran ran)"
 echo "  module: $(peer coil_writes) coil writes, $(peer coils_switched_on) coils switched on," \
