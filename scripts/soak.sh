@@ -14,8 +14,11 @@
 #
 # PASS: RSS grew less than 1 MiB from the end of the warm-up (the first five
 # minutes, or a third of a shorter run) to the end, the program lived to the
-# end, the pupil's activity reached the module and the outputs ended off.
-# SOAK_BUILD: build folder (default build); SOAK_DISPLAY: X display number.
+# end, the pupil's activity reached the module (coil writes, step plans that
+# ran, link-lost boxes) and the outputs ended off. Exits 1 otherwise.
+# SOAK_BUILD: build folder (default build); SOAK_DISPLAY: X display number;
+# SOAK_SHOTS=1: screen pictures of a plan run in <build>/soak, to check where
+# the clicks land.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 minutes="${1:-30}"
