@@ -41,6 +41,8 @@ class SimulatedStation : public StationRunner
     bool refillMagazine() override;
     bool isRunning() const override;
     const Simulation& simulation() const override { return m_sim; }
+    // The clock time up to which the simulation has been stepped.
+    qint64 steppedToMs() const { return m_lastStepMs; }
 
   private:
     void tick();
