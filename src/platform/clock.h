@@ -9,16 +9,34 @@
 namespace platform
 {
 
+// The time something is judged by (the PLC's watchdog, say), in
+// milliseconds from an arbitrary start; never goes back. Tests put a time
+// they move by hand in its place.
+class TimeSource
+{
+  public:
+    virtual ~TimeSource() = default;
+    virtual qint64 nowMs() const = 0;
+};
+
+// The program's time: monotonic, unaffected by changes of the wall time.
+class SteadyTime : public TimeSource
+{
+  public:
+    SteadyTime() { m_since.start(); }
+    qint64 nowMs() const override { return m_since.elapsed(); }
+
+  private:
+    QElapsedTimer m_since;
+};
+
 // The time something waits on, and the one wake-up it needs at a time (the
 // end of a step plan's wait, the next step of the simulated station).
 // Nothing runs while no wake-up is set. Tests put a clock they move by hand
 // in its place.
-class Clock
+class Clock : public TimeSource
 {
   public:
-    virtual ~Clock() = default;
-    // Milliseconds from an arbitrary start; never goes back.
-    virtual qint64 nowMs() const = 0;
     // Calls the wake handler once, `ms` from now; replaces a wake-up not yet due.
     virtual void wakeAfter(int ms) = 0;
     virtual void cancel() = 0;

@@ -1,6 +1,7 @@
 #include "simulation/simulated_station.h"
 #include "simulation/simulation.h"
 #include "support/manual_time.h"
+#include "support/plan_doubles.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -30,22 +31,15 @@ station::Station kindByName(const QString& name)
 }
 
 // A clock whose wake-up comes when the test says, however late.
-class LateClock : public platform::Clock
+class LateClock : public testing::ManualClock
 {
   public:
-    qint64 nowMs() const override { return now; }
-    void wakeAfter(int ms) override { due = now + ms; }
-    void cancel() override { due = -1; }
-    bool isSet() const override { return due >= 0; }
     void fireAt(qint64 at)
     {
         now = at;
         due = -1;
         wake();
     }
-
-    qint64 now = 0;
-    qint64 due = -1;
 };
 
 QString partList(const Simulation& sim)
