@@ -1,7 +1,9 @@
 #include "main_window/keyboard.h"
 
 #include "main_window/main.h"
+#include "platform/dialog_gate.h"
 
+#include <QDialog>
 #include <QShortcut>
 
 namespace mw
@@ -26,7 +28,7 @@ void bind(Main& main, QWidget* window, const QList<QKeySequence>& keys, ctl::Com
     button->setKeyHint(hint);
 }
 
-// The output keys and Escape as shortcuts of `window`.
+// The output keys as shortcuts of `window`.
 void bindOutputKeys(Main& main, QWidget* window)
 {
     for (int i = 0; i < 8; ++i) {
@@ -34,8 +36,26 @@ void bindOutputKeys(Main& main, QWidget* window)
         bind(main, window, {QKeySequence(digit), QKeySequence(Qt::KeypadModifier | digit)},
              main.CMD_SetReset[i], QStringLiteral("Uitgang %1 (toets %1)").arg(i + 1));
     }
-    bind(main, window, {QKeySequence(Qt::Key_Escape)}, main.CMD_ResetAlles,
-         QStringLiteral("(toets Esc)"));
+}
+
+// Escape is the Noodstop in every window of the program, also while a box
+// or a dialog waits for an answer: one shortcut for the whole program, which
+// no dialog blocks, as no dialog blocks a click on the Noodstop itself.
+// The box open at that moment closes as Escape would close it alone.
+void bindEmergencyStop(Main& main)
+{
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Escape), &main);
+    shortcut->setContext(Qt::ApplicationShortcut);
+    shortcut->setAutoRepeat(false);
+    ctl::CommandButton* stop = main.CMD_ResetAlles;
+    QObject::connect(shortcut, &QShortcut::activated, stop, [stop] {
+        stop->click();
+        if (QDialog* box = platform::openDialog())
+            box->reject();
+    });
+    stop->setKeyHint(QStringLiteral("(toets Esc)"));
+    platform::keepInReach(stop);
+    platform::keepInReach(shortcut);
 }
 
 } // namespace
@@ -49,6 +69,7 @@ void shareOutputKeys(Main& main, QWidget* window)
 void installKeys(Main& main)
 {
     bindOutputKeys(main, &main);
+    bindEmergencyStop(main);
     bind(main, &main, {QKeySequence(Qt::Key_PageDown)}, main.CMD_Verder,
          QStringLiteral("Verder (toets Page Down)"));
     bind(main, &main, {QKeySequence(Qt::Key_PageUp)}, main.CMD_Terug,

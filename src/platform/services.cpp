@@ -1,5 +1,6 @@
 #include "platform/services.h"
 
+#include "platform/dialog_gate.h"
 #include "platform/sound_player.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHash>
 #include <QMessageBox>
 #include <QPointer>
@@ -146,16 +148,76 @@ void MessageService::closeNonModal(const QString& key)
     delete nonModalBoxes().take(key).data();
 }
 
+namespace
+{
+
+// Room for the longest file name among the files the dialog starts with
+// (the example plans' names are long), within the screen.
+void sizeForNames(QFileDialog& dialog, const QString& folder, const QStringList& patterns)
+{
+    const QFileInfo start(folder);
+    const QDir dir(start.isDir() ? folder : start.absolutePath());
+    int longest = 0;
+    const QFontMetrics metrics(dialog.font());
+    for (const QString& name : dir.entryList(patterns, QDir::Files))
+        longest = qMax(longest, metrics.horizontalAdvance(name));
+    // The side bar, the list's other columns and the frames.
+    const int width = longest + 520;
+    const QRect area = screens().usableArea(dialog.parentWidget());
+    const QSize wanted(qMax(dialog.sizeHint().width(), width), 460);
+    dialog.resize(wanted.boundedTo(area.size() * 9 / 10));
+}
+
+QStringList patternsOf(const QString& filter)
+{
+    const int open = filter.indexOf(QLatin1Char('('));
+    const int close = filter.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close <= open)
+        return {};
+    return filter.mid(open + 1, close - open - 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
 QString FileDialogService::openFileName(QWidget* parent, const QString& title,
                                         const QString& folder, const QString& filter)
 {
-    return QFileDialog::getOpenFileName(parent, title, folder, filter, nullptr, DialogOptions);
+    QFileDialog dialog(parent, title, folder, filter);
+    dialog.setOptions(DialogOptions);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    sizeForNames(dialog, folder, patternsOf(filter));
+    if (runDialog(dialog) != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
 }
 
 QString FileDialogService::saveFileName(QWidget* parent, const QString& title,
                                         const QString& suggested, const QString& filter)
 {
-    return QFileDialog::getSaveFileName(parent, title, suggested, filter, nullptr, DialogOptions);
+    QString start = suggested;
+    for (;;) {
+        QFileDialog dialog(parent, title, start, filter);
+        // Qt's own question about an existing file would be a modal box of
+        // its own; the program asks through its boxes instead.
+        dialog.setOptions(DialogOptions | QFileDialog::DontConfirmOverwrite);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        sizeForNames(dialog, suggested, patternsOf(filter));
+        if (runDialog(dialog) != QDialog::Accepted)
+            return {};
+        const QString chosen = dialog.selectedFiles().value(0);
+        if (chosen.isEmpty() || !QFileInfo::exists(chosen))
+            return chosen;
+        const int answer =
+            messages().show(parent, {title,
+                                     QStringLiteral("%1 bestaat al.\rWil je het bestand vervangen?")
+                                         .arg(QFileInfo(chosen).fileName()),
+                                     MessageButtons::YesNo, MessageIcon::Warning});
+        if (answer == ResultYes)
+            return chosen;
+        start = chosen;
+    }
 }
 
 WriteResult StorageService::writeFile(const QString& path, const QByteArray& bytes)
@@ -267,7 +329,7 @@ class QtMessages : public MessageService
                 box.activateWindow();
             });
         }
-        box.exec();
+        runDialog(box);
         switch (box.standardButton(box.clickedButton())) {
         case QMessageBox::Ok:
             return ResultOk;

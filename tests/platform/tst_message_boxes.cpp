@@ -1,5 +1,6 @@
 // The program's own message boxes: Dutch button texts whatever the
 // desktop's language, and the answer each way of leaving a box gives.
+#include "platform/dialog_gate.h"
 #include "platform/services.h"
 
 #include <QAbstractButton>
@@ -55,7 +56,7 @@ void TestMessageBoxes::buttonsAndAnswers()
     QStringList shown;
     QString title;
     QTimer::singleShot(0, this, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        auto* box = qobject_cast<QMessageBox*>(platform::openDialog());
         QVERIFY(box);
         title = box->windowTitle();
         QAbstractButton* chosen = nullptr;
