@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/hold_banner.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_factory.h"
 #include "klas/class_session.h"
@@ -90,6 +91,12 @@ void Program::build()
     m_virtualStation = virt::attachVirtualStation(m_port, &window);
     if (m_virtualStation && backend.plc)
         m_virtualStation->setStatusBar(backend.plc->makeStatusBar());
+    // The hold shows in the main window too: the station window may be closed.
+    if (backend.plc) {
+        auto* banner = new HoldBanner(*backend.plc, window.FrameInstructie, &window);
+        QWidget::setTabOrder(window.CMD_ResetAlles, banner->findChild<QWidget*>(
+                                                        QStringLiteral("Noodstop_Opheffen")));
+    }
     // A pupil working in it keeps the output keys and Esc.
     mw::shareOutputKeys(window, m_virtualStation.get());
     // The step plan: hidden until the pupil asks for it, reachable from the

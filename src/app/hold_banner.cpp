@@ -1,0 +1,79 @@
+#include "app/hold_banner.h"
+
+#include "plc/plc_easyport.h"
+
+#include <QAccessible>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace app
+{
+
+HoldBanner::HoldBanner(plc::PlcEasyPort& plc, QWidget* anchor, QWidget* window)
+    : QFrame(window), m_plc(plc), m_anchor(anchor)
+{
+    setObjectName(QStringLiteral("Noodstop_Houdt"));
+    setAccessibleName(QStringLiteral("Noodstop houdt de uitgangen uit"));
+    setFrameShape(QFrame::Box);
+    setLineWidth(2);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor(255, 236, 160));
+    p.setColor(QPalette::WindowText, QColor(120, 0, 0));
+    setPalette(p);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 4);
+    m_label = new QLabel(this);
+    m_label->setObjectName(QStringLiteral("Noodstop_HoudtTekst"));
+    m_label->setWordWrap(true);
+    m_release = new QPushButton(QStringLiteral("Noodstop opheffen"), this);
+    m_release->setObjectName(QStringLiteral("Noodstop_Opheffen"));
+    layout->addWidget(m_label, 1);
+    layout->addWidget(m_release);
+    connect(m_release, &QPushButton::clicked, &m_plc, &plc::PlcEasyPort::releaseHold);
+    connect(&m_plc, &plc::PlcEasyPort::statusChanged, this, &HoldBanner::follow);
+    connect(&m_plc, &plc::PlcEasyPort::holdChanged, this, &HoldBanner::follow);
+    m_anchor->installEventFilter(this);
+    hide();
+    follow();
+}
+
+QString HoldBanner::text() const
+{
+    return m_label->text();
+}
+
+void HoldBanner::follow()
+{
+    const bool held = m_plc.isHeld();
+    m_label->setText(m_plc.statusText());
+    setAccessibleDescription(m_plc.statusText());
+    m_release->setEnabled(held);
+    if (held == isVisible())
+        return;
+    setVisible(held);
+    if (held) {
+        place();
+        raise();
+        QAccessibleEvent alert(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
+}
+
+void HoldBanner::place()
+{
+    // Over the lower half of the anchor, whatever size the window scaled it to.
+    const QRect a(m_anchor->mapTo(parentWidget(), QPoint(0, 0)), m_anchor->size());
+    setGeometry(a.x(), a.y() + a.height() / 2, a.width(), a.height() - a.height() / 2);
+}
+
+bool HoldBanner::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_anchor && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        place();
+    return QFrame::eventFilter(watched, event);
+}
+
+} // namespace app

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QFrame>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace plc
+{
+class PlcEasyPort;
+}
+
+namespace app
+{
+
+// The PLC station's Noodstop hold in the main window, as well as in
+// "Virtuele opstelling": a strip over the lower half of `anchor` (the
+// instruction frame) that is there only while the hold holds, with the
+// PLC's status line and the release button. No control of the window moves
+// or changes its caption; a screen reader hears the strip when it appears.
+class HoldBanner : public QFrame
+{
+    Q_OBJECT
+
+  public:
+    HoldBanner(plc::PlcEasyPort& plc, QWidget* anchor, QWidget* window);
+
+    QString text() const;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void follow();
+    void place();
+
+    plc::PlcEasyPort& m_plc;
+    QWidget* m_anchor;
+    QLabel* m_label;
+    QPushButton* m_release;
+};
+
+} // namespace app
