@@ -1,5 +1,6 @@
 #include "controls/controls.h"
 
+#include "platform/clock.h"
 #include "platform/services.h"
 
 #include <QAccessible>
@@ -799,9 +800,30 @@ void Timer::setEnabledProp(bool on)
     sync();
 }
 
+void Timer::setClock(platform::Clock* clock)
+{
+    m_timer.stop();
+    m_clock = clock;
+    if (m_clock)
+        m_clock->setWakeHandler([this] {
+            // Armed again first: a tick that disables the timer cancels it.
+            m_clock->wakeAfter(m_timer.interval());
+            emit Tick();
+        });
+    sync();
+}
+
 void Timer::sync()
 {
-    if (m_enabled && m_timer.interval() > 0)
+    const bool run = m_enabled && m_timer.interval() > 0;
+    if (m_clock) {
+        if (run)
+            m_clock->wakeAfter(m_timer.interval());
+        else
+            m_clock->cancel();
+        return;
+    }
+    if (run)
         m_timer.start();
     else
         m_timer.stop();

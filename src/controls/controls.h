@@ -10,6 +10,11 @@
 #include <QWidget>
 #include <memory>
 
+namespace platform
+{
+class Clock;
+}
+
 class QSvgRenderer;
 
 // The small control layer the program is written against: Qt widgets that
@@ -436,6 +441,9 @@ class Timer : public QObject
     // Enabling a running timer restarts its interval; an interval of 0
     // keeps the timer from ticking.
     void setEnabledProp(bool on);
+    // Ticks on `clock` instead of its own timer (tests move it by hand);
+    // the caller keeps the clock alive as long as the timer.
+    void setClock(platform::Clock* clock);
 
   signals:
     void Tick();
@@ -443,6 +451,7 @@ class Timer : public QObject
   private:
     void sync();
     QTimer m_timer;
+    platform::Clock* m_clock = nullptr;
     bool m_enabled = false;
 };
 

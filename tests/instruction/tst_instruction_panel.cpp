@@ -1,4 +1,5 @@
 #include "component_figure/component_panel.h"
+#include "support/manual_time.h"
 #include "support/test_support.h"
 
 #include <QDir>
@@ -324,7 +325,10 @@ void TstInstructionPanel::pageTurns()
 
 void TstInstructionPanel::flashEndsAfterASecond()
 {
+    testing::ManualTime time; // outlives the window's timer
     MainFixture f;
+    auto* timer = f.control<ctl::Timer>(QStringLiteral("TimerNVT"));
+    timer->setClock(time.newClock());
     f.click(QStringLiteral("CMD_StapelMagazijn"));
     f.click(QStringLiteral("CMD_Verder"));
     f.click(QStringLiteral("CMD_Verder"));
@@ -332,37 +336,40 @@ void TstInstructionPanel::flashEndsAfterASecond()
     f.click(QStringLiteral("CMD_Verder")); // beyond the last page
     auto* panel = f.control<ctl::PictureBox>(QStringLiteral("PictureTekst"));
     auto* kader = f.control<ctl::PictureBox>(QStringLiteral("PictureTekstKader"));
-    auto* timer = f.control<ctl::Timer>(QStringLiteral("TimerNVT"));
     QVERIFY(timer->Enabled());
     QCOMPARE(timer->Interval(), 1000);
     QCOMPARE(panel->BackColor(), ctl::OleColor(kRoodPaneel));
-    QTest::qWait(300);
+    time.advance(999);
     QCOMPARE(panel->BackColor(), ctl::OleColor(kRoodPaneel)); // still red
-    QTRY_COMPARE_WITH_TIMEOUT(panel->BackColor(), ctl::OleColor(kWit), 1500);
+    time.advance(1);
+    QCOMPARE(panel->BackColor(), ctl::OleColor(kWit));
     QCOMPARE(kader->BackColor(), ctl::OleColor(kWit));
     QVERIFY(!timer->Enabled());
     QCOMPARE(panel->Top(), -5445.0); // the page stays
     QCOMPARE(panel->printed().size(), 12);
     QCOMPARE(panel->printed().last().text, QStringLiteral("Lees verder in je boek."));
     // Once per start: no second tick turns anything red or redraws.
-    QTest::qWait(1200);
+    time.advance(1200);
     QVERIFY(!timer->Enabled());
     QCOMPARE(panel->BackColor(), ctl::OleColor(kWit));
 }
 
 void TstInstructionPanel::flashRestarts()
 {
+    testing::ManualTime time; // outlives the window's timer
     MainFixture f;
+    auto* timer = f.control<ctl::Timer>(QStringLiteral("TimerNVT"));
+    timer->setClock(time.newClock());
     f.click(QStringLiteral("CMD_Terug")); // page 1: flash
     auto* panel = f.control<ctl::PictureBox>(QStringLiteral("PictureTekst"));
-    QTest::qWait(600);
+    time.advance(600);
     f.click(QStringLiteral("CMD_Terug")); // again while red: a full second from here
-    QTest::qWait(600);
+    time.advance(600);
     QCOMPARE(panel->BackColor(), ctl::OleColor(kRoodPaneel));
-    QTRY_COMPARE_WITH_TIMEOUT(panel->BackColor(), ctl::OleColor(kWit), 1500);
+    time.advance(400);
+    QCOMPARE(panel->BackColor(), ctl::OleColor(kWit));
     // A tick straight from the timer ends a flash the same way.
     f.click(QStringLiteral("CMD_Terug"));
-    auto* timer = f.control<ctl::Timer>(QStringLiteral("TimerNVT"));
     emit timer->Tick();
     QVERIFY(!timer->Enabled());
     QCOMPARE(panel->BackColor(), ctl::OleColor(kWit));
