@@ -181,6 +181,17 @@ void TestOutputs::setOutputWhileLeaving()
     panel.setOutput(2, true, OutputPanel::Feedback::NoBox);
     QCOMPARE(panel.outputWord(), 0);
     QCOMPARE(fx.port.written, written);
+
+    // Left while the refusal box is open: the word is not written again after the all-off.
+    MainFixture boxed;
+    boxed.click("CMD_Stationhandling");
+    boxed.port.raiseInputs(8);
+    boxed.port.written.clear();
+    boxed.services.messages.onShow = [&boxed](const platform::MessageRequest&) {
+        boxed.main->exitProgram();
+    };
+    boxed.click("CMD_SetReset(0)");
+    QCOMPARE(boxed.port.written, QVector<qint16>{0});
 }
 
 // The plans' simulated host switches by the window's rules, row for row:
