@@ -240,7 +240,10 @@ void PlcEasyPort::onEvent(const Ownership::Event& e)
             true);
         break;
     case E::RefusedNotOff:
-        qCInfo(lcDravik).noquote() << "PLC" << peer << "refused: not every output written off yet";
+        // Logged once per wait, not for every write of a cyclic PLC.
+        if (m_status != awaitingText)
+            qCInfo(lcDravik).noquote()
+                << "PLC" << peer << "refused: not every output written off yet";
         setStatus(awaitingText);
         break;
     case E::AllOff:
