@@ -5,8 +5,11 @@
 namespace plc
 {
 
-// The PLC server only reads the time: its watchdog is judged by it.
+// The ownership only reads the time: its watchdog is judged by it.
 using Clock = platform::TimeSource;
 using SteadyClock = platform::SteadyTime;
+// The server also wakes on it, for the watchdog and the idle connections.
+using WakeClock = platform::Clock;
+using TimerClock = platform::TimerClock;
 
 } // namespace plc

@@ -66,12 +66,23 @@ Ownership::Verdict Ownership::write(ConnectionId id, quint8 mask, quint8 values)
         emitEvent(Event::RefusedBusy, peer);
         return Verdict::Busy;
     }
+    if (m_awaitAllOff && (values & mask) != 0) {
+        emitEvent(Event::RefusedNotOff, peer);
+        return Verdict::NotOff;
+    }
     if (!hasOwner()) {
         // A new owner starts from all-off, whatever the pupil left on.
         m_owner = peer;
         m_ownerSeen = m_clock.nowMs();
         setOutputs(0);
         emitEvent(Event::TookOver, peer);
+    }
+    if (m_awaitAllOff) {
+        m_writtenOff |= mask;
+        if (m_writtenOff == 0xFF) {
+            m_awaitAllOff = false;
+            emitEvent(Event::AllOff, peer);
+        }
     }
     setOutputs(quint8((m_outputs & ~mask) | (values & mask)));
     return Verdict::Applied;
@@ -96,8 +107,10 @@ void Ownership::switchOff()
 void Ownership::setHold(bool on)
 {
     expire();
-    if (on)
+    if (on) {
         setOutputs(0);
+        awaitAllOff();
+    }
     if (on == m_hold)
         return;
     m_hold = on;
@@ -131,7 +144,14 @@ void Ownership::loseOwner(Event::Kind why)
     const QHostAddress was = m_owner;
     m_owner = QHostAddress();
     setOutputs(0);
+    awaitAllOff();
     emitEvent(why, was);
+}
+
+void Ownership::awaitAllOff()
+{
+    m_awaitAllOff = true;
+    m_writtenOff = 0;
 }
 
 void Ownership::emitEvent(Event::Kind kind, const QHostAddress& peer)

@@ -29,23 +29,31 @@ using ConnectionId = quint64;
 //   the next PLC to write owns them.
 // - During the hold every PLC write is refused (Held) and the outputs stay
 //   off; releasing it switches nothing on.
+// - After the hold and after an owner is lost, the outputs stay off until
+//   the PLCs have written every output off (in one word or coil by coil):
+//   a PLC that kept its old coils, or froze and resumed, must not switch
+//   the station back on by itself. Until then a write that would switch an
+//   output on is refused (NotOff) and takes nothing.
 // - The pupil's writes are refused while a PLC owns the outputs.
 class Ownership
 {
   public:
-    enum class Verdict { Applied, Busy, Held };
+    enum class Verdict { Applied, Busy, Held, NotOff };
 
     // What happened, for the status line and the log.
     struct Event {
         enum Kind {
-            Waiting,      // no connection left, nobody owns the outputs
-            TookOver,     // `peer` now owns the outputs
-            OwnerSilent,  // the owner's watchdog ran out: outputs off
-            OwnerClosed,  // the owner's last connection closed: outputs off
-            RefusedBusy,  // a write from `peer` while `owner` owns
-            RefusedHeld,  // a write from `peer` during the hold
-            HoldOn,       // the hold began: outputs off
-            HoldReleased, // the pupil released the hold
+            Waiting,       // no connection left, nobody owns the outputs
+            TookOver,      // `peer` now owns the outputs
+            OwnerSilent,   // the owner's watchdog ran out: outputs off
+            OwnerClosed,   // the owner's last connection closed: outputs off
+            RefusedBusy,   // a write from `peer` while `owner` owns
+            RefusedHeld,   // a write from `peer` during the hold
+            HoldOn,        // the hold began: outputs off
+            HoldReleased,  // the pupil released the hold
+            RefusedNotOff, // a write from `peer` that would switch an output on
+                           // before every output was written off
+            AllOff,        // every output written off: writes apply again
         };
         Kind kind = Waiting;
         QHostAddress peer;
@@ -77,6 +85,9 @@ class Ownership
 
     void setHold(bool on);
     bool isHeld() const { return m_hold; }
+    // True from the hold or the loss of an owner until every output has
+    // been written off by a PLC.
+    bool awaitsAllOff() const { return m_awaitAllOff; }
 
     // Runs the watchdog against the clock; call it when deadline() is due
     // (every other member runs it first, too).
@@ -93,6 +104,7 @@ class Ownership
   private:
     void setOutputs(quint8 word);
     void loseOwner(Event::Kind why);
+    void awaitAllOff();
     void emitEvent(Event::Kind kind, const QHostAddress& peer = {});
 
     const Clock& m_clock;
@@ -102,6 +114,8 @@ class Ownership
     qint64 m_ownerSeen = 0;
     quint8 m_outputs = 0;
     bool m_hold = false;
+    bool m_awaitAllOff = false;
+    quint8 m_writtenOff = 0; // outputs a PLC wrote off while awaiting all-off
     std::function<void(const Event&)> m_onEvent;
     std::function<void(quint8)> m_onOutputs;
 };

@@ -12,12 +12,12 @@ namespace plc
 {
 
 PlcEasyPort::PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
-                         const Clock* clock, QObject* parent)
+                         WakeClock* clock, QObject* parent)
     : iface::EasyPortControl(parent), m_settings(settings),
       m_station(std::make_unique<StationAdapter>(simulated))
 {
     if (!clock) {
-        m_ownClock = std::make_unique<SteadyClock>();
+        m_ownClock = std::make_unique<TimerClock>();
         clock = m_ownClock.get();
     }
     m_server = std::make_unique<PlcServer>(settings, *clock, [this] { return plcInputs(); });
@@ -77,7 +77,8 @@ qint16 PlcEasyPort::SearchAndConnect()
     }
     m_connected = true;
     m_station->open();
-    setStatus(waitingText());
+    setStatus(waitingText(), true);
+    updateWaiting();
     return 1;
 }
 
@@ -98,7 +99,8 @@ void PlcEasyPort::Disconnect()
     m_connected = false;
     m_server->stop();
     m_station->close();
-    setStatus(QStringLiteral("Niet verbonden: er luistert niets naar een PLC"));
+    setStatus(withHold(QStringLiteral("Niet verbonden: er luistert niets naar een PLC")), true);
+    updateWaiting();
 }
 
 void PlcEasyPort::WriteOutputs(qint16 word)
@@ -139,6 +141,21 @@ bool PlcEasyPort::isHeld() const
     return m_server->ownership().isHeld();
 }
 
+bool PlcEasyPort::isWaitingForAllOff() const
+{
+    const Ownership& own = m_server->ownership();
+    return m_connected && !own.isHeld() && own.awaitsAllOff();
+}
+
+void PlcEasyPort::updateWaiting()
+{
+    const bool waiting = isWaitingForAllOff();
+    if (waiting == m_waitingForAllOff)
+        return;
+    m_waitingForAllOff = waiting;
+    emit waitingForAllOffChanged(waiting);
+}
+
 void PlcEasyPort::AboutBox()
 {
     m_station->showAbout();
@@ -168,9 +185,13 @@ iface::StationLink* PlcEasyPort::stationLink() const
 
 QString PlcEasyPort::waitingText() const
 {
-    const QString waiting = QStringLiteral("Wacht op een PLC op poort %1").arg(m_settings.port);
-    // The hold outlives the PLCs; the line must not hide it.
-    return isHeld() ? waiting + QStringLiteral(" (Noodstop: alle uitgangen blijven uit)") : waiting;
+    return withHold(QStringLiteral("Wacht op een PLC op poort %1").arg(m_settings.port));
+}
+
+QString PlcEasyPort::withHold(const QString& text) const
+{
+    // The hold outlives the PLCs and the connection; the line must not hide it.
+    return isHeld() ? text + QStringLiteral(" (Noodstop: alle uitgangen blijven uit)") : text;
 }
 
 void PlcEasyPort::onOutputs(quint8 word)
@@ -190,10 +211,11 @@ void PlcEasyPort::onEvent(const Ownership::Event& e)
 {
     using E = Ownership::Event;
     const QString peer = e.peer.toString();
+    const QString awaitingText = QStringLiteral("Wacht tot de PLC alle uitgangen uitzet");
     switch (e.kind) {
     case E::Waiting:
         if (m_connected)
-            setStatus(waitingText());
+            setStatus(waitingText(), true);
         break;
     case E::TookOver:
         qCInfo(lcDravik).noquote() << "PLC" << peer << "owns the outputs";
@@ -214,25 +236,41 @@ void PlcEasyPort::onEvent(const Ownership::Event& e)
         break;
     case E::RefusedHeld:
         setStatus(
-            QStringLiteral("PLC %1 geweigerd: de Noodstop houdt alle uitgangen uit").arg(peer));
+            QStringLiteral("PLC %1 geweigerd: de Noodstop houdt alle uitgangen uit").arg(peer),
+            true);
+        break;
+    case E::RefusedNotOff:
+        // Logged once per wait, not for every write of a cyclic PLC.
+        if (m_status != awaitingText)
+            qCInfo(lcDravik).noquote()
+                << "PLC" << peer << "refused: not every output written off yet";
+        setStatus(awaitingText);
+        break;
+    case E::AllOff:
+        qCInfo(lcDravik).noquote() << "PLC" << peer << "wrote every output off";
+        setStatus(QStringLiteral("PLC %1 bestuurt de uitgangen").arg(peer));
         break;
     case E::HoldOn:
         setStatus(QStringLiteral("Noodstop: alle uitgangen blijven uit tot \"Noodstop "
-                                 "opheffen\""));
+                                 "opheffen\""),
+                  true);
         emit holdChanged(true);
         break;
     case E::HoldReleased:
-        setStatus(m_server->ownership().hasOwner()
-                      ? QStringLiteral("Noodstop opgeheven: de PLC moet opnieuw schrijven")
-                      : waitingText());
+        // Nothing switches on until a PLC writes every output off.
+        if (!m_connected)
+            setStatus(QStringLiteral("Niet verbonden: er luistert niets naar een PLC"));
+        else
+            setStatus(m_server->ownership().connectionCount() > 0 ? awaitingText : waitingText());
         emit holdChanged(false);
         break;
     }
+    updateWaiting();
 }
 
-void PlcEasyPort::setStatus(const QString& text)
+void PlcEasyPort::setStatus(const QString& text, bool aboutHold)
 {
-    if (text == m_status)
+    if (text == m_status || (isHeld() && !aboutHold))
         return;
     m_status = text;
     emit statusChanged(text);

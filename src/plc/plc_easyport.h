@@ -22,7 +22,8 @@ class StationAdapter;
 // pupil drives the station as with the simulated interface; while one does,
 // the pupil's presses are refused and the window follows the PLC's coils.
 // The pupil's Noodstop holds the outputs off until released in "Virtuele
-// opstelling".
+// opstelling"; after it, and after a PLC fell silent, the outputs stay off
+// until a PLC writes them all off.
 class PlcEasyPort : public iface::EasyPortControl
 {
     Q_OBJECT
@@ -32,7 +33,7 @@ class PlcEasyPort : public iface::EasyPortControl
     static constexpr qint16 Model = 1;
 
     PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
-                const Clock* clock = nullptr, QObject* parent = nullptr);
+                WakeClock* clock = nullptr, QObject* parent = nullptr);
     ~PlcEasyPort() override;
 
     qint16 SearchAndConnect() override;
@@ -53,6 +54,9 @@ class PlcEasyPort : public iface::EasyPortControl
 
     void releaseHold();
     bool isHeld() const;
+    // Connected, no hold, and the PLCs have yet to write every output off
+    // before any write of theirs applies.
+    bool isWaitingForAllOff() const;
     // The line "Virtuele opstelling" shows about the PLCs.
     QString statusText() const { return m_status; }
 
@@ -64,20 +68,26 @@ class PlcEasyPort : public iface::EasyPortControl
   signals:
     void statusChanged(const QString& text);
     void holdChanged(bool held);
+    void waitingForAllOffChanged(bool waiting);
 
   private:
     void onEvent(const Ownership::Event& event);
     void onOutputs(quint8 word);
-    void setStatus(const QString& text);
+    // While the hold holds the line keeps showing it: only texts about the
+    // hold replace it.
+    void setStatus(const QString& text, bool aboutHold = false);
+    void updateWaiting();
     quint8 plcInputs() const;
     QString waitingText() const;
+    QString withHold(const QString& text) const;
 
     PlcSettings m_settings;
-    std::unique_ptr<Clock> m_ownClock;
+    std::unique_ptr<WakeClock> m_ownClock;
     std::unique_ptr<StationAdapter> m_station;
     std::unique_ptr<PlcServer> m_server;
     bool m_connected = false;
     bool m_pupilWriting = false;
+    bool m_waitingForAllOff = false;
     QString m_failure;
     QString m_status;
     int m_openMask = 0;

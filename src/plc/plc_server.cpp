@@ -9,13 +9,14 @@ namespace plc
 
 struct PlcServer::Connection {
     Connection(RequestHandler& handler, ConnectionId id, const QHostAddress& peer, qint64 now)
-        : session(handler, id), id(id), peer(peer), lastSeen(now)
+        : session(handler, id), id(id), peer(peer), lastRequest(now)
     {
     }
     Session session;
     ConnectionId id;
     QHostAddress peer;
-    qint64 lastSeen;
+    // Only whole requests count: a client dripping bytes is still idle.
+    qint64 lastRequest;
 };
 
 QHostAddress plainAddress(const QHostAddress& address)
@@ -25,25 +26,22 @@ QHostAddress plainAddress(const QHostAddress& address)
     return isV4 ? QHostAddress(v4) : address;
 }
 
-PlcServer::PlcServer(const PlcSettings& settings, const Clock& clock,
-                     std::function<quint8()> inputs, QObject* parent)
+PlcServer::PlcServer(const PlcSettings& settings, WakeClock& clock, std::function<quint8()> inputs,
+                     QObject* parent)
     : QObject(parent), m_settings(settings), m_clock(clock),
       m_ownership(clock, settings.watchdogMs),
-      m_handler(m_ownership, std::move(inputs), quint8(settings.unit))
+      m_handler(m_ownership, std::move(inputs), quint8(settings.unit)),
+      m_idleLimitMs(ConnectionSlots::idleLimitMs(settings.watchdogMs))
 {
     m_ownership.setOutputHandler([this](quint8 word) { emit outputsChanged(word); });
-    m_ownership.setEventHandler(
-        [this](const Ownership::Event& event) { emit ownershipEvent(event); });
+    m_ownership.setEventHandler([this](const Ownership::Event& event) {
+        if (event.kind == Ownership::Event::TookOver)
+            m_lastOwner = event.peer;
+        emit ownershipEvent(event);
+    });
     m_server.setMaxPendingConnections(MaxConnections);
     connect(&m_server, &QTcpServer::newConnection, this, &PlcServer::acceptConnections);
-    m_watchdog.setSingleShot(true);
-    m_watchdog.setTimerType(Qt::PreciseTimer);
-    connect(&m_watchdog, &QTimer::timeout, this, [this] {
-        m_ownership.expire();
-        armWatchdog();
-    });
-    m_idleSweep.setInterval(1000);
-    connect(&m_idleSweep, &QTimer::timeout, this, &PlcServer::closeIdle);
+    m_clock.setWakeHandler([this] { onWake(); });
 }
 
 PlcServer::~PlcServer()
@@ -51,6 +49,14 @@ PlcServer::~PlcServer()
     // Nothing is told any more: whoever listens may already be gone.
     disconnect(this, nullptr, nullptr, nullptr);
     stop();
+    m_clock.cancel();
+    m_clock.setWakeHandler({});
+}
+
+void PlcServer::setIdleLimitMs(int ms)
+{
+    m_idleLimitMs = qMax(1, ms);
+    arm();
 }
 
 bool PlcServer::start()
@@ -59,7 +65,6 @@ bool PlcServer::start()
     if (m_server.isListening())
         return true;
     if (m_server.listen(m_settings.listen, quint16(m_settings.port))) {
-        m_idleSweep.start();
         qCInfo(lcDravik).noquote() << QStringLiteral("waiting for PLCs on %1 port %2")
                                           .arg(m_settings.listen.toString())
                                           .arg(m_settings.port);
@@ -99,7 +104,6 @@ bool PlcServer::start()
 void PlcServer::stop()
 {
     m_server.close();
-    m_idleSweep.stop();
     const QList<QTcpSocket*> sockets = m_connections.keys();
     for (QTcpSocket* socket : sockets) {
         socket->disconnect(this);
@@ -107,7 +111,7 @@ void PlcServer::stop()
         forget(socket);
     }
     m_ownership.switchOff();
-    armWatchdog();
+    arm();
 }
 
 void PlcServer::acceptConnections()
@@ -115,10 +119,18 @@ void PlcServer::acceptConnections()
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         const QHostAddress peer = plainAddress(socket->peerAddress());
         QString why;
-        if (!m_settings.allows(peer))
+        ConnectionSlots::Admission slot;
+        if (m_settings.allows(peer)) {
+            QList<ConnectionSlots::Open> open;
+            for (const std::shared_ptr<Connection>& c : std::as_const(m_connections))
+                open.append({c->id, c->peer, c->lastRequest});
+            const QHostAddress preferred =
+                m_ownership.hasOwner() ? m_ownership.owner() : m_lastOwner;
+            slot = ConnectionSlots::admit(open, peer, preferred);
+            why = slot.why;
+        } else {
             why = QStringLiteral("adres niet toegestaan (allow)");
-        else if (m_connections.size() >= MaxConnections)
-            why = QStringLiteral("te veel verbindingen (meer dan %1)").arg(MaxConnections);
+        }
         if (!why.isEmpty()) {
             qCWarning(lcDravik).noquote()
                 << QStringLiteral("PLC connection from %1 closed: %2").arg(peer.toString(), why);
@@ -127,6 +139,8 @@ void PlcServer::acceptConnections()
             emit connectionRefused(peer, why);
             continue;
         }
+        if (QTcpSocket* stale = socketOf(slot.evict))
+            drop(stale, QStringLiteral("plaats gemaakt voor PLC %1").arg(peer.toString()));
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         const ConnectionId id = ++m_nextId;
         m_connections.insert(socket,
@@ -138,6 +152,7 @@ void PlcServer::acceptConnections()
         if (socket->bytesAvailable() > 0)
             onReadyRead(socket);
     }
+    arm();
 }
 
 void PlcServer::onReadyRead(QTcpSocket* socket)
@@ -146,15 +161,18 @@ void PlcServer::onReadyRead(QTcpSocket* socket)
     if (it == m_connections.cend())
         return;
     const std::shared_ptr<Connection> c = *it;
-    c->lastSeen = m_clock.nowMs();
+    const int before = c->session.requests();
     const QByteArray answers = c->session.feed(socket->readAll());
+    if (c->session.requests() != before)
+        c->lastRequest = m_clock.nowMs();
     if (!answers.isEmpty())
         socket->write(answers);
     if (c->session.isBroken())
         drop(socket, QStringLiteral("onleesbare gegevens (geen Modbus TCP)"));
     else if (socket->bytesToWrite() > MaxUnreadBytes)
         drop(socket, QStringLiteral("leest de antwoorden niet"));
-    armWatchdog();
+    // A request may have begun an ownership or kept one alive.
+    arm();
 }
 
 void PlcServer::drop(QTcpSocket* socket, const QString& why)
@@ -180,16 +198,39 @@ void PlcServer::forget(QTcpSocket* socket)
     m_connections.erase(it);
     socket->deleteLater();
     m_ownership.connectionClosed(id);
-    armWatchdog();
+    arm();
 }
 
-void PlcServer::armWatchdog()
+QTcpSocket* PlcServer::socketOf(ConnectionId id) const
 {
-    const qint64 ms = m_ownership.msUntilDeadline();
-    if (ms < 0)
-        m_watchdog.stop();
+    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
+        if (id != 0 && (*it)->id == id)
+            return it.key();
+    }
+    return nullptr;
+}
+
+// One wake-up for whatever falls due first: the owner's watchdog or the
+// oldest connection's idle time-out.
+void PlcServer::arm()
+{
+    qint64 next = m_ownership.msUntilDeadline();
+    const qint64 now = m_clock.nowMs();
+    for (const std::shared_ptr<Connection>& c : std::as_const(m_connections)) {
+        const qint64 idle = qMax<qint64>(0, c->lastRequest + m_idleLimitMs - now);
+        next = next < 0 ? idle : qMin(next, idle);
+    }
+    if (next < 0)
+        m_clock.cancel();
     else
-        m_watchdog.start(int(qMin<qint64>(ms, 60000)));
+        m_clock.wakeAfter(int(qMin<qint64>(next, 60000)));
+}
+
+void PlcServer::onWake()
+{
+    m_ownership.expire();
+    closeIdle();
+    arm();
 }
 
 void PlcServer::closeIdle()
@@ -197,7 +238,7 @@ void PlcServer::closeIdle()
     const qint64 now = m_clock.nowMs();
     QList<QTcpSocket*> idle;
     for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
-        if (now - (*it)->lastSeen >= m_idleLimitMs)
+        if (now - (*it)->lastRequest >= m_idleLimitMs)
             idle.append(it.key());
     }
     for (QTcpSocket* socket : idle)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "plc/connection_slots.h"
 #include "plc/ownership.h"
 #include "plc/plc_settings.h"
 #include "plc/request_handler.h"
@@ -7,7 +8,6 @@
 #include <QHash>
 #include <QObject>
 #include <QTcpServer>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -23,20 +23,21 @@ namespace plc
 // RequestHandler and keeps the Ownership informed of every connection.
 //
 // Whatever a client sends, nothing blocks and nothing switches an output on
-// by itself: a connection from outside `allow`, one beyond MaxConnections,
-// one that sends bytes that are no Modbus TCP, one that does not read its
-// answers and one silent for idleLimitMs is closed and logged.
+// by itself: a connection from outside `allow`, one beyond the slots
+// (ConnectionSlots), one that sends bytes that are no Modbus TCP, one that
+// does not read its answers and one without a request for idleLimitMs is
+// closed and logged. The watchdog and the idle time-out run on the clock
+// the server is given.
 class PlcServer : public QObject
 {
     Q_OBJECT
 
   public:
-    static constexpr int MaxConnections = 64;
-    static constexpr int DefaultIdleLimitMs = 60000;
+    static constexpr int MaxConnections = ConnectionSlots::MaxConnections;
     // Answers a client lets pile up unread before it is dropped.
     static constexpr qint64 MaxUnreadBytes = 64 * 1024;
 
-    PlcServer(const PlcSettings& settings, const Clock& clock, std::function<quint8()> inputs,
+    PlcServer(const PlcSettings& settings, WakeClock& clock, std::function<quint8()> inputs,
               QObject* parent = nullptr);
     ~PlcServer() override;
 
@@ -52,11 +53,8 @@ class PlcServer : public QObject
     Ownership& ownership() { return m_ownership; }
     const PlcSettings& settings() const { return m_settings; }
 
-    void setIdleLimitMs(int ms)
-    {
-        m_idleLimitMs = ms;
-        m_idleSweep.setInterval(qBound(10, ms / 4, 1000));
-    }
+    void setIdleLimitMs(int ms);
+    int idleLimitMs() const { return m_idleLimitMs; }
 
   signals:
     void outputsChanged(quint8 word);
@@ -71,19 +69,21 @@ class PlcServer : public QObject
     void onReadyRead(QTcpSocket* socket);
     void drop(QTcpSocket* socket, const QString& why);
     void forget(QTcpSocket* socket);
-    void armWatchdog();
+    void arm();
+    void onWake();
     void closeIdle();
+    QTcpSocket* socketOf(ConnectionId id) const;
 
     PlcSettings m_settings;
-    const Clock& m_clock;
+    WakeClock& m_clock;
     Ownership m_ownership;
     RequestHandler m_handler;
     QTcpServer m_server;
     QHash<QTcpSocket*, std::shared_ptr<Connection>> m_connections;
     ConnectionId m_nextId = 0;
-    QTimer m_watchdog;
-    QTimer m_idleSweep;
-    int m_idleLimitMs = DefaultIdleLimitMs;
+    // The owner's address, kept after it is lost: a PLC that restarts gets a slot.
+    QHostAddress m_lastOwner;
+    int m_idleLimitMs;
     QString m_failure;
 };
 

@@ -183,6 +183,7 @@ QByteArray RequestHandler::applied(ConnectionId id, quint8 fc, quint8 mask, quin
     case Ownership::Verdict::Busy:
         return exceptionPdu(fc, Exception::Busy);
     case Ownership::Verdict::Held:
+    case Ownership::Verdict::NotOff:
         return exceptionPdu(fc, Exception::Held);
     }
     return exceptionPdu(fc, Exception::Busy);

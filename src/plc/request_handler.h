@@ -15,7 +15,8 @@ enum class Exception : quint8 {
     IllegalFunction = 0x01,
     IllegalAddress = 0x02,
     IllegalValue = 0x03,
-    Held = 0x04, // server device failure: the emergency hold is on
+    Held = 0x04, // server device failure: the hold is on, or the station waits
+                 // for every output to be written off
     Busy = 0x06, // server device busy: another PLC owns the outputs
     WrongUnit = 0x0B,
 };

@@ -106,11 +106,13 @@ void TestOwnership::script_data()
                    "2 w22 -> ex01",      "2 w23 0x01 -> ex01", "owner none", "1 w16 0x02 -> ok",
                    "1 w23 0x01 -> ex01", "1 w22 -> ex01",      "out 02"};
     QTest::newRow("watchdog ends the owner, the next writer owns")
-        << 1000
-        << twoPlcs + QStringList{
-                         "1 w15 0x81 -> ok", "t 999",      "owner A",          "2 w5 0 on -> ex06",
-                         "t 1000",           "owner none", "out 00",           "2 w5 0 on -> ok",
-                         "owner B",          "out 01",     "1 w5 1 on -> ex06"};
+        << 1000 << twoPlcs + QStringList{"1 w15 0x81 -> ok", "t 999",
+                                         "owner A",          "2 w5 0 on -> ex06",
+                                         "t 1000",           "owner none",
+                                         "out 00",           "2 w5 0 on -> ex04",
+                                         "owner none",       "2 w15 0x00 -> ok",
+                                         "owner B",          "2 w5 0 on -> ok",
+                                         "out 01",           "1 w5 1 on -> ex06"};
     QTest::newRow("the owner's reads keep it alive")
         << 1000 << twoPlcs + QStringList{"1 w5 0 on -> ok", "t 900",  "1 r2 -> =0000", "t 1800",
                                          "owner A",         "t 1900", "owner none"};
@@ -122,9 +124,11 @@ void TestOwnership::script_data()
         << QStringList{"open 1 A",    "open 3 A", "open 2 B",        "1 w5 2 on -> ok", "t 800",
                        "3 r1 -> =04", "t 1600",   "3 w5 3 on -> ok", "owner A",         "out 0c"};
     QTest::newRow("only the owner's last connection closing ends it")
-        << 0 << QStringList{"open 1 A",   "open 3 A", "open 2 B", "1 w6 0x0f -> ok", "close 1",
-                            "owner A",    "out 0f",   "close 2",  "owner A",         "close 3",
-                            "owner none", "out 00",   "open 4 B", "4 w6 0x01 -> ok", "out 01"};
+        << 0 << QStringList{"open 1 A", "open 3 A",          "open 2 B",        "1 w6 0x0f -> ok",
+                            "close 1",  "owner A",           "out 0f",          "close 2",
+                            "owner A",  "close 3",           "owner none",      "out 00",
+                            "open 4 B", "4 w6 0x01 -> ex04", "4 w6 0x00 -> ok", "4 w6 0x01 -> ok",
+                            "out 01"};
     QTest::newRow("no watchdog: a silent owner keeps the outputs")
         << 0 << twoPlcs + QStringList{"1 w5 0 on -> ok", "t 100000", "owner A", "out 01"};
     QTest::newRow("hold: every write refused, release switches nothing on")
@@ -143,8 +147,23 @@ void TestOwnership::script_data()
                                  "release",
                                  "out 00",
                                  "1 r4 -> =0000",
+                                 "1 w5 0 on -> ex04",
+                                 "1 w16 0x00 -> ok",
                                  "1 w5 0 on -> ok",
                                  "out 01"};
+    QTest::newRow("after the hold: every coil written off, one by one, lets writes apply")
+        << 1000 << QStringList{"open 1 A",         "1 w5 2 on -> ok",  "hold",
+                               "release",          "1 w5 0 off -> ok", "1 w5 1 off -> ok",
+                               "1 w5 2 off -> ok", "1 w5 3 off -> ok", "1 w5 4 off -> ok",
+                               "1 w5 5 off -> ok", "1 w5 6 off -> ok", "1 w5 2 on -> ex04",
+                               "1 w5 7 off -> ok", "1 w5 2 on -> ok",  "out 04"};
+    QTest::newRow("a watchdog trip during the wait starts it over")
+        << 1000
+        << twoPlcs +
+               QStringList{
+                   "1 w5 0 on -> ok", "hold",       "release",          "1 0f000000070100 -> ok",
+                   "t 1000",          "owner none", "2 w5 7 off -> ok", "2 w5 0 on -> ex04",
+                   "out 00"};
     QTest::newRow("hold without a PLC refuses the first writer")
         << 1000 << twoPlcs + QStringList{"hold", "2 w16 0x01 -> ex04", "owner none", "out 00"};
     QTest::newRow("pupil refused while a PLC owns, free after the watchdog")

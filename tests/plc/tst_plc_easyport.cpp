@@ -3,6 +3,7 @@
 #include "plc/plc_server.h"
 #include "plc/request_handler.h"
 #include "simulation/station_runner.h"
+#include "support/manual_time.h"
 #include "support/modbus_peers.h"
 #include "support/plc_doubles.h"
 #include "support/test_support.h"
@@ -56,8 +57,8 @@ class TestPlcEasyPort : public QObject
 
 void TestPlcEasyPort::pupilAndPlc_data()
 {
-    QTest::addColumn<QStringList>(
-        "before"); // "plc REQUEST -> ANSWER", "silent", "noodstop", "release"
+    // "plc REQUEST -> ANSWER", "silent", "noodstop", "release", "station"
+    QTest::addColumn<QStringList>("before");
     QTest::addColumn<int>("outputBefore");  // the station's output word before the press
     QTest::addColumn<bool>("pressApplies"); // the pupil's press of output 1
     QTest::addColumn<QString>("status");    // the PLC status line before the press
@@ -72,9 +73,19 @@ void TestPlcEasyPort::pupilAndPlc_data()
     QTest::newRow("Noodstop: the PLC is refused, the pupil is not")
         << QStringList{"noodstop", "plc w5 2 on -> ex04"} << 0 << true
         << "PLC 127.0.0.1 geweigerd: de Noodstop houdt alle uitgangen uit";
-    QTest::newRow("released: the PLC's next write applies")
-        << QStringList{"plc w5 2 on -> ok", "noodstop", "release", "plc w5 3 on -> ok"} << 0x08
-        << false << "PLC 127.0.0.1 bestuurt de uitgangen";
+    QTest::newRow("released: the PLC's write is refused until it writes all off")
+        << QStringList{"plc w5 2 on -> ok", "noodstop", "release", "plc w5 3 on -> ex04"} << 0
+        << false << "Wacht tot de PLC alle uitgangen uitzet";
+    QTest::newRow("released, all off written: the PLC's next write applies")
+        << QStringList{"plc w5 2 on -> ok", "noodstop", "release", "plc w15 0x00 -> ok",
+                       "plc w5 3 on -> ok"}
+        << 0x08 << false << "PLC 127.0.0.1 bestuurt de uitgangen";
+    QTest::newRow("the hold stays on the status line when the owner falls silent")
+        << QStringList{"plc w5 2 on -> ok", "noodstop", "silent"} << 0 << true
+        << "Noodstop: alle uitgangen blijven uit tot \"Noodstop opheffen\"";
+    QTest::newRow("another station while a PLC owns: its all-off word applies")
+        << QStringList{"plc w5 2 on -> ok", "station"} << 0 << false
+        << "PLC 127.0.0.1 bestuurt de uitgangen";
 }
 
 void TestPlcEasyPort::pupilAndPlc()
@@ -86,10 +97,10 @@ void TestPlcEasyPort::pupilAndPlc()
 
     testing::ServiceScope services;
     testing::WarningLog log;
-    testing::ManualPlcClock clock;
+    testing::ManualTime time;
     plc::PlcSettings settings;
     settings.port = testing::freeTcpPort();
-    plc::PlcEasyPort port(settings, {}, &clock);
+    plc::PlcEasyPort port(settings, {}, time.newClock());
     Main main(&port);
     port.stationRunner()->setStation(main.stationState().current());
     main.findChild<QAbstractButton*>("CMD_Verbinding")->click();
@@ -99,8 +110,9 @@ void TestPlcEasyPort::pupilAndPlc()
     RawPlc plcClient(quint16(settings.port));
     for (const QString& step : before) {
         if (step == QLatin1String("silent")) {
-            clock.now += settings.watchdogMs;
-            port.server().ownership().expire();
+            time.advance(settings.watchdogMs);
+        } else if (step == QLatin1String("station")) {
+            main.findChild<QAbstractButton*>("CMD_Stationhandling")->click();
         } else if (step == QLatin1String("noodstop")) {
             main.findChild<QAbstractButton*>("CMD_ResetAlles")->click();
         } else if (step == QLatin1String("release")) {

@@ -1,6 +1,7 @@
 #include "interface_link/modbus_module.h"
 #include "plc/plc_server.h"
 #include "settings/installation_settings.h"
+#include "support/manual_time.h"
 #include "support/modbus_peers.h"
 #include "support/plc_doubles.h"
 #include "support/warning_log.h"
@@ -19,7 +20,8 @@ namespace
 {
 
 struct Served {
-    testing::ManualPlcClock clock;
+    testing::ManualTime time;
+    platform::Clock* clock = time.newClock();
     quint8 inputs = 0x5A;
     std::unique_ptr<PlcServer> server;
 };
@@ -29,7 +31,7 @@ std::unique_ptr<Served> serve(PlcSettings settings = {})
     auto s = std::make_unique<Served>();
     settings.port = testing::freeTcpPort();
     Served* raw = s.get();
-    s->server = std::make_unique<PlcServer>(settings, s->clock, [raw] { return raw->inputs; });
+    s->server = std::make_unique<PlcServer>(settings, *s->clock, [raw] { return raw->inputs; });
     if (!s->server->start())
         qWarning() << s->server->startFailure();
     return s;
@@ -81,6 +83,63 @@ QByteArray frame(quint16 transaction, const QString& hexPdu)
     return plc::encodeFrame(transaction, 1, QByteArray::fromHex(hexPdu.toLatin1()));
 }
 
+// A raw client from its own loopback address (127.0.0.N).
+std::unique_ptr<QTcpSocket> connectFrom(int n, quint16 port)
+{
+    auto socket = std::make_unique<QTcpSocket>();
+    socket->bind(QHostAddress(QStringLiteral("127.0.0.%1").arg(n)));
+    socket->connectToHost(QHostAddress::LocalHost, port);
+    return socket;
+}
+
+// Runs one line of a script of PLCs A (127.0.0.1) and B (127.0.0.2) on the
+// wire; returns what went wrong, or nothing. Lines:
+//   A open | A refused | A close   connect (served or closed by the server), hang up
+//   A REQUEST -> R                 see testing::requestPdu / describeResponse
+//   advance MS                     the server's clock moves on
+//   out HEX, owner A|B|none        what the server's ownership holds
+QString runWireLine(const QString& line, Served& served,
+                    std::map<QString, std::unique_ptr<QTcpSocket>>& plcs)
+{
+    const QStringList sides = line.split(QStringLiteral(" -> "));
+    const QStringList w = sides[0].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const plc::Ownership& own = served.server->ownership();
+    if (w[0] == QLatin1String("advance")) {
+        served.time.advance(w[1].toLongLong());
+    } else if (w[0] == QLatin1String("out")) {
+        if (own.outputs() != w[1].toInt(nullptr, 16))
+            return QStringLiteral("outputs are %1").arg(own.outputs(), 2, 16, QLatin1Char('0'));
+    } else if (w[0] == QLatin1String("owner")) {
+        const QString want = w[1] == QLatin1String("none")
+                                 ? QString()
+                                 : QStringLiteral("127.0.0.%1").arg(w[1].at(0).unicode() - 'A' + 1);
+        const auto is = [&own] { return own.hasOwner() ? own.owner().toString() : QString(); };
+        if (!QTest::qWaitFor([&] { return is() == want; }, 2000))
+            return QStringLiteral("owner is '%1'").arg(is());
+    } else if (w[1] == QLatin1String("open") || w[1] == QLatin1String("refused")) {
+        auto socket = connectFrom(w[0].at(0).unicode() - 'A' + 1, served.server->port());
+        if (!socket->waitForConnected(2000))
+            return QStringLiteral("no connection");
+        const bool refused = w[1] == QLatin1String("refused");
+        if (refused &&
+            !QTest::qWaitFor([&] { return socket->state() != QTcpSocket::ConnectedState; }, 2000))
+            return QStringLiteral("not closed");
+        plcs[w[0]] = std::move(socket);
+    } else if (w[1] == QLatin1String("close")) {
+        plcs.at(w[0])->disconnectFromHost();
+    } else {
+        QTcpSocket& socket = *plcs.at(w[0]);
+        socket.write(plc::encodeFrame(1, 1, testing::requestPdu(QStringList(w.mid(1)).join(' '))));
+        const bool answered =
+            QTest::qWaitFor([&socket] { return socket.bytesAvailable() >= 9; }, 2000);
+        const QString got =
+            answered ? testing::describeResponse(socket.readAll().mid(7)) : QStringLiteral("lost");
+        if (got != sides.value(1))
+            return QStringLiteral("answer %1").arg(got);
+    }
+    return {};
+}
+
 } // namespace
 
 class TestPlcServer : public QObject
@@ -95,6 +154,8 @@ class TestPlcServer : public QObject
     void addressMapAndUnits();
     void allow_data();
     void allow();
+    void plcsOnTheWire_data();
+    void plcsOnTheWire();
     void rawStreams_data();
     void rawStreams();
     void manyConnectionsKeepTheOwnerServed();
@@ -220,6 +281,38 @@ void TestPlcServer::allow()
     }
 }
 
+void TestPlcServer::plcsOnTheWire_data()
+{
+    QTest::addColumn<QString>("allow");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("the owner hangs up: outputs off, the other PLC may write")
+        << ""
+        << QStringList{"A open",          "B open",     "A w5 0 on -> ok", "B w5 1 on -> ex06",
+                       "A close",         "owner none", "out 00",          "B w15 0x00 -> ok",
+                       "B w5 1 on -> ok", "owner B",    "out 02"};
+    QTest::newRow("allow judges the peer's own address")
+        << "127.0.0.2" << QStringList{"A refused", "B open", "B w5 0 on -> ok", "owner B"};
+    QTest::newRow("the watchdog runs on the server's clock, each request rearms it")
+        << ""
+        << QStringList{"A open", "A w5 0 on -> ok", "advance 999", "A r1 -> =01", "advance 999",
+                       "out 01", "advance 1",       "out 00",      "owner none"};
+}
+
+void TestPlcServer::plcsOnTheWire()
+{
+    QFETCH(QString, allow);
+    QFETCH(QStringList, lines);
+    PlcSettings settings;
+    settings.allow = *settings::addressList(allow);
+    const auto served = serve(settings);
+    std::map<QString, std::unique_ptr<QTcpSocket>> plcs;
+    for (const QString& line : lines) {
+        const QString wrong = runWireLine(line, *served, plcs);
+        if (!wrong.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("%1: %2").arg(line, wrong)));
+    }
+}
+
 void TestPlcServer::rawStreams_data()
 {
     QTest::addColumn<QList<QByteArray>>("pieces");
@@ -240,6 +333,8 @@ void TestPlcServer::rawStreams_data()
         << QList<QByteArray>{QByteArray::fromHex("000100010006010100000008")} << QByteArray()
         << true;
     QTest::newRow("text") << QList<QByteArray>{"GET / HTTP/1.0\r\n\r\n"} << QByteArray() << true;
+    QTest::newRow("length 1: a unit id without a function")
+        << QList<QByteArray>{QByteArray::fromHex("00010000000101")} << QByteArray() << true;
     QTest::newRow("length beyond any PDU")
         << QList<QByteArray>{QByteArray::fromHex("00010000012c01") + QByteArray(300, 'x')}
         << QByteArray() << true;
@@ -273,7 +368,7 @@ void TestPlcServer::rawStreams()
     QCOMPARE(got.toHex(), answers.toHex());
     if (closed) {
         // Idle time passes on the server's clock only.
-        served->clock.now += 500;
+        served->time.advance(500);
         QTRY_COMPARE(socket.state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(served->server->connectionCount(), 0);
     } else {
@@ -288,21 +383,29 @@ void TestPlcServer::rawStreams()
 void TestPlcServer::manyConnectionsKeepTheOwnerServed()
 {
     const auto served = serve();
+    const quint16 port = served->server->port();
+    QSignalSpy refused(served->server.get(), &PlcServer::connectionRefused);
+    // One address opening far more than its share takes only its share.
+    std::vector<std::unique_ptr<QTcpSocket>> crowd;
+    for (int i = 0; i < PlcServer::MaxConnections + 6; ++i)
+        crowd.push_back(connectFrom(2, port));
+    const int flood = PlcServer::MaxConnections + 6 - plc::ConnectionSlots::MaxPerAddress;
+    QTRY_COMPARE_WITH_TIMEOUT(refused.size(), flood, 5000);
     const auto owner = clientFor(*served->server);
     QCOMPARE(ask(*owner, 1, "050002ff00"), QStringLiteral("ok"));
-    QSignalSpy refused(served->server.get(), &PlcServer::connectionRefused);
-    std::vector<std::unique_ptr<QTcpSocket>> crowd;
-    for (int i = 0; i < PlcServer::MaxConnections + 6; ++i) {
-        crowd.push_back(std::make_unique<QTcpSocket>());
-        crowd.back()->connectToHost(QHostAddress::LocalHost, served->server->port());
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(refused.size(), 7, 5000);
+    // Other addresses fill every slot; the owner's new connection still gets in.
+    for (int n = 3; n <= 10; ++n)
+        for (int i = 0; i < plc::ConnectionSlots::MaxPerAddress; ++i)
+            crowd.push_back(connectFrom(n, port));
+    QTRY_COMPARE_WITH_TIMEOUT(refused.size(), flood + 9, 5000);
     QCOMPARE(served->server->connectionCount(), PlcServer::MaxConnections);
-    QCOMPARE(ask(*owner, 1, "0100000008"), QStringLiteral("=04"));
-    QCOMPARE(ask(*owner, 1, "050003ff00"), QStringLiteral("ok"));
+    const auto again = clientFor(*served->server);
+    QCOMPARE(ask(*again, 1, "0100000008"), QStringLiteral("=04"));
+    QCOMPARE(ask(*again, 1, "050003ff00"), QStringLiteral("ok"));
     QCOMPARE(served->server->ownership().outputs(), quint8(0x0C));
+    QCOMPARE(served->server->connectionCount(), PlcServer::MaxConnections);
     crowd.clear();
-    QTRY_COMPARE(served->server->connectionCount(), 1);
+    QTRY_COMPARE(served->server->connectionCount(), 2);
 }
 
 void TestPlcServer::cannotListen_data()
@@ -325,8 +428,8 @@ void TestPlcServer::cannotListen()
     settings.port = testing::freeTcpPort();
     if (portTaken)
         QVERIFY(other.listen(QHostAddress::LocalHost, quint16(settings.port)));
-    testing::ManualPlcClock clock;
-    PlcServer server(settings, clock, [] { return quint8(0); });
+    testing::ManualTime time;
+    PlcServer server(settings, *time.newClock(), [] { return quint8(0); });
     QVERIFY(!server.start());
     QVERIFY2(server.startFailure().contains(named), qPrintable(server.startFailure()));
     if (portTaken)
