@@ -111,6 +111,7 @@ class TestKlasClassroom : public QObject
     void theWindowsRecordWins_data();
     void theWindowsRecordWins();
     void allOffReachesEveryPupilWithinASecond();
+    void pupilSessionAppliesTheTeachersFaults();
     void allOffReachesAPcThatWasAway();
     void keyboardAndScreenReaderReachEveryTile();
 
@@ -338,6 +339,19 @@ void TestKlasClassroom::allOffReachesEveryPupilWithinASecond()
     QTRY_VERIFY_WITH_TIMEOUT(pc01.count() == 1 && pc02.count() == 1, 1000);
     // Nothing it carries is more than a switch-off.
     QCOMPARE(m_pc01->faults().any(), false);
+}
+
+void TestKlasClassroom::pupilSessionAppliesTheTeachersFaults()
+{
+    PupilProgram carla;
+    const auto pc03 = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Carla"), carla);
+    QTRY_VERIFY(m_teacher->leerlingen().contains(QStringLiteral("Carla")));
+    QVERIFY(m_teacher->zetStoring(QStringLiteral("Carla"), 3, QStringLiteral("draadbreuk")));
+    QVERIFY(m_teacher->zetStoring(QStringLiteral("Carla"), 5, QStringLiteral("kortsluiting")));
+    // Input 3 reads off (bit 2 in the open mask), input 5 on (bit 4 in the
+    // short mask).
+    QTRY_VERIFY(!carla.faultMasks.isEmpty() && carla.faultMasks.last() == qMakePair(0x04, 0x10));
+    QCOMPARE(carla.allOffs, 0);
 }
 
 // A PC off the broker when "Alles uit" goes out is shown to the teacher
