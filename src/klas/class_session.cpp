@@ -53,10 +53,12 @@ PupilSession::PupilSession(const KlasSettings& settings, Hooks hooks, QObject* p
         settings.gebruiker);
     connect(m_link.get(), &PupilLink::faultsChanged, this,
             [this](const Faults& f) { m_hooks.applyFaults(openMask(f), shortMask(f)); });
-    connect(m_link.get(), &PupilLink::allOffRequested, this, [this] {
+    connect(m_link.get(), &PupilLink::allOffRequested, this, [this](const QString& id) {
         // Switches off only: the hook is the program's Noodstop path.
         m_hooks.allOff();
-        if (m_boxOpen)
+        // Told to the teacher and the pupil only when the outputs read off;
+        // otherwise the teacher's window sends it again and it is retried.
+        if (!m_link->allOffCarriedOut(id, m_hooks.status()) || m_boxOpen)
             return;
         m_boxOpen = true;
         platform::messages().show(m_hooks.boxParent,

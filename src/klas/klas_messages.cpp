@@ -14,6 +14,8 @@ namespace
 constexpr int kMaxPayload = 8192;
 // Texts shown in a tile are cut to a line's length.
 constexpr int kMaxText = 200;
+// An "Alles uit" id: the teacher's window makes eight characters.
+constexpr int kMaxId = 64;
 
 std::optional<QJsonObject> object(const QByteArray& payload)
 {
@@ -196,15 +198,59 @@ std::optional<Faults> decodeFaults(const QByteArray& payload)
     return faultsFrom(o->value(QStringLiteral("storingen")));
 }
 
-QByteArray encodeAllOff()
+QByteArray encodeAllOff(const QString& id, const QStringList& to)
 {
-    return QByteArrayLiteral("{\"allesuit\":true}");
+    QJsonObject o{{QStringLiteral("allesuit"), true}};
+    if (!id.isEmpty())
+        o.insert(QStringLiteral("id"), id);
+    if (!to.isEmpty())
+        o.insert(QStringLiteral("voor"), QJsonArray::fromStringList(to));
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+std::optional<AllOff> decodeAllOff(const QByteArray& payload)
+{
+    const std::optional<QJsonObject> o = object(payload);
+    // Exactly true: a 1, a "true" or a false is no switch-off.
+    if (!o || o->value(QStringLiteral("allesuit")) != QJsonValue(true))
+        return std::nullopt;
+    AllOff a;
+    const QJsonValue id = o->value(QStringLiteral("id"));
+    if (!id.isUndefined()) {
+        if (!id.isString() || id.toString().isEmpty() || id.toString().size() > kMaxId)
+            return std::nullopt;
+        a.id = id.toString();
+    }
+    const QJsonValue to = o->value(QStringLiteral("voor"));
+    if (!to.isUndefined()) {
+        if (!to.isArray())
+            return std::nullopt;
+        for (const QJsonValue& account : to.toArray()) {
+            if (!account.isString() || account.toString().isEmpty())
+                return std::nullopt;
+            a.to.append(account.toString());
+        }
+        // Sent again for nobody is no message of ours.
+        if (a.to.isEmpty())
+            return std::nullopt;
+    }
+    return a;
 }
 
 bool isAllOff(const QByteArray& payload)
 {
-    const std::optional<QJsonObject> o = object(payload);
-    return o && o->value(QStringLiteral("allesuit")).toBool(false);
+    return decodeAllOff(payload).has_value();
+}
+
+std::optional<QString> allOffToCarryOut(const QByteArray& payload, const QString& account,
+                                        const QString& done)
+{
+    const std::optional<AllOff> a = decodeAllOff(payload);
+    if (!a || (!a->to.isEmpty() && !a->to.contains(account)))
+        return std::nullopt;
+    if (!a->id.isEmpty() && a->id == done)
+        return std::nullopt;
+    return a->id;
 }
 
 bool PupilStatus::operator==(const PupilStatus& o) const
@@ -212,7 +258,8 @@ bool PupilStatus::operator==(const PupilStatus& o) const
     return online == o.online && naam == o.naam && interfaceType == o.interfaceType &&
            verbonden == o.verbonden && station == o.station && uitgangen == o.uitgangen &&
            ingangen == o.ingangen && plan == o.plan && stap == o.stap &&
-           planBericht == o.planBericht && plc == o.plc && storingen == o.storingen;
+           planBericht == o.planBericht && plc == o.plc && storingen == o.storingen &&
+           allesUit == o.allesUit;
 }
 
 QByteArray encodeStatus(const PupilStatus& s)
@@ -231,6 +278,8 @@ QByteArray encodeStatus(const PupilStatus& s)
         {QStringLiteral("plc"), s.plc},
         {QStringLiteral("storingen"), faultArray(s.storingen)},
     };
+    if (!s.allesUit.isEmpty())
+        o.insert(QStringLiteral("allesuit"), s.allesUit);
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
@@ -252,6 +301,7 @@ std::optional<PupilStatus> decodeStatus(const QByteArray& payload)
     s.planBericht = text(*o, "planbericht");
     s.plc = text(*o, "plc");
     s.storingen = faultsFrom(o->value(QStringLiteral("storingen"))).value_or(Faults{});
+    s.allesUit = text(*o, "allesuit").left(kMaxId);
     return s;
 }
 

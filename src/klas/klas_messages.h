@@ -51,9 +51,26 @@ QByteArray encodeFaults(const Faults& f, const QString& sender = {});
 QString faultSender(const QByteArray& payload);
 std::optional<Faults> decodeFaults(const QByteArray& payload);
 
-// "Alles uit" from the teacher.
-QByteArray encodeAllOff();
+// "Alles uit" from the teacher. `id` names one press of the button: the
+// teacher's window sends it again to the PCs that have not confirmed it,
+// and a PC that already carried it out does not do it twice. `to` names
+// the accounts a message sent again is for; empty, it is for the whole
+// class.
+struct AllOff {
+    QString id;
+    QStringList to;
+};
+
+QByteArray encodeAllOff(const QString& id = {}, const QStringList& to = {});
+// Only `"allesuit":true` in an object, with an optional text `id` and an
+// optional list of account texts `voor`; nothing for anything else.
+std::optional<AllOff> decodeAllOff(const QByteArray& payload);
 bool isAllOff(const QByteArray& payload);
+// The id of the switch-off `account` carries out now, or nothing: not a
+// switch-off, one for other PCs, or the one it carried out last (`done`).
+// One without an id (an older teacher's window) is carried out every time.
+std::optional<QString> allOffToCarryOut(const QByteArray& payload, const QString& account,
+                                        const QString& done);
 
 // A pupil's program as the teacher sees it.
 struct PupilStatus {
@@ -69,6 +86,7 @@ struct PupilStatus {
     QString planBericht; // the plan's last message
     QString plc;         // the PLC driving the outputs, empty when none
     Faults storingen;    // the teacher's faults as the PC applies them
+    QString allesUit;    // id of the last "Alles uit" carried out with every output off
 
     bool operator==(const PupilStatus& o) const;
     bool operator!=(const PupilStatus& o) const { return !(*this == o); }

@@ -3,6 +3,7 @@
 #include "controls/accessible_controls.h"
 #include "controls/color.h"
 #include "klas/mqtt_client.h"
+#include "platform/clock.h"
 #include "platform/services.h"
 
 #include <QAccessible>
@@ -403,6 +404,20 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     top->addWidget(m_broker, 1);
     top->addWidget(m_allOff);
 
+    // Who has not confirmed "Alles uit", shown until the next one.
+    auto* allOffRow = new QHBoxLayout;
+    m_allOffState = new QLabel(this);
+    m_allOffState->setObjectName(QStringLiteral("Label_AllesUit"));
+    m_allOffState->setWordWrap(true);
+    m_allOffState->hide();
+    m_stopAllOff = new QPushButton(QStringLiteral("Stoppen met uitzetten"), this);
+    m_stopAllOff->setObjectName(QStringLiteral("CMD_StoppenMetUitzetten"));
+    m_stopAllOff->setAccessibleDescription(
+        QStringLiteral("Stuurt Alles uit niet meer opnieuw naar de pc's die het niet bevestigden"));
+    m_stopAllOff->hide();
+    allOffRow->addWidget(m_allOffState, 1);
+    allOffRow->addWidget(m_stopAllOff);
+
     auto* area = new QScrollArea(this);
     area->setWidgetResizable(true);
     area->setAccessibleName(QStringLiteral("Leerlingen"));
@@ -418,12 +433,17 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
 
     auto* v = new QVBoxLayout(this);
     v->addLayout(top);
+    v->addLayout(allOffRow);
     v->addWidget(area, 1);
+
+    m_ownClock = std::make_unique<platform::TimerClock>();
+    setClock(m_ownClock.get());
 
     m_repaint.setSingleShot(true);
     m_repaint.setInterval(100);
     connect(&m_repaint, &QTimer::timeout, this, &Klasoverzicht::refresh);
     connect(m_allOff, &QPushButton::clicked, this, &Klasoverzicht::confirmAllOff);
+    connect(m_stopAllOff, &QPushButton::clicked, this, &Klasoverzicht::stopUitzetten);
     connect(m_client, &MqttClient::messageArrived, this, &Klasoverzicht::onMessage);
     connect(m_client, &MqttClient::connected, this, &Klasoverzicht::showBroker);
     connect(m_client, &MqttClient::disconnected, this, &Klasoverzicht::showBroker);
@@ -450,6 +470,25 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     m_client->start();
 }
 
+Klasoverzicht::~Klasoverzicht()
+{
+    // A clock given from outside may outlive the window.
+    m_clock->cancel();
+    m_clock->setWakeHandler({});
+}
+
+void Klasoverzicht::setClock(platform::Clock* clock)
+{
+    if (m_clock) {
+        m_clock->cancel();
+        m_clock->setWakeHandler({});
+    }
+    m_clock = clock;
+    m_clock->setWakeHandler([this] { allOffTick(); });
+    if (m_round.sending())
+        m_clock->wakeAfter(0);
+}
+
 void Klasoverzicht::showBroker()
 {
     if (!m_refusal.isEmpty())
@@ -471,6 +510,8 @@ void Klasoverzicht::onMessage(const QString& topic, const QByteArray& payload)
     const std::optional<PupilStatus> status = decodeStatus(payload);
     if (!status)
         return;
+    if (m_round.onStatus(account, *status))
+        showAllOff();
     if (m_model.onStatus(account, *status)) {
         if (const ClassModel::Pupil* p = m_model.pupil(account))
             sendFaults(account, p->wanted);
@@ -539,7 +580,8 @@ void Klasoverzicht::refresh()
         order.append(p->account);
     if (layoutChanged || order != m_order) {
         m_order = order;
-        QWidget* previous = m_allOff;
+        setTabOrder(m_allOff, m_stopAllOff);
+        QWidget* previous = m_stopAllOff;
         for (int i = 0; i < order.size(); ++i) {
             PupilTile* tile = m_tiles.value(order[i]);
             if (!tile)
@@ -601,7 +643,78 @@ bool Klasoverzicht::changeFaults(const QString& naam, const std::optional<Faults
 
 void Klasoverzicht::allesUit()
 {
-    m_client->publish(allOffTopic(m_klas), encodeAllOff(), 1, false);
+    // Every PC the broker knows of, online or not: one whose link is cut
+    // may still show its last status, or its will, and still have an
+    // output on.
+    QStringList seen;
+    for (const ClassModel::Pupil* p : m_model.sorted()) {
+        if (p->seen)
+            seen.append(p->account);
+    }
+    m_round.start(QUuid::createUuid().toString(QUuid::Id128).left(8), seen, m_clock->nowMs());
+    allOffTick();
+}
+
+void Klasoverzicht::stopUitzetten()
+{
+    m_round.stop();
+    allOffTick();
+}
+
+void Klasoverzicht::allOffTick()
+{
+    const qint64 now = m_clock->nowMs();
+    // Not sent while the broker is away: tried again at the next tick.
+    if (m_round.resendDue(now) &&
+        m_client->publish(allOffTopic(m_klas), encodeAllOff(m_round.id(), m_round.recipients()), 1,
+                          false))
+        m_round.sent(now);
+    showAllOff();
+    if (m_round.sending())
+        m_clock->wakeAfter(250);
+    else
+        m_clock->cancel();
+}
+
+QStringList Klasoverzicht::nietUitgezet() const
+{
+    QStringList names;
+    for (const QString& account : m_round.late(m_clock->nowMs())) {
+        const ClassModel::Pupil* p = m_model.pupil(account);
+        names.append(p ? ClassModel::shownName(*p) : account);
+    }
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+void Klasoverzicht::showAllOff()
+{
+    QStringList late;
+    for (const QString& account : m_round.late(m_clock->nowMs())) {
+        const ClassModel::Pupil* p = m_model.pupil(account);
+        const QString name = p ? ClassModel::shownName(*p) : account;
+        late.append(p && p->status.online ? name : name + QStringLiteral(" (offline)"));
+    }
+    late.sort(Qt::CaseInsensitive);
+    QString text;
+    if (!m_round.started())
+        text.clear();
+    else if (m_round.unconfirmed().isEmpty())
+        text = QStringLiteral("Alles uit: alle pc's hebben bevestigd dat alle uitgangen uit zijn.");
+    else if (late.isEmpty())
+        text = QStringLiteral("Alles uit verstuurd: wachten op bevestiging van de pc's...");
+    else if (m_round.sending())
+        text = QStringLiteral("Alles uit nog niet bevestigd door: %1. Wordt opnieuw verstuurd.")
+                   .arg(late.join(QStringLiteral(", ")));
+    else
+        text = QStringLiteral("Gestopt met uitzetten. Niet bevestigd door: %1.")
+                   .arg(late.join(QStringLiteral(", ")));
+    m_stopAllOff->setVisible(m_round.sending());
+    if (text == m_allOffState->text())
+        return;
+    m_allOffState->setText(text);
+    m_allOffState->setVisible(!text.isEmpty());
+    emit changed();
 }
 
 void Klasoverzicht::confirmAllOff()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "klas/all_off_round.h"
 #include "klas/class_model.h"
 
 #include <QHash>
@@ -9,10 +10,16 @@
 #include <QTimer>
 #include <QVariantMap>
 #include <QWidget>
+#include <memory>
 
 class QGridLayout;
 class QLabel;
 class QPushButton;
+
+namespace platform
+{
+class Clock;
+}
 
 namespace klas
 {
@@ -30,12 +37,20 @@ class Klasoverzicht : public QWidget
     Q_OBJECT
     // The shown names of the PCs online, sorted.
     Q_PROPERTY(QStringList leerlingen READ leerlingen NOTIFY changed)
+    // The shown names of the PCs that have not confirmed the last "Alles
+    // uit" within AllOffRound::kConfirmWithinMs, sorted.
+    Q_PROPERTY(QStringList nietUitgezet READ nietUitgezet NOTIFY changed)
 
   public:
     // `client` is the teacher's connection (account docent), not started
     // yet; the window subscribes and starts it. `accounts` are the class's PCs.
     Klasoverzicht(MqttClient* client, const QString& klas, const QStringList& accounts,
                   QWidget* parent = nullptr);
+    ~Klasoverzicht() override;
+
+    // The time "Alles uit" is judged and sent again by, set before the
+    // first one; the window's own timer until set. Not owned.
+    void setClock(platform::Clock* clock);
 
     QStringList leerlingen() const { return m_model.onlineNames(); }
     // online (bool), station, uitgangen, ingangen, plan, storingen ("ingang 3
@@ -47,8 +62,11 @@ class Klasoverzicht : public QWidget
     // Every PC's faults lifted; true when the command went to the broker.
     Q_INVOKABLE bool alleStoringenWeg(const QString& naam);
     // Switches every station of the class off (no question asked; the button
-    // asks first).
+    // asks first), and sends it again to every PC seen in the class until
+    // it confirms or stopUitzetten() is called.
     Q_INVOKABLE void allesUit();
+    Q_INVOKABLE void stopUitzetten();
+    QStringList nietUitgezet() const;
 
     const ClassModel& model() const { return m_model; }
 
@@ -67,12 +85,19 @@ class Klasoverzicht : public QWidget
     void openFaults(const QString& account);
     void refresh();
     void showBroker();
+    void allOffTick();
+    void showAllOff();
 
     MqttClient* m_client;
     QString m_klas;
     ClassModel m_model;
     QLabel* m_broker{};
     QPushButton* m_allOff{};
+    QLabel* m_allOffState{};
+    QPushButton* m_stopAllOff{};
+    std::unique_ptr<platform::Clock> m_ownClock;
+    platform::Clock* m_clock{};
+    AllOffRound m_round;
     QGridLayout* m_grid{};
     QHash<QString, PupilTile*> m_tiles; // by account
     QSet<QString> m_dirty;

@@ -46,9 +46,25 @@ void PupilLink::setStatus(const PupilStatus& status)
     m_status = status;
     m_status.online = true;
     m_status.storingen = m_faults;
+    m_status.allesUit = m_allOffDone;
     m_pending = true;
     if (!m_throttle.isActive())
         publishNow();
+}
+
+bool PupilLink::allOffCarriedOut(const QString& id, const PupilStatus& status)
+{
+    if ((status.uitgangen & 0xFF) != 0)
+        return false;
+    m_allOffDone = id;
+    m_status = status;
+    m_status.online = true;
+    m_status.storingen = m_faults;
+    m_status.allesUit = id;
+    m_pending = true;
+    // Not held back by the rate limit: the teacher waits for this one.
+    publishNow();
+    return true;
 }
 
 void PupilLink::publishNow()
@@ -70,8 +86,8 @@ void PupilLink::publishNow()
 void PupilLink::onMessage(const QString& topic, const QByteArray& payload)
 {
     if (topic == allOffTopic(m_klas)) {
-        if (isAllOff(payload))
-            emit allOffRequested();
+        if (const std::optional<QString> id = allOffToCarryOut(payload, m_account, m_allOffDone))
+            emit allOffRequested(*id);
         return;
     }
     if (topic != faultTopic(m_klas, m_account))

@@ -35,6 +35,13 @@ class PupilLink : public QObject
     // The status as it is now; published when it differs from the last one
     // sent, at most every 100 ms. The faults in it are filled in here.
     void setStatus(const PupilStatus& status);
+    // The program carried out the switch-off `id` and then reported
+    // `status`. With every output off the id is remembered (the same
+    // switch-off sent again is not done twice) and the status, which
+    // confirms it to the teacher, goes out at once; true then. With an
+    // output still on nothing is confirmed and the next time the teacher
+    // sends it, it is carried out again.
+    bool allOffCarriedOut(const QString& id, const PupilStatus& status);
     // The teacher's faults as they apply now.
     const Faults& faults() const { return m_faults; }
     MqttClient& client() const { return *m_client; }
@@ -43,8 +50,8 @@ class PupilLink : public QObject
 
   signals:
     void faultsChanged(const klas::Faults& faults);
-    // The teacher switched the class off.
-    void allOffRequested();
+    // The teacher switched the class off (`id` names that switch-off).
+    void allOffRequested(const QString& id);
     // The broker refused this PC's account or password (told once).
     void refused(const QString& reason);
 
@@ -58,6 +65,7 @@ class PupilLink : public QObject
     PupilStatus m_status;
     QByteArray m_sent;
     Faults m_faults;
+    QString m_allOffDone; // the last switch-off confirmed
     QTimer m_throttle;
     bool m_pending = false;
 };

@@ -72,7 +72,7 @@ void checkStatus(const klas::PupilStatus& s, const QByteArray& payload)
         s.stap > 9999)
         fail("a status with a number out of bounds", payload);
     for (const QString* t :
-         {&s.naam, &s.interfaceType, &s.station, &s.plan, &s.planBericht, &s.plc}) {
+         {&s.naam, &s.interfaceType, &s.station, &s.plan, &s.planBericht, &s.plc, &s.allesUit}) {
         if (!cleanText(*t))
             fail("a status text too long or with control characters", payload);
     }

@@ -1,7 +1,10 @@
+#include "klas/class_session.h"
 #include "klas/klasoverzicht.h"
 #include "klas/mqtt_client.h"
 #include "klas/pupil_link.h"
 #include "support/class_broker.h"
+#include "support/manual_time.h"
+#include "support/test_support.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -56,6 +59,40 @@ klas::PupilStatus status(const QString& naam, int outputs, int inputs)
     return s;
 }
 
+// A pupil's program as the session sees it: its outputs, what its hooks
+// were given.
+struct PupilProgram {
+    int outputs = 0;
+    int allOffs = 0;
+    QList<QPair<int, int>> faultMasks; // (open, short) as applied
+};
+
+std::unique_ptr<klas::PupilSession> session(const ClassBroker& broker, const QString& account,
+                                            const QString& naam, PupilProgram& program)
+{
+    klas::KlasSettings s;
+    s.present = true;
+    s.host = QStringLiteral("127.0.0.1");
+    s.port = broker.port();
+    s.gebruiker = account;
+    s.wachtwoord = broker.password(account);
+    s.naam = naam;
+    s.klas = broker.klas();
+    klas::PupilSession::Hooks hooks;
+    hooks.status = [&program, naam] {
+        klas::PupilStatus st = status(naam, program.outputs, 0);
+        return st;
+    };
+    hooks.applyFaults = [&program](int open, int shorted) {
+        program.faultMasks.append({open, shorted});
+    };
+    hooks.allOff = [&program] {
+        program.outputs = 0;
+        ++program.allOffs;
+    };
+    return std::make_unique<klas::PupilSession>(s, hooks);
+}
+
 } // namespace
 
 // The teacher's window and pupils' programs on one private broker.
@@ -74,10 +111,14 @@ class TestKlasClassroom : public QObject
     void theWindowsRecordWins_data();
     void theWindowsRecordWins();
     void allOffReachesEveryPupilWithinASecond();
+    void pupilSessionAppliesTheTeachersFaults();
+    void allOffReachesAPcThatWasAway();
     void keyboardAndScreenReaderReachEveryTile();
 
   private:
     ClassBroker m_broker;
+    // Outlives every teacher's window that takes a clock from it.
+    testing::ManualTime m_time;
     std::unique_ptr<MqttClient> m_teacherClient;
     std::unique_ptr<Klasoverzicht> m_teacher;
     std::unique_ptr<PupilLink> m_pc01;
@@ -298,6 +339,54 @@ void TestKlasClassroom::allOffReachesEveryPupilWithinASecond()
     QTRY_VERIFY_WITH_TIMEOUT(pc01.count() == 1 && pc02.count() == 1, 1000);
     // Nothing it carries is more than a switch-off.
     QCOMPARE(m_pc01->faults().any(), false);
+}
+
+void TestKlasClassroom::pupilSessionAppliesTheTeachersFaults()
+{
+    PupilProgram carla;
+    const auto pc03 = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Carla"), carla);
+    QTRY_VERIFY(m_teacher->leerlingen().contains(QStringLiteral("Carla")));
+    QVERIFY(m_teacher->zetStoring(QStringLiteral("Carla"), 3, QStringLiteral("draadbreuk")));
+    QVERIFY(m_teacher->zetStoring(QStringLiteral("Carla"), 5, QStringLiteral("kortsluiting")));
+    // Input 3 reads off (bit 2 in the open mask), input 5 on (bit 4 in the
+    // short mask).
+    QTRY_VERIFY(!carla.faultMasks.isEmpty() && carla.faultMasks.last() == qMakePair(0x04, 0x10));
+    QCOMPARE(carla.allOffs, 0);
+}
+
+// A PC off the broker when "Alles uit" goes out is shown to the teacher
+// after 2 s and carries it out when it is back; the others confirm at once.
+void TestKlasClassroom::allOffReachesAPcThatWasAway()
+{
+    testing::ServiceScope services(false);
+    testing::ManualTime& time = m_time;
+    m_teacher->setClock(time.newClock());
+    for (const auto& [pc, naam] : {std::pair{m_pc01.get(), QStringLiteral("Anna")},
+                                   std::pair{m_pc02.get(), QStringLiteral("Bram")}}) {
+        connect(pc, &PupilLink::allOffRequested, pc, [pc = pc, naam = naam](const QString& id) {
+            pc->allOffCarriedOut(id, status(naam, 0, 0));
+        });
+    }
+    PupilProgram carla;
+    carla.outputs = 0x03;
+    auto pc03 = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Carla"), carla);
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Carla")).value("uitgangen").toInt(), 0x03);
+    // Its link goes; the program runs on with its outputs on. (A session
+    // ended receives nothing more, which a stopped client does not promise
+    // at once.)
+    pc03.reset();
+
+    m_teacher->allesUit();
+    time.advance(2000);
+    QTRY_COMPARE(m_teacher->nietUitgezet(), QStringList{"Carla"});
+    QCOMPARE(carla.allOffs, 0);
+
+    pc03 = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Carla"), carla);
+    QTRY_VERIFY((time.advance(250), m_teacher->nietUitgezet().isEmpty()));
+    QCOMPARE(carla.outputs, 0);
+    QCOMPARE(carla.allOffs, 1);
+    QCOMPARE(services.messages.shown.size(), 1);
+    QCOMPARE(services.messages.shown[0].text, QStringLiteral("De docent heeft alles uitgezet."));
 }
 
 void TestKlasClassroom::keyboardAndScreenReaderReachEveryTile()

@@ -1,7 +1,11 @@
+#include "klas/all_off_round.h"
 #include "klas/class_model.h"
 #include "klas/klas_messages.h"
+#include "klas/mqtt_client.h"
+#include "klas/pupil_link.h"
 
 #include <QtTest>
+#include <memory>
 
 using klas::Fault;
 using klas::Faults;
@@ -24,6 +28,7 @@ class TestKlasMessages : public QObject
     Q_OBJECT
 
   private slots:
+    void initTestCase();
     void faultsChangeWhatIsSeen_data();
     void faultsChangeWhatIsSeen();
     void faultMessages_data();
@@ -34,7 +39,23 @@ class TestKlasMessages : public QObject
     void topics();
     void teachersFaultsSentAgain_data();
     void teachersFaultsSentAgain();
+    void allOffConfirmedPerPc_data();
+    void allOffConfirmedPerPc();
+
+  private:
+    // pc01 of class 3b, its broker nowhere: messages are handed to it here.
+    std::unique_ptr<klas::PupilLink> m_pc01;
 };
+
+void TestKlasMessages::initTestCase()
+{
+    klas::MqttClient::Options o;
+    o.host = QStringLiteral("127.0.0.1");
+    o.port = 1;
+    o.clientId = QStringLiteral("pc01");
+    m_pc01 = std::make_unique<klas::PupilLink>(std::make_unique<klas::MqttClient>(o),
+                                               QStringLiteral("3b"), QStringLiteral("pc01"));
+}
 
 void TestKlasMessages::faultsChangeWhatIsSeen_data()
 {
@@ -71,30 +92,55 @@ void TestKlasMessages::faultMessages_data()
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QString>("described");
+    QTest::addColumn<bool>("switchesOff"); // pc01's outputs, on the switch-off topic
 
-    QTest::newRow("empty list lifts all") << QByteArray(R"({"storingen":[]})") << true << "";
+    QTest::newRow("empty list lifts all")
+        << QByteArray(R"({"storingen":[]})") << true << "" << false;
     QTest::newRow("one") << QByteArray(R"({"storingen":[{"ingang":2,"soort":"draadbreuk"}]})")
-                         << true << "ingang 2 draadbreuk";
+                         << true << "ingang 2 draadbreuk" << false;
     QTest::newRow("geen is no fault")
-        << QByteArray(R"({"storingen":[{"ingang":2,"soort":"geen"}]})") << true << "";
+        << QByteArray(R"({"storingen":[{"ingang":2,"soort":"geen"}]})") << true << "" << false;
     QTest::newRow("input 0") << QByteArray(R"({"storingen":[{"ingang":0,"soort":"draadbreuk"}]})")
-                             << false << "";
+                             << false << "" << false;
     QTest::newRow("input 9") << QByteArray(R"({"storingen":[{"ingang":9,"soort":"draadbreuk"}]})")
-                             << false << "";
+                             << false << "" << false;
     QTest::newRow("input 2.5") << QByteArray(
                                       R"({"storingen":[{"ingang":2.5,"soort":"draadbreuk"}]})")
-                               << false << "";
+                               << false << "" << false;
     QTest::newRow("unknown kind") << QByteArray(R"({"storingen":[{"ingang":2,"soort":"aan"}]})")
-                                  << false << "";
+                                  << false << "" << false;
     QTest::newRow("another teacher's window, sender ignored")
         << QByteArray(R"({"storingen":[{"ingang":4,"soort":"kortsluiting"}],"van":"3f9c2a1b"})")
-        << true << "ingang 4 kortsluiting";
-    QTest::newRow("no list") << QByteArray(R"({"storingen":3})") << false << "";
-    QTest::newRow("not json") << QByteArray("storing 2") << false << "";
-    QTest::newRow("empty") << QByteArray() << false << "";
-    QTest::newRow("too large") << QByteArray(9000, ' ') << false << "";
+        << true << "ingang 4 kortsluiting" << false;
+    QTest::newRow("no list") << QByteArray(R"({"storingen":3})") << false << "" << false;
+    QTest::newRow("not json") << QByteArray("storing 2") << false << "" << false;
+    QTest::newRow("empty") << QByteArray() << false << "" << false;
+    QTest::newRow("too large") << QByteArray(9000, ' ') << false << "" << false;
     QTest::newRow("nine entries") << QByteArray(R"({"storingen":[1,2,3,4,5,6,7,8,9]})") << false
-                                  << "";
+                                  << "" << false;
+
+    // Only exactly "allesuit": true switches off; the teacher's window sends
+    // it again naming the PCs it is still for.
+    QTest::newRow("Alles uit") << klas::encodeAllOff() << false << "" << true;
+    QTest::newRow("Alles uit with its id")
+        << QByteArray(R"({"allesuit":true,"id":"r1"})") << false << "" << true;
+    QTest::newRow("sent again for this PC")
+        << QByteArray(R"({"allesuit":true,"id":"r2","voor":["pc07","pc01"]})") << false << ""
+        << true;
+    QTest::newRow("sent again for other PCs")
+        << QByteArray(R"({"allesuit":true,"id":"r3","voor":["pc02"]})") << false << "" << false;
+    QTest::newRow("allesuit false") << QByteArray(R"({"allesuit":false})") << false << "" << false;
+    QTest::newRow("allesuit 1") << QByteArray(R"({"allesuit":1})") << false << "" << false;
+    QTest::newRow("allesuit as text")
+        << QByteArray(R"({"allesuit":"true"})") << false << "" << false;
+    QTest::newRow("a bare 1") << QByteArray("1") << false << "" << false;
+    QTest::newRow("a bare true text") << QByteArray(R"("true")") << false << "" << false;
+    QTest::newRow("an array") << QByteArray(R"([{"allesuit":true}])") << false << "" << false;
+    QTest::newRow("plain text") << QByteArray("allesuit") << false << "" << false;
+    QTest::newRow("id not a text")
+        << QByteArray(R"({"allesuit":true,"id":7})") << false << "" << false;
+    QTest::newRow("voor not a list")
+        << QByteArray(R"({"allesuit":true,"id":"r4","voor":"pc01"})") << false << "" << false;
 }
 
 void TestKlasMessages::faultMessages()
@@ -102,14 +148,34 @@ void TestKlasMessages::faultMessages()
     QFETCH(QByteArray, payload);
     QFETCH(bool, accepted);
     QFETCH(QString, described);
+    QFETCH(bool, switchesOff);
     const std::optional<Faults> f = klas::decodeFaults(payload);
     QCOMPARE(f.has_value(), accepted);
     if (f)
         QCOMPARE(f->describe(), described);
     // A fault message is never mistaken for "Alles uit", nor the reverse.
-    QVERIFY(!klas::isAllOff(payload));
+    QVERIFY(!f || !klas::isAllOff(payload));
     QVERIFY(!klas::decodeFaults(klas::encodeAllOff()));
-    QVERIFY(klas::isAllOff(klas::encodeAllOff()));
+    if (switchesOff)
+        QVERIFY(klas::isAllOff(payload));
+
+    // What reaches the pupil's program from the switch-off topic; the one
+    // it confirmed is not carried out again when it is sent again.
+    QSignalSpy requested(m_pc01.get(), &klas::PupilLink::allOffRequested);
+    emit m_pc01->client().messageArrived(klas::allOffTopic(QStringLiteral("3b")), payload);
+    QCOMPARE(requested.count(), switchesOff ? 1 : 0);
+    if (switchesOff) {
+        const QString id = requested.at(0).at(0).toString();
+        // An output still on: not confirmed, and done again when sent again.
+        klas::PupilStatus stillOn;
+        stillOn.uitgangen = 0x10;
+        QVERIFY(!m_pc01->allOffCarriedOut(id, stillOn));
+        emit m_pc01->client().messageArrived(klas::allOffTopic(QStringLiteral("3b")), payload);
+        QCOMPARE(requested.count(), 2);
+        QVERIFY(m_pc01->allOffCarriedOut(id, klas::PupilStatus{}));
+        emit m_pc01->client().messageArrived(klas::allOffTopic(QStringLiteral("3b")), payload);
+        QCOMPARE(requested.count(), id.isEmpty() ? 3 : 2);
+    }
     // The sender travels along and does not change the set.
     if (f) {
         const QByteArray marked = klas::encodeFaults(*f, QStringLiteral("w1"));
@@ -252,6 +318,84 @@ void TestKlasMessages::teachersFaultsSentAgain()
     if (const klas::ClassModel::Pupil* p = model.pupil(account))
         QCOMPARE(p->wanted, account == QLatin1String("pc01") ? wanted : Faults{});
     QVERIFY(!model.pupil(QStringLiteral("pc02"))->wanted.any());
+}
+
+// Events at a time: "500 pc01 online r1 0" is a status (online or offline,
+// the switch-off it reports, its output word), "1000 sent" the switch-off
+// going out again, "2500 stop" the teacher stopping.
+void TestKlasMessages::allOffConfirmedPerPc_data()
+{
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<qint64>("now");
+    QTest::addColumn<QStringList>("late");
+    QTest::addColumn<QStringList>("resentTo"); // empty: nothing due now
+
+    const QStringList pc02{"pc02"};
+    QTest::newRow("both confirm in time")
+        << QStringList{"300 pc01 online r1 0", "500 pc02 online r1 0"} << qint64(5000)
+        << QStringList{} << QStringList{};
+    QTest::newRow("one silent, not yet shown at 1999 ms, sent again")
+        << QStringList{"300 pc01 online r1 0"} << qint64(1999) << QStringList{} << pc02;
+    QTest::newRow("one silent, shown at 2 s")
+        << QStringList{"300 pc01 online r1 0", "1000 sent"} << qint64(2000) << pc02 << pc02;
+    QTest::newRow("sent again 999 ms ago: not yet again")
+        << QStringList{"300 pc01 online r1 0", "1001 sent"} << qint64(2000) << pc02
+        << QStringList{};
+    QTest::newRow("a status from before the switch-off")
+        << QStringList{"300 pc01 online r1 0", "400 pc02 online - 0"} << qint64(2000) << pc02
+        << pc02;
+    QTest::newRow("an earlier switch-off")
+        << QStringList{"300 pc01 online r1 0", "400 pc02 online r0 0"} << qint64(2000) << pc02
+        << pc02;
+    QTest::newRow("carried out, an output still on")
+        << QStringList{"300 pc01 online r1 0", "400 pc02 online r1 4"} << qint64(2000) << pc02
+        << pc02;
+    QTest::newRow("its last will") << QStringList{"300 pc01 online r1 0", "400 pc02 offline r1 0"}
+                                   << qint64(2000) << pc02 << pc02;
+    QTest::newRow("switched on again after confirming")
+        << QStringList{"300 pc01 online r1 0", "400 pc02 online r1 0", "900 pc02 online r1 1"}
+        << qint64(2000) << QStringList{} << QStringList{};
+    QTest::newRow("back after 8 s and confirms")
+        << QStringList{"300 pc01 online r1 0", "1000 sent", "2000 sent",
+                       "8000 pc02 online - 3", "8200 sent", "8300 pc02 online r1 0"}
+        << qint64(9500) << QStringList{} << QStringList{};
+    QTest::newRow("stopped: shown, not sent")
+        << QStringList{"300 pc01 online r1 0", "1000 sent", "1500 stop"} << qint64(4000) << pc02
+        << QStringList{};
+}
+
+void TestKlasMessages::allOffConfirmedPerPc()
+{
+    QFETCH(QStringList, events);
+    QFETCH(qint64, now);
+    QFETCH(QStringList, late);
+    QFETCH(QStringList, resentTo);
+
+    klas::AllOffRound round;
+    round.start(QStringLiteral("r1"), {QStringLiteral("pc02"), QStringLiteral("pc01")}, 0);
+    QVERIFY(round.resendDue(0));
+    QCOMPARE(round.recipients(), QStringList{}); // the first goes to the whole class
+    round.sent(0);
+    for (const QString& event : events) {
+        const QStringList e = event.split(QLatin1Char(' '));
+        const qint64 at = e[0].toLongLong();
+        if (e[1] == QLatin1String("sent")) {
+            QVERIFY(round.resendDue(at));
+            round.sent(at);
+        } else if (e[1] == QLatin1String("stop")) {
+            round.stop();
+        } else {
+            klas::PupilStatus s;
+            s.online = e[2] == QLatin1String("online");
+            s.allesUit = e[3] == QLatin1String("-") ? QString() : e[3];
+            s.uitgangen = e[4].toInt();
+            round.onStatus(e[1], s);
+        }
+    }
+    QCOMPARE(round.late(now), late);
+    QCOMPARE(round.resendDue(now), !resentTo.isEmpty());
+    if (!resentTo.isEmpty())
+        QCOMPARE(round.recipients(), resentTo);
 }
 
 QTEST_GUILESS_MAIN(TestKlasMessages)
