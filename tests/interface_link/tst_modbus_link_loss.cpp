@@ -220,6 +220,10 @@ void TestModbusLinkLoss::lossIsShown()
         QVERIFY2(b.window->Shape_Lampje[i]->accessibleDescription().contains(
                      QLatin1String("niet actueel")),
                  qPrintable(b.window->Shape_Lampje[i]->accessibleDescription()));
+        // Nothing reads the sensors either.
+        QVERIFY(b.window->Shape_LampjeIn[i + 1]->isStale());
+        QVERIFY(b.window->Shape_LampjeIn[i + 1]->accessibleDescription().contains(
+            QLatin1String("niet actueel")));
     }
     QTest::qWait(50);
     QCOMPARE(b.held(), off ? 0 : 0x01);
@@ -253,6 +257,7 @@ void TestModbusLinkLoss::lossIsShown()
     QCOMPARE(b.window->Label_Verbinding->Caption(), QStringLiteral("Verbonden"));
     QCOMPARE(b.window->DecimaalUit(), 0);
     QVERIFY(!b.window->Shape_Lampje[0]->isStale());
+    QVERIFY(!b.window->Shape_LampjeIn[8]->isStale());
     if (b.control)
         QVERIFY(b.control->flush(1000));
     QCOMPARE(b.held(), 0);
