@@ -15,6 +15,8 @@
 #include "support/warning_log.h"
 
 #include <QElapsedTimer>
+#include <QModbusClient>
+#include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -119,6 +121,8 @@ class TestModbusLinkLoss : public QObject
     void scatteredMissesKeepTheLink();
     void refusedWriteIsTriedOnceMore_data();
     void refusedWriteIsTriedOnceMore();
+    void wordGivenAsTheLinkIsLostNeverArrives_data();
+    void wordGivenAsTheLinkIsLostNeverArrives();
     void exitLeavesModuleOff_data();
     void exitLeavesModuleOff();
     void unusableSettingsContactNothing_data();
@@ -369,6 +373,39 @@ void TestModbusLinkLoss::refusedWriteIsTriedOnceMore()
     QCOMPARE(b.module.coils(), expected.last());
     QCOMPARE(b.window->Verbonden(), -1);
     QVERIFY(b.services.messages.shown.isEmpty());
+}
+
+void TestModbusLinkLoss::wordGivenAsTheLinkIsLostNeverArrives_data()
+{
+    QTest::addColumn<bool>("allOffAttempt");
+    QTest::newRow("no attempt after the loss") << false;
+    QTest::newRow("all-off attempt after the loss") << true;
+}
+
+// The pupil's word goes out and, in the same pass, the link is found lost
+// (here Qt's client closes its connection). The word may not reach the
+// module later; only the attempt after the loss writes, and only all-off.
+void TestModbusLinkLoss::wordGivenAsTheLinkIsLostNeverArrives()
+{
+    QFETCH(bool, allOffAttempt);
+    Bench b;
+    QVERIFY(b.start());
+    b.window->CMD_Verbinding->click();
+    b.window->CMD_SetReset[0]->click();
+    QVERIFY(b.control->flush(1000));
+    b.module.writtenWords.clear();
+    QPointer<QModbusClient> client = b.control->findChild<QModbusClient*>();
+    QVERIFY(client);
+
+    b.window->CMD_SetReset[2]->click();
+    QCOMPARE(b.window->DecimaalUit(), 0x05);
+    client->disconnectDevice();
+    QTRY_COMPARE_WITH_TIMEOUT(b.window->Verbonden(), 0, 2000);
+    if (allOffAttempt)
+        QVERIFY(b.control->switchOffAfterLoss(1000));
+    QTest::qWait(50);
+    QCOMPARE(b.module.writtenWords, allOffAttempt ? QList<quint8>{0} : QList<quint8>{});
+    QCOMPARE(b.module.coils(), quint8(allOffAttempt ? 0 : 0x01));
 }
 
 void TestModbusLinkLoss::exitLeavesModuleOff_data()
