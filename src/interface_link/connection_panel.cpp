@@ -66,6 +66,7 @@ void ConnectionPanel::toggle()
             m_hooks.clearOutputs();
             m_lost = false;
             m_hooks.outputsCurrent(true);
+            setInputsCurrent(true);
             if (m_ModuleNummer == iface::kModelMini) {
                 m_c.combinedStation->setEnabledProp(false);
                 m_hooks.showInterfaceView();
@@ -101,12 +102,14 @@ void ConnectionPanel::onLinkLost()
     // Only an open link can be lost; the control has closed it already, so
     // the window shows what "Verbreek" shows and the pupil reconnects. The
     // device was told nothing: the output word and lamps stay as they are,
-    // marked as not current.
+    // marked as not current. Nothing reads the sensors any more either, so
+    // the input lamps are marked too.
     if (m_Verbonden != -1 || m_hooks.ending())
         return;
     showDisconnected(QStringLiteral("Verbinding verbroken"));
     m_lost = true;
     m_hooks.outputsCurrent(false);
+    setInputsCurrent(false);
     emit connectionLost(QStringLiteral("de verbinding met de interface is verbroken"));
     if (m_hooks.ending())
         return;
@@ -119,6 +122,12 @@ void ConnectionPanel::onLinkLost()
         m_c.boxParent, {iface::linkLostTitle(), iface::linkLostMessage(m_port->peerDescription()),
                         platform::MessageButtons::Ok, platform::MessageIcon::None, true});
     m_linkLostBoxOpen = false;
+}
+
+void ConnectionPanel::setInputsCurrent(bool current)
+{
+    for (int i = 1; i <= 8; ++i)
+        m_c.inputLamps[i]->setStale(!current);
 }
 
 bool ConnectionPanel::switchOffAfterLoss()

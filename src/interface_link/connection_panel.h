@@ -105,6 +105,9 @@ class ConnectionPanel : public QObject
     void showDisconnected(const QString& status);
     void onLinkLost();
     void onInputs(qint32 inputs);
+    // The input lamps show (true) or may not show (false) what the sensors
+    // read.
+    void setInputsCurrent(bool current);
 
     Controls m_c;
     iface::EasyPortControl* m_port;

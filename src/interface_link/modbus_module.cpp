@@ -1,6 +1,7 @@
 #include "interface_link/modbus_module.h"
 #include "platform/services.h"
 
+#include <QAbstractSocket>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QLocale>
@@ -191,6 +192,29 @@ void ModbusModule::dropClient(bool now)
         delete client;
     else
         client->deleteLater();
+}
+
+// Ends the connection of a lost link at once. Qt's orderly close would
+// still send what waits in the socket, so a word given just before the loss
+// could reach the module after the loss was shown; the socket is reset
+// instead (a serial client drops its queue on close). The client may be
+// emitting the signal that brought us here, so it is deleted later.
+void ModbusModule::abandonClient()
+{
+    orphan(m_readReply);
+    m_readReply = nullptr;
+    orphan(m_writeReply);
+    m_writeReply = nullptr;
+    m_writeQueue.clear();
+    if (!m_client)
+        return;
+    QModbusClient* client = m_client;
+    m_client = nullptr;
+    disconnect(client, nullptr, this, nullptr);
+    if (auto* socket = client->findChild<QAbstractSocket*>())
+        socket->abort();
+    client->disconnectDevice();
+    client->deleteLater();
 }
 
 qint16 ModbusModule::SearchAndConnect()
@@ -430,15 +454,7 @@ void ModbusModule::linkLost(const QString& reason)
         << QStringLiteral("Modbus link lost (%1): %2; outputs are no longer written until the "
                           "next connect")
                .arg(m_settings.describe(), reason);
-    orphan(m_readReply);
-    m_readReply = nullptr;
-    orphan(m_writeReply);
-    m_writeReply = nullptr;
-    m_writeQueue.clear();
-    if (m_client) {
-        disconnect(m_client, nullptr, this, nullptr);
-        m_client->disconnectDevice();
-    }
+    abandonClient();
     // Told from the event loop, not from inside the client's signal: the
     // listener may open a dialog.
     const quint64 generation = m_generation;

@@ -34,7 +34,8 @@ namespace iface
 //   right after a connect and then whenever the word changes.
 // - A lost link (connection closed, kFailuresToLoseLink requests in a row
 //   without an answer, a write refused twice) stops polling and writing,
-//   logs one warning and raises LinkLost once. An exception reply to a
+//   resets the connection (a word not yet sent is dropped, never sent
+//   late), logs one warning and raises LinkLost once. An exception reply to a
 //   write is tried once more after a poll period. SearchAndConnect starts
 //   over; nothing reconnects by itself.
 // - Destruction first waits, at most kExitBoundMs, until the module has
@@ -89,6 +90,7 @@ class ModbusModule : public EasyPortControl
   private:
     QModbusClient* makeClient();
     void dropClient(bool now);
+    void abandonClient();
     void orphan(QModbusReply* reply);
     void openLink(quint8 inputs);
     void linkLost(const QString& reason);
