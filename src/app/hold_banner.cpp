@@ -35,6 +35,7 @@ HoldBanner::HoldBanner(plc::PlcEasyPort& plc, QWidget* anchor, QWidget* window)
     connect(m_release, &QPushButton::clicked, &m_plc, &plc::PlcEasyPort::releaseHold);
     connect(&m_plc, &plc::PlcEasyPort::statusChanged, this, &HoldBanner::follow);
     connect(&m_plc, &plc::PlcEasyPort::holdChanged, this, &HoldBanner::follow);
+    connect(&m_plc, &plc::PlcEasyPort::waitingForAllOffChanged, this, &HoldBanner::follow);
     m_anchor->installEventFilter(this);
     hide();
     follow();
@@ -47,14 +48,16 @@ QString HoldBanner::text() const
 
 void HoldBanner::follow()
 {
+    // Held, or released but the outputs wait for the PLC's all-off word.
     const bool held = m_plc.isHeld();
+    const bool shown = held || m_plc.isWaitingForAllOff();
     m_label->setText(m_plc.statusText());
     setAccessibleDescription(m_plc.statusText());
     m_release->setEnabled(held);
-    if (held == isVisible())
+    if (shown == isVisible())
         return;
-    setVisible(held);
-    if (held) {
+    setVisible(shown);
+    if (shown) {
         place();
         raise();
         QAccessibleEvent alert(this, QAccessible::Alert);

@@ -16,8 +16,9 @@ namespace app
 
 // The PLC station's Noodstop hold in the main window, as well as in
 // "Virtuele opstelling": a strip over the lower half of `anchor` (the
-// instruction frame) that is there only while the hold holds, with the
-// PLC's status line and the release button. No control of the window moves
+// instruction frame) that is there only while the hold holds, or while the
+// outputs wait for the PLC to write them all off after it, with the PLC's
+// status line and the release button. No control of the window moves
 // or changes its caption; a screen reader hears the strip when it appears.
 class HoldBanner : public QFrame
 {
