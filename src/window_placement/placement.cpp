@@ -72,8 +72,8 @@ QVector<QSize> sizes(const SideRequest& q, const SideWindow& w)
     for (const QSize room : rooms) {
         if (room.width() < smallest.width() || room.height() < smallest.height())
             continue;
-        const double f = std::min({1.0, double(room.width()) / outer.width(),
-                                   double(room.height()) / outer.height()});
+        const double f = std::min(
+            {1.0, double(room.width()) / outer.width(), double(room.height()) / outer.height()});
         const QSize s = QSize(int(outer.width() * f), int(outer.height() * f)).expandedTo(smallest);
         if (!out.contains(s))
             out << s;

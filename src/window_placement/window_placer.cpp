@@ -267,10 +267,10 @@ void placeBesideMain(QWidget* window, const QWidget* mainWindow, QSize size, Sid
     if (!window)
         return;
     QPointer<const QWidget> main(mainWindow);
-    QPointer<SidePair> pair = mainWindow ? mainWindow->findChild<SidePair*>(
-                                               QStringLiteral("placementSidePair"),
-                                               Qt::FindDirectChildrenOnly)
-                                         : nullptr;
+    QPointer<SidePair> pair =
+        mainWindow ? mainWindow->findChild<SidePair*>(QStringLiteral("placementSidePair"),
+                                                      Qt::FindDirectChildrenOnly)
+                   : nullptr;
     // Unpaired, a window takes the slot of its preferred side.
     const bool asPlan = pair ? window == pair->plan : preferred == Side::Left;
     const QSize minimum = smallestSize(window);

@@ -1,4 +1,5 @@
 #include "main_window/scaling.h"
+#include "step_plan/step_plan_window.h"
 #include "window_placement/placement.h"
 
 #include <QTest>
@@ -27,7 +28,7 @@ const QMargins Twm(1, 23, 1, 1);
 
 // The side windows: the size they open at, and the smallest they work at.
 const QSize StationMinimum(360, 240);
-const QSize PlanMinimum(700, 290);
+const QSize PlanMinimum(plan::StepPlanWindow::MinimumWidth, plan::StepPlanWindow::MinimumHeight);
 
 // A control of the main window in screen coordinates: its design place in
 // twips, scaled as the window's client area is.
@@ -55,7 +56,8 @@ void TestPlacement::mainWindow_data()
         << QRect(48, 0, 1318, 768) << Twm << QSize(1058, 727);
     QTest::newRow("1366x768 without a frame fits as designed")
         << QRect(0, 0, 1366, 768) << none << QSize(1058, 727);
-    QTest::newRow("1920x1080, task bar below") << QRect(0, 0, 1920, 1040) << Twm << QSize(1058, 727);
+    QTest::newRow("1920x1080, task bar below")
+        << QRect(0, 0, 1920, 1040) << Twm << QSize(1058, 727);
     QTest::newRow("3440x1440") << QRect(0, 0, 3440, 1400) << Twm << QSize(1058, 727);
     // Both sides shrink by the same factor (3/4 of 1060x752): the height
     // gives one pixel more, or the fonts would keep their design size.
@@ -107,8 +109,8 @@ void TestPlacement::sideWindows_data()
         int w, h;
         bool clear;
     };
-    const Screen screens[] = {{1024, 768, true},  {1280, 1024, true}, {1366, 768, true},
-                              {1600, 900, true},  {1920, 1080, true}, {2560, 1440, true},
+    const Screen screens[] = {{1024, 768, true}, {1280, 1024, true}, {1366, 768, true},
+                              {1600, 900, true}, {1920, 1080, true}, {2560, 1440, true},
                               {800, 600, false}, {640, 480, false}};
     struct Which {
         const char* name;
@@ -132,6 +134,11 @@ void TestPlacement::sideWindows_data()
     QTest::newRow("main window low on the screen: kept on it")
         << QRect(0, 0, 1920, 1080) << true << true << QSize(960, 640) << true
         << QRect(0, 700, 800, 300);
+    // Dragged up and left: the step plan fits only over the station
+    // buttons or over Noodstop.
+    QTest::newRow("main window dragged up: station buttons give way, not Noodstop")
+        << QRect(0, 0, 1024, 768) << true << true << QSize(960, 640) << false
+        << QRect(-200, -250, 1060, 751);
 }
 
 void TestPlacement::sideWindows()
@@ -200,12 +207,12 @@ void TestPlacement::sideWindows()
         if (w.outer.intersects(q.mainOuter))
             QCOMPARE(client, minimum);
         // Room for the smallest window beside the main window: it opens there.
-        const int room = std::max(q.mainOuter.left() - usable.left(),
-                                  usable.right() - q.mainOuter.right()) -
-                         placement::Gap;
+        const int room =
+            std::max(q.mainOuter.left() - usable.left(), usable.right() - q.mainOuter.right()) -
+            placement::Gap;
         const bool onlyOne = !(station && plan);
-        if (room >= w.minimum.width() + frameW && (onlyOne || QLatin1String(w.name) == "station" ||
-                                                   room >= PlanMinimum.width() + frameW))
+        if (room >= w.minimum.width() + frameW &&
+            (onlyOne || QLatin1String(w.name) == "station" || room >= PlanMinimum.width() + frameW))
             QVERIFY2(!w.outer.intersects(q.mainOuter), qPrintable(why));
     }
     if (station && plan && clear)
