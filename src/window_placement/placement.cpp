@@ -98,7 +98,8 @@ QVector<QRect> candidates(const SideRequest& q, const SideWindow& w, const QRect
     return out;
 }
 
-// What a layout of the two windows costs, compared in this order.
+// What a layout of the two windows costs, compared in this order; at
+// equal cost a window stands level with the main window's top.
 using Cost = std::array<qint64, 8>;
 
 Cost cost(const SideRequest& q, const QRect& station, const QRect& plan)
@@ -114,7 +115,8 @@ Cost cost(const SideRequest& q, const QRect& station, const QRect& plan)
             overlap(plan, q.mainOuter) + overlap(station, q.mainOuter),
             qint64(wrongSide(station, true)) + qint64(wrongSide(plan, false)),
             -(area(plan) + area(station)),
-            qint64(plan.top()) + station.top()};
+            qint64(plan.isNull() ? 0 : qAbs(plan.top() - q.mainOuter.top())) +
+                (station.isNull() ? 0 : qAbs(station.top() - q.mainOuter.top()))};
 }
 
 } // namespace

@@ -203,6 +203,10 @@ void TestPlacement::sideWindows()
             QVERIFY2(!w.outer.intersects(q.noodstop), qPrintable(why));
             QVERIFY2(!w.outer.intersects(q.stationButtons), qPrintable(why));
         }
+        // Beside the main window: level with its top, as far as the screen allows.
+        if (w.outer.left() > q.mainOuter.right() || w.outer.right() < q.mainOuter.left())
+            QCOMPARE(w.outer.top(), std::clamp(q.mainOuter.top(), usable.top(),
+                                               usable.bottom() + 1 - w.outer.height()));
         // Over the main window only at the smallest size.
         if (w.outer.intersects(q.mainOuter))
             QCOMPARE(client, minimum);
