@@ -627,7 +627,16 @@ void StepPlanWindow::build()
     ui.messageLine->setWordWrap(true);
     ui.messageLine->setMinimumHeight(48);
     ui.messageLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    root->addWidget(ui.messageLine);
+    // A long note for the pupil scrolls too, rather than being cut off at
+    // the window's smallest size.
+    auto* messageScroll = new QScrollArea(this);
+    messageScroll->setObjectName(QStringLiteral("MeldingScroll"));
+    messageScroll->setWidgetResizable(true);
+    messageScroll->setFrameShape(QFrame::NoFrame);
+    messageScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    messageScroll->setMinimumHeight(ui.messageLine->minimumHeight());
+    messageScroll->setWidget(ui.messageLine);
+    root->addWidget(messageScroll);
 
     ui.editing << add << ui.remove << ui.up << ui.down;
 
