@@ -75,4 +75,12 @@ struct SidePlaces {
 // of each other, the plan window goes over "Virtuele opstelling".
 SidePlaces sideWindows(const SideRequest& request);
 
+// Qt's own file dialog, sized so the longest file name shown fits whole in
+// its name column: `longestName` is that name's width in pixels in the
+// dialog's font; the side bar, the other columns and the margins take
+// `besides`. Never smaller than a usable dialog, never past 9/10 of the
+// usable area.
+constexpr int FileDialogBesides = 500;
+QSize fileDialogSize(const QRect& usable, int longestName, int besides = FileDialogBesides);
+
 } // namespace placement

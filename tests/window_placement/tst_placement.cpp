@@ -18,6 +18,8 @@ class TestPlacement : public QObject
     void mainWindow();
     void sideWindows_data();
     void sideWindows();
+    void fileDialog_data();
+    void fileDialog();
 };
 
 namespace
@@ -223,6 +225,29 @@ void TestPlacement::sideWindows()
         QVERIFY2(!planOuter.intersects(stationOuter), "side windows over each other");
     // Never over Noodstop, whatever the screen.
     QVERIFY(!planOuter.intersects(q.noodstop));
+}
+
+void TestPlacement::fileDialog_data()
+{
+    QTest::addColumn<QRect>("usable");
+    QTest::addColumn<int>("longestName");
+    QTest::newRow("the longest example plan, 1366x768 with a task bar")
+        << QRect(0, 0, 1366, 728) << 430;
+    QTest::newRow("a name wider than a 1024x768 screen") << QRect(0, 32, 1024, 736) << 1500;
+}
+
+// The name column shows the longest name whole where the screen allows,
+// and the dialog stays on the screen.
+void TestPlacement::fileDialog()
+{
+    QFETCH(QRect, usable);
+    QFETCH(int, longestName);
+    const QSize s = placement::fileDialogSize(usable, longestName);
+    QVERIFY(s.width() <= usable.width() && s.height() <= usable.height());
+    if (longestName + placement::FileDialogBesides <= usable.width() * 9 / 10)
+        QVERIFY(s.width() >= longestName + placement::FileDialogBesides);
+    else
+        QVERIFY(s.width() >= usable.width() * 8 / 10);
 }
 
 QTEST_GUILESS_MAIN(TestPlacement)
