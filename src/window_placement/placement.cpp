@@ -26,9 +26,11 @@ qint64 overlap(const QRect& a, const QRect& b)
 }
 
 // Spots for a window of outer size `s`: flush with the usable area's
-// edges, the main window's edges and just beside each rectangle to keep
-// clear, kept inside the usable area. Assumes `s` fits the usable area.
-QVector<QRect> spots(const QRect& u, const QRect& m, const QVector<QRect>& clear, QSize s)
+// edges, the main window's edges, just beside each rectangle to keep clear
+// and beside a window of each size in `others` standing in a corner, kept
+// inside the usable area. Assumes `s` fits the usable area.
+QVector<QRect> spots(const QRect& u, const QRect& m, const QVector<QRect>& clear, QSize s,
+                     const QVector<QSize>& others)
 {
     QVector<int> xs{u.left(),
                     u.right() + 1 - s.width(),
@@ -42,6 +44,11 @@ QVector<QRect> spots(const QRect& u, const QRect& m, const QVector<QRect>& clear
             continue;
         xs << k.left() - Gap - s.width() << k.right() + 1 + Gap;
         ys << k.top() - Gap - s.height() << k.bottom() + 1 + Gap;
+    }
+    // Room for another window of size `o` in a corner of the usable area.
+    for (const QSize o : others) {
+        xs << u.left() + o.width() + Gap << u.right() + 1 - o.width() - Gap - s.width();
+        ys << u.top() + o.height() + Gap << u.bottom() + 1 - o.height() - Gap - s.height();
     }
     QVector<QRect> out;
     for (int x : xs) {
@@ -81,7 +88,8 @@ QVector<QSize> sizes(const SideRequest& q, const SideWindow& w)
     return out;
 }
 
-QVector<QRect> candidates(const SideRequest& q, const SideWindow& w, const QRect& other)
+QVector<QRect> candidates(const SideRequest& q, const SideWindow& w, const QRect& other,
+                          const QVector<QSize>& others = {})
 {
     switch (w.kind) {
     case SideWindow::Kind::Absent:
@@ -94,13 +102,13 @@ QVector<QRect> candidates(const SideRequest& q, const SideWindow& w, const QRect
     const QVector<QRect> clear{q.noodstop, q.stationButtons, other};
     QVector<QRect> out;
     for (const QSize s : sizes(q, w))
-        out << spots(q.usable, q.mainOuter, clear, s);
+        out << spots(q.usable, q.mainOuter, clear, s, others);
     return out;
 }
 
 // What a layout of the two windows costs, compared in this order; at
 // equal cost a window stands level with the main window's top.
-using Cost = std::array<qint64, 8>;
+using Cost = std::array<qint64, 9>;
 
 Cost cost(const SideRequest& q, const QRect& station, const QRect& plan)
 {
@@ -112,6 +120,12 @@ Cost cost(const SideRequest& q, const QRect& station, const QRect& plan)
             overlap(station, q.noodstop),
             overlap(plan, q.stationButtons) + overlap(station, q.stationButtons),
             overlap(plan, station),
+            [&] {
+                qint64 sum = 0;
+                for (const QRect& r : q.rather)
+                    sum += overlap(plan, r) + overlap(station, r);
+                return sum;
+            }(),
             overlap(plan, q.mainOuter) + overlap(station, q.mainOuter),
             qint64(wrongSide(station, true)) + qint64(wrongSide(plan, false)),
             -(area(plan) + area(station)),
@@ -166,7 +180,12 @@ SidePlaces sideWindows(const SideRequest& q)
     std::optional<Cost> best;
     QRect bestStation;
     QRect bestPlan;
-    for (const QRect& a : candidates(q, first, QRect())) {
+    // The first window also tries the spots that leave a corner to the
+    // second.
+    QVector<QSize> secondSizes;
+    if (second.kind == SideWindow::Kind::Place)
+        secondSizes = sizes(q, second);
+    for (const QRect& a : candidates(q, first, QRect(), secondSizes)) {
         for (const QRect& b : candidates(q, second, a)) {
             const QRect& station = planFirst ? b : a;
             const QRect& plan = planFirst ? a : b;

@@ -56,6 +56,9 @@ struct SideRequest {
     // coordinates): Noodstop above all, then the station buttons.
     QRect noodstop;
     QRect stationButtons;
+    // Controls better left in sight where there is a choice: the outputs
+    // and inputs, the connection and the command buttons.
+    QVector<QRect> rather;
     SideWindow station;
     SideWindow plan;
 };
@@ -71,7 +74,8 @@ struct SidePlaces {
 // that has no room there opens at its smallest size over the main window,
 // where it covers, in this order of importance: never Noodstop (the plan
 // window least of all), not the station buttons, not the other side
-// window, and the least of the main window. When both cannot keep clear
+// window, the least of the `rather` controls, and the least of the main
+// window. When both cannot keep clear
 // of each other, the plan window goes over "Virtuele opstelling".
 SidePlaces sideWindows(const SideRequest& request);
 

@@ -282,6 +282,9 @@ void placeBesideMain(QWidget* window, const QWidget* mainWindow, QSize size, Sid
             q.mainOuter = main ? main->frameGeometry() : QRect();
             q.noodstop = noodstopOf(main);
             q.stationButtons = stationButtonsOf(main);
+            for (const char* name :
+                 {"FrameUitgangen", "FrameIngangen", "FrameEasyPort", "FrameCommand"})
+                q.rather << controlRect(main, name);
             const SideWindow self = SideWindow::place(size, minimum, frame);
             SideWindow other;
             if (pair)

@@ -159,6 +159,11 @@ void TestPlacement::sideWindows()
     q.mainOuter = placement::outerRect(mainClient, Twm);
     q.stationButtons = control(mainClient, 7320, 4695, 3975, 4230);
     q.noodstop = control(mainClient, 10185, 9015, 2535, 1815);
+    // The output buttons, then the inputs, the connection and the commands.
+    const QRect outputs = control(mainClient, 12000, 120, 3615, 4335);
+    q.rather = {outputs, control(mainClient, 7320, 120, 4215, 4335),
+                control(mainClient, 5145, 9015, 4815, 1815),
+                control(mainClient, 120, 9030, 4830, 1815)};
     const SideWindow stationAsked = SideWindow::place(asked, StationMinimum, Twm);
     const SideWindow planAsked = SideWindow::place(asked, PlanMinimum, Twm);
 
@@ -204,6 +209,8 @@ void TestPlacement::sideWindows()
         if (clear) {
             QVERIFY2(!w.outer.intersects(q.noodstop), qPrintable(why));
             QVERIFY2(!w.outer.intersects(q.stationButtons), qPrintable(why));
+            // On these screens there is also room to leave the outputs in sight.
+            QVERIFY2(!w.outer.intersects(outputs), qPrintable(why));
         }
         // Beside the main window: level with its top, as far as the screen allows.
         if (w.outer.left() > q.mainOuter.right() || w.outer.right() < q.mainOuter.left())
