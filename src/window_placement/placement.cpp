@@ -205,12 +205,4 @@ SidePlaces sideWindows(const SideRequest& q)
     return out;
 }
 
-QSize fileDialogSize(const QRect& usable, int longestName, int besides)
-{
-    const QSize smallest(640, 480);
-    const QSize largest = (usable.size() * 9 / 10).expandedTo(QSize(1, 1));
-    return QSize(std::max(smallest.width(), longestName + besides), smallest.height())
-        .boundedTo(largest);
-}
-
 } // namespace placement

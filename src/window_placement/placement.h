@@ -75,16 +75,8 @@ struct SidePlaces {
 // where it covers, in this order of importance: never Noodstop (the plan
 // window least of all), not the station buttons, not the other side
 // window, the least of the `rather` controls, and the least of the main
-// window. When both cannot keep clear
-// of each other, the plan window goes over "Virtuele opstelling".
+// window. When both cannot keep clear of each other, the plan window goes
+// over "Virtuele opstelling".
 SidePlaces sideWindows(const SideRequest& request);
-
-// Qt's own file dialog, sized so the longest file name shown fits whole in
-// its name column: `longestName` is that name's width in pixels in the
-// dialog's font; the side bar, the other columns and the margins take
-// `besides`. Never smaller than a usable dialog, never past 9/10 of the
-// usable area.
-constexpr int FileDialogBesides = 500;
-QSize fileDialogSize(const QRect& usable, int longestName, int besides = FileDialogBesides);
 
 } // namespace placement

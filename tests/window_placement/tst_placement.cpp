@@ -18,8 +18,6 @@ class TestPlacement : public QObject
     void mainWindow();
     void sideWindows_data();
     void sideWindows();
-    void fileDialog_data();
-    void fileDialog();
 };
 
 namespace
@@ -185,32 +183,27 @@ void TestPlacement::sideWindows()
         QRect outer;
         QSize minimum;
     };
-    const QMargins m = Twm;
-    const int frameW = m.left() + m.right();
-    const int frameH = m.top() + m.bottom();
+    const QSize frame(Twm.left() + Twm.right(), Twm.top() + Twm.bottom());
     for (const Placed& w : {Placed{"station", stationOuter, StationMinimum},
                             Placed{"plan", planOuter, PlanMinimum}}) {
         if (w.outer.isNull())
             continue;
-        const QString why = QStringLiteral("%1 at %2,%3 %4x%5")
-                                .arg(QLatin1String(w.name))
-                                .arg(w.outer.x())
-                                .arg(w.outer.y())
-                                .arg(w.outer.width())
-                                .arg(w.outer.height());
-        QVERIFY2(usable.contains(w.outer), qPrintable(why));
-        const QSize client = w.outer.size() - QSize(frameW, frameH);
+        const QByteArray why = QByteArray(w.name) + QByteArray(" at ") +
+                               QByteArray::number(w.outer.x()) + ',' +
+                               QByteArray::number(w.outer.y());
+        QVERIFY2(usable.contains(w.outer), why.constData());
+        const QSize client = w.outer.size() - frame;
         // A screen smaller than the window's smallest size gets it whole.
-        const QSize minimum = w.minimum.boundedTo(usable.size() - QSize(frameW, frameH));
+        const QSize minimum = w.minimum.boundedTo(usable.size() - frame);
         QVERIFY2(client.width() >= minimum.width() && client.height() >= minimum.height(),
-                 qPrintable(why));
+                 why.constData());
         QVERIFY2(client.width() <= asked.width() && client.height() <= asked.height(),
-                 qPrintable(why));
+                 why.constData());
         if (clear) {
-            QVERIFY2(!w.outer.intersects(q.noodstop), qPrintable(why));
-            QVERIFY2(!w.outer.intersects(q.stationButtons), qPrintable(why));
+            QVERIFY2(!w.outer.intersects(q.noodstop), why.constData());
+            QVERIFY2(!w.outer.intersects(q.stationButtons), why.constData());
             // On these screens there is also room to leave the outputs in sight.
-            QVERIFY2(!w.outer.intersects(outputs), qPrintable(why));
+            QVERIFY2(!w.outer.intersects(outputs), why.constData());
         }
         // Beside the main window: level with its top, as far as the screen allows.
         if (w.outer.left() > q.mainOuter.right() || w.outer.right() < q.mainOuter.left())
@@ -224,37 +217,15 @@ void TestPlacement::sideWindows()
             std::max(q.mainOuter.left() - usable.left(), usable.right() - q.mainOuter.right()) -
             placement::Gap;
         const bool onlyOne = !(station && plan);
-        if (room >= w.minimum.width() + frameW &&
-            (onlyOne || QLatin1String(w.name) == "station" || room >= PlanMinimum.width() + frameW))
-            QVERIFY2(!w.outer.intersects(q.mainOuter), qPrintable(why));
+        if (room >= w.minimum.width() + frame.width() &&
+            (onlyOne || QByteArray(w.name) == "station" ||
+             room >= PlanMinimum.width() + frame.width()))
+            QVERIFY2(!w.outer.intersects(q.mainOuter), why.constData());
     }
     if (station && plan && clear)
         QVERIFY2(!planOuter.intersects(stationOuter), "side windows over each other");
     // Never over Noodstop, whatever the screen.
     QVERIFY(!planOuter.intersects(q.noodstop));
-}
-
-void TestPlacement::fileDialog_data()
-{
-    QTest::addColumn<QRect>("usable");
-    QTest::addColumn<int>("longestName");
-    QTest::newRow("the longest example plan, 1366x768 with a task bar")
-        << QRect(0, 0, 1366, 728) << 430;
-    QTest::newRow("a name wider than a 1024x768 screen") << QRect(0, 32, 1024, 736) << 1500;
-}
-
-// The name column shows the longest name whole where the screen allows,
-// and the dialog stays on the screen.
-void TestPlacement::fileDialog()
-{
-    QFETCH(QRect, usable);
-    QFETCH(int, longestName);
-    const QSize s = placement::fileDialogSize(usable, longestName);
-    QVERIFY(s.width() <= usable.width() && s.height() <= usable.height());
-    if (longestName + placement::FileDialogBesides <= usable.width() * 9 / 10)
-        QVERIFY(s.width() >= longestName + placement::FileDialogBesides);
-    else
-        QVERIFY(s.width() >= usable.width() * 8 / 10);
 }
 
 QTEST_GUILESS_MAIN(TestPlacement)
