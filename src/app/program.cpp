@@ -13,6 +13,7 @@
 #include "simulation/station_runner.h"
 #include "step_plan/step_plan_window.h"
 #include "virtual_station/virtual_station_window.h"
+#include "window_placement/window_placer.h"
 
 #include <QTimer>
 
@@ -103,6 +104,8 @@ void Program::build()
     // command frame, Ctrl+Shift+S and the virtual station.
     m_planHost = std::make_unique<MainPlanHost>(window);
     m_stepPlan = std::make_unique<plan::StepPlanWindow>(*m_planHost, m_planClock);
+    // The virtual station and the step plan open on either side, together.
+    placement::pairSideWindows(&window, m_virtualStation.get(), m_stepPlan.get());
     plan::attachStepPlan(&window, window.FrameCommand, m_stepPlan.get());
     if (m_virtualStation)
         plan::attachStepPlan(m_virtualStation.get(), &window, m_stepPlan.get());

@@ -116,9 +116,11 @@ std::vector<ControlRow> build()
           kNavy, 9.75);
     frame("Frame1", "FrameEasyPort", QString(), 120, 1110, 4575, 615, kNoColor, kNoColor, 8.25);
     button("Command1", "Frame1", "Dravik DLL versie", 2520, 120, 1935, 375, kNoColor, 9.75);
-    label("Label_Modulenummer", "Frame1", "-", 1800, 180, 375, 255);
-    label("Label_Compoort", "Frame1", "-", 600, 180, 375, 255);
-    label("Label3", "Frame1", "Module:", 1080, 180, 735, 255);
+    // Wide enough for a five-digit port ("65535"); "Module:" and its number
+    // moved right to make room.
+    label("Label_Modulenummer", "Frame1", "-", 1965, 180, 375, 255);
+    label("Label_Compoort", "Frame1", "-", 600, 180, 600, 255);
+    label("Label3", "Frame1", "Module:", 1230, 180, 735, 255);
     label("Label2", "Frame1", "Com:", 120, 180, 495, 255);
     button("CMD_Verbinding", "FrameEasyPort", "Zoek en verbind", 120, 330, 2415, 690, kGreen, 11.25)
         .toolTip = QStringLiteral("Maak een verbinding met de EasyPort");

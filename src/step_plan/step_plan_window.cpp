@@ -20,6 +20,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -190,6 +191,7 @@ StepPlanWindow::StepPlanWindow(PlanHost& host, Clock* clock, QWidget* parent)
     setWindowTitle(QStringLiteral("Stappenplan"));
     // Closing the main window ends the program even while this one is open.
     setAttribute(Qt::WA_QuitOnClose, false);
+    setMinimumSize(MinimumWidth, MinimumHeight);
     resize(DefaultWidth, DefaultHeight);
     connect(&m_sequencer, &Sequencer::changed, this, &StepPlanWindow::runChanged);
     connect(&m_sequencer, &Sequencer::messageChanged, this, &StepPlanWindow::setMessage);
@@ -443,6 +445,22 @@ void StepPlanWindow::build()
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(8, 8, 8, 8);
     root->setSpacing(8);
+    // The plan and its steps scroll: a plan with more outputs in use grows
+    // the step editor, and the window must not grow over the main window's
+    // station buttons or Noodstop. Running and the message stay in sight.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("StappenplanScroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setBackgroundRole(QPalette::Window);
+    scroll->setMinimumHeight(ScrollMinimumHeight);
+    auto* page = new QWidget(scroll);
+    page->setBackgroundRole(QPalette::Window);
+    auto* pageBox = new QVBoxLayout(page);
+    pageBox->setContentsMargins(0, 0, 0, 0);
+    pageBox->setSpacing(8);
+    scroll->setWidget(page);
+    root->addWidget(scroll, 1);
 
     // The plan: station, repeat, files.
     ctl::Frame* planFrame = frame(this, QStringLiteral(" Plan "), Silver, Navy);
@@ -470,11 +488,11 @@ void StepPlanWindow::build()
                        static_cast<QWidget*>(examples), static_cast<QWidget*>(save)})
         planRow->addWidget(w);
     ui.editing << ui.station << ui.repeat << newPlan << open << examples;
-    root->addWidget(planFrame);
+    pageBox->addWidget(planFrame);
 
     auto* middle = new QHBoxLayout;
     middle->setSpacing(8);
-    root->addLayout(middle, 1);
+    pageBox->addLayout(middle, 1);
 
     // The steps as a table, with the buttons that change the list.
     ctl::Frame* stepsFrame = frame(this, QStringLiteral("Stappen"), Blue, Navy);
@@ -609,7 +627,16 @@ void StepPlanWindow::build()
     ui.messageLine->setWordWrap(true);
     ui.messageLine->setMinimumHeight(48);
     ui.messageLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    root->addWidget(ui.messageLine);
+    // A long note for the pupil scrolls too, rather than being cut off at
+    // the window's smallest size.
+    auto* messageScroll = new QScrollArea(this);
+    messageScroll->setObjectName(QStringLiteral("MeldingScroll"));
+    messageScroll->setWidgetResizable(true);
+    messageScroll->setFrameShape(QFrame::NoFrame);
+    messageScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    messageScroll->setMinimumHeight(ui.messageLine->minimumHeight());
+    messageScroll->setWidget(ui.messageLine);
+    root->addWidget(messageScroll);
 
     ui.editing << add << ui.remove << ui.up << ui.down;
 

@@ -31,6 +31,11 @@ class StepPlanWindow : public QWidget
   public:
     static constexpr int DefaultWidth = 960;
     static constexpr int DefaultHeight = 640;
+    // The smallest size the window works at (the plan and its steps then
+    // scroll); the layout never asks for more, whatever plan is loaded.
+    static constexpr int MinimumWidth = 660;
+    static constexpr int MinimumHeight = 290;
+    static constexpr int ScrollMinimumHeight = 130;
 
     // `host` must outlive the window (a run still active when the window
     // goes switches all outputs off through it).

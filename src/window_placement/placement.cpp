@@ -1,8 +1,8 @@
 #include "window_placement/placement.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
-#include <tuple>
 
 namespace placement
 {
@@ -26,12 +26,12 @@ qint64 overlap(const QRect& a, const QRect& b)
 }
 
 // Spots for a window of outer size `s`: flush with the usable area's
-// edges, the main window's edges and just beside each control to keep
-// clear, kept inside the usable area. Assumes `s` fits the usable area.
-QVector<QRect> spots(const Request& q, QSize s)
+// edges, the main window's edges, just beside each rectangle to keep clear
+// and beside a window of each size in `others` standing in a corner, kept
+// inside the usable area. Assumes `s` fits the usable area.
+QVector<QRect> spots(const QRect& u, const QRect& m, const QVector<QRect>& clear, QSize s,
+                     const QVector<QSize>& others)
 {
-    const QRect& u = q.usable;
-    const QRect& m = q.mainOuter;
     QVector<int> xs{u.left(),
                     u.right() + 1 - s.width(),
                     m.left(),
@@ -39,9 +39,16 @@ QVector<QRect> spots(const Request& q, QSize s)
                     m.right() + 1 + Gap,
                     m.left() - Gap - s.width()};
     QVector<int> ys{u.top(), u.bottom() + 1 - s.height(), m.top(), m.bottom() + 1 - s.height()};
-    for (const QRect& k : q.keepClear) {
+    for (const QRect& k : clear) {
+        if (k.isNull())
+            continue;
         xs << k.left() - Gap - s.width() << k.right() + 1 + Gap;
         ys << k.top() - Gap - s.height() << k.bottom() + 1 + Gap;
+    }
+    // Room for another window of size `o` in a corner of the usable area.
+    for (const QSize o : others) {
+        xs << u.left() + o.width() + Gap << u.right() + 1 - o.width() - Gap - s.width();
+        ys << u.top() + o.height() + Gap << u.bottom() + 1 - o.height() - Gap - s.height();
     }
     QVector<QRect> out;
     for (int x : xs) {
@@ -56,58 +63,74 @@ QVector<QRect> spots(const Request& q, QSize s)
     return out;
 }
 
-qint64 coveredControls(const Request& q, const QRect& r)
+// The outer sizes worth trying for a window: as asked, the smallest, and
+// as large as fits each room around the main window (keeping proportions).
+QVector<QSize> sizes(const SideRequest& q, const SideWindow& w)
 {
-    qint64 sum = 0;
-    for (const QRect& k : q.keepClear)
-        sum += overlap(r, k);
-    return sum;
-}
-
-// Of two spots, the one that covers less of the main window; then the one
-// further to the preferred side; then the higher one.
-bool better(const Request& q, const QRect& a, const QRect& b)
-{
-    const int ax = q.preferred == Side::Right ? -a.x() : a.x();
-    const int bx = q.preferred == Side::Right ? -b.x() : b.x();
-    return std::tuple(overlap(a, q.mainOuter), ax, a.y()) <
-           std::tuple(overlap(b, q.mainOuter), bx, b.y());
-}
-
-std::optional<QRect> clearSpot(const Request& q, QSize s)
-{
-    std::optional<QRect> best;
-    for (const QRect& r : spots(q, s)) {
-        if (coveredControls(q, r) > 0)
+    const QRect& u = q.usable;
+    const QRect& m = q.mainOuter;
+    const QSize outer = (w.size + frameSize(w.frame)).boundedTo(u.size());
+    const QSize smallest = (w.minimum + frameSize(w.frame)).boundedTo(outer);
+    QVector<QSize> out{outer, smallest};
+    const QSize rooms[] = {{m.left() - Gap - u.left(), u.height()},
+                           {u.right() - m.right() - Gap, u.height()},
+                           {u.width(), m.top() - Gap - u.top()},
+                           {u.width(), u.bottom() - m.bottom() - Gap}};
+    for (const QSize room : rooms) {
+        if (room.width() < smallest.width() || room.height() < smallest.height())
             continue;
-        if (!best || better(q, r, *best))
-            best = r;
+        const double f = std::min(
+            {1.0, double(room.width()) / outer.width(), double(room.height()) / outer.height()});
+        const QSize s = QSize(int(outer.width() * f), int(outer.height() * f)).expandedTo(smallest);
+        if (!out.contains(s))
+            out << s;
     }
-    return best;
-}
-
-// How much of each control a spot covers, the most important first.
-QVector<qint64> coverage(const Request& q, const QRect& r)
-{
-    QVector<qint64> out;
-    for (const QRect& k : q.keepClear)
-        out << overlap(r, k);
     return out;
 }
 
-QRect leastCovering(const Request& q, QSize s)
+QVector<QRect> candidates(const SideRequest& q, const SideWindow& w, const QRect& other,
+                          const QVector<QSize>& others = {})
 {
-    QRect best;
-    QVector<qint64> bestCovered;
-    for (const QRect& r : spots(q, s)) {
-        const QVector<qint64> covered = coverage(q, r);
-        if (best.isNull() || covered < bestCovered ||
-            (covered == bestCovered && better(q, r, best))) {
-            best = r;
-            bestCovered = covered;
-        }
+    switch (w.kind) {
+    case SideWindow::Kind::Absent:
+        return {QRect()};
+    case SideWindow::Kind::Fixed:
+        return {w.outer};
+    case SideWindow::Kind::Place:
+        break;
     }
-    return best;
+    const QVector<QRect> clear{q.noodstop, q.stationButtons, other};
+    QVector<QRect> out;
+    for (const QSize s : sizes(q, w))
+        out << spots(q.usable, q.mainOuter, clear, s, others);
+    return out;
+}
+
+// What a layout of the two windows costs, compared in this order; at
+// equal cost a window stands level with the main window's top.
+using Cost = std::array<qint64, 9>;
+
+Cost cost(const SideRequest& q, const QRect& station, const QRect& plan)
+{
+    const QPoint mid = q.mainOuter.center();
+    auto wrongSide = [&](const QRect& r, bool right) {
+        return !r.isNull() && (right ? r.center().x() < mid.x() : r.center().x() > mid.x());
+    };
+    return {overlap(plan, q.noodstop),
+            overlap(station, q.noodstop),
+            overlap(plan, q.stationButtons) + overlap(station, q.stationButtons),
+            overlap(plan, station),
+            [&] {
+                qint64 sum = 0;
+                for (const QRect& r : q.rather)
+                    sum += overlap(plan, r) + overlap(station, r);
+                return sum;
+            }(),
+            overlap(plan, q.mainOuter) + overlap(station, q.mainOuter),
+            qint64(wrongSide(station, true)) + qint64(wrongSide(plan, false)),
+            -(area(plan) + area(station)),
+            qint64(plan.isNull() ? 0 : qAbs(plan.top() - q.mainOuter.top())) +
+                (station.isNull() ? 0 : qAbs(station.top() - q.mainOuter.top()))};
 }
 
 } // namespace
@@ -146,32 +169,40 @@ QRect mainWindow(const QRect& usable, QSize design, const QMargins& frame)
     return clientRect(QRect(topLeft, outer), frame);
 }
 
-QRect besideMain(const Request& q)
+SidePlaces sideWindows(const SideRequest& q)
 {
-    const QRect& u = q.usable;
-    const QRect& m = q.mainOuter;
-    const QSize outer = (q.size + frameSize(q.frame)).boundedTo(u.size());
-    const QSize smallest = (q.minimum + frameSize(q.frame)).boundedTo(outer);
-
-    const int top = std::clamp(m.top(), u.top(), u.bottom() + 1 - outer.height());
-    const Side other = q.preferred == Side::Right ? Side::Left : Side::Right;
-    for (Side side : {q.preferred, other}) {
-        const int x = side == Side::Right ? m.right() + 1 + Gap : m.left() - Gap - outer.width();
-        const QRect r(QPoint(x, top), outer);
-        if (u.contains(r))
-            return clientRect(r, q.frame);
+    // The window to place is tried beside each spot of the other, so the
+    // two can stand edge to edge.
+    const bool planFirst =
+        q.plan.kind != SideWindow::Kind::Place && q.station.kind == SideWindow::Kind::Place;
+    const SideWindow& first = planFirst ? q.plan : q.station;
+    const SideWindow& second = planFirst ? q.station : q.plan;
+    std::optional<Cost> best;
+    QRect bestStation;
+    QRect bestPlan;
+    // The first window also tries the spots that leave a corner to the
+    // second.
+    QVector<QSize> secondSizes;
+    if (second.kind == SideWindow::Kind::Place)
+        secondSizes = sizes(q, second);
+    for (const QRect& a : candidates(q, first, QRect(), secondSizes)) {
+        for (const QRect& b : candidates(q, second, a)) {
+            const QRect& station = planFirst ? b : a;
+            const QRect& plan = planFirst ? a : b;
+            const Cost c = cost(q, station, plan);
+            if (!best || c < *best) {
+                best = c;
+                bestStation = station;
+                bestPlan = plan;
+            }
+        }
     }
-
-    // No room beside it: clear of the controls, as large as possible.
-    for (int percent = 100;; percent -= 5) {
-        const QSize s = QSize(outer.width() * percent / 100, outer.height() * percent / 100)
-                            .expandedTo(smallest);
-        if (const std::optional<QRect> r = clearSpot(q, s))
-            return clientRect(*r, q.frame);
-        if (s == smallest || percent <= 5)
-            break;
-    }
-    return clientRect(leastCovering(q, smallest), q.frame);
+    SidePlaces out;
+    if (q.station.kind == SideWindow::Kind::Place)
+        out.station = clientRect(bestStation, q.station.frame);
+    if (q.plan.kind == SideWindow::Kind::Place)
+        out.plan = clientRect(bestPlan, q.plan.frame);
+    return out;
 }
 
 } // namespace placement

@@ -30,25 +30,53 @@ QRect clientRect(const QRect& outer, const QMargins& frame);
 // their design size, too large for the smaller window.
 QRect mainWindow(const QRect& usable, QSize design, const QMargins& frame);
 
-// A window opened while the main window is on the screen.
-struct Request {
-    QRect usable;
-    QRect mainOuter; // the main window, frame included
-    // Controls of the main window never to cover (screen coordinates), the
-    // most important first.
-    QVector<QRect> keepClear;
-    QSize size;    // the client size the window asks for
-    QSize minimum; // the smallest client size it can work with
-    QMargins frame;
-    Side preferred = Side::Right;
+// A window that opens beside the main window: to be placed, or already
+// standing where the pupil or an earlier placement put it.
+struct SideWindow {
+    enum class Kind { Absent, Place, Fixed };
+    Kind kind = Kind::Absent;
+    QSize size;     // Place: the client size the window asks for
+    QSize minimum;  // Place: the smallest client size it works at
+    QMargins frame; // Place: the frame the window manager draws
+    QRect outer;    // Fixed: where it stands, frame included
+
+    static SideWindow place(QSize size, QSize minimum, const QMargins& frame)
+    {
+        return {Kind::Place, size, minimum, frame, {}};
+    }
+    static SideWindow fixed(const QRect& outer) { return {Kind::Fixed, {}, {}, {}, outer}; }
 };
 
-// Beside the main window, on the preferred side first, where the screen has
-// room for the whole window. Else where it covers none of `keepClear`,
-// shrunk (keeping its proportions, not below `minimum`) as far as needed,
-// and of those spots the one that covers the least of the main window. If
-// not even the smallest window fits clear of them, the spot that covers
-// the least of the first of them, then of the next, and so on.
-QRect besideMain(const Request& request);
+// The two side windows: "Virtuele opstelling" (preferably right of the main
+// window) and "Stappenplan" (preferably left).
+struct SideRequest {
+    QRect usable;
+    QRect mainOuter; // the main window, frame included
+    // Controls of the main window no side window may cover (screen
+    // coordinates): Noodstop above all, then the station buttons.
+    QRect noodstop;
+    QRect stationButtons;
+    // Controls better left in sight where there is a choice: the outputs
+    // and inputs, the connection and the command buttons.
+    QVector<QRect> rather;
+    SideWindow station;
+    SideWindow plan;
+};
+
+// Client rectangles for the windows of kind Place; null for the others.
+struct SidePlaces {
+    QRect station;
+    QRect plan;
+};
+
+// Each window beside the main window, on its own side where the screen has
+// room for it (shrunk to the room, not below its smallest size). A window
+// that has no room there opens at its smallest size over the main window,
+// where it covers, in this order of importance: never Noodstop (the plan
+// window least of all), not the station buttons, not the other side
+// window, the least of the `rather` controls, and the least of the main
+// window. When both cannot keep clear of each other, the plan window goes
+// over "Virtuele opstelling".
+SidePlaces sideWindows(const SideRequest& request);
 
 } // namespace placement

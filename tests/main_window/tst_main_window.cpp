@@ -26,6 +26,8 @@ class TestMainWindow : public QObject
     void controlsReadBackWhatWasSet();
     void exits_data();
     void exits();
+    void longestCaptionFits_data();
+    void longestCaptionFits();
 };
 
 // The expected inventory, written out independently of the window's own
@@ -65,9 +67,9 @@ static const Expected kExpected[] = {
      " EasyPort Control "},
     {"Frame1", "FrameEasyPort", 120, 1110, 4575, 615, -1, -1, -1, ""},
     {"Command1", "Frame1", 2520, 120, 1935, 375, -1, -1, 9.75, "Dravik DLL versie"},
-    {"Label_Modulenummer", "Frame1", 1800, 180, 375, 255, -1, -1, 9.75, "-"},
-    {"Label_Compoort", "Frame1", 600, 180, 375, 255, -1, -1, 9.75, "-"},
-    {"Label3", "Frame1", 1080, 180, 735, 255, -1, -1, 9.75, "Module:"},
+    {"Label_Modulenummer", "Frame1", 1965, 180, 375, 255, -1, -1, 9.75, "-"},
+    {"Label_Compoort", "Frame1", 600, 180, 600, 255, -1, -1, 9.75, "-"},
+    {"Label3", "Frame1", 1230, 180, 735, 255, -1, -1, 9.75, "Module:"},
     {"Label2", "Frame1", 120, 180, 495, 255, -1, -1, 9.75, "Com:"},
     {"CMD_Verbinding", "FrameEasyPort", 120, 330, 2415, 690, 12648384, -1, 11.25,
      "Zoek en verbind"},
@@ -353,6 +355,35 @@ void TestMainWindow::exits()
     // Leaving once more runs nothing further.
     fx.main->exitProgram();
     QCOMPARE(fx.quits, 1);
+}
+
+void TestMainWindow::longestCaptionFits_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    // The highest port a Modbus module can listen on.
+    QTest::newRow("Com: a five-digit port") << "Label_Compoort"
+                                            << "65535";
+    QTest::newRow("Module: beside it") << "Label3"
+                                       << "Module:";
+}
+
+// Measured with the font the window actually uses (Comic Sans or its
+// stand-in), at the design size.
+void TestMainWindow::longestCaptionFits()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    MainFixture fx;
+    auto* label = fx.control<QWidget>(name);
+    QVERIFY(label);
+    QVERIFY(label->setProperty("Caption", caption));
+    const QFontMetrics fm(label->font());
+    QVERIFY2(fm.horizontalAdvance(caption) <= label->width(),
+             qPrintable(QStringLiteral("%1 px for %2 px")
+                            .arg(fm.horizontalAdvance(caption))
+                            .arg(label->width())));
+    QVERIFY(fm.height() <= label->height());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -8,6 +8,8 @@
 #include "support/plan_doubles.h"
 #include "support/test_support.h"
 
+#include <QDir>
+#include <QLayout>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -50,6 +52,7 @@ class TestStepPlanInMain : public QObject
     void startSaysWhy();
     void endingNeverAsks_data();
     void endingNeverAsks();
+    void opensClearOfStationButtonsAndNoodstop_data();
     void opensClearOfStationButtonsAndNoodstop();
 };
 
@@ -213,10 +216,23 @@ void TestStepPlanInMain::endingNeverAsks()
     QVERIFY(*kept.plan == changed);
 }
 
+void TestStepPlanInMain::opensClearOfStationButtonsAndNoodstop_data()
+{
+    QTest::addColumn<QString>("path");
+    const QDir folder(testing::examplePlanFolder());
+    const QStringList names = folder.entryList({QStringLiteral("*.json")}, QDir::Files);
+    QVERIFY(!names.isEmpty());
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << folder.filePath(name);
+}
+
 // The window tells the pupil which station buttons to use: it must not
-// cover them, nor Noodstop, and lies whole on the screen.
+// cover them, nor Noodstop, and lies whole on the screen; a plan loaded
+// into it (more outputs, a larger step editor) scrolls rather than growing
+// the window over them.
 void TestStepPlanInMain::opensClearOfStationButtonsAndNoodstop()
 {
+    QFETCH(QString, path);
     MainFixture fx;
     MainPlanHost host(*fx.main);
     plan::StepPlanWindow window(host);
@@ -224,6 +240,14 @@ void TestStepPlanInMain::opensClearOfStationButtonsAndNoodstop()
     QVERIFY(QTest::qWaitForWindowExposed(fx.main.get()));
     window.open(fx.main.get());
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QSize opened = window.size();
+    QVERIFY(window.load(path));
+    QCoreApplication::processEvents();
+    QCOMPARE(window.size(), opened);
+    const QSize needs = window.layout()->minimumSize();
+    QVERIFY2(
+        needs.width() <= window.minimumWidth() && needs.height() <= window.minimumHeight(),
+        qPrintable(QStringLiteral("layout needs %1x%2").arg(needs.width()).arg(needs.height())));
     QVERIFY(window.screen()->availableGeometry().contains(window.frameGeometry()));
     for (const char* name : {"Frame_Dravik_Buttons", "Frame7"}) {
         const auto* c = fx.control<QWidget>(QLatin1String(name));

@@ -117,6 +117,7 @@ class TestStepPlanWindow : public QObject
     void endingKeepsTheChangedPlan();
     void reachedFromTheMainWindow();
     void reachedFromTheVirtualStation();
+    void longNoteReadableAtTheSmallestSize();
 };
 
 void TestStepPlanWindow::hiddenAndEmptyUntilFirstShown()
@@ -638,6 +639,32 @@ void TestStepPlanWindow::reachedFromTheVirtualStation()
     QVERIFY(button->isVisible());
     button->click();
     QVERIFY(w.isVisible());
+}
+
+// A step's note is the pupil's instruction: at the window's smallest size
+// it scrolls in the message line rather than growing the window or being
+// cut off.
+void TestStepPlanWindow::longNoteReadableAtTheSmallestSize()
+{
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    QTemporaryDir dir;
+    const QByteArray note = QByteArray("Leg een metalen bakje op de band. ").repeated(14);
+    const QByteArray plan = R"({"station": "Station handling", "stappen": [
+        {"zet": {}, "tot": {"knop": true}, "uitleg": ")" +
+                            note + R"("}]})";
+    QVERIFY(w.load(writeFile(dir, QStringLiteral("n.json"), plan)));
+    w.show();
+    w.resize(w.minimumSize());
+    QVERIFY(w.start());
+    QVERIFY(w.message().contains(QString::fromUtf8(note.trimmed())));
+    QCoreApplication::processEvents();
+    QCOMPARE(w.size(), w.minimumSize());
+    auto* line = child<QLabel>(w, QStringLiteral("Melding"));
+    QVERIFY2(line->height() >= line->heightForWidth(line->width()),
+             qPrintable(QStringLiteral("%1 of %2 pixels shown")
+                            .arg(line->height())
+                            .arg(line->heightForWidth(line->width()))));
 }
 
 QTEST_MAIN(TestStepPlanWindow)
