@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QHash>
 #include <QMessageBox>
 #include <QPointer>
@@ -17,6 +18,7 @@
 #include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 #include <QWidget>
 #include <memory>
@@ -166,6 +168,9 @@ void sizeForNames(QFileDialog& dialog, const QString& folder, const QStringList&
     const QRect area = screens().usableArea(dialog.parentWidget());
     const QSize wanted(qMax(dialog.sizeHint().width(), width), 460);
     dialog.resize(wanted.boundedTo(area.size() * 9 / 10));
+    // The list's name column takes the room, so the names are not cut short.
+    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView")); list && longest > 0)
+        list->header()->resizeSection(0, longest + metrics.horizontalAdvance(QLatin1Char('M')) * 3);
 }
 
 QStringList patternsOf(const QString& filter)
