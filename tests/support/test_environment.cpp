@@ -1,7 +1,8 @@
 // Linked into every test program, so that each one also runs on its own
 // (build/bin/tst_outputs) and not only through ctest: without a platform
 // asked for, the tests draw offscreen instead of looking for a display, in
-// a runtime folder of their own when there is none. The offscreen screen
+// a runtime folder of their own when there is none, and always in a home
+// folder of their own. The offscreen screen
 // is a common 1920x1080 one rather than Qt's 800x600, on which the main
 // window would open scaled down to fit.
 #include <QByteArray>
@@ -31,6 +32,11 @@ const bool g_offscreen = [] {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform.isEmpty() || platform == "offscreen")
         qputenv("QT_QPA_PLATFORM", offscreenWithCommonScreen());
+    // A home of its own: a plan kept for recovery in the developer's own
+    // Documents would otherwise ask its question in the middle of a test.
+    static QTemporaryDir home;
+    if (home.isValid())
+        qputenv("HOME", QFile::encodeName(home.path()));
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         static QTemporaryDir runtime;
         if (runtime.isValid())
