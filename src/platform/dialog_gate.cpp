@@ -99,6 +99,10 @@ class Gate : public QObject
         QObject* target = widgetOf(watched);
         if (!dialog || !target || isWithin(target, dialog) || inReach(target))
             return false;
+        // An open popup (a list or a completer of the dialog) takes its own
+        // input: nothing outside the dialog can open one behind it.
+        if (QWidget* popup = QApplication::activePopupWidget(); popup && isWithin(target, popup))
+            return false;
         if (event->type() == QEvent::MouseButtonPress) {
             dialog->raise();
             dialog->activateWindow();
