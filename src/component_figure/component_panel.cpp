@@ -4,6 +4,7 @@
 #include "controls/controls.h"
 #include "controls/palette.h"
 #include "platform/services.h"
+#include "station/station_data.h"
 #include "station/station_state.h"
 
 namespace
@@ -38,10 +39,10 @@ void ComponentPanel::show(int index)
     const fig::IoControl old = fig::highlightedControl(m_shown);
     if (old.kind == fig::IoControl::Kind::Output) {
         ctl::CommandButton* b = m_c.outputs[old.index];
-        b->setBackColor(fig::restoredColour(true, b->Enabled()));
+        b->setBackColor(ctl::pointColour(true, b->Enabled()));
     } else if (old.kind == fig::IoControl::Kind::Input) {
         ctl::PictureBox* p = m_c.inputRows[old.index];
-        p->setBackColor(fig::restoredColour(false, p->Enabled()));
+        p->setBackColor(ctl::pointColour(false, p->Enabled()));
     }
     // 2. The new point is highlighted.
     if (index < kFirstInput)
@@ -116,7 +117,7 @@ void ComponentPanel::clear()
 void ComponentPanel::showGuidedCylinder()
 {
     m_c.picture->setPicture(
-        platform::resolvedPicture(QStringLiteral("Cilinder Dubbelwerkend ADN Bediend.bmp")));
+        platform::resolvedPicture(QString::fromUtf8(station::kGuidedCylinderActuated.picture)));
     m_c.frame->setCaption(QStringLiteral("ADN cilinder."));
     const fig::IoControl shown = fig::highlightedControl(m_shown);
     if (shown.kind == fig::IoControl::Kind::Output)

@@ -16,9 +16,8 @@ void Main::showStation(station::Station s)
     ResetAll();
     m_component->clear();
     for (int i = 0; i < 8; ++i) {
-        PictureLabelIngangen[i]->setBackColor(v.inputs[i].used ? mw::KleurMintgroen
-                                                               : mw::KleurNormaal);
-        CMD_SetReset[i]->setBackColor(v.outputs[i].used ? mw::KleurLila : mw::KleurNormaal);
+        PictureLabelIngangen[i]->setBackColor(ctl::pointColour(false, v.inputs[i].used));
+        CMD_SetReset[i]->setBackColor(ctl::pointColour(true, v.outputs[i].used));
     }
     FrameIngangen->setCaption(v.inputsCaption);
     FrameUitgangen->setCaption(v.outputsCaption);
