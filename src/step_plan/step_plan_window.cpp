@@ -116,23 +116,6 @@ QString waitText(const Step& step, const StationPoints& points)
     return {};
 }
 
-QString stateText(RunState s)
-{
-    switch (s) {
-    case RunState::Stopped:
-        return QStringLiteral("Gestopt");
-    case RunState::Running:
-        return QStringLiteral("Bezig");
-    case RunState::Paused:
-        return QStringLiteral("Gepauzeerd");
-    case RunState::Finished:
-        return QStringLiteral("Klaar");
-    case RunState::Failed:
-        return QStringLiteral("Mislukt");
-    }
-    return {};
-}
-
 QDoubleSpinBox* secondsBox(QWidget* parent, const QString& name, int minMs, int maxMs)
 {
     auto* box = body(new QDoubleSpinBox(parent), name);
@@ -765,7 +748,7 @@ void StepPlanWindow::refreshHighlight()
     if (current >= 0 && current < t->rowCount() && mark.isValid())
         t->scrollToItem(t->item(current, 0));
 
-    m_ui->stateLabel->setText(stateText(s));
+    m_ui->stateLabel->setText(stateWord(s));
     const QColor back = mark.isValid()            ? mark
                         : s == RunState::Finished ? QColor(128, 255, 128)
                                                   : QColor(192, 192, 192);
