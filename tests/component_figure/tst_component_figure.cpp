@@ -211,24 +211,25 @@ void TestComponentFigure::restoreHighlight_data()
 {
     QTest::addColumn<QString>("station");
     QTest::addColumn<int>("from");
-    QTest::addColumn<bool>("disableFrom");
     QTest::addColumn<int>("to");
     QTest::addColumn<uint>("restored");
 
+    // The colour the point has in the station view, whatever the state of
+    // its widget.
     const uint lila = 16765650, mint = 13828050, normaal = mw::KleurNormaal;
-    QTest::newRow("output enabled") << "CMD_StapelMagazijn" << 2 << false << 8 << lila;
-    QTest::newRow("output disabled since") << "CMD_StapelMagazijn" << 2 << true << 8 << normaal;
-    QTest::newRow("input enabled") << "CMD_Stationhandling" << 9 << false << 0 << mint;
-    QTest::newRow("input disabled since") << "CMD_Stationhandling" << 9 << true << 0 << normaal;
-    QTest::newRow("output to output") << "CMD_Transportband" << 0 << false << 1 << lila;
-    QTest::newRow("input to input") << "CMD_Transportband" << 8 << false << 9 << mint;
+    QTest::newRow("used output") << "CMD_StapelMagazijn" << 2 << 8 << lila;
+    QTest::newRow("unused output") << "CMD_StapelMagazijn" << 3 << 8 << normaal;
+    QTest::newRow("used input") << "CMD_Stationhandling" << 9 << 0 << mint;
+    QTest::newRow("unused input") << "CMD_Transportband" << 10 << 0 << normaal;
+    QTest::newRow("unused input, combined") << "CMD_TransHandling" << 15 << 0 << normaal;
+    QTest::newRow("output to output") << "CMD_Transportband" << 0 << 1 << lila;
+    QTest::newRow("input to input") << "CMD_Transportband" << 8 << 9 << mint;
 }
 
 void TestComponentFigure::restoreHighlight()
 {
     QFETCH(QString, station);
     QFETCH(int, from);
-    QFETCH(bool, disableFrom);
     QFETCH(int, to);
     QFETCH(uint, restored);
     MainFixture fx;
@@ -240,12 +241,6 @@ void TestComponentFigure::restoreHighlight()
     };
     w.FiguurActuatorSensor(from);
     QCOMPARE(colourOf(from), uint(from < 8 ? 15777683 : 8454016));
-    if (disableFrom) {
-        if (from < 8)
-            w.CMD_SetReset[from]->setEnabledProp(false);
-        else
-            w.PictureLabelIngangen[from - 8]->setEnabledProp(false);
-    }
     w.FiguurActuatorSensor(to);
     QCOMPARE(colourOf(from), restored);
     QCOMPARE(colourOf(to), uint(to < 8 ? 15777683 : 8454016));
