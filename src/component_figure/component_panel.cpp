@@ -4,6 +4,7 @@
 #include "controls/controls.h"
 #include "controls/palette.h"
 #include "platform/services.h"
+#include "station/station_data.h"
 #include "station/station_state.h"
 
 namespace
@@ -34,15 +35,16 @@ void ComponentPanel::show(int index)
         qCWarning(lcDravik) << "no I/O point" << index;
         return;
     }
-    // 1. The point shown before gets its normal colour back.
+    // 1. The point shown before gets back the colour the station in view
+    //    gives it (an input's row stays enabled when its input is unused).
     const fig::IoControl old = fig::highlightedControl(m_shown);
-    if (old.kind == fig::IoControl::Kind::Output) {
-        ctl::CommandButton* b = m_c.outputs[old.index];
-        b->setBackColor(fig::restoredColour(true, b->Enabled()));
-    } else if (old.kind == fig::IoControl::Kind::Input) {
-        ctl::PictureBox* p = m_c.inputRows[old.index];
-        p->setBackColor(fig::restoredColour(false, p->Enabled()));
-    }
+    const station::StationData& inViewData = station::data(m_state.current());
+    if (old.kind == fig::IoControl::Kind::Output)
+        m_c.outputs[old.index]->setBackColor(
+            ctl::pointColour(true, inViewData.outputs[old.index].used));
+    else if (old.kind == fig::IoControl::Kind::Input)
+        m_c.inputRows[old.index]->setBackColor(
+            ctl::pointColour(false, inViewData.inputs[old.index].used));
     // 2. The new point is highlighted.
     if (index < kFirstInput)
         m_c.outputs[index]->setBackColor(ctl::KleurLichtblauw);
@@ -116,7 +118,7 @@ void ComponentPanel::clear()
 void ComponentPanel::showGuidedCylinder()
 {
     m_c.picture->setPicture(
-        platform::resolvedPicture(QStringLiteral("Cilinder Dubbelwerkend ADN Bediend.bmp")));
+        platform::resolvedPicture(QString::fromUtf8(station::kGuidedCylinderActuated.picture)));
     m_c.frame->setCaption(QStringLiteral("ADN cilinder."));
     const fig::IoControl shown = fig::highlightedControl(m_shown);
     if (shown.kind == fig::IoControl::Kind::Output)

@@ -1,6 +1,5 @@
 #include "component_figure/figure_tables.h"
 
-#include "controls/palette.h"
 #include "station/station_data.h"
 
 namespace fig
@@ -9,12 +8,13 @@ namespace fig
 namespace
 {
 
-constexpr char kAdn[] = "Cilinder Dubbelwerkend ADN.bmp";
-constexpr char kGrijper[] = "Station handling Grijper.bmp";
+using station::kDoubleActingCylinder;
+using station::kGripper;
+using station::kGuidedCylinder;
+using station::kSingleActingCylinder;
+
 constexpr char kMonoValve[] = "Stapel magazijn 4-2 Ventiel Mono stabiel.bmp";
 constexpr char kBiValve[] = "Stapel magazijn 4-2 Ventiel Bistabiel.bmp";
-
-constexpr char kAdnKind[] = "Dubbelwerkende cilinder ADN";
 
 struct Step {
     const char* before;
@@ -26,14 +26,14 @@ struct Step {
 // to the component the alternation started from. The guided cylinder comes
 // back at rest, whichever picture it was first shown with.
 constexpr Step kAlternation[] = {
-    {"Enkelwerkende cilinder", kMonoValve, "4-2 Ventiel monostabiel"},
-    {"Dubbelwerkende cilinder", kBiValve, "4-2 Ventiel bistabiel"},
-    {kAdnKind, kBiValve, "4-2 Ventiel bistabiel ADN"},
-    {"Grijper", kMonoValve, "4-2 Ventiel Mono stabiel Grijper"},
-    {"4-2 Ventiel monostabiel", "Cilinder Enkelwerkend.bmp", "Enkelwerkende cilinder"},
-    {"4-2 Ventiel bistabiel", "Cilinder dubbelwerkend.bmp", "Dubbelwerkende cilinder"},
-    {"4-2 Ventiel bistabiel ADN", kAdn, kAdnKind},
-    {"4-2 Ventiel Mono stabiel Grijper", kGrijper, "Grijper"},
+    {kSingleActingCylinder.kind, kMonoValve, "4-2 Ventiel monostabiel"},
+    {kDoubleActingCylinder.kind, kBiValve, "4-2 Ventiel bistabiel"},
+    {kGuidedCylinder.kind, kBiValve, "4-2 Ventiel bistabiel ADN"},
+    {kGripper.kind, kMonoValve, "4-2 Ventiel Mono stabiel Grijper"},
+    {"4-2 Ventiel monostabiel", kSingleActingCylinder.picture, kSingleActingCylinder.kind},
+    {"4-2 Ventiel bistabiel", kDoubleActingCylinder.picture, kDoubleActingCylinder.kind},
+    {"4-2 Ventiel bistabiel ADN", kGuidedCylinder.picture, kGuidedCylinder.kind},
+    {"4-2 Ventiel Mono stabiel Grijper", kGripper.picture, kGripper.kind},
 };
 
 } // namespace
@@ -65,13 +65,6 @@ IoControl highlightedControl(int point)
     if (point >= 8 && point <= 15)
         return {IoControl::Kind::Input, point - 8};
     return {};
-}
-
-ctl::OleColor restoredColour(bool output, bool enabled)
-{
-    if (!enabled)
-        return ctl::KleurNormaal;
-    return output ? ctl::KleurLila : ctl::KleurMintgroen;
 }
 
 QString versionText(int major, int minor, int revision)

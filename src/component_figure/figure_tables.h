@@ -1,6 +1,5 @@
 #pragma once
 
-#include "controls/color.h"
 #include "station/station.h"
 
 #include <QString>
@@ -42,10 +41,6 @@ struct IoControl {
     int index = -1; // CMD_SetReset(index) or PictureLabelIngangen(index)
 };
 IoControl highlightedControl(int point);
-
-// The back colour an I/O point gets when the highlight leaves it: enabled
-// outputs lilac, enabled inputs mint green, disabled points the button face.
-ctl::OleColor restoredColour(bool output, bool enabled);
 
 // The version message's text: a line about the program, then
 // "Versie: major.minor.revision".

@@ -67,7 +67,7 @@ void ConnectionPanel::toggle()
             m_lost = false;
             m_hooks.outputsCurrent(true);
             setInputsCurrent(true);
-            if (m_ModuleNummer == iface::kModelMini) {
+            if (!iface::offersStation(m_ModuleNummer, station::Station::TransHandling)) {
                 m_c.combinedStation->setEnabledProp(false);
                 m_hooks.showInterfaceView();
             }

@@ -19,6 +19,11 @@ InterfaceModel interfaceModel(int moduleNummer)
     }
 }
 
+bool offersStation(int moduleNummer, station::Station s)
+{
+    return !(moduleNummer == kModelMini && s == station::Station::TransHandling);
+}
+
 QString notFoundMessage(const QString& whatWasTried)
 {
     QStringList lines{QStringLiteral("De interface is niet gevonden."),

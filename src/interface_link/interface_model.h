@@ -1,5 +1,7 @@
 #pragma once
 
+#include "station/station.h"
+
 #include <QString>
 
 namespace iface
@@ -18,6 +20,10 @@ struct InterfaceModel {
 };
 
 InterfaceModel interfaceModel(int moduleNummer);
+
+// Whether station `s` can be chosen with the model that answered: the
+// EasyPort Mini has no combined station.
+bool offersStation(int moduleNummer, station::Station s);
 
 // The lines shown when no interface answers, joined by carriage returns:
 // the heading, then `whatWasTried` (what the interface control reports about

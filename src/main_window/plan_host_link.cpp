@@ -29,9 +29,8 @@ station::Station MainPlanHost::station() const
 
 QString MainPlanHost::stationUnavailable(station::Station s) const
 {
-    // A connected Mini disables the combined station's button.
-    if (s != station::Station::TransHandling || m_window.Verbonden() != -1 ||
-        m_window.ModuleNummer() != iface::kModelMini)
+    // The same rule that disables the station's button while connected.
+    if (m_window.Verbonden() != -1 || iface::offersStation(m_window.ModuleNummer(), s))
         return {};
     return QStringLiteral("Met de EasyPort Mini kan het station %1 niet worden gekozen. Kies een "
                           "stappenplan voor %2 of voor %3, of verbind met een EasyPort D16 of D8A.")

@@ -113,13 +113,15 @@ void StationButtons::kleurBeheer(int aktieCijfer)
         m_underMouse = -1;
         return;
     }
-    if (aktieCijfer == kRelabel) {
-        if (m_state.current() == station::Station::TransHandling)
-            return; // the combined station: captions stay
-        const station::StationData& d = station::data(m_state.current());
-        for (int i = 0; i < 8; ++i) {
-            m_c.outputs[i]->setCaption(d.outputs[i].name);
-            m_c.inputs[i]->setCaption(d.inputs[i].name);
-        }
+    if (aktieCijfer == kRelabel)
+        relabelPoints();
+}
+
+void StationButtons::relabelPoints()
+{
+    const station::StationData& d = station::data(m_state.current());
+    for (int i = 0; i < 8; ++i) {
+        m_c.outputs[i]->setCaption(d.outputs[i].name);
+        m_c.inputs[i]->setCaption(d.inputs[i].name);
     }
 }

@@ -34,7 +34,7 @@ class StationButtons : public QObject
         ctl::CommandButton* interfacing{};     // CMD_Interfacing
         ctl::Frame* buttonFrame{};             // Frame_Dravik_Buttons: the mouse left the buttons
         ctl::Frame* stationFrame{};            // FrameModule: its caption names the state
-        // The I/O points KleurBeheer(15) gives their station's names back.
+        // The I/O points that carry the names of the station in view.
         std::array<ctl::CommandButton*, 8> outputs{};
         std::array<ctl::Label*, 8> inputs{};
     };
@@ -46,6 +46,8 @@ class StationButtons : public QObject
     // Marks the button of the present state and captions the station frame
     // (a change of state does this by itself).
     void markCurrent();
+    // The I/O points get the names of the station in view.
+    void relabelPoints();
     // The station button the mouse last entered (KnopOnderMuis): 0..3 the
     // stations, 5 the interface, -1 none.
     int buttonUnderMouse() const { return m_underMouse; }

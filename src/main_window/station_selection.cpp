@@ -5,6 +5,7 @@
 #include "component_figure/component_panel.h"
 #include "instruction/instruction_panel.h"
 #include "interface_link/interface_model.h"
+#include "main_window/station_buttons.h"
 #include "platform/services.h"
 #include "station/station_data.h"
 
@@ -16,9 +17,8 @@ void Main::showStation(station::Station s)
     ResetAll();
     m_component->clear();
     for (int i = 0; i < 8; ++i) {
-        PictureLabelIngangen[i]->setBackColor(v.inputs[i].used ? mw::KleurMintgroen
-                                                               : mw::KleurNormaal);
-        CMD_SetReset[i]->setBackColor(v.outputs[i].used ? mw::KleurLila : mw::KleurNormaal);
+        PictureLabelIngangen[i]->setBackColor(ctl::pointColour(false, v.inputs[i].used));
+        CMD_SetReset[i]->setBackColor(ctl::pointColour(true, v.outputs[i].used));
     }
     FrameIngangen->setCaption(v.inputsCaption);
     FrameUitgangen->setCaption(v.outputsCaption);
@@ -34,11 +34,9 @@ void Main::showStation(station::Station s)
         Label_Ingang[i]->setEnabledProp(input);
     }
     Image_Module_Holder->setPicture(platform::resolvedPicture(v.picture));
-    for (int i = 0; i < 8; ++i) {
-        CMD_SetReset[i]->setCaption(v.outputs[i].name);
-        Label_Ingang[i]->setCaption(v.inputs[i].name);
+    m_stationButtons->relabelPoints();
+    for (int i = 0; i < 8; ++i)
         CMD_SetReset[i]->setEnabledProp(v.outputs[i].used);
-    }
     m_instruction->toFirstPage();
     m_instruction->place();
     // The interface view shows the model that answered, when it is known.

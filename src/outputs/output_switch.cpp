@@ -26,9 +26,9 @@ Refusal OutputSwitch::setOutput(int i, bool on, const Tell& tell)
     if (i < 0 || i > 7 || m_ending())
         return Refusal::None;
     // While a PLC drives the outputs nothing is written, not even the word again.
-    if (const QString busy = m_port->outputsRefusal(); !busy.isEmpty()) {
+    if (!m_port->outputsRefusal().isEmpty()) {
         if (tell)
-            tell(Refusal::OutputsDrivenElsewhere, busy);
+            tell(Refusal::OutputsDrivenElsewhere, refusalText(Refusal::OutputsDrivenElsewhere));
         return Refusal::OutputsDrivenElsewhere;
     }
     const Refusal why = interlock(m_station.current(), i, on, m_inputWord(), m_word);

@@ -10,8 +10,7 @@ namespace
 
 struct Named {
     const char* name;
-    const char* component;
-    const char* picture;
+    Component component;
 };
 
 QString genericName(Direction d, int i)
@@ -31,8 +30,8 @@ Points points(Direction d, std::initializer_list<Named> named)
     Points p;
     int i = 0;
     for (const Named& n : named) {
-        p[i] = Point{QString::fromUtf8(n.name), true, QString::fromUtf8(n.component),
-                     QString::fromUtf8(n.picture)};
+        p[i] = Point{QString::fromUtf8(n.name), true, QString::fromUtf8(n.component.kind),
+                     QString::fromUtf8(n.component.picture)};
         ++i;
     }
     for (; i < kPointCount; ++i)
@@ -56,25 +55,15 @@ void interfaceCaptions(StationData& d)
     d.filmVisible = false;
 }
 
-constexpr char kAdnKind[] = "Dubbelwerkende cilinder ADN";
-constexpr char kAdn[] = "Cilinder Dubbelwerkend ADN.bmp";
-// The output that pushes a guided cylinder out shows it actuated, the one
-// that pulls it back shows it at rest.
-constexpr char kAdnActuated[] = "Cilinder Dubbelwerkend ADN Bediend.bmp";
-constexpr char kMagneticKind[] = "Magnetische sensor";
-constexpr char kMagnetic[] = "Stapel magazijn Magnetische Sensor.bmp";
-
 StationData stackMagazine()
 {
     StationData d;
     d.station = Station::StapelMagazijn;
     singleStationCaptions(d);
-    d.outputs =
-        points(Direction::Output,
-               {{"Doorvoercilinder (uit)", "Dubbelwerkende cilinder", "Cilinder dubbelwerkend.bmp"},
-                {"Doorvoercilinder (in)", "Dubbelwerkende cilinder", "Cilinder dubbelwerkend.bmp"},
-                {"Aandrukcilinder", "Enkelwerkende cilinder", "Cilinder enkelwerkend.bmp"}});
-    d.inputs = points(Direction::Input, {{"Eindschakelaar cilinder 1A", kMagneticKind, kMagnetic}});
+    d.outputs = points(Direction::Output, {{"Doorvoercilinder (uit)", kDoubleActingCylinder},
+                                           {"Doorvoercilinder (in)", kDoubleActingCylinder},
+                                           {"Aandrukcilinder", kSingleActingCylinder}});
+    d.inputs = points(Direction::Input, {{"Eindschakelaar cilinder 1A", kMagneticSensor}});
     d.filmCaption = QStringLiteral("Filmpje Stapel magazijn");
     d.picture = QStringLiteral("Stapel magazijn org.bmp");
     return d;
@@ -85,15 +74,16 @@ StationData conveyor()
     StationData d;
     d.station = Station::Transportband;
     singleStationCaptions(d);
-    d.outputs = points(
-        Direction::Output,
-        {{"Magneetspoel stopper", "Magneetspoel stopper", "Transportband Magneetspoel Stopper.bmp"},
-         {"Gelijkstroom motor", "Gelijkstroom motor", "Transportband Elektro Motor.bmp"},
-         {"Motor relais", "Motor relais", "Transportband Relais.bmp"}});
+    d.outputs =
+        points(Direction::Output,
+               {{"Magneetspoel stopper",
+                 {"Magneetspoel stopper", "Transportband Magneetspoel Stopper.bmp"}},
+                {"Gelijkstroom motor", {"Gelijkstroom motor", "Transportband Elektro Motor.bmp"}},
+                {"Motor relais", {"Motor relais", "Transportband Relais.bmp"}}});
     d.inputs =
         points(Direction::Input,
-               {{"Inductieve sensor", "Inductieve sensor", "Transportband Inductieve Sensor.bmp"},
-                {"Optische sensor", "Optische sensor", "Transportband Optische Sensor.bmp"}});
+               {{"Inductieve sensor", {"Inductieve sensor", "Transportband Inductieve Sensor.bmp"}},
+                {"Optische sensor", {"Optische sensor", "Transportband Optische Sensor.bmp"}}});
     d.filmCaption = QStringLiteral("Filmpje Transportband");
     d.filmToolTip = QStringLiteral("Gemaakt door een GL leerling");
     d.picture = QStringLiteral("Transportband org.bmp");
@@ -105,16 +95,15 @@ StationData handling()
     StationData d;
     d.station = Station::Stationhandling;
     singleStationCaptions(d);
-    d.outputs = points(Direction::Output, {{"Verplaatscilinder (uit)", kAdnKind, kAdnActuated},
-                                           {"Verplaatscilinder (in)", kAdnKind, kAdn},
-                                           {"Grijpercilinder (uit)", kAdnKind, kAdnActuated},
-                                           {"Grijpercilinder (in)", kAdnKind, kAdn},
-                                           {"Grijper", "Grijper", "Station handling Grijper.bmp"}});
-    d.inputs =
-        points(Direction::Input, {{"Eindschakelaar cil. 1 Achter", kMagneticKind, kMagnetic},
-                                  {"Eindschakelaar cil. 1 Voor", kMagneticKind, kMagnetic},
-                                  {"Eindschakelaar cil. 2 Boven", kMagneticKind, kMagnetic},
-                                  {"Eindschakelaar cil. 2 Onder", kMagneticKind, kMagnetic}});
+    d.outputs = points(Direction::Output, {{"Verplaatscilinder (uit)", kGuidedCylinderActuated},
+                                           {"Verplaatscilinder (in)", kGuidedCylinder},
+                                           {"Grijpercilinder (uit)", kGuidedCylinderActuated},
+                                           {"Grijpercilinder (in)", kGuidedCylinder},
+                                           {"Grijper", kGripper}});
+    d.inputs = points(Direction::Input, {{"Eindschakelaar cil. 1 Achter", kMagneticSensor},
+                                         {"Eindschakelaar cil. 1 Voor", kMagneticSensor},
+                                         {"Eindschakelaar cil. 2 Boven", kMagneticSensor},
+                                         {"Eindschakelaar cil. 2 Onder", kMagneticSensor}});
     d.filmCaption = QStringLiteral("Filmpje Station handling");
     d.picture = QStringLiteral("Station handling org.bmp");
     return d;

@@ -31,6 +31,27 @@ struct Point {
     QString picture;
 };
 
+// The components the stations are built from, as the component figure
+// names them, with their picture files (the names the files have in the
+// picture folder).
+struct Component {
+    const char* kind;
+    const char* picture;
+};
+inline constexpr Component kSingleActingCylinder{"Enkelwerkende cilinder",
+                                                 "Cilinder enkelwerkend.bmp"};
+inline constexpr Component kDoubleActingCylinder{"Dubbelwerkende cilinder",
+                                                 "Cilinder dubbelwerkend.bmp"};
+// The guided cylinder: the output that pushes it out shows it actuated, the
+// one that pulls it back shows it at rest.
+inline constexpr Component kGuidedCylinder{"Dubbelwerkende cilinder ADN",
+                                           "Cilinder Dubbelwerkend ADN.bmp"};
+inline constexpr Component kGuidedCylinderActuated{"Dubbelwerkende cilinder ADN",
+                                                   "Cilinder Dubbelwerkend ADN Bediend.bmp"};
+inline constexpr Component kGripper{"Grijper", "Station handling Grijper.bmp"};
+inline constexpr Component kMagneticSensor{"Magnetische sensor",
+                                           "Stapel magazijn Magnetische Sensor.bmp"};
+
 using Points = std::array<Point, kPointCount>;
 using Names = std::array<QString, kPointCount>;
 

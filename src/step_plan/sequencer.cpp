@@ -7,21 +7,41 @@
 namespace plan
 {
 
+namespace
+{
+
+// Each state's name in files and messages, and the word the pupil reads.
+struct StateWords {
+    RunState state;
+    const char* name;
+    const char* word;
+};
+constexpr StateWords kStateWords[] = {
+    {RunState::Stopped, "stopped", "Gestopt"},  {RunState::Running, "running", "Bezig"},
+    {RunState::Paused, "paused", "Gepauzeerd"}, {RunState::Finished, "finished", "Klaar"},
+    {RunState::Failed, "failed", "Mislukt"},
+};
+
+const StateWords* wordsFor(RunState state)
+{
+    for (const StateWords& w : kStateWords)
+        if (w.state == state)
+            return &w;
+    return nullptr;
+}
+
+} // namespace
+
 QString stateName(RunState state)
 {
-    switch (state) {
-    case RunState::Stopped:
-        return QStringLiteral("stopped");
-    case RunState::Running:
-        return QStringLiteral("running");
-    case RunState::Paused:
-        return QStringLiteral("paused");
-    case RunState::Finished:
-        return QStringLiteral("finished");
-    case RunState::Failed:
-        return QStringLiteral("failed");
-    }
-    return {};
+    const StateWords* w = wordsFor(state);
+    return w ? QString::fromLatin1(w->name) : QString();
+}
+
+QString stateWord(RunState state)
+{
+    const StateWords* w = wordsFor(state);
+    return w ? QString::fromLatin1(w->word) : QString();
 }
 
 Sequencer::Sequencer(PlanHost& host, Clock& clock, QObject* parent)
@@ -86,7 +106,7 @@ bool Sequencer::begin(bool single)
     else if (!m_host || !m_host->isConnected())
         why = QStringLiteral("Eerst verbinden met de interface.");
     else if (!m_host->outputsRefusal().isEmpty())
-        why = QStringLiteral("Een PLC bestuurt de uitgangen.");
+        why = outputs::refusalText(outputs::Refusal::OutputsDrivenElsewhere);
     else if (const QString unavailable = m_host->stationUnavailable(m_plan.station);
              !unavailable.isEmpty())
         why = unavailable;

@@ -16,6 +16,9 @@ enum class RunState { Stopped, Running, Paused, Finished, Failed };
 
 // "stopped", "running", "paused", "finished", "failed".
 QString stateName(RunState state);
+// The word the pupil reads: "Gestopt", "Bezig", "Gepauzeerd", "Klaar",
+// "Mislukt".
+QString stateWord(RunState state);
 
 // Runs a plan on a host. A step switches the outputs it names that differ
 // from the present word (those going off first, then those going on, each

@@ -1,8 +1,8 @@
 #include "step_plan/step_plan_window.h"
 
 #include "controls/accessible_controls.h"
-#include "controls/color.h"
 #include "controls/controls.h"
+#include "controls/palette.h"
 #include "platform/services.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/plan_files.h"
@@ -33,12 +33,12 @@ namespace
 {
 
 // The main window's frame colours.
-constexpr ctl::OleColor Silver = ctl::rgb(192, 192, 192);
-constexpr ctl::OleColor Blue = ctl::rgb(174, 210, 234);
-constexpr ctl::OleColor Green = ctl::rgb(192, 255, 192);
-constexpr ctl::OleColor Navy = ctl::rgb(0, 0, 128);
-constexpr ctl::OleColor DarkGreen = ctl::rgb(0, 64, 0);
-constexpr ctl::OleColor ButtonGrey = ctl::rgb(224, 224, 224);
+constexpr ctl::OleColor Silver = ctl::KleurZilver;
+constexpr ctl::OleColor Blue = ctl::KleurBlauw;
+constexpr ctl::OleColor Green = ctl::KleurGroen;
+constexpr ctl::OleColor Navy = ctl::KleurMarine;
+constexpr ctl::OleColor DarkGreen = ctl::KleurDonkergroen;
+constexpr ctl::OleColor ButtonGrey = ctl::KleurKnopGrijs;
 const QColor LampOn(255, 255, 0);
 const QColor PausedBlue(147, 191, 240);
 const QColor FailedRed(255, 170, 170);
@@ -113,23 +113,6 @@ QString waitText(const Step& step, const StationPoints& points)
         return secondsText(step.wait.ms);
     case WaitKind::Button:
         return QStringLiteral("Volgende");
-    }
-    return {};
-}
-
-QString stateText(RunState s)
-{
-    switch (s) {
-    case RunState::Stopped:
-        return QStringLiteral("Gestopt");
-    case RunState::Running:
-        return QStringLiteral("Bezig");
-    case RunState::Paused:
-        return QStringLiteral("Gepauzeerd");
-    case RunState::Finished:
-        return QStringLiteral("Klaar");
-    case RunState::Failed:
-        return QStringLiteral("Mislukt");
     }
     return {};
 }
@@ -792,7 +775,7 @@ void StepPlanWindow::refreshHighlight()
     if (current >= 0 && current < t->rowCount() && mark.isValid())
         t->scrollToItem(t->item(current, 0));
 
-    m_ui->stateLabel->setText(stateText(s));
+    m_ui->stateLabel->setText(stateWord(s));
     const QColor back = mark.isValid()            ? mark
                         : s == RunState::Finished ? QColor(128, 255, 128)
                                                   : QColor(192, 192, 192);

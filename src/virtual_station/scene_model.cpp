@@ -67,12 +67,8 @@ void addConveyor(SceneLayout& l, double x, const station::StationData& d)
 {
     const station::Points& in = d.inputs;
     const station::Points& out = d.outputs;
-    const double ind =
-        x + BeltStartX +
-        (BeltEndX - BeltStartX) * sim::Conveyor::InductiveAtMs / sim::Conveyor::LengthMs;
-    const double div =
-        x + BeltStartX +
-        (BeltEndX - BeltStartX) * sim::Conveyor::DiverterAtMs / sim::Conveyor::LengthMs;
+    const double ind = x + InductiveX;
+    const double div = x + DiverterX;
     l.sensors.append(sensor(0, QRectF(ind - 12, 250, 24, 90), QPointF(ind, 262),
                             QRectF(ind - 100, 190, 200, 52), AlignCentre, in[0].name));
     l.sensors.append(sensor(1, QRectF(x + BeltStartX - 30, 270, 60, 44),
@@ -237,7 +233,7 @@ Pose poseFor(const SceneLayout& layout, const sim::Simulation& sim)
 QRectF slidePartRect(const SceneLayout& layout, double t)
 {
     t = std::clamp(t, 0.0, 1.0);
-    const double div = beltX(layout, sim::Conveyor::DiverterAtMs);
+    const double div = layout.conveyorX + DiverterX;
     const QPointF from(div, BeltTop - PartHeight / 2);
     const QPointF to(div + 68, 596 - 28);
     const QPointF c = from + (to - from) * (t * t); // speeds up as it falls

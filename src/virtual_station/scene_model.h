@@ -137,6 +137,14 @@ constexpr double BeltEndX = 1010;  // part centre at the far end
 constexpr double PartWidth = 80;
 constexpr double PartHeight = 70;
 constexpr double CleatPitch = 40;
+// Centre x of a part at `positionMs` along the belt, relative to the
+// conveyor; the diverter (stopper, slide) stands at one such place.
+constexpr double beltOffset(int positionMs)
+{
+    return BeltStartX + (BeltEndX - BeltStartX) * positionMs / sim::Conveyor::LengthMs;
+}
+constexpr double DiverterX = beltOffset(sim::Conveyor::DiverterAtMs);
+constexpr double InductiveX = beltOffset(sim::Conveyor::InductiveAtMs);
 // Stack magazine.
 constexpr double LidWidth = 90;
 constexpr double LidHeight = 50;

@@ -266,8 +266,7 @@ void conveyorStatic(QPainter& p, double x, const SceneLayout& l)
         box(p, leg, aluH(leg), 0, 3);
     }
     // Slide, under the diverter.
-    const double div = BeltStartX + (BeltEndX - BeltStartX) * sim::Conveyor::DiverterAtMs /
-                                        sim::Conveyor::LengthMs;
+    const double div = DiverterX;
     QPolygonF slide;
     slide << QPointF(div - 44, 480) << QPointF(div + 44, 480) << QPointF(div + 104, 600)
           << QPointF(div + 16, 600);
@@ -358,9 +357,7 @@ void conveyorMoving(QPainter& p, double x, const Pose& pose, const SceneLayout& 
     p.setBrush(QColor(0xff, 0x8a, 0x78, 150));
     p.drawPolygon(beam);
     // Stopper plunger: down onto the belt when set.
-    const double div =
-        x + BeltStartX +
-        (BeltEndX - BeltStartX) * sim::Conveyor::DiverterAtMs / sim::Conveyor::LengthMs;
+    const double div = x + DiverterX;
     const double plungerBottom = pose.stopperSet ? BeltTop - 4 : BeltTop - PartHeight - 24;
     const QRectF plunger(div - 8, 282, 16, plungerBottom - 282);
     box(p, plunger, rodV(plunger), 0, 2.5);

@@ -328,9 +328,9 @@ void TestOutputs::resetButtonRelabels_data()
     QTest::newRow("conveyor") << "CMD_Transportband"
                               << "Magneetspoel stopper"
                               << "Optische sensor";
-    QTest::newRow("combined: unchanged") << "CMD_TransHandling"
-                                         << "scribble"
-                                         << "scribble";
+    QTest::newRow("combined: its own names") << "CMD_TransHandling"
+                                             << "Magneetspoel stopper"
+                                             << "Optische sensor";
 }
 
 void TestOutputs::resetButtonRelabels()

@@ -317,7 +317,7 @@ void TestSequencer::messages_data()
     QTest::newRow("not connected") << "handling" << steps({Front}) << "lose start"
                                    << "Eerst verbinden met de interface.";
     QTest::newRow("a PLC drives the outputs") << "handling" << steps({Front}) << "plc start"
-                                              << "Een PLC bestuurt de uitgangen.";
+                                              << "De PLC bestuurt de uitgangen.";
     QTest::newRow("other station")
         << "handling" << steps({Front}) << "station=stapel start"
         << "Kies eerst het station Station handling in het hoofdvenster.";

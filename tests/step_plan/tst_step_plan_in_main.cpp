@@ -122,7 +122,7 @@ void TestStepPlanInMain::startSaysWhy_data()
         << "CMD_Transportband" << 1 << true << false
         << "Kies eerst het station Transportband en Station handling in het hoofdvenster.";
     QTest::newRow("PLC drives the outputs")
-        << "CMD_TransHandling" << 1 << true << true << "Een PLC bestuurt de uitgangen.";
+        << "CMD_TransHandling" << 1 << true << true << "De PLC bestuurt de uitgangen.";
     // A Mini disables the combined station: choosing it is no way out.
     QTest::newRow("Mini") << "CMD_TransHandling" << 5 << true << false
                           << "Met de EasyPort Mini kan het station Transportband en Station "
