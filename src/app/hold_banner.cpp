@@ -1,6 +1,6 @@
 #include "app/hold_banner.h"
 
-#include "plc/plc_easyport.h"
+#include "plc/plc_interface.h"
 
 #include <QAccessible>
 #include <QEvent>
@@ -11,7 +11,7 @@
 namespace app
 {
 
-HoldBanner::HoldBanner(plc::PlcEasyPort& plc, QWidget* anchor, QWidget* window)
+HoldBanner::HoldBanner(plc::PlcInterface& plc, QWidget* anchor, QWidget* window)
     : QFrame(window), m_plc(plc), m_anchor(anchor)
 {
     setObjectName(QStringLiteral("Noodstop_Houdt"));
@@ -32,10 +32,10 @@ HoldBanner::HoldBanner(plc::PlcEasyPort& plc, QWidget* anchor, QWidget* window)
     m_release->setObjectName(QStringLiteral("Noodstop_Opheffen"));
     layout->addWidget(m_label, 1);
     layout->addWidget(m_release);
-    connect(m_release, &QPushButton::clicked, &m_plc, &plc::PlcEasyPort::releaseHold);
-    connect(&m_plc, &plc::PlcEasyPort::statusChanged, this, &HoldBanner::follow);
-    connect(&m_plc, &plc::PlcEasyPort::holdChanged, this, &HoldBanner::follow);
-    connect(&m_plc, &plc::PlcEasyPort::waitingForAllOffChanged, this, &HoldBanner::follow);
+    connect(m_release, &QPushButton::clicked, &m_plc, &plc::PlcInterface::releaseHold);
+    connect(&m_plc, &plc::PlcInterface::statusChanged, this, &HoldBanner::follow);
+    connect(&m_plc, &plc::PlcInterface::holdChanged, this, &HoldBanner::follow);
+    connect(&m_plc, &plc::PlcInterface::waitingForAllOffChanged, this, &HoldBanner::follow);
     m_anchor->installEventFilter(this);
     hide();
     follow();

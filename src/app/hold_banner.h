@@ -8,7 +8,7 @@ class QWidget;
 
 namespace plc
 {
-class PlcEasyPort;
+class PlcInterface;
 }
 
 namespace app
@@ -25,7 +25,7 @@ class HoldBanner : public QFrame
     Q_OBJECT
 
   public:
-    HoldBanner(plc::PlcEasyPort& plc, QWidget* anchor, QWidget* window);
+    HoldBanner(plc::PlcInterface& plc, QWidget* anchor, QWidget* window);
 
     QString text() const;
 
@@ -36,7 +36,7 @@ class HoldBanner : public QFrame
     void follow();
     void place();
 
-    plc::PlcEasyPort& m_plc;
+    plc::PlcInterface& m_plc;
     QWidget* m_anchor;
     QLabel* m_label;
     QPushButton* m_release;

@@ -8,7 +8,7 @@
 #include "main_window/main.h"
 #include "main_window/plan_host_link.h"
 #include "platform/services.h"
-#include "plc/plc_easyport.h"
+#include "plc/plc_interface.h"
 #include "plc/plc_server.h"
 #include "simulation/station_runner.h"
 #include "step_plan/step_plan_window.h"
@@ -25,7 +25,7 @@ namespace
 // What the program needs to know of the interface behind EasyPortControl.
 struct Backend {
     // Served to PLCs: its status bar and who owns the outputs.
-    plc::PlcEasyPort* plc = nullptr;
+    plc::PlcInterface* plc = nullptr;
     // The interface's kind as the class broker hears it.
     QString type;
 };
@@ -33,7 +33,7 @@ struct Backend {
 Backend backendOf(iface::EasyPortControl* port)
 {
     Backend b;
-    b.plc = qobject_cast<plc::PlcEasyPort*>(port);
+    b.plc = qobject_cast<plc::PlcInterface*>(port);
     b.type = b.plc                   ? QStringLiteral("plc")
              : port->stationRunner() ? QStringLiteral("simulated")
                                      : QStringLiteral("modbus");
@@ -94,8 +94,8 @@ void Program::build()
     // The hold shows in the main window too: the station window may be closed.
     if (backend.plc) {
         auto* banner = new HoldBanner(*backend.plc, window.FrameInstructie, &window);
-        QWidget::setTabOrder(window.CMD_ResetAlles, banner->findChild<QWidget*>(
-                                                        QStringLiteral("Noodstop_Opheffen")));
+        QWidget::setTabOrder(window.CMD_ResetAlles,
+                             banner->findChild<QWidget*>(QStringLiteral("Noodstop_Opheffen")));
     }
     // A pupil working in it keeps the output keys and Esc.
     mw::shareOutputKeys(window, m_virtualStation.get());

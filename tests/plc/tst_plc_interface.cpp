@@ -1,5 +1,5 @@
 #include "main_window/main.h"
-#include "plc/plc_easyport.h"
+#include "plc/plc_interface.h"
 #include "plc/plc_server.h"
 #include "plc/request_handler.h"
 #include "simulation/station_runner.h"
@@ -44,7 +44,7 @@ class RawPlc
 
 } // namespace
 
-class TestPlcEasyPort : public QObject
+class TestPlcInterface : public QObject
 {
     Q_OBJECT
 
@@ -55,7 +55,7 @@ class TestPlcEasyPort : public QObject
     void settingsReadOrRefused();
 };
 
-void TestPlcEasyPort::pupilAndPlc_data()
+void TestPlcInterface::pupilAndPlc_data()
 {
     // "plc REQUEST -> ANSWER", "silent", "noodstop", "release", "station"
     QTest::addColumn<QStringList>("before");
@@ -88,7 +88,7 @@ void TestPlcEasyPort::pupilAndPlc_data()
         << "PLC 127.0.0.1 bestuurt de uitgangen";
 }
 
-void TestPlcEasyPort::pupilAndPlc()
+void TestPlcInterface::pupilAndPlc()
 {
     QFETCH(QStringList, before);
     QFETCH(int, outputBefore);
@@ -100,12 +100,12 @@ void TestPlcEasyPort::pupilAndPlc()
     testing::ManualTime time;
     plc::PlcSettings settings;
     settings.port = testing::freeTcpPort();
-    plc::PlcEasyPort port(settings, {}, time.newClock());
+    plc::PlcInterface port(settings, {}, time.newClock());
     Main main(&port);
     port.stationRunner()->setStation(main.stationState().current());
     main.findChild<QAbstractButton*>("CMD_Verbinding")->click();
     QCOMPARE(main.Verbonden(), -1);
-    QCOMPARE(port.GetModuleNumber(0), plc::PlcEasyPort::Model);
+    QCOMPARE(port.GetModuleNumber(0), plc::PlcInterface::Model);
 
     RawPlc plcClient(quint16(settings.port));
     for (const QString& step : before) {
@@ -153,7 +153,7 @@ void TestPlcEasyPort::pupilAndPlc()
     QVERIFY(!port.server().isListening());
 }
 
-void TestPlcEasyPort::settingsReadOrRefused_data()
+void TestPlcInterface::settingsReadOrRefused_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<bool>("usable");
@@ -189,7 +189,7 @@ void TestPlcEasyPort::settingsReadOrRefused_data()
 
 // A [plc] value that cannot be used: nothing listens, and the box names the
 // file, the key and the value.
-void TestPlcEasyPort::settingsReadOrRefused()
+void TestPlcInterface::settingsReadOrRefused()
 {
     QFETCH(QString, line);
     QFETCH(bool, usable);
@@ -210,7 +210,7 @@ void TestPlcEasyPort::settingsReadOrRefused()
     QCOMPARE(settings.usable(), usable);
     if (usable)
         return;
-    plc::PlcEasyPort plcPort(settings, {});
+    plc::PlcInterface plcPort(settings, {});
     QCOMPARE(plcPort.SearchAndConnect(), qint16(0));
     const QString text = plcPort.searchFailureText();
     QVERIFY2(text.contains(QStringLiteral("[plc] ") + line.trimmed()), qPrintable(text));
@@ -219,5 +219,5 @@ void TestPlcEasyPort::settingsReadOrRefused()
     QCOMPARE(log.count(), 1);
 }
 
-QTEST_MAIN(TestPlcEasyPort)
-#include "tst_plc_easyport.moc"
+QTEST_MAIN(TestPlcInterface)
+#include "tst_plc_interface.moc"

@@ -24,7 +24,7 @@ class StationAdapter;
 // The pupil's Noodstop holds the outputs off until released in "Virtuele
 // opstelling"; after it, and after a PLC fell silent, the outputs stay off
 // until a PLC writes them all off.
-class PlcEasyPort : public iface::EasyPortControl
+class PlcInterface : public iface::EasyPortControl
 {
     Q_OBJECT
 
@@ -32,9 +32,9 @@ class PlcEasyPort : public iface::EasyPortControl
     // Every station stays usable with this model (the Mini has no combined station).
     static constexpr qint16 Model = 1;
 
-    PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
-                WakeClock* clock = nullptr, QObject* parent = nullptr);
-    ~PlcEasyPort() override;
+    PlcInterface(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
+                 WakeClock* clock = nullptr, QObject* parent = nullptr);
+    ~PlcInterface() override;
 
     qint16 SearchAndConnect() override;
     qint16 GetComPort(qint16 index) override;

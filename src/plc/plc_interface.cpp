@@ -1,4 +1,4 @@
-#include "plc/plc_easyport.h"
+#include "plc/plc_interface.h"
 
 #include "platform/services.h"
 #include "plc/plc_server.h"
@@ -11,8 +11,8 @@
 namespace plc
 {
 
-PlcEasyPort::PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
-                         WakeClock* clock, QObject* parent)
+PlcInterface::PlcInterface(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
+                           WakeClock* clock, QObject* parent)
     : iface::EasyPortControl(parent), m_settings(settings),
       m_station(std::make_unique<StationAdapter>(simulated))
 {
@@ -21,8 +21,8 @@ PlcEasyPort::PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSett
         clock = m_ownClock.get();
     }
     m_server = std::make_unique<PlcServer>(settings, *clock, [this] { return plcInputs(); });
-    connect(m_server.get(), &PlcServer::outputsChanged, this, &PlcEasyPort::onOutputs);
-    connect(m_server.get(), &PlcServer::ownershipEvent, this, &PlcEasyPort::onEvent);
+    connect(m_server.get(), &PlcServer::outputsChanged, this, &PlcInterface::onOutputs);
+    connect(m_server.get(), &PlcServer::ownershipEvent, this, &PlcInterface::onEvent);
     connect(m_server.get(), &PlcServer::connectionRefused, this,
             [this](const QHostAddress& peer, const QString& why) {
                 setStatus(
@@ -41,26 +41,26 @@ PlcEasyPort::PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSett
     m_status = QStringLiteral("Niet verbonden: er luistert niets naar een PLC");
 }
 
-quint8 PlcEasyPort::plcInputs() const
+quint8 PlcInterface::plcInputs() const
 {
     // The PLC reads the inputs as the pupil's program does: with the
     // teacher's hidden faults.
     return quint8((m_station->inputs() & ~m_openMask) | m_shortMask);
 }
 
-void PlcEasyPort::setHiddenFaults(int openMask, int shortMask)
+void PlcInterface::setHiddenFaults(int openMask, int shortMask)
 {
     m_openMask = openMask & 0xFF;
     m_shortMask = shortMask & 0xFF & ~m_openMask;
 }
 
-PlcEasyPort::~PlcEasyPort()
+PlcInterface::~PlcInterface()
 {
     // The server goes first: its last word (all off) still reaches the station.
     m_server.reset();
 }
 
-qint16 PlcEasyPort::SearchAndConnect()
+qint16 PlcInterface::SearchAndConnect()
 {
     if (m_connected)
         return 1;
@@ -82,17 +82,17 @@ qint16 PlcEasyPort::SearchAndConnect()
     return 1;
 }
 
-qint16 PlcEasyPort::GetComPort(qint16 index)
+qint16 PlcInterface::GetComPort(qint16 index)
 {
     return index == 0 ? qint16(qBound(0, m_settings.port, 32767)) : 0;
 }
 
-qint16 PlcEasyPort::GetModuleNumber(qint16 index)
+qint16 PlcInterface::GetModuleNumber(qint16 index)
 {
     return index == 0 ? Model : 0;
 }
 
-void PlcEasyPort::Disconnect()
+void PlcInterface::Disconnect()
 {
     if (!m_connected)
         return;
@@ -103,7 +103,7 @@ void PlcEasyPort::Disconnect()
     updateWaiting();
 }
 
-void PlcEasyPort::WriteOutputs(qint16 word)
+void PlcInterface::WriteOutputs(qint16 word)
 {
     if (!m_connected)
         return;
@@ -117,7 +117,7 @@ void PlcEasyPort::WriteOutputs(qint16 word)
     m_pupilWriting = false;
 }
 
-QString PlcEasyPort::outputsRefusal() const
+QString PlcInterface::outputsRefusal() const
 {
     Ownership& own = m_server->ownership();
     own.expire();
@@ -125,29 +125,29 @@ QString PlcEasyPort::outputsRefusal() const
                                          : QString();
 }
 
-void PlcEasyPort::emergencyStop()
+void PlcInterface::emergencyStop()
 {
     if (m_connected)
         m_server->ownership().setHold(true);
 }
 
-void PlcEasyPort::releaseHold()
+void PlcInterface::releaseHold()
 {
     m_server->ownership().setHold(false);
 }
 
-bool PlcEasyPort::isHeld() const
+bool PlcInterface::isHeld() const
 {
     return m_server->ownership().isHeld();
 }
 
-bool PlcEasyPort::isWaitingForAllOff() const
+bool PlcInterface::isWaitingForAllOff() const
 {
     const Ownership& own = m_server->ownership();
     return m_connected && !own.isHeld() && own.awaitsAllOff();
 }
 
-void PlcEasyPort::updateWaiting()
+void PlcInterface::updateWaiting()
 {
     const bool waiting = isWaitingForAllOff();
     if (waiting == m_waitingForAllOff)
@@ -156,45 +156,45 @@ void PlcEasyPort::updateWaiting()
     emit waitingForAllOffChanged(waiting);
 }
 
-void PlcEasyPort::AboutBox()
+void PlcInterface::AboutBox()
 {
     m_station->showAbout();
 }
 
-QString PlcEasyPort::searchFailureText() const
+QString PlcInterface::searchFailureText() const
 {
     return m_failure;
 }
 
-QString PlcEasyPort::peerDescription() const
+QString PlcInterface::peerDescription() const
 {
     return QStringLiteral("PLC-station op %1, poort %2")
         .arg(m_settings.listen.toString())
         .arg(m_settings.port);
 }
 
-sim::StationRunner* PlcEasyPort::stationRunner() const
+sim::StationRunner* PlcInterface::stationRunner() const
 {
     return m_station->station();
 }
 
-iface::StationLink* PlcEasyPort::stationLink() const
+iface::StationLink* PlcInterface::stationLink() const
 {
     return m_station->link();
 }
 
-QString PlcEasyPort::waitingText() const
+QString PlcInterface::waitingText() const
 {
     return withHold(QStringLiteral("Wacht op een PLC op poort %1").arg(m_settings.port));
 }
 
-QString PlcEasyPort::withHold(const QString& text) const
+QString PlcInterface::withHold(const QString& text) const
 {
     // The hold outlives the PLCs and the connection; the line must not hide it.
     return isHeld() ? text + QStringLiteral(" (Noodstop: alle uitgangen blijven uit)") : text;
 }
 
-void PlcEasyPort::onOutputs(quint8 word)
+void PlcInterface::onOutputs(quint8 word)
 {
     m_station->setOutputs(word);
     // The pupil's own words are on screen already.
@@ -207,7 +207,7 @@ void PlcEasyPort::onOutputs(quint8 word)
         setStatus(QStringLiteral("PLC %1 bestuurt de uitgangen").arg(own.owner().toString()));
 }
 
-void PlcEasyPort::onEvent(const Ownership::Event& e)
+void PlcInterface::onEvent(const Ownership::Event& e)
 {
     using E = Ownership::Event;
     const QString peer = e.peer.toString();
@@ -268,7 +268,7 @@ void PlcEasyPort::onEvent(const Ownership::Event& e)
     updateWaiting();
 }
 
-void PlcEasyPort::setStatus(const QString& text, bool aboutHold)
+void PlcInterface::setStatus(const QString& text, bool aboutHold)
 {
     if (text == m_status || (isHeld() && !aboutHold))
         return;
@@ -276,7 +276,7 @@ void PlcEasyPort::setStatus(const QString& text, bool aboutHold)
     emit statusChanged(text);
 }
 
-QWidget* PlcEasyPort::makeStatusBar(QWidget* parent)
+QWidget* PlcInterface::makeStatusBar(QWidget* parent)
 {
     auto* bar = new QWidget(parent);
     bar->setObjectName(QStringLiteral("PLC_Balk"));
@@ -291,9 +291,9 @@ QWidget* PlcEasyPort::makeStatusBar(QWidget* parent)
     release->setEnabled(isHeld());
     layout->addWidget(label, 1);
     layout->addWidget(release);
-    connect(this, &PlcEasyPort::statusChanged, label, &QLabel::setText);
-    connect(this, &PlcEasyPort::holdChanged, release, &QPushButton::setEnabled);
-    connect(release, &QPushButton::clicked, this, &PlcEasyPort::releaseHold);
+    connect(this, &PlcInterface::statusChanged, label, &QLabel::setText);
+    connect(this, &PlcInterface::holdChanged, release, &QPushButton::setEnabled);
+    connect(release, &QPushButton::clicked, this, &PlcInterface::releaseHold);
     return bar;
 }
 
