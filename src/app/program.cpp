@@ -1,8 +1,8 @@
 #include "app/program.h"
 
 #include "app/hold_banner.h"
+#include "app/interface_factory.h"
 #include "interface_link/easyport_control.h"
-#include "interface_link/interface_factory.h"
 #include "klas/class_session.h"
 #include "main_window/keyboard.h"
 #include "main_window/main.h"
@@ -55,7 +55,7 @@ void linkStation(const station::StationState& state, iface::EasyPortControl* por
 
 std::unique_ptr<Program> Program::fromInstallation(const klas::KlasSettings& klas)
 {
-    return std::make_unique<Program>(iface::createInterfaceFromInstallation(), klas);
+    return std::make_unique<Program>(app::createInterfaceFromInstallation(), klas);
 }
 
 Program::Program(iface::EasyPortControl& port, const klas::KlasSettings& klas,

@@ -1,4 +1,4 @@
-#include "interface_link/interface_factory.h"
+#include "app/interface_factory.h"
 #include "interface_link/simulated_interface.h"
 #include "support/manual_time.h"
 #include "support/program_fixture.h"

@@ -1,4 +1,4 @@
-#include "interface_link/interface_factory.h"
+#include "app/interface_factory.h"
 
 #include "interface_link/modbus_module.h"
 #include "interface_link/simulated_interface.h"
@@ -8,13 +8,14 @@
 
 #include <QSettings>
 
-namespace iface
+namespace app
 {
 
-QString installationFilePath()
-{
-    return settings::installationFilePath();
-}
+using iface::EasyPortControl;
+using iface::ModbusModule;
+using iface::ModbusSettings;
+using iface::SimulatedInterface;
+using iface::SimulatedSettings;
 
 std::unique_ptr<EasyPortControl> createInterface(QSettings& installation)
 {
@@ -44,4 +45,4 @@ std::unique_ptr<EasyPortControl> createInterfaceFromInstallation()
     return createInterface(*file);
 }
 
-} // namespace iface
+} // namespace app
