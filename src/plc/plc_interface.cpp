@@ -4,17 +4,50 @@
 #include "plc/plc_server.h"
 #include "plc/station_adapter.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-
 namespace plc
 {
+
+PlcDriven::PlcDriven(PlcInterface& plc) : iface::DrivenElsewhere(&plc), m_plc(plc) {}
+
+QString PlcDriven::outputsRefusal() const
+{
+    return m_plc.outputsRefusal();
+}
+
+QString PlcDriven::drivenBy() const
+{
+    return m_plc.drivenBy();
+}
+
+void PlcDriven::emergencyStop()
+{
+    m_plc.emergencyStop();
+}
+
+void PlcDriven::releaseHold()
+{
+    m_plc.releaseHold();
+}
+
+bool PlcDriven::isHeld() const
+{
+    return m_plc.isHeld();
+}
+
+bool PlcDriven::isWaitingForAllOff() const
+{
+    return m_plc.isWaitingForAllOff();
+}
+
+QString PlcDriven::statusText() const
+{
+    return m_plc.statusText();
+}
 
 PlcInterface::PlcInterface(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
                            WakeClock* clock, QObject* parent)
     : iface::EasyPortControl(parent), m_settings(settings),
-      m_station(std::make_unique<StationAdapter>(simulated))
+      m_station(std::make_unique<StationAdapter>(simulated)), m_driven(new PlcDriven(*this))
 {
     if (!clock) {
         m_ownClock = std::make_unique<TimerClock>();
@@ -45,13 +78,12 @@ quint8 PlcInterface::plcInputs() const
 {
     // The PLC reads the inputs as the pupil's program does: with the
     // teacher's hidden faults.
-    return quint8((m_station->inputs() & ~m_openMask) | m_shortMask);
+    return quint8(iface::withFaults(m_station->inputs(), m_faults));
 }
 
-void PlcInterface::setHiddenFaults(int openMask, int shortMask)
+void PlcInterface::setHiddenFaults(const iface::InputFaults& faults)
 {
-    m_openMask = openMask & 0xFF;
-    m_shortMask = shortMask & 0xFF & ~m_openMask;
+    m_faults = iface::InputFaults::of(faults.open, faults.shorted);
 }
 
 PlcInterface::~PlcInterface()
@@ -119,10 +151,15 @@ void PlcInterface::WriteOutputs(qint16 word)
 
 QString PlcInterface::outputsRefusal() const
 {
-    Ownership& own = m_server->ownership();
-    own.expire();
+    const Ownership& own = m_server->ownership();
     return m_connected && own.hasOwner() ? QStringLiteral("De PLC bestuurt de uitgangen.")
                                          : QString();
+}
+
+QString PlcInterface::drivenBy() const
+{
+    const Ownership& own = m_server->ownership();
+    return own.hasOwner() ? own.owner().toString() : QString();
 }
 
 void PlcInterface::emergencyStop()
@@ -153,7 +190,7 @@ void PlcInterface::updateWaiting()
     if (waiting == m_waitingForAllOff)
         return;
     m_waitingForAllOff = waiting;
-    emit waitingForAllOffChanged(waiting);
+    emit m_driven->waitingForAllOffChanged(waiting);
 }
 
 void PlcInterface::AboutBox()
@@ -200,7 +237,7 @@ void PlcInterface::onOutputs(quint8 word)
     // The pupil's own words are on screen already.
     if (m_pupilWriting)
         return;
-    emit OutputsDriven(word);
+    emit m_driven->outputsDriven(word);
     // After a refusal or a released hold, the owner's next change shows it drives again.
     const Ownership& own = m_server->ownership();
     if (own.hasOwner())
@@ -254,7 +291,7 @@ void PlcInterface::onEvent(const Ownership::Event& e)
         setStatus(QStringLiteral("Noodstop: alle uitgangen blijven uit tot \"Noodstop "
                                  "opheffen\""),
                   true);
-        emit holdChanged(true);
+        emit m_driven->holdChanged(true);
         break;
     case E::HoldReleased:
         // Nothing switches on until a PLC writes every output off.
@@ -262,7 +299,7 @@ void PlcInterface::onEvent(const Ownership::Event& e)
             setStatus(QStringLiteral("Niet verbonden: er luistert niets naar een PLC"));
         else
             setStatus(m_server->ownership().connectionCount() > 0 ? awaitingText : waitingText());
-        emit holdChanged(false);
+        emit m_driven->holdChanged(false);
         break;
     }
     updateWaiting();
@@ -273,28 +310,7 @@ void PlcInterface::setStatus(const QString& text, bool aboutHold)
     if (text == m_status || (isHeld() && !aboutHold))
         return;
     m_status = text;
-    emit statusChanged(text);
-}
-
-QWidget* PlcInterface::makeStatusBar(QWidget* parent)
-{
-    auto* bar = new QWidget(parent);
-    bar->setObjectName(QStringLiteral("PLC_Balk"));
-    bar->setAutoFillBackground(true);
-    auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(6, 3, 6, 3);
-    auto* label = new QLabel(m_status, bar);
-    label->setObjectName(QStringLiteral("PLC_Status"));
-    auto* release = new QPushButton(QStringLiteral("Noodstop opheffen"), bar);
-    release->setObjectName(QStringLiteral("PLC_NoodstopOpheffen"));
-    release->setFocusPolicy(Qt::NoFocus);
-    release->setEnabled(isHeld());
-    layout->addWidget(label, 1);
-    layout->addWidget(release);
-    connect(this, &PlcInterface::statusChanged, label, &QLabel::setText);
-    connect(this, &PlcInterface::holdChanged, release, &QPushButton::setEnabled);
-    connect(release, &QPushButton::clicked, this, &PlcInterface::releaseHold);
-    return bar;
+    emit m_driven->statusChanged(text);
 }
 
 } // namespace plc

@@ -7,6 +7,19 @@
 namespace plan
 {
 
+namespace
+{
+
+// Why a plan cannot start, in the words of what refused the outputs.
+QString startRefusal(outputs::Refusal why)
+{
+    if (why == outputs::Refusal::OutputsDrivenElsewhere)
+        return QStringLiteral("Een PLC bestuurt de uitgangen.");
+    return outputs::refusalText(why).section(QLatin1Char('\r'), 0, 0);
+}
+
+} // namespace
+
 QString stateName(RunState state)
 {
     switch (state) {
@@ -85,8 +98,9 @@ bool Sequencer::begin(bool single)
         why = QStringLiteral("Het stappenplan heeft nog geen stappen.");
     else if (!m_host || !m_host->isConnected())
         why = QStringLiteral("Eerst verbinden met de interface.");
-    else if (!m_host->outputsRefusal().isEmpty())
-        why = QStringLiteral("Een PLC bestuurt de uitgangen.");
+    else if (const outputs::Refusal refused = m_host->outputsRefusal();
+             refused != outputs::Refusal::None)
+        why = startRefusal(refused);
     else if (const QString unavailable = m_host->stationUnavailable(m_plan.station);
              !unavailable.isEmpty())
         why = unavailable;

@@ -70,8 +70,8 @@ struct Rig {
     // What the device holds: the module's coils, or the simulated station's outputs.
     int deviceWord() const
     {
-        if (auto* runner = port->stationRunner())
-            return runner->outputs();
+        if (iface::SimulatedStationSource* source = program->capabilities().simulatedStation)
+            return source->stationRunner()->outputs();
         return module.coils();
     }
     // A click where the pupil's mouse would land, through the window system.
@@ -146,8 +146,8 @@ void TestNoodstopBehindBoxes::noodstopReachesTheDevice()
         // Stack magazine: output 2 may go on; output 0 is refused while input 1 is on.
         rig.button("CMD_StapelMagazijn")->click();
         rig.button("CMD_SetReset(2)")->click();
-        if (sim::StationRunner* runner = rig.port->stationRunner())
-            runner->setInputForce(0, sim::Force::On);
+        if (iface::SimulatedStationSource* source = rig.program->capabilities().simulatedStation)
+            source->stationRunner()->setInputForce(0, sim::Force::On);
         else
             rig.module.setInputs(1);
         QTRY_COMPARE(main.DecimaalIn() & 1, 1);

@@ -1,3 +1,5 @@
+#include "app/hold_banner.h"
+#include "app/program.h"
 #include "main_window/main.h"
 #include "plc/plc_interface.h"
 #include "plc/plc_server.h"
@@ -57,7 +59,8 @@ class TestPlcInterface : public QObject
 
 void TestPlcInterface::pupilAndPlc_data()
 {
-    // "plc REQUEST -> ANSWER", "silent", "noodstop", "release", "station"
+    // "plc REQUEST -> ANSWER", "silent", "noodstop", "release", "station",
+    // "force N" (input N + 1 on), "faults OPEN SHORT" (the teacher's masks)
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<int>("outputBefore");  // the station's output word before the press
     QTest::addColumn<bool>("pressApplies"); // the pupil's press of output 1
@@ -86,6 +89,9 @@ void TestPlcInterface::pupilAndPlc_data()
     QTest::newRow("another station while a PLC owns: its all-off word applies")
         << QStringList{"plc w5 2 on -> ok", "station"} << 0 << false
         << "PLC 127.0.0.1 bestuurt de uitgangen";
+    QTest::newRow("the PLC reads the inputs with the teacher's hidden faults")
+        << QStringList{"force 1", "force 2", "faults 0x02 0x10", "plc r4 -> =0014"} << 0 << true
+        << "Wacht op een PLC op poort %1";
 }
 
 void TestPlcInterface::pupilAndPlc()
@@ -102,6 +108,7 @@ void TestPlcInterface::pupilAndPlc()
     settings.port = testing::freeTcpPort();
     plc::PlcInterface port(settings, {}, time.newClock());
     Main main(&port);
+    app::handCapabilities(main, app::capabilitiesOf(&port));
     port.stationRunner()->setStation(main.stationState().current());
     main.findChild<QAbstractButton*>("CMD_Verbinding")->click();
     QCOMPARE(main.Verbonden(), -1);
@@ -115,8 +122,13 @@ void TestPlcInterface::pupilAndPlc()
             main.findChild<QAbstractButton*>("CMD_Stationhandling")->click();
         } else if (step == QLatin1String("noodstop")) {
             main.findChild<QAbstractButton*>("CMD_ResetAlles")->click();
+        } else if (step.startsWith(QLatin1String("force "))) {
+            port.stationRunner()->setInputForce(step.mid(6).toInt(), sim::Force::On);
+        } else if (step.startsWith(QLatin1String("faults "))) {
+            main.setHiddenFaults(step.section(QLatin1Char(' '), 1, 1).toInt(nullptr, 0),
+                                 step.section(QLatin1Char(' '), 2, 2).toInt(nullptr, 0));
         } else if (step == QLatin1String("release")) {
-            QWidget* bar = port.makeStatusBar();
+            QWidget* bar = app::makeStatusBar(port.drivenElsewhere());
             bar->findChild<QAbstractButton*>("PLC_NoodstopOpheffen")->click();
             delete bar;
         } else {
