@@ -1,7 +1,7 @@
 #include "plc_latency.h"
 
 #include "plc/modbus_frames.h"
-#include "plc/plc_easyport.h"
+#include "plc/plc_interface.h"
 #include "simulation/station_runner.h"
 
 #include <QCoreApplication>
@@ -107,7 +107,7 @@ QList<QPair<QString, double>> measurePlcLatency(int seconds)
 {
     plc::PlcSettings settings;
     settings.port = freeTcpPort();
-    plc::PlcEasyPort port(settings, {});
+    plc::PlcInterface port(settings, {});
     port.stationRunner()->setStation(station::Station::StapelMagazijn);
     if (port.SearchAndConnect() == 0)
         return {};

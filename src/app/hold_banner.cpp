@@ -1,6 +1,6 @@
 #include "app/hold_banner.h"
 
-#include "plc/plc_easyport.h"
+#include "interface_link/capabilities.h"
 
 #include <QAccessible>
 #include <QEvent>
@@ -11,8 +11,8 @@
 namespace app
 {
 
-HoldBanner::HoldBanner(plc::PlcEasyPort& plc, QWidget* anchor, QWidget* window)
-    : QFrame(window), m_plc(plc), m_anchor(anchor)
+HoldBanner::HoldBanner(iface::DrivenElsewhere& driven, QWidget* anchor, QWidget* window)
+    : QFrame(window), m_driven(driven), m_anchor(anchor)
 {
     setObjectName(QStringLiteral("Noodstop_Houdt"));
     setAccessibleName(QStringLiteral("Noodstop houdt de uitgangen uit"));
@@ -32,10 +32,10 @@ HoldBanner::HoldBanner(plc::PlcEasyPort& plc, QWidget* anchor, QWidget* window)
     m_release->setObjectName(QStringLiteral("Noodstop_Opheffen"));
     layout->addWidget(m_label, 1);
     layout->addWidget(m_release);
-    connect(m_release, &QPushButton::clicked, &m_plc, &plc::PlcEasyPort::releaseHold);
-    connect(&m_plc, &plc::PlcEasyPort::statusChanged, this, &HoldBanner::follow);
-    connect(&m_plc, &plc::PlcEasyPort::holdChanged, this, &HoldBanner::follow);
-    connect(&m_plc, &plc::PlcEasyPort::waitingForAllOffChanged, this, &HoldBanner::follow);
+    connect(m_release, &QPushButton::clicked, &m_driven, &iface::DrivenElsewhere::releaseHold);
+    connect(&m_driven, &iface::DrivenElsewhere::statusChanged, this, &HoldBanner::follow);
+    connect(&m_driven, &iface::DrivenElsewhere::holdChanged, this, &HoldBanner::follow);
+    connect(&m_driven, &iface::DrivenElsewhere::waitingForAllOffChanged, this, &HoldBanner::follow);
     m_anchor->installEventFilter(this);
     hide();
     follow();
@@ -49,10 +49,10 @@ QString HoldBanner::text() const
 void HoldBanner::follow()
 {
     // Held, or released but the outputs wait for the PLC's all-off word.
-    const bool held = m_plc.isHeld();
-    const bool shown = held || m_plc.isWaitingForAllOff();
-    m_label->setText(m_plc.statusText());
-    setAccessibleDescription(m_plc.statusText());
+    const bool held = m_driven.isHeld();
+    const bool shown = held || m_driven.isWaitingForAllOff();
+    m_label->setText(m_driven.statusText());
+    setAccessibleDescription(m_driven.statusText());
     m_release->setEnabled(held);
     if (shown == isVisible())
         return;
@@ -77,6 +77,28 @@ bool HoldBanner::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_anchor && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         place();
     return QFrame::eventFilter(watched, event);
+}
+
+QWidget* makeStatusBar(iface::DrivenElsewhere& driven, QWidget* parent)
+{
+    auto* bar = new QWidget(parent);
+    bar->setObjectName(QStringLiteral("PLC_Balk"));
+    bar->setAutoFillBackground(true);
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(6, 3, 6, 3);
+    auto* label = new QLabel(driven.statusText(), bar);
+    label->setObjectName(QStringLiteral("PLC_Status"));
+    auto* release = new QPushButton(QStringLiteral("Noodstop opheffen"), bar);
+    release->setObjectName(QStringLiteral("PLC_NoodstopOpheffen"));
+    release->setFocusPolicy(Qt::NoFocus);
+    release->setEnabled(driven.isHeld());
+    layout->addWidget(label, 1);
+    layout->addWidget(release);
+    QObject::connect(&driven, &iface::DrivenElsewhere::statusChanged, label, &QLabel::setText);
+    QObject::connect(&driven, &iface::DrivenElsewhere::holdChanged, release,
+                     &QPushButton::setEnabled);
+    QObject::connect(release, &QPushButton::clicked, &driven, &iface::DrivenElsewhere::releaseHold);
+    return bar;
 }
 
 } // namespace app

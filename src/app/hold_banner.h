@@ -6,9 +6,9 @@ class QLabel;
 class QPushButton;
 class QWidget;
 
-namespace plc
+namespace iface
 {
-class PlcEasyPort;
+class DrivenElsewhere;
 }
 
 namespace app
@@ -25,7 +25,7 @@ class HoldBanner : public QFrame
     Q_OBJECT
 
   public:
-    HoldBanner(plc::PlcEasyPort& plc, QWidget* anchor, QWidget* window);
+    HoldBanner(iface::DrivenElsewhere& driven, QWidget* anchor, QWidget* window);
 
     QString text() const;
 
@@ -36,10 +36,14 @@ class HoldBanner : public QFrame
     void follow();
     void place();
 
-    plc::PlcEasyPort& m_plc;
+    iface::DrivenElsewhere& m_driven;
     QWidget* m_anchor;
     QLabel* m_label;
     QPushButton* m_release;
 };
+
+// The line "Virtuele opstelling" shows about the device that drives the
+// outputs too (PLC_Balk), with the hold's release button.
+QWidget* makeStatusBar(iface::DrivenElsewhere& driven, QWidget* parent = nullptr);
 
 } // namespace app

@@ -1,15 +1,16 @@
 #include "app/program.h"
 
 #include "app/hold_banner.h"
+#include "app/interface_factory.h"
+#include "interface_link/capabilities.h"
+#include "interface_link/connection_panel.h"
 #include "interface_link/easyport_control.h"
-#include "interface_link/interface_factory.h"
 #include "klas/class_session.h"
 #include "main_window/keyboard.h"
 #include "main_window/main.h"
 #include "main_window/plan_host_link.h"
+#include "outputs/output_panel.h"
 #include "platform/services.h"
-#include "plc/plc_easyport.h"
-#include "plc/plc_server.h"
 #include "simulation/station_runner.h"
 #include "step_plan/step_plan_window.h"
 #include "virtual_station/virtual_station_window.h"
@@ -23,31 +24,39 @@ namespace app
 namespace
 {
 
-// What the program needs to know of the interface behind EasyPortControl.
-struct Backend {
-    // Served to PLCs: its status bar and who owns the outputs.
-    plc::PlcEasyPort* plc = nullptr;
-    // The interface's kind as the class broker hears it.
-    QString type;
-};
-
-Backend backendOf(iface::EasyPortControl* port)
+// The interface's kind as the class broker hears it.
+QString interfaceType(const Capabilities& c)
 {
-    Backend b;
-    b.plc = qobject_cast<plc::PlcEasyPort*>(port);
-    b.type = b.plc                   ? QStringLiteral("plc")
-             : port->stationRunner() ? QStringLiteral("simulated")
-                                     : QStringLiteral("modbus");
-    return b;
+    return c.drivenElsewhere    ? QStringLiteral("plc")
+           : c.simulatedStation ? QStringLiteral("simulated")
+                                : QStringLiteral("modbus");
 }
 
 } // namespace
 
-void linkStation(const station::StationState& state, iface::EasyPortControl* port)
+Capabilities capabilitiesOf(iface::EasyPortControl* port)
+{
+    Capabilities c;
+    if (!port)
+        return c;
+    c.drivenElsewhere =
+        port->findChild<iface::DrivenElsewhere*>(QString(), Qt::FindDirectChildrenOnly);
+    c.hiddenFaults = qobject_cast<iface::HiddenFaults*>(port);
+    c.simulatedStation = qobject_cast<iface::SimulatedStationSource*>(port);
+    return c;
+}
+
+void handCapabilities(Main& window, const Capabilities& capabilities)
+{
+    window.outputPanel().setDrivenElsewhere(capabilities.drivenElsewhere);
+    window.connectionPanel().setFaultsTarget(capabilities.hiddenFaults);
+}
+
+void linkStation(const station::StationState& state, iface::SimulatedStationSource* source)
 {
     // The window does not know which interface it drives, nor the
     // interface which window chooses the station.
-    if (sim::StationRunner* runner = port ? port->stationRunner() : nullptr) {
+    if (sim::StationRunner* runner = source ? source->stationRunner() : nullptr) {
         runner->setStation(state.current());
         QObject::connect(&state, &station::StationState::changed, runner,
                          &sim::StationRunner::setStation);
@@ -56,7 +65,7 @@ void linkStation(const station::StationState& state, iface::EasyPortControl* por
 
 std::unique_ptr<Program> Program::fromInstallation(const klas::KlasSettings& klas)
 {
-    return std::make_unique<Program>(iface::createInterfaceFromInstallation(), klas);
+    return std::make_unique<Program>(app::createInterfaceFromInstallation(), klas);
 }
 
 Program::Program(iface::EasyPortControl& port, const klas::KlasSettings& klas,
@@ -86,17 +95,19 @@ void Program::build()
 {
     m_window = std::make_unique<Main>(m_port);
     Main& window = *m_window;
-    const Backend backend = backendOf(m_port);
-    linkStation(window.stationState(), m_port);
+    m_capabilities = capabilitiesOf(m_port);
+    handCapabilities(window, m_capabilities);
+    iface::DrivenElsewhere* driven = m_capabilities.drivenElsewhere;
+    linkStation(window.stationState(), m_capabilities.simulatedStation);
     // With the simulated interface the pupil can watch the station move.
-    m_virtualStation = virt::attachVirtualStation(m_port, &window);
-    if (m_virtualStation && backend.plc)
-        m_virtualStation->setStatusBar(backend.plc->makeStatusBar());
+    m_virtualStation = virt::attachVirtualStation(m_capabilities.simulatedStation, &window);
+    if (m_virtualStation && driven)
+        m_virtualStation->setStatusBar(makeStatusBar(*driven));
     // The hold shows in the main window too: the station window may be closed.
-    if (backend.plc) {
-        auto* banner = new HoldBanner(*backend.plc, window.FrameInstructie, &window);
-        QWidget::setTabOrder(window.CMD_ResetAlles, banner->findChild<QWidget*>(
-                                                        QStringLiteral("Noodstop_Opheffen")));
+    if (driven) {
+        auto* banner = new HoldBanner(*driven, window.FrameInstructie, &window);
+        QWidget::setTabOrder(window.CMD_ResetAlles,
+                             banner->findChild<QWidget*>(QStringLiteral("Noodstop_Opheffen")));
     }
     // A pupil working in it keeps the output keys and Esc.
     mw::shareOutputKeys(window, m_virtualStation.get());
@@ -129,12 +140,11 @@ void Program::joinClass()
     }
     // The teacher sees this PC's status, sets hidden faults and can switch
     // every station off; nothing from the class switches an output on.
-    const Backend backend = backendOf(m_port);
     klas::PupilSession::Hooks hooks;
-    hooks.status = [this, backend] {
+    hooks.status = [this] {
         klas::PupilStatus s;
         s.naam = m_klas.naam;
-        s.interfaceType = backend.type;
+        s.interfaceType = interfaceType(m_capabilities);
         s.verbonden = m_window->Verbonden() != 0;
         s.station = station::displayName(m_window->stationState().current());
         if (s.station.isEmpty())
@@ -144,8 +154,10 @@ void Program::joinClass()
         s.plan = m_stepPlan->property("state").toString();
         s.stap = m_stepPlan->property("currentStep").toInt();
         s.planBericht = m_stepPlan->property("message").toString();
-        if (backend.plc && backend.plc->server().ownership().hasOwner())
-            s.plc = backend.plc->server().ownership().owner().toString();
+        if (m_capabilities.drivenElsewhere) {
+            if (const QString by = m_capabilities.drivenElsewhere->drivenBy(); !by.isEmpty())
+                s.plc = by;
+        }
         return s;
     };
     hooks.applyFaults = [this](int open, int shorted) { m_window->setHiddenFaults(open, shorted); };

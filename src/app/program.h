@@ -9,8 +9,11 @@ class MainPlanHost;
 
 namespace iface
 {
+class DrivenElsewhere;
 class EasyPortControl;
-}
+class HiddenFaults;
+class SimulatedStationSource;
+} // namespace iface
 
 namespace klas
 {
@@ -40,6 +43,22 @@ class VirtualStationWindow;
 namespace app
 {
 
+// What the interface can do beyond EasyPortControl; null where it cannot.
+struct Capabilities {
+    // Another device (a PLC) drives the outputs too; the Noodstop holds them.
+    iface::DrivenElsewhere* drivenElsewhere = nullptr;
+    // How the teacher's hidden faults meet the interface.
+    iface::HiddenFaults* hiddenFaults = nullptr;
+    // A simulated station behind the interface.
+    iface::SimulatedStationSource* simulatedStation = nullptr;
+};
+
+// The one place that asks an interface what it can do.
+Capabilities capabilitiesOf(iface::EasyPortControl* port);
+// Hands them to the window's own controllers: the output switch and the
+// Noodstop, and the connection panel's hidden faults.
+void handCapabilities(Main& window, const Capabilities& capabilities);
+
 // The pupil's program, put together once for main(), the developer tools
 // and the tests: the interface, the main window, the simulated station
 // following the station in view, the virtual station, the step-plan window
@@ -63,6 +82,7 @@ class Program
     Program& operator=(const Program&) = delete;
 
     iface::EasyPortControl& port() const { return *m_port; }
+    const Capabilities& capabilities() const { return m_capabilities; }
     Main& window() const { return *m_window; }
     MainPlanHost& planHost() const { return *m_planHost; }
     plan::StepPlanWindow& stepPlan() const { return *m_stepPlan; }
@@ -78,6 +98,7 @@ class Program
     klas::KlasSettings m_klas;
     std::unique_ptr<iface::EasyPortControl> m_ownedPort;
     iface::EasyPortControl* m_port;
+    Capabilities m_capabilities;
     platform::Clock* m_planClock = nullptr;
     std::unique_ptr<Main> m_window;
     std::unique_ptr<virt::VirtualStationWindow> m_virtualStation;
@@ -87,8 +108,7 @@ class Program
 };
 
 // The simulated station follows the station in view: set now and on every
-// change. Does nothing for an interface without one. The one place that
-// knows which back-ends draw a station.
-void linkStation(const station::StationState& state, iface::EasyPortControl* port);
+// change. Does nothing without one (null).
+void linkStation(const station::StationState& state, iface::SimulatedStationSource* source);
 
 } // namespace app

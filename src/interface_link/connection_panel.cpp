@@ -2,6 +2,7 @@
 
 #include "controls/controls.h"
 #include "controls/palette.h"
+#include "interface_link/capabilities.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_model.h"
 #include "platform/services.h"
@@ -154,18 +155,18 @@ void ConnectionPanel::applyModelTable(int moduleNummer)
 
 int ConnectionPanel::interlockWord() const
 {
-    return m_port->readsRealSensors() ? m_rawIn : m_DecimaalIn;
+    return iface::interlockInputs(m_rawIn, m_faults,
+                                  m_faultsTarget && m_faultsTarget->readsRealSensors());
 }
 
 void ConnectionPanel::setHiddenFaults(int openMask, int shortMask)
 {
-    openMask &= 0xFF;
-    shortMask &= 0xFF & ~openMask;
-    if (openMask == m_openMask && shortMask == m_shortMask)
+    const iface::InputFaults faults = iface::InputFaults::of(openMask, shortMask);
+    if (faults == m_faults)
         return;
-    m_openMask = openMask;
-    m_shortMask = shortMask;
-    m_port->setHiddenFaults(openMask, shortMask);
+    m_faults = faults;
+    if (m_faultsTarget)
+        m_faultsTarget->setHiddenFaults(faults);
     // A broken wire shows the moment it breaks, as any input change does.
     if (m_Verbonden == -1)
         onInputs(m_rawIn);
@@ -175,7 +176,7 @@ void ConnectionPanel::onInputs(qint32 inputs)
 {
     // Only the low 16 bits fit the input word; the lamps use the low 8.
     m_rawIn = qint16(quint16(quint32(inputs) & 0xFFFFu));
-    m_DecimaalIn = qint16(quint16((m_rawIn & ~m_openMask) | m_shortMask));
+    m_DecimaalIn = qint16(quint16(iface::withFaults(m_rawIn, m_faults)));
     for (int i = 0; i < 8; ++i)
         m_c.inputLamps[i + 1]->setFillColor(((m_DecimaalIn >> i) & 1) ? ctl::KleurLampAan
                                                                       : ctl::KleurLampUit);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/color.h"
+#include "interface_link/input_faults.h"
 
 #include <QObject>
 #include <array>
@@ -20,7 +21,8 @@ class Shape;
 namespace iface
 {
 class EasyPortControl;
-}
+class HiddenFaults;
+} // namespace iface
 
 // The link with the interface as the pupil sees it: "Zoek en verbind" /
 // "Verbreek", the status labels, the port and model shown, the model's
@@ -79,6 +81,9 @@ class ConnectionPanel : public QObject
     // The teacher's hidden faults (bit i = input i + 1); the lamps and the
     // word follow at once while connected.
     void setHiddenFaults(int openMask, int shortMask);
+    // How the interface takes the faults (null: a simulated station that
+    // passes its inputs to nobody else).
+    void setFaultsTarget(iface::HiddenFaults* target) { m_faultsTarget = target; }
 
     // "Zoek en verbind" or "Verbreek", whichever the button offers.
     void toggle();
@@ -115,8 +120,8 @@ class ConnectionPanel : public QObject
     Hooks m_hooks;
     int m_DecimaalIn = 0;
     int m_rawIn = 0;
-    int m_openMask = 0;
-    int m_shortMask = 0;
+    iface::InputFaults m_faults;
+    iface::HiddenFaults* m_faultsTarget = nullptr;
     int m_Verbonden = 0;
     int m_ReageerNiet = 0;
     int m_ComPoort = 0;

@@ -3,20 +3,15 @@
 #include <QObject>
 #include <QtGlobal>
 
-namespace sim
-{
-class StationRunner;
-}
-
 namespace iface
 {
-
-class StationLink;
 
 // The component that carries all traffic with the I/O interface. The main
 // window only ever talks to an EasyPortControl; which implementation sits
 // behind it (the built-in simulated interface, a Modbus I/O module, a test
-// double) is decided in main() from the installation file.
+// double) is decided in main() from the installation file. What only some
+// interfaces can do (outputs that a PLC drives too, the teacher's hidden
+// faults, a simulated station) is not part of it: see capabilities.h.
 //
 // What callers rely on:
 // - after a non-zero SearchAndConnect, WriteOutputs reaches the device and
@@ -81,30 +76,6 @@ class EasyPortControl : public QObject
     // Where the device is reached, for the pupil ("192.168.0.10, poort
     // 502"); empty when there is nothing to name.
     virtual QString peerDescription() const { return {}; }
-    // Why the pupil may not switch outputs now, in Dutch (another device,
-    // such as a PLC, drives them); empty when the outputs are the pupil's.
-    virtual QString outputsRefusal() const { return {}; }
-    // The pupil's emergency stop, after the all-off word was written: an
-    // interface that others drive too keeps the outputs off until the
-    // pupil releases them.
-    virtual void emergencyStop() {}
-    // True when the inputs come from real sensors (a station on the table),
-    // false for a simulated station. A teacher's hidden fault never hides a
-    // real sensor from the interlocks.
-    virtual bool readsRealSensors() const { return false; }
-    // The teacher's hidden faults (bit i = input i + 1): stuck off, stuck
-    // on. An interface that passes its inputs on to others (a PLC) applies
-    // them there too.
-    virtual void setHiddenFaults(int openMask, int shortMask)
-    {
-        Q_UNUSED(openMask);
-        Q_UNUSED(shortMask);
-    }
-
-    // The simulated station behind the interface, and its link as the
-    // window that draws the station sees it; null for real hardware.
-    virtual sim::StationRunner* stationRunner() const { return nullptr; }
-    virtual StationLink* stationLink() const { return nullptr; }
 
     double Left() const { return m_left; }
     double Top() const { return m_top; }
@@ -121,9 +92,6 @@ class EasyPortControl : public QObject
     void InputsChanged(int reserved1, int reserved2, qint32 inputs);
     // The open link broke without a Disconnect; `reason` is for the log.
     void LinkLost(const QString& reason);
-    // Someone other than the pupil (a PLC) changed the outputs to `word`;
-    // the window shows it without writing it back.
-    void OutputsDriven(qint32 word);
 
   private:
     double m_left = 0;

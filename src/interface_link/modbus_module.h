@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interface_link/capabilities.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/modbus_settings.h"
 
@@ -44,9 +45,10 @@ namespace iface
 //   deliberate Disconnect since) it makes one attempt, within the same
 //   bound, to reach the module again and switch every output off; so does
 //   switchOffAfterLoss, when a running plan ends because of the loss.
-class ModbusModule : public EasyPortControl
+class ModbusModule : public EasyPortControl, public HiddenFaults
 {
     Q_OBJECT
+    Q_INTERFACES(iface::HiddenFaults)
 
   public:
     enum class LinkState { Closed, Searching, Open, Lost };
@@ -75,6 +77,7 @@ class ModbusModule : public EasyPortControl
     QString searchFailureText() const override;
     QString peerDescription() const override;
     bool readsRealSensors() const override { return true; }
+    void setHiddenFaults(const InputFaults&) override {}
 
     // Waits at most `ms` (keeping the event loop running) until the module
     // has confirmed the last word given to WriteOutputs. True when it has.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interface_link/capabilities.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/simulated_settings.h"
 #include "interface_link/station_link.h"
@@ -25,9 +26,10 @@ namespace iface
 // is a lost link: the station keeps the outputs it last got and goes on
 // moving until the next connect, and nothing can switch them off before
 // that.
-class SimulatedInterface : public EasyPortControl
+class SimulatedInterface : public EasyPortControl, public SimulatedStationSource
 {
     Q_OBJECT
+    Q_INTERFACES(iface::SimulatedStationSource)
 
   public:
     // Without a runner the interface runs a simulated station on a timer.

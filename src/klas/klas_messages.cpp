@@ -155,17 +155,6 @@ bool Faults::any() const
     return false;
 }
 
-int Faults::apply(int word) const
-{
-    for (int i = 0; i < 8; ++i) {
-        if (input[i] == Fault::OpenCircuit)
-            word &= ~(1 << i);
-        else if (input[i] == Fault::ShortCircuit)
-            word |= 1 << i;
-    }
-    return word;
-}
-
 QString Faults::describe() const
 {
     QStringList parts;

@@ -35,9 +35,6 @@ struct Faults {
     std::array<Fault, 8> input{};
 
     bool any() const;
-    // The input word as the pupil's program sees it: an open circuit reads
-    // off, a short circuit reads on. Bits above 7 pass unchanged.
-    int apply(int word) const;
     // "ingang 3 draadbreuk, ingang 5 kortsluiting"; empty when none.
     QString describe() const;
     bool operator==(const Faults& o) const { return input == o.input; }

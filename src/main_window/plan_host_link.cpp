@@ -59,7 +59,7 @@ void MainPlanHost::emergencyReset()
     m_window.outputPanel().emergencyStop();
 }
 
-QString MainPlanHost::outputsRefusal() const
+outputs::Refusal MainPlanHost::outputsRefusal() const
 {
     return m_window.outputPanel().outputSwitch().outputsRefusal();
 }

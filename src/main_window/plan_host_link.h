@@ -23,7 +23,7 @@ class MainPlanHost : public plan::PlanHost
     outputs::Refusal setOutput(int i, bool on) override;
     void emergencyReset() override;
     bool switchOffAfterLoss() override;
-    QString outputsRefusal() const override;
+    outputs::Refusal outputsRefusal() const override;
 
   private:
     Main& m_window;

@@ -2,13 +2,13 @@
 
 #include "controls/controls.h"
 #include "controls/palette.h"
-#include "interface_link/easyport_control.h"
+#include "interface_link/capabilities.h"
 #include "platform/services.h"
 
 OutputPanel::OutputPanel(const Controls& controls, iface::EasyPortControl* port,
                          const station::StationState& station, std::function<int()> inputWord,
                          std::function<bool()> ending, QObject* parent)
-    : QObject(parent), m_c(controls), m_port(port),
+    : QObject(parent), m_c(controls),
       m_switch(port, station, std::move(inputWord), std::move(ending))
 {
     for (int i = 0; i < 8; ++i)
@@ -18,9 +18,16 @@ OutputPanel::OutputPanel(const Controls& controls, iface::EasyPortControl* port,
     // interface that others drive; a plan's reset does not.
     connect(m_c.reset, &QAbstractButton::clicked, this, [this] {
         emergencyStop();
-        m_port->emergencyStop();
+        if (m_driven)
+            m_driven->emergencyStop();
     });
     connect(&m_switch, &outputs::OutputSwitch::wordChanged, this, &OutputPanel::showWord);
+}
+
+void OutputPanel::setDrivenElsewhere(iface::DrivenElsewhere* driven)
+{
+    m_driven = driven;
+    m_switch.setDrivenElsewhere(driven);
 }
 
 void OutputPanel::showWord(int word)

@@ -16,8 +16,9 @@ class Shape;
 
 namespace iface
 {
+class DrivenElsewhere;
 class EasyPortControl;
-}
+} // namespace iface
 
 namespace station
 {
@@ -56,6 +57,9 @@ class OutputPanel : public QObject
     bool isOn(int i) const { return m_switch.isOn(i); }
     int outputWord() const { return m_switch.word(); }
     const outputs::OutputSwitch& outputSwitch() const { return m_switch; }
+    // Outputs that another device drives too: its word shows on the lamps,
+    // and the pupil's Noodstop holds them (null: only the pupil's).
+    void setDrivenElsewhere(iface::DrivenElsewhere* driven);
 
     // Switches output `i` (0..7) on or off unless the interlocks of the
     // station in view refuse it. Refused or not, the whole word is written
@@ -83,7 +87,7 @@ class OutputPanel : public QObject
     void showWord(int word);
 
     Controls m_c;
-    iface::EasyPortControl* m_port;
     outputs::OutputSwitch m_switch;
+    iface::DrivenElsewhere* m_driven = nullptr;
     bool m_current = true;
 };

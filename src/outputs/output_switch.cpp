@@ -1,5 +1,6 @@
 #include "outputs/output_switch.h"
 
+#include "interface_link/capabilities.h"
 #include "interface_link/easyport_control.h"
 #include "platform/services.h"
 #include "station/station_state.h"
@@ -13,12 +14,25 @@ OutputSwitch::OutputSwitch(iface::EasyPortControl* port, const station::StationS
     : QObject(parent), m_port(port), m_station(station), m_inputWord(std::move(inputWord)),
       m_ending(std::move(ending))
 {
-    connect(m_port, &iface::EasyPortControl::OutputsDriven, this, &OutputSwitch::showDriven);
 }
 
-QString OutputSwitch::outputsRefusal() const
+void OutputSwitch::setDrivenElsewhere(iface::DrivenElsewhere* driven)
 {
-    return m_port->outputsRefusal();
+    if (m_driven)
+        disconnect(m_driven, nullptr, this, nullptr);
+    m_driven = driven;
+    if (m_driven)
+        connect(m_driven, &iface::DrivenElsewhere::outputsDriven, this, &OutputSwitch::showDriven);
+}
+
+QString OutputSwitch::drivenRefusal() const
+{
+    return m_driven ? m_driven->outputsRefusal() : QString();
+}
+
+Refusal OutputSwitch::outputsRefusal() const
+{
+    return drivenRefusal().isEmpty() ? Refusal::None : Refusal::OutputsDrivenElsewhere;
 }
 
 Refusal OutputSwitch::setOutput(int i, bool on, const Tell& tell)
@@ -26,7 +40,7 @@ Refusal OutputSwitch::setOutput(int i, bool on, const Tell& tell)
     if (i < 0 || i > 7 || m_ending())
         return Refusal::None;
     // While a PLC drives the outputs nothing is written, not even the word again.
-    if (!m_port->outputsRefusal().isEmpty()) {
+    if (!drivenRefusal().isEmpty()) {
         if (tell)
             tell(Refusal::OutputsDrivenElsewhere, refusalText(Refusal::OutputsDrivenElsewhere));
         return Refusal::OutputsDrivenElsewhere;

@@ -7,8 +7,9 @@
 
 namespace iface
 {
+class DrivenElsewhere;
 class EasyPortControl;
-}
+} // namespace iface
 
 namespace station
 {
@@ -41,9 +42,10 @@ class OutputSwitch : public QObject
 
     int word() const { return m_word; }
     bool isOn(int i) const { return i >= 0 && i < 8 && bitSet(m_word, i); }
-    // Why the outputs are not the pupil's now (a PLC drives them); empty
-    // when they are.
-    QString outputsRefusal() const;
+    // Outputs that another device drives too (null: only the pupil's).
+    void setDrivenElsewhere(iface::DrivenElsewhere* driven);
+    // OutputsDrivenElsewhere while another device drives the outputs, else None.
+    Refusal outputsRefusal() const;
 
     // Switches output `i` (0..7) on or off unless the interlocks refuse it.
     // Refused or not, the whole word is written again and the click
@@ -65,8 +67,11 @@ class OutputSwitch : public QObject
     void setWord(int word);
     // The word another device (a PLC) switched: no write, no click.
     void showDriven(qint32 word);
+    // That device's own sentence while it drives the outputs; empty when not.
+    QString drivenRefusal() const;
 
     iface::EasyPortControl* m_port;
+    iface::DrivenElsewhere* m_driven = nullptr;
     const station::StationState& m_station;
     std::function<int()> m_inputWord;
     std::function<bool()> m_ending;

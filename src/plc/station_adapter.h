@@ -6,7 +6,7 @@
 
 namespace iface
 {
-class EasyPortControl;
+class SimulatedInterface;
 class StationLink;
 struct SimulatedSettings;
 } // namespace iface
@@ -49,7 +49,7 @@ class StationAdapter : public QObject
     void cablePulled();
 
   private:
-    std::unique_ptr<iface::EasyPortControl> m_port;
+    std::unique_ptr<iface::SimulatedInterface> m_port;
 };
 
 } // namespace plc

@@ -43,9 +43,9 @@ class PlanHost : public QObject
     // switch every output off; the output word goes to 0 only when the
     // device confirmed it. True when it did.
     virtual bool switchOffAfterLoss() { return false; }
-    // Why the outputs are not the pupil's now (a PLC drives them); empty
-    // when a plan may switch them.
-    virtual QString outputsRefusal() const { return {}; }
+    // What keeps a plan off the outputs now (another device driving them);
+    // None when a plan may switch them.
+    virtual outputs::Refusal outputsRefusal() const { return outputs::Refusal::None; }
 
   signals:
     void inputsChanged(int word);

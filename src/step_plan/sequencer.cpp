@@ -30,6 +30,12 @@ const StateWords* wordsFor(RunState state)
     return nullptr;
 }
 
+// Why a plan cannot start, in the first line of what refused the outputs.
+QString startRefusal(outputs::Refusal why)
+{
+    return outputs::refusalText(why).section(QLatin1Char('\r'), 0, 0);
+}
+
 } // namespace
 
 QString stateName(RunState state)
@@ -105,8 +111,9 @@ bool Sequencer::begin(bool single)
         why = QStringLiteral("Het stappenplan heeft nog geen stappen.");
     else if (!m_host || !m_host->isConnected())
         why = QStringLiteral("Eerst verbinden met de interface.");
-    else if (!m_host->outputsRefusal().isEmpty())
-        why = outputs::refusalText(outputs::Refusal::OutputsDrivenElsewhere);
+    else if (const outputs::Refusal refused = m_host->outputsRefusal();
+             refused != outputs::Refusal::None)
+        why = startRefusal(refused);
     else if (const QString unavailable = m_host->stationUnavailable(m_plan.station);
              !unavailable.isEmpty())
         why = unavailable;

@@ -1,12 +1,12 @@
 #include "step_plan/simulated_host.h"
 
-#include "interface_link/easyport_control.h"
+#include "interface_link/simulated_interface.h"
 #include "simulation/station_runner.h"
 
 namespace plan
 {
 
-SimulatedHost::SimulatedHost(iface::EasyPortControl& port, QObject* parent)
+SimulatedHost::SimulatedHost(iface::SimulatedInterface& port, QObject* parent)
     : PlanHost(parent), m_port(&port),
       m_switch(
           &port, m_station, [this] { return m_inputs; }, [this] { return m_ending; })

@@ -10,7 +10,8 @@
 namespace iface
 {
 class EasyPortControl;
-}
+class SimulatedInterface;
+} // namespace iface
 
 namespace plan
 {
@@ -26,7 +27,7 @@ class SimulatedHost : public PlanHost
     Q_OBJECT
 
   public:
-    explicit SimulatedHost(iface::EasyPortControl& port, QObject* parent = nullptr);
+    explicit SimulatedHost(iface::SimulatedInterface& port, QObject* parent = nullptr);
 
     // As a station button does: all outputs off, then the station in view
     // changes and the simulated station follows it.
@@ -48,7 +49,7 @@ class SimulatedHost : public PlanHost
     int inputWord() const override { return m_inputs; }
     outputs::Refusal setOutput(int i, bool on) override;
     void emergencyReset() override;
-    QString outputsRefusal() const override { return m_switch.outputsRefusal(); }
+    outputs::Refusal outputsRefusal() const override { return m_switch.outputsRefusal(); }
 
     // "3 aan", "1 uit", "3 aan geweigerd", "reset": what reached the device
     // from the plan (a refused switch writes the unchanged word again).

@@ -2,7 +2,7 @@
 
 #include "controls/accessible_controls.h"
 #include "controls/color.h"
-#include "interface_link/easyport_control.h"
+#include "interface_link/capabilities.h"
 #include "interface_link/station_link.h"
 #include "platform/services.h"
 #include "simulation/station_runner.h"
@@ -322,13 +322,13 @@ void VirtualStationWindow::showBeside(QWidget* mainWindow)
     show();
 }
 
-std::unique_ptr<VirtualStationWindow> attachVirtualStation(iface::EasyPortControl* control,
+std::unique_ptr<VirtualStationWindow> attachVirtualStation(iface::SimulatedStationSource* source,
                                                            QWidget* mainWindow)
 {
-    sim::StationRunner* station = control ? control->stationRunner() : nullptr;
+    sim::StationRunner* station = source ? source->stationRunner() : nullptr;
     if (!station)
         return nullptr;
-    iface::StationLink* link = control->stationLink();
+    iface::StationLink* link = source->stationLink();
     auto window = std::make_unique<VirtualStationWindow>(station, link);
     VirtualStationWindow* w = window.get();
     QPointer<QWidget> main(mainWindow);

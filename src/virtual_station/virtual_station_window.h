@@ -21,7 +21,7 @@ class SceneControl;
 
 namespace iface
 {
-class EasyPortControl;
+class SimulatedStationSource;
 class StationLink;
 } // namespace iface
 
@@ -113,7 +113,7 @@ class VirtualStationWindow : public QWidget
 // opens beside `mainWindow` when the link opens, closes when it closes, and
 // opens again when asked from the interface's about window. Null for
 // interfaces to real hardware.
-std::unique_ptr<VirtualStationWindow> attachVirtualStation(iface::EasyPortControl* control,
+std::unique_ptr<VirtualStationWindow> attachVirtualStation(iface::SimulatedStationSource* source,
                                                            QWidget* mainWindow);
 
 } // namespace virt

@@ -10,12 +10,12 @@
 #include "interface_link/simulated_interface.h"
 #include "main_window/main.h"
 #include "platform/dialog_gate.h"
-#include "plc/plc_easyport.h"
+#include "plc/plc_interface.h"
 #include "plc/plc_server.h"
 #include "simulation/station_runner.h"
 #include "step_plan/step_plan_window.h"
-#include "support/modbus_peers.h"
 #include "support/manual_time.h"
+#include "support/modbus_peers.h"
 #include "support/test_support.h"
 #include "virtual_station/virtual_station_window.h"
 
@@ -45,7 +45,8 @@ struct Rig {
             plc::PlcSettings s;
             s.port = testing::freeTcpPort();
             plcPort = s.port;
-            port = std::make_unique<plc::PlcEasyPort>(s, iface::SimulatedSettings{}, time.newClock());
+            port =
+                std::make_unique<plc::PlcInterface>(s, iface::SimulatedSettings{}, time.newClock());
         } else {
             port = std::make_unique<iface::SimulatedInterface>();
         }
@@ -69,8 +70,8 @@ struct Rig {
     // What the device holds: the module's coils, or the simulated station's outputs.
     int deviceWord() const
     {
-        if (auto* runner = port->stationRunner())
-            return runner->outputs();
+        if (iface::SimulatedStationSource* source = program->capabilities().simulatedStation)
+            return source->stationRunner()->outputs();
         return module.coils();
     }
     // A click where the pupil's mouse would land, through the window system.
@@ -145,8 +146,8 @@ void TestNoodstopBehindBoxes::noodstopReachesTheDevice()
         // Stack magazine: output 2 may go on; output 0 is refused while input 1 is on.
         rig.button("CMD_StapelMagazijn")->click();
         rig.button("CMD_SetReset(2)")->click();
-        if (sim::StationRunner* runner = rig.port->stationRunner())
-            runner->setInputForce(0, sim::Force::On);
+        if (iface::SimulatedStationSource* source = rig.program->capabilities().simulatedStation)
+            source->stationRunner()->setInputForce(0, sim::Force::On);
         else
             rig.module.setInputs(1);
         QTRY_COMPARE(main.DecimaalIn() & 1, 1);
@@ -282,7 +283,7 @@ void TestNoodstopBehindBoxes::holdShownInTheMainWindow()
     QVERIFY(banner->isVisible());
     QCOMPARE(rig.deviceWord(), 0);
     // The owner has gone meanwhile: the line still says the Noodstop holds.
-    QTRY_VERIFY(!static_cast<plc::PlcEasyPort*>(rig.port.get())->server().ownership().hasOwner());
+    QTRY_VERIFY(!static_cast<plc::PlcInterface*>(rig.port.get())->server().ownership().hasOwner());
     QVERIFY2(banner->accessibleDescription().contains(QLatin1String("Noodstop")),
              qPrintable(banner->accessibleDescription()));
     // Over the instruction frame, not over a control of the I/O or the stations.
@@ -292,7 +293,7 @@ void TestNoodstopBehindBoxes::holdShownInTheMainWindow()
         QVERIFY(!onWindow.intersects(QRect(w->mapTo(&rig.main(), QPoint()), w->size())));
     }
     rig.clickOnScreen(banner->findChild<QWidget*>(QStringLiteral("Noodstop_Opheffen")));
-    QVERIFY(!static_cast<plc::PlcEasyPort*>(rig.port.get())->isHeld());
+    QVERIFY(!static_cast<plc::PlcInterface*>(rig.port.get())->isHeld());
     // Lifted, but nothing comes back on until the PLC writes every output off.
     QVERIFY(banner->isVisible());
     QVERIFY(!writeCoils(0x01));

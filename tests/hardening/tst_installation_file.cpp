@@ -2,8 +2,8 @@
 // hand at schools. Whatever it holds, or whatever stands in its place, the
 // program starts on the built-in simulated interface with its defaults, the
 // video addresses stay unconfigured, and the log says what was wrong.
+#include "app/interface_factory.h"
 #include "instruction/video_links.h"
-#include "interface_link/interface_factory.h"
 #include "interface_link/modbus_settings.h"
 #include "interface_link/simulated_interface.h"
 #include "platform/services.h"
@@ -121,7 +121,7 @@ void TestInstallationFile::defaults()
     }
 
     // The start: the interface control.
-    const std::unique_ptr<iface::EasyPortControl> port = iface::createInterfaceFromInstallation();
+    const std::unique_ptr<iface::EasyPortControl> port = app::createInterfaceFromInstallation();
     auto* simulated = qobject_cast<iface::SimulatedInterface*>(port.get());
     QVERIFY2(simulated, "not the simulated interface");
     QCOMPARE(simulated->settings().comPort, iface::SimulatedSettings::DefaultComPort);
@@ -163,7 +163,7 @@ void TestInstallationFile::goodFileGivesNoWarning()
             "stapel_magazijn_id=abc\nstation_handling_id=def\n"
             "[modbus]\nhost=10.0.0.5\nport=1502\n");
     f.close();
-    const std::unique_ptr<iface::EasyPortControl> port = iface::createInterfaceFromInstallation();
+    const std::unique_ptr<iface::EasyPortControl> port = app::createInterfaceFromInstallation();
     auto* simulated = qobject_cast<iface::SimulatedInterface*>(port.get());
     QVERIFY(simulated);
     QCOMPARE(simulated->settings().comPort, qint16(4));

@@ -2,8 +2,8 @@
 // cut or mute the link: what the pupil sees when the link breaks, what the
 // module receives at connect, and how the program leaves the module.
 
+#include "app/interface_factory.h"
 #include "controls/controls.h"
-#include "interface_link/interface_factory.h"
 #include "interface_link/modbus_module.h"
 #include "interface_link/simulated_interface.h"
 #include "main_window/main.h"
@@ -469,7 +469,7 @@ void TestModbusLinkLoss::unusableSettingsContactNothing()
     file.close();
 
     QSettings settings(path, QSettings::IniFormat);
-    std::unique_ptr<iface::EasyPortControl> control = iface::createInterface(settings);
+    std::unique_ptr<iface::EasyPortControl> control = app::createInterface(settings);
     QVERIFY(qobject_cast<iface::ModbusModule*>(control.get()));
     Main window(control.get());
     window.CMD_Verbinding->click();

@@ -73,7 +73,9 @@ struct Rig {
             else if (token == QLatin1String("next"))
                 seq.next();
             else if (token == QLatin1String("plc"))
-                host.refusal = QStringLiteral("De PLC bestuurt de uitgangen.");
+                host.refusal = outputs::Refusal::OutputsDrivenElsewhere;
+            else if (token == QLatin1String("gripper"))
+                host.refusal = outputs::Refusal::GripperCylinderOut;
             else if (token == QLatin1String("lose"))
                 host.endConnection(QStringLiteral("de verbinding met de interface is verloren."));
             else if (key == QLatin1String("in"))
@@ -318,6 +320,9 @@ void TestSequencer::messages_data()
                                    << "Eerst verbinden met de interface.";
     QTest::newRow("a PLC drives the outputs") << "handling" << steps({Front}) << "plc start"
                                               << "De PLC bestuurt de uitgangen.";
+    QTest::newRow("an interlock keeps the outputs")
+        << "handling" << steps({Front}) << "gripper start"
+        << "De grijpercilinder is uitgeschoven.";
     QTest::newRow("other station")
         << "handling" << steps({Front}) << "station=stapel start"
         << "Kies eerst het station Station handling in het hoofdvenster.";

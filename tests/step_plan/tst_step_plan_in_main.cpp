@@ -3,6 +3,7 @@
 // output off before anything else.
 
 #include "main_window/plan_host_link.h"
+#include "outputs/output_panel.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/step_plan_window.h"
 #include "support/plan_doubles.h"
@@ -138,9 +139,12 @@ void TestStepPlanInMain::startSaysWhy()
     QFETCH(bool, connect);
     QFETCH(bool, plc);
     QFETCH(QString, message);
+    testing::FakeDriven driven;
     MainFixture fx;
-    if (plc)
-        fx.port.refusal = QStringLiteral("De PLC bestuurt de uitgangen.");
+    if (plc) {
+        driven.refusal = QStringLiteral("De PLC bestuurt de uitgangen.");
+        fx.main->outputPanel().setDrivenElsewhere(&driven);
+    }
     MainPlanHost host(*fx.main);
     plan::StepPlanWindow window(host);
     QTemporaryDir dir;

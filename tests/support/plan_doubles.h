@@ -26,7 +26,7 @@ class RecordingPlanHost : public plan::PlanHost
     outputs::Refusal setOutput(int i, bool on) override;
     // Logs "reset".
     void emergencyReset() override;
-    QString outputsRefusal() const override { return refusal; }
+    outputs::Refusal outputsRefusal() const override { return refusal; }
 
     void setInputs(int word)
     {
@@ -46,7 +46,7 @@ class RecordingPlanHost : public plan::PlanHost
     }
 
     bool connectedNow = true;
-    QString refusal; // non-empty: a PLC drives the outputs
+    outputs::Refusal refusal = outputs::Refusal::None; // what keeps a plan off the outputs
     station::Station current = station::Station::Stationhandling;
     int outputs = 0;
     int inputs = 0;

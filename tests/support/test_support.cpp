@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include "app/program.h"
+
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
@@ -165,6 +167,7 @@ ServiceScope::~ServiceScope()
 MainFixture::MainFixture(bool withAssets) : services(withAssets)
 {
     main = std::make_unique<Main>(&port);
+    app::handCapabilities(*main, app::capabilitiesOf(&port));
     main->setQuitHandler([this] { ++quits; });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interface_link/capabilities.h"
 #include "interface_link/easyport_control.h"
 #include "main_window/main.h"
 #include "platform/services.h"
@@ -16,9 +17,10 @@ namespace testing
 {
 
 // An interface control that records every call and answers as told.
-class RecordingEasyPort : public iface::EasyPortControl
+class RecordingEasyPort : public iface::EasyPortControl, public iface::HiddenFaults
 {
     Q_OBJECT
+    Q_INTERFACES(iface::HiddenFaults)
   public:
     qint16 SearchAndConnect() override;
     qint16 GetComPort(qint16 index) override;
@@ -30,7 +32,7 @@ class RecordingEasyPort : public iface::EasyPortControl
     bool switchOffAfterLoss(int ms) override;
 
     bool readsRealSensors() const override { return realSensors; }
-    QString outputsRefusal() const override { return refusal; }
+    void setHiddenFaults(const iface::InputFaults&) override {}
     // Raises InputsChanged the way a device does.
     void raiseInputs(qint32 word) { emit InputsChanged(0, 0, word); }
 
@@ -39,13 +41,29 @@ class RecordingEasyPort : public iface::EasyPortControl
     qint16 moduleNumber = 5;
     bool confirmsOffAfterLoss = false;
     bool realSensors = false;
-    QString refusal; // non-empty: a PLC drives the outputs
     // Runs inside SearchAndConnect, to act while the search is under way.
     std::function<void()> duringSearch;
 
     QStringList calls; // "SearchAndConnect", "GetComPort(0)", "WriteOutputs(4)", ...
     QVector<qint16> written;
     int aboutBoxes = 0;
+};
+
+// Outputs another device drives, as a test tells: refused while `refusal`
+// is set. A test hands it to the window as app::Program would.
+class FakeDriven : public iface::DrivenElsewhere
+{
+    Q_OBJECT
+  public:
+    QString outputsRefusal() const override { return refusal; }
+    QString drivenBy() const override { return {}; }
+    void emergencyStop() override {}
+    void releaseHold() override {}
+    bool isHeld() const override { return false; }
+    bool isWaitingForAllOff() const override { return false; }
+    QString statusText() const override { return {}; }
+
+    QString refusal;
 };
 
 class RecordingMessages : public platform::MessageService

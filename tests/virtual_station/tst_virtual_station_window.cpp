@@ -1,4 +1,5 @@
-#include "interface_link/interface_factory.h"
+#include "app/interface_factory.h"
+#include "app/program.h"
 #include "interface_link/simulated_interface.h"
 #include "support/manual_time.h"
 #include "support/program_fixture.h"
@@ -470,7 +471,7 @@ void TestVirtualStationWindow::cableButtonPullsTheLink()
 void TestVirtualStationWindow::otherInterfacesGetNoWindow()
 {
     testing::RecordingEasyPort recording;
-    QVERIFY(!virt::attachVirtualStation(&recording, nullptr));
+    QVERIFY(!virt::attachVirtualStation(app::capabilitiesOf(&recording).simulatedStation, nullptr));
     QVERIFY(!virt::attachVirtualStation(nullptr, nullptr));
 }
 

@@ -14,6 +14,7 @@
 //   --png FILE          write a PNG of the chosen window (may repeat)
 //   --window NAME       window for the next --png / --json (default Main)
 #include "app/program.h"
+#include "interface_link/capabilities.h"
 #include "interface_link/easyport_control.h"
 #include "main_window/main.h"
 #include "platform/services.h"
@@ -179,7 +180,8 @@ int main(int argc, char* argv[])
             wait(30);
         } else if (a == "--force") {
             need("N=on|off|free");
-            sim::StationRunner* simulated = program->port().stationRunner();
+            iface::SimulatedStationSource* source = program->capabilities().simulatedStation;
+            sim::StationRunner* simulated = source ? source->stationRunner() : nullptr;
             const int input = v.section('=', 0, 0).toInt();
             const QString how = v.section('=', 1, 1);
             if (!simulated || input < 0 || input > 7) {

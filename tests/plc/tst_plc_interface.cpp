@@ -1,5 +1,7 @@
+#include "app/hold_banner.h"
+#include "app/program.h"
 #include "main_window/main.h"
-#include "plc/plc_easyport.h"
+#include "plc/plc_interface.h"
 #include "plc/plc_server.h"
 #include "plc/request_handler.h"
 #include "simulation/station_runner.h"
@@ -44,7 +46,7 @@ class RawPlc
 
 } // namespace
 
-class TestPlcEasyPort : public QObject
+class TestPlcInterface : public QObject
 {
     Q_OBJECT
 
@@ -55,9 +57,10 @@ class TestPlcEasyPort : public QObject
     void settingsReadOrRefused();
 };
 
-void TestPlcEasyPort::pupilAndPlc_data()
+void TestPlcInterface::pupilAndPlc_data()
 {
-    // "plc REQUEST -> ANSWER", "silent", "noodstop", "release", "station"
+    // "plc REQUEST -> ANSWER", "silent", "noodstop", "release", "station",
+    // "force N" (input N + 1 on), "faults OPEN SHORT" (the teacher's masks)
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<int>("outputBefore");  // the station's output word before the press
     QTest::addColumn<bool>("pressApplies"); // the pupil's press of output 1
@@ -86,9 +89,12 @@ void TestPlcEasyPort::pupilAndPlc_data()
     QTest::newRow("another station while a PLC owns: its all-off word applies")
         << QStringList{"plc w5 2 on -> ok", "station"} << 0 << false
         << "PLC 127.0.0.1 bestuurt de uitgangen";
+    QTest::newRow("the PLC reads the inputs with the teacher's hidden faults")
+        << QStringList{"force 1", "force 2", "faults 0x02 0x10", "plc r4 -> =0014"} << 0 << true
+        << "Wacht op een PLC op poort %1";
 }
 
-void TestPlcEasyPort::pupilAndPlc()
+void TestPlcInterface::pupilAndPlc()
 {
     QFETCH(QStringList, before);
     QFETCH(int, outputBefore);
@@ -100,12 +106,13 @@ void TestPlcEasyPort::pupilAndPlc()
     testing::ManualTime time;
     plc::PlcSettings settings;
     settings.port = testing::freeTcpPort();
-    plc::PlcEasyPort port(settings, {}, time.newClock());
+    plc::PlcInterface port(settings, {}, time.newClock());
     Main main(&port);
+    app::handCapabilities(main, app::capabilitiesOf(&port));
     port.stationRunner()->setStation(main.stationState().current());
     main.findChild<QAbstractButton*>("CMD_Verbinding")->click();
     QCOMPARE(main.Verbonden(), -1);
-    QCOMPARE(port.GetModuleNumber(0), plc::PlcEasyPort::Model);
+    QCOMPARE(port.GetModuleNumber(0), plc::PlcInterface::Model);
 
     RawPlc plcClient(quint16(settings.port));
     for (const QString& step : before) {
@@ -115,8 +122,13 @@ void TestPlcEasyPort::pupilAndPlc()
             main.findChild<QAbstractButton*>("CMD_Stationhandling")->click();
         } else if (step == QLatin1String("noodstop")) {
             main.findChild<QAbstractButton*>("CMD_ResetAlles")->click();
+        } else if (step.startsWith(QLatin1String("force "))) {
+            port.stationRunner()->setInputForce(step.mid(6).toInt(), sim::Force::On);
+        } else if (step.startsWith(QLatin1String("faults "))) {
+            main.setHiddenFaults(step.section(QLatin1Char(' '), 1, 1).toInt(nullptr, 0),
+                                 step.section(QLatin1Char(' '), 2, 2).toInt(nullptr, 0));
         } else if (step == QLatin1String("release")) {
-            QWidget* bar = port.makeStatusBar();
+            QWidget* bar = app::makeStatusBar(port.drivenElsewhere());
             bar->findChild<QAbstractButton*>("PLC_NoodstopOpheffen")->click();
             delete bar;
         } else {
@@ -153,7 +165,7 @@ void TestPlcEasyPort::pupilAndPlc()
     QVERIFY(!port.server().isListening());
 }
 
-void TestPlcEasyPort::settingsReadOrRefused_data()
+void TestPlcInterface::settingsReadOrRefused_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<bool>("usable");
@@ -189,7 +201,7 @@ void TestPlcEasyPort::settingsReadOrRefused_data()
 
 // A [plc] value that cannot be used: nothing listens, and the box names the
 // file, the key and the value.
-void TestPlcEasyPort::settingsReadOrRefused()
+void TestPlcInterface::settingsReadOrRefused()
 {
     QFETCH(QString, line);
     QFETCH(bool, usable);
@@ -210,7 +222,7 @@ void TestPlcEasyPort::settingsReadOrRefused()
     QCOMPARE(settings.usable(), usable);
     if (usable)
         return;
-    plc::PlcEasyPort plcPort(settings, {});
+    plc::PlcInterface plcPort(settings, {});
     QCOMPARE(plcPort.SearchAndConnect(), qint16(0));
     const QString text = plcPort.searchFailureText();
     QVERIFY2(text.contains(QStringLiteral("[plc] ") + line.trimmed()), qPrintable(text));
@@ -219,5 +231,5 @@ void TestPlcEasyPort::settingsReadOrRefused()
     QCOMPARE(log.count(), 1);
 }
 
-QTEST_MAIN(TestPlcEasyPort)
-#include "tst_plc_easyport.moc"
+QTEST_MAIN(TestPlcInterface)
+#include "tst_plc_interface.moc"

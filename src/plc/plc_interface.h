@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interface_link/capabilities.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/simulated_settings.h"
 #include "plc/clock.h"
@@ -8,13 +9,33 @@
 
 #include <memory>
 
-class QWidget;
-
 namespace plc
 {
 
+class PlcInterface;
 class PlcServer;
 class StationAdapter;
+
+// The PLC interface's outputs as the program sees them: who drives them,
+// the Noodstop hold and the status line.
+class PlcDriven : public iface::DrivenElsewhere
+{
+    Q_OBJECT
+
+  public:
+    explicit PlcDriven(PlcInterface& plc);
+
+    QString outputsRefusal() const override;
+    QString drivenBy() const override;
+    void emergencyStop() override;
+    void releaseHold() override;
+    bool isHeld() const override;
+    bool isWaitingForAllOff() const override;
+    QString statusText() const override;
+
+  private:
+    PlcInterface& m_plc;
+};
 
 // [interface] type=plc: the simulated station served to PLCs over Modbus
 // TCP. "Zoek en verbind" opens the station to PLCs, "Verbreek" closes every
@@ -24,17 +45,20 @@ class StationAdapter;
 // The pupil's Noodstop holds the outputs off until released in "Virtuele
 // opstelling"; after it, and after a PLC fell silent, the outputs stay off
 // until a PLC writes them all off.
-class PlcEasyPort : public iface::EasyPortControl
+class PlcInterface : public iface::EasyPortControl,
+                     public iface::HiddenFaults,
+                     public iface::SimulatedStationSource
 {
     Q_OBJECT
+    Q_INTERFACES(iface::HiddenFaults iface::SimulatedStationSource)
 
   public:
     // Every station stays usable with this model (the Mini has no combined station).
     static constexpr qint16 Model = 1;
 
-    PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
-                WakeClock* clock = nullptr, QObject* parent = nullptr);
-    ~PlcEasyPort() override;
+    PlcInterface(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
+                 WakeClock* clock = nullptr, QObject* parent = nullptr);
+    ~PlcInterface() override;
 
     qint16 SearchAndConnect() override;
     qint16 GetComPort(qint16 index) override;
@@ -44,14 +68,21 @@ class PlcEasyPort : public iface::EasyPortControl
     void AboutBox() override;
     QString searchFailureText() const override;
     QString peerDescription() const override;
-    QString outputsRefusal() const override;
-    void emergencyStop() override;
-    void setHiddenFaults(int openMask, int shortMask) override;
+    // The PLC's inputs are the simulated station's, with the teacher's faults.
+    bool readsRealSensors() const override { return false; }
+    void setHiddenFaults(const iface::InputFaults& faults) override;
     // The simulated station the PLCs drive (for its window and for
     // following the station in view).
     sim::StationRunner* stationRunner() const override;
     iface::StationLink* stationLink() const override;
 
+    // Why the pupil may not switch the outputs now (a PLC owns them); the
+    // owner's watchdog runs out on the clock, not here.
+    QString outputsRefusal() const;
+    // The owner's address; empty when no PLC owns the outputs.
+    QString drivenBy() const;
+    // The pupil's Noodstop: the outputs stay off until releaseHold.
+    void emergencyStop();
     void releaseHold();
     bool isHeld() const;
     // Connected, no hold, and the PLCs have yet to write every output off
@@ -61,14 +92,7 @@ class PlcEasyPort : public iface::EasyPortControl
     QString statusText() const { return m_status; }
 
     PlcServer& server() const { return *m_server; }
-
-    // The PLC status line and the hold's release button, for the station window.
-    QWidget* makeStatusBar(QWidget* parent = nullptr);
-
-  signals:
-    void statusChanged(const QString& text);
-    void holdChanged(bool held);
-    void waitingForAllOffChanged(bool waiting);
+    iface::DrivenElsewhere& drivenElsewhere() const { return *m_driven; }
 
   private:
     void onEvent(const Ownership::Event& event);
@@ -90,8 +114,8 @@ class PlcEasyPort : public iface::EasyPortControl
     bool m_waitingForAllOff = false;
     QString m_failure;
     QString m_status;
-    int m_openMask = 0;
-    int m_shortMask = 0;
+    iface::InputFaults m_faults;
+    PlcDriven* m_driven; // a child: the program finds it there
 };
 
 } // namespace plc

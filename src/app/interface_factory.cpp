@@ -1,20 +1,21 @@
-#include "interface_link/interface_factory.h"
+#include "app/interface_factory.h"
 
 #include "interface_link/modbus_module.h"
 #include "interface_link/simulated_interface.h"
 #include "platform/services.h"
-#include "plc/plc_easyport.h"
+#include "plc/plc_interface.h"
 #include "settings/installation_settings.h"
 
 #include <QSettings>
 
-namespace iface
+namespace app
 {
 
-QString installationFilePath()
-{
-    return settings::installationFilePath();
-}
+using iface::EasyPortControl;
+using iface::ModbusModule;
+using iface::ModbusSettings;
+using iface::SimulatedInterface;
+using iface::SimulatedSettings;
 
 std::unique_ptr<EasyPortControl> createInterface(QSettings& installation)
 {
@@ -26,8 +27,8 @@ std::unique_ptr<EasyPortControl> createInterface(QSettings& installation)
     if (type.usable && type.value.toString() == QLatin1String("modbus"))
         return std::make_unique<ModbusModule>(ModbusSettings::fromSettings(installation));
     if (type.usable && type.value.toString() == QLatin1String("plc"))
-        return std::make_unique<plc::PlcEasyPort>(plc::PlcSettings::fromSettings(installation),
-                                                  SimulatedSettings::fromSettings(installation));
+        return std::make_unique<plc::PlcInterface>(plc::PlcSettings::fromSettings(installation),
+                                                   SimulatedSettings::fromSettings(installation));
     if (type.present && !type.usable)
         qCWarning(lcDravik).noquote()
             << QStringLiteral("unknown interface type %1 in the installation file; using the "
@@ -44,4 +45,4 @@ std::unique_ptr<EasyPortControl> createInterfaceFromInstallation()
     return createInterface(*file);
 }
 
-} // namespace iface
+} // namespace app

@@ -1,28 +1,61 @@
-#include "plc/plc_easyport.h"
+#include "plc/plc_interface.h"
 
 #include "platform/services.h"
 #include "plc/plc_server.h"
 #include "plc/station_adapter.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-
 namespace plc
 {
 
-PlcEasyPort::PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
-                         WakeClock* clock, QObject* parent)
+PlcDriven::PlcDriven(PlcInterface& plc) : iface::DrivenElsewhere(&plc), m_plc(plc) {}
+
+QString PlcDriven::outputsRefusal() const
+{
+    return m_plc.outputsRefusal();
+}
+
+QString PlcDriven::drivenBy() const
+{
+    return m_plc.drivenBy();
+}
+
+void PlcDriven::emergencyStop()
+{
+    m_plc.emergencyStop();
+}
+
+void PlcDriven::releaseHold()
+{
+    m_plc.releaseHold();
+}
+
+bool PlcDriven::isHeld() const
+{
+    return m_plc.isHeld();
+}
+
+bool PlcDriven::isWaitingForAllOff() const
+{
+    return m_plc.isWaitingForAllOff();
+}
+
+QString PlcDriven::statusText() const
+{
+    return m_plc.statusText();
+}
+
+PlcInterface::PlcInterface(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
+                           WakeClock* clock, QObject* parent)
     : iface::EasyPortControl(parent), m_settings(settings),
-      m_station(std::make_unique<StationAdapter>(simulated))
+      m_station(std::make_unique<StationAdapter>(simulated)), m_driven(new PlcDriven(*this))
 {
     if (!clock) {
         m_ownClock = std::make_unique<TimerClock>();
         clock = m_ownClock.get();
     }
     m_server = std::make_unique<PlcServer>(settings, *clock, [this] { return plcInputs(); });
-    connect(m_server.get(), &PlcServer::outputsChanged, this, &PlcEasyPort::onOutputs);
-    connect(m_server.get(), &PlcServer::ownershipEvent, this, &PlcEasyPort::onEvent);
+    connect(m_server.get(), &PlcServer::outputsChanged, this, &PlcInterface::onOutputs);
+    connect(m_server.get(), &PlcServer::ownershipEvent, this, &PlcInterface::onEvent);
     connect(m_server.get(), &PlcServer::connectionRefused, this,
             [this](const QHostAddress& peer, const QString& why) {
                 setStatus(
@@ -41,26 +74,25 @@ PlcEasyPort::PlcEasyPort(const PlcSettings& settings, const iface::SimulatedSett
     m_status = QStringLiteral("Niet verbonden: er luistert niets naar een PLC");
 }
 
-quint8 PlcEasyPort::plcInputs() const
+quint8 PlcInterface::plcInputs() const
 {
     // The PLC reads the inputs as the pupil's program does: with the
     // teacher's hidden faults.
-    return quint8((m_station->inputs() & ~m_openMask) | m_shortMask);
+    return quint8(iface::withFaults(m_station->inputs(), m_faults));
 }
 
-void PlcEasyPort::setHiddenFaults(int openMask, int shortMask)
+void PlcInterface::setHiddenFaults(const iface::InputFaults& faults)
 {
-    m_openMask = openMask & 0xFF;
-    m_shortMask = shortMask & 0xFF & ~m_openMask;
+    m_faults = iface::InputFaults::of(faults.open, faults.shorted);
 }
 
-PlcEasyPort::~PlcEasyPort()
+PlcInterface::~PlcInterface()
 {
     // The server goes first: its last word (all off) still reaches the station.
     m_server.reset();
 }
 
-qint16 PlcEasyPort::SearchAndConnect()
+qint16 PlcInterface::SearchAndConnect()
 {
     if (m_connected)
         return 1;
@@ -82,17 +114,17 @@ qint16 PlcEasyPort::SearchAndConnect()
     return 1;
 }
 
-qint16 PlcEasyPort::GetComPort(qint16 index)
+qint16 PlcInterface::GetComPort(qint16 index)
 {
     return index == 0 ? qint16(qBound(0, m_settings.port, 32767)) : 0;
 }
 
-qint16 PlcEasyPort::GetModuleNumber(qint16 index)
+qint16 PlcInterface::GetModuleNumber(qint16 index)
 {
     return index == 0 ? Model : 0;
 }
 
-void PlcEasyPort::Disconnect()
+void PlcInterface::Disconnect()
 {
     if (!m_connected)
         return;
@@ -103,7 +135,7 @@ void PlcEasyPort::Disconnect()
     updateWaiting();
 }
 
-void PlcEasyPort::WriteOutputs(qint16 word)
+void PlcInterface::WriteOutputs(qint16 word)
 {
     if (!m_connected)
         return;
@@ -117,97 +149,102 @@ void PlcEasyPort::WriteOutputs(qint16 word)
     m_pupilWriting = false;
 }
 
-QString PlcEasyPort::outputsRefusal() const
+QString PlcInterface::outputsRefusal() const
 {
-    Ownership& own = m_server->ownership();
-    own.expire();
+    const Ownership& own = m_server->ownership();
     return m_connected && own.hasOwner() ? QStringLiteral("De PLC bestuurt de uitgangen.")
                                          : QString();
 }
 
-void PlcEasyPort::emergencyStop()
+QString PlcInterface::drivenBy() const
+{
+    const Ownership& own = m_server->ownership();
+    return own.hasOwner() ? own.owner().toString() : QString();
+}
+
+void PlcInterface::emergencyStop()
 {
     if (m_connected)
         m_server->ownership().setHold(true);
 }
 
-void PlcEasyPort::releaseHold()
+void PlcInterface::releaseHold()
 {
     m_server->ownership().setHold(false);
 }
 
-bool PlcEasyPort::isHeld() const
+bool PlcInterface::isHeld() const
 {
     return m_server->ownership().isHeld();
 }
 
-bool PlcEasyPort::isWaitingForAllOff() const
+bool PlcInterface::isWaitingForAllOff() const
 {
     const Ownership& own = m_server->ownership();
     return m_connected && !own.isHeld() && own.awaitsAllOff();
 }
 
-void PlcEasyPort::updateWaiting()
+void PlcInterface::updateWaiting()
 {
     const bool waiting = isWaitingForAllOff();
     if (waiting == m_waitingForAllOff)
         return;
     m_waitingForAllOff = waiting;
-    emit waitingForAllOffChanged(waiting);
+    emit m_driven->waitingForAllOffChanged(waiting);
 }
 
-void PlcEasyPort::AboutBox()
+void PlcInterface::AboutBox()
 {
     m_station->showAbout();
 }
 
-QString PlcEasyPort::searchFailureText() const
+QString PlcInterface::searchFailureText() const
 {
     return m_failure;
 }
 
-QString PlcEasyPort::peerDescription() const
+QString PlcInterface::peerDescription() const
 {
     return QStringLiteral("PLC-station op %1, poort %2")
         .arg(m_settings.listen.toString())
         .arg(m_settings.port);
 }
 
-sim::StationRunner* PlcEasyPort::stationRunner() const
+sim::StationRunner* PlcInterface::stationRunner() const
 {
     return m_station->station();
 }
 
-iface::StationLink* PlcEasyPort::stationLink() const
+iface::StationLink* PlcInterface::stationLink() const
 {
     return m_station->link();
 }
 
-QString PlcEasyPort::waitingText() const
+QString PlcInterface::waitingText() const
 {
     return withHold(QStringLiteral("Wacht op een PLC op poort %1").arg(m_settings.port));
 }
 
-QString PlcEasyPort::withHold(const QString& text) const
+QString PlcInterface::withHold(const QString& text) const
 {
     // The hold outlives the PLCs and the connection; the line must not hide it.
     return isHeld() ? text + QStringLiteral(" (Noodstop: alle uitgangen blijven uit)") : text;
 }
 
-void PlcEasyPort::onOutputs(quint8 word)
+void PlcInterface::onOutputs(quint8 word)
 {
     m_station->setOutputs(word);
     // The pupil's own words are on screen already.
     if (m_pupilWriting)
         return;
-    emit OutputsDriven(word);
+    emit m_driven->outputsDriven(word);
     // After a refusal or a released hold, the owner's next change shows it drives again.
     const Ownership& own = m_server->ownership();
     if (own.hasOwner())
         setStatus(QStringLiteral("PLC %1 bestuurt de uitgangen").arg(own.owner().toString()));
 }
 
-void PlcEasyPort::onEvent(const Ownership::Event& e)
+void PlcInterface::onEvent(const Ownership::Event& e)
 {
     using E = Ownership::Event;
     const QString peer = e.peer.toString();
@@ -254,7 +291,7 @@ void PlcEasyPort::onEvent(const Ownership::Event& e)
         setStatus(QStringLiteral("Noodstop: alle uitgangen blijven uit tot \"Noodstop "
                                  "opheffen\""),
                   true);
-        emit holdChanged(true);
+        emit m_driven->holdChanged(true);
         break;
     case E::HoldReleased:
         // Nothing switches on until a PLC writes every output off.
@@ -262,39 +299,18 @@ void PlcEasyPort::onEvent(const Ownership::Event& e)
             setStatus(QStringLiteral("Niet verbonden: er luistert niets naar een PLC"));
         else
             setStatus(m_server->ownership().connectionCount() > 0 ? awaitingText : waitingText());
-        emit holdChanged(false);
+        emit m_driven->holdChanged(false);
         break;
     }
     updateWaiting();
 }
 
-void PlcEasyPort::setStatus(const QString& text, bool aboutHold)
+void PlcInterface::setStatus(const QString& text, bool aboutHold)
 {
     if (text == m_status || (isHeld() && !aboutHold))
         return;
     m_status = text;
-    emit statusChanged(text);
-}
-
-QWidget* PlcEasyPort::makeStatusBar(QWidget* parent)
-{
-    auto* bar = new QWidget(parent);
-    bar->setObjectName(QStringLiteral("PLC_Balk"));
-    bar->setAutoFillBackground(true);
-    auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(6, 3, 6, 3);
-    auto* label = new QLabel(m_status, bar);
-    label->setObjectName(QStringLiteral("PLC_Status"));
-    auto* release = new QPushButton(QStringLiteral("Noodstop opheffen"), bar);
-    release->setObjectName(QStringLiteral("PLC_NoodstopOpheffen"));
-    release->setFocusPolicy(Qt::NoFocus);
-    release->setEnabled(isHeld());
-    layout->addWidget(label, 1);
-    layout->addWidget(release);
-    connect(this, &PlcEasyPort::statusChanged, label, &QLabel::setText);
-    connect(this, &PlcEasyPort::holdChanged, release, &QPushButton::setEnabled);
-    connect(release, &QPushButton::clicked, this, &PlcEasyPort::releaseHold);
-    return bar;
+    emit m_driven->statusChanged(text);
 }
 
 } // namespace plc
