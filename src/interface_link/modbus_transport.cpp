@@ -137,7 +137,7 @@ bool ModbusTransport::open()
         if (s == QModbusDevice::ConnectedState) {
             if (onConnected)
                 onConnected();
-        } else if (onDown) {
+        } else if (s != QModbusDevice::ConnectingState && onDown) {
             onDown(QStringLiteral("connection closed"), s == QModbusDevice::UnconnectedState);
         }
     });
