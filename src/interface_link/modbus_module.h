@@ -2,18 +2,12 @@
 
 #include "interface_link/capabilities.h"
 #include "interface_link/easyport_control.h"
+#include "interface_link/link_policy.h"
 #include "interface_link/modbus_settings.h"
+#include "interface_link/modbus_transport.h"
+#include "platform/clock.h"
 
-#include <QElapsedTimer>
-#include <QList>
-#include <QTimer>
 #include <memory>
-#include <optional>
-
-class QEventLoop;
-class QModbusClient;
-class QModbusReply;
-class QWidget;
 
 namespace iface
 {
@@ -45,26 +39,29 @@ namespace iface
 //   deliberate Disconnect since) it makes one attempt, within the same
 //   bound, to reach the module again and switch every output off; so does
 //   switchOffAfterLoss, when a running plan ends because of the loss.
-class ModbusModule : public EasyPortControl, public HiddenFaults
+//
+// The rules of the link live in LinkPolicy, the traffic in ModbusTransport;
+// this class joins them and does the bounded waits.
+class ModbusModule : public EasyPortControl,
+                     public HiddenFaults,
+                     private LinkPolicy::Actions
 {
     Q_OBJECT
     Q_INTERFACES(iface::HiddenFaults)
 
   public:
-    enum class LinkState { Closed, Searching, Open, Lost };
+    using LinkState = LinkPolicy::State;
 
-    static constexpr int kSearchBoundMs = 1500;
+    static constexpr int kSearchBoundMs = LinkPolicy::kSearchBoundMs;
     static constexpr int kExitBoundMs = 1000;
     // How long Disconnect waits for words still on their way.
     static constexpr int kDisconnectFlushMs = 250;
-    // Requests in a row without an answer after which the link counts as
-    // lost.
-    static constexpr int kFailuresToLoseLink = 3;
-    // Words waiting behind the request in flight; beyond this the oldest
-    // waiting word is dropped (the newest always stays).
-    static constexpr int kMaxQueuedWords = 64;
+    static constexpr int kFailuresToLoseLink = LinkPolicy::kFailuresToLoseLink;
+    static constexpr int kMaxQueuedWords = LinkPolicy::kMaxQueuedWords;
 
-    explicit ModbusModule(const ModbusSettings& settings, QObject* parent = nullptr);
+    // `clock` drives the poll and the deadlines; null: the program's own.
+    explicit ModbusModule(const ModbusSettings& settings, QObject* parent = nullptr,
+                          platform::Clock* clock = nullptr);
     ~ModbusModule() override;
 
     qint16 SearchAndConnect() override;
@@ -83,7 +80,7 @@ class ModbusModule : public EasyPortControl, public HiddenFaults
     // has confirmed the last word given to WriteOutputs. True when it has.
     bool flush(int ms);
 
-    LinkState linkState() const { return m_state; }
+    LinkState linkState() const { return m_policy.state(); }
     const ModbusSettings& settings() const { return m_settings; }
     // Dutch text of the about window.
     QString aboutText() const;
@@ -91,53 +88,31 @@ class ModbusModule : public EasyPortControl, public HiddenFaults
     QString aboutKey() const;
 
   private:
-    QModbusClient* makeClient();
-    void dropClient(bool now);
-    void abandonClient();
-    void orphan(QModbusReply* reply);
-    void openLink(quint8 inputs);
-    void linkLost(const QString& reason);
     bool finalAllOff(int ms);
-    QString connectionReason(const QString& errorText) const;
-    QString replyReason(const QModbusReply* reply) const;
-    bool lastWordConfirmed() const;
 
-    void poll();
-    void onReadFinished(QModbusReply* reply);
-    void pumpWrites();
-    void onWriteFinished(QModbusReply* reply);
-    void retryWrite();
-    void noteUnanswered(const QString& what, int error);
-    void watchdog();
+    // LinkPolicy::Actions, carried out on the transport.
+    bool openConnection() override;
+    bool sendRead() override;
+    bool sendWrite(quint8 word) override;
+    void forgetRead() override;
+    void forgetWrite() override;
+    void closeConnection() override;
+    void abandonConnection() override;
+    bool connectionUp() const override;
+    LinkFailure connectionFailure() const override;
+    void inputsChanged(quint8 word) override;
+    void linkLost(const QString& reason) override;
+    void tellLinkLost(const QString& reason) override;
 
     ModbusSettings m_settings;
-    LinkState m_state = LinkState::Closed;
-    QModbusClient* m_client = nullptr;
-    QTimer m_pollTimer;
-    QTimer m_watchdogTimer;
-    QTimer m_retryTimer;
-    // Requests in a row that got no usable answer.
-    int m_unanswered = 0;
-    // The word being written was refused once already.
-    bool m_writeRetried = false;
-    // The link broke without a Disconnect: the module may hold outputs on.
-    bool m_mayHoldOutputs = false;
+    std::unique_ptr<platform::Clock> m_ownClock;
+    platform::Clock& m_clock;
+    // A child, so that the client is found among the module's children.
+    ModbusTransport* m_transport;
+    LinkPolicy m_policy;
+    // SearchAndConnect is waiting for the search to end.
+    bool m_searching = false;
     QString m_searchFailure;
-
-    QModbusReply* m_readReply = nullptr;
-    QElapsedTimer m_readSince;
-    quint8 m_inputs = 0;
-
-    QModbusReply* m_writeReply = nullptr;
-    QElapsedTimer m_writeSince;
-    quint8 m_writeWord = 0;
-    QList<quint8> m_writeQueue;
-    quint8 m_lastWord = 0;
-    std::optional<quint8> m_confirmedWord;
-
-    quint64 m_generation = 0;
-    QEventLoop* m_searchLoop = nullptr;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 } // namespace iface

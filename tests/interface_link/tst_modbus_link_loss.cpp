@@ -247,8 +247,10 @@ void TestModbusLinkLoss::lossIsShown()
                                       "uitgangen konden niet worden uitgezet: kijk naar de "
                                       "opstelling."));
     }
-    // One box only.
-    QTest::qWait(300);
+    // One box only. That the loss is told once, whatever comes late, is the
+    // link policy's table on a clock moved by hand; here a short look for a
+    // second box from the window's side.
+    QTest::qWait(100);
     QCOMPARE(b.services.messages.shown.size(), 1);
 
     // While lost, a press works on the screen as without a link; it stays
@@ -261,7 +263,7 @@ void TestModbusLinkLoss::lossIsShown()
     b.relay.mute = false;
     QCOMPARE(b.relay.silences, QString());
     const int connections = b.relay.connectionsSeen();
-    QTest::qWait(200);
+    QTest::qWait(50);
     QCOMPARE(b.relay.connectionsSeen(), connections);
     b.window->CMD_Verbinding->click();
     QCOMPARE(b.window->Verbonden(), -1);
@@ -312,16 +314,15 @@ void TestModbusLinkLoss::connectStartsAllOff()
 }
 
 // Only requests in a row without an answer count; any answer starts the
-// count again.
+// count again. The counting itself is the link policy's table; here
+// requests swallowed on a real connection count as misses, not as a loss.
 void TestModbusLinkLoss::scatteredMissesKeepTheLink_data()
 {
     QTest::addColumn<QString>("silences");
     // The pupil switches output 2 once this many requests have passed the
     // relay (-1: not at all); the write is then the next request.
     QTest::addColumn<int>("clickAfter");
-    QTest::newRow("two misses") << "xx" << -1;
-    QTest::newRow("every other request unanswered for a while") << "x.x.x.x.x.x.x.x." << -1;
-    QTest::newRow("two misses around each answer") << "xx.xx.xx.xx" << -1;
+    QTest::newRow("two misses around an answer") << "xx.xx" << -1;
     QTest::newRow("two missed reads, a good write, one missed read keeps the link") << "xx.x" << 2;
 }
 
