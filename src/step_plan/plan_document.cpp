@@ -163,8 +163,7 @@ bool PlanDocument::moveStep(int by)
 bool PlanDocument::load(const QString& path)
 {
     if (isRunning()) {
-        emit message(
-            QStringLiteral("Stop eerst het stappenplan; daarna kun je een ander openen."));
+        emit message(QStringLiteral("Stop eerst het stappenplan; daarna kun je een ander openen."));
         return false;
     }
     const ReadResult read = readPlanFile(path);
@@ -294,8 +293,7 @@ void PlanDocument::offerRecovery(const QString& recoveryPath)
                        "opgeslagen.\r%1 (%2, %3)\rWil je verder met dat plan?")
             .arg(kept->origin.isEmpty() ? QStringLiteral("Nieuw plan")
                                         : QFileInfo(kept->origin).fileName(),
-                 station::displayName(kept->plan.station),
-                 stepsText(int(kept->plan.steps.size())));
+                 station::displayName(kept->plan.station), stepsText(int(kept->plan.steps.size())));
     const int answer = m_prompts.askRecovery ? m_prompts.askRecovery(text) : 0;
     // No answer (the box closed by the program ending) keeps it for next time.
     if (m_ending || (answer != platform::ResultYes && answer != platform::ResultNo))

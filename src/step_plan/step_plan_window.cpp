@@ -205,12 +205,11 @@ void StepPlanWindow::connectDocument()
 {
     PlanDocument& doc = m_document;
     doc.setRunning([this] { return m_sequencer.isActive(); });
-    doc.setPrompts({[this] { return askSaveChanges(); },
-                    [this](const QString& text) { return askRecovery(text); },
-                    [this](const QString& folder) { return planFiles().openFileName(this, folder); },
-                    [this](const QString& suggested) {
-                        return planFiles().saveFileName(this, suggested);
-                    }});
+    doc.setPrompts(
+        {[this] { return askSaveChanges(); },
+         [this](const QString& text) { return askRecovery(text); },
+         [this](const QString& folder) { return planFiles().openFileName(this, folder); },
+         [this](const QString& suggested) { return planFiles().saveFileName(this, suggested); }});
     // The sequencer runs the document's plan; it hears of every change first.
     connect(&doc, &PlanDocument::planChanged, this,
             [this] { m_sequencer.setPlan(m_document.plan()); });
@@ -532,8 +531,8 @@ void StepPlanWindow::build()
         grid->addWidget(c, row++, 1);
         connect(c, &QComboBox::currentIndexChanged, this, [this, i](int index) {
             if (!m_filling)
-                m_document.setTarget(i + 1, index == 0 ? std::nullopt
-                                                       : std::optional<bool>(index == 1));
+                m_document.setTarget(i + 1,
+                                     index == 0 ? std::nullopt : std::optional<bool>(index == 1));
         });
     }
     grid->setRowMinimumHeight(row++, 8);

@@ -8,7 +8,6 @@
 
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 namespace virt
