@@ -4,9 +4,7 @@
 #include "controls/controls.h"
 #include "controls/palette.h"
 #include "platform/services.h"
-#include "step_plan/plan_file.h"
 #include "step_plan/plan_files.h"
-#include "step_plan/recovery.h"
 #include "step_plan/station_points.h"
 #include "window_placement/window_placer.h"
 
@@ -183,7 +181,68 @@ StepPlanWindow::StepPlanWindow(PlanHost& host, Clock* clock, QWidget* parent)
             refreshButtons();
     });
     connect(&host, &PlanHost::programEnding, this, &StepPlanWindow::programEnding);
-    m_savedPlan = plan();
+    connectDocument();
+}
+
+void StepPlanWindow::connectDocument()
+{
+    PlanDocument& doc = m_document;
+    doc.setRunning([this] { return m_sequencer.isActive(); });
+    doc.setPrompts(
+        {[this] { return askSaveChanges(); },
+         [this](const QString& text) { return askRecovery(text); },
+         [this](const QString& folder) { return planFiles().openFileName(this, folder); },
+         [this](const QString& suggested) { return planFiles().saveFileName(this, suggested); }});
+    // The sequencer runs the document's plan; it hears of every change first.
+    connect(&doc, &PlanDocument::planChanged, this,
+            [this] { m_sequencer.setPlan(m_document.plan()); });
+    connect(&doc, &PlanDocument::planReset, this, [this] {
+        if (m_ui)
+            refreshAll();
+    });
+    connect(&doc, &PlanDocument::stepEdited, this, [this](int row) {
+        if (m_ui)
+            refreshRow(row);
+    });
+    connect(&doc, &PlanDocument::stepsChanged, this, [this] {
+        if (!m_ui)
+            return;
+        refreshTable();
+        refreshEditor();
+        refreshButtons();
+    });
+    connect(&doc, &PlanDocument::stationChanged, this, [this] {
+        if (!m_ui)
+            return;
+        refreshStationRows();
+        refreshTable();
+        refreshEditor();
+    });
+    connect(&doc, &PlanDocument::fileChanged, this, [this] {
+        if (m_ui)
+            refreshCaption();
+    });
+    connect(&doc, &PlanDocument::message, this, &StepPlanWindow::setMessage);
+}
+
+int StepPlanWindow::askSaveChanges()
+{
+    platform::MessageRequest request;
+    request.title = windowTitle();
+    request.text = QStringLiteral("Wijzigingen opslaan?");
+    request.buttons = platform::MessageButtons::SaveDiscardCancel;
+    request.icon = platform::MessageIcon::Question;
+    return platform::messages().show(this, request);
+}
+
+int StepPlanWindow::askRecovery(const QString& text)
+{
+    platform::MessageRequest request;
+    request.title = windowTitle();
+    request.text = text;
+    request.buttons = platform::MessageButtons::YesNo;
+    request.icon = platform::MessageIcon::Question;
+    return platform::messages().show(this, request);
 }
 
 StepPlanWindow::~StepPlanWindow() = default;
@@ -200,41 +259,12 @@ int StepPlanWindow::currentStep() const
 
 bool StepPlanWindow::load(const QString& path)
 {
-    if (m_sequencer.isActive()) {
-        setMessage(QStringLiteral("Stop eerst het stappenplan; daarna kun je een ander openen."));
-        return false;
-    }
-    const ReadResult read = readPlanFile(path);
-    if (!read.plan) {
-        setMessage(read.error);
-        return false;
-    }
-    setPlan(*read.plan);
-    m_savedPlan = *read.plan;
-    m_path = path;
-    if (m_ui)
-        refreshCaption();
-    const int n = int(read.plan->steps.size());
-    setMessage(QStringLiteral("Geopend: %1 (%2, %3 %4).")
-                   .arg(QFileInfo(path).fileName(), station::displayName(read.plan->station))
-                   .arg(n)
-                   .arg(n == 1 ? QStringLiteral("stap") : QStringLiteral("stappen")));
-    return true;
+    return m_document.load(path);
 }
 
 bool StepPlanWindow::save(const QString& path)
 {
-    const QString error = savePlanFile(plan(), path);
-    if (!error.isEmpty()) {
-        setMessage(error);
-        return false;
-    }
-    m_savedPlan = plan();
-    m_path = path;
-    if (m_ui)
-        refreshCaption();
-    setMessage(QStringLiteral("Opgeslagen: %1.").arg(QFileInfo(path).fileName()));
-    return true;
+    return m_document.save(path);
 }
 
 bool StepPlanWindow::start()
@@ -259,12 +289,7 @@ void StepPlanWindow::next()
 
 bool StepPlanWindow::setPlan(const Plan& plan)
 {
-    if (!m_sequencer.setPlan(plan))
-        return false;
-    m_selected = plan.steps.isEmpty() ? -1 : 0;
-    if (m_ui)
-        refreshAll();
-    return true;
+    return m_document.replace(plan);
 }
 
 void StepPlanWindow::setMessage(const QString& message)
@@ -296,11 +321,11 @@ void StepPlanWindow::runChanged()
     const int step = m_sequencer.currentStep();
     // After a failure the editor shows the step that failed, for fault finding.
     if (s == RunState::Failed && m_shownState != RunState::Failed)
-        m_selected = step - 1;
+        m_document.select(step - 1);
     if (m_ui) {
         refreshHighlight();
         refreshButtons();
-        const int shown = m_sequencer.isActive() ? step - 1 : m_selected;
+        const int shown = m_sequencer.isActive() ? step - 1 : m_document.selected();
         if (shown != m_shownInEditor)
             refreshEditor();
         refreshMessageColour();
@@ -327,65 +352,19 @@ void StepPlanWindow::open(QWidget* near)
     activateWindow();
     if (!m_recoveryOffered) {
         m_recoveryOffered = true;
-        offerRecovery();
+        m_document.offerRecovery(planFiles().recoveryPath());
     }
-}
-
-void StepPlanWindow::offerRecovery()
-{
-    const QString path = planFiles().recoveryPath();
-    const std::optional<Recovery> kept = readRecovery(path);
-    // A plan of this session is never pushed aside without a question.
-    if (!kept || m_sequencer.isActive() || isModified())
-        return;
-    const int n = int(kept->plan.steps.size());
-    platform::MessageRequest request;
-    request.title = windowTitle();
-    request.text =
-        QStringLiteral("De vorige keer is het programma afgesloten voordat je stappenplan was "
-                       "opgeslagen.\r%1 (%2, %3 %4)\rWil je verder met dat plan?")
-            .arg(kept->origin.isEmpty() ? QStringLiteral("Nieuw plan")
-                                        : QFileInfo(kept->origin).fileName(),
-                 station::displayName(kept->plan.station))
-            .arg(n)
-            .arg(n == 1 ? QStringLiteral("stap") : QStringLiteral("stappen"));
-    request.buttons = platform::MessageButtons::YesNo;
-    request.icon = platform::MessageIcon::Question;
-    const int answer = platform::messages().show(this, request);
-    // No answer (the box closed by the program ending) keeps it for next time.
-    if (m_ending || (answer != platform::ResultYes && answer != platform::ResultNo))
-        return;
-    if (answer == platform::ResultYes && setPlan(kept->plan)) {
-        // Compared with the file it came from, it is still changed.
-        const ReadResult origin =
-            kept->origin.isEmpty() ? ReadResult() : readPlanFile(kept->origin);
-        Plan begun;
-        begun.station = kept->plan.station;
-        m_savedPlan = origin.plan ? *origin.plan : begun;
-        m_path = kept->origin;
-        if (m_ui)
-            refreshCaption();
-        setMessage(QStringLiteral("Het stappenplan van de vorige keer is terug. Bewaar het met "
-                                  "Opslaan…"));
-    }
-    if (!platform::storage().removeFile(path))
-        qCWarning(lcDravik) << "recovery file stays:" << path;
 }
 
 void StepPlanWindow::programEnding()
 {
-    if (m_ending)
+    if (m_document.isEnding())
         return;
-    m_ending = true;
+    m_document.endProgram();
     // Nothing may switch after the outputs went off.
     m_sequencer.stop(QStringLiteral("Gestopt: het programma is afgesloten."));
     commitTyping();
-    if (!isModified())
-        return;
-    const QString path = planFiles().recoveryPath();
-    const QString error = writeRecovery({plan(), m_path}, path);
-    if (!error.isEmpty())
-        qCWarning(lcDravik) << "plan not kept for recovery in" << path << ":" << error;
+    m_document.keepForRecovery(planFiles().recoveryPath());
 }
 
 void StepPlanWindow::showEvent(QShowEvent* event)
@@ -401,16 +380,16 @@ void StepPlanWindow::closeEvent(QCloseEvent* event)
     // nor go on while a question below holds every window.
     const bool wasActive = m_sequencer.isActive();
     m_sequencer.stop(QStringLiteral("Gestopt: het venster Stappenplan is gesloten."));
-    if (!m_ending && isVisible()) {
-        if (!mayLeavePlan()) {
-            if (wasActive && !m_ending)
+    if (!m_document.isEnding() && isVisible()) {
+        commitTyping();
+        if (!m_document.mayLeave()) {
+            if (wasActive && !m_document.isEnding())
                 setMessage(QStringLiteral("Gestopt: je wilde het venster Stappenplan sluiten."));
             event->ignore();
             return;
         }
         // After "Niet opslaan" the window keeps the plan as last opened or saved.
-        if (isModified() && setPlan(m_savedPlan))
-            setMessage(QStringLiteral("De wijzigingen zijn niet opgeslagen."));
+        m_document.revert();
     }
     QWidget::closeEvent(event);
 }
@@ -534,9 +513,9 @@ void StepPlanWindow::build()
         grid->addWidget(ui.outputLabels[size_t(i)], row, 0);
         grid->addWidget(c, row++, 1);
         connect(c, &QComboBox::currentIndexChanged, this, [this, i](int index) {
-            editSelected([i, index](Step& s) {
-                s.setTarget(i + 1, index == 0 ? std::nullopt : std::optional<bool>(index == 1));
-            });
+            if (!m_filling)
+                m_document.setTarget(i + 1,
+                                     index == 0 ? std::nullopt : std::optional<bool>(index == 1));
         });
     }
     grid->setRowMinimumHeight(row++, 8);
@@ -626,55 +605,56 @@ void StepPlanWindow::build()
     // Wiring.
     connect(ui.station, &QComboBox::currentIndexChanged, this, &StepPlanWindow::chooseStation);
     connect(ui.repeat, &QCheckBox::toggled, this, [this](bool on) {
-        if (m_filling)
-            return;
-        Plan p = plan();
-        p.repeat = on;
-        m_sequencer.setPlan(p);
+        if (!m_filling)
+            m_document.setRepeat(on);
     });
-    connect(newPlan, &QAbstractButton::clicked, this, &StepPlanWindow::newPlan);
-    connect(open, &QAbstractButton::clicked, this,
-            [this] { openFrom(planFiles().documentsFolder()); });
-    connect(examples, &QAbstractButton::clicked, this,
-            [this] { openFrom(planFiles().examplesFolder()); });
-    connect(save, &QAbstractButton::clicked, this, &StepPlanWindow::saveAs);
-    connect(add, &QAbstractButton::clicked, this, &StepPlanWindow::addStep);
-    connect(ui.remove, &QAbstractButton::clicked, this, &StepPlanWindow::removeStep);
-    connect(ui.up, &QAbstractButton::clicked, this, [this] { moveStep(-1); });
-    connect(ui.down, &QAbstractButton::clicked, this, [this] { moveStep(1); });
+    connect(newPlan, &QAbstractButton::clicked, this, [this] {
+        commitTyping();
+        m_document.newPlan();
+    });
+    connect(open, &QAbstractButton::clicked, this, [this] {
+        commitTyping();
+        m_document.openFrom(planFiles().documentsFolder());
+    });
+    connect(examples, &QAbstractButton::clicked, this, [this] {
+        commitTyping();
+        m_document.openFrom(planFiles().examplesFolder());
+    });
+    connect(save, &QAbstractButton::clicked, this, [this] { m_document.saveAs(); });
+    connect(add, &QAbstractButton::clicked, this, [this] { m_document.addStep(); });
+    connect(ui.remove, &QAbstractButton::clicked, this, [this] { m_document.removeStep(); });
+    connect(ui.up, &QAbstractButton::clicked, this, [this] { m_document.moveStep(-1); });
+    connect(ui.down, &QAbstractButton::clicked, this, [this] { m_document.moveStep(1); });
     connect(ui.table, &QTableWidget::currentCellChanged, this, [this](int r) {
         if (m_filling)
             return;
-        m_selected = r;
+        m_document.select(r);
         refreshEditor();
         refreshButtons();
     });
     connect(ui.waitKind, &QComboBox::currentIndexChanged, this, [this](int index) {
-        const StationPoints points = stationPoints(plan().station);
-        editSelected([index, &points](Step& s) {
-            s.wait.kind = index == 0   ? WaitKind::Input
-                          : index == 1 ? WaitKind::Time
-                                       : WaitKind::Button;
-            if (s.wait.kind == WaitKind::Input && !points.usesInput(s.wait.input))
-                for (int n = 1; n <= PointCount; ++n)
-                    if (points.usesInput(n)) {
-                        s.wait.input = n;
-                        break;
-                    }
-        });
+        if (!m_filling)
+            m_document.setWaitKind(index == 0   ? WaitKind::Input
+                                   : index == 1 ? WaitKind::Time
+                                                : WaitKind::Button);
         refreshEditor();
     });
     connect(ui.input, &QComboBox::currentIndexChanged, this, [this](int index) {
         const int n = m_ui->input->itemData(index).toInt();
-        editSelected([n](Step& s) { s.wait.input = n; });
+        if (!m_filling)
+            m_document.setWaitInput(n);
     });
-    connect(ui.inputOn, &QComboBox::currentIndexChanged, this,
-            [this](int index) { editSelected([index](Step& s) { s.wait.on = index == 0; }); });
+    connect(ui.inputOn, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_filling)
+            m_document.setWaitOn(index == 0);
+    });
     connect(ui.seconds, &QDoubleSpinBox::valueChanged, this, [this](double v) {
-        editSelected([v](Step& s) { s.wait.ms = int(std::lround(v * 1000)); });
+        if (!m_filling)
+            m_document.setWaitMs(int(std::lround(v * 1000)));
     });
     connect(ui.timeout, &QDoubleSpinBox::valueChanged, this, [this](double v) {
-        editSelected([v](Step& s) { s.timeoutMs = int(std::lround(v * 1000)); });
+        if (!m_filling)
+            m_document.setTimeoutMs(int(std::lround(v * 1000)));
     });
     connect(ui.note, &QLineEdit::editingFinished, this, &StepPlanWindow::commitTyping);
     connect(ui.start, &QAbstractButton::clicked, this, &StepPlanWindow::start);
@@ -689,11 +669,12 @@ void StepPlanWindow::build()
 void StepPlanWindow::refreshCaption()
 {
     const bool changed = isModified();
-    const QString caption = m_path.isEmpty()
+    const QString path = m_document.path();
+    const QString caption = path.isEmpty()
                                 ? (changed ? QStringLiteral(" Plan (nieuw, gewijzigd) ")
                                            : QStringLiteral(" Plan (nieuw) "))
                                 : QStringLiteral(" Plan: %1%2 ")
-                                      .arg(QFileInfo(m_path).completeBaseName(),
+                                      .arg(QFileInfo(path).completeBaseName(),
                                            changed ? QStringLiteral(" (gewijzigd)") : QString());
     if (m_ui->planFrame->Caption() != caption)
         m_ui->planFrame->setCaption(caption);
@@ -722,10 +703,10 @@ void StepPlanWindow::refreshTable()
     t->setRowCount(int(plan().steps.size()));
     for (int r = 0; r < t->rowCount(); ++r)
         refreshRow(r);
-    if (m_selected >= t->rowCount())
-        m_selected = t->rowCount() - 1;
-    if (m_selected >= 0)
-        t->setCurrentCell(m_selected, 0);
+    if (m_document.selected() >= t->rowCount())
+        m_document.select(t->rowCount() - 1);
+    if (m_document.selected() >= 0)
+        t->setCurrentCell(m_document.selected(), 0);
     else
         t->clearSelection();
     m_filling = false;
@@ -805,7 +786,8 @@ void StepPlanWindow::refreshEditor()
 {
     Ui& ui = *m_ui;
     // While a plan runs the editor shows the step under way.
-    const int shown = m_sequencer.isActive() ? m_sequencer.currentStep() - 1 : m_selected;
+    const int shown =
+        m_sequencer.isActive() ? m_sequencer.currentStep() - 1 : m_document.selected();
     const bool have = shown >= 0 && shown < plan().steps.size();
     ui.editor->setCaption(have ? QStringLiteral("Stap %1").arg(shown + 1) : QStringLiteral("Stap"));
     const Step step = have ? plan().steps[shown] : Step();
@@ -846,10 +828,11 @@ void StepPlanWindow::refreshButtons()
     for (QWidget* w : ui.editing)
         w->setEnabled(!active);
     const int n = int(plan().steps.size());
-    const bool have = m_selected >= 0 && m_selected < n;
+    const int selected = m_document.selected();
+    const bool have = m_document.hasSelection();
     ui.remove->setEnabled(!active && have);
-    ui.up->setEnabled(!active && have && m_selected > 0);
-    ui.down->setEnabled(!active && have && m_selected < n - 1);
+    ui.up->setEnabled(!active && have && selected > 0);
+    ui.down->setEnabled(!active && have && selected < n - 1);
     ui.editor->setEnabled(have && !active);
     // While a plan runs the table shows where it is, not what is selected.
     ui.table->setSelectionMode(active ? QAbstractItemView::NoSelection
@@ -859,86 +842,23 @@ void StepPlanWindow::refreshButtons()
     else if (have && ui.table->selectedItems().isEmpty() && s != RunState::Failed) {
         // (A failed step stays marked red rather than selected.)
         m_filling = true;
-        ui.table->setCurrentCell(m_selected, 0);
+        ui.table->setCurrentCell(selected, 0);
         m_filling = false;
     }
-}
-
-void StepPlanWindow::editSelected(const std::function<void(Step&)>& change)
-{
-    if (m_filling || m_sequencer.isActive() || m_selected < 0 || m_selected >= plan().steps.size())
-        return;
-    Plan p = plan();
-    change(p.steps[m_selected]);
-    if (p == plan())
-        return;
-    m_sequencer.setPlan(p);
-    refreshRow(m_selected);
 }
 
 void StepPlanWindow::chooseStation(int comboIndex)
 {
     if (m_filling || comboIndex < 0 || comboIndex >= int(Stations.size()))
         return;
-    Plan p = plan();
-    p.station = Stations[size_t(comboIndex)];
-    if (p.station == plan().station)
+    const station::Station chosen = Stations[size_t(comboIndex)];
+    if (chosen == plan().station || m_document.setStation(chosen))
         return;
-    const QString why = checkPoints(p);
-    if (!why.isEmpty()) {
-        m_filling = true;
-        m_ui->station->setCurrentIndex(
-            int(std::find(Stations.begin(), Stations.end(), plan().station) - Stations.begin()));
-        m_filling = false;
-        setMessage(QStringLiteral("Dit plan past niet bij %1: %2")
-                       .arg(station::displayName(p.station), why));
-        return;
-    }
-    m_sequencer.setPlan(p);
-    refreshStationRows();
-    refreshTable();
-    refreshEditor();
-}
-
-void StepPlanWindow::addStep()
-{
-    if (m_sequencer.isActive())
-        return;
-    Plan p = plan();
-    const int at = m_selected >= 0 ? m_selected + 1 : int(p.steps.size());
-    p.steps.insert(at, Step());
-    m_sequencer.setPlan(p);
-    m_selected = at;
-    refreshTable();
-    refreshEditor();
-    refreshButtons();
-}
-
-void StepPlanWindow::removeStep()
-{
-    if (m_sequencer.isActive() || m_selected < 0 || m_selected >= plan().steps.size())
-        return;
-    Plan p = plan();
-    p.steps.removeAt(m_selected);
-    m_sequencer.setPlan(p);
-    m_selected = std::min(m_selected, int(p.steps.size()) - 1);
-    refreshTable();
-    refreshEditor();
-    refreshButtons();
-}
-
-void StepPlanWindow::moveStep(int by)
-{
-    const int to = m_selected + by;
-    if (m_sequencer.isActive() || m_selected < 0 || to < 0 || to >= plan().steps.size())
-        return;
-    Plan p = plan();
-    p.steps.swapItemsAt(m_selected, to);
-    m_sequencer.setPlan(p);
-    m_selected = to;
-    refreshTable();
-    refreshEditor();
-    refreshButtons();
+    // Refused: the box shows the plan's station again.
+    m_filling = true;
+    m_ui->station->setCurrentIndex(
+        int(std::find(Stations.begin(), Stations.end(), plan().station) - Stations.begin()));
+    m_filling = false;
 }
 
 // Text still being typed in the editor belongs to the plan before it is
@@ -949,85 +869,8 @@ void StepPlanWindow::commitTyping()
         return;
     m_ui->seconds->interpretText();
     m_ui->timeout->interpretText();
-    const QString text = m_ui->note->text().simplified();
-    editSelected([&text](Step& s) { s.note = text; });
-}
-
-// Before the plan in the window makes way: true when it may go (unchanged,
-// saved, or the pupil lets the changes go), false when it stays.
-bool StepPlanWindow::mayLeavePlan()
-{
-    commitTyping();
-    if (!isModified())
-        return true;
-    platform::MessageRequest request;
-    request.title = windowTitle();
-    request.text = QStringLiteral("Wijzigingen opslaan?");
-    request.buttons = platform::MessageButtons::SaveDiscardCancel;
-    request.icon = platform::MessageIcon::Question;
-    const int answer = platform::messages().show(this, request);
-    // The program ended while the question was open: the recovery file has the plan.
-    if (m_ending)
-        return false;
-    if (answer == platform::ResultSave)
-        return saveChanges();
-    return answer == platform::ResultDiscard;
-}
-
-// The pupil's own file is written again; a new plan or an example asks
-// where to, as "Opslaan…" does.
-bool StepPlanWindow::saveChanges()
-{
-    return isOwnFile() ? save(m_path) : saveAs();
-}
-
-bool StepPlanWindow::isOwnFile() const
-{
-    return !m_path.isEmpty() && QFileInfo(m_path).absolutePath() !=
-                                    QFileInfo(planFiles().examplesFolder()).absoluteFilePath();
-}
-
-void StepPlanWindow::newPlan()
-{
-    // (Off while a plan runs: no question may hold the windows then.)
-    if (m_sequencer.isActive() || !mayLeavePlan())
-        return;
-    Plan p;
-    p.station = plan().station;
-    if (!setPlan(p))
-        return;
-    m_savedPlan = p;
-    m_path.clear();
-    refreshCaption();
-    setMessage(QStringLiteral("Nieuw stappenplan voor %1. Voeg stappen toe met Toevoegen.")
-                   .arg(station::displayName(p.station)));
-}
-
-void StepPlanWindow::openFrom(const QString& folder)
-{
-    if (m_sequencer.isActive() || !mayLeavePlan())
-        return;
-    platform::storage().makeFolder(folder);
-    const QString path = planFiles().openFileName(this, folder);
-    if (!path.isEmpty())
-        load(path);
-}
-
-bool StepPlanWindow::saveAs()
-{
-    const QString folder = planFiles().documentsFolder();
-    platform::storage().makeFolder(folder);
-    // Examples are not overwritten: their copy goes to the pupil's folder.
-    const bool own = isOwnFile();
-    const QString name = m_path.isEmpty()
-                             ? station::displayName(plan().station) + QStringLiteral(".json")
-                             : QFileInfo(m_path).fileName();
-    QString path = planFiles().saveFileName(this, own ? m_path : folder + QLatin1Char('/') + name);
-    if (path.isEmpty())
-        return false;
-    if (QFileInfo(path).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) != 0)
-        path += QStringLiteral(".json");
-    return save(path);
+    if (!m_filling)
+        m_document.setNote(m_ui->note->text().simplified());
 }
 
 } // namespace plan

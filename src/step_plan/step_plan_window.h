@@ -2,12 +2,12 @@
 
 #include "step_plan/clock.h"
 #include "step_plan/plan.h"
+#include "step_plan/plan_document.h"
 #include "step_plan/plan_host.h"
 #include "step_plan/sequencer.h"
 
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 namespace virt
@@ -64,10 +64,12 @@ class StepPlanWindow : public QWidget
     // Replaces the plan in the window (refused while it runs).
     bool setPlan(const Plan& plan);
     const Sequencer& sequencer() const { return m_sequencer; }
+    // The plan being edited, its selection and its file.
+    const PlanDocument& document() const { return m_document; }
     // The file the plan came from or went to last; empty for a new plan.
-    QString filePath() const { return m_path; }
+    QString filePath() const { return m_document.path(); }
     // The plan differs from the one last opened, saved or begun with "Nieuw".
-    bool isModified() const { return !(plan() == m_savedPlan); }
+    bool isModified() const { return m_document.isModified(); }
     bool isBuilt() const { return m_ui != nullptr; }
 
     // Shows the window (beside `near` the first time) and brings it forward.
@@ -102,34 +104,23 @@ class StepPlanWindow : public QWidget
     void refreshEditor();
     void refreshStationRows();
     void refreshButtons();
-    void editSelected(const std::function<void(Step&)>& change);
+    void connectDocument();
+    int askSaveChanges();
+    int askRecovery(const QString& text);
     void chooseStation(int comboIndex);
-    void addStep();
-    void removeStep();
-    void moveStep(int by);
-    void newPlan();
-    void openFrom(const QString& folder);
-    bool saveAs();
-    bool isOwnFile() const;
     void commitTyping();
-    bool mayLeavePlan();
-    bool saveChanges();
-    void offerRecovery();
 
     std::unique_ptr<Clock> m_ownClock;
     Sequencer m_sequencer;
+    PlanDocument m_document;
     std::unique_ptr<Ui> m_ui;
     QString m_message;
-    QString m_path;
-    Plan m_savedPlan; // as last opened, saved or begun
     RunState m_shownState = RunState::Stopped;
     int m_shownStep = 0;
-    int m_selected = -1;
     int m_shownInEditor = -2;
     bool m_filling = false; // widgets are being filled from the plan
     bool m_placed = false;
     bool m_recoveryOffered = false;
-    bool m_ending = false;
     int m_messageColour = -1;
 };
 
