@@ -11,6 +11,33 @@
 namespace app
 {
 
+namespace
+{
+
+struct StatusRow {
+    QLabel* label;
+    QPushButton* release;
+};
+
+// The PLC's status line and the hold's release button, in a row of `host`.
+StatusRow statusRow(QWidget* host, iface::DrivenElsewhere& driven, const QMargins& margins,
+                    const QString& labelName, const QString& buttonName)
+{
+    auto* layout = new QHBoxLayout(host);
+    layout->setContentsMargins(margins);
+    auto* label = new QLabel(driven.statusText(), host);
+    label->setObjectName(labelName);
+    auto* release = new QPushButton(QStringLiteral("Noodstop opheffen"), host);
+    release->setObjectName(buttonName);
+    release->setEnabled(driven.isHeld());
+    layout->addWidget(label, 1);
+    layout->addWidget(release);
+    QObject::connect(release, &QPushButton::clicked, &driven, &iface::DrivenElsewhere::releaseHold);
+    return {label, release};
+}
+
+} // namespace
+
 HoldBanner::HoldBanner(iface::DrivenElsewhere& driven, QWidget* anchor, QWidget* window)
     : QFrame(window), m_driven(driven), m_anchor(anchor)
 {
@@ -23,16 +50,12 @@ HoldBanner::HoldBanner(iface::DrivenElsewhere& driven, QWidget* anchor, QWidget*
     p.setColor(QPalette::Window, QColor(255, 236, 160));
     p.setColor(QPalette::WindowText, QColor(120, 0, 0));
     setPalette(p);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(8, 4, 8, 4);
-    m_label = new QLabel(this);
-    m_label->setObjectName(QStringLiteral("Noodstop_HoudtTekst"));
+    const StatusRow row =
+        statusRow(this, m_driven, QMargins(8, 4, 8, 4), QStringLiteral("Noodstop_HoudtTekst"),
+                  QStringLiteral("Noodstop_Opheffen"));
+    m_label = row.label;
     m_label->setWordWrap(true);
-    m_release = new QPushButton(QStringLiteral("Noodstop opheffen"), this);
-    m_release->setObjectName(QStringLiteral("Noodstop_Opheffen"));
-    layout->addWidget(m_label, 1);
-    layout->addWidget(m_release);
-    connect(m_release, &QPushButton::clicked, &m_driven, &iface::DrivenElsewhere::releaseHold);
+    m_release = row.release;
     connect(&m_driven, &iface::DrivenElsewhere::statusChanged, this, &HoldBanner::follow);
     connect(&m_driven, &iface::DrivenElsewhere::holdChanged, this, &HoldBanner::follow);
     connect(&m_driven, &iface::DrivenElsewhere::waitingForAllOffChanged, this, &HoldBanner::follow);
@@ -41,9 +64,9 @@ HoldBanner::HoldBanner(iface::DrivenElsewhere& driven, QWidget* anchor, QWidget*
     follow();
 }
 
-QString HoldBanner::text() const
+QWidget* HoldBanner::releaseButton() const
 {
-    return m_label->text();
+    return m_release;
 }
 
 void HoldBanner::follow()
@@ -84,20 +107,12 @@ QWidget* makeStatusBar(iface::DrivenElsewhere& driven, QWidget* parent)
     auto* bar = new QWidget(parent);
     bar->setObjectName(QStringLiteral("PLC_Balk"));
     bar->setAutoFillBackground(true);
-    auto* layout = new QHBoxLayout(bar);
-    layout->setContentsMargins(6, 3, 6, 3);
-    auto* label = new QLabel(driven.statusText(), bar);
-    label->setObjectName(QStringLiteral("PLC_Status"));
-    auto* release = new QPushButton(QStringLiteral("Noodstop opheffen"), bar);
-    release->setObjectName(QStringLiteral("PLC_NoodstopOpheffen"));
-    release->setFocusPolicy(Qt::NoFocus);
-    release->setEnabled(driven.isHeld());
-    layout->addWidget(label, 1);
-    layout->addWidget(release);
-    QObject::connect(&driven, &iface::DrivenElsewhere::statusChanged, label, &QLabel::setText);
-    QObject::connect(&driven, &iface::DrivenElsewhere::holdChanged, release,
+    const StatusRow row = statusRow(bar, driven, QMargins(6, 3, 6, 3), QStringLiteral("PLC_Status"),
+                                    QStringLiteral("PLC_NoodstopOpheffen"));
+    row.release->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(&driven, &iface::DrivenElsewhere::statusChanged, row.label, &QLabel::setText);
+    QObject::connect(&driven, &iface::DrivenElsewhere::holdChanged, row.release,
                      &QPushButton::setEnabled);
-    QObject::connect(release, &QPushButton::clicked, &driven, &iface::DrivenElsewhere::releaseHold);
     return bar;
 }
 

@@ -27,7 +27,8 @@ class HoldBanner : public QFrame
   public:
     HoldBanner(iface::DrivenElsewhere& driven, QWidget* anchor, QWidget* window);
 
-    QString text() const;
+    // "Noodstop opheffen", for the window's tab order.
+    QWidget* releaseButton() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -106,8 +106,7 @@ void Program::build()
     // The hold shows in the main window too: the station window may be closed.
     if (driven) {
         auto* banner = new HoldBanner(*driven, window.FrameInstructie, &window);
-        QWidget::setTabOrder(window.CMD_ResetAlles,
-                             banner->findChild<QWidget*>(QStringLiteral("Noodstop_Opheffen")));
+        QWidget::setTabOrder(window.CMD_ResetAlles, banner->releaseButton());
     }
     // A pupil working in it keeps the output keys and Esc.
     mw::shareOutputKeys(window, m_virtualStation.get());
@@ -154,10 +153,8 @@ void Program::joinClass()
         s.plan = m_stepPlan->property("state").toString();
         s.stap = m_stepPlan->property("currentStep").toInt();
         s.planBericht = m_stepPlan->property("message").toString();
-        if (m_capabilities.drivenElsewhere) {
-            if (const QString by = m_capabilities.drivenElsewhere->drivenBy(); !by.isEmpty())
-                s.plc = by;
-        }
+        if (m_capabilities.drivenElsewhere)
+            s.plc = m_capabilities.drivenElsewhere->drivenBy();
         return s;
     };
     hooks.applyFaults = [this](int open, int shorted) { m_window->setHiddenFaults(open, shorted); };
