@@ -22,6 +22,7 @@ bool LinkPolicy::search()
     m_step = Step::Connect;
     m_connectionGone = false;
     m_searchDeadline = m_clock.nowMs() + kSearchBoundMs;
+    m_callerWaiting = true;
     rearm();
     // The transport may report the connection from inside this call (a
     // serial port opens at once).
@@ -44,6 +45,12 @@ void LinkPolicy::giveUpSearch()
     }
     fail(QStringLiteral("%1: no answer within the time limit").arg(QLatin1String(stepName(m_step))),
          silentReason());
+}
+
+void LinkPolicy::searchReturned()
+{
+    m_callerWaiting = false;
+    rearm();
 }
 
 void LinkPolicy::fail(const QString& english, const QString& dutch)
@@ -164,6 +171,11 @@ void LinkPolicy::readAnswered(const LinkAnswer& answer)
     }
     const bool changed = answer.word != m_inputs || m_reportInputs;
     m_inputs = answer.word;
+    if (m_callerWaiting) {
+        m_reportInputs = m_reportInputs || changed;
+        rearm();
+        return;
+    }
     m_reportInputs = false;
     rearm();
     if (changed)
@@ -354,8 +366,9 @@ void LinkPolicy::wake()
             m_nextPoll = now + m_pollMs;
         poll();
     }
-    const bool report = m_state == State::Open && m_reportInputs;
-    m_reportInputs = false;
+    const bool report = m_state == State::Open && m_reportInputs && !m_callerWaiting;
+    if (report)
+        m_reportInputs = false;
     rearm();
     if (report)
         m_actions.inputsChanged(m_inputs);
@@ -382,7 +395,7 @@ void LinkPolicy::rearm()
             consider(m_clock.nowMs());
         break;
     case State::Open:
-        if (m_reportInputs)
+        if (m_reportInputs && !m_callerWaiting)
             consider(m_clock.nowMs());
         if (m_reading)
             consider(m_nextPoll);

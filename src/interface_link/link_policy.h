@@ -102,6 +102,10 @@ class LinkPolicy
     bool search();
     // The search did not end within its bound: it ends now as failed.
     void giveUpSearch();
+    // The caller's search call has returned. Until then nothing is reported:
+    // the inputs a search found reach the listener after the call, from the
+    // next wake-up, however soon the answers came inside it.
+    void searchReturned();
     // Why the last search failed; empty when it did not (or was ended by
     // close()).
     const std::optional<LinkFailure>& searchFailure() const { return m_failure; }
@@ -165,6 +169,7 @@ class LinkPolicy
 
     quint8 m_inputs = 0;
     bool m_reportInputs = false;
+    bool m_callerWaiting = false;
     bool m_reading = false;
     std::optional<QString> m_lossToTell;
     bool m_mayHoldOutputs = false;

@@ -96,6 +96,7 @@ qint16 ModbusModule::SearchAndConnect()
         return 0;
     m_searching = false;
     m_policy.giveUpSearch();
+    m_policy.searchReturned();
     if (m_policy.state() == LinkState::Open)
         return 1;
     if (const std::optional<LinkFailure>& failure = m_policy.searchFailure()) {

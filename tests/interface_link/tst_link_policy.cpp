@@ -75,7 +75,7 @@ LinkAnswer answer(const QString& kind, quint8 word = 0)
 
 // The steps of the open link every "open" row starts from: connected,
 // inputs 00 read, the all-off word confirmed, the first report.
-const QString kOpen = QStringLiteral("search; connected; read ok 00; write ok; +0");
+const QString kOpen = QStringLiteral("search; connected; read ok 00; write ok; returned; +0");
 // The same without polling, for the rows about writes alone.
 const QString kOpenQuiet = kOpen + QStringLiteral("; stop reading");
 
@@ -90,9 +90,9 @@ class TestLinkPolicy : public QObject
     void sequences();
 };
 
-// `events`, separated by ";": search, close, connected, down (closing),
-// gone (fully closed), out WORD, read KIND [WORD], write KIND, +MS (time
-// moves on), no sends, link down (the transport no longer connected),
+// `events`, separated by ";": search, returned (the search call has
+// returned), close, connected, down (closing), gone (fully closed), out
+// WORD, read KIND [WORD], write KIND, +MS (time moves on), no sends, link down (the transport no longer connected),
 // stop reading. `actions`: what the policy asked for after the events
 // marked "|" (the record starts there; everything when none is marked).
 void TestLinkPolicy::sequences_data()
@@ -102,9 +102,9 @@ void TestLinkPolicy::sequences_data()
     QTest::addColumn<QString>("state");
 
     // The search.
-    QTest::newRow("found: inputs read, all-off written, inputs reported from the next wake-up")
-        << "search; connected; read ok 5a; write ok; |; +0; +0" << QStringList{"inputs 5a"}
-        << "Open";
+    QTest::newRow("found: inputs read, all-off written, inputs reported after the call returned")
+        << "search; connected; read ok 5a; write ok; |; +0; +25; read ok 5a; returned; +0; +0"
+        << QStringList{"read", "inputs 5a"} << "Open";
     QTest::newRow("words given during the search never reach the module")
         << "out 11; search; out 22; connected; out 44; read ok 00; write ok"
         << QStringList{"open", "read", "write 00"} << "Open";
@@ -227,6 +227,8 @@ void TestLinkPolicy::sequences()
             rec.log.clear();
         else if (what == QLatin1String("search"))
             policy.search();
+        else if (what == QLatin1String("returned"))
+            policy.searchReturned();
         else if (what == QLatin1String("close"))
             policy.close();
         else if (what == QLatin1String("connected"))
