@@ -64,6 +64,11 @@ LessonPane::~LessonPane()
     delete m_replay.data();
 }
 
+LessonReplay* LessonPane::replay() const
+{
+    return m_replay.data();
+}
+
 void LessonPane::build()
 {
     setBackColor(ctl::KleurLila);
@@ -160,6 +165,7 @@ bool LessonPane::openLesson(const QString& path)
     takeStartPlan();
     showLesson();
     showReport();
+    refreshButtons();
     show();
     return true;
 }

@@ -57,7 +57,7 @@ class LessonPane : public ctl::Frame
     const std::optional<lesson::Lesson>& currentLesson() const { return m_lesson; }
     const std::optional<lesson::Report>& report() const { return m_report; }
     // The replay window while it is open.
-    LessonReplay* replay() const { return m_replay; }
+    LessonReplay* replay() const;
 
     // Clocks for the replays (tests move them by hand); each call gives one
     // that outlives the replay. Unset: each replay runs on timers of its own.

@@ -125,6 +125,9 @@ LessonReplay::LessonReplay(const lesson::Lesson& lesson, int scenario, const Pla
     connect(again, &QPushButton::clicked, this, &LessonReplay::restart);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
+    // The time goes on while nothing moves (a timed wait).
+    m_ticker.setInterval(100);
+    connect(&m_ticker, &QTimer::timeout, this, &LessonReplay::refreshText);
     if (!m_runClock) {
         m_ownRunClock = std::make_unique<platform::TimerClock>();
         m_runClock = m_ownRunClock.get();
@@ -150,15 +153,24 @@ void LessonReplay::restart()
     m_run = std::make_unique<lesson::ScenarioRun>(m_lesson, m_index, *m_station, *m_runClock,
                                                   &m_plan);
     connect(m_run.get(), &lesson::ScenarioRun::changed, this, &LessonReplay::refreshText);
+    if (const Sequencer* seq = m_run->sequencer())
+        connect(seq, &Sequencer::changed, this, &LessonReplay::refreshText);
     connect(m_run.get(), &lesson::ScenarioRun::finished, this, [this] {
+        // The time and the step stand where the scenario ended.
         const lesson::ScenarioResult r = m_run->result();
-        if (r.failedAtMs >= 0)
-            m_shownMs = r.failedAtMs;
+        m_shownMs = r.failedAtMs >= 0 ? r.failedAtMs : m_run->elapsedMs();
+        const Sequencer* seq = m_run->sequencer();
+        m_planFinished = seq && seq->state() == RunState::Finished;
+        m_ticker.stop();
         refreshText();
     });
     m_shownMs = 0;
+    m_shownStep = 0;
+    m_planFinished = false;
     m_run->start();
     follow();
+    if (!m_run->isDone())
+        m_ticker.start();
 }
 
 bool LessonReplay::isDone() const
@@ -184,17 +196,19 @@ void LessonReplay::refreshText()
     if (!m_run)
         return;
     const bool done = m_run->isDone();
-    if (!done)
+    const Sequencer* seq = m_run->sequencer();
+    if (!done) {
         m_shownMs = m_run->elapsedMs();
+        m_shownStep = seq ? seq->currentStep() : 0;
+        m_planFinished = seq && seq->state() == RunState::Finished;
+    }
     const int seconds = m_index >= 0 && m_index < m_lesson.scenarios.size()
                             ? m_lesson.scenarios[m_index].seconds
                             : 0;
-    const Sequencer* seq = m_run->sequencer();
-    const int step = seq ? seq->currentStep() : 0;
     const QString where =
-        step > 0 ? QStringLiteral("Stap %1 van %2").arg(step).arg(m_plan.steps.size())
-        : seq && seq->state() == RunState::Finished ? QStringLiteral("Plan klaar")
-                                                     : QStringLiteral("Geen stap");
+        m_planFinished   ? QStringLiteral("Plan klaar")
+        : m_shownStep > 0 ? QStringLiteral("Stap %1 van %2").arg(m_shownStep).arg(m_plan.steps.size())
+                          : QStringLiteral("Geen stap");
     m_stepLine->setText(QStringLiteral("%1 · %2 van %3 s").arg(where, tenths(m_shownMs)).arg(seconds));
     QString outcome;
     QString colour = QStringLiteral("#000080");

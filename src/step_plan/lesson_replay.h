@@ -5,6 +5,7 @@
 #include "virtual_station/scene_model.h"
 #include "virtual_station/scene_painter.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -74,6 +75,9 @@ class LessonReplay : public QWidget
     virt::Pose m_pose;
     virt::Signals m_signals;
     qint64 m_shownMs = 0;
+    int m_shownStep = 0;
+    bool m_planFinished = false;
+    QTimer m_ticker;
     Scene* m_scene = nullptr;
     QLabel* m_stepLine = nullptr;
     QLabel* m_outcome = nullptr;

@@ -125,6 +125,8 @@ void TestLessonPane::openingALesson()
     testing::RecordingPlanHost host;
     StepPlanWindow w(host);
     w.show();
+    // The layout shows the window's parts once events run.
+    QCoreApplication::processEvents();
     QTemporaryDir dir;
     if (!before.isEmpty())
         QVERIFY(w.load(writeFile(dir, QStringLiteral("eigen.json"), before)));
@@ -174,7 +176,7 @@ void TestLessonPane::checking_data()
     QTest::newRow("plan runs") << true << Right << true << QString() << QString();
     QTest::newRow("right plan") << true << Right << false << QStringLiteral("✓✓") << QString();
     QTest::newRow("wrong plan") << true << Wrong << false << QStringLiteral("✗✗")
-                                << QStringLiteral("Na 1,0 s: uitgang 1 en uitgang 2 stonden "
+                                << QStringLiteral("Na 1 s: uitgang 1 en uitgang 2 stonden "
                                                   "tegelijk aan.");
 }
 
@@ -258,7 +260,7 @@ void TestLessonPane::replayStopsWhereItFails_data()
     QTest::addColumn<QString>("outcome");
     QTest::newRow("fails") << Wrong << qint64(1000) << 0b11
                            << QStringLiteral("Stap 2 van 3 · 1,0 s van 8 s")
-                           << QStringLiteral("✗ Na 1,0 s: uitgang 1 en uitgang 2 stonden "
+                           << QStringLiteral("✗ Na 1 s: uitgang 1 en uitgang 2 stonden "
                                              "tegelijk aan.");
     QTest::newRow("passes") << Right << qint64(8000) << 0
                             << QStringLiteral("Plan klaar · 8,0 s van 8 s")
