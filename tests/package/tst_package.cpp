@@ -201,6 +201,9 @@ void TestPackage::contents_data()
     if (QFileInfo(QStringLiteral(DRAVIK_BUILD_DIR "/bin/Stappenplannen")).isDir())
         QTest::newRow("example plans") << "usr/share/automatiseren/Stappenplannen"
                                        << "folder:1";
+    if (QFileInfo(QStringLiteral(DRAVIK_BUILD_DIR "/bin/Opdrachten")).isDir())
+        QTest::newRow("lessons") << "usr/share/automatiseren/Opdrachten"
+                                 << "folder:1";
 }
 
 void TestPackage::contents()
