@@ -57,6 +57,13 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     return path;
 }
 
+QByteArray shipped(const QString& name)
+{
+    QFile f(testing::lessonFolder() + QLatin1Char('/') + name);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
 template <typename T = QWidget> T* child(const QWidget& w, const QString& name)
 {
     T* c = w.findChild<T*>(name);
@@ -107,11 +114,17 @@ void TestLessonPane::openingALesson_data()
     QTest::addColumn<QByteArray>("lesson");
     QTest::addColumn<bool>("startPlanTaken");
     QTest::addColumn<QString>("box");
-    QTest::newRow("empty plan") << QByteArray() << Lesson << true << QString();
-    QTest::newRow("own steps") << Right << Lesson << false << QString();
-    QTest::newRow("damaged lesson")
-        << QByteArray() << QByteArray("{\"titel\": ") << false
-        << QStringLiteral("Kan \"les.json\" niet openen");
+    QTest::addColumn<QString>("textLine"); // a line of the lesson's text
+    const QString coils = QStringLiteral("De twee spoelen nooit samen aan.");
+    QTest::newRow("empty plan") << QByteArray() << Lesson << true << QString() << coils;
+    QTest::newRow("own steps") << Right << Lesson << false << QString() << coils;
+    const QByteArray metal =
+        shipped(QStringLiteral("Transportband - metaal naar de glijbaan.json"));
+    const QString slide = QStringLiteral("Metalen onderdelen gaan de glijbaan in.");
+    QTest::newRow("shipped, empty plan") << QByteArray() << metal << true << QString() << slide;
+    QTest::newRow("shipped, own steps") << Right << metal << false << QString() << slide;
+    QTest::newRow("damaged lesson") << QByteArray() << QByteArray("{\"titel\": ") << false
+                                    << QStringLiteral("Kan \"les.json\" niet openen") << QString();
 }
 
 void TestLessonPane::openingALesson()
@@ -120,6 +133,8 @@ void TestLessonPane::openingALesson()
     QFETCH(QByteArray, lesson);
     QFETCH(bool, startPlanTaken);
     QFETCH(QString, box);
+    QFETCH(QString, textLine);
+    QVERIFY(!lesson.isEmpty());
     testing::ServiceScope services(false);
     testing::PlanFilesScope folders;
     testing::RecordingPlanHost host;
@@ -146,9 +161,8 @@ void TestLessonPane::openingALesson()
         QVERIFY(!enabled(w, QStringLiteral("CMD_Controleer")));
         return;
     }
-    QVERIFY(child<QTextBrowser>(w, QStringLiteral("OpdrachtTekst"))
-                ->toPlainText()
-                .contains(QStringLiteral("De twee spoelen nooit samen aan.")));
+    QVERIFY(
+        child<QTextBrowser>(w, QStringLiteral("OpdrachtTekst"))->toPlainText().contains(textLine));
     QVERIFY(enabled(w, QStringLiteral("CMD_Controleer")));
     const auto* note = child<QLabel>(w, QStringLiteral("OpdrachtStartplan"));
     if (startPlanTaken) {
