@@ -452,7 +452,7 @@ void StepPlanWindow::build()
         button(planFrame, QStringLiteral("CMD_Voorbeelden"), QStringLiteral("Voorbeelden…"), 130);
     auto* save = button(planFrame, QStringLiteral("CMD_Opslaan"), QStringLiteral("Opslaan…"), 110);
     auto* openLesson = button(planFrame, QStringLiteral("CMD_OpdrachtOpenen"),
-                              QStringLiteral("Opdracht openen…"), 164);
+                              QStringLiteral("Opdracht openen…"), 150);
     auto* fileRow = new QHBoxLayout;
     planBox->addLayout(fileRow);
     for (QWidget* w : {static_cast<QWidget*>(newPlan), static_cast<QWidget*>(open),

@@ -177,8 +177,8 @@ void TestLessonPane::openingALesson()
     }
 }
 
-// "Controleer" checks the plan in the editor, text still being typed
-// included, and only while no plan runs; every scenario gets its row.
+// "Controleer" checks the plan in the editor, only while no plan runs;
+// every scenario gets its row, read as "goed" or "fout".
 void TestLessonPane::checking_data()
 {
     QTest::addColumn<bool>("lessonOpen");
