@@ -199,7 +199,8 @@ void LessonPane::takeStartPlan()
     }
     if (l.startPlan && !(start == m_document.plan()))
         m_note = QStringLiteral("Het startplan van de opdracht is niet geladen: je eigen plan "
-                                "blijft staan. Kies Nieuw om met het startplan te beginnen.");
+                                "blijft staan. Kies Nieuw en open de opdracht opnieuw om met "
+                                "het startplan te beginnen.");
     else if (m_document.plan().station != l.station)
         m_note = QStringLiteral("Let op: je plan is voor %1, de opdracht voor %2.")
                      .arg(station::displayName(m_document.plan().station),
@@ -311,6 +312,14 @@ void LessonPane::refreshButtons()
     const bool idle = !m_sequencer.isActive();
     m_check->setEnabled(m_lesson.has_value() && idle);
     m_watch->setEnabled(m_report.has_value() && m_table->currentRow() >= 0);
+}
+
+// The replay belongs to the window: it ends when the window closes.
+void LessonPane::hideEvent(QHideEvent* event)
+{
+    if (m_replay)
+        m_replay->close();
+    ctl::Frame::hideEvent(event);
 }
 
 void LessonPane::planChanged()

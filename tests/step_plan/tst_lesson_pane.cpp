@@ -272,13 +272,15 @@ void TestLessonPane::replayStopsWhereItFails_data()
     QTest::addColumn<int>("shownOutputs");
     QTest::addColumn<QString>("stepLine");
     QTest::addColumn<QString>("outcome");
+    QTest::addColumn<bool>("closePlanWindow"); // else the replay's own "Sluiten"
     QTest::newRow("fails") << Wrong << qint64(1000) << 0b11
                            << QStringLiteral("Stap 2 van 3 · 1,0 s van 8 s")
                            << QStringLiteral("✗ Na 1 s: uitgang 1 en uitgang 2 stonden "
-                                             "tegelijk aan.");
+                                             "tegelijk aan.")
+                           << false;
     QTest::newRow("passes") << Right << qint64(8000) << 0
                             << QStringLiteral("Plan klaar · 8,0 s van 8 s")
-                            << QStringLiteral("✓ Dit scenario gaat goed.");
+                            << QStringLiteral("✓ Dit scenario gaat goed.") << true;
 }
 
 void TestLessonPane::replayStopsWhereItFails()
@@ -288,6 +290,7 @@ void TestLessonPane::replayStopsWhereItFails()
     QFETCH(int, shownOutputs);
     QFETCH(QString, stepLine);
     QFETCH(QString, outcome);
+    QFETCH(bool, closePlanWindow);
     testing::ServiceScope services(false);
     testing::ManualTime time;
     testing::RecordingPlanHost host;
@@ -310,11 +313,14 @@ void TestLessonPane::replayStopsWhereItFails()
     QCOMPARE(child<QLabel>(*replay, QStringLiteral("BekijkStap"))->text(), stepLine);
     QCOMPARE(child<QLabel>(*replay, QStringLiteral("BekijkUitslag"))->text(), outcome);
     QCOMPARE(host.log, QStringList());
-    // "Opnieuw" plays it from the start again; closing ends it.
+    // "Opnieuw" plays it from the start again; closing it or the window ends it.
     child<QAbstractButton>(*replay, QStringLiteral("CMD_Opnieuw"))->click();
     QVERIFY(!replay->isDone());
     QCOMPARE(replay->shownMs(), 0);
-    replay->close();
+    if (closePlanWindow)
+        w.close();
+    else
+        child<QAbstractButton>(*replay, QStringLiteral("CMD_Sluiten"))->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!replay);
     time.advance(10'000);
