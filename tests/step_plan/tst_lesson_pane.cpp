@@ -331,6 +331,8 @@ void TestLessonPane::replayStopsWhereItFails()
     child<QAbstractButton>(*replay, QStringLiteral("CMD_Opnieuw"))->click();
     QVERIFY(!replay->isDone());
     QCOMPARE(replay->shownMs(), 0);
+    QVERIFY(time.advanceUntil([&] { return replay->isDone(); }, 10'000));
+    QCOMPARE(replay->shownMs(), frozenMs);
     if (closePlanWindow)
         w.close();
     else
