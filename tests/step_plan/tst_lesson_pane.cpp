@@ -1,9 +1,7 @@
 #include "interface_link/simulated_interface.h"
-#include "lesson/lesson_file.h"
 #include "simulation/station_runner.h"
 #include "step_plan/lesson_pane.h"
 #include "step_plan/lesson_replay.h"
-#include "step_plan/plan_file.h"
 #include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
 #include "support/manual_time.h"
@@ -12,7 +10,6 @@
 #include "support/test_support.h"
 
 #include <QAbstractButton>
-#include <QDir>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTextBrowser>
