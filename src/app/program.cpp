@@ -5,7 +5,7 @@
 #include "interface_link/capabilities.h"
 #include "interface_link/connection_panel.h"
 #include "interface_link/easyport_control.h"
-#include "klas/class_session.h"
+#include "klas/pupil_session.h"
 #include "main_window/keyboard.h"
 #include "main_window/main.h"
 #include "main_window/plan_host_link.h"
