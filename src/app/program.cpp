@@ -8,7 +8,7 @@
 #include "klas/pupil_session.h"
 #include "main_window/keyboard.h"
 #include "main_window/main.h"
-#include "main_window/plan_host_link.h"
+#include "main_window/main_plan_host.h"
 #include "outputs/output_panel.h"
 #include "platform/services.h"
 #include "simulation/station_runner.h"

@@ -7,7 +7,7 @@
 #include "interface_link/modbus_module.h"
 #include "interface_link/simulated_interface.h"
 #include "main_window/main.h"
-#include "main_window/plan_host_link.h"
+#include "main_window/main_plan_host.h"
 #include "simulation/station_runner.h"
 #include "step_plan/step_plan_window.h"
 #include "support/modbus_peers.h"
