@@ -21,8 +21,8 @@
 #include <QtTest>
 #include <memory>
 
-using testing::ModbusModule;
 using testing::ModbusRelay;
+using testing::ModbusServerPeer;
 
 namespace
 {
@@ -30,7 +30,7 @@ namespace
 struct Bench {
     testing::ServiceScope services;
     testing::WarningLog log;
-    ModbusModule module;
+    ModbusServerPeer module;
     ModbusRelay relay;
     int relayPort = 0;
     // Half the installed default: a request without an answer costs this
