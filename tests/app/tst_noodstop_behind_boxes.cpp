@@ -82,7 +82,7 @@ struct Rig {
     }
 
     testing::ServiceScope services;
-    testing::ModbusModule module;
+    testing::ModbusServerPeer module;
     testing::ManualTime time; // the PLC watchdog waits on it: still
     int plcPort = 0;
     std::unique_ptr<iface::EasyPortControl> port;

@@ -2,7 +2,7 @@
 // the interface and the class settings only.
 #include "app/program.h"
 #include "interface_link/simulated_interface.h"
-#include "main_window/plan_host_link.h"
+#include "main_window/main_plan_host.h"
 #include "support/test_support.h"
 
 #include <QAbstractButton>
