@@ -113,17 +113,19 @@ for a in "${accounts[@]}" docent; do
   mosquitto_passwd -b "$passwd_file" "$a" "${secret[$a]}" >/dev/null
 done
 
-# Only the teacher reads every status and writes faults and the switch-off
-# (and reads the faults, so two teacher's windows keep one record); a pupil
-# PC writes its own status and reads its own faults and the switch-off. One
-# entry per account, so a PC cannot pose as another without that PC's
-# password.
+# Only the teacher reads every status and result and writes faults, the
+# switch-off and the lesson (and reads the faults and the lesson, so two
+# teacher's windows keep one record); a pupil PC writes its own status and
+# result and reads its own faults, the switch-off and the lesson. One entry
+# per account, so a PC cannot pose as another without that PC's password.
 {
   printf 'user docent\ntopic read %s/+/status\ntopic readwrite %s/+/storing\ntopic write %s/allesuit\n' \
     "$klas" "$klas" "$klas"
+  printf 'topic readwrite %s/opdracht\ntopic read %s/+/resultaat\n' "$klas" "$klas"
   for a in "${accounts[@]}"; do
     printf '\nuser %s\ntopic write %s/%s/status\ntopic read %s/%s/storing\ntopic read %s/allesuit\n' \
       "$a" "$klas" "$a" "$klas" "$a" "$klas"
+    printf 'topic write %s/%s/resultaat\ntopic read %s/opdracht\n' "$klas" "$a" "$klas"
   done
 } >"$dir/acl"
 

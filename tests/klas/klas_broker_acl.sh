@@ -117,6 +117,15 @@ check "a PC cannot read another PC's faults" \
 check "a PC cannot read the other statuses" \
   "" \
   "$(delivered pc01 "$klas/+/status" -- pc02 "$klas/pc02/status" mine)"
+check "a PC reads the lesson and cannot send one" \
+  "$klas/opdracht lesson;" \
+  "$(delivered pc02 "$klas/opdracht" -- pc01 "$klas/opdracht" forged docent "$klas/opdracht" lesson)"
+check "the teacher reads a PC's own result; a PC cannot write another's" \
+  "$klas/pc01/resultaat mine;" \
+  "$(delivered docent "$klas/+/resultaat" -- pc01 "$klas/pc01/resultaat" mine pc01 "$klas/pc02/resultaat" forged)"
+check "a PC cannot read another PC's result" \
+  "" \
+  "$(delivered pc01 "$klas/pc02/resultaat" "$klas/pc01/resultaat" -- pc02 "$klas/pc02/resultaat" theirs pc01 "$klas/pc01/resultaat" own)"
 rc=0
 mosquitto_pub "${H[@]}" -u pc01 -P wrong -t "$klas/pc01/status" -m x 2>/dev/null || rc=$?
 check "a wrong password is refused" "5" "$rc"
