@@ -16,10 +16,18 @@ constexpr int kMaxPayload = 8192;
 constexpr int kMaxText = 200;
 // An "Alles uit" id: the teacher's window makes eight characters.
 constexpr int kMaxId = 64;
+// A lesson file is at most 1 MiB; the message adds its id.
+constexpr int kMaxLessonPayload = (1 << 20) + 256;
+// A result carries a plan file; a plan of the most steps is well below this.
+constexpr int kMaxResultPayload = 512 * 1024;
+// A failure sentence or a refusal: longer than a tile's line.
+constexpr int kMaxSentence = 1000;
+// Scenarios in one lesson.
+constexpr int kMaxScenarios = 20;
 
-std::optional<QJsonObject> object(const QByteArray& payload)
+std::optional<QJsonObject> object(const QByteArray& payload, int maxSize = kMaxPayload)
 {
-    if (payload.isEmpty() || payload.size() > kMaxPayload)
+    if (payload.isEmpty() || payload.size() > maxSize)
         return std::nullopt;
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(payload, &error);
@@ -28,9 +36,9 @@ std::optional<QJsonObject> object(const QByteArray& payload)
     return doc.object();
 }
 
-QString text(const QJsonObject& o, const char* key)
+QString text(const QJsonObject& o, const char* key, int maxLength = kMaxText)
 {
-    QString t = o.value(QLatin1String(key)).toString().left(kMaxText);
+    QString t = o.value(QLatin1String(key)).toString().left(maxLength);
     for (QChar& c : t) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             c = QLatin1Char(' ');
@@ -120,6 +128,21 @@ QString accountOfStatusTopic(const QString& klas, const QString& topic)
 QString accountOfFaultTopic(const QString& klas, const QString& topic)
 {
     return accountOfTopic(klas, topic, QLatin1String("storing"));
+}
+
+QString lessonTopic(const QString& klas)
+{
+    return klas + QStringLiteral("/opdracht");
+}
+
+QString resultTopic(const QString& klas, const QString& account)
+{
+    return klas + QLatin1Char('/') + account + QStringLiteral("/resultaat");
+}
+
+QString accountOfResultTopic(const QString& klas, const QString& topic)
+{
+    return accountOfTopic(klas, topic, QLatin1String("resultaat"));
 }
 
 std::optional<Fault> faultFromWord(const QString& word)
@@ -248,7 +271,7 @@ bool PupilStatus::operator==(const PupilStatus& o) const
            verbonden == o.verbonden && station == o.station && uitgangen == o.uitgangen &&
            ingangen == o.ingangen && plan == o.plan && stap == o.stap &&
            planBericht == o.planBericht && plc == o.plc && storingen == o.storingen &&
-           allesUit == o.allesUit;
+           allesUit == o.allesUit && opdracht == o.opdracht && opdrachtFout == o.opdrachtFout;
 }
 
 QByteArray encodeStatus(const PupilStatus& s)
@@ -269,6 +292,10 @@ QByteArray encodeStatus(const PupilStatus& s)
     };
     if (!s.allesUit.isEmpty())
         o.insert(QStringLiteral("allesuit"), s.allesUit);
+    if (!s.opdracht.isEmpty())
+        o.insert(QStringLiteral("opdracht"), s.opdracht);
+    if (!s.opdrachtFout.isEmpty())
+        o.insert(QStringLiteral("opdrachtfout"), s.opdrachtFout);
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
@@ -291,6 +318,8 @@ std::optional<PupilStatus> decodeStatus(const QByteArray& payload)
     s.plc = text(*o, "plc");
     s.storingen = faultsFrom(o->value(QStringLiteral("storingen"))).value_or(Faults{});
     s.allesUit = text(*o, "allesuit").left(kMaxId);
+    s.opdracht = text(*o, "opdracht").left(kMaxId);
+    s.opdrachtFout = text(*o, "opdrachtfout", kMaxSentence);
     return s;
 }
 
@@ -299,6 +328,97 @@ QByteArray offlineStatus(const QString& naam)
     PupilStatus s;
     s.naam = naam;
     return encodeStatus(s);
+}
+
+namespace
+{
+
+// A non-empty text id of at most kMaxId characters.
+std::optional<QString> idFrom(const QJsonValue& v)
+{
+    if (!v.isString() || v.toString().isEmpty() || v.toString().size() > kMaxId)
+        return std::nullopt;
+    return v.toString();
+}
+
+} // namespace
+
+QByteArray encodeLesson(const QString& id, const QByteArray& lessonJson)
+{
+    const QJsonDocument lesson = QJsonDocument::fromJson(lessonJson);
+    QJsonObject o{{QStringLiteral("id"), id}};
+    o.insert(QStringLiteral("opdracht"), lesson.isObject() ? QJsonValue(lesson.object())
+                                                           : QJsonValue(QJsonValue::Null));
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+std::optional<LessonMessage> decodeLesson(const QByteArray& payload)
+{
+    const std::optional<QJsonObject> o = object(payload, kMaxLessonPayload);
+    if (!o)
+        return std::nullopt;
+    const std::optional<QString> id = idFrom(o->value(QStringLiteral("id")));
+    if (!id)
+        return std::nullopt;
+    LessonMessage m;
+    m.id = *id;
+    const QJsonValue lesson = o->value(QStringLiteral("opdracht"));
+    if (lesson.isObject())
+        m.lesson = QJsonDocument(lesson.toObject()).toJson(QJsonDocument::Compact);
+    return m;
+}
+
+bool LessonResult::operator==(const LessonResult& o) const
+{
+    return id == o.id && titel == o.titel && goed == o.goed && totaal == o.totaal &&
+           fout == o.fout && pogingen == o.pogingen && seconden == o.seconden && plan == o.plan;
+}
+
+QByteArray encodeResult(const LessonResult& r)
+{
+    const QJsonDocument plan = QJsonDocument::fromJson(r.plan);
+    const QJsonObject o{
+        {QStringLiteral("id"), r.id},
+        {QStringLiteral("titel"), r.titel},
+        {QStringLiteral("goed"), r.goed},
+        {QStringLiteral("totaal"), r.totaal},
+        {QStringLiteral("fout"), r.fout},
+        {QStringLiteral("pogingen"), r.pogingen},
+        {QStringLiteral("seconden"), r.seconden},
+        {QStringLiteral("plan"), plan.isObject() ? QJsonValue(plan.object()) : QJsonValue()},
+    };
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+std::optional<LessonResult> decodeResult(const QByteArray& payload)
+{
+    const std::optional<QJsonObject> o = object(payload, kMaxResultPayload);
+    if (!o)
+        return std::nullopt;
+    const std::optional<QString> id = idFrom(o->value(QStringLiteral("id")));
+    const std::optional<int> total = number(o->value(QStringLiteral("totaal")), kMaxScenarios);
+    const std::optional<int> passed = number(o->value(QStringLiteral("goed")), kMaxScenarios);
+    const std::optional<int> attempts =
+        number(o->value(QStringLiteral("pogingen")), 1'000'000);
+    const std::optional<int> seconds =
+        number(o->value(QStringLiteral("seconden")), 100'000'000);
+    const QJsonValue title = o->value(QStringLiteral("titel"));
+    const QJsonValue failure = o->value(QStringLiteral("fout"));
+    const QJsonValue plan = o->value(QStringLiteral("plan"));
+    if (!id || !total || !passed || !attempts || !seconds || !title.isString() ||
+        !failure.isString() || !plan.isObject() || *total < 1 || *passed > *total ||
+        *attempts < 1)
+        return std::nullopt;
+    LessonResult r;
+    r.id = *id;
+    r.titel = text(*o, "titel");
+    r.goed = *passed;
+    r.totaal = *total;
+    r.fout = text(*o, "fout", kMaxSentence);
+    r.pogingen = *attempts;
+    r.seconden = *seconds;
+    r.plan = QJsonDocument(plan.toObject()).toJson(QJsonDocument::Compact);
+    return r;
 }
 
 } // namespace klas

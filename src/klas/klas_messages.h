@@ -23,6 +23,11 @@ QString allOffTopic(const QString& klas);
 QString accountOfStatusTopic(const QString& klas, const QString& topic);
 // The account in a fault topic of `klas`, empty when the topic is another.
 QString accountOfFaultTopic(const QString& klas, const QString& topic);
+// The lesson the teacher gave the class (retained; empty when withdrawn).
+QString lessonTopic(const QString& klas);
+// A PC's result on that lesson (retained per PC).
+QString resultTopic(const QString& klas, const QString& account);
+QString accountOfResultTopic(const QString& klas, const QString& topic);
 
 enum class Fault { None, OpenCircuit, ShortCircuit };
 
@@ -84,6 +89,8 @@ struct PupilStatus {
     QString plc;         // the PLC driving the outputs, empty when none
     Faults storingen;    // the teacher's faults as the PC applies them
     QString allesUit;    // id of the last "Alles uit" carried out with every output off
+    QString opdracht;    // id of the class's lesson the PC took
+    QString opdrachtFout; // why the PC refused the class's lesson; empty when it did not
 
     bool operator==(const PupilStatus& o) const;
     bool operator!=(const PupilStatus& o) const { return !(*this == o); }
@@ -95,5 +102,38 @@ QByteArray encodeStatus(const PupilStatus& s);
 std::optional<PupilStatus> decodeStatus(const QByteArray& payload);
 // The last will: the PC went away without saying goodbye.
 QByteArray offlineStatus(const QString& naam);
+
+// The teacher's lesson for the class: `id` names one sending (a PC takes
+// the same one once, however often the broker delivers it) and `lesson` is
+// the lesson file's JSON object.
+struct LessonMessage {
+    QString id;
+    // The lesson file's bytes; empty when the message held no object there,
+    // so reading it gives the message of a damaged file.
+    QByteArray lesson;
+};
+
+QByteArray encodeLesson(const QString& id, const QByteArray& lessonJson);
+// Nothing for a payload without a text `id` or larger than a lesson file.
+std::optional<LessonMessage> decodeLesson(const QByteArray& payload);
+
+// A PC's result on the class's lesson, sent at every check.
+struct LessonResult {
+    QString id;    // the lesson's, as sent
+    QString titel; // the lesson's title
+    int goed = 0;  // scenarios passed
+    int totaal = 0;
+    QString fout; // the first failure, 'scenario 2 "naam": Na 4,2 s: ...'; empty when none
+    int pogingen = 0;  // checks since the lesson arrived
+    int seconden = 0;  // since the lesson arrived
+    QByteArray plan;   // the checked plan, as a plan file
+
+    bool operator==(const LessonResult& o) const;
+};
+
+QByteArray encodeResult(const LessonResult& r);
+// Nothing for a payload with a key missing or of the wrong type, numbers out
+// of range (more passed than there are), or larger than a result can be.
+std::optional<LessonResult> decodeResult(const QByteArray& payload);
 
 } // namespace klas

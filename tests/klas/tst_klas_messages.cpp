@@ -41,6 +41,8 @@ class TestKlasMessages : public QObject
     void teachersFaultsSentAgain();
     void allOffConfirmedPerPc_data();
     void allOffConfirmedPerPc();
+    void lessonAndResultMessages_data();
+    void lessonAndResultMessages();
 
   private:
     // pc01 of class 3b, its broker nowhere: messages are handed to it here.
@@ -251,6 +253,9 @@ void TestKlasMessages::topics_data()
     QTest::newRow("no account, faults") << "3b//storing"
                                         << ""
                                         << "";
+    QTest::newRow("a result is neither") << "3b/pc07/resultaat"
+                                         << ""
+                                         << "";
 }
 
 void TestKlasMessages::topics()
@@ -260,6 +265,8 @@ void TestKlasMessages::topics()
     QFETCH(QString, faultAccount);
     QCOMPARE(klas::accountOfStatusTopic(QStringLiteral("3b"), topic), account);
     QCOMPARE(klas::accountOfFaultTopic(QStringLiteral("3b"), topic), faultAccount);
+    QCOMPARE(klas::accountOfResultTopic(QStringLiteral("3b"), topic),
+             topic.endsWith(QLatin1String("/resultaat")) ? QStringLiteral("pc07") : QString());
     QCOMPARE(klas::statusTopic(QStringLiteral("3b"), QStringLiteral("pc07")),
              QStringLiteral("3b/pc07/status"));
 }
@@ -388,6 +395,93 @@ void TestKlasMessages::allOffConfirmedPerPc()
     QCOMPARE(round.resendDue(now), !resentTo.isEmpty());
     if (!resentTo.isEmpty())
         QCOMPARE(round.recipients(), resentTo);
+}
+
+// What a PC takes as the class's lesson and what the teacher takes as a
+// PC's result: a damaged message is refused whole, never read in part.
+void TestKlasMessages::lessonAndResultMessages_data()
+{
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<int>("passedOrLessonBytes");
+
+    const QByteArray lesson = R"({"titel":"Metaal","station":"Transportband"})";
+    QTest::newRow("lesson") << false << klas::encodeLesson(QStringLiteral("a1"), lesson) << true
+                            << "a1" << int(lesson.size());
+    // Read by the lesson's own reader, which then names the damage.
+    QTest::newRow("lesson that is no object") << false
+                                              << QByteArray(R"({"id":"a1","opdracht":[1]})")
+                                              << true << "a1" << 0;
+    QTest::newRow("lesson without id") << false << QByteArray(R"({"opdracht":{}})") << false << ""
+                                       << 0;
+    QTest::newRow("lesson id a number") << false << QByteArray(R"({"id":7,"opdracht":{}})")
+                                        << false << "" << 0;
+    QTest::newRow("lesson larger than a lesson file")
+        << false << QByteArray(R"({"id":"a1","opdracht":{"x":")") + QByteArray((1 << 20) + 300, 'x') + "\"}}"
+        << false << "" << 0;
+
+    klas::LessonResult r;
+    r.id = QStringLiteral("a1");
+    r.titel = QStringLiteral("Metaal");
+    r.goed = 3;
+    r.totaal = 4;
+    r.fout = QStringLiteral("scenario 4 \"Storing\": Na 4,2 s: ...");
+    r.pogingen = 5;
+    r.seconden = 754;
+    r.plan = R"({"herhaal":false,"stappen":[],"station":"Transportband"})";
+    const QByteArray good = klas::encodeResult(r);
+    QTest::newRow("result") << true << good << true << "a1" << 3;
+    const auto with = [&good](const char* key, const QJsonValue& value) {
+        QJsonObject o = QJsonDocument::fromJson(good).object();
+        if (value.isUndefined())
+            o.remove(QLatin1String(key));
+        else
+            o.insert(QLatin1String(key), value);
+        return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    };
+    QTest::newRow("result without plan") << true << with("plan", QJsonValue::Undefined) << false
+                                         << "" << 0;
+    QTest::newRow("result plan as text") << true << with("plan", QStringLiteral("{}")) << false
+                                         << "" << 0;
+    QTest::newRow("result without id") << true << with("id", QJsonValue::Undefined) << false << ""
+                                       << 0;
+    QTest::newRow("result passed as text") << true << with("goed", QStringLiteral("3")) << false
+                                           << "" << 0;
+    QTest::newRow("result more passed than scenarios") << true << with("goed", 5) << false << ""
+                                                       << 0;
+    QTest::newRow("result no scenarios") << true << with("totaal", 0) << false << "" << 0;
+    QTest::newRow("result half an attempt") << true << with("pogingen", 1.5) << false << "" << 0;
+    QTest::newRow("result without title") << true << with("titel", QJsonValue::Undefined) << false
+                                          << "" << 0;
+    QTest::newRow("result too large")
+        << true << with("fout", QString(600 * 1024, QLatin1Char('x'))) << false << "" << 0;
+}
+
+void TestKlasMessages::lessonAndResultMessages()
+{
+    QFETCH(bool, result);
+    QFETCH(QByteArray, payload);
+    QFETCH(bool, accepted);
+    QFETCH(QString, id);
+    QFETCH(int, passedOrLessonBytes);
+    if (!result) {
+        const std::optional<klas::LessonMessage> m = klas::decodeLesson(payload);
+        QCOMPARE(m.has_value(), accepted);
+        if (m) {
+            QCOMPARE(m->id, id);
+            QCOMPARE(int(m->lesson.size()), passedOrLessonBytes);
+        }
+        return;
+    }
+    const std::optional<klas::LessonResult> r = klas::decodeResult(payload);
+    QCOMPARE(r.has_value(), accepted);
+    if (!r)
+        return;
+    QCOMPARE(r->id, id);
+    QCOMPARE(r->goed, passedOrLessonBytes);
+    QCOMPARE(klas::decodeResult(klas::encodeResult(*r)), r);
 }
 
 QTEST_GUILESS_MAIN(TestKlasMessages)
