@@ -164,8 +164,15 @@ void Program::joinClass()
         m_stepPlan->stop();
         m_window->CMD_ResetAlles->click();
     };
+    // The teacher's lesson opens as one the pupil opened; nothing in it
+    // switches an output.
+    hooks.openLesson = [this](const lesson::Lesson& lesson) {
+        m_stepPlan->openLesson(lesson, m_window.get());
+    };
     hooks.boxParent = &window;
     m_classSession = std::make_unique<klas::PupilSession>(m_klas, hooks);
+    QObject::connect(m_stepPlan.get(), &plan::StepPlanWindow::lessonChecked,
+                     m_classSession.get(), &klas::PupilSession::lessonChecked);
     QObject::connect(&window, &Main::ending, m_classSession.get(), &klas::PupilSession::stop);
 }
 

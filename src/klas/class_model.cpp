@@ -33,6 +33,29 @@ bool ClassModel::onStatus(const QString& account, const PupilStatus& status)
     return status.online && status.storingen != p.wanted;
 }
 
+void ClassModel::onResult(const QString& account, const LessonResult& result)
+{
+    if (account.isEmpty())
+        return;
+    auto it = m_pupils.find(account);
+    if (it == m_pupils.end()) {
+        it = m_pupils.insert(account, Pupil{});
+        it->account = account;
+        ++m_orderVersion;
+    }
+    it->result = result;
+    it->ownPassed = -1;
+}
+
+bool ClassModel::setOwnCheck(const QString& account, int passed)
+{
+    const auto it = m_pupils.find(account);
+    if (it == m_pupils.end() || !it->result)
+        return false;
+    it->ownPassed = passed;
+    return true;
+}
+
 std::optional<Faults> ClassModel::setFault(const QString& pc, int input, Fault kind)
 {
     const QString account = accountOf(pc);

@@ -26,11 +26,21 @@ class ClassModel
         bool seen = false;
         PupilStatus status; // status.online false until seen or after its will
         Faults wanted;      // what the teacher set
+        // The PC's last result (on the class's lesson or an older one).
+        std::optional<LessonResult> result;
+        // The teacher's own check of that result's plan; -1 when not done.
+        int ownPassed = -1;
     };
 
     // A status message on `account`'s topic. Returns true when the PC should
     // be sent the teacher's faults again (it is online and reports others).
     bool onStatus(const QString& account, const PupilStatus& status);
+
+    // A result on `account`'s result topic: the account is the topic's,
+    // never the payload's. The teacher's own check of an older one is gone.
+    void onResult(const QString& account, const LessonResult& result);
+    // The teacher's own check of `account`'s result; false when it has none.
+    bool setOwnCheck(const QString& account, int passed);
 
     // The teacher sets one input's fault; returns the PC's whole new set, or
     // nothing for an unknown PC or input outside 1..8.

@@ -2,17 +2,23 @@
 
 #include "controls/accessible_controls.h"
 #include "controls/color.h"
+#include "klas/lesson_results.h"
 #include "klas/mqtt_client.h"
+#include "lesson/lesson_file.h"
 #include "platform/clock.h"
 #include "platform/services.h"
+#include "step_plan/plan_file.h"
+#include "step_plan/plan_files.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QDialog>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHash>
@@ -22,6 +28,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QTableWidget>
 #include <QUuid>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -87,6 +94,32 @@ QString litNumbers(int word)
             lit.append(QString::number(i + 1));
     }
     return lit.isEmpty() ? QStringLiteral("geen") : lit.join(QStringLiteral(", "));
+}
+
+// What a step of a pupil's plan switches: "1 aan, 3 uit"; "-" for nothing.
+QString stepOutputs(const plan::Step& step)
+{
+    QStringList parts;
+    for (int n = 1; n <= 8; ++n) {
+        if (const std::optional<bool> on = step.target(n))
+            parts.append(QStringLiteral("%1 %2").arg(n).arg(*on ? QStringLiteral("aan")
+                                                                 : QStringLiteral("uit")));
+    }
+    return parts.isEmpty() ? QStringLiteral("-") : parts.join(QStringLiteral(", "));
+}
+
+QString stepWait(const plan::Step& step)
+{
+    switch (step.wait.kind) {
+    case plan::WaitKind::Input:
+        return QStringLiteral("ingang %1 %2").arg(step.wait.input).arg(
+            step.wait.on ? QStringLiteral("aan") : QStringLiteral("uit"));
+    case plan::WaitKind::Time:
+        return plan::secondsText(step.wait.ms);
+    case plan::WaitKind::Button:
+        break;
+    }
+    return QStringLiteral("Volgende");
 }
 
 // A small lamp with its number, painted directly: a class of thirty PCs
@@ -200,9 +233,14 @@ class PupilTile : public QWidget
         m_plc = new QLabel(this);
         m_faults = new QLabel(this);
         m_faults->setWordWrap(true);
+        m_result = new QLabel(this);
+        m_result->setObjectName(QStringLiteral("Resultaat_") + account);
+        m_result->setWordWrap(true);
+        m_result->hide();
         v->addWidget(m_plan);
         v->addWidget(m_plc);
         v->addWidget(m_faults);
+        v->addWidget(m_result);
         // A tile beside a taller one keeps its lines together.
         v->addStretch(1);
         m_button = new QPushButton(QStringLiteral("Storingen..."), this);
@@ -210,7 +248,11 @@ class PupilTile : public QWidget
         // The tile shows where the keyboard is, however the style draws it.
         m_button->installEventFilter(this);
         v->addWidget(m_button);
-        for (QLabel* l : {m_online, m_station, m_plan, m_plc, m_faults})
+        m_planButton = new QPushButton(QStringLiteral("Plan bekijken..."), this);
+        m_planButton->setObjectName(QStringLiteral("Plan_") + account);
+        m_planButton->hide();
+        v->addWidget(m_planButton);
+        for (QLabel* l : {m_online, m_station, m_plan, m_plc, m_faults, m_result})
             l->setFont(ctl::makeFont(QStringLiteral("Comic Sans MS"), 9.75, false));
         // A long name or plan message wraps or is cut, never widens a tile.
         for (QLabel* l : {m_name, m_online, m_plc})
@@ -218,11 +260,14 @@ class PupilTile : public QWidget
     }
 
     QPushButton* faultsButton() const { return m_button; }
+    QPushButton* planButton() const { return m_planButton; }
 
-    void showPupil(const ClassModel::Pupil& p)
+    // `result` is the line about the class's lesson (tileResultLine).
+    void showPupil(const ClassModel::Pupil& p, const QString& result)
     {
         const PupilStatus& s = p.status;
-        if (m_shownOnce && p.seen == m_seen && s == m_status && p.wanted == m_wanted)
+        if (m_shownOnce && p.seen == m_seen && s == m_status && p.wanted == m_wanted &&
+            result == m_result->text() && p.result.has_value() == m_planButton->isVisibleTo(this))
             return;
         const bool first = !m_shownOnce;
         const bool wasOnline = m_status.online;
@@ -263,14 +308,19 @@ class PupilTile : public QWidget
         if (p.seen && s.online && wanted != reported)
             faults += QStringLiteral(" (nog niet bevestigd)");
         setText(m_faults, faults);
+        setText(m_result, result);
+        m_result->setVisible(!result.isEmpty());
+        m_planButton->setVisible(p.result.has_value());
+        m_planButton->setAccessibleName(QStringLiteral("Plan van %1").arg(name));
 
         // What a screen reader says on the tile and on its button: the
         // whole tile, so the teacher need not walk every label.
         const QString tileName = QStringLiteral("%1, %2").arg(name, state);
         const QString description =
-            QStringLiteral("%1. Uitgangen aan: %2. Ingangen aan: %3. %4. %5. %6.")
+            QStringLiteral("%1. Uitgangen aan: %2. Ingangen aan: %3. %4. %5. %6.%7")
                 .arg(m_station->text(), litNumbers(outputs), litNumbers(inputs), m_plan->text(),
-                     m_plc->text(), faults);
+                     m_plc->text(), faults,
+                     result.isEmpty() ? QString() : QStringLiteral(" %1.").arg(result));
         if (accessibleName() != tileName) {
             setAccessibleName(tileName);
             m_button->setAccessibleName(QStringLiteral("Storingen van %1").arg(name));
@@ -333,7 +383,9 @@ class PupilTile : public QWidget
     QLabel* m_plan{};
     QLabel* m_plc{};
     QLabel* m_faults{};
+    QLabel* m_result{};
     QPushButton* m_button{};
+    QPushButton* m_planButton{};
     std::array<Lamp*, 8> m_outputs{};
     std::array<Lamp*, 8> m_inputs{};
     // As shown.
@@ -418,6 +470,35 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     allOffRow->addWidget(m_allOffState, 1);
     allOffRow->addWidget(m_stopAllOff);
 
+    // The class's lesson and its results.
+    auto* lessonRow = new QHBoxLayout;
+    m_lessonLabel = new QLabel(this);
+    m_lessonLabel->setObjectName(QStringLiteral("Label_Opdracht"));
+    m_lessonLabel->setWordWrap(true);
+    m_sendLesson = new QPushButton(QStringLiteral("Opdracht versturen…"), this);
+    m_sendLesson->setObjectName(QStringLiteral("CMD_OpdrachtVersturen"));
+    m_withdrawLesson = new QPushButton(QStringLiteral("Opdracht intrekken"), this);
+    m_withdrawLesson->setObjectName(QStringLiteral("CMD_OpdrachtIntrekken"));
+    m_saveResults = new QPushButton(QStringLiteral("Resultaten opslaan…"), this);
+    m_saveResults->setObjectName(QStringLiteral("CMD_ResultatenOpslaan"));
+    lessonRow->addWidget(m_lessonLabel, 1);
+    lessonRow->addWidget(m_sendLesson);
+    lessonRow->addWidget(m_withdrawLesson);
+    lessonRow->addWidget(m_saveResults);
+    m_results = new QTableWidget(0, 6, this);
+    m_results->setObjectName(QStringLiteral("Resultaten"));
+    m_results->setAccessibleName(QStringLiteral("Resultaten"));
+    m_results->setHorizontalHeaderLabels(
+        {QStringLiteral("Naam"), QStringLiteral("Goed"), QStringLiteral("Pogingen"),
+         QStringLiteral("Tijd"), QStringLiteral("Zelf nagekeken"), QStringLiteral("Eerste fout")});
+    m_results->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_results->horizontalHeader()->setStretchLastSection(true);
+    m_results->verticalHeader()->hide();
+    m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_results->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_results->setMaximumHeight(190);
+    m_results->hide();
+
     auto* area = new QScrollArea(this);
     area->setWidgetResizable(true);
     area->setAccessibleName(QStringLiteral("Leerlingen"));
@@ -434,7 +515,9 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     auto* v = new QVBoxLayout(this);
     v->addLayout(top);
     v->addLayout(allOffRow);
+    v->addLayout(lessonRow);
     v->addWidget(area, 1);
+    v->addWidget(m_results);
 
     m_ownClock = std::make_unique<platform::TimerClock>();
     setClock(m_ownClock.get());
@@ -444,6 +527,9 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     connect(&m_repaint, &QTimer::timeout, this, &Klasoverzicht::refresh);
     connect(m_allOff, &QPushButton::clicked, this, &Klasoverzicht::confirmAllOff);
     connect(m_stopAllOff, &QPushButton::clicked, this, &Klasoverzicht::stopUitzetten);
+    connect(m_sendLesson, &QPushButton::clicked, this, &Klasoverzicht::chooseLesson);
+    connect(m_withdrawLesson, &QPushButton::clicked, this, &Klasoverzicht::trekOpdrachtIn);
+    connect(m_saveResults, &QPushButton::clicked, this, &Klasoverzicht::chooseResultsFile);
     connect(m_client, &MqttClient::messageArrived, this, &Klasoverzicht::onMessage);
     connect(m_client, &MqttClient::connected, this, &Klasoverzicht::showBroker);
     connect(m_client, &MqttClient::disconnected, this, &Klasoverzicht::showBroker);
@@ -463,10 +549,14 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     // What another teacher's window of this class sets (where the broker
     // lets the teacher read it).
     m_client->subscribe(faultTopic(m_klas, QStringLiteral("+")), 1);
+    // The lesson sent earlier (kept by the broker) and every PC's result.
+    m_client->subscribe(lessonTopic(m_klas), 1);
+    m_client->subscribe(resultTopic(m_klas, QStringLiteral("+")), 1);
     for (const QString& a : accounts)
         m_dirty.insert(a);
     refresh();
     showBroker();
+    showLesson();
     m_client->start();
 }
 
@@ -498,10 +588,20 @@ void Klasoverzicht::showBroker()
     else
         m_broker->setText(QStringLiteral("Niet verbonden met de klasbroker: opnieuw proberen..."));
     m_allOff->setEnabled(m_client->isConnected());
+    m_sendLesson->setEnabled(m_client->isConnected());
+    m_withdrawLesson->setEnabled(m_client->isConnected() && !m_lessonId.isEmpty());
 }
 
 void Klasoverzicht::onMessage(const QString& topic, const QByteArray& payload)
 {
+    if (topic == lessonTopic(m_klas)) {
+        onLessonMessage(payload);
+        return;
+    }
+    if (const QString pc = accountOfResultTopic(m_klas, topic); !pc.isEmpty()) {
+        onResultMessage(pc, payload);
+        return;
+    }
     const QString account = accountOfStatusTopic(m_klas, topic);
     if (account.isEmpty()) {
         onFaultMessage(accountOfFaultTopic(m_klas, topic), payload);
@@ -560,11 +660,13 @@ void Klasoverzicht::refresh()
             auto* tile = new PupilTile(account, m_grid->parentWidget());
             connect(tile->faultsButton(), &QPushButton::clicked, this,
                     [this, account] { openFaults(account); });
+            connect(tile->planButton(), &QPushButton::clicked, this,
+                    [this, account] { openPlan(account); });
             m_tiles.insert(account, tile);
             layoutChanged = true;
         }
         if (const ClassModel::Pupil* p = m_model.pupil(account))
-            m_tiles[account]->showPupil(*p);
+            m_tiles[account]->showPupil(*p, tileResultLine(*p, m_lessonId));
     }
     m_dirty.clear();
     // Sorted by name: a name can change with a status. Laying out and the
@@ -594,7 +696,8 @@ void Klasoverzicht::refresh()
             tile->raise();
             // The keyboard follows the reading order of the tiles.
             setTabOrder(previous, tile->faultsButton());
-            previous = tile->faultsButton();
+            setTabOrder(tile->faultsButton(), tile->planButton());
+            previous = tile->planButton();
         }
     }
     emit changed();
@@ -605,12 +708,30 @@ QVariantMap Klasoverzicht::leerling(const QString& naam) const
     const ClassModel::Pupil* p = m_model.pupil(naam);
     if (!p)
         return {};
-    return {{QStringLiteral("online"), p->status.online},
-            {QStringLiteral("station"), p->status.station},
-            {QStringLiteral("uitgangen"), p->status.uitgangen},
-            {QStringLiteral("ingangen"), p->status.ingangen},
-            {QStringLiteral("plan"), p->status.plan},
-            {QStringLiteral("storingen"), p->status.storingen.describe()}};
+    QVariantMap m{{QStringLiteral("online"), p->status.online},
+                  {QStringLiteral("station"), p->status.station},
+                  {QStringLiteral("uitgangen"), p->status.uitgangen},
+                  {QStringLiteral("ingangen"), p->status.ingangen},
+                  {QStringLiteral("plan"), p->status.plan},
+                  {QStringLiteral("storingen"), p->status.storingen.describe()}};
+    if (p->result) {
+        const LessonResult& r = *p->result;
+        QVariantMap o{{QStringLiteral("id"), r.id},
+                      {QStringLiteral("titel"), r.titel},
+                      {QStringLiteral("goed"), r.goed},
+                      {QStringLiteral("totaal"), r.totaal},
+                      {QStringLiteral("fout"), r.fout},
+                      {QStringLiteral("pogingen"), r.pogingen},
+                      {QStringLiteral("seconden"), r.seconden},
+                      {QStringLiteral("plan"), QString::fromUtf8(r.plan)},
+                      {QStringLiteral("oud"), r.id != m_lessonId}};
+        if (p->ownPassed >= 0)
+            o.insert(QStringLiteral("zelfGoed"), p->ownPassed);
+        m.insert(QStringLiteral("opdracht"), o);
+    }
+    if (!p->status.opdrachtFout.isEmpty())
+        m.insert(QStringLiteral("opdrachtFout"), p->status.opdrachtFout);
+    return m;
 }
 
 bool Klasoverzicht::sendFaults(const QString& account, const Faults& f)
@@ -771,6 +892,236 @@ void Klasoverzicht::openFaults(const QString& account)
     form->addRow(clear);
     form->addRow(close);
     dialog.exec();
+}
+
+void Klasoverzicht::markDirty(const QString& account)
+{
+    m_dirty.insert(account);
+    if (!m_repaint.isActive())
+        m_repaint.start();
+}
+
+void Klasoverzicht::chooseLesson()
+{
+    const QString path = platform::fileDialogs().openFileName(
+        this, QStringLiteral("Opdracht versturen"), plan::planFiles().lessonsFolder(),
+        QStringLiteral("Opdrachten (*.json)"));
+    if (!path.isEmpty())
+        verstuurOpdracht(path);
+}
+
+bool Klasoverzicht::verstuurOpdracht(const QString& path)
+{
+    const lesson::ReadResult read = lesson::readLessonFile(path);
+    if (!read.lesson) {
+        platform::messages().show(this, {QStringLiteral("Opdracht versturen"), read.error,
+                                         platform::MessageButtons::Ok,
+                                         platform::MessageIcon::Warning});
+        return false;
+    }
+    // A new id every sending: the same file sent again after a withdrawal
+    // is a new lesson for the PCs, counted from its arrival.
+    const QString id = QUuid::createUuid().toString(QUuid::Id128).left(8);
+    // As read here: the PCs get exactly what this window checks against.
+    if (!m_client->publish(lessonTopic(m_klas), encodeLesson(id, lesson::writeLesson(*read.lesson)),
+                           1, true)) {
+        platform::messages().show(
+            this, {QStringLiteral("Opdracht versturen"),
+                   QStringLiteral("De opdracht is niet verstuurd: er is geen verbinding met de "
+                                  "klasbroker."),
+                   platform::MessageButtons::Ok, platform::MessageIcon::Warning});
+        return false;
+    }
+    m_lesson = read.lesson;
+    m_lessonId = id;
+    showLesson();
+    return true;
+}
+
+bool Klasoverzicht::trekOpdrachtIn()
+{
+    if (m_lessonId.isEmpty())
+        return false;
+    // An empty retained message clears the broker's copy.
+    if (!m_client->publish(lessonTopic(m_klas), QByteArray(), 1, true))
+        return false;
+    m_lesson.reset();
+    m_lessonId.clear();
+    showLesson();
+    return true;
+}
+
+void Klasoverzicht::onLessonMessage(const QByteArray& payload)
+{
+    // Ours coming back, the broker's copy when the window opens, or another
+    // teacher's window of the class.
+    if (payload.isEmpty()) {
+        if (m_lessonId.isEmpty())
+            return;
+        m_lesson.reset();
+        m_lessonId.clear();
+        showLesson();
+        return;
+    }
+    const std::optional<LessonMessage> m = decodeLesson(payload);
+    if (!m) {
+        qWarning("class broker: a lesson message that is not one was ignored");
+        return;
+    }
+    if (m->id == m_lessonId)
+        return;
+    const lesson::ReadResult read =
+        lesson::parseLesson(m->lesson, QStringLiteral("de opdracht op de klasbroker"));
+    if (!read.lesson) {
+        qWarning("class broker: the class's lesson cannot be read: %s", qPrintable(read.error));
+        return;
+    }
+    m_lesson = read.lesson;
+    m_lessonId = m->id;
+    showLesson();
+}
+
+void Klasoverzicht::onResultMessage(const QString& account, const QByteArray& payload)
+{
+    // A result cleared on the broker says nothing.
+    if (payload.isEmpty())
+        return;
+    const std::optional<LessonResult> r = decodeResult(payload);
+    if (!r) {
+        qWarning("class broker: a result from %s that is not one was ignored",
+                 qPrintable(account));
+        return;
+    }
+    // The tile is the topic's account: a payload cannot speak for another PC.
+    m_model.onResult(account, *r);
+    recheck(account);
+    markDirty(account);
+    showResults();
+}
+
+// The plan a PC sent is checked here too: a result is the PC's word, and
+// the teacher's own check shows where the two differ.
+void Klasoverzicht::recheck(const QString& account)
+{
+    const ClassModel::Pupil* p = m_model.pupil(account);
+    if (!p || !p->result || !m_lesson || p->result->id != m_lessonId || p->ownPassed >= 0)
+        return;
+    const plan::ReadResult read = plan::parsePlan(
+        p->result->plan, QStringLiteral("het plan van %1").arg(ClassModel::shownName(*p)));
+    // A plan that cannot be read passes nothing.
+    const int passed = read.plan ? lesson::checkPlan(*m_lesson, *read.plan).passed() : 0;
+    m_model.setOwnCheck(account, passed);
+}
+
+void Klasoverzicht::showLesson()
+{
+    m_lessonLabel->setText(m_lesson ? QStringLiteral("Opdracht: %1").arg(m_lesson->title)
+                                    : QStringLiteral("Geen opdracht verstuurd"));
+    showBroker();
+    for (const ClassModel::Pupil* p : m_model.sorted()) {
+        recheck(p->account);
+        markDirty(p->account);
+    }
+    showResults();
+}
+
+void Klasoverzicht::showResults()
+{
+    const QVector<ResultRow> rows = resultRows(m_model, m_lessonId);
+    m_results->setVisible(m_lesson.has_value());
+    m_saveResults->setEnabled(m_lesson.has_value());
+    m_results->setRowCount(int(rows.size()));
+    for (int i = 0; i < rows.size(); ++i) {
+        const ResultRow& r = rows[i];
+        const QStringList cells{
+            r.naam,
+            r.hasResult ? QStringLiteral("%1/%2").arg(r.goed).arg(r.totaal) : QStringLiteral("-"),
+            r.hasResult ? QString::number(r.pogingen) : QString(),
+            r.hasResult ? durationText(r.seconden) : QString(),
+            r.zelf >= 0 ? QStringLiteral("%1/%2").arg(r.zelf).arg(r.totaal) : QString(),
+            r.fout};
+        for (int c = 0; c < cells.size(); ++c) {
+            QTableWidgetItem* item = m_results->item(i, c);
+            if (!item) {
+                item = new QTableWidgetItem;
+                m_results->setItem(i, c, item);
+            }
+            item->setText(cells[c]);
+            item->setToolTip(c == 5 ? cells[c] : QString());
+        }
+    }
+}
+
+void Klasoverzicht::chooseResultsFile()
+{
+    const QString path = platform::fileDialogs().saveFileName(
+        this, QStringLiteral("Resultaten opslaan"), QStringLiteral("resultaten.csv"),
+        QStringLiteral("CSV-bestanden (*.csv)"));
+    if (!path.isEmpty())
+        slaResultatenOp(path);
+}
+
+bool Klasoverzicht::slaResultatenOp(const QString& path)
+{
+    const platform::WriteResult written =
+        platform::storage().writeFile(path, resultsCsv(resultRows(m_model, m_lessonId)));
+    if (written.ok())
+        return true;
+    platform::messages().show(
+        this, {QStringLiteral("Resultaten opslaan"),
+               QStringLiteral("Kan \"%1\" niet opslaan: %2")
+                   .arg(QFileInfo(path).fileName(),
+                        written.failure == platform::WriteFailure::NotOpened
+                            ? QStringLiteral("de map is er niet of mag niet beschreven worden.")
+                            : QStringLiteral("het schrijven is mislukt (is de schijf vol?).")),
+               platform::MessageButtons::Ok, platform::MessageIcon::Warning});
+    return false;
+}
+
+// The plan a PC checked, to read: a table of its steps, nothing to change.
+void Klasoverzicht::openPlan(const QString& account)
+{
+    const ClassModel::Pupil* p = m_model.pupil(account);
+    if (!p || !p->result)
+        return;
+    const QString name = ClassModel::shownName(*p);
+    const plan::ReadResult read =
+        plan::parsePlan(p->result->plan, QStringLiteral("het plan van %1").arg(name));
+    auto* window = new QWidget(this, Qt::Window);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setObjectName(QStringLiteral("PlanVan_") + account);
+    window->setWindowTitle(QStringLiteral("Plan van %1 - %2").arg(name, p->result->titel));
+    auto* v = new QVBoxLayout(window);
+    auto* caption = new QLabel(window);
+    caption->setWordWrap(true);
+    v->addWidget(caption);
+    if (!read.plan) {
+        caption->setText(read.error);
+    } else {
+        const plan::Plan& plan = *read.plan;
+        caption->setText(QStringLiteral("%1, %2 stappen%3")
+                             .arg(station::displayName(plan.station))
+                             .arg(plan.steps.size())
+                             .arg(plan.repeat ? QStringLiteral(", herhalen") : QString()));
+        auto* table = new QTableWidget(int(plan.steps.size()), 4, window);
+        table->setObjectName(QStringLiteral("PlanStappen"));
+        table->setHorizontalHeaderLabels({QStringLiteral("Stap"), QStringLiteral("Uitgangen"),
+                                          QStringLiteral("Wacht op"), QStringLiteral("Uitleg")});
+        table->verticalHeader()->hide();
+        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table->horizontalHeader()->setStretchLastSection(true);
+        for (int i = 0; i < plan.steps.size(); ++i) {
+            const plan::Step& step = plan.steps[i];
+            const QStringList cells{QString::number(i + 1), stepOutputs(step), stepWait(step),
+                                    step.note};
+            for (int c = 0; c < cells.size(); ++c)
+                table->setItem(i, c, new QTableWidgetItem(cells[c]));
+        }
+        table->resizeColumnsToContents();
+        v->addWidget(table, 1);
+    }
+    window->resize(520, 360);
+    window->show();
 }
 
 } // namespace klas

@@ -2,6 +2,7 @@
 
 #include "klas/all_off_round.h"
 #include "klas/class_model.h"
+#include "lesson/lesson.h"
 
 #include <QHash>
 #include <QPointer>
@@ -15,6 +16,7 @@
 class QGridLayout;
 class QLabel;
 class QPushButton;
+class QTableWidget;
 
 namespace platform
 {
@@ -54,7 +56,10 @@ class Klasoverzicht : public QWidget
 
     QStringList leerlingen() const { return m_model.onlineNames(); }
     // online (bool), station, uitgangen, ingangen, plan, storingen ("ingang 3
-    // draadbreuk, ..." as the PC reports them); empty for an unknown PC.
+    // draadbreuk, ..." as the PC reports them) and, once the PC sent a
+    // result, opdracht (id, titel, goed, totaal, fout, pogingen, seconden,
+    // plan as plan file JSON, zelfGoed when checked here, oud when it is
+    // about another lesson than the one sent now); empty for an unknown PC.
     Q_INVOKABLE QVariantMap leerling(const QString& naam) const;
     // soort: "geen", "draadbreuk" or "kortsluiting"; ingang 1..8. True when
     // the command went to the broker.
@@ -67,6 +72,18 @@ class Klasoverzicht : public QWidget
     Q_INVOKABLE void allesUit();
     Q_INVOKABLE void stopUitzetten();
     QStringList nietUitgezet() const;
+
+    // Sends the lesson file at `path` to the class (kept by the broker for
+    // PCs that start later); a refused file is named in a box. True when it
+    // went to the broker.
+    Q_INVOKABLE bool verstuurOpdracht(const QString& path);
+    // Withdraws the class's lesson; true when it went to the broker.
+    Q_INVOKABLE bool trekOpdrachtIn();
+    // The results table as CSV, written whole or not at all; a failure is
+    // told in a box.
+    Q_INVOKABLE bool slaResultatenOp(const QString& path);
+    // The id of the lesson sent now; empty when none.
+    QString opdrachtId() const { return m_lessonId; }
 
     const ClassModel& model() const { return m_model; }
 
@@ -87,6 +104,15 @@ class Klasoverzicht : public QWidget
     void showBroker();
     void allOffTick();
     void showAllOff();
+    void onLessonMessage(const QByteArray& payload);
+    void onResultMessage(const QString& account, const QByteArray& payload);
+    void recheck(const QString& account);
+    void showLesson();
+    void showResults();
+    void chooseLesson();
+    void chooseResultsFile();
+    void openPlan(const QString& account);
+    void markDirty(const QString& account);
 
     MqttClient* m_client;
     QString m_klas;
@@ -108,6 +134,14 @@ class Klasoverzicht : public QWidget
     QTimer m_repaint;
     QString m_refusal;
     QString m_sender; // this window, in the faults it sends
+    // The class's lesson as sent (by this window or another) and its id.
+    std::optional<lesson::Lesson> m_lesson;
+    QString m_lessonId;
+    QLabel* m_lessonLabel{};
+    QPushButton* m_sendLesson{};
+    QPushButton* m_withdrawLesson{};
+    QPushButton* m_saveResults{};
+    QTableWidget* m_results{};
 };
 
 } // namespace klas

@@ -24,10 +24,12 @@ PupilLink::PupilLink(std::unique_ptr<MqttClient> client, const QString& klas,
     connect(m_client.get(), &MqttClient::connected, this, [this] {
         m_sent.clear();
         publishNow();
+        sendResult();
     });
     connect(m_client.get(), &MqttClient::refused, this, &PupilLink::refused);
     m_client->subscribe(faultTopic(m_klas, m_account), 1);
     m_client->subscribe(allOffTopic(m_klas), 1);
+    m_client->subscribe(lessonTopic(m_klas), 1);
     m_client->start();
 }
 
@@ -47,9 +49,33 @@ void PupilLink::setStatus(const PupilStatus& status)
     m_status.online = true;
     m_status.storingen = m_faults;
     m_status.allesUit = m_allOffDone;
+    m_status.opdracht = m_lessonId;
+    m_status.opdrachtFout = m_lessonRefusal;
     m_pending = true;
     if (!m_throttle.isActive())
         publishNow();
+}
+
+void PupilLink::setLessonState(const QString& id, const QString& refusal)
+{
+    m_lessonId = id;
+    m_lessonRefusal = refusal;
+    setStatus(m_status);
+}
+
+bool PupilLink::publishResult(const LessonResult& result)
+{
+    m_result = encodeResult(result);
+    return sendResult();
+}
+
+bool PupilLink::sendResult()
+{
+    if (m_result.isEmpty() || !m_client->isConnected() ||
+        !m_client->publish(resultTopic(m_klas, m_account), m_result, 1, true))
+        return false;
+    m_result.clear();
+    return true;
 }
 
 bool PupilLink::allOffCarriedOut(const QString& id, const PupilStatus& status)
@@ -61,6 +87,8 @@ bool PupilLink::allOffCarriedOut(const QString& id, const PupilStatus& status)
     m_status.online = true;
     m_status.storingen = m_faults;
     m_status.allesUit = id;
+    m_status.opdracht = m_lessonId;
+    m_status.opdrachtFout = m_lessonRefusal;
     m_pending = true;
     // Not held back by the rate limit: the teacher waits for this one.
     publishNow();
@@ -90,6 +118,10 @@ void PupilLink::onMessage(const QString& topic, const QByteArray& payload)
             emit allOffRequested(*id);
         return;
     }
+    if (topic == lessonTopic(m_klas)) {
+        onLesson(payload);
+        return;
+    }
     if (topic != faultTopic(m_klas, m_account))
         return;
     const std::optional<Faults> f = decodeFaults(payload);
@@ -105,6 +137,26 @@ void PupilLink::onMessage(const QString& topic, const QByteArray& payload)
     emit faultsChanged(m_faults);
     if (!m_throttle.isActive())
         publishNow();
+}
+
+void PupilLink::onLesson(const QByteArray& payload)
+{
+    // The retained copy is cleared by an empty message.
+    if (payload.isEmpty()) {
+        if (!m_lessonId.isEmpty() || !m_lessonRefusal.isEmpty())
+            emit lessonWithdrawn();
+        return;
+    }
+    const std::optional<LessonMessage> m = decodeLesson(payload);
+    if (!m) {
+        qWarning("class broker: a lesson message that is not one was ignored");
+        return;
+    }
+    // A reconnect delivers the retained copy again.
+    if (m->id == m_lessonSeen)
+        return;
+    m_lessonSeen = m->id;
+    emit lessonArrived(m->id, m->lesson);
 }
 
 void PupilLink::stop(int timeoutMs)

@@ -42,6 +42,12 @@ class PupilLink : public QObject
     // output still on nothing is confirmed and the next time the teacher
     // sends it, it is carried out again.
     bool allOffCarriedOut(const QString& id, const PupilStatus& status);
+    // The class's lesson `id` was taken (`refusal` empty) or refused with
+    // that sentence; the status says so. An empty id: none is held.
+    void setLessonState(const QString& id, const QString& refusal);
+    // Sends this PC's result on the class's lesson (retained); while the
+    // broker is away the last one waits for the next connect.
+    bool publishResult(const LessonResult& result);
     // The teacher's faults as they apply now.
     const Faults& faults() const { return m_faults; }
     MqttClient& client() const { return *m_client; }
@@ -54,9 +60,16 @@ class PupilLink : public QObject
     void allOffRequested(const QString& id);
     // The broker refused this PC's account or password (told once).
     void refused(const QString& reason);
+    // The teacher sent the class a lesson this program has not seen yet;
+    // `lesson` is the lesson file's bytes, unchecked.
+    void lessonArrived(const QString& id, const QByteArray& lesson);
+    // The teacher withdrew the class's lesson.
+    void lessonWithdrawn();
 
   private:
     void onMessage(const QString& topic, const QByteArray& payload);
+    void onLesson(const QByteArray& payload);
+    bool sendResult();
     void publishNow();
 
     std::unique_ptr<MqttClient> m_client;
@@ -66,6 +79,10 @@ class PupilLink : public QObject
     QByteArray m_sent;
     Faults m_faults;
     QString m_allOffDone; // the last switch-off confirmed
+    QString m_lessonSeen; // the last lesson handed on: never twice
+    QString m_lessonId;
+    QString m_lessonRefusal;
+    QByteArray m_result; // a result not sent yet
     QTimer m_throttle;
     bool m_pending = false;
 };

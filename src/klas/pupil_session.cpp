@@ -1,6 +1,8 @@
 #include "klas/pupil_session.h"
 
 #include "klas/klasoverzicht.h"
+#include "klas/lesson_results.h"
+#include "lesson/lesson_file.h"
 #include "klas/mqtt_client.h"
 #include "klas/pupil_link.h"
 #include "platform/services.h"
@@ -76,10 +78,59 @@ PupilSession::PupilSession(const KlasSettings& settings, Hooks hooks, QObject* p
                  .arg(reason),
              platform::MessageButtons::Ok, platform::MessageIcon::Warning});
     });
+    if (!m_hooks.time)
+        m_hooks.time = &m_ownTime;
+    connect(m_link.get(), &PupilLink::lessonArrived, this, &PupilSession::takeLesson);
+    connect(m_link.get(), &PupilLink::lessonWithdrawn, this, [this] {
+        // What the pupil has open stays; only results stop going out.
+        m_lesson.reset();
+        m_lessonId.clear();
+        m_link->setLessonState({}, {});
+    });
     m_poll.setInterval(100);
     connect(&m_poll, &QTimer::timeout, this, [this] { m_link->setStatus(m_hooks.status()); });
     m_poll.start();
     m_link->setStatus(m_hooks.status());
+}
+
+void PupilSession::takeLesson(const QString& id, const QByteArray& bytes)
+{
+    const lesson::ReadResult read =
+        lesson::parseLesson(bytes, QStringLiteral("de opdracht van de docent"));
+    if (!read.lesson) {
+        // The lesson held before is no longer the class's.
+        m_lesson.reset();
+        m_lessonId.clear();
+        m_link->setLessonState(id, read.error);
+        platform::messages().showNonModal(
+            QStringLiteral("klas-opdracht"),
+            {QStringLiteral("Opdracht van de docent"), read.error, platform::MessageButtons::Ok,
+             platform::MessageIcon::Warning});
+        return;
+    }
+    m_lesson = read.lesson;
+    m_lessonId = id;
+    m_lessonSinceMs = m_hooks.time->nowMs();
+    m_attempts = 0;
+    m_link->setLessonState(id, {});
+    if (m_hooks.openLesson)
+        m_hooks.openLesson(*m_lesson);
+    // Waits for nothing: the pupil may be in the middle of something.
+    platform::messages().showNonModal(
+        QStringLiteral("klas-opdracht"),
+        {QStringLiteral("Opdracht van de docent"),
+         QStringLiteral("De docent heeft een opdracht gestuurd: %1").arg(m_lesson->title),
+         platform::MessageButtons::Ok, platform::MessageIcon::Information});
+}
+
+void PupilSession::lessonChecked(const lesson::Lesson& lesson, const lesson::Report& report,
+                                 const plan::Plan& plan)
+{
+    if (!m_lesson || !(lesson == *m_lesson))
+        return;
+    ++m_attempts;
+    const qint64 seconds = (m_hooks.time->nowMs() - m_lessonSinceMs) / 1000;
+    m_link->publishResult(makeResult(m_lessonId, report, plan, m_attempts, int(seconds)));
 }
 
 PupilSession::~PupilSession()

@@ -2,11 +2,14 @@
 
 #include "klas/klas_messages.h"
 #include "klas/klas_settings.h"
+#include "lesson/lesson_check.h"
+#include "platform/clock.h"
 
 #include <QObject>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -23,8 +26,8 @@ MqttClient* makeClient(const KlasSettings& s, QObject* parent, bool withWill);
 // A pupil's program joined to its class: the status is read from the
 // program every 100 ms (and published only when it changed), the teacher's
 // faults go to `applyFaults` as stuck-off and stuck-on masks, "Alles uit"
-// to `allOff`. The program knows nothing of MQTT; this knows nothing of
-// the program.
+// to `allOff`, the teacher's lesson to `openLesson` (once per sending).
+// The program knows nothing of MQTT; this knows nothing of the program.
 class PupilSession : public QObject
 {
     Q_OBJECT
@@ -34,18 +37,36 @@ class PupilSession : public QObject
         std::function<PupilStatus()> status;
         std::function<void(int openMask, int shortMask)> applyFaults;
         std::function<void()> allOff;
+        // Opens the class's lesson in Stappenplan; never switches an output.
+        std::function<void(const lesson::Lesson&)> openLesson;
         QWidget* boxParent = nullptr;
+        // The time since a lesson arrived is counted on; the program's own
+        // when null. Not owned.
+        const platform::TimeSource* time = nullptr;
     };
 
     PupilSession(const KlasSettings& settings, Hooks hooks, QObject* parent = nullptr);
     ~PupilSession() override;
 
     PupilLink& link() const { return *m_link; }
+    // The pupil checked `plan` against `lesson`: when it is the class's
+    // lesson the result goes to the teacher.
+    void lessonChecked(const lesson::Lesson& lesson, const lesson::Report& report,
+                       const plan::Plan& plan);
+    // The class's lesson while one is held.
+    const std::optional<lesson::Lesson>& classLesson() const { return m_lesson; }
     // Says goodbye to the broker; bounded.
     void stop();
 
   private:
+    void takeLesson(const QString& id, const QByteArray& bytes);
+
     Hooks m_hooks;
+    platform::SteadyTime m_ownTime;
+    std::optional<lesson::Lesson> m_lesson;
+    QString m_lessonId;
+    qint64 m_lessonSinceMs = 0;
+    int m_attempts = 0;
     std::unique_ptr<PupilLink> m_link;
     QTimer m_poll;
     bool m_boxOpen = false;

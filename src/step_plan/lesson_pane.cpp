@@ -166,15 +166,20 @@ bool LessonPane::openLesson(const QString& path)
         platform::messages().show(window(), box);
         return false;
     }
+    openLesson(*read.lesson);
+    return true;
+}
+
+void LessonPane::openLesson(const lesson::Lesson& lesson)
+{
     delete m_replay.data();
-    m_lesson = read.lesson;
+    m_lesson = lesson;
     m_report.reset();
     takeStartPlan();
     showLesson();
     showReport();
     refreshButtons();
     show();
-    return true;
 }
 
 // A pupil opening a lesson expects to start from the teacher's plan when
@@ -241,6 +246,7 @@ bool LessonPane::check()
     if (m_table->currentRow() < 0 && m_table->rowCount() > 0)
         m_table->setCurrentCell(0, 0);
     refreshButtons();
+    emit checked(*m_report, m_checked);
     return true;
 }
 

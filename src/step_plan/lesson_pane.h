@@ -47,6 +47,8 @@ class LessonPane : public ctl::Frame
     // lesson stays. An empty plan nobody changed makes way for the lesson's
     // start plan; a plan of the pupil's own is never replaced.
     bool openLesson(const QString& path);
+    // The same with a lesson already read (the teacher's, from the class).
+    void openLesson(const lesson::Lesson& lesson);
     // "Controleer"; false when it cannot check now (no lesson, a plan runs).
     bool check();
     // "Bekijk": replays scenario `row` of the last check with the plan that
@@ -62,6 +64,10 @@ class LessonPane : public ctl::Frame
     // Clocks for the replays (tests move them by hand); each call gives one
     // that outlives the replay. Unset: each replay runs on timers of its own.
     void setReplayClocks(std::function<platform::Clock*()> next) { m_clocks = std::move(next); }
+
+  signals:
+    // Every "Controleer": the report and the plan it is about.
+    void checked(const lesson::Report& report, const plan::Plan& plan);
 
   protected:
     void hideEvent(QHideEvent* event) override;

@@ -358,6 +358,14 @@ void StepPlanWindow::open(QWidget* near)
     }
 }
 
+void StepPlanWindow::openLesson(const lesson::Lesson& lesson, QWidget* near)
+{
+    open(near);
+    if (!m_ui)
+        build();
+    m_ui->lesson->openLesson(lesson);
+}
+
 void StepPlanWindow::programEnding()
 {
     if (m_document.isEnding())
@@ -465,6 +473,10 @@ void StepPlanWindow::build()
     ui.lesson = new LessonPane(
         m_document, m_sequencer, [this] { commitTyping(); }, page);
     pageBox->addWidget(ui.lesson);
+    connect(ui.lesson, &LessonPane::checked, this,
+            [this](const lesson::Report& report, const Plan& checked) {
+                emit lessonChecked(*m_ui->lesson->currentLesson(), report, checked);
+            });
 
     auto* middle = new QHBoxLayout;
     middle->setSpacing(8);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lesson/lesson_check.h"
 #include "step_plan/clock.h"
 #include "step_plan/plan.h"
 #include "step_plan/plan_document.h"
@@ -77,6 +78,10 @@ class StepPlanWindow : public QWidget
     // left unsaved.
     void open(QWidget* near = nullptr);
 
+    // Opens the window as open() does and `lesson` in it, as "Opdracht
+    // openen…" does with a file: the pupil's own plan stays.
+    void openLesson(const lesson::Lesson& lesson, QWidget* near = nullptr);
+
     // The program ends (the host's programEnding): never asks, stops a run
     // and keeps a changed plan as the recovery file.
     void programEnding();
@@ -84,6 +89,9 @@ class StepPlanWindow : public QWidget
   signals:
     void stateChanged();
     void messageChanged();
+    // "Controleer" checked `plan` against `lesson`.
+    void lessonChecked(const lesson::Lesson& lesson, const lesson::Report& report,
+                       const plan::Plan& plan);
 
   protected:
     void showEvent(QShowEvent* event) override;

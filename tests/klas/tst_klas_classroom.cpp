@@ -1,4 +1,8 @@
 #include "klas/klasoverzicht.h"
+#include "klas/lesson_results.h"
+#include "lesson/lesson_file.h"
+#include "platform/manual_clock.h"
+#include "step_plan/plan_file.h"
 #include "klas/mqtt_client.h"
 #include "klas/pupil_link.h"
 #include "klas/pupil_session.h"
@@ -9,6 +13,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -114,6 +119,10 @@ class TestKlasClassroom : public QObject
     void pupilSessionAppliesTheTeachersFaults();
     void allOffReachesAPcThatWasAway();
     void keyboardAndScreenReaderReachEveryTile();
+    void aLessonReachesALaterPcOnce();
+    void aDamagedLessonIsRefusedAndShown();
+    void resultsAreCheckedAgain_data();
+    void resultsAreCheckedAgain();
 
   private:
     ClassBroker m_broker;
@@ -428,6 +437,193 @@ void TestKlasClassroom::keyboardAndScreenReaderReachEveryTile()
             lit.append(c->text(QAccessible::Name));
     }
     QCOMPARE(lit, QStringList{"Uitgang 1"});
+}
+
+namespace
+{
+
+// Two short scenarios on the conveyor that ask only for every output off at
+// the end: a plan that waits and leaves output 1 on fails both.
+QString writeLesson(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath(QStringLiteral("uit.json"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write(R"({"titel":"Uit na afloop","station":"Transportband","tekst":["Alles uit."],
+        "scenarios":[{"naam":"Een","seconden":2,"eisen":{"uitgangenUit":true}},
+                     {"naam":"Twee","seconden":3,"eisen":{"uitgangenUit":true}}]})");
+    return path;
+}
+
+plan::Plan waitingPlan(bool leavesOutputOn)
+{
+    plan::Plan p;
+    p.station = station::Station::Transportband;
+    plan::Step step;
+    step.wait.kind = plan::WaitKind::Time;
+    step.wait.ms = 500;
+    if (leavesOutputOn)
+        step.setTarget(1, true);
+    p.steps.append(step);
+    return p;
+}
+
+// A pupil's program that records the lessons it was given.
+std::unique_ptr<klas::PupilSession> lessonSession(const ClassBroker& broker, const QString& naam,
+                                                  QList<lesson::Lesson>& opened,
+                                                  const platform::TimeSource* time)
+{
+    klas::KlasSettings s;
+    s.present = true;
+    s.host = QStringLiteral("127.0.0.1");
+    s.port = broker.port();
+    s.gebruiker = QStringLiteral("pc03");
+    s.wachtwoord = broker.password(s.gebruiker);
+    s.naam = naam;
+    s.klas = broker.klas();
+    klas::PupilSession::Hooks hooks;
+    hooks.status = [naam] { return status(naam, 0, 0); };
+    hooks.applyFaults = [](int, int) {};
+    hooks.allOff = [] {};
+    hooks.openLesson = [&opened](const lesson::Lesson& l) { opened.append(l); };
+    hooks.time = time;
+    return std::make_unique<klas::PupilSession>(s, hooks);
+}
+
+} // namespace
+
+// The lesson stays on the broker: a PC that starts later gets it, opens it
+// once however often it is delivered, and its checks reach the teacher.
+void TestKlasClassroom::aLessonReachesALaterPcOnce()
+{
+    testing::ServiceScope services(false);
+    QTemporaryDir dir;
+    QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
+    const QString id = m_teacher->opdrachtId();
+
+    platform::ManualClock time;
+    QList<lesson::Lesson> opened;
+    auto cas = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
+    QTRY_COMPARE(opened.size(), 1);
+    QCOMPARE(opened[0].title, QStringLiteral("Uit na afloop"));
+    QCOMPARE(services.messages.open.value(QStringLiteral("klas-opdracht")).text,
+             QStringLiteral("De docent heeft een opdracht gestuurd: Uit na afloop"));
+
+    // The broker's copy again (another window, a reconnect): not opened
+    // again. The faults sent after it show it has arrived.
+    const lesson::Lesson sent = opened[0];
+    QVERIFY(m_teacherClient->publish(klas::lessonTopic(m_broker.klas()),
+                                     klas::encodeLesson(id, lesson::writeLesson(sent)), 1, true));
+    QSignalSpy faults(&cas->link(), &PupilLink::faultsChanged);
+    QVERIFY(m_teacher->zetStoring(QStringLiteral("pc03"), 2, QStringLiteral("draadbreuk")));
+    QTRY_COMPARE(faults.size(), 1);
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(services.messages.nonModalShown, 1);
+
+    // Two checks, 65 s after it arrived; one of another lesson is not sent.
+    time.advance(65'000);
+    const plan::Plan good = waitingPlan(false);
+    lesson::Lesson other = sent;
+    other.title = QStringLiteral("Iets anders");
+    cas->lessonChecked(other, lesson::checkPlan(other, good), good);
+    cas->lessonChecked(sent, lesson::checkPlan(sent, waitingPlan(true)), waitingPlan(true));
+    cas->lessonChecked(sent, lesson::checkPlan(sent, good), good);
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas")).value("opdracht").toMap().value("pogingen").toInt(), 2);
+    const QVariantMap result = m_teacher->leerling(QStringLiteral("Cas")).value("opdracht").toMap();
+    QCOMPARE(result.value("goed").toInt(), 2);
+    QCOMPARE(result.value("totaal").toInt(), 2);
+    QCOMPARE(result.value("seconden").toInt(), 65);
+    QCOMPARE(result.value("id").toString(), id);
+    QCOMPARE(plan::parsePlan(result.value("plan").toByteArray(), QString()).plan, good);
+
+    // The class table as CSV: every PC by name, only Cas with a result.
+    const QString csv = dir.filePath(QStringLiteral("resultaten.csv"));
+    QVERIFY(m_teacher->slaResultatenOp(csv));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n"
+                                        "\"Anna\",,,,,,\"\"\r\n"
+                                        "\"Bram\",,,,,,\"\"\r\n"
+                                        "\"Cas\",2,2,2,\"1:05\",2,\"\"\r\n"));
+
+    // Withdrawn: the PC stops sending results.
+    QSignalSpy withdrawn(&cas->link(), &PupilLink::lessonWithdrawn);
+    QVERIFY(m_teacher->trekOpdrachtIn());
+    QTRY_COMPARE(withdrawn.size(), 1);
+    QVERIFY(!cas->classLesson());
+    QVERIFY(cas->link().client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc03")),
+                                         QByteArray(), 1, true));
+}
+
+// A lesson that cannot be read is refused with the words a damaged file
+// gets, and the teacher's tile says so; nothing opens.
+void TestKlasClassroom::aDamagedLessonIsRefusedAndShown()
+{
+    testing::ServiceScope services(false);
+    const QByteArray damaged = R"({"titel":"Kapot","station":"Transportband"})";
+    QVERIFY(m_teacherClient->publish(klas::lessonTopic(m_broker.klas()),
+                                     klas::encodeLesson(QStringLiteral("kapot001"), damaged), 1,
+                                     true));
+    platform::ManualClock time;
+    QList<lesson::Lesson> opened;
+    auto cas = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
+    const QString refusal =
+        lesson::parseLesson(damaged, QStringLiteral("de opdracht van de docent")).error;
+    QVERIFY(!refusal.isEmpty());
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas")).value("opdrachtFout").toString(),
+                 refusal.left(1000).replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    QCOMPARE(services.messages.open.value(QStringLiteral("klas-opdracht")).text, refusal);
+    QVERIFY(opened.isEmpty());
+    auto* line = m_teacher->findChild<QLabel*>(QStringLiteral("Resultaat_pc03"));
+    QTRY_VERIFY(line->text().startsWith(QStringLiteral("Opdracht geweigerd: ")));
+    QVERIFY(m_teacherClient->publish(klas::lessonTopic(m_broker.klas()), QByteArray(), 1, true));
+}
+
+// The teacher's window checks every plan it receives itself and says where
+// its score differs from the PC's; a result on an older lesson is old.
+void TestKlasClassroom::resultsAreCheckedAgain_data()
+{
+    QTest::addColumn<bool>("currentLesson");
+    QTest::addColumn<int>("claimed");
+    QTest::addColumn<bool>("planLeavesOutputOn");
+    QTest::addColumn<QString>("tile");
+
+    QTest::newRow("as claimed") << true << 2 << false << "Opdracht: 2/2 · 3 pogingen";
+    QTest::newRow("claims what its plan fails")
+        << true << 2 << true << "Opdracht: 2/2 · 3 pogingen · zelf nagekeken: 0/2";
+    QTest::newRow("an older lesson")
+        << false << 1 << false << "Oude opdracht (Vroeger): 1/2 · 3 pogingen";
+}
+
+void TestKlasClassroom::resultsAreCheckedAgain()
+{
+    QFETCH(bool, currentLesson);
+    QFETCH(int, claimed);
+    QFETCH(bool, planLeavesOutputOn);
+    QFETCH(QString, tile);
+    testing::ServiceScope services(false);
+    QTemporaryDir dir;
+    QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
+
+    klas::LessonResult r;
+    r.id = currentLesson ? m_teacher->opdrachtId() : QStringLiteral("vroeger1");
+    r.titel = currentLesson ? QStringLiteral("Uit na afloop") : QStringLiteral("Vroeger");
+    r.goed = claimed;
+    r.totaal = 2;
+    r.pogingen = 3;
+    r.plan = plan::writePlan(waitingPlan(planLeavesOutputOn));
+    // Sent on Anna's topic: the tile is hers whatever the payload says.
+    QVERIFY(m_pc01->publishResult(r));
+    auto* line = m_teacher->findChild<QLabel*>(QStringLiteral("Resultaat_pc01"));
+    QTRY_COMPARE(line->text(), tile);
+    const QVariantMap result = m_teacher->leerling(QStringLiteral("Anna")).value("opdracht").toMap();
+    QCOMPARE(result.value("oud").toBool(), !currentLesson);
+    QCOMPARE(result.contains("zelfGoed"), currentLesson);
+
+    QVERIFY(m_teacher->trekOpdrachtIn());
+    QVERIFY(m_pc01->client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc01")),
+                                     QByteArray(), 1, true));
 }
 
 QTEST_MAIN(TestKlasClassroom)

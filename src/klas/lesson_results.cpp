@@ -1,0 +1,115 @@
+#include "klas/lesson_results.h"
+
+#include "step_plan/plan_file.h"
+
+namespace klas
+{
+
+LessonResult makeResult(const QString& id, const lesson::Report& report, const plan::Plan& plan,
+                        int attempts, int seconds)
+{
+    LessonResult r;
+    r.id = id;
+    r.titel = report.title;
+    r.goed = report.passed();
+    r.totaal = int(report.scenarios.size());
+    for (int i = 0; i < report.scenarios.size(); ++i) {
+        const lesson::ScenarioResult& s = report.scenarios[i];
+        if (!s.passed) {
+            r.fout = QStringLiteral("scenario %1 \"%2\": %3").arg(i + 1).arg(s.name, s.sentence);
+            break;
+        }
+    }
+    r.pogingen = attempts;
+    r.seconden = seconds;
+    r.plan = plan::writePlan(plan);
+    return r;
+}
+
+QString durationText(int seconds)
+{
+    const int h = seconds / 3600;
+    const int m = seconds / 60 % 60;
+    const int s = seconds % 60;
+    const QString ms = QStringLiteral("%1:%2").arg(m, h > 0 ? 2 : 1, 10, QLatin1Char('0')).arg(
+        s, 2, 10, QLatin1Char('0'));
+    return h > 0 ? QStringLiteral("%1:%2").arg(h).arg(ms) : ms;
+}
+
+namespace
+{
+
+QString score(const LessonResult& r)
+{
+    return QStringLiteral("%1/%2 · %3 %4")
+        .arg(r.goed)
+        .arg(r.totaal)
+        .arg(r.pogingen)
+        .arg(r.pogingen == 1 ? QStringLiteral("poging") : QStringLiteral("pogingen"));
+}
+
+QByteArray csvField(const QString& text)
+{
+    QString t = text;
+    t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return '"' + t.toUtf8() + '"';
+}
+
+} // namespace
+
+QString tileResultLine(const ClassModel::Pupil& p, const QString& currentId)
+{
+    const PupilStatus& s = p.status;
+    // A lesson this window could not read either is still worth saying.
+    if (!s.opdrachtFout.isEmpty() && (currentId.isEmpty() || s.opdracht == currentId))
+        return QStringLiteral("Opdracht geweigerd: %1").arg(s.opdrachtFout);
+    if (!p.result)
+        return {};
+    const LessonResult& r = *p.result;
+    if (r.id != currentId)
+        return QStringLiteral("Oude opdracht (%1): %2").arg(r.titel, score(r));
+    QString line = QStringLiteral("Opdracht: %1").arg(score(r));
+    if (p.ownPassed >= 0 && p.ownPassed != r.goed)
+        line += QStringLiteral(" · zelf nagekeken: %1/%2").arg(p.ownPassed).arg(r.totaal);
+    return line;
+}
+
+QVector<ResultRow> resultRows(const ClassModel& model, const QString& currentId)
+{
+    QVector<ResultRow> rows;
+    for (const ClassModel::Pupil* p : model.sorted()) {
+        ResultRow row;
+        row.naam = ClassModel::shownName(*p);
+        if (p->result && !currentId.isEmpty() && p->result->id == currentId) {
+            const LessonResult& r = *p->result;
+            row.hasResult = true;
+            row.goed = r.goed;
+            row.totaal = r.totaal;
+            row.pogingen = r.pogingen;
+            row.seconden = r.seconden;
+            row.zelf = p->ownPassed;
+            row.fout = r.fout;
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+QByteArray resultsCsv(const QVector<ResultRow>& rows)
+{
+    QByteArray csv = "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n";
+    for (const ResultRow& r : rows) {
+        csv += csvField(r.naam) + ',';
+        if (r.hasResult) {
+            csv += QByteArray::number(r.goed) + ',' + QByteArray::number(r.totaal) + ',' +
+                   QByteArray::number(r.pogingen) + ',' + csvField(durationText(r.seconden)) +
+                   ',' + (r.zelf >= 0 ? QByteArray::number(r.zelf) : QByteArray()) + ',';
+        } else {
+            csv += ",,,,,";
+        }
+        csv += csvField(r.fout) + "\r\n";
+    }
+    return csv;
+}
+
+} // namespace klas
