@@ -972,10 +972,10 @@ void Klasoverzicht::onLessonMessage(const QByteArray& payload)
         return;
     const lesson::ReadResult read =
         lesson::parseLesson(m->lesson, QStringLiteral("de opdracht op de klasbroker"));
-    if (!read.lesson) {
+    if (!read.lesson)
         qWarning("class broker: the class's lesson cannot be read: %s", qPrintable(read.error));
-        return;
-    }
+    // Unreadable, it still is what the PCs get now: their refusals are
+    // about it, and no result is checked against the one before.
     m_lesson = read.lesson;
     m_lessonId = m->id;
     showLesson();
@@ -1015,8 +1015,10 @@ void Klasoverzicht::recheck(const QString& account)
 
 void Klasoverzicht::showLesson()
 {
-    m_lessonLabel->setText(m_lesson ? QStringLiteral("Opdracht: %1").arg(m_lesson->title)
-                                    : QStringLiteral("Geen opdracht verstuurd"));
+    m_lessonLabel->setText(
+        m_lesson               ? QStringLiteral("Opdracht: %1").arg(m_lesson->title)
+        : m_lessonId.isEmpty() ? QStringLiteral("Geen opdracht verstuurd")
+                               : QStringLiteral("De opdracht op de klasbroker is onleesbaar."));
     showBroker();
     for (const ClassModel::Pupil* p : m_model.sorted()) {
         recheck(p->account);

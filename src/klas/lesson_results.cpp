@@ -60,8 +60,7 @@ QByteArray csvField(const QString& text)
 QString tileResultLine(const ClassModel::Pupil& p, const QString& currentId)
 {
     const PupilStatus& s = p.status;
-    // A lesson this window could not read either is still worth saying.
-    if (!s.opdrachtFout.isEmpty() && (currentId.isEmpty() || s.opdracht == currentId))
+    if (!currentId.isEmpty() && s.opdracht == currentId && !s.opdrachtFout.isEmpty())
         return QStringLiteral("Opdracht geweigerd: %1").arg(s.opdrachtFout);
     if (!p.result)
         return {};
