@@ -1050,6 +1050,9 @@ void Klasoverzicht::showResults()
             }
             item->setText(cells[c]);
             item->setToolTip(c == 5 ? cells[c] : QString());
+            // Where this window's own check differs from the PC's score.
+            const bool differs = c == 4 && r.zelf >= 0 && r.zelf != r.goed;
+            item->setForeground(differs ? QColor(176, 0, 0) : palette().color(QPalette::Text));
         }
     }
 }
@@ -1101,10 +1104,12 @@ void Klasoverzicht::openPlan(const QString& account)
         caption->setText(read.error);
     } else {
         const plan::Plan& plan = *read.plan;
-        caption->setText(QStringLiteral("%1, %2 stappen%3")
+        caption->setText(QStringLiteral("%1, %2 %3%4")
                              .arg(station::displayName(plan.station))
                              .arg(plan.steps.size())
-                             .arg(plan.repeat ? QStringLiteral(", herhalen") : QString()));
+                             .arg(plan.steps.size() == 1 ? QStringLiteral("stap")
+                                                         : QStringLiteral("stappen"),
+                                  plan.repeat ? QStringLiteral(", herhalen") : QString()));
         auto* table = new QTableWidget(int(plan.steps.size()), 4, window);
         table->setObjectName(QStringLiteral("PlanStappen"));
         table->setHorizontalHeaderLabels({QStringLiteral("Stap"), QStringLiteral("Uitgangen"),
