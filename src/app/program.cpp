@@ -171,8 +171,8 @@ void Program::joinClass()
     };
     hooks.boxParent = &window;
     m_classSession = std::make_unique<klas::PupilSession>(m_klas, hooks);
-    QObject::connect(m_stepPlan.get(), &plan::StepPlanWindow::lessonChecked,
-                     m_classSession.get(), &klas::PupilSession::lessonChecked);
+    QObject::connect(m_stepPlan.get(), &plan::StepPlanWindow::lessonChecked, m_classSession.get(),
+                     &klas::PupilSession::lessonChecked);
     QObject::connect(&window, &Main::ending, m_classSession.get(), &klas::PupilSession::stop);
 }
 

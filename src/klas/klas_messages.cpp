@@ -347,8 +347,8 @@ QByteArray encodeLesson(const QString& id, const QByteArray& lessonJson)
 {
     const QJsonDocument lesson = QJsonDocument::fromJson(lessonJson);
     QJsonObject o{{QStringLiteral("id"), id}};
-    o.insert(QStringLiteral("opdracht"), lesson.isObject() ? QJsonValue(lesson.object())
-                                                           : QJsonValue(QJsonValue::Null));
+    o.insert(QStringLiteral("opdracht"),
+             lesson.isObject() ? QJsonValue(lesson.object()) : QJsonValue(QJsonValue::Null));
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
@@ -398,16 +398,13 @@ std::optional<LessonResult> decodeResult(const QByteArray& payload)
     const std::optional<QString> id = idFrom(o->value(QStringLiteral("id")));
     const std::optional<int> total = number(o->value(QStringLiteral("totaal")), kMaxScenarios);
     const std::optional<int> passed = number(o->value(QStringLiteral("goed")), kMaxScenarios);
-    const std::optional<int> attempts =
-        number(o->value(QStringLiteral("pogingen")), 1'000'000);
-    const std::optional<int> seconds =
-        number(o->value(QStringLiteral("seconden")), 100'000'000);
+    const std::optional<int> attempts = number(o->value(QStringLiteral("pogingen")), 1'000'000);
+    const std::optional<int> seconds = number(o->value(QStringLiteral("seconden")), 100'000'000);
     const QJsonValue title = o->value(QStringLiteral("titel"));
     const QJsonValue failure = o->value(QStringLiteral("fout"));
     const QJsonValue plan = o->value(QStringLiteral("plan"));
     if (!id || !total || !passed || !attempts || !seconds || !title.isString() ||
-        !failure.isString() || !plan.isObject() || *total < 1 || *passed > *total ||
-        *attempts < 1)
+        !failure.isString() || !plan.isObject() || *total < 1 || *passed > *total || *attempts < 1)
         return std::nullopt;
     LessonResult r;
     r.id = *id;

@@ -80,16 +80,16 @@ struct PupilStatus {
     QString naam;          // the PC's shown name
     QString interfaceType; // "simulated", "modbus", "plc"
     bool verbonden = false;
-    QString station;     // caption of the station in view
-    int uitgangen = 0;   // output word 0..255
-    int ingangen = 0;    // input word 0..255, as the program sees it
-    QString plan;        // step plan state ("", "loopt", "klaar", ...)
-    int stap = 0;        // current step, 0 when none
-    QString planBericht; // the plan's last message
-    QString plc;         // the PLC driving the outputs, empty when none
-    Faults storingen;    // the teacher's faults as the PC applies them
-    QString allesUit;    // id of the last "Alles uit" carried out with every output off
-    QString opdracht;    // id of the class's lesson the PC took
+    QString station;      // caption of the station in view
+    int uitgangen = 0;    // output word 0..255
+    int ingangen = 0;     // input word 0..255, as the program sees it
+    QString plan;         // step plan state ("", "loopt", "klaar", ...)
+    int stap = 0;         // current step, 0 when none
+    QString planBericht;  // the plan's last message
+    QString plc;          // the PLC driving the outputs, empty when none
+    Faults storingen;     // the teacher's faults as the PC applies them
+    QString allesUit;     // id of the last "Alles uit" carried out with every output off
+    QString opdracht;     // id of the class's lesson the PC took
     QString opdrachtFout; // why the PC refused the class's lesson; empty when it did not
 
     bool operator==(const PupilStatus& o) const;
@@ -123,10 +123,10 @@ struct LessonResult {
     QString titel; // the lesson's title
     int goed = 0;  // scenarios passed
     int totaal = 0;
-    QString fout; // the first failure, 'scenario 2 "naam": Na 4,2 s: ...'; empty when none
-    int pogingen = 0;  // checks since the lesson arrived
-    int seconden = 0;  // since the lesson arrived
-    QByteArray plan;   // the checked plan, as a plan file
+    QString fout;     // the first failure, 'scenario 2 "naam": Na 4,2 s: ...'; empty when none
+    int pogingen = 0; // checks since the lesson arrived
+    int seconden = 0; // since the lesson arrived
+    QByteArray plan;  // the checked plan, as a plan file
 
     bool operator==(const LessonResult& o) const;
 };

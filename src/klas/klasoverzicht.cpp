@@ -18,10 +18,10 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHash>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -103,7 +103,7 @@ QString stepOutputs(const plan::Step& step)
     for (int n = 1; n <= 8; ++n) {
         if (const std::optional<bool> on = step.target(n))
             parts.append(QStringLiteral("%1 %2").arg(n).arg(*on ? QStringLiteral("aan")
-                                                                 : QStringLiteral("uit")));
+                                                                : QStringLiteral("uit")));
     }
     return parts.isEmpty() ? QStringLiteral("-") : parts.join(QStringLiteral(", "));
 }
@@ -112,8 +112,9 @@ QString stepWait(const plan::Step& step)
 {
     switch (step.wait.kind) {
     case plan::WaitKind::Input:
-        return QStringLiteral("ingang %1 %2").arg(step.wait.input).arg(
-            step.wait.on ? QStringLiteral("aan") : QStringLiteral("uit"));
+        return QStringLiteral("ingang %1 %2")
+            .arg(step.wait.input)
+            .arg(step.wait.on ? QStringLiteral("aan") : QStringLiteral("uit"));
     case plan::WaitKind::Time:
         return plan::secondsText(step.wait.ms);
     case plan::WaitKind::Button:
@@ -914,9 +915,9 @@ bool Klasoverzicht::verstuurOpdracht(const QString& path)
 {
     const lesson::ReadResult read = lesson::readLessonFile(path);
     if (!read.lesson) {
-        platform::messages().show(this, {QStringLiteral("Opdracht versturen"), read.error,
-                                         platform::MessageButtons::Ok,
-                                         platform::MessageIcon::Warning});
+        platform::messages().show(this,
+                                  {QStringLiteral("Opdracht versturen"), read.error,
+                                   platform::MessageButtons::Ok, platform::MessageIcon::Warning});
         return false;
     }
     // A new id every sending: the same file sent again after a withdrawal
@@ -988,8 +989,7 @@ void Klasoverzicht::onResultMessage(const QString& account, const QByteArray& pa
         return;
     const std::optional<LessonResult> r = decodeResult(payload);
     if (!r) {
-        qWarning("class broker: a result from %s that is not one was ignored",
-                 qPrintable(account));
+        qWarning("class broker: a result from %s that is not one was ignored", qPrintable(account));
         return;
     }
     // The tile is the topic's account: a payload cannot speak for another PC.
@@ -1015,9 +1015,9 @@ void Klasoverzicht::recheck(const QString& account)
 
 void Klasoverzicht::showLesson()
 {
-    m_lessonLabel->setText(
-        m_lesson               ? QStringLiteral("Opdracht: %1").arg(m_lesson->title)
-        : m_lessonId.isEmpty() ? QStringLiteral("Geen opdracht verstuurd")
+    m_lessonLabel->setText(m_lesson ? QStringLiteral("Opdracht: %1").arg(m_lesson->title)
+                           : m_lessonId.isEmpty()
+                               ? QStringLiteral("Geen opdracht verstuurd")
                                : QStringLiteral("De opdracht op de klasbroker is onleesbaar."));
     showBroker();
     for (const ClassModel::Pupil* p : m_model.sorted()) {
@@ -1104,12 +1104,12 @@ void Klasoverzicht::openPlan(const QString& account)
         caption->setText(read.error);
     } else {
         const plan::Plan& plan = *read.plan;
-        caption->setText(QStringLiteral("%1, %2 %3%4")
-                             .arg(station::displayName(plan.station))
-                             .arg(plan.steps.size())
-                             .arg(plan.steps.size() == 1 ? QStringLiteral("stap")
-                                                         : QStringLiteral("stappen"),
-                                  plan.repeat ? QStringLiteral(", herhalen") : QString()));
+        caption->setText(
+            QStringLiteral("%1, %2 %3%4")
+                .arg(station::displayName(plan.station))
+                .arg(plan.steps.size())
+                .arg(plan.steps.size() == 1 ? QStringLiteral("stap") : QStringLiteral("stappen"),
+                     plan.repeat ? QStringLiteral(", herhalen") : QString()));
         auto* table = new QTableWidget(int(plan.steps.size()), 4, window);
         table->setObjectName(QStringLiteral("PlanStappen"));
         table->setHorizontalHeaderLabels({QStringLiteral("Stap"), QStringLiteral("Uitgangen"),

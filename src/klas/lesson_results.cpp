@@ -31,8 +31,9 @@ QString durationText(int seconds)
     const int h = seconds / 3600;
     const int m = seconds / 60 % 60;
     const int s = seconds % 60;
-    const QString ms = QStringLiteral("%1:%2").arg(m, h > 0 ? 2 : 1, 10, QLatin1Char('0')).arg(
-        s, 2, 10, QLatin1Char('0'));
+    const QString ms = QStringLiteral("%1:%2")
+                           .arg(m, h > 0 ? 2 : 1, 10, QLatin1Char('0'))
+                           .arg(s, 2, 10, QLatin1Char('0'));
     return h > 0 ? QStringLiteral("%1:%2").arg(h).arg(ms) : ms;
 }
 
@@ -101,8 +102,8 @@ QByteArray resultsCsv(const QVector<ResultRow>& rows)
         csv += csvField(r.naam) + ',';
         if (r.hasResult) {
             csv += QByteArray::number(r.goed) + ',' + QByteArray::number(r.totaal) + ',' +
-                   QByteArray::number(r.pogingen) + ',' + csvField(durationText(r.seconden)) +
-                   ',' + (r.zelf >= 0 ? QByteArray::number(r.zelf) : QByteArray()) + ',';
+                   QByteArray::number(r.pogingen) + ',' + csvField(durationText(r.seconden)) + ',' +
+                   (r.zelf >= 0 ? QByteArray::number(r.zelf) : QByteArray()) + ',';
         } else {
             csv += ",,,,,";
         }

@@ -2,9 +2,9 @@
 
 #include "klas/klasoverzicht.h"
 #include "klas/lesson_results.h"
-#include "lesson/lesson_file.h"
 #include "klas/mqtt_client.h"
 #include "klas/pupil_link.h"
+#include "lesson/lesson_file.h"
 #include "platform/services.h"
 
 #include <QCoreApplication>
@@ -102,10 +102,10 @@ void PupilSession::takeLesson(const QString& id, const QByteArray& bytes)
         m_lesson.reset();
         m_lessonId.clear();
         m_link->setLessonState(id, read.error);
-        platform::messages().showNonModal(
-            QStringLiteral("klas-opdracht"),
-            {QStringLiteral("Opdracht van de docent"), read.error, platform::MessageButtons::Ok,
-             platform::MessageIcon::Warning});
+        platform::messages().showNonModal(QStringLiteral("klas-opdracht"),
+                                          {QStringLiteral("Opdracht van de docent"), read.error,
+                                           platform::MessageButtons::Ok,
+                                           platform::MessageIcon::Warning});
         return;
     }
     m_lesson = read.lesson;

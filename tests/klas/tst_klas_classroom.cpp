@@ -1,11 +1,11 @@
 #include "klas/klasoverzicht.h"
 #include "klas/lesson_results.h"
-#include "lesson/lesson_file.h"
-#include "platform/manual_clock.h"
-#include "step_plan/plan_file.h"
 #include "klas/mqtt_client.h"
 #include "klas/pupil_link.h"
 #include "klas/pupil_session.h"
+#include "lesson/lesson_file.h"
+#include "platform/manual_clock.h"
+#include "step_plan/plan_file.h"
 #include "support/class_broker.h"
 #include "support/manual_time.h"
 #include "support/test_support.h"
@@ -529,7 +529,12 @@ void TestKlasClassroom::aLessonReachesALaterPcOnce()
     cas->lessonChecked(other, lesson::checkPlan(other, good), good);
     cas->lessonChecked(sent, lesson::checkPlan(sent, waitingPlan(true)), waitingPlan(true));
     cas->lessonChecked(sent, lesson::checkPlan(sent, good), good);
-    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas")).value("opdracht").toMap().value("pogingen").toInt(), 2);
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas"))
+                     .value("opdracht")
+                     .toMap()
+                     .value("pogingen")
+                     .toInt(),
+                 2);
     const QVariantMap result = m_teacher->leerling(QStringLiteral("Cas")).value("opdracht").toMap();
     QCOMPARE(result.value("goed").toInt(), 2);
     QCOMPARE(result.value("totaal").toInt(), 2);
@@ -542,10 +547,11 @@ void TestKlasClassroom::aLessonReachesALaterPcOnce()
     QVERIFY(m_teacher->slaResultatenOp(csv));
     QFile file(csv);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n"
-                                        "\"Anna\",,,,,,\"\"\r\n"
-                                        "\"Bram\",,,,,,\"\"\r\n"
-                                        "\"Cas\",2,2,2,\"1:05\",2,\"\"\r\n"));
+    QCOMPARE(file.readAll(),
+             QByteArray("naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n"
+                        "\"Anna\",,,,,,\"\"\r\n"
+                        "\"Bram\",,,,,,\"\"\r\n"
+                        "\"Cas\",2,2,2,\"1:05\",2,\"\"\r\n"));
 
     // Withdrawn: the PC stops sending results.
     QSignalSpy withdrawn(&cas->link(), &PupilLink::lessonWithdrawn);
@@ -572,7 +578,9 @@ void TestKlasClassroom::aDamagedLessonIsRefusedAndShown()
         lesson::parseLesson(damaged, QStringLiteral("de opdracht van de docent")).error;
     QVERIFY(!refusal.isEmpty());
     QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas")).value("opdrachtFout").toString(),
-                 refusal.left(1000).replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+                 refusal.left(1000)
+                     .replace(QLatin1Char('\r'), QLatin1Char(' '))
+                     .replace(QLatin1Char('\n'), QLatin1Char(' ')));
     QCOMPARE(services.messages.open.value(QStringLiteral("klas-opdracht")).text, refusal);
     QVERIFY(opened.isEmpty());
     auto* line = m_teacher->findChild<QLabel*>(QStringLiteral("Resultaat_pc03"));
@@ -617,7 +625,8 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     QVERIFY(m_pc01->publishResult(r));
     auto* line = m_teacher->findChild<QLabel*>(QStringLiteral("Resultaat_pc01"));
     QTRY_COMPARE(line->text(), tile);
-    const QVariantMap result = m_teacher->leerling(QStringLiteral("Anna")).value("opdracht").toMap();
+    const QVariantMap result =
+        m_teacher->leerling(QStringLiteral("Anna")).value("opdracht").toMap();
     QCOMPARE(result.value("oud").toBool(), !currentLesson);
     QCOMPARE(result.contains("zelfGoed"), currentLesson);
 

@@ -411,15 +411,15 @@ void TestKlasMessages::lessonAndResultMessages_data()
     QTest::newRow("lesson") << false << klas::encodeLesson(QStringLiteral("a1"), lesson) << true
                             << "a1" << int(lesson.size());
     // Read by the lesson's own reader, which then names the damage.
-    QTest::newRow("lesson that is no object") << false
-                                              << QByteArray(R"({"id":"a1","opdracht":[1]})")
-                                              << true << "a1" << 0;
-    QTest::newRow("lesson without id") << false << QByteArray(R"({"opdracht":{}})") << false << ""
-                                       << 0;
-    QTest::newRow("lesson id a number") << false << QByteArray(R"({"id":7,"opdracht":{}})")
-                                        << false << "" << 0;
+    QTest::newRow("lesson that is no object")
+        << false << QByteArray(R"({"id":"a1","opdracht":[1]})") << true << "a1" << 0;
+    QTest::newRow("lesson without id")
+        << false << QByteArray(R"({"opdracht":{}})") << false << "" << 0;
+    QTest::newRow("lesson id a number")
+        << false << QByteArray(R"({"id":7,"opdracht":{}})") << false << "" << 0;
     QTest::newRow("lesson larger than a lesson file")
-        << false << QByteArray(R"({"id":"a1","opdracht":{"x":")") + QByteArray((1 << 20) + 300, 'x') + "\"}}"
+        << false
+        << QByteArray(R"({"id":"a1","opdracht":{"x":")") + QByteArray((1 << 20) + 300, 'x') + "\"}}"
         << false << "" << 0;
 
     klas::LessonResult r;
@@ -441,20 +441,20 @@ void TestKlasMessages::lessonAndResultMessages_data()
             o.insert(QLatin1String(key), value);
         return QJsonDocument(o).toJson(QJsonDocument::Compact);
     };
-    QTest::newRow("result without plan") << true << with("plan", QJsonValue::Undefined) << false
-                                         << "" << 0;
-    QTest::newRow("result plan as text") << true << with("plan", QStringLiteral("{}")) << false
-                                         << "" << 0;
-    QTest::newRow("result without id") << true << with("id", QJsonValue::Undefined) << false << ""
-                                       << 0;
-    QTest::newRow("result passed as text") << true << with("goed", QStringLiteral("3")) << false
-                                           << "" << 0;
-    QTest::newRow("result more passed than scenarios") << true << with("goed", 5) << false << ""
-                                                       << 0;
+    QTest::newRow("result without plan")
+        << true << with("plan", QJsonValue::Undefined) << false << "" << 0;
+    QTest::newRow("result plan as text")
+        << true << with("plan", QStringLiteral("{}")) << false << "" << 0;
+    QTest::newRow("result without id")
+        << true << with("id", QJsonValue::Undefined) << false << "" << 0;
+    QTest::newRow("result passed as text")
+        << true << with("goed", QStringLiteral("3")) << false << "" << 0;
+    QTest::newRow("result more passed than scenarios")
+        << true << with("goed", 5) << false << "" << 0;
     QTest::newRow("result no scenarios") << true << with("totaal", 0) << false << "" << 0;
     QTest::newRow("result half an attempt") << true << with("pogingen", 1.5) << false << "" << 0;
-    QTest::newRow("result without title") << true << with("titel", QJsonValue::Undefined) << false
-                                          << "" << 0;
+    QTest::newRow("result without title")
+        << true << with("titel", QJsonValue::Undefined) << false << "" << 0;
     QTest::newRow("result too large")
         << true << with("fout", QString(600 * 1024, QLatin1Char('x'))) << false << "" << 0;
 }
