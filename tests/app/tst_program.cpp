@@ -2,8 +2,18 @@
 // the interface and the class settings only.
 #include "app/program.h"
 #include "interface_link/simulated_interface.h"
+#include "klas/klas_messages.h"
+#include "klas/mqtt_client.h"
+#include "klas/pupil_session.h"
+#include "lesson/lesson_file.h"
+#include "main_window/main.h"
 #include "main_window/main_plan_host.h"
+#include "step_plan/lesson_pane.h"
+#include "step_plan/step_plan_window.h"
+#include "support/class_broker.h"
 #include "support/test_support.h"
+
+#include <QSignalSpy>
 
 #include <QAbstractButton>
 #include <QtTest>
@@ -16,6 +26,7 @@ class TestProgram : public QObject
     void wiringFollowsTheInterface_data();
     void wiringFollowsTheInterface();
     void unusableClassSaidOnceAfterStart();
+    void theClassLessonOpensAndItsCheckIsSent();
 };
 
 void TestProgram::wiringFollowsTheInterface_data()
@@ -67,6 +78,56 @@ void TestProgram::unusableClassSaidOnceAfterStart()
              QStringLiteral("In [klas] ontbreekt host.\r\rHet programma werkt zonder de klas."));
     QTest::qWait(20);
     QCOMPARE(services.messages.shown.size(), 1);
+}
+
+// The teacher's lesson opens in Stappenplan and "Controleer" sends the
+// result; nothing of it switches an output.
+void TestProgram::theClassLessonOpensAndItsCheckIsSent()
+{
+    testing::ServiceScope services;
+    testing::ClassBroker broker;
+    QVERIFY2(broker.start(1), qPrintable(broker.error()));
+    klas::MqttClient::Options o;
+    o.host = QStringLiteral("127.0.0.1");
+    o.port = broker.port();
+    o.user = QStringLiteral("docent");
+    o.password = broker.password(o.user);
+    o.clientId = QStringLiteral("docent-program-test");
+    klas::MqttClient teacher(o);
+    QSignalSpy arrived(&teacher, &klas::MqttClient::messageArrived);
+    teacher.subscribe(klas::resultTopic(broker.klas(), QStringLiteral("pc01")), 1);
+    teacher.start();
+    QTRY_VERIFY(teacher.isConnected());
+    const QByteArray lessonJson =
+        R"({"titel":"Uit na afloop","station":"Transportband","tekst":["Alles uit."],
+            "scenarios":[{"naam":"Een","seconden":1,"eisen":{"uitgangenUit":true}}]})";
+    QVERIFY(teacher.publish(klas::lessonTopic(broker.klas()),
+                            klas::encodeLesson(QStringLiteral("les00001"), lessonJson), 1, true));
+
+    iface::SimulatedInterface port;
+    klas::KlasSettings klas;
+    klas.present = true;
+    klas.host = o.host;
+    klas.port = o.port;
+    klas.gebruiker = QStringLiteral("pc01");
+    klas.wachtwoord = broker.password(klas.gebruiker);
+    klas.naam = QStringLiteral("Anna");
+    klas.klas = broker.klas();
+    app::Program program(port, klas);
+    QVERIFY(program.classSession());
+    // Built when the lesson opens the window.
+    const auto pane = [&program] { return program.stepPlan().findChild<plan::LessonPane*>(); };
+    QTRY_VERIFY(pane() && pane()->hasLesson());
+    QCOMPARE(pane()->currentLesson()->title, QStringLiteral("Uit na afloop"));
+    QVERIFY(program.stepPlan().isVisible());
+    QVERIFY(pane()->check());
+    QTRY_COMPARE(arrived.size(), 1);
+    const std::optional<klas::LessonResult> r = klas::decodeResult(arrived[0][1].toByteArray());
+    QVERIFY(r);
+    QCOMPARE(r->id, QStringLiteral("les00001"));
+    QCOMPARE(r->pogingen, 1);
+    QCOMPARE(program.window().DecimaalUit(), 0);
+    QVERIFY(teacher.publish(klas::lessonTopic(broker.klas()), QByteArray(), 1, true));
 }
 
 QTEST_MAIN(TestProgram)
