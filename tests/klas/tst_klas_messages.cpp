@@ -1,6 +1,7 @@
 #include "klas/all_off_round.h"
 #include "klas/class_model.h"
 #include "klas/klas_messages.h"
+#include "klas/lesson_results.h"
 #include "klas/mqtt_client.h"
 #include "klas/pupil_link.h"
 
@@ -9,6 +10,8 @@
 
 using klas::Fault;
 using klas::Faults;
+
+Q_DECLARE_METATYPE(klas::ResultRow)
 
 namespace
 {
@@ -43,6 +46,8 @@ class TestKlasMessages : public QObject
     void allOffConfirmedPerPc();
     void lessonAndResultMessages_data();
     void lessonAndResultMessages();
+    void resultsCsvRows_data();
+    void resultsCsvRows();
 
   private:
     // pc01 of class 3b, its broker nowhere: messages are handed to it here.
@@ -482,6 +487,42 @@ void TestKlasMessages::lessonAndResultMessages()
     QCOMPARE(r->id, id);
     QCOMPARE(r->goed, passedOrLessonBytes);
     QCOMPARE(klas::decodeResult(klas::encodeResult(*r)), r);
+}
+
+// One PC's row of the saved class table.
+void TestKlasMessages::resultsCsvRows_data()
+{
+    QTest::addColumn<klas::ResultRow>("row");
+    QTest::addColumn<QByteArray>("line");
+
+    klas::ResultRow r;
+    r.naam = QStringLiteral("Anna");
+    r.hasResult = true;
+    r.goed = 1;
+    r.totaal = 2;
+    r.pogingen = 4;
+    r.seconden = 3723;
+    r.fout = QStringLiteral("scenario 2 \"Twee\": Aan het eind, uitgang 1 aan.");
+    QTest::newRow("past an hour, quotes doubled")
+        << r
+        << QByteArray("\"Anna\",1,2,4,\"1:02:03\",,\"scenario 2 \"\"Twee\"\": Aan het "
+                      "eind, uitgang 1 aan.\"\r\n");
+    r.seconden = 59;
+    r.zelf = 0;
+    r.fout.clear();
+    QTest::newRow("under a minute, own check")
+        << r << QByteArray("\"Anna\",1,2,4,\"0:59\",0,\"\"\r\n");
+    klas::ResultRow none;
+    none.naam = QStringLiteral("Bram, \"B\"");
+    QTest::newRow("no result") << none << QByteArray("\"Bram, \"\"B\"\"\",,,,,,\"\"\r\n");
+}
+
+void TestKlasMessages::resultsCsvRows()
+{
+    QFETCH(klas::ResultRow, row);
+    QFETCH(QByteArray, line);
+    const QByteArray csv = klas::resultsCsv({row});
+    QCOMPARE(csv, "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n" + line);
 }
 
 QTEST_GUILESS_MAIN(TestKlasMessages)
