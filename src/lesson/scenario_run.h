@@ -43,14 +43,15 @@ struct ScenarioResult {
 // sets the faults, presses "Volgende" and judges the requirements: the
 // continuous ones at every change of the station, the rest at the end. It
 // stops at the scenario's end or at the first continuous failure, and
-// every way out switches all outputs off.
+// every way out switches all outputs off. Without a plan it never writes
+// the outputs: their owner (a PLC) does.
 class ScenarioRun : public QObject
 {
     Q_OBJECT
 
   public:
-    // `plan` null: something else drives the outputs (a PLC); the plan's
-    // end is then not judged. `lesson`, `runner` and `clock` must outlive
+    // `plan` null: something else drives the outputs (a PLC); the run then
+    // neither writes them nor judges the plan's end. `lesson`, `runner` and `clock` must outlive
     // the run; the plan is copied.
     ScenarioRun(const Lesson& lesson, int scenario, sim::StationRunner& runner,
                 platform::Clock& clock, const plan::Plan* plan, QObject* parent = nullptr);
@@ -85,6 +86,7 @@ class ScenarioRun : public QObject
     void pressIfWaiting();
     void judgeContinuous();
     void judgeEnd();
+    void switchOffPlanOutputs();
     // `atMs`: time since the start, or -1 for a failure judged at the end.
     void fail(qint64 atMs, const QString& sentence);
     void finish();
