@@ -4,6 +4,7 @@
 #include "controls/controls.h"
 #include "controls/palette.h"
 #include "platform/services.h"
+#include "step_plan/lesson_pane.h"
 #include "step_plan/plan_files.h"
 #include "step_plan/station_points.h"
 #include "window_placement/window_placer.h"
@@ -156,6 +157,7 @@ struct StepPlanWindow::Ui {
     ctl::CommandButton* remove = nullptr;
     ctl::CommandButton* up = nullptr;
     ctl::CommandButton* down = nullptr;
+    LessonPane* lesson = nullptr;
 };
 
 StepPlanWindow::StepPlanWindow(PlanHost& host, QWidget* parent)
@@ -446,11 +448,16 @@ void StepPlanWindow::build()
     auto* examples =
         button(planFrame, QStringLiteral("CMD_Voorbeelden"), QStringLiteral("Voorbeelden…"), 130);
     auto* save = button(planFrame, QStringLiteral("CMD_Opslaan"), QStringLiteral("Opslaan…"), 110);
+    auto* openLesson = button(planFrame, QStringLiteral("CMD_OpdrachtOpenen"),
+                              QStringLiteral("Opdracht openen…"), 164);
     for (QWidget* w : {static_cast<QWidget*>(newPlan), static_cast<QWidget*>(open),
-                       static_cast<QWidget*>(examples), static_cast<QWidget*>(save)})
+                       static_cast<QWidget*>(examples), static_cast<QWidget*>(save),
+                       static_cast<QWidget*>(openLesson)})
         planRow->addWidget(w);
-    ui.editing << ui.station << ui.repeat << newPlan << open << examples;
+    ui.editing << ui.station << ui.repeat << newPlan << open << examples << openLesson;
     pageBox->addWidget(planFrame);
+    ui.lesson = new LessonPane(m_document, m_sequencer, [this] { commitTyping(); }, page);
+    pageBox->addWidget(ui.lesson);
 
     auto* middle = new QHBoxLayout;
     middle->setSpacing(8);
@@ -621,6 +628,7 @@ void StepPlanWindow::build()
         m_document.openFrom(planFiles().examplesFolder());
     });
     connect(save, &QAbstractButton::clicked, this, [this] { m_document.saveAs(); });
+    connect(openLesson, &QAbstractButton::clicked, ui.lesson, &LessonPane::chooseLesson);
     connect(add, &QAbstractButton::clicked, this, [this] { m_document.addStep(); });
     connect(ui.remove, &QAbstractButton::clicked, this, [this] { m_document.removeStep(); });
     connect(ui.up, &QAbstractButton::clicked, this, [this] { m_document.moveStep(-1); });
