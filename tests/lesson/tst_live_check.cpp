@@ -1,12 +1,20 @@
+#include "app/program.h"
+#include "interface_link/simulated_interface.h"
 #include "lesson/live_check.h"
+#include "main_window/main.h"
 #include "plc/plc_interface.h"
 #include "plc/plc_server.h"
 #include "simulation/simulated_station.h"
+#include "step_plan/lesson_pane.h"
+#include "step_plan/step_plan_window.h"
 #include "support/manual_time.h"
 #include "support/modbus_peers.h"
+#include "support/test_support.h"
 #include "support/warning_log.h"
 
+#include <QAbstractButton>
 #include <QEventLoop>
+#include <QLabel>
 #include <QModbusReply>
 #include <QModbusTcpClient>
 #include <QTimer>
@@ -145,6 +153,8 @@ class TestLiveCheck : public QObject
   private slots:
     void checkWithPlc_data();
     void checkWithPlc();
+    void paneButton_data();
+    void paneButton();
 };
 
 void TestLiveCheck::checkWithPlc_data()
@@ -261,6 +271,79 @@ void TestLiveCheck::checkWithPlc()
     const sim::Conveyor* belt = runner.simulation().conveyor();
     if (belt)
         QCOMPARE(belt->parts().size(), ran ? 0 : 1);
+}
+
+void TestLiveCheck::paneButton_data()
+{
+    QTest::addColumn<QString>("interface"); // "plc" or "simulated"
+    QTest::addColumn<bool>("shown");
+    // After 3 s of the check, and after the pupil stopped it.
+    QTest::addColumn<QString>("progress");
+    QTest::addColumn<QString>("summary");
+
+    QTest::newRow("the simulated interface: no button") << "simulated" << false << ""
+                                                        << "";
+    QTest::newRow("a PLC station: runs, shows how far, stops")
+        << "plc" << true << "Scenario 1 van 2 loopt… 3 s"
+        << "Live met de PLC op 127.0.0.1: 0 van 2 goed.";
+}
+
+void TestLiveCheck::paneButton()
+{
+    QFETCH(QString, interface);
+    QFETCH(bool, shown);
+    QFETCH(QString, progress);
+    QFETCH(QString, summary);
+
+    testing::ServiceScope services;
+    testing::ManualTime time;
+    plc::PlcSettings settings;
+    settings.port = testing::freeTcpPort();
+    std::unique_ptr<iface::EasyPortControl> port;
+    if (interface == QLatin1String("plc"))
+        port = std::make_unique<plc::PlcInterface>(settings, iface::SimulatedSettings{},
+                                                   time.newClock(), time.newStation());
+    else
+        port = std::make_unique<iface::SimulatedInterface>(iface::SimulatedSettings{},
+                                                           time.newStation());
+    app::Program program(*port, {}, time.newClock());
+    program.window().findChild<QAbstractButton*>("CMD_Verbinding")->click();
+    program.window().findChild<QAbstractButton*>("CMD_Transportband")->click();
+    program.stepPlan().open();
+    auto* pane = program.stepPlan().findChild<plan::LessonPane*>();
+    QVERIFY(pane);
+    pane->setReplayClocks([&time] { return time.newClock(); });
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("band.json")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"titel": "Band", "station": "Transportband", "tekst": [],
+        "scenarios": [{"naam": "Metaal", "seconden": 8, "eisen": {"glijbaan": 1}},
+                      {"naam": "Kunststof", "seconden": 8, "eisen": {"eind": 1}}]})");
+    file.close();
+    QVERIFY(pane->openLesson(file.fileName()));
+    auto* button = pane->findChild<QAbstractButton*>(QStringLiteral("CMD_ControleerPLC"));
+    QVERIFY(button);
+    QCOMPARE(!button->isHidden(), shown);
+    if (!shown)
+        return;
+
+    StandInPlc plc(settings.port, QStringLiteral("belt"));
+    plc.scan();
+    button->click();
+    QVERIFY(pane->isCheckingLive());
+    for (int ms = 0; ms < 3000; ms += 40) {
+        plc.scan();
+        time.advance(40);
+    }
+    auto* label = pane->findChild<QLabel*>(QStringLiteral("ControleUitslag"));
+    QCOMPARE(label->text(), progress);
+    // The same button stops it.
+    button->click();
+    time.advance(0);
+    QVERIFY(!pane->isCheckingLive());
+    QCOMPARE(label->text(), summary);
+    QVERIFY(pane->liveReport());
+    QVERIFY(pane->liveReport()->report.scenarios.value(0).sentence.contains("gestopt"));
 }
 
 QTEST_MAIN(TestLiveCheck)
