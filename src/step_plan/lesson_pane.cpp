@@ -362,9 +362,9 @@ bool LessonPane::checkLive()
     m_live = std::make_unique<lesson::LiveCheck>(*m_lesson, *m_liveRunner, *m_liveDriven, *clock);
     connect(m_live.get(), &lesson::LiveCheck::progressed, this, &LessonPane::liveProgress);
     connect(m_live.get(), &lesson::LiveCheck::finished, this, &LessonPane::liveFinished);
-    refreshButtons();
     // Without a PLC that drives, it ends at once and says so.
     m_live->start();
+    refreshButtons();
     return true;
 }
 

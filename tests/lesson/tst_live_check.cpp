@@ -337,6 +337,8 @@ void TestLiveCheck::paneButton()
     }
     auto* label = pane->findChild<QLabel*>(QStringLiteral("ControleUitslag"));
     QCOMPARE(label->text(), progress);
+    QCOMPARE(button->property("Caption").toString(), QStringLiteral("Stop de controle"));
+    QVERIFY(!pane->findChild<QAbstractButton*>(QStringLiteral("CMD_Controleer"))->isEnabled());
     // The same button stops it.
     button->click();
     time.advance(0);
