@@ -298,7 +298,8 @@ QString readFaults(const QJsonValue& v, station::Station s, int endMs, Scenario*
     return {};
 }
 
-// Reads scenario `number` (1-based); the reason starts after its name.
+// Reads the keys of a scenario after its name; the reason is without the
+// scenario's number and name.
 QString readScenario(const QJsonObject& o, station::Station s, Scenario* sc)
 {
     const std::optional<int> seconds =

@@ -8,7 +8,6 @@
 #include "step_plan/sequencer.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace lesson
 {
@@ -58,8 +57,8 @@ struct ScenarioRun::Event {
     int index;
 };
 
-struct ScenarioRun::Parts {
-    explicit Parts(platform::Clock& clock, sim::StationRunner& runner)
+struct ScenarioRun::Engine {
+    explicit Engine(platform::Clock& clock, sim::StationRunner& runner)
         : split(clock), events(split.newClock()), planClock(split.newClock()), host(runner)
     {
     }
@@ -80,15 +79,17 @@ struct ScenarioRun::Parts {
 
 ScenarioRun::ScenarioRun(const Lesson& lesson, int scenario, sim::StationRunner& runner,
                          platform::Clock& clock, const plan::Plan* plan, QObject* parent)
-    : QObject(parent), m_scenario(lesson.scenarios.at(scenario)), m_station(lesson.station),
-      m_runner(runner), m_clock(clock), m_parts(std::make_unique<Parts>(clock, runner))
+    : QObject(parent), m_scenario(lesson.scenarios.value(scenario)),
+      m_valid(scenario >= 0 && scenario < lesson.scenarios.size()), m_station(lesson.station),
+      m_runner(runner), m_clock(clock), m_engine(std::make_unique<Engine>(clock, runner))
 {
     m_result.name = m_scenario.name;
-    m_parts->events->setWakeHandler([this] { onWake(); });
+    m_engine->events->setWakeHandler([this] { onWake(); });
     if (plan) {
-        m_parts->sequencer = std::make_unique<plan::Sequencer>(m_parts->host, *m_parts->planClock);
-        m_parts->sequencer->setPlan(*plan);
-        connect(m_parts->sequencer.get(), &plan::Sequencer::changed, this, [this] {
+        m_engine->sequencer =
+            std::make_unique<plan::Sequencer>(m_engine->host, *m_engine->planClock);
+        m_engine->sequencer->setPlan(*plan);
+        connect(m_engine->sequencer.get(), &plan::Sequencer::changed, this, [this] {
             if (m_done)
                 return;
             pressIfWaiting();
@@ -105,12 +106,12 @@ ScenarioRun::~ScenarioRun()
         m_done = true;
         switchOffPlanOutputs();
     }
-    m_parts->events->setWakeHandler({});
+    m_engine->events->setWakeHandler({});
 }
 
 const plan::Sequencer* ScenarioRun::sequencer() const
 {
-    return m_parts->sequencer.get();
+    return m_engine->sequencer.get();
 }
 
 qint64 ScenarioRun::elapsedMs() const
@@ -135,12 +136,11 @@ void ScenarioRun::start()
         m_runner.setMagazineLids(*m_scenario.magazine);
     m_busy = false;
 
-    QVector<int> order(m_scenario.parts.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
-        return m_scenario.parts[a].ms < m_scenario.parts[b].ms;
-    });
-    for (const int i : order)
+    if (!m_valid) {
+        fail(0, QStringLiteral("Dit scenario bestaat niet in de opdracht."));
+        return;
+    }
+    for (int i = 0; i < m_scenario.parts.size(); ++i)
         schedule(m_scenario.parts[i].ms, LayPart, i);
     for (int i = 0; i < m_scenario.faults.size(); ++i)
         schedule(m_scenario.faults[i].fromMs, SetFault, i);
@@ -150,7 +150,7 @@ void ScenarioRun::start()
     onWake();
     if (m_done)
         return;
-    if (plan::Sequencer* seq = m_parts->sequencer.get(); seq && !seq->start())
+    if (plan::Sequencer* seq = m_engine->sequencer.get(); seq && !seq->start())
         fail(0, QStringLiteral("Het plan kon niet starten: %1").arg(seq->message()));
     judgeContinuous();
 }
@@ -166,20 +166,20 @@ void ScenarioRun::stop()
 void ScenarioRun::schedule(qint64 atMs, int kind, int index)
 {
     const Event e{m_startMs + atMs, kind, index};
-    auto at = std::upper_bound(m_parts->due.begin(), m_parts->due.end(), e,
+    auto at = std::upper_bound(m_engine->due.begin(), m_engine->due.end(), e,
                                [](const Event& a, const Event& b) { return a.atMs < b.atMs; });
-    m_parts->due.insert(at, e);
-    m_parts->events->wakeAfter(
-        int(std::max<qint64>(0, m_parts->due.front().atMs - m_clock.nowMs())));
+    m_engine->due.insert(at, e);
+    m_engine->events->wakeAfter(
+        int(std::max<qint64>(0, m_engine->due.front().atMs - m_clock.nowMs())));
 }
 
 void ScenarioRun::onWake()
 {
-    while (!m_done && !m_parts->due.isEmpty() && m_parts->due.front().atMs <= m_clock.nowMs()) {
-        const Event e = m_parts->due.takeFirst();
+    while (!m_done && !m_engine->due.isEmpty() && m_engine->due.front().atMs <= m_clock.nowMs()) {
+        const Event e = m_engine->due.takeFirst();
         switch (e.kind) {
         case LayPart:
-            m_parts->waitingParts.append(m_scenario.parts[e.index].metal);
+            m_engine->waitingParts.append(m_scenario.parts[e.index].metal);
             layParts();
             break;
         case SetFault: {
@@ -188,10 +188,10 @@ void ScenarioRun::onWake()
             break;
         }
         case PressButton:
-            if (m_parts->sequencer && e.index == m_parts->buttonWait &&
-                m_parts->sequencer->waitsForPupil()) {
-                m_parts->waiting = false;
-                m_parts->sequencer->next();
+            if (m_engine->sequencer && e.index == m_engine->buttonWait &&
+                m_engine->sequencer->waitsForPupil()) {
+                m_engine->waiting = false;
+                m_engine->sequencer->next();
             }
             break;
         case End:
@@ -205,9 +205,9 @@ void ScenarioRun::onWake()
             break;
         }
     }
-    if (!m_done && !m_parts->due.isEmpty())
-        m_parts->events->wakeAfter(
-            int(std::max<qint64>(0, m_parts->due.front().atMs - m_clock.nowMs())));
+    if (!m_done && !m_engine->due.isEmpty())
+        m_engine->events->wakeAfter(
+            int(std::max<qint64>(0, m_engine->due.front().atMs - m_clock.nowMs())));
 }
 
 void ScenarioRun::onStation()
@@ -224,24 +224,24 @@ void ScenarioRun::onStation()
 // the belt is free.
 void ScenarioRun::layParts()
 {
-    if (m_parts->laying)
+    if (m_engine->laying)
         return;
-    m_parts->laying = true;
-    while (!m_parts->waitingParts.isEmpty() && m_runner.placePart(m_parts->waitingParts.front()))
-        m_parts->waitingParts.removeFirst();
-    m_parts->laying = false;
+    m_engine->laying = true;
+    while (!m_engine->waitingParts.isEmpty() && m_runner.placePart(m_engine->waitingParts.front()))
+        m_engine->waitingParts.removeFirst();
+    m_engine->laying = false;
 }
 
 void ScenarioRun::pressIfWaiting()
 {
-    const bool waits = m_parts->sequencer->waitsForPupil();
-    if (waits && !m_parts->waiting) {
-        m_parts->waiting = true;
-        ++m_parts->buttonWait;
+    const bool waits = m_engine->sequencer->waitsForPupil();
+    if (waits && !m_engine->waiting) {
+        m_engine->waiting = true;
+        ++m_engine->buttonWait;
         schedule(m_clock.nowMs() - m_startMs + m_scenario.buttonMs, PressButton,
-                 m_parts->buttonWait);
+                 m_engine->buttonWait);
     } else if (!waits) {
-        m_parts->waiting = false;
+        m_engine->waiting = false;
     }
 }
 
@@ -277,7 +277,7 @@ void ScenarioRun::judgeContinuous()
             return;
         }
     }
-    const plan::Sequencer* seq = m_parts->sequencer.get();
+    const plan::Sequencer* seq = m_engine->sequencer.get();
     if (seq && seq->state() == plan::RunState::Failed &&
         (req.planEnd == PlanEnd::Finished || req.planEnd == PlanEnd::Running)) {
         QString why = seq->message();
@@ -291,7 +291,7 @@ void ScenarioRun::judgeEnd()
 {
     const Requirements& req = m_scenario.req;
     const qint64 now = -1; // judged at the end
-    if (const plan::Sequencer* seq = m_parts->sequencer.get()) {
+    if (const plan::Sequencer* seq = m_engine->sequencer.get()) {
         const QString why = planEndText(req.planEnd, seq->state(), seq->currentStep());
         if (!why.isEmpty()) {
             fail(now, why);
@@ -319,8 +319,8 @@ void ScenarioRun::switchOffPlanOutputs()
     // Without a plan the outputs belong to whoever drives them (a PLC on the
     // served station): writing them here would put the station out of step
     // with the coils that PLC wrote.
-    if (m_parts->sequencer)
-        m_parts->host.emergencyReset();
+    if (m_engine->sequencer)
+        m_engine->host.emergencyReset();
 }
 
 void ScenarioRun::fail(qint64 atMs, const QString& sentence)
@@ -337,10 +337,10 @@ void ScenarioRun::finish()
 {
     m_done = true;
     m_endMs = m_clock.nowMs();
-    m_parts->due.clear();
-    m_parts->events->cancel();
+    m_engine->due.clear();
+    m_engine->events->cancel();
     // Every way out: all outputs off.
-    if (plan::Sequencer* seq = m_parts->sequencer.get(); seq && seq->isActive())
+    if (plan::Sequencer* seq = m_engine->sequencer.get(); seq && seq->isActive())
         seq->stop(QStringLiteral("Het scenario is afgelopen."));
     switchOffPlanOutputs();
     emit changed();

@@ -51,8 +51,11 @@ class ScenarioRun : public QObject
 
   public:
     // `plan` null: something else drives the outputs (a PLC); the run then
-    // neither writes them nor judges the plan's end. `lesson`, `runner` and `clock` must outlive
-    // the run; the plan is copied.
+    // neither writes them nor judges the plan's end. `runner` and `clock`
+    // must outlive the run; the scenario and the plan are copied. The run
+    // takes the clock's wake handler: give it a clock of its own (a
+    // SplitClock's, say), not the station's. A scenario the lesson lacks
+    // fails at start().
     ScenarioRun(const Lesson& lesson, int scenario, sim::StationRunner& runner,
                 platform::Clock& clock, const plan::Plan* plan, QObject* parent = nullptr);
     ~ScenarioRun() override;
@@ -63,6 +66,7 @@ class ScenarioRun : public QObject
     void stop();
 
     bool isDone() const { return m_done; }
+    // The verdict once done; not passed before.
     ScenarioResult result() const { return m_result; }
     // The plan's sequencer, for marking the running step; null without a plan.
     const plan::Sequencer* sequencer() const;
@@ -91,17 +95,19 @@ class ScenarioRun : public QObject
     void fail(qint64 atMs, const QString& sentence);
     void finish();
 
-    const Scenario& m_scenario;
+    const Scenario m_scenario;
+    const bool m_valid;
     station::Station m_station;
     sim::StationRunner& m_runner;
     platform::Clock& m_clock;
-    struct Parts;
-    std::unique_ptr<Parts> m_parts;
+    struct Engine;
+    std::unique_ptr<Engine> m_engine;
     ScenarioResult m_result;
     qint64 m_startMs = 0;
     qint64 m_endMs = 0;
     bool m_started = false;
     bool m_done = false;
+    // True while start() empties the station: those changes are not judged.
     bool m_busy = false;
 };
 

@@ -1,5 +1,6 @@
 #include "lesson/lesson_check.h"
 #include "lesson/lesson_file.h"
+#include "lesson/sentences.h"
 #include "simulation/simulated_station.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/sequencer.h"
@@ -78,6 +79,8 @@ class TestLessonCheck : public QObject
     void lessonsAndPlans();
     void waysOut_data();
     void waysOut();
+    void countSentences_data();
+    void countSentences();
 };
 
 void TestLessonCheck::lessonsAndPlans_data()
@@ -279,6 +282,44 @@ void TestLessonCheck::waysOut()
     QVERIFY(!run.sequencer()->isActive());
     time.advance(5000);
     QCOMPARE(int(station->outputs()), 0);
+}
+
+// One and more, none asked, and the bounds, as the pupil reads them.
+void TestLessonCheck::countSentences_data()
+{
+    QTest::addColumn<int>("exact"); // -1: not given
+    QTest::addColumn<int>("min");
+    QTest::addColumn<int>("max");
+    QTest::addColumn<int>("found");
+    QTest::addColumn<QString>("sentence"); // about the slide; "-": the count holds
+
+    const QString slide = QStringLiteral("Aan het eind %1 in de glijbaan; de opdracht vraagt %2.");
+    QTest::newRow("one found, none asked")
+        << 0 << -1 << -1 << 1 << slide.arg("lag 1 onderdeel", "er geen");
+    QTest::newRow("at least") << -1 << 2 << -1 << 1
+                              << slide.arg("lag 1 onderdeel", "er minstens 2");
+    QTest::newRow("at most") << -1 << -1 << 3 << 4
+                             << slide.arg("lagen 4 onderdelen", "er hoogstens 3");
+    QTest::newRow("at most none") << -1 << -1 << 0 << 2
+                                  << slide.arg("lagen 2 onderdelen", "er geen");
+    QTest::newRow("between") << -1 << 1 << 3 << 0
+                             << slide.arg("lagen 0 onderdelen", "er 1 tot en met 3");
+    QTest::newRow("the bounds themselves hold") << -1 << 1 << 3 << 3 << "-";
+}
+
+void TestLessonCheck::countSentences()
+{
+    QFETCH(int, exact);
+    QFETCH(int, min);
+    QFETCH(int, max);
+    QFETCH(int, found);
+    QFETCH(QString, sentence);
+    const auto given = [](int v) { return v < 0 ? std::nullopt : std::optional<int>(v); };
+    lesson::Requirements req;
+    req.slide = {given(exact), given(min), given(max)};
+    lesson::EndCounts counts;
+    counts.slide = found;
+    QCOMPARE(lesson::countsText(req, counts), sentence == "-" ? QString() : sentence);
 }
 
 QTEST_GUILESS_MAIN(TestLessonCheck)

@@ -1,8 +1,7 @@
 #include "lesson/lesson_file.h"
-#include "support/test_support.h"
 
 #include <QDir>
-#include <QTemporaryDir>
+#include <QFile>
 #include <QtTest>
 
 namespace
@@ -181,6 +180,16 @@ void TestLessonFile::acceptedAndWrittenBack()
 
 void TestLessonFile::shippedLessonsRead()
 {
+    // The page's example is a lesson as it stands.
+    QFile page(QFINDTESTDATA("../../docs/opdrachten.md"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QByteArray text = page.readAll();
+    const qsizetype from = text.indexOf("```json\n") + 8;
+    const lesson::ReadResult example = lesson::parseLesson(
+        text.mid(from, text.indexOf("```", from) - from), QStringLiteral("opdrachten.md"));
+    QVERIFY2(example.lesson, qPrintable(example.error));
+    QCOMPARE(example.lesson->scenarios.size(), 2);
+
     const QDir dir(QFINDTESTDATA("../../assets/Opdrachten"));
     const QStringList names = dir.entryList({QStringLiteral("*.json")}, QDir::Files);
     QVERIFY(names.size() >= 4);

@@ -196,6 +196,8 @@ void TestPackage::contents_data()
                               << "text:PLC";
     QTest::newRow("class page") << "usr/share/doc/automatiseren/klas.md"
                                 << "text:mosquitto";
+    QTest::newRow("lessons page") << "usr/share/doc/automatiseren/opdrachten.md"
+                                  << "text:--nakijken";
     QTest::newRow("class broker script") << "usr/share/automatiseren/klas-broker.sh"
                                          << "text:mosquitto_passwd";
     if (QFileInfo(QStringLiteral(DRAVIK_BUILD_DIR "/bin/Stappenplannen")).isDir())
