@@ -90,8 +90,10 @@ void LessonPane::build()
     m_text->setAccessibleName(QStringLiteral("Opdracht"));
     m_text->setFont(paneFont());
     m_text->setOpenLinks(false);
-    m_text->setMinimumHeight(90);
-    left->addWidget(m_text, 1);
+    // Room for the steps below: longer texts and reports scroll.
+    m_text->setMinimumHeight(80);
+    m_text->setMaximumHeight(140);
+    left->addWidget(m_text);
     m_noteLabel = new QLabel(this);
     m_noteLabel->setObjectName(QStringLiteral("OpdrachtStartplan"));
     m_noteLabel->setFont(paneFont(10, true));
@@ -99,6 +101,7 @@ void LessonPane::build()
     m_noteLabel->setStyleSheet(QStringLiteral("QLabel { color: #000080; }"));
     m_noteLabel->hide();
     left->addWidget(m_noteLabel);
+    left->addStretch(1);
     row->addLayout(left, 1);
 
     // The check and what it found, one row a scenario.
@@ -117,7 +120,8 @@ void LessonPane::build()
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(true);
-    m_table->setMinimumHeight(90);
+    m_table->setMinimumHeight(80);
+    m_table->setMaximumHeight(140);
     right->addWidget(m_table, 1);
     auto* buttons = new QHBoxLayout;
     m_check = paneButton(this, QStringLiteral("CMD_Controleer"), QStringLiteral("Controleer"), 120);
@@ -149,6 +153,9 @@ void LessonPane::build()
             checkLive();
     });
     connect(m_table, &QTableWidget::currentCellChanged, this, &LessonPane::refreshButtons);
+    // A sentence wraps to the width its column has now.
+    connect(m_table->horizontalHeader(), &QHeaderView::sectionResized, m_table,
+            &QTableWidget::resizeRowsToContents);
     connect(m_table, &QTableWidget::cellDoubleClicked, this, [this](int r) { watch(r); });
     refreshButtons();
 }
@@ -209,7 +216,8 @@ void LessonPane::takeStartPlan()
     }
     if (l.startPlan && !(start == m_document.plan()))
         m_note = QStringLiteral("Het startplan van de opdracht is niet geladen: je eigen plan "
-                                "blijft staan. Kies Nieuw om met het startplan te beginnen.");
+                                "blijft staan. Kies Nieuw en open de opdracht opnieuw om met "
+                                "het startplan te beginnen.");
     else if (m_document.plan().station != l.station)
         m_note = QStringLiteral("Let op: je plan is voor %1, de opdracht voor %2.")
                      .arg(station::displayName(m_document.plan().station),
@@ -220,8 +228,9 @@ void LessonPane::showLesson()
 {
     const lesson::Lesson& l = *m_lesson;
     setCaption(QStringLiteral(" Opdracht: %1 ").arg(l.title));
-    QString html = QStringLiteral("<p><b>%1</b> (%2)</p>")
-                       .arg(l.title.toHtmlEscaped(), station::displayName(l.station).toHtmlEscaped());
+    QString html =
+        QStringLiteral("<p><b>%1</b> (%2)</p>")
+            .arg(l.title.toHtmlEscaped(), station::displayName(l.station).toHtmlEscaped());
     for (const QString& line : l.text)
         html += QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped());
     m_text->setHtml(html);
@@ -261,8 +270,8 @@ void LessonPane::showReport()
     for (int r = 0; r < rows; ++r) {
         const lesson::ScenarioResult& s = m_report->scenarios[r];
         auto* mark = new QTableWidgetItem(s.passed ? QStringLiteral("✓") : QStringLiteral("✗"));
-        mark->setData(Qt::AccessibleTextRole, s.passed ? QStringLiteral("goed")
-                                                       : QStringLiteral("fout"));
+        mark->setData(Qt::AccessibleTextRole,
+                      s.passed ? QStringLiteral("goed") : QStringLiteral("fout"));
         mark->setTextAlignment(Qt::AlignCenter);
         mark->setFont(paneFont(12, true));
         mark->setForeground(s.passed ? QColor(0, 128, 0) : QColor(176, 0, 0));
@@ -426,6 +435,14 @@ void LessonPane::showLiveReport()
                                .arg(live.plc)
                                .arg(live.report.passed())
                                .arg(live.scenarioCount));
+}
+
+// The replay belongs to the window: it ends when the window closes.
+void LessonPane::hideEvent(QHideEvent* event)
+{
+    if (m_replay)
+        m_replay->close();
+    ctl::Frame::hideEvent(event);
 }
 
 void LessonPane::planChanged()

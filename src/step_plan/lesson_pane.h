@@ -92,6 +92,9 @@ class LessonPane : public ctl::Frame
     // that outlives the replay. Unset: each replay runs on timers of its own.
     void setReplayClocks(std::function<platform::Clock*()> next) { m_clocks = std::move(next); }
 
+  protected:
+    void hideEvent(QHideEvent* event) override;
+
   private:
     void build();
     void takeStartPlan();

@@ -21,6 +21,8 @@ namespace
 {
 
 const QColor BarColour(0xb9, 0xc4, 0xcf);
+// Where the scene's row of buttons begins.
+constexpr double ButtonRowTop = 700;
 
 QFont replayFont(double points, bool bold = false)
 {
@@ -30,8 +32,9 @@ QFont replayFont(double points, bool bold = false)
 // "2,4 s": the replay's time to a tenth, the Dutch way.
 QString tenths(qint64 ms)
 {
-    return QString::number(double(ms) / 1000.0, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','))
-           + QStringLiteral(" s");
+    return QString::number(double(ms) / 1000.0, 'f', 1)
+               .replace(QLatin1Char('.'), QLatin1Char(',')) +
+           QStringLiteral(" s");
 }
 
 } // namespace
@@ -61,12 +64,14 @@ class LessonReplay::Scene : public QWidget
             QPainter p(&m_background);
             p.setRenderHint(QPainter::Antialiasing);
             p.setTransform(virt::sceneTransform(layout.size, size()));
+            p.setClipRect(QRectF(QPointF(), layout.size));
             virt::paintStatic(p, layout);
         }
         QPainter p(this);
         p.drawPixmap(0, 0, m_background);
         p.setRenderHint(QPainter::Antialiasing);
         p.setTransform(virt::sceneTransform(layout.size, size()));
+        p.setClipRect(QRectF(QPointF(), layout.size));
         virt::paintMoving(p, layout, m_replay.m_pose, m_replay.m_signals);
     }
 
@@ -79,10 +84,13 @@ LessonReplay::LessonReplay(const lesson::Lesson& lesson, int scenario, const Pla
                            platform::Clock* stationClock, platform::Clock* runClock,
                            QWidget* parent)
     : QWidget(parent, Qt::Window), m_lesson(lesson), m_index(scenario), m_plan(plan),
-      m_stationClock(stationClock), m_runClock(runClock),
-      m_layout(virt::layoutFor(lesson.station))
+      m_stationClock(stationClock), m_runClock(runClock), m_layout(virt::layoutFor(lesson.station))
 {
     ctl::installAccessibleControls();
+    // Only the station: the buttons and the hint along the scene's bottom
+    // edge act in "Virtuele opstelling", not here.
+    m_layout.buttons.clear();
+    m_layout.size.setHeight(ButtonRowTop);
     setObjectName(QStringLiteral("OpdrachtBekijken"));
     const QString name = m_index >= 0 && m_index < m_lesson.scenarios.size()
                              ? m_lesson.scenarios[m_index].name
@@ -150,8 +158,8 @@ void LessonReplay::restart()
     // change fails the scenario, the picture keeps the moment of failure
     // rather than the outputs switched off after it.
     connect(m_station.get(), &sim::StationRunner::stateChanged, this, &LessonReplay::follow);
-    m_run = std::make_unique<lesson::ScenarioRun>(m_lesson, m_index, *m_station, *m_runClock,
-                                                  &m_plan);
+    m_run =
+        std::make_unique<lesson::ScenarioRun>(m_lesson, m_index, *m_station, *m_runClock, &m_plan);
     connect(m_run.get(), &lesson::ScenarioRun::changed, this, &LessonReplay::refreshText);
     if (const Sequencer* seq = m_run->sequencer())
         connect(seq, &Sequencer::changed, this, &LessonReplay::refreshText);
@@ -206,10 +214,12 @@ void LessonReplay::refreshText()
                             ? m_lesson.scenarios[m_index].seconds
                             : 0;
     const QString where =
-        m_planFinished   ? QStringLiteral("Plan klaar")
-        : m_shownStep > 0 ? QStringLiteral("Stap %1 van %2").arg(m_shownStep).arg(m_plan.steps.size())
-                          : QStringLiteral("Geen stap");
-    m_stepLine->setText(QStringLiteral("%1 · %2 van %3 s").arg(where, tenths(m_shownMs)).arg(seconds));
+        m_planFinished ? QStringLiteral("Plan klaar")
+        : m_shownStep > 0
+            ? QStringLiteral("Stap %1 van %2").arg(m_shownStep).arg(m_plan.steps.size())
+            : QStringLiteral("Geen stap");
+    m_stepLine->setText(
+        QStringLiteral("%1 · %2 van %3 s").arg(where, tenths(m_shownMs)).arg(seconds));
     QString outcome;
     QString colour = QStringLiteral("#000080");
     if (!done) {

@@ -438,8 +438,11 @@ void StepPlanWindow::build()
     ctl::Frame* planFrame = frame(this, QStringLiteral(" Plan "), Silver, Navy);
     planFrame->setObjectName(QStringLiteral("FramePlan"));
     ui.planFrame = planFrame;
-    auto* planRow = new QHBoxLayout(planFrame);
-    frameMargins(planRow, planFrame);
+    // The station on one row, the files and the lesson below it.
+    auto* planBox = new QVBoxLayout(planFrame);
+    frameMargins(planBox, planFrame);
+    auto* planRow = new QHBoxLayout;
+    planBox->addLayout(planRow);
     auto* stationLabel = body(new QLabel(QStringLiteral("Station:"), planFrame));
     planRow->addWidget(stationLabel);
     ui.station = body(new QComboBox(planFrame), QStringLiteral("Station"));
@@ -457,14 +460,18 @@ void StepPlanWindow::build()
         button(planFrame, QStringLiteral("CMD_Voorbeelden"), QStringLiteral("Voorbeelden…"), 130);
     auto* save = button(planFrame, QStringLiteral("CMD_Opslaan"), QStringLiteral("Opslaan…"), 110);
     auto* openLesson = button(planFrame, QStringLiteral("CMD_OpdrachtOpenen"),
-                              QStringLiteral("Opdracht openen…"), 164);
+                              QStringLiteral("Opdracht openen…"), 150);
+    auto* fileRow = new QHBoxLayout;
+    planBox->addLayout(fileRow);
     for (QWidget* w : {static_cast<QWidget*>(newPlan), static_cast<QWidget*>(open),
-                       static_cast<QWidget*>(examples), static_cast<QWidget*>(save),
-                       static_cast<QWidget*>(openLesson)})
-        planRow->addWidget(w);
+                       static_cast<QWidget*>(examples), static_cast<QWidget*>(save)})
+        fileRow->addWidget(w);
+    fileRow->addStretch(1);
+    fileRow->addWidget(openLesson);
     ui.editing << ui.station << ui.repeat << newPlan << open << examples << openLesson;
     pageBox->addWidget(planFrame);
-    ui.lesson = new LessonPane(m_document, m_sequencer, [this] { commitTyping(); }, page);
+    ui.lesson = new LessonPane(
+        m_document, m_sequencer, [this] { commitTyping(); }, page);
     ui.lesson->setLiveTarget(m_liveRunner, m_liveDriven);
     pageBox->addWidget(ui.lesson);
 

@@ -57,6 +57,13 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     return path;
 }
 
+QByteArray shipped(const QString& name)
+{
+    QFile f(testing::lessonFolder() + QLatin1Char('/') + name);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
 template <typename T = QWidget> T* child(const QWidget& w, const QString& name)
 {
     T* c = w.findChild<T*>(name);
@@ -107,11 +114,17 @@ void TestLessonPane::openingALesson_data()
     QTest::addColumn<QByteArray>("lesson");
     QTest::addColumn<bool>("startPlanTaken");
     QTest::addColumn<QString>("box");
-    QTest::newRow("empty plan") << QByteArray() << Lesson << true << QString();
-    QTest::newRow("own steps") << Right << Lesson << false << QString();
-    QTest::newRow("damaged lesson")
-        << QByteArray() << QByteArray("{\"titel\": ") << false
-        << QStringLiteral("Kan \"les.json\" niet openen");
+    QTest::addColumn<QString>("textLine"); // a line of the lesson's text
+    const QString coils = QStringLiteral("De twee spoelen nooit samen aan.");
+    QTest::newRow("empty plan") << QByteArray() << Lesson << true << QString() << coils;
+    QTest::newRow("own steps") << Right << Lesson << false << QString() << coils;
+    const QByteArray metal =
+        shipped(QStringLiteral("Transportband - metaal naar de glijbaan.json"));
+    const QString slide = QStringLiteral("Metalen onderdelen gaan de glijbaan in.");
+    QTest::newRow("shipped, empty plan") << QByteArray() << metal << true << QString() << slide;
+    QTest::newRow("shipped, own steps") << Right << metal << false << QString() << slide;
+    QTest::newRow("damaged lesson") << QByteArray() << QByteArray("{\"titel\": ") << false
+                                    << QStringLiteral("Kan \"les.json\" niet openen") << QString();
 }
 
 void TestLessonPane::openingALesson()
@@ -120,6 +133,8 @@ void TestLessonPane::openingALesson()
     QFETCH(QByteArray, lesson);
     QFETCH(bool, startPlanTaken);
     QFETCH(QString, box);
+    QFETCH(QString, textLine);
+    QVERIFY(!lesson.isEmpty());
     testing::ServiceScope services(false);
     testing::PlanFilesScope folders;
     testing::RecordingPlanHost host;
@@ -146,9 +161,8 @@ void TestLessonPane::openingALesson()
         QVERIFY(!enabled(w, QStringLiteral("CMD_Controleer")));
         return;
     }
-    QVERIFY(child<QTextBrowser>(w, QStringLiteral("OpdrachtTekst"))
-                ->toPlainText()
-                .contains(QStringLiteral("De twee spoelen nooit samen aan.")));
+    QVERIFY(
+        child<QTextBrowser>(w, QStringLiteral("OpdrachtTekst"))->toPlainText().contains(textLine));
     QVERIFY(enabled(w, QStringLiteral("CMD_Controleer")));
     const auto* note = child<QLabel>(w, QStringLiteral("OpdrachtStartplan"));
     if (startPlanTaken) {
@@ -163,8 +177,8 @@ void TestLessonPane::openingALesson()
     }
 }
 
-// "Controleer" checks the plan in the editor, text still being typed
-// included, and only while no plan runs; every scenario gets its row.
+// "Controleer" checks the plan in the editor, only while no plan runs;
+// every scenario gets its row, read as "goed" or "fout".
 void TestLessonPane::checking_data()
 {
     QTest::addColumn<bool>("lessonOpen");
@@ -258,13 +272,15 @@ void TestLessonPane::replayStopsWhereItFails_data()
     QTest::addColumn<int>("shownOutputs");
     QTest::addColumn<QString>("stepLine");
     QTest::addColumn<QString>("outcome");
+    QTest::addColumn<bool>("closePlanWindow"); // else the replay's own "Sluiten"
     QTest::newRow("fails") << Wrong << qint64(1000) << 0b11
                            << QStringLiteral("Stap 2 van 3 · 1,0 s van 8 s")
                            << QStringLiteral("✗ Na 1 s: uitgang 1 en uitgang 2 stonden "
-                                             "tegelijk aan.");
+                                             "tegelijk aan.")
+                           << false;
     QTest::newRow("passes") << Right << qint64(8000) << 0
                             << QStringLiteral("Plan klaar · 8,0 s van 8 s")
-                            << QStringLiteral("✓ Dit scenario gaat goed.");
+                            << QStringLiteral("✓ Dit scenario gaat goed.") << true;
 }
 
 void TestLessonPane::replayStopsWhereItFails()
@@ -274,6 +290,7 @@ void TestLessonPane::replayStopsWhereItFails()
     QFETCH(int, shownOutputs);
     QFETCH(QString, stepLine);
     QFETCH(QString, outcome);
+    QFETCH(bool, closePlanWindow);
     testing::ServiceScope services(false);
     testing::ManualTime time;
     testing::RecordingPlanHost host;
@@ -296,11 +313,14 @@ void TestLessonPane::replayStopsWhereItFails()
     QCOMPARE(child<QLabel>(*replay, QStringLiteral("BekijkStap"))->text(), stepLine);
     QCOMPARE(child<QLabel>(*replay, QStringLiteral("BekijkUitslag"))->text(), outcome);
     QCOMPARE(host.log, QStringList());
-    // "Opnieuw" plays it from the start again; closing ends it.
+    // "Opnieuw" plays it from the start again; closing it or the window ends it.
     child<QAbstractButton>(*replay, QStringLiteral("CMD_Opnieuw"))->click();
     QVERIFY(!replay->isDone());
     QCOMPARE(replay->shownMs(), 0);
-    replay->close();
+    if (closePlanWindow)
+        w.close();
+    else
+        child<QAbstractButton>(*replay, QStringLiteral("CMD_Sluiten"))->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!replay);
     time.advance(10'000);
