@@ -4,7 +4,6 @@
 #include "main_window/main.h"
 #include "plc/plc_interface.h"
 #include "plc/plc_server.h"
-#include "simulation/simulated_station.h"
 #include "step_plan/lesson_pane.h"
 #include "step_plan/step_plan_window.h"
 #include "support/manual_time.h"
@@ -20,50 +19,8 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <functional>
-
 namespace
 {
-
-// The served station, with every output word that reached it and did not
-// match the word the server had applied at that moment (so did not come
-// from the PLC through it).
-class RecordingRunner : public sim::StationRunner
-{
-  public:
-    explicit RecordingRunner(std::unique_ptr<sim::SimulatedStation> station)
-        : m_station(std::move(station))
-    {
-        connect(m_station.get(), &sim::StationRunner::stateChanged, this,
-                &sim::StationRunner::stateChanged);
-        connect(m_station.get(), &sim::StationRunner::inputsChanged, this,
-                &sim::StationRunner::inputsChanged);
-    }
-    station::Station station() const override { return m_station->station(); }
-    void setStation(station::Station s) override { m_station->setStation(s); }
-    quint8 outputs() const override { return m_station->outputs(); }
-    void setOutputs(quint8 word) override
-    {
-        if (serverWord && word != serverWord())
-            foreign.append(word);
-        m_station->setOutputs(word);
-    }
-    quint8 inputs() const override { return m_station->inputs(); }
-    sim::Force inputForce(int i) const override { return m_station->inputForce(i); }
-    void setInputForce(int i, sim::Force f) override { m_station->setInputForce(i, f); }
-    bool placePart(bool metal) override { return m_station->placePart(metal); }
-    bool refillMagazine() override { return m_station->refillMagazine(); }
-    bool setMagazineLids(int lids) override { return m_station->setMagazineLids(lids); }
-    void restartStation() override { m_station->restartStation(); }
-    bool isRunning() const override { return m_station->isRunning(); }
-    const sim::Simulation& simulation() const override { return m_station->simulation(); }
-
-    std::function<quint8()> serverWord;
-    QList<quint8> foreign;
-
-  private:
-    std::unique_ptr<sim::SimulatedStation> m_station;
-};
 
 // A school PLC on loopback: each scan reads the inputs and writes all eight
 // coils from what its program makes of them.
@@ -222,10 +179,15 @@ void TestLiveCheck::checkWithPlc()
     testing::ManualTime time;
     plc::PlcSettings settings;
     settings.port = testing::freeTcpPort();
-    auto owned = std::make_unique<RecordingRunner>(time.newStation());
-    RecordingRunner& runner = *owned;
-    plc::PlcInterface port(settings, {}, time.newClock(), std::move(owned));
-    runner.serverWord = [&port] { return port.server().ownership().outputs(); };
+    plc::PlcInterface port(settings, {}, time.newClock(), time.newStation());
+    sim::StationRunner& runner = *port.stationRunner();
+    // Every output word the station shows that is not the one the server
+    // applied: a write that did not come from the PLC.
+    QList<quint8> foreign;
+    connect(&runner, &sim::StationRunner::stateChanged, this, [&] {
+        if (runner.outputs() != port.server().ownership().outputs())
+            foreign.append(runner.outputs());
+    });
     runner.setStation(event == QLatin1String("handling") ? station::Station::Stationhandling
                                                          : station::Station::Transportband);
     QCOMPARE(port.SearchAndConnect(), qint16(1));
@@ -263,7 +225,7 @@ void TestLiveCheck::checkWithPlc()
     QVERIFY(check.isDone());
     QCOMPARE(lesson::liveReportText(check.report()), report);
     // The check wrote no output: every word the station got came from the server.
-    QCOMPARE(runner.foreign, QList<quint8>{});
+    QCOMPARE(foreign, QList<quint8>{});
     // Every fault the check set is gone.
     for (int i = 0; i < 8; ++i)
         QCOMPARE(runner.inputForce(i), sim::Force::Free);
