@@ -152,7 +152,9 @@ LessonReplay::~LessonReplay()
 
 void LessonReplay::restart()
 {
+    // The old run and station let go of their clocks before new ones take them.
     m_run.reset();
+    m_station.reset();
     m_station = std::make_unique<sim::SimulatedStation>(m_stationClock);
     // The picture is taken before the run judges the same change: when that
     // change fails the scenario, the picture keeps the moment of failure

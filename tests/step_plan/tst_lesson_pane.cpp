@@ -1,9 +1,7 @@
 #include "interface_link/simulated_interface.h"
-#include "lesson/lesson_file.h"
 #include "simulation/station_runner.h"
 #include "step_plan/lesson_pane.h"
 #include "step_plan/lesson_replay.h"
-#include "step_plan/plan_file.h"
 #include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
 #include "support/manual_time.h"
@@ -12,7 +10,6 @@
 #include "support/test_support.h"
 
 #include <QAbstractButton>
-#include <QDir>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTextBrowser>
@@ -186,12 +183,21 @@ void TestLessonPane::checking_data()
     QTest::addColumn<bool>("running");
     QTest::addColumn<QString>("expectedMarks"); // empty: Controleer is off
     QTest::addColumn<QString>("sentence");      // of the first row
-    QTest::newRow("no lesson") << false << Right << false << QString() << QString();
-    QTest::newRow("plan runs") << true << Right << true << QString() << QString();
-    QTest::newRow("right plan") << true << Right << false << QStringLiteral("✓✓") << QString();
+    QTest::addColumn<bool>("editAfter");        // a step added after the check
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("no lesson") << false << Right << false << QString() << QString() << false
+                               << QString();
+    QTest::newRow("plan runs") << true << Right << true << QString() << QString() << false
+                               << QString();
+    QTest::newRow("right plan") << true << Right << false << QStringLiteral("✓✓") << QString()
+                                << false << QStringLiteral("Alle 2 goed.");
     QTest::newRow("wrong plan") << true << Wrong << false << QStringLiteral("✗✗")
                                 << QStringLiteral("Na 1 s: uitgang 1 en uitgang 2 stonden "
-                                                  "tegelijk aan.");
+                                                  "tegelijk aan.")
+                                << false << QStringLiteral("0 van 2 goed.");
+    QTest::newRow("changed after the check")
+        << true << Right << false << QStringLiteral("✓✓") << QString() << true
+        << QStringLiteral("Alle 2 goed. Je plan is daarna veranderd: controleer opnieuw.");
 }
 
 void TestLessonPane::checking()
@@ -201,6 +207,8 @@ void TestLessonPane::checking()
     QFETCH(bool, running);
     QFETCH(QString, expectedMarks);
     QFETCH(QString, sentence);
+    QFETCH(bool, editAfter);
+    QFETCH(QString, summary);
     testing::ServiceScope services(false);
     testing::RecordingPlanHost host;
     host.current = station::Station::StapelMagazijn;
@@ -228,6 +236,9 @@ void TestLessonPane::checking()
                                                            : QStringLiteral("fout"));
     QCOMPARE(table->item(0, 1)->text().section(QLatin1Char('\n'), 1), sentence);
     QVERIFY(enabled(w, QStringLiteral("CMD_Bekijk")));
+    if (editAfter)
+        child<QAbstractButton>(w, QStringLiteral("CMD_Toevoegen"))->click();
+    QCOMPARE(child<QLabel>(w, QStringLiteral("ControleUitslag"))->text(), summary);
     QCOMPARE(host.log, QStringList());
 }
 
@@ -317,6 +328,8 @@ void TestLessonPane::replayStopsWhereItFails()
     child<QAbstractButton>(*replay, QStringLiteral("CMD_Opnieuw"))->click();
     QVERIFY(!replay->isDone());
     QCOMPARE(replay->shownMs(), 0);
+    QVERIFY(time.advanceUntil([&] { return replay->isDone(); }, 10'000));
+    QCOMPARE(replay->shownMs(), frozenMs);
     if (closePlanWindow)
         w.close();
     else
