@@ -33,7 +33,7 @@ void StationAdapter::setOutputs(quint8 word)
 
 quint8 StationAdapter::inputs() const
 {
-    return station()->inputs();
+    return runner()->inputs();
 }
 
 void StationAdapter::showAbout()
@@ -41,7 +41,7 @@ void StationAdapter::showAbout()
     m_port->AboutBox();
 }
 
-sim::StationRunner* StationAdapter::station() const
+sim::StationRunner* StationAdapter::runner() const
 {
     return m_port->stationRunner();
 }
