@@ -55,7 +55,7 @@ klas::PupilStatus status(const QString& naam, int outputs, int inputs)
     s.station = QStringLiteral("Transportband");
     s.uitgangen = outputs;
     s.ingangen = inputs;
-    s.plan = QStringLiteral("loopt");
+    s.plan = QStringLiteral("running");
     return s;
 }
 
@@ -161,7 +161,7 @@ void TestKlasClassroom::statusReachesTheTeacher()
     QCOMPARE(anna.value("ingangen").toInt(), 0x82);
     QCOMPARE(anna.value("online").toBool(), true);
     QCOMPARE(anna.value("station").toString(), QStringLiteral("Transportband"));
-    QCOMPARE(anna.value("plan").toString(), QStringLiteral("loopt"));
+    QCOMPARE(anna.value("plan").toString(), QStringLiteral("running"));
     // The account finds the same PC; a PC never seen is grey, not online.
     QCOMPARE(m_teacher->leerling(QStringLiteral("pc01")), anna);
     QCOMPARE(m_teacher->leerling(QStringLiteral("pc03")).value("online").toBool(), false);
@@ -414,6 +414,8 @@ void TestKlasClassroom::keyboardAndScreenReaderReachEveryTile()
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(button);
     QCOMPARE(a->text(QAccessible::Name), QStringLiteral("Storingen van Anna"));
     QVERIFY(a->text(QAccessible::Description).contains(QStringLiteral("Uitgangen aan: 1.")));
+    // The plan's state in the word the pupil reads in the step plan window.
+    QVERIFY(a->text(QAccessible::Description).contains(QStringLiteral("Stappenplan: bezig")));
     QAccessibleInterface* tile =
         QAccessible::queryAccessibleInterface(m_teacher->findChild<QWidget*>("Tegel_pc01"));
     QCOMPARE(tile->role(), QAccessible::Grouping);
