@@ -1,5 +1,6 @@
 #include "plc/plc_interface.h"
 
+#include "outputs/interlocks.h"
 #include "platform/services.h"
 #include "plc/plc_server.h"
 #include "plc/station_adapter.h"
@@ -152,8 +153,9 @@ void PlcInterface::WriteOutputs(qint16 word)
 QString PlcInterface::outputsRefusal() const
 {
     const Ownership& own = m_server->ownership();
-    return m_connected && own.hasOwner() ? QStringLiteral("De PLC bestuurt de uitgangen.")
-                                         : QString();
+    return m_connected && own.hasOwner()
+               ? outputs::refusalText(outputs::Refusal::OutputsDrivenElsewhere)
+               : QString();
 }
 
 QString PlcInterface::drivenBy() const
