@@ -5,6 +5,7 @@
 #include "klas/mqtt_client.h"
 #include "platform/clock.h"
 #include "platform/services.h"
+#include "step_plan/sequencer.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -43,16 +44,12 @@ const QColor kLampInput(255, 255, 0);
 const QColor kLampOutput(255, 0, 0);
 constexpr int kTileWidth = 255;
 
-// The step plan's state as the teacher reads it.
+// The step plan's state in the word the pupil reads, within the tile's
+// sentence.
 QString planWord(const QString& state)
 {
-    static const QHash<QString, QString> words{
-        {QStringLiteral("stopped"), QStringLiteral("gestopt")},
-        {QStringLiteral("running"), QStringLiteral("loopt")},
-        {QStringLiteral("paused"), QStringLiteral("gepauzeerd")},
-        {QStringLiteral("finished"), QStringLiteral("klaar")},
-        {QStringLiteral("failed"), QStringLiteral("mislukt")}};
-    return words.value(state, state);
+    const std::optional<plan::RunState> s = plan::stateFromName(state);
+    return s ? plan::stateWord(*s).toLower() : state;
 }
 
 QString interfaceWord(const QString& type)

@@ -1,5 +1,6 @@
 #include "plc/plc_interface.h"
 
+#include "outputs/interlocks.h"
 #include "platform/services.h"
 #include "plc/plc_server.h"
 #include "plc/station_adapter.h"
@@ -48,7 +49,7 @@ PlcInterface::PlcInterface(const PlcSettings& settings, const iface::SimulatedSe
                            WakeClock* clock, std::unique_ptr<sim::StationRunner> station,
                            QObject* parent)
     : iface::EasyPortControl(parent), m_settings(settings),
-      m_station(std::make_unique<StationAdapter>(simulated, std::move(station))),
+      m_adapter(std::make_unique<StationAdapter>(simulated, std::move(station))),
       m_driven(new PlcDriven(*this))
 {
     if (!clock) {
@@ -63,11 +64,11 @@ PlcInterface::PlcInterface(const PlcSettings& settings, const iface::SimulatedSe
                 setStatus(
                     QStringLiteral("Verbinding van %1 gesloten: %2").arg(peer.toString(), why));
             });
-    connect(m_station.get(), &StationAdapter::inputsChanged, this, [this](quint8 word) {
+    connect(m_adapter.get(), &StationAdapter::inputsChanged, this, [this](quint8 word) {
         if (m_connected)
             emit InputsChanged(0, 0, word);
     });
-    connect(m_station.get(), &StationAdapter::cablePulled, this, [this] {
+    connect(m_adapter.get(), &StationAdapter::cablePulled, this, [this] {
         if (!m_connected)
             return;
         Disconnect();
@@ -80,7 +81,7 @@ quint8 PlcInterface::plcInputs() const
 {
     // The PLC reads the inputs as the pupil's program does: with the
     // teacher's hidden faults.
-    return quint8(iface::withFaults(m_station->inputs(), m_faults));
+    return quint8(iface::withFaults(m_adapter->inputs(), m_faults));
 }
 
 void PlcInterface::setHiddenFaults(const iface::InputFaults& faults)
@@ -110,7 +111,7 @@ qint16 PlcInterface::SearchAndConnect()
         return 0;
     }
     m_connected = true;
-    m_station->open();
+    m_adapter->open();
     setStatus(waitingText(), true);
     updateWaiting();
     return 1;
@@ -132,7 +133,7 @@ void PlcInterface::Disconnect()
         return;
     m_connected = false;
     m_server->stop();
-    m_station->close();
+    m_adapter->close();
     setStatus(withHold(QStringLiteral("Niet verbonden: er luistert niets naar een PLC")), true);
     updateWaiting();
 }
@@ -154,8 +155,9 @@ void PlcInterface::WriteOutputs(qint16 word)
 QString PlcInterface::outputsRefusal() const
 {
     const Ownership& own = m_server->ownership();
-    return m_connected && own.hasOwner() ? QStringLiteral("De PLC bestuurt de uitgangen.")
-                                         : QString();
+    return m_connected && own.hasOwner()
+               ? outputs::refusalText(outputs::Refusal::OutputsDrivenElsewhere)
+               : QString();
 }
 
 QString PlcInterface::drivenBy() const
@@ -197,7 +199,7 @@ void PlcInterface::updateWaiting()
 
 void PlcInterface::AboutBox()
 {
-    m_station->showAbout();
+    m_adapter->showAbout();
 }
 
 QString PlcInterface::searchFailureText() const
@@ -214,12 +216,12 @@ QString PlcInterface::peerDescription() const
 
 sim::StationRunner* PlcInterface::stationRunner() const
 {
-    return m_station->station();
+    return m_adapter->runner();
 }
 
 iface::StationLink* PlcInterface::stationLink() const
 {
-    return m_station->link();
+    return m_adapter->link();
 }
 
 QString PlcInterface::waitingText() const
@@ -235,7 +237,7 @@ QString PlcInterface::withHold(const QString& text) const
 
 void PlcInterface::onOutputs(quint8 word)
 {
-    m_station->setOutputs(word);
+    m_adapter->setOutputs(word);
     // The pupil's own words are on screen already.
     if (m_pupilWriting)
         return;

@@ -111,7 +111,7 @@ class PlcInterface : public iface::EasyPortControl,
 
     PlcSettings m_settings;
     std::unique_ptr<WakeClock> m_ownClock;
-    std::unique_ptr<StationAdapter> m_station;
+    std::unique_ptr<StationAdapter> m_adapter;
     std::unique_ptr<PlcServer> m_server;
     bool m_connected = false;
     bool m_pupilWriting = false;

@@ -35,7 +35,7 @@ void StationAdapter::setOutputs(quint8 word)
 
 quint8 StationAdapter::inputs() const
 {
-    return station()->inputs();
+    return runner()->inputs();
 }
 
 void StationAdapter::showAbout()
@@ -43,7 +43,7 @@ void StationAdapter::showAbout()
     m_port->AboutBox();
 }
 
-sim::StationRunner* StationAdapter::station() const
+sim::StationRunner* StationAdapter::runner() const
 {
     return m_port->stationRunner();
 }

@@ -40,7 +40,7 @@ class StationAdapter : public QObject
 
     // The station and its link, for the window that draws the station and
     // for following the station in view.
-    sim::StationRunner* station() const;
+    sim::StationRunner* runner() const;
     iface::StationLink* link() const;
 
   signals:

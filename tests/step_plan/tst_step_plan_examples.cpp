@@ -182,14 +182,14 @@ void TestStepPlanExamples::brokenSensorTimesOut()
     plan::Plan p = rig.window.plan();
     p.steps[0].timeoutMs = 1500; // the carriage needs 1 s
     QVERIFY(rig.window.setPlan(p));
-    rig.sim.station.setInputForce(1, sim::Force::Off);
+    rig.sim.runner.setInputForce(1, sim::Force::Off);
     QVERIFY(rig.window.start());
     QVERIFY(
         rig.sim.time.advanceUntil([&] { return rig.state() == QLatin1String("failed"); }, 5000));
     QCOMPARE(rig.step(), 1);
     QCOMPARE(rig.window.message(),
              QStringLiteral("Stap 1 wacht al 1,5 s op Eindschakelaar cil. 1 Voor (ingang 2)."));
-    QCOMPARE(rig.sim.station.outputs(), quint8(0));
+    QCOMPARE(rig.sim.runner.outputs(), quint8(0));
 }
 
 void TestStepPlanExamples::disconnectSwitchesOffBeforeTheLinkCloses()
@@ -203,7 +203,7 @@ void TestStepPlanExamples::disconnectSwitchesOffBeforeTheLinkCloses()
             logWhenClosed = rig.host.log;
     });
     QVERIFY(rig.window.start());
-    QCOMPARE(rig.sim.station.outputs(), quint8(0b1));
+    QCOMPARE(rig.sim.runner.outputs(), quint8(0b1));
     rig.host.disconnectLink();
     QCOMPARE(rig.state(), QStringLiteral("stopped"));
     QCOMPARE(logWhenClosed, QStringList({"1 aan", "reset"}));
@@ -223,7 +223,7 @@ void TestStepPlanExamples::stationChangeStopsTheSimulatedRun()
     rig.host.chooseStation(station::Station::StapelMagazijn);
     QCOMPARE(rig.state(), QStringLiteral("stopped"));
     QCOMPARE(rig.host.log.last(), QStringLiteral("reset"));
-    QCOMPARE(rig.sim.station.outputs(), quint8(0));
+    QCOMPARE(rig.sim.runner.outputs(), quint8(0));
     QVERIFY(!rig.window.start());
     QCOMPARE(rig.window.message(),
              QStringLiteral("Kies eerst het station Station handling in het hoofdvenster."));

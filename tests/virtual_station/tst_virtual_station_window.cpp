@@ -52,7 +52,7 @@ QPointF buttonCentre(const VirtualStationWindow& w, virt::Action action)
 // The window on the rig's station and link.
 std::unique_ptr<VirtualStationWindow> windowOn(SimulatedRig& rig)
 {
-    return std::make_unique<VirtualStationWindow>(&rig.station, rig.port.stationLink());
+    return std::make_unique<VirtualStationWindow>(&rig.runner, rig.port.stationLink());
 }
 
 void clickAt(VirtualStationWindow& w, QPointF scenePoint)
@@ -97,7 +97,7 @@ class TestVirtualStationWindow : public QObject
 void TestVirtualStationWindow::rodFollowsAnOutput()
 {
     SimulatedRig rig;
-    rig.station.setStation(Handling);
+    rig.runner.setStation(Handling);
     rig.port.SearchAndConnect();
     const auto w = windowOn(rig);
     const double back = w->currentPose().carriageX;
@@ -107,24 +107,24 @@ void TestVirtualStationWindow::rodFollowsAnOutput()
     QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().carriageX < back; }, 2000));
     QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().carriageX == 300.0; }, 3000));
     // The front switch reports it, and the window's lamp reads the same word.
-    QVERIFY(rig.time.advanceUntil([&] { return rig.station.inputs() & 0x02; }, 1000));
+    QVERIFY(rig.time.advanceUntil([&] { return rig.runner.inputs() & 0x02; }, 1000));
 }
 
 void TestVirtualStationWindow::restingStationRunsNoTimer()
 {
     SimulatedRig rig;
-    rig.station.setStation(Stack);
+    rig.runner.setStation(Stack);
     rig.port.SearchAndConnect();
     const auto w = windowOn(rig);
     w->show();
     QCoreApplication::processEvents();
-    QVERIFY(!rig.station.isRunning());
+    QVERIFY(!rig.runner.isRunning());
     QVERIFY(!w->isAnimating());
     QVERIFY(runningTimers(*w).isEmpty());
 
     // It moves, then comes to rest again: nothing keeps running.
     rig.port.WriteOutputs(4);
-    QVERIFY(rig.station.isRunning());
+    QVERIFY(rig.runner.isRunning());
     QVERIFY(rig.runToRest(3000));
     QCOMPARE(w->currentPose().pressHeadBottom, 560.0);
     QVERIFY(runningTimers(*w).isEmpty());
@@ -134,10 +134,10 @@ void TestVirtualStationWindow::restingStationRunsNoTimer()
 void TestVirtualStationWindow::partDropsDownTheSlideThenStops()
 {
     SimulatedRig rig;
-    rig.station.setStation(Conveyor);
+    rig.runner.setStation(Conveyor);
     rig.port.SearchAndConnect();
     const auto w = windowOn(rig);
-    QVERIFY(rig.station.placePart(false));
+    QVERIFY(rig.runner.placePart(false));
     rig.port.WriteOutputs(3); // stopper set, belt on
     QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().partsInSlide == 1; }, 5000));
     // The part is seen falling, and it is the plastic part.
@@ -150,10 +150,10 @@ void TestVirtualStationWindow::partDropsDownTheSlideThenStops()
     QTRY_VERIFY_WITH_TIMEOUT(!w->isAnimating(), VirtualStationWindow::DropMs + 1000);
     QCOMPARE(w->currentPose().dropProgress, -1.0);
     QVERIFY(runningTimers(*w).isEmpty());
-    QVERIFY(!rig.station.isRunning());
+    QVERIFY(!rig.runner.isRunning());
 
     // A metal part after it: the bin then shows metal on top.
-    QVERIFY(rig.station.placePart(true));
+    QVERIFY(rig.runner.placePart(true));
     rig.port.WriteOutputs(3);
     QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().partsInSlide == 2; }, 5000));
     rig.port.WriteOutputs(0);
@@ -195,27 +195,27 @@ void TestVirtualStationWindow::clickCyclesForcing()
     QFETCH(QList<bool>, inputOn);
 
     SimulatedRig rig;
-    rig.station.setStation(station);
+    rig.runner.setStation(station);
     rig.port.SearchAndConnect();
     const auto window = windowOn(rig);
     VirtualStationWindow& w = *window;
     w.resize(700, 500); // not the scene's proportions: clicks go through the letterbox
     for (int i = 0; i < cycle.size(); ++i) {
         clickAt(w, sensorCentre(w, input));
-        QCOMPARE(int(rig.station.inputForce(input)), int(cycle[i]));
-        QCOMPARE(bool(rig.station.inputs() & (1 << input)), inputOn[i]);
+        QCOMPARE(int(rig.runner.inputForce(input)), int(cycle[i]));
+        QCOMPARE(bool(rig.runner.inputs() & (1 << input)), inputOn[i]);
     }
     // Only the clicked input was touched.
     for (int i = 0; i < sim::Simulation::InputCount; ++i)
         if (i != input)
-            QCOMPARE(int(rig.station.inputForce(i)), int(Force::Free));
+            QCOMPARE(int(rig.runner.inputForce(i)), int(Force::Free));
 }
 
 void TestVirtualStationWindow::buttonsLayPartsAndRefill()
 {
     testing::ServiceScope services;
     SimulatedRig rig;
-    rig.station.setStation(Conveyor);
+    rig.runner.setStation(Conveyor);
     rig.port.SearchAndConnect();
     const auto window = windowOn(rig);
     VirtualStationWindow& w = *window;
@@ -233,9 +233,9 @@ void TestVirtualStationWindow::buttonsLayPartsAndRefill()
         QVERIFY(services.messages.shown.first().text.startsWith(
             QStringLiteral("Er ligt al een bakje aan het begin van de band.")));
     }
-    QVERIFY(rig.station.inputs() & 0x02); // the optical sensor sees it
+    QVERIFY(rig.runner.inputs() & 0x02); // the optical sensor sees it
 
-    rig.station.setStation(Stack);
+    rig.runner.setStation(Stack);
     rig.port.WriteOutputs(1); // feed one lid out
     QVERIFY(rig.runToRest(3000));
     rig.port.WriteOutputs(2); // and back: the next lid drops
@@ -278,7 +278,7 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
     QFETCH(QString, effect);
 
     SimulatedRig rig;
-    rig.station.setStation(station);
+    rig.runner.setStation(station);
     rig.port.SearchAndConnect();
     if (station == Stack) { // one lid fed out and back: the magazine holds 5
         rig.port.WriteOutputs(1);
@@ -323,7 +323,7 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
         QTest::keyClick(target, Qt::Key(key));
     const QStringList e = effect.split(QLatin1Char(' '));
     if (e[0] == QLatin1String("force"))
-        QCOMPARE(int(rig.station.inputForce(e[1].toInt())), e[2].toInt());
+        QCOMPARE(int(rig.runner.inputForce(e[1].toInt())), e[2].toInt());
     else if (e[0] == QLatin1String("belt"))
         QCOMPARE(w.currentPose().beltParts.size(), e[1].toInt());
     else
@@ -336,9 +336,9 @@ void TestVirtualStationWindow::followsTheStation()
     const auto window = windowOn(rig);
     VirtualStationWindow& w = *window;
     QCOMPARE(w.sceneLayout().station, station::Station::Interface);
-    rig.station.setStation(Conveyor);
+    rig.runner.setStation(Conveyor);
     QCOMPARE(w.sceneLayout().station, station::Station::Transportband);
-    rig.station.setStation(station::Station::TransHandling);
+    rig.runner.setStation(station::Station::TransHandling);
     QCOMPARE(w.sceneLayout().station, station::Station::TransHandling);
     QCOMPARE(w.sceneLayout().handlingShift, 3);
 }
@@ -346,7 +346,7 @@ void TestVirtualStationWindow::followsTheStation()
 void TestVirtualStationWindow::letterboxedDrawing()
 {
     SimulatedRig rig;
-    rig.station.setStation(Conveyor);
+    rig.runner.setStation(Conveyor);
     const auto window = windowOn(rig);
     VirtualStationWindow& w = *window;
     // A wide window: the scene keeps its proportions, with bars at the sides.
@@ -448,7 +448,7 @@ void TestVirtualStationWindow::cableButtonPullsTheLink()
     QFETCH(bool, connected);
     QFETCH(int, lost);
     SimulatedRig rig;
-    rig.station.setStation(Handling);
+    rig.runner.setStation(Handling);
     QSignalSpy losses(&rig.port, &iface::EasyPortControl::LinkLost);
     std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&rig.port, nullptr);
     QVERIFY(w);
@@ -465,7 +465,7 @@ void TestVirtualStationWindow::cableButtonPullsTheLink()
     QCOMPARE(rig.port.isCableOut(), connected);
     QVERIFY(!rig.port.isConnected());
     QVERIFY(w->isVisible());
-    QCOMPARE(int(rig.station.outputs()), connected ? 0x01 : 0);
+    QCOMPARE(int(rig.runner.outputs()), connected ? 0x01 : 0);
 }
 
 void TestVirtualStationWindow::otherInterfacesGetNoWindow()
