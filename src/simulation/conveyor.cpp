@@ -70,6 +70,13 @@ bool Conveyor::placePart(bool metal)
     return true;
 }
 
+int Conveyor::clear()
+{
+    const int taken = int(m_parts.size());
+    m_parts.clear();
+    return taken;
+}
+
 bool Conveyor::takePartAtEnd(BeltPart* taken)
 {
     if (m_parts.isEmpty() || m_parts.back().positionMs < LengthMs)
