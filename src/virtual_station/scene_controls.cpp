@@ -49,6 +49,8 @@ QString buttonDescription(Action action)
         return QStringLiteral("Legt een metalen bakje op de band");
     case Action::PlacePlastic:
         return QStringLiteral("Legt een kunststof bakje op de band");
+    case Action::ClearBelt:
+        return QStringLiteral("Haalt alle bakjes van de band");
     case Action::Refill:
         return QStringLiteral("Vult het magazijn met deksels");
     case Action::ForceInput:

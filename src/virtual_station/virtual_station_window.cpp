@@ -277,6 +277,9 @@ void VirtualStationWindow::act(const Hit& hit)
         if (!m_station->placePart(hit.action == Action::PlaceMetal))
             beltStartTaken();
         break;
+    case Action::ClearBelt:
+        m_station->clearBelt();
+        break;
     case Action::Refill:
         m_station->refillMagazine();
         break;
@@ -289,8 +292,8 @@ void VirtualStationWindow::beltStartTaken()
     platform::messages().show(
         this, {windowTitle(),
                QStringLiteral("Er ligt al een bakje aan het begin van de band.\rLaat de band "
-                              "eerst draaien tot dat bakje verder is en leg dan een nieuw "
-                              "bakje neer."),
+                              "eerst draaien tot dat bakje verder is, of haal de bakjes van de "
+                              "band met \"Band leegmaken\", en leg dan een nieuw bakje neer."),
                platform::MessageButtons::Ok, platform::MessageIcon::Information});
 }
 

@@ -99,8 +99,8 @@ QString runScript(Simulation& sim, const QString& script)
                 key == QLatin1String("part") ? QStringLiteral("placed") : QStringLiteral("refused");
         } else if (key == QLatin1String("clear") || key == QLatin1String("noclear")) {
             actual = sim.clearBelt() ? QStringLiteral("cleared") : QStringLiteral("refused");
-            expected =
-                key == QLatin1String("clear") ? QStringLiteral("cleared") : QStringLiteral("refused");
+            expected = key == QLatin1String("clear") ? QStringLiteral("cleared")
+                                                     : QStringLiteral("refused");
         } else if (key == QLatin1String("in")) {
             actual = QStringLiteral("0x%1").arg(sim.inputs(), 2, 16, QLatin1Char('0'));
             expected = QStringLiteral("0x%1").arg(number, 2, 16, QLatin1Char('0'));

@@ -234,6 +234,14 @@ void TestVirtualStationWindow::buttonsLayPartsAndRefill()
             QStringLiteral("Er ligt al een bakje aan het begin van de band.")));
     }
     QVERIFY(rig.station.inputs() & 0x02); // the optical sensor sees it
+    // "Band leegmaken" frees the start: the next part is laid at once.
+    services.messages.shown.clear();
+    clickAt(w, buttonCentre(w, virt::Action::ClearBelt));
+    QVERIFY(w.currentPose().beltParts.isEmpty());
+    QVERIFY(!(rig.station.inputs() & 0x02));
+    clickAt(w, buttonCentre(w, virt::Action::PlacePlastic));
+    QCOMPARE(w.currentPose().beltParts.size(), 1);
+    QVERIFY(services.messages.shown.isEmpty());
 
     rig.station.setStation(Stack);
     rig.port.WriteOutputs(1); // feed one lid out
