@@ -36,9 +36,9 @@ quint8 StationAdapter::inputs() const
     return station()->inputs();
 }
 
-void StationAdapter::showAbout()
+void StationAdapter::showStation()
 {
-    m_port->AboutBox();
+    emit m_port->virtualStationRequested();
 }
 
 sim::StationRunner* StationAdapter::station() const
