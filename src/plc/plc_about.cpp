@@ -79,7 +79,7 @@ QDialog* makePlcAbout(const QStringList& lines, std::function<void()> showStatio
     text->setWordWrap(true);
     text->setTextFormat(Qt::PlainText);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    text->setMinimumWidth(420);
+    text->setMinimumWidth(460);
     auto* buttons = new QDialogButtonBox(box);
     QPushButton* show = buttons->addButton(QStringLiteral("Toon virtuele opstelling"),
                                            QDialogButtonBox::ActionRole);
@@ -103,7 +103,7 @@ void updatePlcAbout(QDialog* about, const QStringList& lines)
     if (!about)
         return;
     if (auto* text = about->findChild<QLabel*>(QStringLiteral("PlcAboutText")))
-        text->setText(lines.join(QLatin1Char('\n')));
+        text->setText(lines.join(QStringLiteral("\n\n")));
 }
 
 } // namespace plc
