@@ -32,7 +32,8 @@ struct AboutFacts {
 QStringList aboutLines(const AboutFacts& facts);
 
 // The about window (non-modal, deleted on close): `lines` in its label
-// "PlcAboutText", a blank line between them, a button that shows "Virtuele opstelling" and "Sluiten".
+// "PlcAboutText", a blank line between them, a button that shows "Virtuele opstelling" and
+// "Sluiten".
 QDialog* makePlcAbout(const QStringList& lines, std::function<void()> showStation);
 // Puts new lines into an about window made by makePlcAbout.
 void updatePlcAbout(QDialog* about, const QStringList& lines);
