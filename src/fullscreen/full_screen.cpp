@@ -46,6 +46,12 @@ void Full_Screen::open()
     showMaximized();
     raise();
     activateWindow();
+    // Showing opened the description already; it must end up in front of
+    // the picture, not behind it.
+    if (m_description && m_description->isVisible()) {
+        m_description->raise();
+        m_description->activateWindow();
+    }
 }
 
 bool Full_Screen::event(QEvent* e)

@@ -124,6 +124,9 @@ void TestFullScreen::opensFittedWithDescription()
     // the window manager makes of "on top".
     QVERIFY(b->windowHandle() && f->windowHandle());
     QCOMPARE(b->windowHandle()->transientParent(), f->windowHandle());
+    // The picture comes forward first and the description after it.
+    QCoreApplication::processEvents();
+    QCOMPARE(QGuiApplication::focusWindow(), b->windowHandle());
 
     QCOMPARE(shownFile(f->Image_Show_Fullscreen), picture);
     QVERIFY(!f->Picture_Measure_Size->isVisible());
