@@ -737,13 +737,17 @@ void Klasoverzicht::openFaults(const QString& account)
                             QStringLiteral("kortsluiting")};
     std::array<QComboBox*, 8> boxes{};
     for (int i = 0; i < 8; ++i) {
-        // Alt and the input's number choose its box.
-        auto* caption = new QLabel(QStringLiteral("Ingang &%1").arg(i + 1), &dialog);
+        // The pupil's station names its sensors; Alt and the input's number
+        // choose its box.
+        const QString label = ClassModel::inputCaption(p->status.station, i + 1);
+        QString shown = label;
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&")).insert(7, QLatin1Char('&'));
+        auto* caption = new QLabel(shown, &dialog);
+        caption->setTextFormat(Qt::PlainText);
         auto* box = new QComboBox(&dialog);
         caption->setBuddy(box);
         box->addItems(kinds);
         box->setCurrentIndex(int(p->wanted.input[i]));
-        const QString label = QStringLiteral("Ingang %1").arg(i + 1);
         box->setAccessibleName(label);
         box->setObjectName(QStringLiteral("Storing_%1").arg(i + 1));
         // Applied at once: the teacher watches the tile change.

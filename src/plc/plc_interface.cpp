@@ -5,6 +5,8 @@
 #include "plc/plc_server.h"
 #include "plc/station_adapter.h"
 
+#include <QDialog>
+
 namespace plc
 {
 
@@ -190,6 +192,7 @@ bool PlcInterface::isWaitingForAllOff() const
 
 void PlcInterface::updateWaiting()
 {
+    refreshAbout();
     const bool waiting = isWaitingForAllOff();
     if (waiting == m_waitingForAllOff)
         return;
@@ -199,7 +202,38 @@ void PlcInterface::updateWaiting()
 
 void PlcInterface::AboutBox()
 {
-    m_adapter->showAbout();
+    if (m_about) {
+        refreshAbout();
+        m_about->show();
+        m_about->raise();
+        m_about->activateWindow();
+        return;
+    }
+    m_about = makePlcAbout(aboutLines(aboutFacts()), [this] { m_adapter->showStation(); });
+    m_about->show();
+}
+
+AboutFacts PlcInterface::aboutFacts() const
+{
+    const Ownership& own = m_server->ownership();
+    AboutFacts f;
+    f.usable = m_settings.usable();
+    f.problem = m_settings.problem;
+    f.listening = m_connected && m_server->isListening();
+    f.listen = m_settings.listen.toString();
+    f.port = m_settings.port;
+    f.unit = m_settings.unit;
+    f.owner = drivenBy();
+    f.watchdogMs = own.watchdogMs();
+    f.held = own.isHeld();
+    f.waitingForAllOff = isWaitingForAllOff();
+    return f;
+}
+
+void PlcInterface::refreshAbout()
+{
+    if (m_about)
+        updatePlcAbout(m_about, aboutLines(aboutFacts()));
 }
 
 QString PlcInterface::searchFailureText() const
@@ -311,6 +345,7 @@ void PlcInterface::onEvent(const Ownership::Event& e)
 
 void PlcInterface::setStatus(const QString& text, bool aboutHold)
 {
+    refreshAbout();
     if (text == m_status || (isHeld() && !aboutHold))
         return;
     m_status = text;

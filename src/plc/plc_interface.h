@@ -5,10 +5,15 @@
 #include "interface_link/simulated_settings.h"
 #include "plc/clock.h"
 #include "plc/ownership.h"
+#include "plc/plc_about.h"
 #include "plc/plc_settings.h"
 #include "simulation/station_runner.h"
 
+#include <QPointer>
+
 #include <memory>
+
+class QDialog;
 
 namespace plc
 {
@@ -94,6 +99,8 @@ class PlcInterface : public iface::EasyPortControl,
     bool isWaitingForAllOff() const;
     // The line "Virtuele opstelling" shows about the PLCs.
     QString statusText() const { return m_status; }
+    // What the about window tells: listening, owner, watchdog, hold.
+    AboutFacts aboutFacts() const;
 
     PlcServer& server() const { return *m_server; }
     iface::DrivenElsewhere& drivenElsewhere() const { return *m_driven; }
@@ -108,6 +115,7 @@ class PlcInterface : public iface::EasyPortControl,
     quint8 plcInputs() const;
     QString waitingText() const;
     QString withHold(const QString& text) const;
+    void refreshAbout();
 
     PlcSettings m_settings;
     std::unique_ptr<WakeClock> m_ownClock;
@@ -119,6 +127,7 @@ class PlcInterface : public iface::EasyPortControl,
     QString m_failure;
     QString m_status;
     iface::InputFaults m_faults;
+    QPointer<QDialog> m_about;
     PlcDriven* m_driven; // a child: the program finds it there
 };
 

@@ -38,9 +38,9 @@ quint8 StationAdapter::inputs() const
     return runner()->inputs();
 }
 
-void StationAdapter::showAbout()
+void StationAdapter::showStation()
 {
-    m_port->AboutBox();
+    emit m_port->virtualStationRequested();
 }
 
 sim::StationRunner* StationAdapter::runner() const

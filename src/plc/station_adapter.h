@@ -35,8 +35,8 @@ class StationAdapter : public QObject
     void close();
     void setOutputs(quint8 word);
     quint8 inputs() const;
-    // The simulated interface's about window.
-    void showAbout();
+    // Asks for "Virtuele opstelling", as its about window's button does.
+    void showStation();
 
     // The station and its link, for the window that draws the station and
     // for following the station in view.

@@ -84,6 +84,8 @@ class TestVirtualStationWindow : public QObject
     void buttonsLayPartsAndRefill();
     void keyboardReachesTheScene_data();
     void keyboardReachesTheScene();
+    void screenReaderReadsTheScene_data();
+    void screenReaderReadsTheScene();
     void followsTheStation();
     void letterboxedDrawing();
     void opensWithTheConnection();
@@ -234,6 +236,14 @@ void TestVirtualStationWindow::buttonsLayPartsAndRefill()
             QStringLiteral("Er ligt al een bakje aan het begin van de band.")));
     }
     QVERIFY(rig.runner.inputs() & 0x02); // the optical sensor sees it
+    // "Band leegmaken" frees the start: the next part is laid at once.
+    services.messages.shown.clear();
+    clickAt(w, buttonCentre(w, virt::Action::ClearBelt));
+    QVERIFY(w.currentPose().beltParts.isEmpty());
+    QVERIFY(!(rig.runner.inputs() & 0x02));
+    clickAt(w, buttonCentre(w, virt::Action::PlacePlastic));
+    QCOMPARE(w.currentPose().beltParts.size(), 1);
+    QVERIFY(services.messages.shown.isEmpty());
 
     rig.runner.setStation(Stack);
     rig.port.WriteOutputs(1); // feed one lid out
@@ -296,12 +306,13 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
     QWidget* f = w.nextInFocusChain();
     for (int guard = 0; guard < 100 && f != &w; ++guard, f = f->nextInFocusChain())
         if (f->focusPolicy() & Qt::TabFocus)
-            if (auto* b = qobject_cast<QAbstractButton*>(f))
-                tabs << b->text();
+            tabs << QAccessible::queryAccessibleInterface(f)->text(QAccessible::Name);
+    // The lamps and counters are read, not tabbed to.
     QStringList tree;
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&w);
     for (int i = 0; i < a->childCount(); ++i)
-        tree << a->child(i)->text(QAccessible::Name);
+        if (a->child(i)->state().focusable)
+            tree << a->child(i)->text(QAccessible::Name);
     QCOMPARE(tabs, tree);
     QCOMPARE(tree.size(), 2 + w.sceneLayout().sensors.size() + w.sceneLayout().buttons.size());
 
@@ -328,6 +339,62 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
         QCOMPARE(w.currentPose().beltParts.size(), e[1].toInt());
     else
         QCOMPARE(w.currentPose().lidsInMagazine, e[1].toInt());
+}
+
+void TestVirtualStationWindow::screenReaderReadsTheScene_data()
+{
+    QTest::addColumn<station::Station>("station");
+    QTest::addColumn<int>("outputs");
+    // Read in this order (others may come between), each "name: value".
+    QTest::addColumn<QStringList>("read");
+    QTest::newRow("conveyor: the title row, the scene top down, the buttons last")
+        << Conveyor << 0x02
+        << QStringList{"Kabel los",
+                       "Stappenplan",
+                       "Ingang 2 Optische sensor: uit",
+                       "Uitgang 2 Gelijkstroom motor: aan",
+                       "Bakjes in de bak: 0",
+                       "Metalen bakje",
+                       "Kunststof bakje",
+                       "Band leegmaken"};
+    QTest::newRow("stack: lamps and counters with their numbers")
+        << Stack << 0
+        << QStringList{"Ingang 1 Eindschakelaar cilinder 1A: uit", "Uitgang 3 Aandrukcilinder: uit",
+                       "In magazijn: 6", "Afgeleverd: 0", "Magazijn vullen"};
+    QTest::newRow("combined: the handling station's points three higher")
+        << station::Station::TransHandling << 0x08
+        << QStringList{"Ingang 4 Eindschakelaar cil. 1 Achter: aan",
+                       "Uitgang 4 Verplaatscilinder (uit): aan", "Afgelegd: 0", "Gevallen: 0"};
+    QTest::newRow("interface view: a generic name is read once")
+        << station::Station::Interface << 0x01
+        << QStringList{"Ingang 1: uit", "Ingang 8: uit", "Uitgang 1: aan", "Uitgang 2: uit"};
+}
+
+// What a screen reader finds in the window, in the order it reads it.
+void TestVirtualStationWindow::screenReaderReadsTheScene()
+{
+    QFETCH(station::Station, station);
+    QFETCH(int, outputs);
+    QFETCH(QStringList, read);
+    SimulatedRig rig;
+    rig.runner.setStation(station);
+    rig.port.SearchAndConnect();
+    rig.port.WriteOutputs(qint16(outputs));
+    const auto window = windowOn(rig);
+    window->show();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(window.get());
+    QStringList all;
+    for (int i = 0; i < a->childCount(); ++i) {
+        const QString value = a->child(i)->text(QAccessible::Value);
+        all << a->child(i)->text(QAccessible::Name) +
+                   (value.isEmpty() ? QString() : QStringLiteral(": ") + value);
+    }
+    qsizetype at = 0;
+    for (const QString& item : read) {
+        const qsizetype found = all.indexOf(item, at);
+        QVERIFY2(found >= 0, qPrintable(item + QStringLiteral(" not in ") + all.join('|')));
+        at = found + 1;
+    }
 }
 
 void TestVirtualStationWindow::followsTheStation()
