@@ -62,21 +62,22 @@ int readCommandLine(const QStringList& arguments, QTextStream& out, QTextStream&
     // Qt's options start with a single dash and are whole words.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
-        QStringLiteral("Automatiseren voor het VMBO: drive and watch the training stations through "
-                       "an I/O interface, or through the built-in simulated one."));
+        QStringLiteral("Automatiseren voor het VMBO: bedien en bekijk de trainingsstations via "
+                       "een I/O-interface, of via de ingebouwde gesimuleerde interface."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and end."));
+                                  QStringLiteral("Toon deze hulp en stop."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Show the version and end."));
+                                     QStringLiteral("Toon de versie en stop."));
     const QCommandLineOption settings(
         QStringLiteral("settings"),
-        QStringLiteral("Use FILE as the installation file instead of Automatiseren.ini beside the "
-                       "program or /etc/automatiseren/Automatiseren.ini."),
-        QStringLiteral("FILE"));
+        QStringLiteral("Gebruik BESTAND als installatiebestand, in plaats van Automatiseren.ini "
+                       "naast het programma of /etc/automatiseren/Automatiseren.ini."),
+        QStringLiteral("BESTAND"));
     const QCommandLineOption teacher(
         QStringLiteral("docent"),
-        QStringLiteral("Open the teacher's class overview (Klasoverzicht) instead of the main "
-                       "window; the class broker is set under [klas] in the installation file."));
+        QStringLiteral("Open het overzicht van de klas voor de docent (Klasoverzicht) in plaats "
+                       "van het hoofdvenster; de klasbroker staat onder [klas] in het "
+                       "installatiebestand."));
     const QCommandLineOption grade(
         QStringLiteral("nakijken"),
         QStringLiteral("Kijk de stappenplannen (bestanden of mappen met *.json) na tegen de "
@@ -86,8 +87,8 @@ int readCommandLine(const QStringList& arguments, QTextStream& out, QTextStream&
         QStringLiteral("LES"));
     const QCommandLineOption gradeCsv(
         QStringLiteral("csv"),
-        QStringLiteral("Schrijf bij --nakijken hetzelfde ook als CSV naar FILE."),
-        QStringLiteral("FILE"));
+        QStringLiteral("Schrijf bij --nakijken hetzelfde ook als CSV naar BESTAND."),
+        QStringLiteral("BESTAND"));
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(settings);
@@ -106,6 +107,10 @@ int readCommandLine(const QStringList& arguments, QTextStream& out, QTextStream&
     if (parser.isSet(help)) {
         QString text = parser.helpText();
         text.replace(QStringLiteral("<executable_name>"), program);
+        // Qt writes its own headings in English; the teacher reads Dutch.
+        text.replace(QStringLiteral("Usage: "), QStringLiteral("Gebruik: "))
+            .replace(QStringLiteral(" [options]"), QStringLiteral(" [opties]"))
+            .replace(QStringLiteral("\nOptions:\n"), QStringLiteral("\nOpties:\n"));
         out << text;
         return 0;
     }

@@ -114,6 +114,9 @@ void Program::build()
     // command frame, Ctrl+Shift+S and the virtual station.
     m_planHost = std::make_unique<MainPlanHost>(window);
     m_stepPlan = std::make_unique<plan::StepPlanWindow>(*m_planHost, m_planClock);
+    // A lesson can be checked live on the station a PLC drives.
+    if (driven && m_capabilities.simulatedStation)
+        m_stepPlan->setLiveCheckTarget(m_capabilities.simulatedStation->stationRunner(), driven);
     // The virtual station and the step plan open on either side, together.
     placement::pairSideWindows(&window, m_virtualStation.get(), m_stepPlan.get());
     plan::attachStepPlan(&window, window.FrameCommand, m_stepPlan.get());

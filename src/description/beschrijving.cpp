@@ -6,13 +6,33 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QWindow>
 
 namespace
 {
 
 const QString kComic = QStringLiteral("Comic Sans MS");
 
+// What a screen reader says of the two texts before a part is chosen.
+void describeNothingChosen(ctl::TextBox* name, ctl::TextBox* info)
+{
+    name->setAccessibleName(QStringLiteral("Naam van het onderdeel"));
+    name->setAccessibleDescription(QStringLiteral("Kies eerst een nummer"));
+    info->setAccessibleName(QStringLiteral("Uitleg bij het onderdeel"));
+    info->setAccessibleDescription(QStringLiteral("Kies eerst een nummer"));
+}
+
 } // namespace
+
+bool desc::isPlainEscape(const QEvent* e)
+{
+    if (e->type() != QEvent::ShortcutOverride)
+        return false;
+    const auto* key = static_cast<const QKeyEvent*>(e);
+    return key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier;
+}
 
 Beschrijving::Beschrijving(QWidget* mainWindow, const station::StationState& state,
                            std::function<bool()> ending)
@@ -36,6 +56,10 @@ Beschrijving::Beschrijving(QWidget* mainWindow, const station::StationState& sta
     };
     Text_Benaming = textBox("Text_Benaming", 120, 855);
     Text_Info = textBox("Text_Info", 1020, 1545);
+    setAccessibleDescription(
+        QStringLiteral("Kies een nummer op de foto: hier staan dan de naam en de uitleg van dat "
+                       "onderdeel. Sluiten of Esc sluit de foto."));
+    describeNothingChosen(Text_Benaming, Text_Info);
 
     for (int n = desc::kFirstPart; n <= desc::kLastPart; ++n) {
         auto* o = new ctl::OptionButton(this);
@@ -73,6 +97,13 @@ Beschrijving::~Beschrijving()
 
 void Beschrijving::open()
 {
+    // Over the picture whatever the window manager does with "on top": a
+    // transient window stands over the window it belongs to.
+    if (m_picture && m_picture->isVisible()) {
+        winId();
+        if (QWindow* own = windowHandle())
+            own->setTransientParent(m_picture->windowHandle());
+    }
     show();
     raise();
     activateWindow();
@@ -82,6 +113,9 @@ bool Beschrijving::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate)
         Form_Activate();
+    // Esc stays the Noodstop: the override is only watched, never taken.
+    if (desc::isPlainEscape(e))
+        QTimer::singleShot(0, this, &Beschrijving::closeAll);
     return QWidget::event(e);
 }
 
@@ -107,6 +141,7 @@ void Beschrijving::Form_Activate()
     m_activated = true;
     Text_Benaming->setText(QString());
     Text_Info->setText(QString());
+    describeNothingChosen(Text_Benaming, Text_Info);
     for (int n = desc::kFirstPart; n <= desc::kLastPart; ++n)
         Option_Nummers[n]->setValue(false);
     raise();
@@ -124,6 +159,12 @@ void Beschrijving::Option_Nummers_Click(int Index)
         return;
     Text_Benaming->setText(p->benaming);
     Text_Info->setText(p->info);
+    // The texts are painted: a screen reader reads them from here.
+    Text_Benaming->setAccessibleName(p->benaming);
+    Text_Benaming->setAccessibleDescription(QStringLiteral("Naam van onderdeel %1").arg(Index));
+    Text_Info->setAccessibleName(p->info);
+    Text_Info->setAccessibleDescription(
+        QStringLiteral("Uitleg bij onderdeel %1, %2").arg(Index).arg(p->benaming));
 
     const desc::PartPicture picture = desc::partPicture(station, Index);
     const QString path = platform::resolvedPicture(picture.fileName);

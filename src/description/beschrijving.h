@@ -7,15 +7,26 @@
 #include <array>
 #include <functional>
 
+class QEvent;
+
 namespace station
 {
 class StationState;
 }
 
+namespace desc
+{
+// The check for Esc that comes before a shortcut: Esc alone. The picture and
+// the description close on it; Esc itself stays the Noodstop.
+bool isPlainEscape(const QEvent* e);
+} // namespace desc
+
 // The small "Info" window beside the full-screen picture: the pupil picks a
 // part number and reads the part's name and purpose, while the full-screen
 // picture changes to the version in which that part is marked. Closing it
-// closes the full-screen picture too and brings back the main window.
+// ("Sluiten", Esc) closes the full-screen picture too and brings back the
+// main window. It stands over the picture (its transient window) and tells a
+// screen reader the chosen part's name and purpose.
 class Beschrijving : public QWidget
 {
     Q_OBJECT

@@ -1,12 +1,15 @@
 #include "fullscreen/full_screen.h"
 
+#include "description/beschrijving.h"
 #include "description/description_tables.h"
 #include "platform/services.h"
 #include "station/station_state.h"
 
 #include <QCloseEvent>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
 
 using ctl::kTwipsPerPixel;
 
@@ -30,6 +33,7 @@ Full_Screen::Full_Screen(QWidget* mainWindow, const station::StationState& state
     Image_Show_Fullscreen->setObjectName(QStringLiteral("Image_Show_Fullscreen"));
     // Design size until the first fit.
     Image_Show_Fullscreen->setTwipGeometry(0, 0, 3045, 1785);
+    connect(Image_Show_Fullscreen, &ctl::Image::Click, this, &Full_Screen::closeRequested);
 }
 
 void Full_Screen::open()
@@ -42,13 +46,34 @@ void Full_Screen::open()
     showMaximized();
     raise();
     activateWindow();
+    // Showing opened the description already; it must end up in front of
+    // the picture, not behind it.
+    if (m_description && m_description->isVisible()) {
+        m_description->raise();
+        m_description->activateWindow();
+    }
 }
 
 bool Full_Screen::event(QEvent* e)
 {
-    if (e->type() == QEvent::WindowActivate)
+    if (e->type() == QEvent::WindowActivate) {
         Form_Activate();
+        // Where the window manager does not keep the description on top,
+        // the picture coming forward must not hide it.
+        if (m_description && m_description->isVisible())
+            m_description->raise();
+    }
+    // Esc stays the Noodstop: the override is only watched, never taken, and
+    // the windows close once the stop has run.
+    if (desc::isPlainEscape(e))
+        QTimer::singleShot(0, this, &Full_Screen::closeRequested);
     return QWidget::event(e);
+}
+
+void Full_Screen::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        emit closeRequested();
 }
 
 void Full_Screen::showEvent(QShowEvent* e)
@@ -112,9 +137,6 @@ void Full_Screen::Form_Activate()
         Picture_Measure_Size->setTwipGeometry(0, 0, 0, 0);
     }
     place();
-
-    // The window takes no input while the description is open.
-    setEnabled(false);
     emit descriptionWanted();
 }
 

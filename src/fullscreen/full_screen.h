@@ -15,8 +15,9 @@ class StationState;
 
 // The station's numbered picture over the whole screen, with the
 // description window on top. Opened from the station picture of the main
-// window; the description window closes it again. All its work happens when
-// it becomes active; positions and sizes are worked out in pixels.
+// window; the description window's "Sluiten", Esc and a click on the picture
+// close it again. All its work happens when it becomes active; positions and
+// sizes are worked out in pixels.
 class Full_Screen : public QWidget
 {
     Q_OBJECT
@@ -46,6 +47,9 @@ class Full_Screen : public QWidget
     void descriptionWanted();
     // The window was closed by the system while the description was open.
     void closedWhileDescribing();
+    // The pupil pressed Esc or clicked the picture: both windows are to
+    // close, as with "Sluiten".
+    void closeRequested();
 
   protected:
     bool event(QEvent* e) override;
@@ -53,6 +57,7 @@ class Full_Screen : public QWidget
     void hideEvent(QHideEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
 
   private:
     void Form_Activate();

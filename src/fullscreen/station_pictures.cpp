@@ -32,6 +32,12 @@ Full_Screen* StationPictures::fullScreen(bool create)
             if (m_beschrijving)
                 m_beschrijving->closeAll();
         });
+        connect(m_fullScreen, &Full_Screen::closeRequested, this, [this] {
+            if (m_beschrijving && m_beschrijving->isVisible())
+                m_beschrijving->closeAll();
+            else if (m_fullScreen)
+                m_fullScreen->close();
+        });
         m_fullScreen->setDescriptionWindow(m_beschrijving);
         if (m_beschrijving)
             m_beschrijving->setPictureWindow(m_fullScreen);

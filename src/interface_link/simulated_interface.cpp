@@ -34,13 +34,13 @@ class Link final : public StationLink
 } // namespace
 
 SimulatedInterface::SimulatedInterface(const SimulatedSettings& settings,
-                                       std::unique_ptr<sim::StationRunner> station, QObject* parent)
+                                       std::unique_ptr<sim::StationRunner> runner, QObject* parent)
     : EasyPortControl(parent), m_settings(settings),
-      m_station(station ? std::move(station) : std::make_unique<sim::SimulatedStation>()),
+      m_runner(runner ? std::move(runner) : std::make_unique<sim::SimulatedStation>()),
       m_link(std::make_unique<Link>(*this))
 {
     // Any change of the station may change its inputs.
-    connect(m_station.get(), &sim::StationRunner::stateChanged, this,
+    connect(m_runner.get(), &sim::StationRunner::stateChanged, this,
             &SimulatedInterface::publishInputs);
 }
 
@@ -55,7 +55,7 @@ qint16 SimulatedInterface::SearchAndConnect()
     m_cableOut = false;
     // Nothing is reported before the caller has finished connecting.
     m_connected = false;
-    m_station->setOutputs(0);
+    m_runner->setOutputs(0);
     m_connected = true;
     m_reported = -1;
     if (!wasConnected)
@@ -82,7 +82,7 @@ void SimulatedInterface::Disconnect()
         return;
     m_connected = false;
     m_reported = -1;
-    m_station->setOutputs(0);
+    m_runner->setOutputs(0);
     emit connectionChanged(false);
 }
 
@@ -106,14 +106,14 @@ void SimulatedInterface::WriteOutputs(qint16 word)
 {
     if (!m_connected)
         return;
-    m_station->setOutputs(quint8(word & 0xFF));
+    m_runner->setOutputs(quint8(word & 0xFF));
 }
 
 void SimulatedInterface::publishInputs()
 {
     if (!m_connected)
         return;
-    const qint32 word = m_station->inputs();
+    const qint32 word = m_runner->inputs();
     if (word == m_reported)
         return;
     m_reported = word;

@@ -34,7 +34,7 @@ class SimulatedInterface : public EasyPortControl, public SimulatedStationSource
   public:
     // Without a runner the interface runs a simulated station on a timer.
     explicit SimulatedInterface(const SimulatedSettings& settings = {},
-                                std::unique_ptr<sim::StationRunner> station = {},
+                                std::unique_ptr<sim::StationRunner> runner = {},
                                 QObject* parent = nullptr);
     ~SimulatedInterface() override;
 
@@ -44,7 +44,7 @@ class SimulatedInterface : public EasyPortControl, public SimulatedStationSource
     void Disconnect() override;
     void WriteOutputs(qint16 word) override;
     void AboutBox() override;
-    sim::StationRunner* stationRunner() const override { return m_station.get(); }
+    sim::StationRunner* stationRunner() const override { return m_runner.get(); }
     StationLink* stationLink() const override { return m_link.get(); }
 
     bool isConnected() const { return m_connected; }
@@ -66,7 +66,7 @@ class SimulatedInterface : public EasyPortControl, public SimulatedStationSource
     void publishInputs();
 
     SimulatedSettings m_settings;
-    std::unique_ptr<sim::StationRunner> m_station;
+    std::unique_ptr<sim::StationRunner> m_runner;
     std::unique_ptr<StationLink> m_link;
     bool m_connected = false;
     bool m_cableOut = false;

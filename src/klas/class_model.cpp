@@ -1,5 +1,7 @@
 #include "klas/class_model.h"
 
+#include "station/station_data.h"
+
 #include <algorithm>
 
 namespace klas
@@ -101,6 +103,16 @@ const ClassModel::Pupil* ClassModel::pupil(const QString& pc) const
     const QString account = accountOf(pc);
     const auto it = m_pupils.constFind(account);
     return it == m_pupils.constEnd() ? nullptr : &*it;
+}
+
+QString ClassModel::inputCaption(const QString& station, int input)
+{
+    const QString plain = QStringLiteral("Ingang %1").arg(input);
+    const std::optional<station::Station> s = station::fromDisplayName(station);
+    if (!s || input < 1 || input > station::kPointCount)
+        return plain;
+    const station::Point& point = station::data(*s).inputs[size_t(input - 1)];
+    return point.used ? plain + QStringLiteral(" – ") + point.name : plain;
 }
 
 QString ClassModel::shownName(const Pupil& p)

@@ -61,6 +61,11 @@ class ClassModel
     // The shown names of the PCs online, sorted.
     QStringList onlineNames() const;
     static QString shownName(const Pupil& p);
+    // How the fault dialog names input `input` (1..8) of the station a
+    // pupil's PC reports (`station` as in its status): "Ingang 3 – Inductieve
+    // sensor" where the station is known and uses the input, else
+    // "Ingang 3".
+    static QString inputCaption(const QString& station, int input);
     // Changes whenever a PC is added or its shown name changes: the order of
     // sorted() can only change then, and sorting costs.
     int orderVersion() const { return m_orderVersion; }

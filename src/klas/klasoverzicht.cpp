@@ -9,6 +9,7 @@
 #include "platform/services.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/plan_files.h"
+#include "step_plan/sequencer.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -50,16 +51,12 @@ const QColor kLampInput(255, 255, 0);
 const QColor kLampOutput(255, 0, 0);
 constexpr int kTileWidth = 255;
 
-// The step plan's state as the teacher reads it.
+// The step plan's state in the word the pupil reads, within the tile's
+// sentence.
 QString planWord(const QString& state)
 {
-    static const QHash<QString, QString> words{
-        {QStringLiteral("stopped"), QStringLiteral("gestopt")},
-        {QStringLiteral("running"), QStringLiteral("loopt")},
-        {QStringLiteral("paused"), QStringLiteral("gepauzeerd")},
-        {QStringLiteral("finished"), QStringLiteral("klaar")},
-        {QStringLiteral("failed"), QStringLiteral("mislukt")}};
-    return words.value(state, state);
+    const std::optional<plan::RunState> s = plan::stateFromName(state);
+    return s ? plan::stateWord(*s).toLower() : state;
 }
 
 QString interfaceWord(const QString& type)
@@ -862,13 +859,17 @@ void Klasoverzicht::openFaults(const QString& account)
                             QStringLiteral("kortsluiting")};
     std::array<QComboBox*, 8> boxes{};
     for (int i = 0; i < 8; ++i) {
-        // Alt and the input's number choose its box.
-        auto* caption = new QLabel(QStringLiteral("Ingang &%1").arg(i + 1), &dialog);
+        // The pupil's station names its sensors; Alt and the input's number
+        // choose its box.
+        const QString label = ClassModel::inputCaption(p->status.station, i + 1);
+        QString shown = label;
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&")).insert(7, QLatin1Char('&'));
+        auto* caption = new QLabel(shown, &dialog);
+        caption->setTextFormat(Qt::PlainText);
         auto* box = new QComboBox(&dialog);
         caption->setBuddy(box);
         box->addItems(kinds);
         box->setCurrentIndex(int(p->wanted.input[i]));
-        const QString label = QStringLiteral("Ingang %1").arg(i + 1);
         box->setAccessibleName(label);
         box->setObjectName(QStringLiteral("Storing_%1").arg(i + 1));
         // Applied at once: the teacher watches the tile change.

@@ -104,7 +104,7 @@ ScenarioRun::~ScenarioRun()
 {
     if (m_started && !m_done) {
         m_done = true;
-        m_engine->host.emergencyReset();
+        switchOffPlanOutputs();
     }
     m_engine->events->setWakeHandler({});
 }
@@ -128,8 +128,8 @@ void ScenarioRun::start()
     m_started = true;
     m_startMs = m_clock.nowMs();
     m_busy = true;
-    // A fresh station at rest with every output off.
-    m_engine->host.emergencyReset();
+    // A fresh station at rest, with every output off when the plan drives.
+    switchOffPlanOutputs();
     m_runner.setStation(m_station);
     m_runner.restartStation();
     if (m_scenario.magazine)
@@ -314,6 +314,15 @@ void ScenarioRun::judgeEnd()
         fail(now, outputsOnText(m_runner.outputs()));
 }
 
+void ScenarioRun::switchOffPlanOutputs()
+{
+    // Without a plan the outputs belong to whoever drives them (a PLC on the
+    // served station): writing them here would put the station out of step
+    // with the coils that PLC wrote.
+    if (m_engine->sequencer)
+        m_engine->host.emergencyReset();
+}
+
 void ScenarioRun::fail(qint64 atMs, const QString& sentence)
 {
     if (m_done)
@@ -333,7 +342,7 @@ void ScenarioRun::finish()
     // Every way out: all outputs off.
     if (plan::Sequencer* seq = m_engine->sequencer.get(); seq && seq->isActive())
         seq->stop(QStringLiteral("Het scenario is afgelopen."));
-    m_engine->host.emergencyReset();
+    switchOffPlanOutputs();
     emit changed();
     emit finished();
 }

@@ -43,17 +43,19 @@ struct ScenarioResult {
 // sets the faults, presses "Volgende" and judges the requirements: the
 // continuous ones at every change of the station, the rest at the end. It
 // stops at the scenario's end or at the first continuous failure, and
-// every way out switches all outputs off.
+// every way out switches all outputs off. Without a plan it never writes
+// the outputs: their owner (a PLC) does.
 class ScenarioRun : public QObject
 {
     Q_OBJECT
 
   public:
-    // `plan` null: something else drives the outputs (a PLC); the plan's
-    // end is then not judged. `runner` and `clock` must outlive the run;
-    // the scenario and the plan are copied. The run takes the clock's wake
-    // handler: give it a clock of its own (a SplitClock's, say), not the
-    // station's. A scenario the lesson lacks fails at start().
+    // `plan` null: something else drives the outputs (a PLC); the run then
+    // neither writes them nor judges the plan's end. `runner` and `clock`
+    // must outlive the run; the scenario and the plan are copied. The run
+    // takes the clock's wake handler: give it a clock of its own (a
+    // SplitClock's, say), not the station's. A scenario the lesson lacks
+    // fails at start().
     ScenarioRun(const Lesson& lesson, int scenario, sim::StationRunner& runner,
                 platform::Clock& clock, const plan::Plan* plan, QObject* parent = nullptr);
     ~ScenarioRun() override;
@@ -88,6 +90,7 @@ class ScenarioRun : public QObject
     void pressIfWaiting();
     void judgeContinuous();
     void judgeEnd();
+    void switchOffPlanOutputs();
     // `atMs`: time since the start, or -1 for a failure judged at the end.
     void fail(qint64 atMs, const QString& sentence);
     void finish();

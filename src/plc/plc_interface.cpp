@@ -1,8 +1,11 @@
 #include "plc/plc_interface.h"
 
+#include "outputs/interlocks.h"
 #include "platform/services.h"
 #include "plc/plc_server.h"
 #include "plc/station_adapter.h"
+
+#include <QDialog>
 
 namespace plc
 {
@@ -45,9 +48,11 @@ QString PlcDriven::statusText() const
 }
 
 PlcInterface::PlcInterface(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
-                           WakeClock* clock, QObject* parent)
+                           WakeClock* clock, std::unique_ptr<sim::StationRunner> station,
+                           QObject* parent)
     : iface::EasyPortControl(parent), m_settings(settings),
-      m_station(std::make_unique<StationAdapter>(simulated)), m_driven(new PlcDriven(*this))
+      m_adapter(std::make_unique<StationAdapter>(simulated, std::move(station))),
+      m_driven(new PlcDriven(*this))
 {
     if (!clock) {
         m_ownClock = std::make_unique<TimerClock>();
@@ -61,11 +66,11 @@ PlcInterface::PlcInterface(const PlcSettings& settings, const iface::SimulatedSe
                 setStatus(
                     QStringLiteral("Verbinding van %1 gesloten: %2").arg(peer.toString(), why));
             });
-    connect(m_station.get(), &StationAdapter::inputsChanged, this, [this](quint8 word) {
+    connect(m_adapter.get(), &StationAdapter::inputsChanged, this, [this](quint8 word) {
         if (m_connected)
             emit InputsChanged(0, 0, word);
     });
-    connect(m_station.get(), &StationAdapter::cablePulled, this, [this] {
+    connect(m_adapter.get(), &StationAdapter::cablePulled, this, [this] {
         if (!m_connected)
             return;
         Disconnect();
@@ -78,7 +83,7 @@ quint8 PlcInterface::plcInputs() const
 {
     // The PLC reads the inputs as the pupil's program does: with the
     // teacher's hidden faults.
-    return quint8(iface::withFaults(m_station->inputs(), m_faults));
+    return quint8(iface::withFaults(m_adapter->inputs(), m_faults));
 }
 
 void PlcInterface::setHiddenFaults(const iface::InputFaults& faults)
@@ -108,7 +113,7 @@ qint16 PlcInterface::SearchAndConnect()
         return 0;
     }
     m_connected = true;
-    m_station->open();
+    m_adapter->open();
     setStatus(waitingText(), true);
     updateWaiting();
     return 1;
@@ -130,7 +135,7 @@ void PlcInterface::Disconnect()
         return;
     m_connected = false;
     m_server->stop();
-    m_station->close();
+    m_adapter->close();
     setStatus(withHold(QStringLiteral("Niet verbonden: er luistert niets naar een PLC")), true);
     updateWaiting();
 }
@@ -152,8 +157,9 @@ void PlcInterface::WriteOutputs(qint16 word)
 QString PlcInterface::outputsRefusal() const
 {
     const Ownership& own = m_server->ownership();
-    return m_connected && own.hasOwner() ? QStringLiteral("De PLC bestuurt de uitgangen.")
-                                         : QString();
+    return m_connected && own.hasOwner()
+               ? outputs::refusalText(outputs::Refusal::OutputsDrivenElsewhere)
+               : QString();
 }
 
 QString PlcInterface::drivenBy() const
@@ -186,6 +192,7 @@ bool PlcInterface::isWaitingForAllOff() const
 
 void PlcInterface::updateWaiting()
 {
+    refreshAbout();
     const bool waiting = isWaitingForAllOff();
     if (waiting == m_waitingForAllOff)
         return;
@@ -195,7 +202,38 @@ void PlcInterface::updateWaiting()
 
 void PlcInterface::AboutBox()
 {
-    m_station->showAbout();
+    if (m_about) {
+        refreshAbout();
+        m_about->show();
+        m_about->raise();
+        m_about->activateWindow();
+        return;
+    }
+    m_about = makePlcAbout(aboutLines(aboutFacts()), [this] { m_adapter->showStation(); });
+    m_about->show();
+}
+
+AboutFacts PlcInterface::aboutFacts() const
+{
+    const Ownership& own = m_server->ownership();
+    AboutFacts f;
+    f.usable = m_settings.usable();
+    f.problem = m_settings.problem;
+    f.listening = m_connected && m_server->isListening();
+    f.listen = m_settings.listen.toString();
+    f.port = m_settings.port;
+    f.unit = m_settings.unit;
+    f.owner = drivenBy();
+    f.watchdogMs = own.watchdogMs();
+    f.held = own.isHeld();
+    f.waitingForAllOff = isWaitingForAllOff();
+    return f;
+}
+
+void PlcInterface::refreshAbout()
+{
+    if (m_about)
+        updatePlcAbout(m_about, aboutLines(aboutFacts()));
 }
 
 QString PlcInterface::searchFailureText() const
@@ -212,12 +250,12 @@ QString PlcInterface::peerDescription() const
 
 sim::StationRunner* PlcInterface::stationRunner() const
 {
-    return m_station->station();
+    return m_adapter->runner();
 }
 
 iface::StationLink* PlcInterface::stationLink() const
 {
-    return m_station->link();
+    return m_adapter->link();
 }
 
 QString PlcInterface::waitingText() const
@@ -233,7 +271,7 @@ QString PlcInterface::withHold(const QString& text) const
 
 void PlcInterface::onOutputs(quint8 word)
 {
-    m_station->setOutputs(word);
+    m_adapter->setOutputs(word);
     // The pupil's own words are on screen already.
     if (m_pupilWriting)
         return;
@@ -307,6 +345,7 @@ void PlcInterface::onEvent(const Ownership::Event& e)
 
 void PlcInterface::setStatus(const QString& text, bool aboutHold)
 {
+    refreshAbout();
     if (text == m_status || (isHeld() && !aboutHold))
         return;
     m_status = text;

@@ -5,9 +5,15 @@
 #include "interface_link/simulated_settings.h"
 #include "plc/clock.h"
 #include "plc/ownership.h"
+#include "plc/plc_about.h"
 #include "plc/plc_settings.h"
+#include "simulation/station_runner.h"
+
+#include <QPointer>
 
 #include <memory>
+
+class QDialog;
 
 namespace plc
 {
@@ -56,8 +62,11 @@ class PlcInterface : public iface::EasyPortControl,
     // Every station stays usable with this model (the Mini has no combined station).
     static constexpr qint16 Model = 1;
 
+    // The watchdog runs on `clock` and the station is `station` when given
+    // (tests move both by hand); else each runs on a timer of its own.
     PlcInterface(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
-                 WakeClock* clock = nullptr, QObject* parent = nullptr);
+                 WakeClock* clock = nullptr, std::unique_ptr<sim::StationRunner> station = {},
+                 QObject* parent = nullptr);
     ~PlcInterface() override;
 
     qint16 SearchAndConnect() override;
@@ -90,6 +99,8 @@ class PlcInterface : public iface::EasyPortControl,
     bool isWaitingForAllOff() const;
     // The line "Virtuele opstelling" shows about the PLCs.
     QString statusText() const { return m_status; }
+    // What the about window tells: listening, owner, watchdog, hold.
+    AboutFacts aboutFacts() const;
 
     PlcServer& server() const { return *m_server; }
     iface::DrivenElsewhere& drivenElsewhere() const { return *m_driven; }
@@ -104,10 +115,11 @@ class PlcInterface : public iface::EasyPortControl,
     quint8 plcInputs() const;
     QString waitingText() const;
     QString withHold(const QString& text) const;
+    void refreshAbout();
 
     PlcSettings m_settings;
     std::unique_ptr<WakeClock> m_ownClock;
-    std::unique_ptr<StationAdapter> m_station;
+    std::unique_ptr<StationAdapter> m_adapter;
     std::unique_ptr<PlcServer> m_server;
     bool m_connected = false;
     bool m_pupilWriting = false;
@@ -115,6 +127,7 @@ class PlcInterface : public iface::EasyPortControl,
     QString m_failure;
     QString m_status;
     iface::InputFaults m_faults;
+    QPointer<QDialog> m_about;
     PlcDriven* m_driven; // a child: the program finds it there
 };
 

@@ -19,12 +19,23 @@ namespace settings
 namespace
 {
 
+// `uitleg` is the meaning in Dutch and `standaard` the default as the
+// example file shows it, where that is a remark ("(geen)"); without one the
+// default shows as `fallback`.
 Setting row(const char* group, const char* name, Type type, int min, int max, QStringList choices,
-            const char* fallback, const char* meaning)
+            const char* fallback, const char* meaning, const char* uitleg,
+            const char* standaard = nullptr)
 {
-    return {
-        QString::fromLatin1(group),  QString::fromLatin1(name), type, min, max, std::move(choices),
-        QString::fromUtf8(fallback), QString::fromUtf8(meaning)};
+    return {QString::fromLatin1(group),
+            QString::fromLatin1(name),
+            type,
+            min,
+            max,
+            std::move(choices),
+            QString::fromUtf8(fallback),
+            QString::fromUtf8(meaning),
+            QString::fromUtf8(uitleg),
+            QString::fromUtf8(standaard ? standaard : fallback)};
 }
 
 QStringList numbers(std::initializer_list<int> list)
@@ -247,72 +258,103 @@ const QList<Setting>& table()
     static const QList<Setting> rows = {
         row("interface", "type", Type::Word, 0, 0, {"simulated", "modbus", "plc"}, "simulated",
             "the built-in simulated interface, a Modbus I/O module, or the simulated station "
-            "served to a PLC"),
+            "served to a PLC",
+            "de ingebouwde gesimuleerde interface, een Modbus I/O-module, of het gesimuleerde "
+            "station voor een PLC",
+            nullptr),
         row("simulated", "com_port", Type::Integer, 1, 255, {}, "1",
-            "port number the simulated interface reports"),
+            "port number the simulated interface reports",
+            "het poortnummer dat de gesimuleerde interface meldt", nullptr),
         row("simulated", "model", Type::IntegerOneOf, 0, 0, numbers({1, 2, 5}), "2",
-            "model it reports: 1 EasyPort D16, 2 EasyPort D8A, 5 EasyPort Mini"),
+            "model it reports: 1 EasyPort D16, 2 EasyPort D8A, 5 EasyPort Mini",
+            "het model dat hij meldt: 1 EasyPort D16, 2 EasyPort D8A, 5 EasyPort Mini", nullptr),
         row("modbus", "transport", Type::Word, 0, 0, {"tcp", "rtu"}, "tcp",
-            "Ethernet (Modbus TCP) or a serial line (Modbus RTU)"),
+            "Ethernet (Modbus TCP) or a serial line (Modbus RTU)",
+            "Ethernet (Modbus TCP) of een seriële lijn (Modbus RTU)", nullptr),
         row("modbus", "host", Type::ModuleHost, 0, 0, {}, "(required for tcp)",
-            "address or name of the module"),
-        row("modbus", "port", Type::Integer, 1, 65535, {}, "502", "TCP port of the module"),
+            "address or name of the module", "adres of naam van de module", "(nodig bij tcp)"),
+        row("modbus", "port", Type::Integer, 1, 65535, {}, "502", "TCP port of the module",
+            "TCP-poort van de module", nullptr),
         row("modbus", "device", Type::SerialDevice, 0, 0, {}, "/dev/ttyUSB0 (COM1 on Windows)",
-            "serial device for rtu"),
+            "serial device for rtu", "seriële poort bij rtu", "/dev/ttyUSB0 (COM1 onder Windows)"),
         row("modbus", "baud", Type::IntegerOneOf, 0, 0,
-            numbers({1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}), "19200",
-            "serial speed"),
+            numbers({1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}), "19200", "serial speed",
+            "seriële snelheid", nullptr),
         row("modbus", "parity", Type::Word, 0, 0, {"none", "even", "odd", "n", "e", "o"}, "none",
-            "serial parity"),
+            "serial parity", "seriële pariteit", nullptr),
         row("modbus", "databits", Type::IntegerOneOf, 0, 0, numbers({7, 8}), "8",
-            "serial data bits"),
+            "serial data bits", "seriële databits", nullptr),
         row("modbus", "stopbits", Type::IntegerOneOf, 0, 0, numbers({1, 2}), "1",
-            "serial stop bits"),
+            "serial stop bits", "seriële stopbits", nullptr),
         row("modbus", "unit", Type::Integer, 0, 255, {}, "1",
-            "unit id (slave address); over rtu 1..247"),
+            "unit id (slave address); over rtu 1..247", "unit-id (slave-adres); bij rtu 1..247",
+            nullptr),
         row("modbus", "coils", Type::Integer, 0, 65528, {}, "0",
-            "address of the first coil (output 1)"),
+            "address of the first coil (output 1)", "adres van de eerste coil (uitgang 1)",
+            nullptr),
         row("modbus", "inputs", Type::Integer, 0, 65528, {}, "0",
-            "address of the first discrete input (input 1)"),
+            "address of the first discrete input (input 1)",
+            "adres van de eerste discrete input (ingang 1)", nullptr),
         row("modbus", "poll", Type::Integer, 5, 1000, {}, "20",
-            "how often the inputs are read, in ms"),
+            "how often the inputs are read, in ms", "hoe vaak de ingangen gelezen worden, in ms",
+            nullptr),
         row("modbus", "timeout", Type::Integer, 20, 500, {}, "200",
-            "how long to wait for each answer, in ms"),
+            "how long to wait for each answer, in ms",
+            "hoe lang op elk antwoord gewacht wordt, in ms", nullptr),
         row("modbus", "module", Type::Integer, 0, 32767, {}, "2",
-            "model number shown after connecting (decides the picture)"),
+            "model number shown after connecting (decides the picture)",
+            "modelnummer dat na het verbinden getoond wordt (bepaalt de afbeelding)", nullptr),
         row("modbus", "comport", Type::Integer, 0, 32767, {}, "1",
-            "port number shown after connecting"),
+            "port number shown after connecting", "poortnummer dat na het verbinden getoond wordt",
+            nullptr),
         row("plc", "listen", Type::Ipv4Address, 0, 0, {}, "127.0.0.1",
-            "address the station listens on for PLCs (0.0.0.0: every network)"),
-        row("plc", "port", Type::Integer, 1, 65535, {}, "1502", "TCP port for PLCs"),
+            "address the station listens on for PLCs (0.0.0.0: every network)",
+            "adres waarop het station naar PLC's luistert (0.0.0.0: elk netwerk)", nullptr),
+        row("plc", "port", Type::Integer, 1, 65535, {}, "1502", "TCP port for PLCs",
+            "TCP-poort voor PLC's", nullptr),
         row("plc", "unit", Type::Integer, 0, 247, {}, "0",
-            "unit id answered: 0 every id, else that id and 255"),
+            "unit id answered: 0 every id, else that id and 255",
+            "unit-id waarop geantwoord wordt: 0 elk id, anders dat id en 255", nullptr),
         row("plc", "watchdog", Type::Integer, 0, 60000, {}, "1000",
             "ms without a request from the owning PLC before all outputs go off; 0 off, "
-            "else 100..60000"),
+            "else 100..60000",
+            "ms zonder verzoek van de PLC die de uitgangen bestuurt, waarna alle uitgangen "
+            "uitgaan; 0 uit, anders 100..60000",
+            nullptr),
         row("plc", "allow", Type::AddressList, 0, 0, {}, "(empty: every address)",
-            "the only PLC addresses let in"),
+            "the only PLC addresses let in", "de enige PLC-adressen die binnen mogen",
+            "(leeg: elk adres)"),
         row("video", "site_host", Type::WebHost, 0, 0, {}, "(none)",
-            "host of the school site with the conveyor film"),
-        row("video", "video_host", Type::WebHost, 0, 0, {}, "(none)", "host of the video site"),
+            "host of the school site with the conveyor film",
+            "host van de schoolsite met de film van de transportband", "(geen)"),
+        row("video", "video_host", Type::WebHost, 0, 0, {}, "(none)", "host of the video site",
+            "host van de videosite", "(geen)"),
         row("video", "stapel_magazijn_id", Type::VideoId, 0, 0, {}, "(none)",
-            "video of the stack magazine"),
+            "video of the stack magazine", "video van het stapelmagazijn", "(geen)"),
         row("video", "station_handling_id", Type::VideoId, 0, 0, {}, "(none)",
-            "video of the handling station"),
+            "video of the handling station", "video van station handling", "(geen)"),
         row("klas", "broker", Type::WebHost, 0, 0, {}, "(none: no class)",
-            "the class broker, host or host:port (1883 plain, 8883 with ca)"),
+            "the class broker, host or host:port (1883 plain, 8883 with ca)",
+            "de klasbroker, host of host:poort (1883 zonder, 8883 met ca)", "(geen: geen klas)"),
         row("klas", "ca", Type::FilePath, 0, 0, {}, "(none: plain)",
-            "certificate authority of the class broker; given means TLS"),
+            "certificate authority of the class broker; given means TLS",
+            "certificaatautoriteit van de klasbroker; ingevuld betekent TLS", "(geen: zonder TLS)"),
         row("klas", "gebruiker", Type::Account, 0, 0, {}, "(none)",
-            "this PC's account at the broker (pc01, ..., docent)"),
+            "this PC's account at the broker (pc01, ..., docent)",
+            "het account van deze pc bij de broker (pc01, ..., docent)", "(geen)"),
         row("klas", "wachtwoord", Type::Secret, 0, 0, {}, "(none)",
-            "the account's password (never shown or logged)"),
+            "the account's password (never shown or logged)",
+            "het wachtwoord van het account (nooit getoond of gelogd)", "(geen)"),
         row("klas", "naam", Type::Text, 0, 0, {}, "(the host name)",
-            "this PC as the teacher sees it"),
+            "this PC as the teacher sees it", "deze pc zoals de docent hem ziet",
+            "(de computernaam)"),
         row("klas", "klas", Type::Account, 0, 0, {}, "klas",
-            "the class, the first part of every topic"),
+            "the class, the first part of every topic", "de klas, het eerste deel van elk topic",
+            nullptr),
         row("klas", "leerlingen", Type::AccountList, 0, 0, {}, "(none)",
-            "the teacher's PC only: the class's accounts, comma separated"),
+            "the teacher's PC only: the class's accounts, comma separated",
+            "alleen de pc van de docent: de accounts van de klas, gescheiden door komma's",
+            "(geen)"),
     };
     return rows;
 }
@@ -513,12 +555,14 @@ QString exampleValue(const Setting& s)
 QString exampleFile()
 {
     QStringList lines{
-        QStringLiteral("; Installation file of Automatiseren voor het VMBO. Copy it to"),
-        QStringLiteral("; /etc/automatiseren/Automatiseren.ini (for every account on this PC) or"),
-        QStringLiteral("; beside the program, and remove the semicolon in front of each key this"),
-        QStringLiteral("; school sets. A key left commented keeps the default shown. Without the"),
-        QStringLiteral("; file every default applies: the built-in simulated interface."),
-        QStringLiteral("; Made from the program's own list of keys; see settings.md.")};
+        QStringLiteral("; Installatiebestand van Automatiseren voor het VMBO. Kopieer het naar"),
+        QStringLiteral("; /etc/automatiseren/Automatiseren.ini (voor elk account op deze pc) of"),
+        QStringLiteral("; naast het programma, en haal de puntkomma weg voor elke sleutel die de"),
+        QStringLiteral("; school instelt. Een sleutel die commentaar blijft, houdt de getoonde"),
+        QStringLiteral("; standaardwaarde. Zonder dit bestand gelden alle standaardwaarden: de"),
+        QStringLiteral("; ingebouwde gesimuleerde interface."),
+        QStringLiteral(
+            "; Gemaakt uit de eigen lijst met sleutels van het programma; zie settings.md.")};
     QString group;
     for (const Setting& s : table()) {
         lines << QString();
@@ -526,10 +570,8 @@ QString exampleFile()
             group = s.group;
             lines << QStringLiteral("[%1]").arg(group);
         }
-        lines << QStringLiteral("; %1").arg(s.meaning)
-              << QStringLiteral("; value: %1; default: %2")
-                     .arg(typeText(s).replace(QStringLiteral("\\|"), QStringLiteral("|")),
-                          s.fallback)
+        lines << QStringLiteral("; %1").arg(s.uitleg)
+              << QStringLiteral("; waarde: %1; standaard: %2").arg(expectedText(s), s.standaard)
               << QStringLiteral(";%1=%2").arg(s.name, exampleValue(s));
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');

@@ -48,8 +48,10 @@ struct Setting {
     int min = 0;
     int max = 0;
     QStringList choices;
-    QString fallback; // the default as the docs show it
-    QString meaning;  // one line
+    QString fallback;  // the default as the docs show it
+    QString meaning;   // one line
+    QString uitleg;    // the meaning in Dutch, for the example file
+    QString standaard; // the default as the example file shows it
     QString key() const { return group + QLatin1Char('/') + name; }
 };
 

@@ -81,6 +81,13 @@ int Conveyor::partsAtEnd() const
     return n;
 }
 
+int Conveyor::clear()
+{
+    const int taken = int(m_parts.size());
+    m_parts.clear();
+    return taken;
+}
+
 bool Conveyor::takePartAtEnd(BeltPart* taken)
 {
     if (m_parts.isEmpty() || m_parts.back().positionMs < LengthMs)

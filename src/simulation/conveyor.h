@@ -50,6 +50,9 @@ class Conveyor
     // Lays a part at the start of the belt. Refused (false) when a part
     // still lies there.
     bool placePart(bool metal);
+    // Takes every part off the belt (the bin under the slide keeps its
+    // parts); the number taken off.
+    int clear();
     // Parts on the belt, ordered from the start to the far end.
     const QVector<BeltPart>& parts() const { return m_parts; }
     // Takes the part at the far end off the belt (for the handling

@@ -61,6 +61,14 @@ bool SimulatedStation::placePart(bool metal)
     return true;
 }
 
+bool SimulatedStation::clearBelt()
+{
+    if (!m_sim.clearBelt())
+        return false;
+    afterChange();
+    return true;
+}
+
 bool SimulatedStation::refillMagazine()
 {
     if (!m_sim.refillMagazine())

@@ -38,6 +38,7 @@ class SimulatedStation : public StationRunner
     Force inputForce(int input) const override { return m_sim.force(input); }
     void setInputForce(int input, Force force) override;
     bool placePart(bool metal) override;
+    bool clearBelt() override;
     bool refillMagazine() override;
     bool setMagazineLids(int lids) override;
     void restartStation() override;

@@ -159,6 +159,14 @@ bool Simulation::placePart(bool metal)
     return m_conveyor && m_conveyor->placePart(metal);
 }
 
+bool Simulation::clearBelt()
+{
+    if (!m_conveyor)
+        return false;
+    m_conveyor->clear();
+    return true;
+}
+
 bool Simulation::refillMagazine()
 {
     if (!m_stack)

@@ -51,6 +51,8 @@ class Simulation
     // Lays a part at the start of the belt; false when there is no belt in
     // view or the start of the belt is taken.
     bool placePart(bool metal);
+    // Takes every part off the belt; false when there is no belt in view.
+    bool clearBelt();
     // Fills the stack magazine again; false when it is not in view.
     bool refillMagazine();
     // Puts `lids` in the stack magazine (clamped to its capacity); false

@@ -36,6 +36,9 @@ class StationRunner : public QObject
     // Lays a part at the start of the belt; false when there is no belt or
     // its start is taken.
     virtual bool placePart(bool metal) = 0;
+    // Takes every part off the belt, so that the next exercise starts from
+    // an empty belt; false when there is no belt.
+    virtual bool clearBelt() = 0;
     // Fills the stack magazine again; false when it is not in view.
     virtual bool refillMagazine() = 0;
     // Puts `lids` (0..StackMagazine::Capacity, clamped) in the stack

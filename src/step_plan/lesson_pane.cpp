@@ -3,6 +3,8 @@
 #include "controls/color.h"
 #include "controls/palette.h"
 #include "lesson/lesson_file.h"
+#include "lesson/live_check.h"
+#include "platform/clock.h"
 #include "platform/services.h"
 #include "step_plan/lesson_replay.h"
 #include "step_plan/plan_document.h"
@@ -62,6 +64,7 @@ LessonPane::LessonPane(PlanDocument& document, const Sequencer& sequencer,
 LessonPane::~LessonPane()
 {
     delete m_replay.data();
+    m_live.reset();
 }
 
 LessonReplay* LessonPane::replay() const
@@ -132,10 +135,23 @@ void LessonPane::build()
     buttons->addWidget(m_watch);
     buttons->addWidget(m_summary, 1);
     right->addLayout(buttons);
+    // Only when a PLC can drive the station (see setLiveTarget).
+    m_checkLive = paneButton(this, QStringLiteral("CMD_ControleerPLC"),
+                             QStringLiteral("Controleer met de PLC"), 220);
+    m_checkLive->setToolTipText(
+        QStringLiteral("Speel de scenario's op het station terwijl de PLC het bestuurt"));
+    m_checkLive->hide();
+    right->addWidget(m_checkLive);
     row->addLayout(right, 1);
 
     connect(m_check, &QAbstractButton::clicked, this, &LessonPane::check);
     connect(m_watch, &QAbstractButton::clicked, this, [this] { watch(m_table->currentRow()); });
+    connect(m_checkLive, &QAbstractButton::clicked, this, [this] {
+        if (isCheckingLive())
+            stopLive();
+        else
+            checkLive();
+    });
     connect(m_table, &QTableWidget::currentCellChanged, this, &LessonPane::refreshButtons);
     // A sentence wraps to the width its column has now.
     connect(m_table->horizontalHeader(), &QHeaderView::sectionResized, m_table,
@@ -173,6 +189,7 @@ bool LessonPane::openLesson(const QString& path)
 void LessonPane::openLesson(const lesson::Lesson& lesson)
 {
     delete m_replay.data();
+    m_live.reset();
     m_lesson = lesson;
     m_report.reset();
     takeStartPlan();
@@ -228,8 +245,9 @@ void LessonPane::showLesson()
 
 bool LessonPane::check()
 {
-    if (!m_lesson || m_sequencer.isActive())
+    if (!m_lesson || m_sequencer.isActive() || isCheckingLive())
         return false;
+    m_live.reset();
     if (m_commitTyping)
         m_commitTyping();
     m_checked = m_document.plan();
@@ -316,8 +334,113 @@ bool LessonPane::watch(int row)
 void LessonPane::refreshButtons()
 {
     const bool idle = !m_sequencer.isActive();
-    m_check->setEnabled(m_lesson.has_value() && idle);
-    m_watch->setEnabled(m_report.has_value() && m_table->currentRow() >= 0);
+    const bool live = isCheckingLive();
+    m_check->setEnabled(m_lesson.has_value() && idle && !live);
+    m_watch->setEnabled(m_report.has_value() && m_table->currentRow() >= 0 && !live);
+    m_checkLive->setVisible(m_liveRunner && m_liveDriven);
+    m_checkLive->setEnabled(live || (m_lesson.has_value() && idle));
+    m_checkLive->setCaption(live ? QStringLiteral("Stop de controle")
+                                 : QStringLiteral("Controleer met de PLC"));
+}
+
+void LessonPane::setLiveTarget(sim::StationRunner* runner, iface::DrivenElsewhere* driven)
+{
+    m_live.reset();
+    m_liveRunner = runner;
+    m_liveDriven = driven;
+    refreshButtons();
+}
+
+bool LessonPane::isCheckingLive() const
+{
+    return m_live && m_live->isRunning();
+}
+
+const lesson::LiveReport* LessonPane::liveReport() const
+{
+    return m_live && m_live->isDone() ? &m_live->report() : nullptr;
+}
+
+bool LessonPane::checkLive()
+{
+    if (!m_lesson || !m_liveRunner || !m_liveDriven || m_sequencer.isActive() || isCheckingLive())
+        return false;
+    delete m_replay.data();
+    m_live.reset();
+    m_report.reset();
+    showReport();
+    platform::Clock* clock = m_clocks ? m_clocks() : nullptr;
+    if (!clock) {
+        m_liveClock = std::make_unique<platform::TimerClock>();
+        clock = m_liveClock.get();
+    }
+    m_live = std::make_unique<lesson::LiveCheck>(*m_lesson, *m_liveRunner, *m_liveDriven, *clock);
+    connect(m_live.get(), &lesson::LiveCheck::progressed, this, &LessonPane::liveProgress);
+    connect(m_live.get(), &lesson::LiveCheck::finished, this, &LessonPane::liveFinished);
+    // Without a PLC that drives, it ends at once and says so.
+    m_live->start();
+    refreshButtons();
+    return true;
+}
+
+void LessonPane::stopLive()
+{
+    if (isCheckingLive())
+        m_live->stop();
+}
+
+void LessonPane::liveProgress()
+{
+    if (isCheckingLive())
+        m_summary->setText(m_live->progressText());
+}
+
+void LessonPane::liveFinished()
+{
+    showLiveReport();
+    refreshButtons();
+}
+
+void LessonPane::showLiveReport()
+{
+    const lesson::LiveReport& live = m_live->report();
+    const QVector<lesson::ScenarioResult>& played = live.report.scenarios;
+    const int rows = live.notRun.isEmpty() ? live.scenarioCount : 0;
+    m_table->clearContents();
+    m_table->setRowCount(rows);
+    for (int r = 0; r < rows; ++r) {
+        const bool wasPlayed = r < played.size();
+        const bool passed = wasPlayed && played[r].passed;
+        auto* mark = new QTableWidgetItem(!wasPlayed ? QStringLiteral("–")
+                                          : passed   ? QStringLiteral("✓")
+                                                     : QStringLiteral("✗"));
+        mark->setData(Qt::AccessibleTextRole, !wasPlayed ? QStringLiteral("niet gespeeld")
+                                              : passed   ? QStringLiteral("goed")
+                                                         : QStringLiteral("fout"));
+        mark->setTextAlignment(Qt::AlignCenter);
+        mark->setFont(paneFont(12, true));
+        mark->setForeground(passed ? QColor(0, 128, 0) : QColor(176, 0, 0));
+        const QString name = wasPlayed ? played[r].name : m_lesson->scenarios.value(r).name;
+        QString text = QStringLiteral("%1. %2").arg(r + 1).arg(name);
+        if (!wasPlayed)
+            text += QStringLiteral("\nniet gespeeld");
+        else if (!passed)
+            text += QLatin1Char('\n') + played[r].sentence;
+        auto* what = new QTableWidgetItem(text);
+        if (wasPlayed)
+            what->setToolTip(played[r].sentence);
+        m_table->setItem(r, 0, mark);
+        m_table->setItem(r, 1, what);
+    }
+    m_table->resizeRowsToContents();
+    m_table->setAccessibleDescription(lesson::liveReportText(live));
+    if (!live.notRun.isEmpty())
+        m_summary->setText(live.notRun);
+    else
+        m_summary->setText(QStringLiteral("Live met de PLC op %1: %2 van %3 goed.")
+                               .arg(live.plc)
+                               .arg(live.report.passed())
+                               .arg(live.scenarioCount));
 }
 
 // The replay belongs to the window: it ends when the window closes.

@@ -8,15 +8,32 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QLabel;
 class QTableWidget;
 class QTextBrowser;
 
+namespace iface
+{
+class DrivenElsewhere;
+}
+
+namespace lesson
+{
+class LiveCheck;
+struct LiveReport;
+} // namespace lesson
+
 namespace platform
 {
 class Clock;
+}
+
+namespace sim
+{
+class StationRunner;
 }
 
 namespace plan
@@ -61,7 +78,19 @@ class LessonPane : public ctl::Frame
     // The replay window while it is open.
     LessonReplay* replay() const;
 
-    // Clocks for the replays (tests move them by hand); each call gives one
+    // The station served to a PLC and its owner's side: "Controleer met de
+    // PLC" is there only with both (null: not).
+    void setLiveTarget(sim::StationRunner* runner, iface::DrivenElsewhere* driven);
+    // "Controleer met de PLC": the scenarios played live on the served
+    // station while the PLC drives it; false when it cannot start now.
+    bool checkLive();
+    // Ends a live check under way; the scenario it was in fails.
+    void stopLive();
+    bool isCheckingLive() const;
+    // The last live check's report, until the next check of either kind.
+    const lesson::LiveReport* liveReport() const;
+
+    // Clocks for the replays and the live check (tests move them by hand); each call gives one
     // that outlives the replay. Unset: each replay runs on timers of its own.
     void setReplayClocks(std::function<platform::Clock*()> next) { m_clocks = std::move(next); }
 
@@ -80,6 +109,9 @@ class LessonPane : public ctl::Frame
     void showSummary();
     void refreshButtons();
     void planChanged();
+    void liveProgress();
+    void liveFinished();
+    void showLiveReport();
 
     PlanDocument& m_document;
     const Sequencer& m_sequencer;
@@ -90,6 +122,10 @@ class LessonPane : public ctl::Frame
     Plan m_checked; // the plan the report is about
     QString m_note; // about the start plan
     QPointer<LessonReplay> m_replay;
+    sim::StationRunner* m_liveRunner = nullptr;
+    iface::DrivenElsewhere* m_liveDriven = nullptr;
+    std::unique_ptr<platform::Clock> m_liveClock;
+    std::unique_ptr<lesson::LiveCheck> m_live;
 
     QTextBrowser* m_text = nullptr;
     QLabel* m_noteLabel = nullptr;
@@ -97,6 +133,7 @@ class LessonPane : public ctl::Frame
     QLabel* m_summary = nullptr;
     ctl::CommandButton* m_check = nullptr;
     ctl::CommandButton* m_watch = nullptr;
+    ctl::CommandButton* m_checkLive = nullptr;
 };
 
 } // namespace plan

@@ -44,6 +44,14 @@ QString stateName(RunState state)
     return w ? QString::fromLatin1(w->name) : QString();
 }
 
+std::optional<RunState> stateFromName(const QString& name)
+{
+    for (const StateWords& w : kStateWords)
+        if (name == QLatin1String(w.name))
+            return w.state;
+    return std::nullopt;
+}
+
 QString stateWord(RunState state)
 {
     const StateWords* w = wordsFor(state);

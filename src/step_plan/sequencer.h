@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <optional>
+
 namespace plan
 {
 
@@ -16,6 +18,8 @@ enum class RunState { Stopped, Running, Paused, Finished, Failed };
 
 // "stopped", "running", "paused", "finished", "failed".
 QString stateName(RunState state);
+// The state a name stands for; none for a word that is no state's name.
+std::optional<RunState> stateFromName(const QString& name);
 // The word the pupil reads: "Gestopt", "Bezig", "Gepauzeerd", "Klaar",
 // "Mislukt".
 QString stateWord(RunState state);

@@ -249,6 +249,14 @@ int StepPlanWindow::askRecovery(const QString& text)
 
 StepPlanWindow::~StepPlanWindow() = default;
 
+void StepPlanWindow::setLiveCheckTarget(sim::StationRunner* runner, iface::DrivenElsewhere* driven)
+{
+    m_liveRunner = runner;
+    m_liveDriven = driven;
+    if (m_ui)
+        m_ui->lesson->setLiveTarget(runner, driven);
+}
+
 QString StepPlanWindow::state() const
 {
     return stateName(m_sequencer.state());
@@ -472,6 +480,7 @@ void StepPlanWindow::build()
     pageBox->addWidget(planFrame);
     ui.lesson = new LessonPane(
         m_document, m_sequencer, [this] { commitTyping(); }, page);
+    ui.lesson->setLiveTarget(m_liveRunner, m_liveDriven);
     pageBox->addWidget(ui.lesson);
     connect(ui.lesson, &LessonPane::checked, this,
             [this](const lesson::Report& report, const Plan& checked) {

@@ -80,10 +80,13 @@ void addConveyor(SceneLayout& l, double x, const station::StationData& d)
                             Qt::AlignRight | Qt::AlignVCenter, out[1].name));
     l.outputs.append(
         output(2, QPointF(x + 356, 540), QRectF(x + 280, 606, 200, 26), AlignCentre, out[2].name));
+    // Three buttons leave room on the right for the hint about the sensors.
     l.buttons.append(
-        {Action::PlaceMetal, QRectF(x + 60, 700, 240, 56), QStringLiteral("Metalen bakje")});
+        {Action::PlaceMetal, QRectF(x + 40, 700, 220, 56), QStringLiteral("Metalen bakje")});
     l.buttons.append(
-        {Action::PlacePlastic, QRectF(x + 320, 700, 240, 56), QStringLiteral("Kunststof bakje")});
+        {Action::PlacePlastic, QRectF(x + 280, 700, 220, 56), QStringLiteral("Kunststof bakje")});
+    l.buttons.append(
+        {Action::ClearBelt, QRectF(x + 520, 700, 220, 56), QStringLiteral("Band leegmaken")});
 }
 
 // The handling station on the points of `d` from `shift` on: its own

@@ -50,7 +50,7 @@ struct OutputSpot {
     int valveCoils = 0;
 };
 
-enum class Action { None, ForceInput, PlaceMetal, PlacePlastic, Refill };
+enum class Action { None, ForceInput, PlaceMetal, PlacePlastic, ClearBelt, Refill };
 
 struct ButtonSpot {
     Action action = Action::None;

@@ -31,6 +31,7 @@ VirtualStationWindow::VirtualStationWindow(sim::StationRunner* station, iface::S
     : QWidget(parent, Qt::Window), m_station(station), m_link(link)
 {
     ctl::installAccessibleControls();
+    installSceneAccessibility();
     setObjectName(QStringLiteral("Virtuele_Opstelling"));
     setWindowTitle(QStringLiteral("Virtuele opstelling"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -121,8 +122,14 @@ void VirtualStationWindow::buildSceneControls()
 {
     qDeleteAll(m_sceneControls);
     m_sceneControls.clear();
-    for (const SensorSpot& s : m_layout.sensors)
-        m_sceneControls.append(new SceneControl(this, Hit{Action::ForceInput, s.input}, s.name));
+    qDeleteAll(m_indicators);
+    m_indicators.clear();
+    m_tabOrder.clear();
+    for (const SensorSpot& s : m_layout.sensors) {
+        auto* control = new SceneControl(this, Hit{Action::ForceInput, s.input}, s.name);
+        control->setAccessibleName(pointName(true, s.input, s.name));
+        m_sceneControls.append(control);
+    }
     for (const ButtonSpot& b : m_layout.buttons) {
         auto* control = new SceneControl(this, Hit{b.action, -1}, b.text);
         control->setAccessibleDescription(buttonDescription(b.action));
@@ -131,6 +138,12 @@ void VirtualStationWindow::buildSceneControls()
     for (SceneControl* control : std::as_const(m_sceneControls)) {
         control->show();
         connect(control, &QAbstractButton::clicked, this, [this, control] { act(control->hit()); });
+    }
+    const qsizetype count = indicators(m_layout, Pose{}, 0).size();
+    for (qsizetype i = 0; i < count; ++i) {
+        auto* indicator = new SceneIndicator(this);
+        indicator->show();
+        m_indicators.append(indicator);
     }
 }
 
@@ -150,16 +163,41 @@ void VirtualStationWindow::placeSceneControls()
         control->setGeometry(
             toWidget.mapRect(placedSensor(s, m_layout, pose).hitArea()).toAlignedRect());
         const Force force = m_station ? m_station->inputForce(s.input) : Force::Free;
+        const QString state = sensorState(inputs & (1u << s.input), force);
+        control->setValue(state);
         const QString description =
-            sensorState(inputs & (1u << s.input), force) +
-            (switches ? QStringLiteral(". Indrukken zet de schakelaar om")
-                      : QStringLiteral(". Indrukken forceert: kortsluiting, draadbreuk, vrij"));
+            state + (switches
+                         ? QStringLiteral(". Indrukken zet de schakelaar om")
+                         : QStringLiteral(". Indrukken forceert: kortsluiting, draadbreuk, vrij"));
         if (control->accessibleDescription() != description)
             control->setAccessibleDescription(description);
     }
     for (const ButtonSpot& b : m_layout.buttons)
         if (SceneControl* control = m_sceneControls.value(index++))
             control->setGeometry(toWidget.mapRect(b.rect).toAlignedRect());
+    const QVector<Indicator> shown =
+        indicators(m_layout, pose, m_station ? m_station->simulation().outputs() : 0);
+    for (qsizetype i = 0; i < shown.size() && i < m_indicators.size(); ++i) {
+        m_indicators[i]->setGeometry(toWidget.mapRect(shown[i].area).toAlignedRect());
+        m_indicators[i]->setIndicator(shown[i]);
+    }
+    followReadingOrder();
+}
+
+// Tab goes through the controls as they are read: row by row from the top,
+// each row from left to right (the switches on the carriage move with it).
+void VirtualStationWindow::followReadingOrder()
+{
+    QList<QWidget*> focusable;
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->focusPolicy() & Qt::TabFocus)
+            focusable.append(w);
+    const QList<QWidget*> order = ctl::readingOrder(focusable);
+    if (order == m_tabOrder)
+        return;
+    m_tabOrder = order;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 // A part that left the belt while the bin got one more went down the
@@ -277,6 +315,9 @@ void VirtualStationWindow::act(const Hit& hit)
         if (!m_station->placePart(hit.action == Action::PlaceMetal))
             beltStartTaken();
         break;
+    case Action::ClearBelt:
+        m_station->clearBelt();
+        break;
     case Action::Refill:
         m_station->refillMagazine();
         break;
@@ -289,8 +330,8 @@ void VirtualStationWindow::beltStartTaken()
     platform::messages().show(
         this, {windowTitle(),
                QStringLiteral("Er ligt al een bakje aan het begin van de band.\rLaat de band "
-                              "eerst draaien tot dat bakje verder is en leg dan een nieuw "
-                              "bakje neer."),
+                              "eerst draaien tot dat bakje verder is, of haal de bakjes van de "
+                              "band met \"Band leegmaken\", en leg dan een nieuw bakje neer."),
                platform::MessageButtons::Ok, platform::MessageIcon::Information});
 }
 

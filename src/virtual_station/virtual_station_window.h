@@ -17,7 +17,8 @@ class QPushButton;
 namespace virt
 {
 class SceneControl;
-}
+class SceneIndicator;
+} // namespace virt
 
 namespace iface
 {
@@ -64,6 +65,8 @@ class VirtualStationWindow : public QWidget
     void act(const Hit& hit);
     // The controls over the scene, sensors first, then the scene's buttons.
     const QList<SceneControl*>& sceneControls() const { return m_sceneControls; }
+    // The output lamps and counters as a screen reader finds them.
+    const QList<SceneIndicator*>& sceneIndicators() const { return m_indicators; }
 
     // True while the window animates on its own (a part sliding down).
     bool isAnimating() const { return m_animation.isActive(); }
@@ -88,6 +91,7 @@ class VirtualStationWindow : public QWidget
     void watchSlide();
     void buildSceneControls();
     void placeSceneControls();
+    void followReadingOrder();
     void beltStartTaken();
     QPixmap& background(QSize size, qreal dpr);
 
@@ -106,6 +110,9 @@ class VirtualStationWindow : public QWidget
     QPushButton* m_stepPlan = nullptr;
     QPushButton* m_pullCable = nullptr;
     QList<SceneControl*> m_sceneControls;
+    QList<SceneIndicator*> m_indicators;
+    // The focusable controls in the Tab order last given.
+    QList<QWidget*> m_tabOrder;
     QPointer<QWidget> m_statusBar;
 };
 

@@ -54,10 +54,10 @@ void TestCommandLine::withoutDisplay_data()
                                << cmdline::versionLine() + QLatin1Char('\n') << "";
     QTest::newRow("-v") << QStringList{"-v"} << 0 << "Automatiseren 1."
                         << "";
-    QTest::newRow("--help") << QStringList{"--help"} << 0 << "--settings <FILE>"
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "--settings <BESTAND>"
                             << "";
     QTest::newRow("--help names the program")
-        << QStringList{"-h"} << 0 << "Usage: Automatiseren [options]"
+        << QStringList{"-h"} << 0 << "Gebruik: Automatiseren [opties]"
         << "";
     QTest::newRow("--help wins over a bad file")
         << QStringList{"--settings", missing, "--help"} << 0 << "--version"
@@ -220,7 +220,7 @@ void TestCommandLine::manualPageNamesEveryOption_data()
                                       outStream, errStream),
              0);
     outStream.flush();
-    // "  -h, --help   Show this help and end." and "  --settings <FILE>  ..."
+    // "  -h, --help   Toon deze hulp en stop." and "  --settings <BESTAND>  ..."
     const QRegularExpression optionLine(QStringLiteral("^\\s+(-\\w)?(?:, )?(--[\\w-]+)"),
                                         QRegularExpression::MultilineOption);
     int found = 0;
@@ -243,7 +243,7 @@ void TestCommandLine::manualPageNamesEveryOption()
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly | QIODevice::Text));
     const QString page = QString::fromUtf8(f.readAll());
-    const QString options = page.section(QStringLiteral("\n.SH OPTIONS\n"), 1, 1)
+    const QString options = page.section(QStringLiteral("\n.SH OPTIES\n"), 1, 1)
                                 .section(QStringLiteral("\n.SH "), 0, 0);
     // In roff a minus sign is written "\-".
     QString roff = option;
@@ -251,7 +251,7 @@ void TestCommandLine::manualPageNamesEveryOption()
     QVERIFY2(options.contains(QStringLiteral(".BR ") + roff) ||
                  options.contains(QStringLiteral(".BI ") + roff) ||
                  options.contains(QStringLiteral(", \" ") + roff),
-             qPrintable(option + QStringLiteral(" is not under OPTIONS")));
+             qPrintable(option + QStringLiteral(" is not under OPTIES")));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -168,6 +168,9 @@ void TestBeschrijving::parts()
     QVERIFY(b->Option_Nummers[number]->Value());
     QCOMPARE(b->Text_Benaming->Text(), benaming);
     QCOMPARE(b->Text_Info->Text(), info);
+    // The texts are painted; a screen reader has only their names.
+    QCOMPARE(b->Text_Benaming->accessibleName(), benaming);
+    QCOMPARE(b->Text_Info->accessibleName(), info);
     const ctl::Image* image = fx.main->fullScreen(false)->Image_Show_Fullscreen;
     QCOMPARE(shownFile(image), picture);
     QVERIFY(!image->picture().isNull());
@@ -277,6 +280,10 @@ void TestBeschrijving::closePaths_data()
     QTest::newRow("Sluiten") << "Sluiten";
     QTest::newRow("close box") << "close box";
     QTest::newRow("window object ended") << "ended";
+    QTest::newRow("Esc on the picture") << "Esc picture";
+    QTest::newRow("Esc in Info") << "Esc info";
+    QTest::newRow("click on the picture") << "click picture";
+    QTest::newRow("click on the black beside the picture") << "click border";
 }
 
 void TestBeschrijving::closePaths()
@@ -286,13 +293,30 @@ void TestBeschrijving::closePaths()
     fx.main->hide();
     Beschrijving* b = openFor(fx, "CMD_Transportband");
     Full_Screen* f = fx.main->fullScreen(false);
-    QVERIFY(b && f && f->isVisible() && !f->isEnabled());
-    if (how == "Sluiten")
+    QVERIFY(b && f && f->isVisible());
+    if (how == "Sluiten") {
         fx.click("CMD_Close");
-    else if (how == "close box")
+    } else if (how == "close box") {
         QVERIFY(b->close());
-    else
+    } else if (how.startsWith("Esc")) {
+        QTest::keyClick(how.endsWith("info") ? static_cast<QWidget*>(b->Option_Nummers[3])
+                                             : static_cast<QWidget*>(f),
+                        Qt::Key_Escape);
+        // Esc is still the Noodstop: every output off.
+        QVERIFY(fx.port.calls.contains("WriteOutputs(0)"));
+        QCoreApplication::processEvents();
+    } else if (how == "click picture") {
+        QTest::mouseClick(f->Image_Show_Fullscreen, Qt::LeftButton);
+    } else if (how == "click border") {
+        // The picture keeps its proportions: black is left beside or under it.
+        const QRect picture = f->Image_Show_Fullscreen->geometry();
+        const QPoint black = picture.left() > 0 ? QPoint(0, f->height() / 2)
+                                                : QPoint(f->width() / 2, f->height() - 1);
+        QVERIFY(!picture.contains(black));
+        QTest::mouseClick(f, Qt::LeftButton, {}, black);
+    } else {
         delete b;
+    }
     QVERIFY(f->isEnabled());
     QVERIFY(!f->isVisible());
     if (how != "ended")

@@ -114,11 +114,19 @@ void TestFullScreen::opensFittedWithDescription()
     QVERIFY(f);
     QCOMPARE(f->objectName(), QString("Full_Screen"));
     QVERIFY(f->isVisible());
-    QVERIFY(!f->isEnabled());
+    // It takes Esc and a click, which close it.
+    QVERIFY(f->isEnabled());
     QVERIFY(f->windowState() & Qt::WindowMaximized);
     QCOMPARE(f->palette().color(QPalette::Window), QColor(Qt::black));
     Beschrijving* b = fx.main->beschrijving(false);
     QVERIFY(b && b->isVisible());
+    // The description belongs to the picture: it stands over it whatever
+    // the window manager makes of "on top".
+    QVERIFY(b->windowHandle() && f->windowHandle());
+    QCOMPARE(b->windowHandle()->transientParent(), f->windowHandle());
+    // The picture comes forward first and the description after it.
+    QCoreApplication::processEvents();
+    QCOMPARE(QGuiApplication::focusWindow(), b->windowHandle());
 
     QCOMPARE(shownFile(f->Image_Show_Fullscreen), picture);
     QVERIFY(!f->Picture_Measure_Size->isVisible());
@@ -159,7 +167,6 @@ void TestFullScreen::reactivationWhileDescribingChangesNothing()
     QVERIFY(f->Image_Show_Fullscreen->Picture().isEmpty());
     QCOMPARE(f->Image_Show_Fullscreen->Width(), width);
     QVERIFY(f->isVisible());
-    QVERIFY(!f->isEnabled());
 }
 
 void TestFullScreen::reopensWithOtherStation()
@@ -178,7 +185,6 @@ void TestFullScreen::reopensWithOtherStation()
     fx.click("Image_Module_Holder");
     QVERIFY(f->isVisible());
     QVERIFY(b->isVisible());
-    QVERIFY(!f->isEnabled());
     QCOMPARE(shownFile(f->Image_Show_Fullscreen), QString("Station Handling cijfers.jpg"));
 }
 

@@ -160,7 +160,7 @@ void TestSimulatedInterface::connectReportsRestWord()
     QFETCH(station::Station, inView);
     QFETCH(int, word);
     Rig rig;
-    rig.station.setStation(inView);
+    rig.runner.setStation(inView);
     QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
     QVERIFY(rig.port.SearchAndConnect() != 0);
     // The first report comes once the caller has finished connecting.
@@ -170,13 +170,13 @@ void TestSimulatedInterface::connectReportsRestWord()
     // Nothing moves, so nothing more is reported.
     rig.time.advance(100);
     QCOMPARE(spy.count(), 1);
-    QVERIFY(!rig.station.isRunning());
+    QVERIFY(!rig.runner.isRunning());
 }
 
 void TestSimulatedInterface::handlingFrontAfterTravelTime()
 {
     Rig rig;
-    rig.station.setStation(Handling);
+    rig.runner.setStation(Handling);
     QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
     QVERIFY(rig.port.SearchAndConnect() != 0);
     rig.settle();
@@ -196,24 +196,24 @@ void TestSimulatedInterface::handlingFrontAfterTravelTime()
 void TestSimulatedInterface::writeBeforeConnectIsIgnored()
 {
     Rig rig;
-    rig.station.setStation(Handling);
+    rig.runner.setStation(Handling);
     QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
     rig.port.WriteOutputs(0x01);
-    QCOMPARE(rig.station.outputs(), quint8(0));
-    QVERIFY(!rig.station.isRunning());
+    QCOMPARE(rig.runner.outputs(), quint8(0));
+    QVERIFY(!rig.runner.isRunning());
     rig.time.advance(50);
     QCOMPARE(spy.count(), 0);
 
     QVERIFY(rig.port.SearchAndConnect() != 0);
     rig.time.advance(300);
     QCOMPARE(words(spy), QList<qint32>{0x05});
-    QCOMPARE(rig.station.simulation().handling()->horizontal().positionMs(), 0);
+    QCOMPARE(rig.runner.simulation().handling()->horizontal().positionMs(), 0);
 }
 
 void TestSimulatedInterface::writeAfterDisconnectIsIgnored()
 {
     Rig rig;
-    rig.station.setStation(Handling);
+    rig.runner.setStation(Handling);
     QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
     QVERIFY(rig.port.SearchAndConnect() != 0);
     rig.settle();
@@ -221,19 +221,19 @@ void TestSimulatedInterface::writeAfterDisconnectIsIgnored()
     rig.port.Disconnect();
     QVERIFY(!rig.port.isConnected());
     rig.port.WriteOutputs(0x04);
-    QCOMPARE(rig.station.outputs(), quint8(0));
-    QVERIFY(!rig.station.isRunning());
+    QCOMPARE(rig.runner.outputs(), quint8(0));
+    QVERIFY(!rig.runner.isRunning());
     // Forcing while disconnected is kept but not reported.
-    rig.station.setInputForce(7, Force::On);
+    rig.runner.setInputForce(7, Force::On);
     rig.time.advance(100);
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(rig.station.inputs(), 0x85);
+    QCOMPARE(rig.runner.inputs(), 0x85);
 }
 
 void TestSimulatedInterface::reconnectReportsAgainFromOutputsZero()
 {
     Rig rig;
-    rig.station.setStation(station::Station::StapelMagazijn);
+    rig.runner.setStation(station::Station::StapelMagazijn);
     QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
     QVERIFY(rig.port.SearchAndConnect() != 0);
     rig.settle();
@@ -243,7 +243,7 @@ void TestSimulatedInterface::reconnectReportsAgainFromOutputsZero()
     // Closing the link drops the outputs: the pressing cylinder springs back.
     rig.port.Disconnect();
     QVERIFY(rig.time.advanceUntil(
-        [&] { return rig.station.simulation().stackMagazine()->press().isRetracted(); }, 3000));
+        [&] { return rig.runner.simulation().stackMagazine()->press().isRetracted(); }, 3000));
     QVERIFY(rig.runToRest(1000));
     QCOMPARE(words(spy), (QList<qint32>{0x00, 0x01}));
 
@@ -257,63 +257,63 @@ void TestSimulatedInterface::reconnectReportsAgainFromOutputsZero()
 void TestSimulatedInterface::timerRunsOnlyWhileMoving()
 {
     Rig rig;
-    rig.station.setStation(station::Station::Transportband);
+    rig.runner.setStation(station::Station::Transportband);
     QVERIFY(rig.port.SearchAndConnect() != 0);
-    QVERIFY(!rig.station.isRunning());
+    QVERIFY(!rig.runner.isRunning());
     rig.port.WriteOutputs(0x02); // belt runs
-    QVERIFY(rig.station.isRunning());
+    QVERIFY(rig.runner.isRunning());
     rig.time.advance(60);
-    QVERIFY(rig.station.isRunning());
+    QVERIFY(rig.runner.isRunning());
     rig.port.WriteOutputs(0x00);
     QVERIFY(rig.runToRest(500));
 
-    rig.station.setStation(Handling);
+    rig.runner.setStation(Handling);
     rig.port.WriteOutputs(0x04); // down
     QVERIFY(rig.runToRest(3000));
     // Driving the carriage while the gripper is lowered moves nothing.
     rig.port.WriteOutputs(0x05);
-    QVERIFY(!rig.station.isRunning());
+    QVERIFY(!rig.runner.isRunning());
 }
 
 void TestSimulatedInterface::forcingTakesEffectAtOnce()
 {
     Rig rig;
     SimulatedInterface& port = rig.port;
-    sim::StationRunner& station = rig.station;
-    station.setStation(Handling);
+    sim::StationRunner& runner = rig.runner;
+    runner.setStation(Handling);
     QSignalSpy spy(&port, &SimulatedInterface::InputsChanged);
-    QSignalSpy state(&station, &sim::StationRunner::stateChanged);
+    QSignalSpy state(&runner, &sim::StationRunner::stateChanged);
     QVERIFY(port.SearchAndConnect() != 0);
     rig.settle();
 
     const int redraws = state.count();
-    station.setInputForce(3, Force::On);
+    runner.setInputForce(3, Force::On);
     QCOMPARE(words(spy), (QList<qint32>{0x05, 0x0d}));
     QVERIFY(state.count() > redraws);
-    QCOMPARE(station.inputForce(3), Force::On);
-    station.setInputForce(3, Force::On); // no change, no event
-    station.setInputForce(0, Force::On); // already on by the station: word unchanged
+    QCOMPARE(runner.inputForce(3), Force::On);
+    runner.setInputForce(3, Force::On); // no change, no event
+    runner.setInputForce(0, Force::On); // already on by the station: word unchanged
     QCOMPARE(spy.count(), 2);
-    station.setInputForce(0, Force::Off);
-    station.setInputForce(3, Force::Free);
+    runner.setInputForce(0, Force::Off);
+    runner.setInputForce(3, Force::Free);
     QCOMPARE(words(spy), (QList<qint32>{0x05, 0x0d, 0x0c, 0x04}));
-    station.setInputForce(8, Force::On);
-    station.setInputForce(-1, Force::On);
+    runner.setInputForce(8, Force::On);
+    runner.setInputForce(-1, Force::On);
     QCOMPARE(spy.count(), 4);
 }
 
 void TestSimulatedInterface::placingAPartTakesEffectAtOnce()
 {
     Rig rig;
-    rig.station.setStation(station::Station::Transportband);
+    rig.runner.setStation(station::Station::Transportband);
     QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
     QVERIFY(rig.port.SearchAndConnect() != 0);
     rig.settle();
-    QVERIFY(rig.station.placePart(true));
+    QVERIFY(rig.runner.placePart(true));
     QCOMPARE(words(spy), (QList<qint32>{0x00, 0x02}));
-    QVERIFY(!rig.station.placePart(false));
+    QVERIFY(!rig.runner.placePart(false));
     QCOMPARE(spy.count(), 2);
-    QCOMPARE(rig.station.simulation().conveyor()->parts().size(), 1);
+    QCOMPARE(rig.runner.simulation().conveyor()->parts().size(), 1);
 
     // The metal part reaches the inductive sensor after 1.4..1.8 s of belt.
     const qint64 start = rig.time.now;
@@ -323,8 +323,8 @@ void TestSimulatedInterface::placingAPartTakesEffectAtOnce()
     QVERIFY2(rig.time.now - start >= 1400, qPrintable(QString::number(rig.time.now - start)));
     QVERIFY2(rig.time.now - start <= 1800, qPrintable(QString::number(rig.time.now - start)));
 
-    rig.station.setStation(Handling);
-    QVERIFY(!rig.station.placePart(true));
+    rig.runner.setStation(Handling);
+    QVERIFY(!rig.runner.placePart(true));
 }
 
 void TestSimulatedInterface::stationChangeWhileConnected()
@@ -333,10 +333,10 @@ void TestSimulatedInterface::stationChangeWhileConnected()
     QSignalSpy spy(&rig.port, &SimulatedInterface::InputsChanged);
     QVERIFY(rig.port.SearchAndConnect() != 0);
     rig.settle();
-    rig.station.setStation(Handling);
-    rig.station.setStation(Handling);
-    rig.station.setStation(station::Station::TransHandling);
-    rig.station.setStation(station::Station::StapelMagazijn);
+    rig.runner.setStation(Handling);
+    rig.runner.setStation(Handling);
+    rig.runner.setStation(station::Station::TransHandling);
+    rig.runner.setStation(station::Station::StapelMagazijn);
     QCOMPARE(words(spy), (QList<qint32>{0x00, 0x05, 0x28, 0x00}));
 }
 
@@ -376,7 +376,7 @@ void TestSimulatedInterface::pulledCableIsALostLink()
     Main window(&port);
     window.CMD_Verbinding->click();
     window.CMD_SetReset[0]->click();
-    QCOMPARE(rig.station.outputs(), 0x01);
+    QCOMPARE(rig.runner.outputs(), 0x01);
 
     // The link the station window sees follows it.
     iface::StationLink& link = *port.stationLink();
@@ -386,7 +386,7 @@ void TestSimulatedInterface::pulledCableIsALostLink()
     QVERIFY(!link.isConnected());
     QVERIFY(port.isCableOut());
     QVERIFY(link.isCableOut());
-    QCOMPARE(rig.station.outputs(), 0x01);
+    QCOMPARE(rig.runner.outputs(), 0x01);
     rig.settle();
     QCOMPARE(window.Verbonden(), 0);
     QCOMPARE(window.DecimaalUit(), 0x01);
@@ -404,7 +404,7 @@ void TestSimulatedInterface::pulledCableIsALostLink()
     window.CMD_Verbinding->click();
     QCOMPARE(window.Verbonden(), -1);
     QCOMPARE(window.DecimaalUit(), 0);
-    QCOMPARE(rig.station.outputs(), 0);
+    QCOMPARE(rig.runner.outputs(), 0);
     QVERIFY(!window.Shape_Lampje[0]->isStale());
     QVERIFY(!link.isCableOut());
 }

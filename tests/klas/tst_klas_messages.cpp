@@ -48,6 +48,8 @@ class TestKlasMessages : public QObject
     void lessonAndResultMessages();
     void resultsCsvRows_data();
     void resultsCsvRows();
+    void faultDialogNamesTheSensors_data();
+    void faultDialogNamesTheSensors();
 
   private:
     // pc01 of class 3b, its broker nowhere: messages are handed to it here.
@@ -523,6 +525,26 @@ void TestKlasMessages::resultsCsvRows()
     QFETCH(QByteArray, line);
     const QByteArray csv = klas::resultsCsv({row});
     QCOMPARE(csv, "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n" + line);
+void TestKlasMessages::faultDialogNamesTheSensors_data()
+{
+    QTest::addColumn<QString>("station"); // as the pupil's status carries it
+    QTest::addColumn<int>("input");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("conveyor, inductive sensor")
+        << "Transportband" << 1 << "Ingang 1 – Inductieve sensor";
+    QTest::newRow("conveyor, an unused input") << "Transportband" << 3 << "Ingang 3";
+    QTest::newRow("combined: the handling station three higher")
+        << "Transportband en Station handling" << 4 << "Ingang 4 – Eindschakelaar cil. 1 Achter";
+    QTest::newRow("interface view: no station") << "Interfacing Easyport D8A" << 2 << "Ingang 2";
+    QTest::newRow("no status yet") << "" << 8 << "Ingang 8";
+}
+
+void TestKlasMessages::faultDialogNamesTheSensors()
+{
+    QFETCH(QString, station);
+    QFETCH(int, input);
+    QFETCH(QString, caption);
+    QCOMPARE(klas::ClassModel::inputCaption(station, input), caption);
 }
 
 QTEST_GUILESS_MAIN(TestKlasMessages)

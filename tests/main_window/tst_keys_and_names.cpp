@@ -69,6 +69,9 @@ QObject* findControl(const QWidget& window, const QString& name)
     for (auto* b : window.findChildren<QAbstractButton*>())
         if (b->text() == name)
             return b;
+    for (auto* w : window.findChildren<QWidget*>())
+        if (w->accessibleName() == name)
+            return w;
     return nullptr;
 }
 
@@ -384,9 +387,11 @@ void TestKeysAndNames::controlKinds_data()
 
     kind("station window", "station", "", "Virtuele_Opstelling", R::Window, "Virtuele opstelling");
     kind("sensor at rest", "station", "conveyor", "Inductieve sensor", R::PushButton,
-         "Inductieve sensor", "uit. Indrukken forceert", "", -1, 1);
+         "Ingang 1 Inductieve sensor", "uit. Indrukken forceert", "uit", -1, 1);
     kind("sensor forced on", "station", "conveyor force0", "Inductieve sensor", R::PushButton,
-         "Inductieve sensor", "aan, kortsluiting.", "", -1, 1);
+         "Ingang 1 Inductieve sensor", "aan, kortsluiting.", "aan, kortsluiting", -1, 1);
+    kind("output lamp in the station window", "station", "conveyor", "Uitgang 2 Gelijkstroom motor",
+         R::CheckBox, "Uitgang 2 Gelijkstroom motor", "", "uit", 0, 0);
     kind("switch of the interface view", "station", "", "Ingang 5", R::PushButton, "Ingang 5",
          "uit. Indrukken zet de schakelaar om", "", -1, 1);
     kind("metal box", "station", "conveyor", "Metalen bakje", R::PushButton, "Metalen bakje",

@@ -183,7 +183,7 @@ void TestPackage::contents_data()
         << "usr/share/doc/automatiseren/changelog.gz"
         << "gzip:\n -- " DRAVIK_PACKAGE_MAINTAINER "  ";
     QTest::newRow("manual page") << "usr/share/man/man1/automatiseren.1.gz"
-                                 << "gzip:\n.SH OPTIONS\n";
+                                 << "gzip:\n.SH OPTIES\n";
     QTest::newRow("README") << "usr/share/doc/automatiseren/README.md"
                             << "text:# Automatiseren voor het VMBO";
     QTest::newRow("settings page") << "usr/share/doc/automatiseren/settings.md"

@@ -11,6 +11,10 @@
 #include "support/test_support.h"
 #include "support/warning_log.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QPointer>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -53,6 +57,8 @@ class TestPlcInterface : public QObject
   private slots:
     void pupilAndPlc_data();
     void pupilAndPlc();
+    void aboutLines_data();
+    void aboutLines();
     void settingsReadOrRefused_data();
     void settingsReadOrRefused();
 };
@@ -65,33 +71,39 @@ void TestPlcInterface::pupilAndPlc_data()
     QTest::addColumn<int>("outputBefore");  // the station's output word before the press
     QTest::addColumn<bool>("pressApplies"); // the pupil's press of output 1
     QTest::addColumn<QString>("status");    // the PLC status line before the press
+    QTest::addColumn<QString>("about");     // the about window's line on the owner or hold
+    const QString nobody = QStringLiteral("Geen PLC bestuurt de uitgangen.");
+    const QString owner = QStringLiteral("De PLC op 127.0.0.1 bestuurt de uitgangen.");
+    const QString hold =
+        QStringLiteral("Noodstop: alle uitgangen blijven uit tot \"Noodstop opheffen\".");
 
     QTest::newRow("no PLC: the pupil drives")
-        << QStringList{} << 0 << true << "Wacht op een PLC op poort %1";
+        << QStringList{} << 0 << true << "Wacht op een PLC op poort %1" << nobody;
     QTest::newRow("a PLC owns: refused") << QStringList{"plc w5 2 on -> ok"} << 0x04 << false
-                                         << "PLC 127.0.0.1 bestuurt de uitgangen";
+                                         << "PLC 127.0.0.1 bestuurt de uitgangen" << owner;
     QTest::newRow("the PLC went silent: the pupil again")
         << QStringList{"plc w15 0x06 -> ok", "silent"} << 0 << true
-        << "PLC stil: alle uitgangen uit";
+        << "PLC stil: alle uitgangen uit" << nobody;
     QTest::newRow("Noodstop: the PLC is refused, the pupil is not")
         << QStringList{"noodstop", "plc w5 2 on -> ex04"} << 0 << true
-        << "PLC 127.0.0.1 geweigerd: de Noodstop houdt alle uitgangen uit";
+        << "PLC 127.0.0.1 geweigerd: de Noodstop houdt alle uitgangen uit" << hold;
     QTest::newRow("released: the PLC's write is refused until it writes all off")
         << QStringList{"plc w5 2 on -> ok", "noodstop", "release", "plc w5 3 on -> ex04"} << 0
-        << false << "Wacht tot de PLC alle uitgangen uitzet";
+        << false << "Wacht tot de PLC alle uitgangen uitzet"
+        << "Wacht tot de PLC alle uitgangen uitzet; tot dan zet de PLC niets aan.";
     QTest::newRow("released, all off written: the PLC's next write applies")
         << QStringList{"plc w5 2 on -> ok", "noodstop", "release", "plc w15 0x00 -> ok",
                        "plc w5 3 on -> ok"}
-        << 0x08 << false << "PLC 127.0.0.1 bestuurt de uitgangen";
+        << 0x08 << false << "PLC 127.0.0.1 bestuurt de uitgangen" << owner;
     QTest::newRow("the hold stays on the status line when the owner falls silent")
         << QStringList{"plc w5 2 on -> ok", "noodstop", "silent"} << 0 << true
-        << "Noodstop: alle uitgangen blijven uit tot \"Noodstop opheffen\"";
+        << "Noodstop: alle uitgangen blijven uit tot \"Noodstop opheffen\"" << hold;
     QTest::newRow("another station while a PLC owns: its all-off word applies")
         << QStringList{"plc w5 2 on -> ok", "station"} << 0 << false
-        << "PLC 127.0.0.1 bestuurt de uitgangen";
+        << "PLC 127.0.0.1 bestuurt de uitgangen" << owner;
     QTest::newRow("the PLC reads the inputs with the teacher's hidden faults")
         << QStringList{"force 1", "force 2", "faults 0x02 0x10", "plc r4 -> =0014"} << 0 << true
-        << "Wacht op een PLC op poort %1";
+        << "Wacht op een PLC op poort %1" << nobody;
 }
 
 void TestPlcInterface::pupilAndPlc()
@@ -100,6 +112,7 @@ void TestPlcInterface::pupilAndPlc()
     QFETCH(int, outputBefore);
     QFETCH(bool, pressApplies);
     QFETCH(QString, status);
+    QFETCH(QString, about);
 
     testing::ServiceScope services;
     testing::WarningLog log;
@@ -113,6 +126,14 @@ void TestPlcInterface::pupilAndPlc()
     main.findChild<QAbstractButton*>("CMD_Verbinding")->click();
     QCOMPARE(main.Verbonden(), -1);
     QCOMPARE(port.GetModuleNumber(0), plc::PlcInterface::Model);
+
+    // The about window stays open and follows what happens.
+    port.AboutBox();
+    QPointer<QDialog> aboutBox;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == QLatin1String("PlcAbout"))
+            aboutBox = qobject_cast<QDialog*>(top);
+    QVERIFY(aboutBox);
 
     RawPlc plcClient(quint16(settings.port));
     for (const QString& step : before) {
@@ -138,6 +159,15 @@ void TestPlcInterface::pupilAndPlc()
     }
     QCOMPARE(port.statusText(),
              status.replace(QLatin1String("%1"), QString::number(settings.port)));
+    const QStringList aboutText =
+        aboutBox->findChild<QLabel*>(QStringLiteral("PlcAboutText"))->text().split('\n');
+    QVERIFY2(aboutText.contains(about), qPrintable(aboutText.join('|')));
+    QVERIFY(aboutText.contains(
+        QStringLiteral("Luistert op adres 127.0.0.1, poort %1.").arg(settings.port)));
+    QVERIFY(aboutText.contains(QStringLiteral("Waakhond: 1 s. Stuurt de PLC die de uitgangen "
+                                              "bestuurt zo lang niets, dan gaan alle uitgangen "
+                                              "uit.")));
+    delete aboutBox;
     // The main window shows what the station was given, no more.
     QCOMPARE(main.DecimaalUit(), outputBefore);
     QCOMPARE(int(port.stationRunner()->outputs()), outputBefore);
@@ -163,6 +193,49 @@ void TestPlcInterface::pupilAndPlc()
     QCOMPARE(port.server().connectionCount(), 0);
     QCOMPARE(int(port.stationRunner()->outputs()), 0);
     QVERIFY(!port.server().isListening());
+}
+
+void TestPlcInterface::aboutLines_data()
+{
+    QTest::addColumn<QString>("facts"); // "off", "unusable", "dog=MS", "unit=N"
+    QTest::addColumn<QString>("line");
+    QTest::newRow("not yet connected: where it will listen")
+        << "off"
+        << "Luistert nog niet (adres 127.0.0.1, poort 1502): klik eerst op \"Zoek en verbind\".";
+    QTest::newRow("unusable settings say why")
+        << "unusable"
+        << "Er wordt niet naar PLC's geluisterd: In x staat onder [plc] port=0.";
+    QTest::newRow("half a second in Dutch") << "dog=500"
+                                            << "Waakhond: 0,5 s. Stuurt de PLC die de uitgangen "
+                                               "bestuurt zo lang niets, dan gaan alle uitgangen "
+                                               "uit.";
+    QTest::newRow("no watchdog")
+        << "dog=0"
+        << "Geen waakhond: de uitgangen gaan pas uit als de PLC zijn laatste verbinding sluit.";
+    QTest::newRow("one unit id") << "unit=7"
+                                 << "Antwoordt op unit-id 7 (en 255).";
+}
+
+void TestPlcInterface::aboutLines()
+{
+    QFETCH(QString, facts);
+    QFETCH(QString, line);
+    plc::AboutFacts f;
+    f.listening = facts != QLatin1String("off");
+    f.listen = QStringLiteral("127.0.0.1");
+    f.port = 1502;
+    f.watchdogMs = 1000;
+    if (facts == QLatin1String("unusable")) {
+        f.usable = false;
+        f.listening = false;
+        f.problem = QStringLiteral("In x staat onder [plc] port=0.");
+    } else if (facts.startsWith(QLatin1String("dog="))) {
+        f.watchdogMs = facts.mid(4).toInt();
+    } else if (facts.startsWith(QLatin1String("unit="))) {
+        f.unit = facts.mid(5).toInt();
+    }
+    const QStringList lines = plc::aboutLines(f);
+    QVERIFY2(lines.contains(line), qPrintable(lines.join('|')));
 }
 
 void TestPlcInterface::settingsReadOrRefused_data()

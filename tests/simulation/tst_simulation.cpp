@@ -58,6 +58,7 @@ QString partList(const Simulation& sim)
 //   station=NAME     show another station (stack, conveyor, handling, both, interface)
 //   force=I:on|off|free
 //   part=metal|plain / nopart=metal|plain   placing a part succeeds / is refused
+//   clear=1 / noclear=1  taking the parts off the belt succeeds / is refused
 //   in=W moving=0|1 feed=MS press=MS lids=N atpress=0|1 pressed=0|1
 //   delivered=N parts=LIST slide=N h=MS v=MS grip=open|closed holding=0|1
 //   handled=N dropped=N blocked=0|1 atend=N
@@ -104,6 +105,10 @@ QString runScript(Simulation& sim, const QString& script)
             actual = placed ? QStringLiteral("placed") : QStringLiteral("refused");
             expected =
                 key == QLatin1String("part") ? QStringLiteral("placed") : QStringLiteral("refused");
+        } else if (key == QLatin1String("clear") || key == QLatin1String("noclear")) {
+            actual = sim.clearBelt() ? QStringLiteral("cleared") : QStringLiteral("refused");
+            expected = key == QLatin1String("clear") ? QStringLiteral("cleared")
+                                                     : QStringLiteral("refused");
         } else if (key == QLatin1String("in")) {
             actual = QStringLiteral("0x%1").arg(sim.inputs(), 2, 16, QLatin1Char('0'));
             expected = QStringLiteral("0x%1").arg(number, 2, 16, QLatin1Char('0'));
@@ -324,6 +329,11 @@ void TestSimulation::stations_data()
         << "conveyor"
         << "part=plain; nopart=metal; out=0x02; wait=399; nopart=plain; wait=1; "
            "part=plain; parts=0,400";
+    // The next exercise starts from an empty belt; the bin is another place.
+    QTest::newRow("conveyor cleared: belt empty, bin kept, start free again")
+        << "conveyor"
+        << "part=metal; out=0x03; wait=2800; slide=1; out=0x02; part=plain; wait=500; "
+           "part=metal; clear=1; parts=none; slide=1; in=0x00; part=metal; parts=0m";
 
     // Conveyor and handling together: handling shifted by three.
     QTest::newRow("both rest word") << "both"
@@ -515,6 +525,7 @@ void TestSimulation::runnerAnnouncesInputsOnChange()
     QCOMPARE(heard, QStringList({"state", "state", "9"}));
     QVERIFY(!runner->refillMagazine());
     QVERIFY(!runner->placePart(true));
+    QVERIFY(!runner->clearBelt());
     QCOMPARE(heard.size(), 3);
 }
 

@@ -261,16 +261,16 @@ void TestLessonPane::checkLeavesTheInterfaceInUseAlone()
     auto* pane = child<LessonPane>(w, QStringLiteral("FrameOpdracht"));
     QVERIFY(pane->openLesson(writeFile(dir, QStringLiteral("les.json"), Lesson)));
     const QStringList log = host.log;
-    const quint8 inputs = rig.station.inputs();
-    QSignalSpy moves(&rig.station, &sim::StationRunner::stateChanged);
+    const quint8 inputs = rig.runner.inputs();
+    QSignalSpy moves(&rig.runner, &sim::StationRunner::stateChanged);
     QSignalSpy words(&rig.port, &iface::EasyPortControl::InputsChanged);
     QVERIFY(pane->check());
     QCOMPARE(marks(w), QStringLiteral("✗✗"));
     rig.time.advance(2000);
     QCOMPARE(moves.size(), 0);
     QCOMPARE(words.size(), 0);
-    QCOMPARE(rig.station.outputs(), quint8(0b100));
-    QCOMPARE(rig.station.inputs(), inputs);
+    QCOMPARE(rig.runner.outputs(), quint8(0b100));
+    QCOMPARE(rig.runner.inputs(), inputs);
     QCOMPARE(host.log, log);
 }
 

@@ -1,5 +1,6 @@
 #include "support/class_broker.h"
 
+#include "klas/mqtt_client.h"
 #include "support/modbus_peers.h"
 
 #include <QDeadlineTimer>
@@ -87,5 +88,25 @@ QString ClassBroker::password(const QString& account) const
     }
     return {};
 }
+
+LibraryWaker::LibraryWaker(const ClassBroker& broker, const QString& account)
+{
+    klas::MqttClient::Options o;
+    o.host = QStringLiteral("127.0.0.1");
+    o.port = broker.port();
+    o.user = account;
+    o.password = broker.password(account);
+    o.clientId = QStringLiteral("waker-") + account;
+    o.firstRetryMs = 100;
+    o.maxRetryMs = 400;
+    m_client = std::make_unique<klas::MqttClient>(o);
+    m_client->start();
+    const QString topic = broker.klas() + QStringLiteral("/waker");
+    QObject::connect(&m_tick, &QTimer::timeout, m_client.get(),
+                     [this, topic] { m_client->publish(topic, "x", 1, false); });
+    m_tick.start(30);
+}
+
+LibraryWaker::~LibraryWaker() = default;
 
 } // namespace testing

@@ -3,6 +3,14 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+
+namespace klas
+{
+class MqttClient;
+}
 
 // A private class broker for the tests: scripts/klas-broker.sh writes its
 // configuration (accounts pc01.. and docent, the ACL) into a temporary
@@ -37,6 +45,24 @@ class ClassBroker
     QString m_klas;
     QString m_error;
     int m_port = 0;
+};
+
+// Keeps the MQTT library's network thread turning. That thread takes up a
+// connection opened while it waits (up to a second) only when the wait
+// ends, so a client that connects while others are connected would take
+// one to two seconds. This client of `account` publishes every 30 ms (QoS
+// 1, to a topic its account may not write: the broker drops the message
+// and acknowledges it), and every acknowledgement ends that wait. Nothing
+// it sends reaches another client.
+class LibraryWaker
+{
+  public:
+    LibraryWaker(const ClassBroker& broker, const QString& account);
+    ~LibraryWaker();
+
+  private:
+    std::unique_ptr<klas::MqttClient> m_client;
+    QTimer m_tick;
 };
 
 } // namespace testing

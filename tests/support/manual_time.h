@@ -46,7 +46,7 @@ class ManualTime
 // The simulated interface on a station whose time the test moves.
 struct SimulatedRig {
     explicit SimulatedRig(const iface::SimulatedSettings& settings = {})
-        : port(settings, time.newStation()), station(*port.stationRunner())
+        : port(settings, time.newStation()), runner(*port.stationRunner())
     {
     }
     // Lets what a connect queued (the first input report) arrive.
@@ -54,12 +54,12 @@ struct SimulatedRig {
     // Moves time on (bounded) until the station comes to rest.
     bool runToRest(qint64 limitMs = 5000)
     {
-        return time.advanceUntil([this] { return !station.isRunning(); }, limitMs);
+        return time.advanceUntil([this] { return !runner.isRunning(); }, limitMs);
     }
 
     ManualTime time;
     iface::SimulatedInterface port;
-    sim::StationRunner& station;
+    sim::StationRunner& runner;
 };
 
 } // namespace testing

@@ -372,6 +372,11 @@ void TestSceneModel::hitTest_data()
     QTest::newRow("conveyor: plastic part")
         << station::Station::Transportband << 0 << 0 << button(band, Action::PlacePlastic)
         << Hit{Action::PlacePlastic, -1};
+    QTest::newRow("conveyor: clear the belt")
+        << station::Station::Transportband << 0 << 0 << button(band, Action::ClearBelt)
+        << Hit{Action::ClearBelt, -1};
+    QTest::newRow("handling: no belt to clear")
+        << station::Station::Stationhandling << 0 << 0 << button(band, Action::ClearBelt) << Hit{};
     QTest::newRow("conveyor: the belt itself")
         << station::Station::Transportband << 0 << 0 << QPointF(600, 460) << Hit{};
     QTest::newRow("handling: back switch")

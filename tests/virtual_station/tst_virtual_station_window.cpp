@@ -52,7 +52,7 @@ QPointF buttonCentre(const VirtualStationWindow& w, virt::Action action)
 // The window on the rig's station and link.
 std::unique_ptr<VirtualStationWindow> windowOn(SimulatedRig& rig)
 {
-    return std::make_unique<VirtualStationWindow>(&rig.station, rig.port.stationLink());
+    return std::make_unique<VirtualStationWindow>(&rig.runner, rig.port.stationLink());
 }
 
 void clickAt(VirtualStationWindow& w, QPointF scenePoint)
@@ -84,6 +84,8 @@ class TestVirtualStationWindow : public QObject
     void buttonsLayPartsAndRefill();
     void keyboardReachesTheScene_data();
     void keyboardReachesTheScene();
+    void screenReaderReadsTheScene_data();
+    void screenReaderReadsTheScene();
     void followsTheStation();
     void letterboxedDrawing();
     void opensWithTheConnection();
@@ -97,7 +99,7 @@ class TestVirtualStationWindow : public QObject
 void TestVirtualStationWindow::rodFollowsAnOutput()
 {
     SimulatedRig rig;
-    rig.station.setStation(Handling);
+    rig.runner.setStation(Handling);
     rig.port.SearchAndConnect();
     const auto w = windowOn(rig);
     const double back = w->currentPose().carriageX;
@@ -107,24 +109,24 @@ void TestVirtualStationWindow::rodFollowsAnOutput()
     QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().carriageX < back; }, 2000));
     QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().carriageX == 300.0; }, 3000));
     // The front switch reports it, and the window's lamp reads the same word.
-    QVERIFY(rig.time.advanceUntil([&] { return rig.station.inputs() & 0x02; }, 1000));
+    QVERIFY(rig.time.advanceUntil([&] { return rig.runner.inputs() & 0x02; }, 1000));
 }
 
 void TestVirtualStationWindow::restingStationRunsNoTimer()
 {
     SimulatedRig rig;
-    rig.station.setStation(Stack);
+    rig.runner.setStation(Stack);
     rig.port.SearchAndConnect();
     const auto w = windowOn(rig);
     w->show();
     QCoreApplication::processEvents();
-    QVERIFY(!rig.station.isRunning());
+    QVERIFY(!rig.runner.isRunning());
     QVERIFY(!w->isAnimating());
     QVERIFY(runningTimers(*w).isEmpty());
 
     // It moves, then comes to rest again: nothing keeps running.
     rig.port.WriteOutputs(4);
-    QVERIFY(rig.station.isRunning());
+    QVERIFY(rig.runner.isRunning());
     QVERIFY(rig.runToRest(3000));
     QCOMPARE(w->currentPose().pressHeadBottom, 560.0);
     QVERIFY(runningTimers(*w).isEmpty());
@@ -134,10 +136,10 @@ void TestVirtualStationWindow::restingStationRunsNoTimer()
 void TestVirtualStationWindow::partDropsDownTheSlideThenStops()
 {
     SimulatedRig rig;
-    rig.station.setStation(Conveyor);
+    rig.runner.setStation(Conveyor);
     rig.port.SearchAndConnect();
     const auto w = windowOn(rig);
-    QVERIFY(rig.station.placePart(false));
+    QVERIFY(rig.runner.placePart(false));
     rig.port.WriteOutputs(3); // stopper set, belt on
     QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().partsInSlide == 1; }, 5000));
     // The part is seen falling, and it is the plastic part.
@@ -150,10 +152,10 @@ void TestVirtualStationWindow::partDropsDownTheSlideThenStops()
     QTRY_VERIFY_WITH_TIMEOUT(!w->isAnimating(), VirtualStationWindow::DropMs + 1000);
     QCOMPARE(w->currentPose().dropProgress, -1.0);
     QVERIFY(runningTimers(*w).isEmpty());
-    QVERIFY(!rig.station.isRunning());
+    QVERIFY(!rig.runner.isRunning());
 
     // A metal part after it: the bin then shows metal on top.
-    QVERIFY(rig.station.placePart(true));
+    QVERIFY(rig.runner.placePart(true));
     rig.port.WriteOutputs(3);
     QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().partsInSlide == 2; }, 5000));
     rig.port.WriteOutputs(0);
@@ -195,27 +197,27 @@ void TestVirtualStationWindow::clickCyclesForcing()
     QFETCH(QList<bool>, inputOn);
 
     SimulatedRig rig;
-    rig.station.setStation(station);
+    rig.runner.setStation(station);
     rig.port.SearchAndConnect();
     const auto window = windowOn(rig);
     VirtualStationWindow& w = *window;
     w.resize(700, 500); // not the scene's proportions: clicks go through the letterbox
     for (int i = 0; i < cycle.size(); ++i) {
         clickAt(w, sensorCentre(w, input));
-        QCOMPARE(int(rig.station.inputForce(input)), int(cycle[i]));
-        QCOMPARE(bool(rig.station.inputs() & (1 << input)), inputOn[i]);
+        QCOMPARE(int(rig.runner.inputForce(input)), int(cycle[i]));
+        QCOMPARE(bool(rig.runner.inputs() & (1 << input)), inputOn[i]);
     }
     // Only the clicked input was touched.
     for (int i = 0; i < sim::Simulation::InputCount; ++i)
         if (i != input)
-            QCOMPARE(int(rig.station.inputForce(i)), int(Force::Free));
+            QCOMPARE(int(rig.runner.inputForce(i)), int(Force::Free));
 }
 
 void TestVirtualStationWindow::buttonsLayPartsAndRefill()
 {
     testing::ServiceScope services;
     SimulatedRig rig;
-    rig.station.setStation(Conveyor);
+    rig.runner.setStation(Conveyor);
     rig.port.SearchAndConnect();
     const auto window = windowOn(rig);
     VirtualStationWindow& w = *window;
@@ -233,9 +235,17 @@ void TestVirtualStationWindow::buttonsLayPartsAndRefill()
         QVERIFY(services.messages.shown.first().text.startsWith(
             QStringLiteral("Er ligt al een bakje aan het begin van de band.")));
     }
-    QVERIFY(rig.station.inputs() & 0x02); // the optical sensor sees it
+    QVERIFY(rig.runner.inputs() & 0x02); // the optical sensor sees it
+    // "Band leegmaken" frees the start: the next part is laid at once.
+    services.messages.shown.clear();
+    clickAt(w, buttonCentre(w, virt::Action::ClearBelt));
+    QVERIFY(w.currentPose().beltParts.isEmpty());
+    QVERIFY(!(rig.runner.inputs() & 0x02));
+    clickAt(w, buttonCentre(w, virt::Action::PlacePlastic));
+    QCOMPARE(w.currentPose().beltParts.size(), 1);
+    QVERIFY(services.messages.shown.isEmpty());
 
-    rig.station.setStation(Stack);
+    rig.runner.setStation(Stack);
     rig.port.WriteOutputs(1); // feed one lid out
     QVERIFY(rig.runToRest(3000));
     rig.port.WriteOutputs(2); // and back: the next lid drops
@@ -278,7 +288,7 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
     QFETCH(QString, effect);
 
     SimulatedRig rig;
-    rig.station.setStation(station);
+    rig.runner.setStation(station);
     rig.port.SearchAndConnect();
     if (station == Stack) { // one lid fed out and back: the magazine holds 5
         rig.port.WriteOutputs(1);
@@ -296,12 +306,13 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
     QWidget* f = w.nextInFocusChain();
     for (int guard = 0; guard < 100 && f != &w; ++guard, f = f->nextInFocusChain())
         if (f->focusPolicy() & Qt::TabFocus)
-            if (auto* b = qobject_cast<QAbstractButton*>(f))
-                tabs << b->text();
+            tabs << QAccessible::queryAccessibleInterface(f)->text(QAccessible::Name);
+    // The lamps and counters are read, not tabbed to.
     QStringList tree;
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&w);
     for (int i = 0; i < a->childCount(); ++i)
-        tree << a->child(i)->text(QAccessible::Name);
+        if (a->child(i)->state().focusable)
+            tree << a->child(i)->text(QAccessible::Name);
     QCOMPARE(tabs, tree);
     QCOMPARE(tree.size(), 2 + w.sceneLayout().sensors.size() + w.sceneLayout().buttons.size());
 
@@ -323,11 +334,67 @@ void TestVirtualStationWindow::keyboardReachesTheScene()
         QTest::keyClick(target, Qt::Key(key));
     const QStringList e = effect.split(QLatin1Char(' '));
     if (e[0] == QLatin1String("force"))
-        QCOMPARE(int(rig.station.inputForce(e[1].toInt())), e[2].toInt());
+        QCOMPARE(int(rig.runner.inputForce(e[1].toInt())), e[2].toInt());
     else if (e[0] == QLatin1String("belt"))
         QCOMPARE(w.currentPose().beltParts.size(), e[1].toInt());
     else
         QCOMPARE(w.currentPose().lidsInMagazine, e[1].toInt());
+}
+
+void TestVirtualStationWindow::screenReaderReadsTheScene_data()
+{
+    QTest::addColumn<station::Station>("station");
+    QTest::addColumn<int>("outputs");
+    // Read in this order (others may come between), each "name: value".
+    QTest::addColumn<QStringList>("read");
+    QTest::newRow("conveyor: the title row, the scene top down, the buttons last")
+        << Conveyor << 0x02
+        << QStringList{"Kabel los",
+                       "Stappenplan",
+                       "Ingang 2 Optische sensor: uit",
+                       "Uitgang 2 Gelijkstroom motor: aan",
+                       "Bakjes in de bak: 0",
+                       "Metalen bakje",
+                       "Kunststof bakje",
+                       "Band leegmaken"};
+    QTest::newRow("stack: lamps and counters with their numbers")
+        << Stack << 0
+        << QStringList{"Ingang 1 Eindschakelaar cilinder 1A: uit", "Uitgang 3 Aandrukcilinder: uit",
+                       "In magazijn: 6", "Afgeleverd: 0", "Magazijn vullen"};
+    QTest::newRow("combined: the handling station's points three higher")
+        << station::Station::TransHandling << 0x08
+        << QStringList{"Ingang 4 Eindschakelaar cil. 1 Achter: aan",
+                       "Uitgang 4 Verplaatscilinder (uit): aan", "Afgelegd: 0", "Gevallen: 0"};
+    QTest::newRow("interface view: a generic name is read once")
+        << station::Station::Interface << 0x01
+        << QStringList{"Ingang 1: uit", "Ingang 8: uit", "Uitgang 1: aan", "Uitgang 2: uit"};
+}
+
+// What a screen reader finds in the window, in the order it reads it.
+void TestVirtualStationWindow::screenReaderReadsTheScene()
+{
+    QFETCH(station::Station, station);
+    QFETCH(int, outputs);
+    QFETCH(QStringList, read);
+    SimulatedRig rig;
+    rig.runner.setStation(station);
+    rig.port.SearchAndConnect();
+    rig.port.WriteOutputs(qint16(outputs));
+    const auto window = windowOn(rig);
+    window->show();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(window.get());
+    QStringList all;
+    for (int i = 0; i < a->childCount(); ++i) {
+        const QString value = a->child(i)->text(QAccessible::Value);
+        all << a->child(i)->text(QAccessible::Name) +
+                   (value.isEmpty() ? QString() : QStringLiteral(": ") + value);
+    }
+    qsizetype at = 0;
+    for (const QString& item : read) {
+        const qsizetype found = all.indexOf(item, at);
+        QVERIFY2(found >= 0, qPrintable(item + QStringLiteral(" not in ") + all.join('|')));
+        at = found + 1;
+    }
 }
 
 void TestVirtualStationWindow::followsTheStation()
@@ -336,9 +403,9 @@ void TestVirtualStationWindow::followsTheStation()
     const auto window = windowOn(rig);
     VirtualStationWindow& w = *window;
     QCOMPARE(w.sceneLayout().station, station::Station::Interface);
-    rig.station.setStation(Conveyor);
+    rig.runner.setStation(Conveyor);
     QCOMPARE(w.sceneLayout().station, station::Station::Transportband);
-    rig.station.setStation(station::Station::TransHandling);
+    rig.runner.setStation(station::Station::TransHandling);
     QCOMPARE(w.sceneLayout().station, station::Station::TransHandling);
     QCOMPARE(w.sceneLayout().handlingShift, 3);
 }
@@ -346,7 +413,7 @@ void TestVirtualStationWindow::followsTheStation()
 void TestVirtualStationWindow::letterboxedDrawing()
 {
     SimulatedRig rig;
-    rig.station.setStation(Conveyor);
+    rig.runner.setStation(Conveyor);
     const auto window = windowOn(rig);
     VirtualStationWindow& w = *window;
     // A wide window: the scene keeps its proportions, with bars at the sides.
@@ -448,7 +515,7 @@ void TestVirtualStationWindow::cableButtonPullsTheLink()
     QFETCH(bool, connected);
     QFETCH(int, lost);
     SimulatedRig rig;
-    rig.station.setStation(Handling);
+    rig.runner.setStation(Handling);
     QSignalSpy losses(&rig.port, &iface::EasyPortControl::LinkLost);
     std::unique_ptr<VirtualStationWindow> w = virt::attachVirtualStation(&rig.port, nullptr);
     QVERIFY(w);
@@ -465,7 +532,7 @@ void TestVirtualStationWindow::cableButtonPullsTheLink()
     QCOMPARE(rig.port.isCableOut(), connected);
     QVERIFY(!rig.port.isConnected());
     QVERIFY(w->isVisible());
-    QCOMPARE(int(rig.station.outputs()), connected ? 0x01 : 0);
+    QCOMPARE(int(rig.runner.outputs()), connected ? 0x01 : 0);
 }
 
 void TestVirtualStationWindow::otherInterfacesGetNoWindow()

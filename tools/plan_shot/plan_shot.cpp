@@ -37,13 +37,13 @@ class SilentSounds : public platform::SoundService
     void play(const QString&) override {}
 };
 
-void wait(int ms, plan::StepPlanWindow& window, sim::StationRunner& station)
+void wait(int ms, plan::StepPlanWindow& window, sim::StationRunner& runner)
 {
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < ms) {
         if (window.sequencer().waitsForPupil()) {
-            station.placePart(true);
+            runner.placePart(true);
             window.next();
         }
         QApplication::processEvents(QEventLoop::AllEvents, 5);
