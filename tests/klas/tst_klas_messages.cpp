@@ -525,6 +525,8 @@ void TestKlasMessages::resultsCsvRows()
     QFETCH(QByteArray, line);
     const QByteArray csv = klas::resultsCsv({row});
     QCOMPARE(csv, "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n" + line);
+}
+
 void TestKlasMessages::faultDialogNamesTheSensors_data()
 {
     QTest::addColumn<QString>("station"); // as the pupil's status carries it
