@@ -550,6 +550,12 @@ void TestKlasClassroom::aLessonReachesALaterPcOnce()
     QCOMPARE(result.value("id").toString(), id);
     QCOMPARE(plan::parsePlan(result.value("plan").toByteArray(), QString()).plan, good);
 
+    // A teacher's window opened later finds the lesson and the result on
+    // the broker.
+    MqttClient laterClient(options(m_broker, QStringLiteral("docent")));
+    Klasoverzicht later(&laterClient, m_broker.klas(), {});
+    QTRY_COMPARE(later.leerling(QStringLiteral("pc03")).value("opdracht").toMap(), result);
+
     // The class table as CSV: every PC by name, only Cas with a result.
     const QString csv = dir.filePath(QStringLiteral("resultaten.csv"));
     QVERIFY(m_teacher->slaResultatenOp(csv));
