@@ -182,6 +182,15 @@ StepPlanWindow::StepPlanWindow(PlanHost& host, Clock* clock, QWidget* parent)
     });
     connect(&host, &PlanHost::programEnding, this, &StepPlanWindow::programEnding);
     connectDocument();
+    setRecoveryClock(nullptr);
+}
+
+void StepPlanWindow::setRecoveryClock(Clock* clock)
+{
+    m_recovery.reset();
+    m_ownRecoveryClock = clock ? nullptr : std::make_unique<TimerClock>();
+    m_recovery = std::make_unique<RecoveryWriter>(m_document, clock ? *clock : *m_ownRecoveryClock,
+                                                  [] { return planFiles().recoveryPath(); });
 }
 
 void StepPlanWindow::connectDocument()
@@ -364,7 +373,8 @@ void StepPlanWindow::programEnding()
     // Nothing may switch after the outputs went off.
     m_sequencer.stop(QStringLiteral("Gestopt: het programma is afgesloten."));
     commitTyping();
-    m_document.keepForRecovery(planFiles().recoveryPath());
+    // A changed plan is written now; one kept earlier is gone once saved.
+    m_recovery->flush();
 }
 
 void StepPlanWindow::showEvent(QShowEvent* event)
@@ -416,6 +426,8 @@ void StepPlanWindow::build()
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setBackgroundRole(QPalette::Window);
     scroll->setMinimumHeight(ScrollMinimumHeight);
+    // No Tab stop of its own: it scrolls to the control Tab reaches.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto* page = new QWidget(scroll);
     page->setBackgroundRole(QPalette::Window);
     auto* pageBox = new QVBoxLayout(page);
@@ -468,6 +480,9 @@ void StepPlanWindow::build()
     ui.table->verticalHeader()->hide();
     ui.table->setSelectionBehavior(QAbstractItemView::SelectRows);
     ui.table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // One Tab stop: the arrow keys walk the steps, Tab goes on to the buttons.
+    ui.table->setTabKeyNavigation(false);
+    ui.table->setStyleSheet(QStringLiteral("QTableWidget:focus { border: 2px solid #000080; }"));
     ui.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui.table->setWordWrap(true);
     ui.table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
@@ -597,6 +612,7 @@ void StepPlanWindow::build()
     messageScroll->setFrameShape(QFrame::NoFrame);
     messageScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     messageScroll->setMinimumHeight(ui.messageLine->minimumHeight());
+    messageScroll->setFocusPolicy(Qt::NoFocus);
     messageScroll->setWidget(ui.messageLine);
     root->addWidget(messageScroll);
 

@@ -4,6 +4,7 @@
 #include "step_plan/plan.h"
 #include "step_plan/plan_document.h"
 #include "step_plan/plan_host.h"
+#include "step_plan/recovery_writer.h"
 #include "step_plan/sequencer.h"
 
 #include <QWidget>
@@ -81,6 +82,11 @@ class StepPlanWindow : public QWidget
     // and keeps a changed plan as the recovery file.
     void programEnding();
 
+    // A changed plan goes to the recovery file RecoveryWriter::DelayMs after
+    // the last change, timed on `clock` (which must outlive the window)
+    // instead of a timer of its own.
+    void setRecoveryClock(Clock* clock);
+
   signals:
     void stateChanged();
     void messageChanged();
@@ -113,6 +119,8 @@ class StepPlanWindow : public QWidget
     std::unique_ptr<Clock> m_ownClock;
     Sequencer m_sequencer;
     PlanDocument m_document;
+    std::unique_ptr<Clock> m_ownRecoveryClock;
+    std::unique_ptr<RecoveryWriter> m_recovery;
     std::unique_ptr<Ui> m_ui;
     QString m_message;
     RunState m_shownState = RunState::Stopped;
