@@ -4,7 +4,11 @@
 // them with, once per press; every control a pupil acts on has a name, a
 // role and a state; lamps follow their output or input, also after a
 // station change; Tab and the reading order follow the layout.
+#include "description/beschrijving.h"
+#include "interface_link/simulated_about.h"
 #include "interface_link/simulated_interface.h"
+#include "klas/klasoverzicht.h"
+#include "klas/mqtt_client.h"
 #include "main_window/keyboard.h"
 #include "simulation/station_runner.h"
 #include "step_plan/step_plan_window.h"
@@ -13,9 +17,11 @@
 #include "virtual_station/scene_controls.h"
 #include "virtual_station/virtual_station_window.h"
 
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
@@ -72,6 +78,74 @@ QObject* findControl(const QWidget& window, const QString& name)
     return nullptr;
 }
 
+// The widget Tab should stop at for `w`: its focus proxy, if any.
+QWidget* stopOf(QWidget* w)
+{
+    while (w && w->focusProxy())
+        w = w->focusProxy();
+    return w;
+}
+
+// Every control of `window` the pupil can reach with Tab now: shown,
+// enabled, taking Tab focus; the parts inside a spin box or a drop-down
+// belong to it.
+QSet<QWidget*> tabStops(QWidget* window)
+{
+    QSet<QWidget*> stops;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        QWidget* parent = w->parentWidget();
+        const bool inner =
+            qobject_cast<QAbstractSpinBox*>(parent) || qobject_cast<QComboBox*>(parent);
+        if (!inner && w->window() == window && w->isVisible() && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus))
+            stops.insert(stopOf(w));
+    }
+    return stops;
+}
+
+QString describe(const QWidget* w)
+{
+    if (!w)
+        return QStringLiteral("(nothing)");
+    if (!w->objectName().isEmpty())
+        return w->objectName();
+    if (const auto* b = qobject_cast<const QAbstractButton*>(w))
+        return b->text();
+    return QString::fromLatin1(w->metaObject()->className());
+}
+
+// Presses `key` until the focus is back where it started; fails on a
+// control the key never leaves or a walk that never comes back. Returns
+// the controls met in order.
+QList<QWidget*> walkTabs(QWidget* window, Qt::Key key, int limit)
+{
+    QList<QWidget*> met;
+    QWidget* start = QApplication::focusWidget();
+    QWidget* at = start;
+    for (int i = 0; i < limit; ++i) {
+        QTest::keyClick(at, key);
+        QWidget* next = QApplication::focusWidget();
+        // Back at the start (also a window with one stop); a control Tab
+        // never left there leaves others unreached.
+        if (next == start)
+            return met;
+        if (next == at) {
+            QTest::qFail(qPrintable(QStringLiteral("Tab never leaves ") + describe(at)), __FILE__,
+                         __LINE__);
+            return met;
+        }
+        if (!next || next->window() != window) {
+            QTest::qFail(qPrintable(QStringLiteral("Tab leaves the window after ") + describe(at)),
+                         __FILE__, __LINE__);
+            return met;
+        }
+        met.append(stopOf(next));
+        at = next;
+    }
+    QTest::qFail("Tab never comes back to where it started", __FILE__, __LINE__);
+    return met;
+}
+
 } // namespace
 
 class TestKeysAndNames : public QObject
@@ -90,6 +164,8 @@ class TestKeysAndNames : public QObject
     void lampsFollowTheirPoints_data();
     void lampsFollowTheirPoints();
     void tabFollowsTheLayout();
+    void tabWalksEveryWindow_data();
+    void tabWalksEveryWindow();
     void controlKinds_data();
     void controlKinds();
     void readingOrderFollowsTheLayout_data();
@@ -330,6 +406,92 @@ void TestKeysAndNames::tabFollowsTheLayout()
     QCOMPARE(order, expected);
 }
 
+void TestKeysAndNames::tabWalksEveryWindow_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("setup");
+    QTest::newRow("main window") << "main"
+                                 << "";
+    QTest::newRow("step plan, empty") << "plan"
+                                      << "";
+    QTest::newRow("step plan with steps") << "plan"
+                                          << "steps";
+    QTest::newRow("virtual station") << "station"
+                                     << "";
+    QTest::newRow("teacher's class overview") << "klas"
+                                              << "";
+    QTest::newRow("station description") << "beschrijving"
+                                         << "";
+    QTest::newRow("about the simulated interface") << "about"
+                                                   << "";
+}
+
+void TestKeysAndNames::tabWalksEveryWindow()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, setup);
+    MainFixture fx;
+    testing::RecordingPlanHost host;
+    testing::PlanFilesScope files;
+    iface::SimulatedInterface port;
+    std::unique_ptr<QWidget> owned;
+    std::unique_ptr<klas::MqttClient> client;
+    QWidget* shown = fx.main.get();
+    if (window == QLatin1String("plan")) {
+        auto* planWindow = new plan::StepPlanWindow(host);
+        owned.reset(planWindow);
+        if (setup == QLatin1String("steps")) {
+            plan::Plan p;
+            p.station = station::Station::Stationhandling;
+            p.steps.resize(3);
+            p.steps[1].wait.kind = plan::WaitKind::Input;
+            planWindow->setPlan(p);
+        }
+    } else if (window == QLatin1String("station")) {
+        owned =
+            std::make_unique<virt::VirtualStationWindow>(port.stationRunner(), port.stationLink());
+    } else if (window == QLatin1String("klas")) {
+        klas::MqttClient::Options o;
+        o.host = QStringLiteral("127.0.0.1");
+        o.port = 1; // nobody: the window shows it has no broker
+        client = std::make_unique<klas::MqttClient>(o);
+        owned = std::make_unique<klas::Klasoverzicht>(client.get(), QStringLiteral("k"),
+                                                      QStringList{QStringLiteral("pc01")});
+    } else if (window == QLatin1String("beschrijving")) {
+        owned = std::make_unique<Beschrijving>(fx.main.get(), fx.main->stationState(),
+                                               [] { return false; });
+    } else if (window == QLatin1String("about")) {
+        owned.reset(iface::makeSimulatedAbout({}, [] {}));
+        owned->setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    if (owned)
+        shown = owned.get();
+    shown->show();
+    shown->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    if (!QApplication::focusWidget() || QApplication::focusWidget()->window() != shown)
+        QTest::keyClick(shown, Qt::Key_Tab);
+    QWidget* start = QApplication::focusWidget();
+    QVERIFY2(start && start->window() == shown, "Tab reaches nothing in the window");
+
+    const QSet<QWidget*> stops = tabStops(shown);
+    const int limit = 2 * int(stops.size()) + 4;
+    const QList<QWidget*> forward = walkTabs(shown, Qt::Key_Tab, limit);
+    if (QTest::currentTestFailed())
+        return;
+    const QList<QWidget*> backward = walkTabs(shown, Qt::Key_Backtab, limit);
+    if (QTest::currentTestFailed())
+        return;
+    QSet<QWidget*> reached(forward.begin(), forward.end());
+    reached.insert(stopOf(start));
+    for (QWidget* w : stops)
+        QVERIFY2(reached.contains(w),
+                 qPrintable(QStringLiteral("Tab never reaches ") + describe(w)));
+    // Shift+Tab walks the same way back.
+    QList<QWidget*> back(backward.rbegin(), backward.rend());
+    QCOMPARE(back, forward);
+}
+
 namespace
 {
 
@@ -366,6 +528,10 @@ void TestKeysAndNames::controlKinds_data()
          0);
     kind("input lamp lit", "main", "inputs2", "Shape_LampjeIn(2)", R::CheckBox, "Ingang 2", "", "",
          1, 0);
+    kind("station in view reads checked", "main", "band", "CMD_Transportband", R::PushButton,
+         "Transportband", "", "", 1, 1);
+    kind("station no longer in view", "main", "band", "CMD_Interfacing", R::PushButton,
+         "Easyport Mini", "", "", 0, 1);
     kind("Zoek en verbind", "main", "", "CMD_Verbinding", R::PushButton, "Zoek en verbind",
          "Maak een verbinding met de EasyPort", "", -1, 1);
     kind("Verbreek says what it does", "main", "connect", "CMD_Verbinding", R::PushButton,
@@ -380,7 +546,15 @@ void TestKeysAndNames::controlKinds_data()
          "Magneetspoel stopper", "", "blijft", -1, 1);
     kind("input on or off", "plan", "", "IngangAan", R::ComboBox, "Ingang aan of uit", "", "aan",
          -1, 1);
+    kind("station of the plan", "plan", "conveyor", "Station", R::ComboBox, "Station", "",
+         "Transportband", -1, 1);
+    kind("what the step waits for", "plan", "", "WachtOp", R::ComboBox, "Wacht op", "", "Volgende",
+         -1, 1);
+    kind("input waited for", "plan", "", "Ingang", R::ComboBox, "Ingang", "",
+         "Eindschakelaar cil. 1 Achter (ingang 1)", -1, 1);
     kind("wait time", "plan", "", "Seconden", R::SpinBox, "Tijd (seconden)", "", "", -1, 1);
+    kind("time-out", "plan", "", "MaxSeconden", R::SpinBox, "Hoogstens (seconden)", "", "10,00", -1,
+         1);
 
     kind("station window", "station", "", "Virtuele_Opstelling", R::Window, "Virtuele opstelling");
     kind("sensor at rest", "station", "conveyor", "Inductieve sensor", R::PushButton,
@@ -429,6 +603,8 @@ void TestKeysAndNames::controlKinds()
             type(fx.main.get(), QStringLiteral("3"));
         } else if (step == QLatin1String("inputs2")) {
             fx.port.raiseInputs(0x02);
+        } else if (step == QLatin1String("band")) {
+            fx.click(QStringLiteral("CMD_Transportband"));
         } else if (step == QLatin1String("connect")) {
             const QString before = fx.main->CMD_Verbinding->Caption();
             fx.click(QStringLiteral("CMD_Verbinding"));
@@ -455,9 +631,17 @@ void TestKeysAndNames::controlKinds()
                  qPrintable(a->text(QAccessible::Description)));
     if (!value.isEmpty())
         QCOMPARE(a->text(QAccessible::Value), value);
+    // AT-SPI carries only numbers as values: a drop-down's choice reaches a
+    // screen reader as its text.
+    if (role == QAccessible::ComboBox) {
+        QAccessibleTextInterface* text = a->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->text(0, text->characterCount()), value);
+    }
     if (checked >= 0) {
         QVERIFY(a->state().checkable);
-        QVERIFY(a->state().readOnly);
+        // A lamp only shows; a button is pressed.
+        QCOMPARE(bool(a->state().readOnly), role == QAccessible::CheckBox);
         QCOMPARE(bool(a->state().checked), bool(checked));
     }
     if (focusable >= 0)
