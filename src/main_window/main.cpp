@@ -213,6 +213,8 @@ void Main::buildControls()
     PictureTekstKader = lookup<ctl::PictureBox>(byName, "PictureTekstKader");
     PictureTekst = lookup<ctl::PictureBox>(byName, "PictureTekst");
     TimerNVT = lookup<ctl::Timer>(byName, "TimerNVT");
+    CMD_Stappenplan = lookup<ctl::CommandButton>(byName, "CMD_Stappenplan");
+    CMD_VirtueleOpstelling = lookup<ctl::CommandButton>(byName, "CMD_VirtueleOpstelling");
     FrameUitgangen = lookup<ctl::Frame>(byName, "FrameUitgangen");
     Frame8 = lookup<ctl::Frame>(byName, "Frame8");
     Frame5 = lookup<ctl::Frame>(byName, "Frame5");

@@ -11,6 +11,11 @@
 
 #include <memory>
 
+namespace ctl
+{
+class CommandButton;
+}
+
 namespace virt
 {
 class VirtualStationWindow;
@@ -133,8 +138,10 @@ class StepPlanWindow : public QWidget
 };
 
 // The ways to the window from the main window: a context menu
-// "Stappenplan…" on the command frame and the shortcut Ctrl+Shift+S.
-void attachStepPlan(QWidget* mainWindow, QWidget* commandFrame, StepPlanWindow* window);
+// "Stappenplan…" on the command frame, the shortcut Ctrl+Shift+S, and
+// `button` when given.
+void attachStepPlan(QWidget* mainWindow, QWidget* commandFrame, StepPlanWindow* window,
+                    ctl::CommandButton* button = nullptr);
 // The button "Stappenplan" of the virtual station window.
 void attachStepPlan(virt::VirtualStationWindow* station, QWidget* mainWindow,
                     StepPlanWindow* window);

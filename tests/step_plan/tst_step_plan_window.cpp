@@ -584,15 +584,16 @@ void TestStepPlanWindow::endingKeepsTheChangedPlan()
     QVERIFY(fileContents(own) == original);
 }
 
-// A right click on the command frame, on one of its buttons too, and
-// Ctrl+Shift+S open the window; the main window keeps its controls.
+// A right click on the command frame, on one of its buttons too (the menu
+// names the keys), Ctrl+Shift+S and the button open the window; the main
+// window keeps its controls.
 void TestStepPlanWindow::reachedFromTheMainWindow()
 {
     testing::MainFixture f;
     RecordingPlanHost host;
     StepPlanWindow w(host);
     const size_t controls = f.main->controlsInOrder().size();
-    plan::attachStepPlan(f.main.get(), f.main->FrameCommand, &w);
+    plan::attachStepPlan(f.main.get(), f.main->FrameCommand, &w, f.main->CMD_Stappenplan);
     f.main->show();
     QCOMPARE(f.main->controlsInOrder().size(), controls);
 
@@ -606,6 +607,8 @@ void TestStepPlanWindow::reachedFromTheMainWindow()
         QVERIFY2(menu, qPrintable(target->objectName()));
         QCOMPARE(menu->actions().size(), 1);
         QCOMPARE(menu->actions().first()->text(), QStringLiteral("Stappenplan…"));
+        QCOMPARE(menu->actions().first()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+        QVERIFY(menu->actions().first()->isShortcutVisibleInContextMenu());
         menu->actions().first()->trigger();
         menu->close();
         QVERIFY(w.isVisible());
@@ -623,6 +626,11 @@ void TestStepPlanWindow::reachedFromTheMainWindow()
     else
         emit shortcut->activated();
     QVERIFY(w.isVisible());
+
+    w.hide();
+    f.main->CMD_Stappenplan->click();
+    QVERIFY(w.isVisible());
+    QVERIFY(f.main->CMD_Stappenplan->shownToolTip().contains(QStringLiteral("Ctrl+Shift+S")));
 }
 
 void TestStepPlanWindow::reachedFromTheVirtualStation()
