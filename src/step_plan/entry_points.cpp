@@ -48,6 +48,7 @@ void attachStepPlan(QWidget* mainWindow, QWidget* commandFrame, StepPlanWindow* 
                          [window, main] { window->open(main); });
     }
     if (button) {
+        button->setToolTipText(QStringLiteral("Open het venster Stappenplan"));
         button->setKeyHint(QStringLiteral("(toetsen Ctrl+Shift+S)"));
         QObject::connect(button, &QAbstractButton::clicked, window,
                          [window, main] { window->open(main); });
