@@ -673,6 +673,11 @@ void StepPlanWindow::build()
             m_document.setTimeoutMs(int(std::lround(v * 1000)));
     });
     connect(ui.note, &QLineEdit::editingFinished, this, &StepPlanWindow::commitTyping);
+    // Every key is part of the plan at once, so a hard stop keeps it too.
+    connect(ui.note, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!m_filling)
+            m_document.setNote(text.simplified());
+    });
     connect(ui.start, &QAbstractButton::clicked, this, &StepPlanWindow::start);
     connect(ui.step, &QAbstractButton::clicked, this, &StepPlanWindow::step);
     connect(ui.next, &QAbstractButton::clicked, this, &StepPlanWindow::next);

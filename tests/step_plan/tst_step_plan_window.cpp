@@ -1,6 +1,7 @@
 #include "interface_link/simulated_interface.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/step_plan_window.h"
+#include "support/manual_time.h"
 #include "support/plan_doubles.h"
 #include "support/test_support.h"
 #include "virtual_station/virtual_station_window.h"
@@ -520,17 +521,20 @@ void TestStepPlanWindow::noQuestionWhileAPlanRuns()
 }
 
 // Ending the program never asks; a changed plan waits in the recovery file
-// and the window offers it the first time it opens, once.
+// and the window offers it the first time it opens, once. A program killed
+// a few seconds after the last change (nothing orderly) left it there too.
 void TestStepPlanWindow::endingKeepsTheChangedPlan_data()
 {
     QTest::addColumn<bool>("fromFile");
     QTest::addColumn<bool>("changed");
     QTest::addColumn<int>("answer");
-    QTest::newRow("unchanged") << true << false << int(platform::ResultYes);
-    QTest::newRow("own file, Ja") << true << true << int(platform::ResultYes);
-    QTest::newRow("own file, Nee") << true << true << int(platform::ResultNo);
-    QTest::newRow("own file, no answer") << true << true << int(platform::ResultCancel);
-    QTest::newRow("new plan, Ja") << false << true << int(platform::ResultYes);
+    QTest::addColumn<bool>("killed");
+    QTest::newRow("unchanged") << true << false << int(platform::ResultYes) << false;
+    QTest::newRow("own file, Ja") << true << true << int(platform::ResultYes) << false;
+    QTest::newRow("own file, Nee") << true << true << int(platform::ResultNo) << false;
+    QTest::newRow("own file, no answer") << true << true << int(platform::ResultCancel) << false;
+    QTest::newRow("new plan, Ja") << false << true << int(platform::ResultYes) << false;
+    QTest::newRow("killed: own file, Ja") << true << true << int(platform::ResultYes) << true;
 }
 
 void TestStepPlanWindow::endingKeepsTheChangedPlan()
@@ -538,6 +542,8 @@ void TestStepPlanWindow::endingKeepsTheChangedPlan()
     QFETCH(bool, fromFile);
     QFETCH(bool, changed);
     QFETCH(int, answer);
+    QFETCH(bool, killed);
+    testing::ManualTime time;
     testing::ServiceScope services(false);
     testing::PlanFilesScope files;
     const QString recovery = files.files.recoveryPath();
@@ -548,20 +554,29 @@ void TestStepPlanWindow::endingKeepsTheChangedPlan()
     {
         RecordingPlanHost host;
         StepPlanWindow w(host);
+        w.setRecoveryClock(time.newClock());
         w.open();
         if (fromFile)
             QVERIFY(w.load(own));
         if (changed) {
             click(w, QStringLiteral("CMD_Toevoegen"));
             // Typed, not yet confirmed with Enter.
-            child<QLineEdit>(w, QStringLiteral("Uitleg"))->setText(QStringLiteral("Bijna klaar"));
+            auto* note = child<QLineEdit>(w, QStringLiteral("Uitleg"));
+            note->setFocus();
+            QTest::keyClicks(note, QStringLiteral("Bijna klaar"));
         }
         edited = w.plan();
-        emit host.programEnding();
-        QVERIFY(services.messages.shown.isEmpty());
+        if (killed) {
+            time.advance(plan::RecoveryWriter::DelayMs);
+        } else {
+            emit host.programEnding();
+            QVERIFY(services.messages.shown.isEmpty());
+        }
         QCOMPARE(QFile::exists(recovery), changed);
-        w.close();
-        QVERIFY(services.messages.shown.isEmpty());
+        if (!killed) {
+            w.close();
+            QVERIFY(services.messages.shown.isEmpty());
+        }
     }
 
     services.messages.answer = answer;
