@@ -485,15 +485,7 @@ void TestKeysAndNames::controlKinds_data()
          "Magneetspoel stopper", "", "blijft", -1, 1);
     kind("input on or off", "plan", "", "IngangAan", R::ComboBox, "Ingang aan of uit", "", "aan",
          -1, 1);
-    kind("station of the plan", "plan", "conveyor", "Station", R::ComboBox, "Station", "",
-         "Transportband", -1, 1);
-    kind("what the step waits for", "plan", "", "WachtOp", R::ComboBox, "Wacht op", "", "Volgende",
-         -1, 1);
-    kind("input waited for", "plan", "", "Ingang", R::ComboBox, "Ingang", "",
-         "Eindschakelaar cil. 1 Achter (ingang 1)", -1, 1);
     kind("wait time", "plan", "", "Seconden", R::SpinBox, "Tijd (seconden)", "", "", -1, 1);
-    kind("time-out", "plan", "", "MaxSeconden", R::SpinBox, "Hoogstens (seconden)", "", "10,00", -1,
-         1);
 
     kind("station window", "station", "", "Virtuele_Opstelling", R::Window, "Virtuele opstelling");
     kind("sensor at rest", "station", "conveyor", "Inductieve sensor", R::PushButton,
