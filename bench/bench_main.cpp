@@ -5,15 +5,19 @@
 // window, each started the same way.
 #include "interface_link/easyport_control.h"
 #include "klas_latency.h"
+#include "lesson/lesson_check.h"
+#include "lesson/lesson_file.h"
 #include "main_window/main.h"
 #include "modbus_latency.h"
 #include "plain_window.h"
 #include "platform/services.h"
 #include "plc_latency.h"
+#include "step_plan/plan_file.h"
 #include "virtual_station_frame.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -186,6 +190,44 @@ void addPlcRows(std::vector<Row>& rows)
     }
 }
 
+// Every shipped lesson checked against every example plan of its station,
+// each scenario on its own simulated station on a hand-moved clock
+// (--opdrachten: only these figures).
+void addLessonRows(std::vector<Row>& rows)
+{
+    const QString data = platform::files().dataFolder();
+    const QDir lessons(data + QStringLiteral("/Opdrachten"));
+    const QDir examples(data + QStringLiteral("/Stappenplannen"));
+    QVector<plan::Plan> plans;
+    for (const QString& name : examples.entryList({QStringLiteral("*.json")}, QDir::Files))
+        if (const plan::ReadResult read = plan::readPlanFile(examples.filePath(name)); read.plan)
+            plans.append(*read.plan);
+    qint64 simulatedMs = 0;
+    int scenarios = 0;
+    QElapsedTimer wall;
+    wall.start();
+    for (const QString& name : lessons.entryList({QStringLiteral("*.json")}, QDir::Files)) {
+        const lesson::ReadResult read = lesson::readLessonFile(lessons.filePath(name));
+        if (!read.lesson)
+            continue;
+        for (const plan::Plan& p : plans) {
+            if (p.station != read.lesson->station)
+                continue;
+            for (const lesson::Scenario& s : read.lesson->scenarios)
+                simulatedMs += qint64(s.seconds) * 1000;
+            scenarios += int(read.lesson->scenarios.size());
+            lesson::checkPlan(*read.lesson, p);
+        }
+    }
+    const double ms = wall.nsecsElapsed() / 1e6;
+    rows.push_back({QStringLiteral("lessons: %1 scenarios, %2 simulated s at most, wall time")
+                        .arg(scenarios)
+                        .arg(simulatedMs / 1000),
+                    ms, "ms", "<= 1000"});
+    rows.push_back({"lessons: simulated seconds per wall second (at least)",
+                    ms > 0 ? simulatedMs / ms : 0, "x", "(information)"});
+}
+
 int main(int argc, char* argv[])
 {
     QElapsedTimer sinceStart;
@@ -203,6 +245,11 @@ int main(int argc, char* argv[])
     std::vector<Row> rows;
     if (classOnly) {
         addClassRows(rows, app.applicationFilePath());
+        print(rows);
+        return 0;
+    }
+    if (args.contains(QLatin1String("--opdrachten"))) {
+        addLessonRows(rows);
         print(rows);
         return 0;
     }
@@ -365,6 +412,7 @@ int main(int argc, char* argv[])
         rows.push_back({QStringLiteral("Modbus loopback: ") + name, value, "ms", goal});
     }
 
+    addLessonRows(rows);
     addPlcRows(rows);
     addClassRows(rows, app.applicationFilePath());
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (tests/fuzz/: the file readers, the PLC server,
+# Builds the fuzz targets (tests/fuzz/: the file readers (plans, lessons), the PLC server,
 # the class broker's messages) in build-fuzz/
 # with clang, libFuzzer and the address and undefined-behaviour sanitizers,
 # and runs them one after the other.
@@ -18,7 +18,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${DRAVIK_FUZZ_BUILD:-$root/build-fuzz}"
-targets=(plan_file installation_file plc_server klas_messages)
+targets=(plan_file lesson_file installation_file plc_server klas_messages)
 
 seconds=60
 seeds=0

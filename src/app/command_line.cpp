@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include "lesson/grading.h"
 #include "platform/installation_file.h"
 
 #include <QCommandLineParser>
@@ -76,10 +77,26 @@ int readCommandLine(const QStringList& arguments, QTextStream& out, QTextStream&
         QStringLiteral("docent"),
         QStringLiteral("Open the teacher's class overview (Klasoverzicht) instead of the main "
                        "window; the class broker is set under [klas] in the installation file."));
+    const QCommandLineOption grade(
+        QStringLiteral("nakijken"),
+        QStringLiteral("Kijk de stappenplannen (bestanden of mappen met *.json) na tegen de "
+                       "opdracht LES: per plan een regel met het aantal goede scenario's en de "
+                       "eerste fout. Eindigt met 0 als elk plan is nagekeken, 1 als een plan "
+                       "niet te lezen was, 2 als de opdracht niet te lezen is."),
+        QStringLiteral("LES"));
+    const QCommandLineOption gradeCsv(
+        QStringLiteral("csv"),
+        QStringLiteral("Schrijf bij --nakijken hetzelfde ook als CSV naar FILE."),
+        QStringLiteral("FILE"));
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(settings);
     parser.addOption(teacher);
+    parser.addOption(grade);
+    parser.addOption(gradeCsv);
+    parser.addPositionalArgument(QStringLiteral("PLAN"),
+                                 QStringLiteral("Bij --nakijken: stappenplannen of mappen."),
+                                 QStringLiteral("[PLAN.json|MAP...]"));
     addQtOptions(parser);
 
     if (!parser.parse(arguments)) {
@@ -95,6 +112,15 @@ int readCommandLine(const QStringList& arguments, QTextStream& out, QTextStream&
     if (parser.isSet(version)) {
         out << versionLine() << '\n';
         return 0;
+    }
+    if (parser.isSet(grade)) {
+        // Checked without a window: nothing here needs a display.
+        return lesson::gradePlans(parser.value(grade), parser.positionalArguments(),
+                                  parser.value(gradeCsv), out, err);
+    }
+    if (parser.isSet(gradeCsv)) {
+        err << program << ": --csv hoort bij --nakijken (zie " << program << " --help)\n";
+        return kUsageError;
     }
     if (!parser.positionalArguments().isEmpty()) {
         err << program << ": unexpected argument '" << parser.positionalArguments().first()

@@ -22,6 +22,9 @@ QString versionLine();
 //   --settings FILE   use FILE as the installation file; a FILE that does
 //                     not exist or cannot be read ends with 2 after one
 //                     line on `err` naming it
+//   --nakijken LES [PLAN.json|MAP...] [--csv FILE]
+//                     checks the plans against the lesson LES and prints a
+//                     line per plan (lesson::gradePlans); ends with its status
 // An unknown option or a stray argument ends with 2 as well. Qt's own
 // options (-platform, -style, ...) are left for the application object.
 // Returns the exit status when the program should end now, else -1.

@@ -6,10 +6,10 @@
 #include "interface_link/capabilities.h"
 #include "interface_link/connection_panel.h"
 #include "interface_link/easyport_control.h"
-#include "klas/class_session.h"
+#include "klas/pupil_session.h"
 #include "main_window/keyboard.h"
 #include "main_window/main.h"
-#include "main_window/plan_host_link.h"
+#include "main_window/main_plan_host.h"
 #include "outputs/output_panel.h"
 #include "platform/services.h"
 #include "simulation/station_runner.h"
@@ -137,6 +137,9 @@ void Program::build()
     // button, the command frame, Ctrl+Shift+S and the virtual station.
     m_planHost = std::make_unique<MainPlanHost>(window);
     m_stepPlan = std::make_unique<plan::StepPlanWindow>(*m_planHost, m_planClock);
+    // A lesson can be checked live on the station a PLC drives.
+    if (driven && m_capabilities.simulatedStation)
+        m_stepPlan->setLiveCheckTarget(m_capabilities.simulatedStation->stationRunner(), driven);
     // The virtual station and the step plan open on either side, together.
     placement::pairSideWindows(&window, m_virtualStation.get(), m_stepPlan.get());
     plan::attachStepPlan(&window, window.FrameCommand, m_stepPlan.get(), window.CMD_Stappenplan);

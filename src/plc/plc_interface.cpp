@@ -45,9 +45,11 @@ QString PlcDriven::statusText() const
 }
 
 PlcInterface::PlcInterface(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
-                           WakeClock* clock, QObject* parent)
+                           WakeClock* clock, std::unique_ptr<sim::StationRunner> station,
+                           QObject* parent)
     : iface::EasyPortControl(parent), m_settings(settings),
-      m_station(std::make_unique<StationAdapter>(simulated)), m_driven(new PlcDriven(*this))
+      m_station(std::make_unique<StationAdapter>(simulated, std::move(station))),
+      m_driven(new PlcDriven(*this))
 {
     if (!clock) {
         m_ownClock = std::make_unique<TimerClock>();

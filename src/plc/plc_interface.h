@@ -6,6 +6,7 @@
 #include "plc/clock.h"
 #include "plc/ownership.h"
 #include "plc/plc_settings.h"
+#include "simulation/station_runner.h"
 
 #include <memory>
 
@@ -56,8 +57,11 @@ class PlcInterface : public iface::EasyPortControl,
     // Every station stays usable with this model (the Mini has no combined station).
     static constexpr qint16 Model = 1;
 
+    // The watchdog runs on `clock` and the station is `station` when given
+    // (tests move both by hand); else each runs on a timer of its own.
     PlcInterface(const PlcSettings& settings, const iface::SimulatedSettings& simulated,
-                 WakeClock* clock = nullptr, QObject* parent = nullptr);
+                 WakeClock* clock = nullptr, std::unique_ptr<sim::StationRunner> station = {},
+                 QObject* parent = nullptr);
     ~PlcInterface() override;
 
     qint16 SearchAndConnect() override;

@@ -5,8 +5,10 @@
 namespace plc
 {
 
-StationAdapter::StationAdapter(const iface::SimulatedSettings& settings, QObject* parent)
-    : QObject(parent), m_port(std::make_unique<iface::SimulatedInterface>(settings))
+StationAdapter::StationAdapter(const iface::SimulatedSettings& settings,
+                               std::unique_ptr<sim::StationRunner> station, QObject* parent)
+    : QObject(parent),
+      m_port(std::make_unique<iface::SimulatedInterface>(settings, std::move(station)))
 {
     connect(m_port.get(), &iface::EasyPortControl::InputsChanged, this,
             [this](int, int, qint32 word) { emit inputsChanged(quint8(word & 0xFF)); });

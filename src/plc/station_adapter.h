@@ -1,5 +1,7 @@
 #pragma once
 
+#include "simulation/station_runner.h"
+
 #include <QObject>
 
 #include <memory>
@@ -10,11 +12,6 @@ class SimulatedInterface;
 class StationLink;
 struct SimulatedSettings;
 } // namespace iface
-
-namespace sim
-{
-class StationRunner;
-}
 
 namespace plc
 {
@@ -28,7 +25,10 @@ class StationAdapter : public QObject
     Q_OBJECT
 
   public:
-    explicit StationAdapter(const iface::SimulatedSettings& settings, QObject* parent = nullptr);
+    // Without a runner the station runs on a timer of its own.
+    explicit StationAdapter(const iface::SimulatedSettings& settings,
+                            std::unique_ptr<sim::StationRunner> station = {},
+                            QObject* parent = nullptr);
     ~StationAdapter() override;
 
     void open();

@@ -70,6 +70,17 @@ bool Conveyor::placePart(bool metal)
     return true;
 }
 
+int Conveyor::partsAtEnd() const
+{
+    int n = 0;
+    int place = LengthMs;
+    for (int i = int(m_parts.size()) - 1; i >= 0 && m_parts[i].positionMs == place; --i) {
+        ++n;
+        place -= PartMs;
+    }
+    return n;
+}
+
 bool Conveyor::takePartAtEnd(BeltPart* taken)
 {
     if (m_parts.isEmpty() || m_parts.back().positionMs < LengthMs)

@@ -58,6 +58,8 @@ class Conveyor
     // Puts a part back at the far end; false when that place is taken.
     bool returnPartAtEnd(const BeltPart& part);
     int partsInSlide() const { return m_slide; }
+    // Parts lying against the far end plate and queued right behind it.
+    int partsAtEnd() const;
     // How far the belt surface has run, modulo its length (for drawing).
     int beltPhaseMs() const { return m_phase; }
 

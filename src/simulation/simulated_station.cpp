@@ -69,6 +69,20 @@ bool SimulatedStation::refillMagazine()
     return true;
 }
 
+bool SimulatedStation::setMagazineLids(int lids)
+{
+    if (!m_sim.setMagazineLids(lids))
+        return false;
+    afterChange();
+    return true;
+}
+
+void SimulatedStation::restartStation()
+{
+    m_sim.restart();
+    afterChange();
+}
+
 bool SimulatedStation::isRunning() const
 {
     return m_clock.isSet();

@@ -39,6 +39,8 @@ class SimulatedStation : public StationRunner
     void setInputForce(int input, Force force) override;
     bool placePart(bool metal) override;
     bool refillMagazine() override;
+    bool setMagazineLids(int lids) override;
+    void restartStation() override;
     bool isRunning() const override;
     const Simulation& simulation() const override { return m_sim; }
     // The clock time up to which the simulation has been stepped.

@@ -13,6 +13,17 @@ void Simulation::setStation(station::Station kind)
         kind = station::Station::Interface;
     if (kind == m_kind)
         return;
+    build(kind);
+}
+
+void Simulation::restart()
+{
+    m_force.fill(Force::Free);
+    build(m_kind);
+}
+
+void Simulation::build(station::Station kind)
+{
     m_kind = kind;
     m_stack.reset();
     m_conveyor.reset();
@@ -153,6 +164,14 @@ bool Simulation::refillMagazine()
     if (!m_stack)
         return false;
     m_stack->refill();
+    return true;
+}
+
+bool Simulation::setMagazineLids(int lids)
+{
+    if (!m_stack)
+        return false;
+    m_stack->setLids(lids);
     return true;
 }
 

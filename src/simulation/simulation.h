@@ -53,6 +53,11 @@ class Simulation
     bool placePart(bool metal);
     // Fills the stack magazine again; false when it is not in view.
     bool refillMagazine();
+    // Puts `lids` in the stack magazine (clamped to its capacity); false
+    // when it is not in view.
+    bool setMagazineLids(int lids);
+    // The station in view again as it starts, every input free.
+    void restart();
 
     // True while anything would change with time.
     bool isMoving() const;
@@ -63,6 +68,7 @@ class Simulation
     const HandlingStation* handling() const { return m_handling ? &*m_handling : nullptr; }
 
   private:
+    void build(station::Station kind);
     void applyOutputs();
     void passParts(bool wasClosed);
 

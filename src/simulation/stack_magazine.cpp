@@ -78,4 +78,16 @@ void StackMagazine::refill()
     settle();
 }
 
+void StackMagazine::setLids(int lids)
+{
+    lids = std::clamp(lids, 0, Capacity);
+    if (m_feedLid && m_feedLidPos == 0) {
+        m_feedLid = lids > 0;
+        m_stacked = std::max(0, lids - 1);
+    } else {
+        m_stacked = lids;
+    }
+    settle();
+}
+
 } // namespace sim

@@ -57,6 +57,8 @@ class StackMagazine
     int lidsInMagazine() const { return m_stacked + (m_feedLid && m_feedLidPos == 0 ? 1 : 0); }
     // Fills the magazine up to its capacity.
     void refill();
+    // Leaves `lids` (clamped to 0..Capacity) in the magazine.
+    void setLids(int lids);
 
   private:
     int feedOutStop() const;

@@ -38,6 +38,12 @@ class StationRunner : public QObject
     virtual bool placePart(bool metal) = 0;
     // Fills the stack magazine again; false when it is not in view.
     virtual bool refillMagazine() = 0;
+    // Puts `lids` (0..StackMagazine::Capacity, clamped) in the stack
+    // magazine; false when it is not in view.
+    virtual bool setMagazineLids(int lids) = 0;
+    // Replaces the station in view by a fresh one at rest, as it starts,
+    // with every input free; the output word stays as it was given.
+    virtual void restartStation() = 0;
 
     // True while the station moves and time is being stepped.
     virtual bool isRunning() const = 0;

@@ -242,6 +242,16 @@ bool PlanDocument::newPlan()
     return true;
 }
 
+bool PlanDocument::begin(const Plan& plan)
+{
+    if (!replace(plan))
+        return false;
+    m_saved = plan;
+    m_path.clear();
+    emit fileChanged();
+    return true;
+}
+
 void PlanDocument::openFrom(const QString& folder)
 {
     if (isRunning() || !mayLeave())

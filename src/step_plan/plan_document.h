@@ -94,6 +94,10 @@ class PlanDocument : public QObject
     bool isOwnFile() const;
     // "Nieuw": an empty plan for the same station, after mayLeave.
     bool newPlan();
+    // A new plan that starts with `plan`'s steps (a lesson's start plan):
+    // without a file and unchanged, so saving it asks where. Asks nothing:
+    // the caller knows the plan in its place may go. Refused while a plan runs.
+    bool begin(const Plan& plan);
     // "Openen…"/"Voorbeelden…": after mayLeave, the Open dialog in `folder`.
     void openFrom(const QString& folder);
 

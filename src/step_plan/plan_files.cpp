@@ -28,6 +28,12 @@ QString PlanFileService::examplesFolder() const
                                      QStringLiteral("/Stappenplannen"));
 }
 
+QString PlanFileService::lessonsFolder() const
+{
+    const QString pictures = QDir::cleanPath(platform::picturePath(QString()));
+    return platform::files().resolve(QFileInfo(pictures).path() + QStringLiteral("/Opdrachten"));
+}
+
 QString PlanFileService::recoveryPath() const
 {
     return documentsFolder() + QStringLiteral("/.herstel.json");

@@ -19,6 +19,8 @@ class PlanFileService
     virtual QString documentsFolder() const;
     // The example plans, in "Stappenplannen" beside the picture folder.
     virtual QString examplesFolder() const;
+    // The lessons a teacher hands out, in "Opdrachten" beside the examples.
+    virtual QString lessonsFolder() const;
     // Where the plan that was being edited when the program ended waits to
     // be offered again: a hidden file in the pupil's plan folder.
     QString recoveryPath() const;

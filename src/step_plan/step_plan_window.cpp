@@ -4,6 +4,7 @@
 #include "controls/controls.h"
 #include "controls/palette.h"
 #include "platform/services.h"
+#include "step_plan/lesson_pane.h"
 #include "step_plan/plan_files.h"
 #include "step_plan/station_points.h"
 #include "window_placement/window_placer.h"
@@ -156,6 +157,7 @@ struct StepPlanWindow::Ui {
     ctl::CommandButton* remove = nullptr;
     ctl::CommandButton* up = nullptr;
     ctl::CommandButton* down = nullptr;
+    LessonPane* lesson = nullptr;
 };
 
 StepPlanWindow::StepPlanWindow(PlanHost& host, QWidget* parent)
@@ -255,6 +257,14 @@ int StepPlanWindow::askRecovery(const QString& text)
 }
 
 StepPlanWindow::~StepPlanWindow() = default;
+
+void StepPlanWindow::setLiveCheckTarget(sim::StationRunner* runner, iface::DrivenElsewhere* driven)
+{
+    m_liveRunner = runner;
+    m_liveDriven = driven;
+    if (m_ui)
+        m_ui->lesson->setLiveTarget(runner, driven);
+}
 
 QString StepPlanWindow::state() const
 {
@@ -440,8 +450,11 @@ void StepPlanWindow::build()
     ctl::Frame* planFrame = frame(this, QStringLiteral(" Plan "), Silver, Navy);
     planFrame->setObjectName(QStringLiteral("FramePlan"));
     ui.planFrame = planFrame;
-    auto* planRow = new QHBoxLayout(planFrame);
-    frameMargins(planRow, planFrame);
+    // The station on one row, the files and the lesson below it.
+    auto* planBox = new QVBoxLayout(planFrame);
+    frameMargins(planBox, planFrame);
+    auto* planRow = new QHBoxLayout;
+    planBox->addLayout(planRow);
     auto* stationLabel = body(new QLabel(QStringLiteral("Station:"), planFrame));
     planRow->addWidget(stationLabel);
     ui.station = body(new QComboBox(planFrame), QStringLiteral("Station"));
@@ -458,11 +471,21 @@ void StepPlanWindow::build()
     auto* examples =
         button(planFrame, QStringLiteral("CMD_Voorbeelden"), QStringLiteral("Voorbeelden…"), 130);
     auto* save = button(planFrame, QStringLiteral("CMD_Opslaan"), QStringLiteral("Opslaan…"), 110);
+    auto* openLesson = button(planFrame, QStringLiteral("CMD_OpdrachtOpenen"),
+                              QStringLiteral("Opdracht openen…"), 150);
+    auto* fileRow = new QHBoxLayout;
+    planBox->addLayout(fileRow);
     for (QWidget* w : {static_cast<QWidget*>(newPlan), static_cast<QWidget*>(open),
                        static_cast<QWidget*>(examples), static_cast<QWidget*>(save)})
-        planRow->addWidget(w);
-    ui.editing << ui.station << ui.repeat << newPlan << open << examples;
+        fileRow->addWidget(w);
+    fileRow->addStretch(1);
+    fileRow->addWidget(openLesson);
+    ui.editing << ui.station << ui.repeat << newPlan << open << examples << openLesson;
     pageBox->addWidget(planFrame);
+    ui.lesson = new LessonPane(
+        m_document, m_sequencer, [this] { commitTyping(); }, page);
+    ui.lesson->setLiveTarget(m_liveRunner, m_liveDriven);
+    pageBox->addWidget(ui.lesson);
 
     auto* middle = new QHBoxLayout;
     middle->setSpacing(8);
@@ -637,6 +660,7 @@ void StepPlanWindow::build()
         m_document.openFrom(planFiles().examplesFolder());
     });
     connect(save, &QAbstractButton::clicked, this, [this] { m_document.saveAs(); });
+    connect(openLesson, &QAbstractButton::clicked, ui.lesson, &LessonPane::chooseLesson);
     connect(add, &QAbstractButton::clicked, this, [this] { m_document.addStep(); });
     connect(ui.remove, &QAbstractButton::clicked, this, [this] { m_document.removeStep(); });
     connect(ui.up, &QAbstractButton::clicked, this, [this] { m_document.moveStep(-1); });

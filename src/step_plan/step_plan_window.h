@@ -16,6 +16,16 @@ namespace ctl
 class CommandButton;
 }
 
+namespace iface
+{
+class DrivenElsewhere;
+}
+
+namespace sim
+{
+class StationRunner;
+}
+
 namespace virt
 {
 class VirtualStationWindow;
@@ -83,6 +93,10 @@ class StepPlanWindow : public QWidget
     // left unsaved.
     void open(QWidget* near = nullptr);
 
+    // The station a PLC drives and that PLC's side, for the lesson's
+    // "Controleer met de PLC"; null (the default): no such check.
+    void setLiveCheckTarget(sim::StationRunner* runner, iface::DrivenElsewhere* driven);
+
     // The program ends (the host's programEnding): never asks, stops a run
     // and keeps a changed plan as the recovery file.
     void programEnding();
@@ -122,6 +136,8 @@ class StepPlanWindow : public QWidget
     void commitTyping();
 
     std::unique_ptr<Clock> m_ownClock;
+    sim::StationRunner* m_liveRunner = nullptr;
+    iface::DrivenElsewhere* m_liveDriven = nullptr;
     Sequencer m_sequencer;
     PlanDocument m_document;
     std::unique_ptr<Clock> m_ownRecoveryClock;

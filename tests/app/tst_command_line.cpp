@@ -21,6 +21,8 @@ class TestCommandLine : public QObject
     void withoutDisplay();
     void inProcess_data();
     void inProcess();
+    void grading_data();
+    void grading();
     void manualPageNamesEveryOption_data();
     void manualPageNamesEveryOption();
 
@@ -74,6 +76,8 @@ void TestCommandLine::withoutDisplay_data()
                                     << "Unknown option 'colour'";
     QTest::newRow("stray argument") << QStringList{"plan.txt"} << 2 << ""
                                     << "unexpected argument 'plan.txt'";
+    QTest::newRow("--csv without --nakijken") << QStringList{"--csv", "uit.csv"} << 2 << ""
+                                              << "--csv hoort bij --nakijken";
 }
 
 void TestCommandLine::withoutDisplay()
@@ -132,6 +136,78 @@ void TestCommandLine::inProcess()
     if (!file.isEmpty())
         QCOMPARE(platform::installationFile(), file);
     platform::setInstallationFileOverride(QString());
+}
+
+// Grading plans against a lesson, without a display: the lines on stdout,
+// the status, and the CSV when asked.
+void TestCommandLine::grading_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("csv"); // empty: none asked
+
+    const QString lesson =
+        QFINDTESTDATA("../../assets/Opdrachten/Transportband - metaal naar de glijbaan.json");
+    const QString plans = QFINDTESTDATA("../lesson/plans");
+    const QString right = plans + QStringLiteral("/transportband-goed.json");
+    const QString wrong = plans + QStringLiteral("/transportband-stopper-blijft.json");
+    const QString broken = m_dir.filePath(QStringLiteral("z-kapot.json"));
+    const QString slide =
+        QStringLiteral("scenario 1 \"Een metalen en een kunststof onderdeel\": Aan "
+                       "het eind lagen 2 onderdelen in de glijbaan; de opdracht "
+                       "vraagt er 1.");
+    const QString csv = m_dir.filePath(QStringLiteral("cijfers.csv"));
+
+    QTest::newRow("sorted by file name, failing plans included")
+        << QStringList{"--nakijken", lesson, wrong, right} << 0
+        << right + ": 1/1\n" + wrong + ": 0/1 " + slide + "\n"
+        << "";
+    QTest::newRow("an unreadable plan is named with its reason, in file name order")
+        << QStringList{"--nakijken", lesson, broken, right} << 1
+        << right + ": 1/1\n" + broken +
+               ": niet nagekeken: Kan \"z-kapot.json\" niet openen: \"station\" ontbreekt.\n"
+        << "";
+    QTest::newRow("an unreadable lesson") << QStringList{"--nakijken", right, right} << 2 << ""
+                                          << "";
+    QTest::newRow("the CSV quotes every text")
+        << QStringList{"--nakijken", lesson, wrong, "--csv", csv} << 0
+        << wrong + ": 0/1 " + slide + "\n"
+        << "bestand,goed,totaal,eerste fout\r\n\"" + wrong + "\",0,1,\"" +
+               QString(slide).replace("\"", "\"\"") + "\"\r\n";
+}
+
+void TestCommandLine::grading()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, csv);
+    QFile broken(m_dir.filePath(QStringLiteral("z-kapot.json")));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("{\"stappen\": []}");
+    broken.close();
+    QFile::remove(m_dir.filePath(QStringLiteral("cijfers.csv")));
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/Automatiseren"), arguments);
+    QVERIFY2(p.waitForFinished(20000), "the program did not end");
+    const QString stdErr = QString::fromUtf8(p.readAllStandardError());
+    QVERIFY2(p.exitStatus() == QProcess::NormalExit, qPrintable(stdErr));
+    QCOMPARE(p.exitCode(), status);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), out);
+    if (status == 2)
+        QVERIFY2(stdErr.startsWith(QStringLiteral("Kan ")), qPrintable(stdErr));
+    QFile written(m_dir.filePath(QStringLiteral("cijfers.csv")));
+    QCOMPARE(written.exists(), !csv.isEmpty());
+    if (!csv.isEmpty()) {
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(written.readAll()), csv);
+    }
 }
 
 // The manual page the package installs describes each option --help shows.

@@ -82,7 +82,7 @@ struct Rig {
     }
 
     testing::ServiceScope services;
-    testing::ModbusModule module;
+    testing::ModbusServerPeer module;
     testing::ManualTime time; // the PLC watchdog waits on it: still
     int plcPort = 0;
     std::unique_ptr<iface::EasyPortControl> port;
@@ -121,6 +121,8 @@ void TestNoodstopBehindBoxes::noodstopReachesTheDevice_data()
         QStringList kinds = boxes;
         if (QLatin1String(iface) == QLatin1String("plc"))
             kinds << "plc drives";
+        if (QLatin1String(iface) == QLatin1String("simulated"))
+            kinds << "lesson dialog";
         for (const QString& box : kinds)
             for (const char* how : {"mouse", "Esc"})
                 QTest::addRow("%s, %s, %s", iface, qPrintable(box), how) << iface << box << how;
@@ -229,6 +231,8 @@ void TestNoodstopBehindBoxes::noodstopReachesTheDevice()
         if (box == QLatin1String("plan question")) {
             planButton("CMD_Toevoegen")->click();
             planButton("CMD_Nieuw")->click();
+        } else if (box == QLatin1String("lesson dialog")) {
+            planButton("CMD_OpdrachtOpenen")->click();
         } else {
             planButton(box == QLatin1String("open dialog") ? "CMD_Openen" : "CMD_Opslaan")->click();
         }

@@ -7,7 +7,7 @@
 #include "interface_link/modbus_module.h"
 #include "interface_link/simulated_interface.h"
 #include "main_window/main.h"
-#include "main_window/plan_host_link.h"
+#include "main_window/main_plan_host.h"
 #include "simulation/station_runner.h"
 #include "step_plan/step_plan_window.h"
 #include "support/modbus_peers.h"
@@ -21,8 +21,8 @@
 #include <QtTest>
 #include <memory>
 
-using testing::ModbusModule;
 using testing::ModbusRelay;
+using testing::ModbusServerPeer;
 
 namespace
 {
@@ -30,7 +30,7 @@ namespace
 struct Bench {
     testing::ServiceScope services;
     testing::WarningLog log;
-    ModbusModule module;
+    ModbusServerPeer module;
     ModbusRelay relay;
     int relayPort = 0;
     // Half the installed default: a request without an answer costs this

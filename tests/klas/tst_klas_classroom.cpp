@@ -1,7 +1,7 @@
-#include "klas/class_session.h"
 #include "klas/klasoverzicht.h"
 #include "klas/mqtt_client.h"
 #include "klas/pupil_link.h"
+#include "klas/pupil_session.h"
 #include "support/class_broker.h"
 #include "support/manual_time.h"
 #include "support/test_support.h"

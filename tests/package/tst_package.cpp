@@ -196,11 +196,16 @@ void TestPackage::contents_data()
                               << "text:PLC";
     QTest::newRow("class page") << "usr/share/doc/automatiseren/klas.md"
                                 << "text:mosquitto";
+    QTest::newRow("lessons page") << "usr/share/doc/automatiseren/opdrachten.md"
+                                  << "text:--nakijken";
     QTest::newRow("class broker script") << "usr/share/automatiseren/klas-broker.sh"
                                          << "text:mosquitto_passwd";
     if (QFileInfo(QStringLiteral(DRAVIK_BUILD_DIR "/bin/Stappenplannen")).isDir())
         QTest::newRow("example plans") << "usr/share/automatiseren/Stappenplannen"
                                        << "folder:1";
+    if (QFileInfo(QStringLiteral(DRAVIK_BUILD_DIR "/bin/Opdrachten")).isDir())
+        QTest::newRow("lessons") << "usr/share/automatiseren/Opdrachten"
+                                 << "folder:1";
 }
 
 void TestPackage::contents()

@@ -60,7 +60,9 @@ QString partList(const Simulation& sim)
 //   part=metal|plain / nopart=metal|plain   placing a part succeeds / is refused
 //   in=W moving=0|1 feed=MS press=MS lids=N atpress=0|1 pressed=0|1
 //   delivered=N parts=LIST slide=N h=MS v=MS grip=open|closed holding=0|1
-//   handled=N dropped=N blocked=0|1
+//   handled=N dropped=N blocked=0|1 atend=N
+//   fill=N           put N lids in the stack magazine
+//   restart          the station afresh, every input free
 // Returns an empty string or a description of the first failed check.
 QString runScript(Simulation& sim, const QString& script)
 {
@@ -84,6 +86,12 @@ QString runScript(Simulation& sim, const QString& script)
         } else if (key == QLatin1String("station")) {
             sim.setStation(kindByName(value));
             continue;
+        } else if (key == QLatin1String("fill")) {
+            sim.setMagazineLids(number);
+            continue;
+        } else if (key == QLatin1String("restart")) {
+            sim.restart();
+            continue;
         } else if (key == QLatin1String("force")) {
             const int input = value.section(QLatin1Char(':'), 0, 0).toInt();
             const QString how = value.section(QLatin1Char(':'), 1);
@@ -103,6 +111,8 @@ QString runScript(Simulation& sim, const QString& script)
             actual = QString::number(sim.isMoving());
         } else if (key == QLatin1String("parts")) {
             actual = partList(sim);
+        } else if (key == QLatin1String("atend")) {
+            actual = QString::number(sim.conveyor()->partsAtEnd());
         } else if (key == QLatin1String("slide")) {
             actual = QString::number(sim.conveyor()->partsInSlide());
         } else if (key == QLatin1String("feed")) {
@@ -247,6 +257,17 @@ void TestSimulation::stations_data()
         << "stack"
         << "out=0x04; wait=500; out=0x05; wait=2000; out=0x01; wait=500; feed=480; "
            "wait=320; feed=800; atpress=1";
+    QTest::newRow("stack magazine filled to one lid: one reaches the press, then none")
+        << "stack"
+        << "fill=1; lids=1; out=0x01; wait=800; atpress=1; lids=0; out=0x02; wait=800; "
+           "lids=0; out=0x01; wait=800; delivered=0";
+    QTest::newRow("stack empty magazine: nothing reaches the press")
+        << "stack"
+        << "fill=0; lids=0; out=0x01; wait=800; atpress=0; fill=9; lids=6";
+    QTest::newRow("stack restart: full again, the lid at the press gone")
+        << "stack"
+        << "out=0x01; wait=800; out=0x02; wait=800; lids=5; atpress=1; restart; lids=6; "
+           "atpress=0; in=0x00";
     QTest::newRow("stack feed both coils: keeps going out")
         << "stack"
         << "out=0x01; wait=400; out=0x03; wait=400; feed=800";
@@ -286,7 +307,11 @@ void TestSimulation::stations_data()
            "slide=0";
     QTest::newRow("conveyor parts queue at the end")
         << "conveyor"
-        << "part=plain; out=0x02; wait=500; part=metal; wait=6000; parts=3600m,4000";
+        << "part=plain; out=0x02; wait=500; part=metal; wait=6000; parts=3600m,4000; atend=2";
+    QTest::newRow("conveyor a part on its way is not at the end")
+        << "conveyor"
+        << "part=plain; out=0x02; wait=500; part=metal; wait=3500; atend=1; out=0; "
+           "restart; part=plain; out=0x02; wait=1000; out=0x06; wait=1000; atend=0";
     QTest::newRow("conveyor backward brings the part back to the start")
         << "conveyor"
         << "part=metal; out=0x02; wait=2000; out=0x06; wait=1699; in=0x00; "
@@ -347,6 +372,10 @@ void TestSimulation::stations_data()
     QTest::newRow("forcing survives a station change")
         << "handling"
         << "force=6:on; station=stack; in=0x40; station=interface; in=0x40";
+    QTest::newRow("restart clears the belt and every forced input")
+        << "conveyor"
+        << "part=plain; force=0:on; force=5:off; in=0x03; restart; parts=none; in=0x00; "
+           "force=5:on; in=0x20";
     QTest::newRow("to interface view and back")
         << "conveyor"
         << "part=plain; station=interface; in=0x00; station=conveyor; "

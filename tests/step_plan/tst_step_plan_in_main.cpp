@@ -2,7 +2,7 @@
 // path, and "Verbreek", a lost link and a station change end it with every
 // output off before anything else.
 
-#include "main_window/plan_host_link.h"
+#include "main_window/main_plan_host.h"
 #include "outputs/output_panel.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/step_plan_window.h"

@@ -16,7 +16,7 @@ int freeTcpPort()
     return probe.serverPort();
 }
 
-ModbusModule::ModbusModule()
+ModbusServerPeer::ModbusServerPeer()
 {
     QModbusDataUnitMap map;
     map.insert(QModbusDataUnit::Coils, {QModbusDataUnit::Coils, 0, 8});
@@ -25,7 +25,7 @@ ModbusModule::ModbusModule()
     setServerAddress(1);
 }
 
-bool ModbusModule::start(int port)
+bool ModbusServerPeer::start(int port)
 {
     m_clock.start();
     setConnectionParameter(QModbusDevice::NetworkAddressParameter, QStringLiteral("127.0.0.1"));
@@ -33,7 +33,7 @@ bool ModbusModule::start(int port)
     return connectDevice();
 }
 
-quint8 ModbusModule::coils() const
+quint8 ModbusServerPeer::coils() const
 {
     quint8 word = 0;
     for (int i = 0; i < 8; ++i) {
@@ -45,7 +45,7 @@ quint8 ModbusModule::coils() const
     return word;
 }
 
-void ModbusModule::setInputs(quint8 word)
+void ModbusServerPeer::setInputs(quint8 word)
 {
     QModbusDataUnit unit(QModbusDataUnit::DiscreteInputs, 0, 8);
     for (int i = 0; i < 8; ++i)
@@ -53,7 +53,7 @@ void ModbusModule::setInputs(quint8 word)
     setData(unit);
 }
 
-QModbusResponse ModbusModule::processRequest(const QModbusPdu& request)
+QModbusResponse ModbusServerPeer::processRequest(const QModbusPdu& request)
 {
     if (request.functionCode() == QModbusPdu::WriteMultipleCoils) {
         const QByteArray d = request.data();

@@ -21,10 +21,10 @@ int freeTcpPort();
 // Eight coils and eight discrete inputs from address 0, unit 1. Records the
 // coil byte of every "write multiple coils" and can refuse writes with an
 // exception reply.
-class ModbusModule : public QModbusTcpServer
+class ModbusServerPeer : public QModbusTcpServer
 {
   public:
-    ModbusModule();
+    ModbusServerPeer();
     bool start(int port);
 
     quint8 coils() const;

@@ -46,6 +46,16 @@ QString TempPlanFiles::examplesFolder() const
     return examplePlanFolder();
 }
 
+QString TempPlanFiles::lessonsFolder() const
+{
+    return lessonFolder();
+}
+
+QString lessonFolder()
+{
+    return TempProgramFolder::buildAssetFolder() + QStringLiteral("/Opdrachten");
+}
+
 QString examplePlanFolder()
 {
     return TempProgramFolder::buildAssetFolder() + QStringLiteral("/Stappenplannen");

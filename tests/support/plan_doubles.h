@@ -75,6 +75,7 @@ class TempPlanFiles : public plan::PlanFileService
   public:
     QString documentsFolder() const override { return m_dir.path() + "/Documenten"; }
     QString examplesFolder() const override;
+    QString lessonsFolder() const override;
 
   private:
     QTemporaryDir m_dir;
@@ -89,7 +90,8 @@ class PlanFilesScope
     TempPlanFiles files;
 };
 
-// The example plans of the build.
+// The example plans and the lessons of the build.
 QString examplePlanFolder();
+QString lessonFolder();
 
 } // namespace testing

@@ -2,7 +2,7 @@
 
 #include "app/program.h"
 #include "interface_link/simulated_interface.h"
-#include "main_window/plan_host_link.h"
+#include "main_window/main_plan_host.h"
 #include "step_plan/step_plan_window.h"
 #include "support/manual_time.h"
 #include "support/test_support.h"

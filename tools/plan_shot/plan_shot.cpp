@@ -4,13 +4,19 @@
 //
 //   plan_shot --plan FILE [--force N=on|off] [--click NAME] [--wait MS]
 //             [--png FILE] [--station-png FILE] [--wait MS] [--png FILE] ...
+//   plan_shot --open FILE --lesson FILE --click CMD_Controleer --png FILE
+//             [--click CMD_Bekijk --wait MS --replay-png FILE]
 //
 // Actions run in the order given; --plan loads the plan, chooses its
-// station, connects and starts. Where a step waits for the pupil the tool
-// lays a metal part on the belt and presses "Volgende".
+// station, connects and starts; --open does the same without starting.
+// --lesson opens a lesson in the window, --size WxH resizes it. Where a
+// step waits for the pupil the tool lays a metal part on the belt and
+// presses "Volgende".
 #include "interface_link/simulated_interface.h"
 #include "platform/services.h"
 #include "simulation/station_runner.h"
+#include "step_plan/lesson_pane.h"
+#include "step_plan/lesson_replay.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
@@ -65,7 +71,7 @@ int main(int argc, char* argv[])
     for (int k = 0; k + 1 < args.size(); k += 2) {
         const QString a = args[k];
         const QString v = args[k + 1];
-        if (a == "--plan") {
+        if (a == "--plan" || a == "--open") {
             const plan::ReadResult r = plan::readPlanFile(v);
             if (!r.plan) {
                 QTextStream(stderr) << r.error << "\n";
@@ -75,7 +81,20 @@ int main(int argc, char* argv[])
             host.connectLink();
             wait(50, window, simulated);
             window.load(v);
-            window.start();
+            if (a == "--plan")
+                window.start();
+        } else if (a == "--lesson") {
+            auto* pane = window.findChild<plan::LessonPane*>();
+            if (!pane || !pane->openLesson(v))
+                return 1;
+        } else if (a == "--size") {
+            window.resize(v.section('x', 0, 0).toInt(), v.section('x', 1, 1).toInt());
+        } else if (a == "--replay-png") {
+            auto* pane = window.findChild<plan::LessonPane*>();
+            if (!pane || !pane->replay() || !pane->replay()->grab().save(v)) {
+                QTextStream(stderr) << "no replay to write to " << v << "\n";
+                return 1;
+            }
         } else if (a == "--force") {
             const int input = v.section('=', 0, 0).toInt() - 1;
             const QString how = v.section('=', 1, 1);

@@ -1,4 +1,4 @@
-#include "main_window/plan_host_link.h"
+#include "main_window/main_plan_host.h"
 
 #include "interface_link/connection_panel.h"
 #include "interface_link/interface_model.h"

@@ -1,4 +1,4 @@
-#include "klas/class_session.h"
+#include "klas/pupil_session.h"
 
 #include "klas/klasoverzicht.h"
 #include "klas/mqtt_client.h"

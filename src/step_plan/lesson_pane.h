@@ -1,0 +1,133 @@
+#pragma once
+
+#include "controls/controls.h"
+#include "lesson/lesson.h"
+#include "lesson/lesson_check.h"
+#include "step_plan/plan.h"
+
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QTableWidget;
+class QTextBrowser;
+
+namespace iface
+{
+class DrivenElsewhere;
+}
+
+namespace lesson
+{
+class LiveCheck;
+struct LiveReport;
+} // namespace lesson
+
+namespace platform
+{
+class Clock;
+}
+
+namespace sim
+{
+class StationRunner;
+}
+
+namespace plan
+{
+
+class LessonReplay;
+class PlanDocument;
+class Sequencer;
+
+// The exercise ("Opdracht") in the Stappenplan window: its title and text,
+// "Controleer" (the plan in the editor played through every scenario on
+// stations of the check's own, never on the interface in use), the report
+// one row a scenario, and "Bekijk" (a scenario replayed in a small window
+// of its own). Hidden until a lesson is open.
+class LessonPane : public ctl::Frame
+{
+    Q_OBJECT
+
+  public:
+    // `commitTyping` puts text still being typed in the editor into the plan.
+    LessonPane(PlanDocument& document, const Sequencer& sequencer,
+               std::function<void()> commitTyping, QWidget* parent = nullptr);
+    ~LessonPane() override;
+
+    // "Opdracht openen…": the Open dialog in the lessons folder.
+    void chooseLesson();
+    // Opens a lesson file; a refused one is named in a box and the open
+    // lesson stays. An empty plan nobody changed makes way for the lesson's
+    // start plan; a plan of the pupil's own is never replaced.
+    bool openLesson(const QString& path);
+    // "Controleer"; false when it cannot check now (no lesson, a plan runs).
+    bool check();
+    // "Bekijk": replays scenario `row` of the last check with the plan that
+    // was checked.
+    bool watch(int row);
+
+    bool hasLesson() const { return m_lesson.has_value(); }
+    const std::optional<lesson::Lesson>& currentLesson() const { return m_lesson; }
+    const std::optional<lesson::Report>& report() const { return m_report; }
+    // The replay window while it is open.
+    LessonReplay* replay() const;
+
+    // The station served to a PLC and its owner's side: "Controleer met de
+    // PLC" is there only with both (null: not).
+    void setLiveTarget(sim::StationRunner* runner, iface::DrivenElsewhere* driven);
+    // "Controleer met de PLC": the scenarios played live on the served
+    // station while the PLC drives it; false when it cannot start now.
+    bool checkLive();
+    // Ends a live check under way; the scenario it was in fails.
+    void stopLive();
+    bool isCheckingLive() const;
+    // The last live check's report, until the next check of either kind.
+    const lesson::LiveReport* liveReport() const;
+
+    // Clocks for the replays and the live check (tests move them by hand); each call gives one
+    // that outlives the replay. Unset: each replay runs on timers of its own.
+    void setReplayClocks(std::function<platform::Clock*()> next) { m_clocks = std::move(next); }
+
+  protected:
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    void build();
+    void takeStartPlan();
+    void showLesson();
+    void showReport();
+    void showSummary();
+    void refreshButtons();
+    void planChanged();
+    void liveProgress();
+    void liveFinished();
+    void showLiveReport();
+
+    PlanDocument& m_document;
+    const Sequencer& m_sequencer;
+    std::function<void()> m_commitTyping;
+    std::function<platform::Clock*()> m_clocks;
+    std::optional<lesson::Lesson> m_lesson;
+    std::optional<lesson::Report> m_report;
+    Plan m_checked; // the plan the report is about
+    QString m_note; // about the start plan
+    QPointer<LessonReplay> m_replay;
+    sim::StationRunner* m_liveRunner = nullptr;
+    iface::DrivenElsewhere* m_liveDriven = nullptr;
+    std::unique_ptr<platform::Clock> m_liveClock;
+    std::unique_ptr<lesson::LiveCheck> m_live;
+
+    QTextBrowser* m_text = nullptr;
+    QLabel* m_noteLabel = nullptr;
+    QTableWidget* m_table = nullptr;
+    QLabel* m_summary = nullptr;
+    ctl::CommandButton* m_check = nullptr;
+    ctl::CommandButton* m_watch = nullptr;
+    ctl::CommandButton* m_checkLive = nullptr;
+};
+
+} // namespace plan
