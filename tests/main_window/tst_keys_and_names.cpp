@@ -11,6 +11,7 @@
 #include "klas/mqtt_client.h"
 #include "main_window/keyboard.h"
 #include "simulation/station_runner.h"
+#include "step_plan/lesson_pane.h"
 #include "step_plan/step_plan_window.h"
 #include "support/plan_doubles.h"
 #include "support/test_support.h"
@@ -374,8 +375,8 @@ void TestKeysAndNames::tabFollowsTheLayout()
 void TestKeysAndNames::tabWalksEveryWindow_data()
 {
     QTest::addColumn<QString>("window");
-    for (const char* w : {"main", "plan", "plan with steps", "station", "klas", "beschrijving",
-                          "about the simulated interface"})
+    for (const char* w : {"main", "plan", "plan with steps", "plan with a lesson", "station",
+                          "klas", "beschrijving", "about the simulated interface"})
         QTest::newRow(w) << QString::fromLatin1(w);
 }
 
@@ -399,6 +400,14 @@ void TestKeysAndNames::tabWalksEveryWindow()
         if (!p.steps.isEmpty())
             p.steps[0].wait.kind = plan::WaitKind::Input; // with its spin box
         planWindow->setPlan(p);
+        if (window.endsWith(QLatin1String("lesson"))) {
+            planWindow->show();
+            const QDir lessons(testing::lessonFolder());
+            const QString first = lessons.entryList({QStringLiteral("*.json")}).value(0);
+            auto* pane = planWindow->findChild<plan::LessonPane*>();
+            QVERIFY(pane->openLesson(lessons.filePath(first)));
+            QVERIFY(pane->check()); // its table gets rows
+        }
     } else if (window == QLatin1String("station")) {
         owned =
             std::make_unique<virt::VirtualStationWindow>(port.stationRunner(), port.stationLink());
