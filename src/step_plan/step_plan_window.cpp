@@ -505,6 +505,7 @@ void StepPlanWindow::build()
     ui.table->setSelectionMode(QAbstractItemView::SingleSelection);
     // One Tab stop: the arrow keys walk the steps, Tab goes on to the buttons.
     ui.table->setTabKeyNavigation(false);
+    ui.table->setAccessibleName(QStringLiteral("Stappen"));
     ui.table->setStyleSheet(QStringLiteral("QTableWidget:focus { border: 3px solid #000080; }"));
     ui.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui.table->setWordWrap(true);
