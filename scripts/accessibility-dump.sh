@@ -86,6 +86,13 @@ def line(node, depth):
         text += f" value={value:g}"
     except NotImplementedError:
         pass
+    # A drop-down's choice is its text.
+    if node.getRole() == pyatspi.ROLE_COMBO_BOX:
+        try:
+            shown = node.queryText()
+            text += f" text=\"{shown.getText(0, shown.characterCount)}\""
+        except NotImplementedError:
+            pass
     if st:
         text += "  {" + ", ".join(sorted(st)) + "}"
     return text

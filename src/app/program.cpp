@@ -2,6 +2,7 @@
 
 #include "app/hold_banner.h"
 #include "app/interface_factory.h"
+#include "controls/controls.h"
 #include "interface_link/capabilities.h"
 #include "interface_link/connection_panel.h"
 #include "interface_link/easyport_control.h"
@@ -30,6 +31,28 @@ QString interfaceType(const Capabilities& c)
     return c.drivenElsewhere    ? QStringLiteral("plc")
            : c.simulatedStation ? QStringLiteral("simulated")
                                 : QStringLiteral("modbus");
+}
+
+// "Virtuele opstelling…" in the main window brings the station window back
+// after it was closed; an interface without a simulated station has none.
+void attachVirtualStationButton(ctl::CommandButton* button, virt::VirtualStationWindow* station,
+                                QWidget* mainWindow)
+{
+    if (!button)
+        return;
+    if (!station) {
+        button->setEnabledProp(false);
+        button->setToolTipText(QStringLiteral(
+            "Niet beschikbaar: deze interface stuurt een echt station aan, zonder virtuele "
+            "opstelling."));
+        return;
+    }
+    button->setToolTipText(QStringLiteral("Toon het venster Virtuele opstelling"));
+    QObject::connect(button, &QAbstractButton::clicked, station, [station, mainWindow] {
+        station->showBeside(mainWindow);
+        station->raise();
+        station->activateWindow();
+    });
 }
 
 } // namespace
@@ -110,8 +133,8 @@ void Program::build()
     }
     // A pupil working in it keeps the output keys and Esc.
     mw::shareOutputKeys(window, m_virtualStation.get());
-    // The step plan: hidden until the pupil asks for it, reachable from the
-    // command frame, Ctrl+Shift+S and the virtual station.
+    // The step plan: hidden until the pupil asks for it, reachable from its
+    // button, the command frame, Ctrl+Shift+S and the virtual station.
     m_planHost = std::make_unique<MainPlanHost>(window);
     m_stepPlan = std::make_unique<plan::StepPlanWindow>(*m_planHost, m_planClock);
     // A lesson can be checked live on the station a PLC drives.
@@ -119,7 +142,8 @@ void Program::build()
         m_stepPlan->setLiveCheckTarget(m_capabilities.simulatedStation->stationRunner(), driven);
     // The virtual station and the step plan open on either side, together.
     placement::pairSideWindows(&window, m_virtualStation.get(), m_stepPlan.get());
-    plan::attachStepPlan(&window, window.FrameCommand, m_stepPlan.get());
+    plan::attachStepPlan(&window, window.FrameCommand, m_stepPlan.get(), window.CMD_Stappenplan);
+    attachVirtualStationButton(window.CMD_VirtueleOpstelling, m_virtualStation.get(), &window);
     if (m_virtualStation)
         plan::attachStepPlan(m_virtualStation.get(), &window, m_stepPlan.get());
     joinClass();

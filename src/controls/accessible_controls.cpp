@@ -143,11 +143,20 @@ class AccessibleControl : public QAccessibleWidget
 };
 
 // Qt names a combo box by its current choice on this platform; a screen
-// reader then says "blijft" where the pupil needs to hear which output.
-class NamedComboBox : public QAccessibleWidget
+// reader then says "blijft" where the pupil needs to hear which output. The
+// choice is the box's value and its (read-only) text: AT-SPI carries no
+// value that is not a number, so a reader finds the choice as the text.
+class NamedComboBox : public QAccessibleWidget, public QAccessibleTextInterface
 {
   public:
     explicit NamedComboBox(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
 
     QString text(QAccessible::Text t) const override
     {
@@ -200,8 +209,83 @@ class NamedComboBox : public QAccessibleWidget
             QAccessibleWidget::doAction(name);
     }
 
+    // The text: the current choice, nothing to select or edit in it.
+    QString text(int start, int end) const override
+    {
+        const QString all = box()->currentText();
+        if (end < 0 || end > all.size())
+            end = int(all.size());
+        start = std::clamp(start, 0, end);
+        return all.mid(start, end - start);
+    }
+    int characterCount() const override { return int(box()->currentText().size()); }
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* start, int* end) const override
+    {
+        *start = *end = offset;
+        return {};
+    }
+
   private:
     QComboBox* box() const { return static_cast<QComboBox*>(widget()); }
+};
+
+// A push button named by its caption. One made checkable stays marked while
+// its choice holds (the station in view): still a push button, as it looks
+// and acts, that reads checked while marked.
+class CommandButtonAccess : public QAccessibleWidget
+{
+  public:
+    explicit CommandButtonAccess(QAbstractButton* b) : QAccessibleWidget(b, QAccessible::PushButton)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        const QString own = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && own.isEmpty())
+            return button()->text();
+        return own;
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.pressed = button()->isDown();
+        if (button()->isCheckable()) {
+            s.checkable = true;
+            s.checked = button()->isChecked();
+        }
+        return s;
+    }
+
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (button()->isEnabled())
+            names.prepend(pressAction());
+        return names;
+    }
+
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction())
+            button()->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+  private:
+    QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
 };
 
 QAccessibleInterface* controlFactory(const QString& className, QObject* object)
@@ -219,6 +303,8 @@ QAccessibleInterface* controlFactory(const QString& className, QObject* object)
         return new AccessibleControl(w, QAccessible::Graphic);
     if (className == QLatin1String("ctl::Shape"))
         return new AccessibleControl(w, QAccessible::Indicator);
+    if (className == QLatin1String("ctl::CommandButton"))
+        return new CommandButtonAccess(static_cast<QAbstractButton*>(w));
     if (className == QLatin1String("QComboBox") && !static_cast<QComboBox*>(w)->isEditable())
         return new NamedComboBox(static_cast<QComboBox*>(w));
     // Qt makes a plain widget a "filler" even when it is a window of its own.

@@ -177,6 +177,9 @@ class CommandButton : public QAbstractButton, public ControlProps
     void paintEvent(QPaintEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void captionChanged() override;
+    // A checkable button shows a state the program sets (the station in
+    // view); a click or a key never toggles it.
+    void nextCheckState() override {}
 
   private:
     QString m_keyHint;

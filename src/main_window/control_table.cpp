@@ -170,6 +170,12 @@ std::vector<ControlRow> build()
         font(r, 12);
     }
     add(row("TimerNVT", Kind::Timer, "FrameInstructie", QString(), 0, 0, 0, 0)).interval = 1000;
+    // The ways to the side windows, in the instruction frame's caption row:
+    // the only room that covers nothing and moves nothing.
+    button("CMD_Stappenplan", "FrameInstructie", "Stappenplan…", 3120, 15, 1560, 330,
+           KleurKnopGrijs, 8.25);
+    button("CMD_VirtueleOpstelling", "FrameInstructie", "Virtuele opstelling…", 4770, 15, 1965, 330,
+           KleurKnopGrijs, 8.25);
 
     frame("FrameUitgangen", "FrameMain", "Uitgangen", 12000, 120, 3615, 4335, KleurBlauw,
           KleurMarine, 12);

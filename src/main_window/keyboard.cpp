@@ -77,14 +77,14 @@ void installKeys(Main& main)
     bind(main, &main, {QKeySequence(Qt::Key_F1)}, main.CMD_Help, QStringLiteral("Help (toets F1)"));
 
     // Tab order as laid out: the outputs top to bottom, the stations top to
-    // bottom and the station's film, the commands column by column, the
+    // bottom and the station's film, the side windows, the commands column by column, the
     // connection, the version and the emergency reset.
     std::vector<QWidget*> chain(main.CMD_SetReset.begin(), main.CMD_SetReset.end());
     for (QWidget* w : std::initializer_list<QWidget*>{
              main.CMD_StapelMagazijn, main.CMD_Transportband, main.CMD_Stationhandling,
-             main.CMD_TransHandling, main.CMD_Interfacing, main.CMD_Filmpje, main.CMD_Verder,
-             main.CMD_Terug, main.CMD_Help, main.CMD_Afsluiten, main.CMD_Verbinding, main.Command1,
-             main.CMD_ResetAlles})
+             main.CMD_TransHandling, main.CMD_Interfacing, main.CMD_Filmpje, main.CMD_Stappenplan,
+             main.CMD_VirtueleOpstelling, main.CMD_Verder, main.CMD_Terug, main.CMD_Help,
+             main.CMD_Afsluiten, main.CMD_Verbinding, main.Command1, main.CMD_ResetAlles})
         chain.push_back(w);
     for (size_t i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);

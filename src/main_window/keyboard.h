@@ -18,7 +18,7 @@ namespace mw
 // in a text box that takes the key, never switches an output, and a key
 // held down acts once. The buttons' tooltips name their keys. Tab walks the
 // buttons as they are laid out: outputs top to bottom, then the stations,
-// then the commands.
+// the ways to the side windows, then the commands.
 void installKeys(Main& main);
 
 // The output keys 1 .. 8 also act while `window` (a window of

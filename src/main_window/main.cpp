@@ -2,6 +2,7 @@
 
 #include "component_figure/component_panel.h"
 #include "component_figure/figure_tables.h"
+#include "controls/accessible_controls.h"
 #include "fullscreen/station_pictures.h"
 #include "instruction/instruction_panel.h"
 #include "interface_link/connection_panel.h"
@@ -42,6 +43,9 @@ template <typename T> T* lookup(const QHash<QString, QObject*>& byName, const QS
 
 Main::Main(iface::EasyPortControl* easyPort, QWidget* parent) : QWidget(parent), EasyPort1(easyPort)
 {
+    // Before any control exists: with a screen reader running, Qt makes a
+    // control's accessible interface as soon as the control is named.
+    ctl::installAccessibleControls();
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Automatiseren voor het VMBO"));
     resize(ctl::twipsToPixels(mw::kDesignClientWidth), ctl::twipsToPixels(mw::kDesignClientHeight));
@@ -213,6 +217,8 @@ void Main::buildControls()
     PictureTekstKader = lookup<ctl::PictureBox>(byName, "PictureTekstKader");
     PictureTekst = lookup<ctl::PictureBox>(byName, "PictureTekst");
     TimerNVT = lookup<ctl::Timer>(byName, "TimerNVT");
+    CMD_Stappenplan = lookup<ctl::CommandButton>(byName, "CMD_Stappenplan");
+    CMD_VirtueleOpstelling = lookup<ctl::CommandButton>(byName, "CMD_VirtueleOpstelling");
     FrameUitgangen = lookup<ctl::Frame>(byName, "FrameUitgangen");
     Frame8 = lookup<ctl::Frame>(byName, "Frame8");
     Frame5 = lookup<ctl::Frame>(byName, "Frame5");

@@ -144,6 +144,9 @@ class Main : public QWidget
     ctl::PictureBox* PictureTekstKader{};
     ctl::PictureBox* PictureTekst{};
     ctl::Timer* TimerNVT{};
+    // Open "Stappenplan" and "Virtuele opstelling" (the program wires them).
+    ctl::CommandButton* CMD_Stappenplan{};
+    ctl::CommandButton* CMD_VirtueleOpstelling{};
     ctl::Frame* FrameUitgangen{};
     ctl::Frame* Frame8{};
     std::array<ctl::CommandButton*, 8> CMD_SetReset{};

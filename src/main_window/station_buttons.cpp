@@ -33,6 +33,8 @@ StationButtons::StationButtons(const Controls& controls, const station::StationS
                                                             {m_c.transHandling, 3},
                                                             {m_c.interfacing, 5}};
     for (const auto& [b, knop] : hover) {
+        // A screen reader hears which one is marked; only the program marks it.
+        b->setCheckable(true);
         b->setMouseTracking(true);
         connect(b, &ctl::CommandButton::MouseMove, this, [this, knop = knop] { entered(knop); });
     }
@@ -67,9 +69,12 @@ void StationButtons::mark(station::Station s)
     m_white = nullptr;
     for (ctl::CommandButton* b : {m_c.stapelMagazijn, m_c.transportband, m_c.stationhandling,
                                   m_c.transHandling, m_c.interfacing})
-        if (b != chosen)
+        if (b != chosen) {
             b->setBackColor(mw::KleurNormaal);
+            b->setChecked(false);
+        }
     button(s)->setBackColor(mw::KleurLichtgroen);
+    button(s)->setChecked(true);
 }
 
 void StationButtons::markCurrent()

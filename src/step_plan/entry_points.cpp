@@ -1,4 +1,5 @@
 #include "controls/color.h"
+#include "controls/controls.h"
 #include "step_plan/step_plan_window.h"
 #include "virtual_station/virtual_station_window.h"
 
@@ -10,7 +11,13 @@
 namespace plan
 {
 
-void attachStepPlan(QWidget* mainWindow, QWidget* commandFrame, StepPlanWindow* window)
+namespace
+{
+const QKeySequence OpenKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+}
+
+void attachStepPlan(QWidget* mainWindow, QWidget* commandFrame, StepPlanWindow* window,
+                    ctl::CommandButton* button)
 {
     QPointer<QWidget> main(mainWindow);
     if (commandFrame) {
@@ -25,16 +32,25 @@ void attachStepPlan(QWidget* mainWindow, QWidget* commandFrame, StepPlanWindow* 
                                  ctl::makeFont(QStringLiteral("Comic Sans MS"), 10, false));
                              QAction* open = menu->addAction(QStringLiteral("Stappenplan…"));
                              open->setObjectName(QStringLiteral("StappenplanOpenen"));
+                             // Shown beside the item, so the pupil learns the keys.
+                             open->setShortcut(OpenKeys);
+                             open->setShortcutVisibleInContextMenu(true);
                              QObject::connect(open, &QAction::triggered, window,
                                               [window, main] { window->open(main); });
                              menu->popup(commandFrame->mapToGlobal(pos));
                          });
     }
     if (mainWindow) {
-        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), mainWindow);
+        auto* shortcut = new QShortcut(OpenKeys, mainWindow);
         shortcut->setObjectName(QStringLiteral("StappenplanSneltoets"));
         shortcut->setContext(Qt::WindowShortcut);
         QObject::connect(shortcut, &QShortcut::activated, window,
+                         [window, main] { window->open(main); });
+    }
+    if (button) {
+        button->setToolTipText(QStringLiteral("Open het venster Stappenplan"));
+        button->setKeyHint(QStringLiteral("(toetsen Ctrl+Shift+S)"));
+        QObject::connect(button, &QAbstractButton::clicked, window,
                          [window, main] { window->open(main); });
     }
 }

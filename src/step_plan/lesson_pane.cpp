@@ -118,6 +118,9 @@ void LessonPane::build()
     m_table->verticalHeader()->hide();
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // One Tab stop: the arrow keys walk the scenarios, Tab goes on.
+    m_table->setTabKeyNavigation(false);
+    m_table->setStyleSheet(QStringLiteral("QTableWidget:focus { border: 3px solid #000080; }"));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(true);
     m_table->setMinimumHeight(80);

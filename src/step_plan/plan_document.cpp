@@ -283,15 +283,6 @@ bool PlanDocument::revert()
     return true;
 }
 
-void PlanDocument::keepForRecovery(const QString& recoveryPath) const
-{
-    if (!isModified())
-        return;
-    const QString error = writeRecovery({m_plan, m_path}, recoveryPath);
-    if (!error.isEmpty())
-        qCWarning(lcDravik) << "plan not kept for recovery in" << recoveryPath << ":" << error;
-}
-
 void PlanDocument::offerRecovery(const QString& recoveryPath)
 {
     const std::optional<Recovery> kept = readRecovery(recoveryPath);

@@ -110,8 +110,6 @@ class PlanDocument : public QObject
     // The program ends: from now on no question is asked.
     void endProgram() { m_ending = true; }
     bool isEnding() const { return m_ending; }
-    // A changed plan is kept in `recoveryPath` (an unchanged one is not).
-    void keepForRecovery(const QString& recoveryPath) const;
     // Offers the plan a previous run left in `recoveryPath`, unless a plan
     // of this session would be pushed aside; the file goes once answered.
     void offerRecovery(const QString& recoveryPath);

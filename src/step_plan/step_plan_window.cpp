@@ -184,6 +184,15 @@ StepPlanWindow::StepPlanWindow(PlanHost& host, Clock* clock, QWidget* parent)
     });
     connect(&host, &PlanHost::programEnding, this, &StepPlanWindow::programEnding);
     connectDocument();
+    setRecoveryClock(nullptr);
+}
+
+void StepPlanWindow::setRecoveryClock(Clock* clock)
+{
+    m_recovery.reset();
+    m_ownRecoveryClock = clock ? nullptr : std::make_unique<TimerClock>();
+    m_recovery = std::make_unique<RecoveryWriter>(m_document, clock ? *clock : *m_ownRecoveryClock,
+                                                  [] { return planFiles().recoveryPath(); });
 }
 
 void StepPlanWindow::connectDocument()
@@ -382,7 +391,8 @@ void StepPlanWindow::programEnding()
     // Nothing may switch after the outputs went off.
     m_sequencer.stop(QStringLiteral("Gestopt: het programma is afgesloten."));
     commitTyping();
-    m_document.keepForRecovery(planFiles().recoveryPath());
+    // A changed plan is written now; one kept earlier is gone once saved.
+    m_recovery->flush();
 }
 
 void StepPlanWindow::showEvent(QShowEvent* event)
@@ -434,6 +444,8 @@ void StepPlanWindow::build()
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setBackgroundRole(QPalette::Window);
     scroll->setMinimumHeight(ScrollMinimumHeight);
+    // No Tab stop of its own: it scrolls to the control Tab reaches.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto* page = new QWidget(scroll);
     page->setBackgroundRole(QPalette::Window);
     auto* pageBox = new QVBoxLayout(page);
@@ -503,6 +515,10 @@ void StepPlanWindow::build()
     ui.table->verticalHeader()->hide();
     ui.table->setSelectionBehavior(QAbstractItemView::SelectRows);
     ui.table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // One Tab stop: the arrow keys walk the steps, Tab goes on to the buttons.
+    ui.table->setTabKeyNavigation(false);
+    ui.table->setAccessibleName(QStringLiteral("Stappen"));
+    ui.table->setStyleSheet(QStringLiteral("QTableWidget:focus { border: 3px solid #000080; }"));
     ui.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui.table->setWordWrap(true);
     ui.table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
@@ -632,6 +648,7 @@ void StepPlanWindow::build()
     messageScroll->setFrameShape(QFrame::NoFrame);
     messageScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     messageScroll->setMinimumHeight(ui.messageLine->minimumHeight());
+    messageScroll->setFocusPolicy(Qt::NoFocus);
     messageScroll->setWidget(ui.messageLine);
     root->addWidget(messageScroll);
 
@@ -693,6 +710,11 @@ void StepPlanWindow::build()
             m_document.setTimeoutMs(int(std::lround(v * 1000)));
     });
     connect(ui.note, &QLineEdit::editingFinished, this, &StepPlanWindow::commitTyping);
+    // Every key is part of the plan at once, so a hard stop keeps it too.
+    connect(ui.note, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!m_filling)
+            m_document.setNote(text.simplified());
+    });
     connect(ui.start, &QAbstractButton::clicked, this, &StepPlanWindow::start);
     connect(ui.step, &QAbstractButton::clicked, this, &StepPlanWindow::step);
     connect(ui.next, &QAbstractButton::clicked, this, &StepPlanWindow::next);

@@ -5,11 +5,17 @@
 #include "step_plan/plan.h"
 #include "step_plan/plan_document.h"
 #include "step_plan/plan_host.h"
+#include "step_plan/recovery_writer.h"
 #include "step_plan/sequencer.h"
 
 #include <QWidget>
 
 #include <memory>
+
+namespace ctl
+{
+class CommandButton;
+}
 
 namespace iface
 {
@@ -100,6 +106,11 @@ class StepPlanWindow : public QWidget
     // and keeps a changed plan as the recovery file.
     void programEnding();
 
+    // A changed plan goes to the recovery file RecoveryWriter::DelayMs after
+    // the last change, timed on `clock` (which must outlive the window)
+    // instead of a timer of its own.
+    void setRecoveryClock(Clock* clock);
+
   signals:
     void stateChanged();
     void messageChanged();
@@ -137,6 +148,8 @@ class StepPlanWindow : public QWidget
     iface::DrivenElsewhere* m_liveDriven = nullptr;
     Sequencer m_sequencer;
     PlanDocument m_document;
+    std::unique_ptr<Clock> m_ownRecoveryClock;
+    std::unique_ptr<RecoveryWriter> m_recovery;
     std::unique_ptr<Ui> m_ui;
     QString m_message;
     RunState m_shownState = RunState::Stopped;
@@ -149,8 +162,10 @@ class StepPlanWindow : public QWidget
 };
 
 // The ways to the window from the main window: a context menu
-// "Stappenplan…" on the command frame and the shortcut Ctrl+Shift+S.
-void attachStepPlan(QWidget* mainWindow, QWidget* commandFrame, StepPlanWindow* window);
+// "Stappenplan…" on the command frame, the shortcut Ctrl+Shift+S, and
+// `button` when given.
+void attachStepPlan(QWidget* mainWindow, QWidget* commandFrame, StepPlanWindow* window,
+                    ctl::CommandButton* button = nullptr);
 // The button "Stappenplan" of the virtual station window.
 void attachStepPlan(virt::VirtualStationWindow* station, QWidget* mainWindow,
                     StepPlanWindow* window);

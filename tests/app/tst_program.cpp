@@ -12,6 +12,7 @@
 #include "step_plan/step_plan_window.h"
 #include "support/class_broker.h"
 #include "support/test_support.h"
+#include "virtual_station/virtual_station_window.h"
 
 #include <QSignalSpy>
 
@@ -37,8 +38,9 @@ void TestProgram::wiringFollowsTheInterface_data()
 }
 
 // Only a simulated station gets the virtual station and follows the
-// station in view; the step plan sees the window's station either way, and
-// without [klas] there is no class session.
+// station in view, and its button in the main window brings it back; the
+// step plan sees the window's station and opens from its button either way,
+// and without [klas] there is no class session.
 void TestProgram::wiringFollowsTheInterface()
 {
     QFETCH(bool, simulated);
@@ -58,6 +60,18 @@ void TestProgram::wiringFollowsTheInterface()
     if (sim)
         QCOMPARE(sim->stationRunner()->station(), station::Station::Transportband);
     QCOMPARE(program.planHost().station(), station::Station::Transportband);
+
+    Main& main = program.window();
+    main.CMD_Stappenplan->click();
+    QVERIFY(program.stepPlan().isVisible());
+    QCOMPARE(main.CMD_VirtueleOpstelling->isEnabled(), simulated);
+    if (simulated) {
+        main.CMD_VirtueleOpstelling->click();
+        QVERIFY(program.virtualStation()->isVisible());
+    } else {
+        QVERIFY(main.CMD_VirtueleOpstelling->shownToolTip().contains(
+            QStringLiteral("zonder virtuele opstelling")));
+    }
     QVERIFY(services.messages.shown.isEmpty());
 }
 

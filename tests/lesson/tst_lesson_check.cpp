@@ -204,7 +204,7 @@ void TestLessonCheck::lessonsAndPlans()
     testing::SimulatedRig inUse;
     QVERIFY(inUse.port.SearchAndConnect() != 0);
     inUse.settle();
-    QSignalSpy moved(&inUse.station, &sim::StationRunner::stateChanged);
+    QSignalSpy moved(&inUse.runner, &sim::StationRunner::stateChanged);
 
     const lesson::Lesson l = lessonFrom(lesson);
     const plan::Plan p = planFrom(plan);
@@ -213,7 +213,7 @@ void TestLessonCheck::lessonsAndPlans()
     // The same lesson and plan give the same report, byte for byte.
     QCOMPARE(lesson::reportText(lesson::checkPlan(l, p)).toUtf8(), first.toUtf8());
     QCOMPARE(moved.count(), 0);
-    QCOMPARE(inUse.station.station(), station::Station::Interface);
+    QCOMPARE(inUse.runner.station(), station::Station::Interface);
 }
 
 void TestLessonCheck::waysOut_data()

@@ -4,18 +4,25 @@
 // them with, once per press; every control a pupil acts on has a name, a
 // role and a state; lamps follow their output or input, also after a
 // station change; Tab and the reading order follow the layout.
+#include "description/beschrijving.h"
+#include "interface_link/simulated_about.h"
 #include "interface_link/simulated_interface.h"
+#include "klas/klasoverzicht.h"
+#include "klas/mqtt_client.h"
 #include "main_window/keyboard.h"
 #include "simulation/station_runner.h"
+#include "step_plan/lesson_pane.h"
 #include "step_plan/step_plan_window.h"
 #include "support/plan_doubles.h"
 #include "support/test_support.h"
 #include "virtual_station/scene_controls.h"
 #include "virtual_station/virtual_station_window.h"
 
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
@@ -75,6 +82,38 @@ QObject* findControl(const QWidget& window, const QString& name)
     return nullptr;
 }
 
+// The controls Tab should reach in `window` now (a spin box's or a
+// drop-down's own editor is part of it), and the walk Tab (or Shift+Tab)
+// takes from the focus until it is back; fails on a control the key never
+// leaves or a walk that never comes back.
+QSet<QWidget*> tabStops(QWidget* window)
+{
+    QSet<QWidget*> stops;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        QWidget* up = w->parentWidget();
+        if (!qobject_cast<QAbstractSpinBox*>(up) && !qobject_cast<QComboBox*>(up) &&
+            w->window() == window && w->isVisible() && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus))
+            stops.insert(w);
+    }
+    return stops;
+}
+
+void walkTabs(QWidget* window, Qt::Key key, int limit, QList<QWidget*>& met)
+{
+    QWidget* at = QApplication::focusWidget();
+    for (met.append(at); met.size() <= limit; met.append(at)) {
+        QTest::keyClick(at, key);
+        QWidget* next = QApplication::focusWidget();
+        if (next == met.first()) // back (also a window with one stop)
+            return;
+        QVERIFY2(next != at, qPrintable("Tab never leaves " + at->objectName()));
+        QVERIFY2(next && next->window() == window, "Tab leaves the window");
+        at = next;
+    }
+    QFAIL("Tab never comes back to where it started");
+}
+
 } // namespace
 
 class TestKeysAndNames : public QObject
@@ -93,6 +132,8 @@ class TestKeysAndNames : public QObject
     void lampsFollowTheirPoints_data();
     void lampsFollowTheirPoints();
     void tabFollowsTheLayout();
+    void tabWalksEveryWindow_data();
+    void tabWalksEveryWindow();
     void controlKinds_data();
     void controlKinds();
     void readingOrderFollowsTheLayout_data();
@@ -320,17 +361,86 @@ void TestKeysAndNames::tabFollowsTheLayout()
     const Main& m = *fx.main;
     QStringList order;
     QWidget* w = m.CMD_SetReset[0];
-    for (int guard = 0; guard < 200 && order.size() < 21; ++guard, w = w->nextInFocusChain())
+    for (int guard = 0; guard < 200 && order.size() < 23; ++guard, w = w->nextInFocusChain())
         if (qobject_cast<QAbstractButton*>(w))
             order.append(w->objectName());
-    const QStringList expected = {
-        "CMD_SetReset(0)",    "CMD_SetReset(1)",   "CMD_SetReset(2)",     "CMD_SetReset(3)",
-        "CMD_SetReset(4)",    "CMD_SetReset(5)",   "CMD_SetReset(6)",     "CMD_SetReset(7)",
-        "CMD_StapelMagazijn", "CMD_Transportband", "CMD_Stationhandling", "CMD_TransHandling",
-        "CMD_Interfacing",    "CMD_Filmpje",       "CMD_Verder",          "CMD_Terug",
-        "CMD_Help",           "CMD_Afsluiten",     "CMD_Verbinding",      "Command1",
-        "CMD_ResetAlles"};
+    QStringList expected;
+    for (int i = 0; i < 8; ++i)
+        expected << QStringLiteral("CMD_SetReset(%1)").arg(i);
+    expected << QStringLiteral("CMD_StapelMagazijn CMD_Transportband CMD_Stationhandling "
+                               "CMD_TransHandling CMD_Interfacing CMD_Filmpje CMD_Stappenplan "
+                               "CMD_VirtueleOpstelling CMD_Verder CMD_Terug CMD_Help "
+                               "CMD_Afsluiten CMD_Verbinding Command1 CMD_ResetAlles")
+                    .split(QLatin1Char(' '));
     QCOMPARE(order, expected);
+}
+
+void TestKeysAndNames::tabWalksEveryWindow_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char* w : {"main", "plan", "plan with steps", "plan with a lesson", "station",
+                          "klas", "beschrijving", "about the simulated interface"})
+        QTest::newRow(w) << QString::fromLatin1(w);
+}
+
+void TestKeysAndNames::tabWalksEveryWindow()
+{
+    QFETCH(QString, window);
+    MainFixture fx;
+    testing::RecordingPlanHost host;
+    testing::PlanFilesScope files;
+    iface::SimulatedInterface port;
+    klas::MqttClient::Options nobody;
+    nobody.host = QStringLiteral("127.0.0.1");
+    nobody.port = 1;
+    klas::MqttClient client(nobody);
+    std::unique_ptr<QWidget> owned;
+    if (window.startsWith(QLatin1String("plan"))) {
+        auto* planWindow = new plan::StepPlanWindow(host);
+        owned.reset(planWindow);
+        plan::Plan p;
+        p.steps.resize(window.endsWith(QLatin1String("steps")) ? 3 : 0);
+        if (!p.steps.isEmpty())
+            p.steps[0].wait.kind = plan::WaitKind::Input; // with its spin box
+        planWindow->setPlan(p);
+        if (window.endsWith(QLatin1String("lesson"))) {
+            planWindow->show();
+            const QDir lessons(testing::lessonFolder());
+            const QString first = lessons.entryList({QStringLiteral("*.json")}).value(0);
+            auto* pane = planWindow->findChild<plan::LessonPane*>();
+            QVERIFY(pane->openLesson(lessons.filePath(first)));
+            QVERIFY(pane->check()); // its table gets rows
+        }
+    } else if (window == QLatin1String("station")) {
+        owned =
+            std::make_unique<virt::VirtualStationWindow>(port.stationRunner(), port.stationLink());
+    } else if (window == QLatin1String("klas")) {
+        owned = std::make_unique<klas::Klasoverzicht>(&client, QStringLiteral("k"),
+                                                      QStringList{QStringLiteral("pc01")});
+    } else if (window == QLatin1String("beschrijving")) {
+        owned = std::make_unique<Beschrijving>(fx.main.get(), fx.main->stationState(),
+                                               [] { return false; });
+    } else if (window.startsWith(QLatin1String("about"))) {
+        owned.reset(iface::makeSimulatedAbout({}, [] {}));
+        owned->setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    QWidget* shown = owned ? owned.get() : fx.main.get();
+    shown->show();
+    shown->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    if (!QApplication::focusWidget() || QApplication::focusWidget()->window() != shown)
+        QTest::keyClick(shown, Qt::Key_Tab);
+    QVERIFY2(QApplication::focusWidget()->window() == shown, "Tab reaches nothing");
+
+    const QSet<QWidget*> stops = tabStops(shown);
+    QList<QWidget*> forward, backward;
+    walkTabs(shown, Qt::Key_Tab, int(stops.size()) + 2, forward);
+    walkTabs(shown, Qt::Key_Backtab, int(stops.size()) + 2, backward);
+    for (QWidget* w : stops)
+        QVERIFY2(forward.contains(w), qPrintable("Tab never reaches " + w->objectName()));
+    // Shift+Tab walks the same way back.
+    std::reverse(backward.begin() + 1, backward.end());
+    QCOMPARE(backward, forward);
 }
 
 namespace
@@ -369,6 +479,10 @@ void TestKeysAndNames::controlKinds_data()
          0);
     kind("input lamp lit", "main", "inputs2", "Shape_LampjeIn(2)", R::CheckBox, "Ingang 2", "", "",
          1, 0);
+    kind("station in view reads checked", "main", "band", "CMD_Transportband", R::PushButton,
+         "Transportband", "", "", 1, 1);
+    kind("station no longer in view", "main", "band", "CMD_Interfacing", R::PushButton,
+         "Easyport Mini", "", "", 0, 1);
     kind("Zoek en verbind", "main", "", "CMD_Verbinding", R::PushButton, "Zoek en verbind",
          "Maak een verbinding met de EasyPort", "", -1, 1);
     kind("Verbreek says what it does", "main", "connect", "CMD_Verbinding", R::PushButton,
@@ -434,6 +548,8 @@ void TestKeysAndNames::controlKinds()
             type(fx.main.get(), QStringLiteral("3"));
         } else if (step == QLatin1String("inputs2")) {
             fx.port.raiseInputs(0x02);
+        } else if (step == QLatin1String("band")) {
+            fx.click(QStringLiteral("CMD_Transportband"));
         } else if (step == QLatin1String("connect")) {
             const QString before = fx.main->CMD_Verbinding->Caption();
             fx.click(QStringLiteral("CMD_Verbinding"));
@@ -460,9 +576,17 @@ void TestKeysAndNames::controlKinds()
                  qPrintable(a->text(QAccessible::Description)));
     if (!value.isEmpty())
         QCOMPARE(a->text(QAccessible::Value), value);
+    // AT-SPI carries only numbers as values: a drop-down's choice reaches a
+    // screen reader as its text.
+    if (role == QAccessible::ComboBox) {
+        QAccessibleTextInterface* text = a->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->text(0, text->characterCount()), value);
+    }
     if (checked >= 0) {
         QVERIFY(a->state().checkable);
-        QVERIFY(a->state().readOnly);
+        // A lamp only shows; a button is pressed.
+        QCOMPARE(bool(a->state().readOnly), role == QAccessible::CheckBox);
         QCOMPARE(bool(a->state().checked), bool(checked));
     }
     if (focusable >= 0)

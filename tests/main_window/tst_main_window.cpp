@@ -164,7 +164,7 @@ void TestMainWindow::controlOrder()
 {
     MainFixture fx;
     const auto& order = fx.main->controlsInOrder();
-    QCOMPARE(int(order.size()), 84);
+    QCOMPARE(int(order.size()), 86);
     QStringList names;
     for (QObject* o : order)
         names << o->objectName();
@@ -179,12 +179,12 @@ void TestMainWindow::controlOrder()
     QCOMPARE(names.indexOf("FrameCommand"), 33);
     QCOMPARE(names.indexOf("EasyPort1"), 46);
     QCOMPARE(names.indexOf("Image_Module_Holder"), 53);
-    QCOMPARE(names.indexOf("ImageSensorActuator"), 80);
-    QCOMPARE(names.indexOf("Shape1"), 83);
-    QCOMPARE(names.mid(60, 8).join(','),
+    QCOMPARE(names.indexOf("ImageSensorActuator"), 82);
+    QCOMPARE(names.indexOf("Shape1"), 85);
+    QCOMPARE(names.mid(62, 8).join(','),
              QStringLiteral("CMD_SetReset(3),CMD_SetReset(4),CMD_SetReset(6),CMD_SetReset(7),"
                             "CMD_SetReset(5),CMD_SetReset(2),CMD_SetReset(1),CMD_SetReset(0)"));
-    QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), 84);
+    QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), 86);
 }
 
 void TestMainWindow::startupState()
@@ -223,7 +223,7 @@ void TestMainWindow::startupState()
          {"DecimaalUit", "DecimaalIn", "Verbonden", "ReageerNiet", "ComPoort", "ModuleNummer"})
         QCOMPARE(m.property(v).toInt(), 0);
     // The layout reference was taken last, with the window's own entry.
-    QCOMPARE(int(m.BeginPosities().size()), 85);
+    QCOMPARE(int(m.BeginPosities().size()), 87);
     QCOMPARE(m.BeginPosities().back().Width, float(m.Width()));
     // Nothing was written to the interface but the all-off word.
     for (qint16 w : fx.port.written)

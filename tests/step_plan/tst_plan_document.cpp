@@ -1,5 +1,7 @@
 #include "step_plan/plan_document.h"
 #include "step_plan/plan_file.h"
+#include "step_plan/recovery_writer.h"
+#include "support/manual_time.h"
 #include "support/plan_doubles.h"
 #include "support/test_support.h"
 
@@ -94,6 +96,8 @@ class TestPlanDocument : public QObject
     void leave();
     void recovery_data();
     void recovery();
+    void keptWhileEditing_data();
+    void keptWhileEditing();
 
   private:
     std::unique_ptr<testing::ServiceScope> m_services;
@@ -303,6 +307,61 @@ void TestPlanDocument::recovery()
     // Taken back, it is still changed against where it came from.
     if (doc.plan() == kept)
         QVERIFY(doc.isModified());
+}
+
+void TestPlanDocument::keptWhileEditing_data()
+{
+    QTest::addColumn<bool>("earlier"); // a plan of an earlier run waits in the file
+    QTest::addColumn<QString>("ops");  // edits, "wait:MS" and "save"
+    QTest::addColumn<QString>("kept"); // the plan in the file; "-" no file
+
+    const int delay = plan::RecoveryWriter::DelayMs;
+    const QString wait = QStringLiteral(" wait:%1 ").arg(delay);
+    QTest::newRow("written a few seconds after a change")
+        << false << "add out:1=on" + wait << "handling;1+:B";
+    QTest::newRow("the latest change is kept")
+        << false << "add" + wait + "out:2=on" + wait << "handling;2+:B";
+    QTest::newRow("saved: the file goes") << false << "add out:1=on" + wait + "save" + wait << "-";
+    QTest::newRow("back to the saved plan: the file goes")
+        << false << "add" + wait + "del" + wait << "-";
+    QTest::newRow("an earlier run's plan stays until offered")
+        << true << "add del" + wait << "band;1+:B";
+}
+
+void TestPlanDocument::keptWhileEditing()
+{
+    QFETCH(bool, earlier);
+    QFETCH(QString, ops);
+    QFETCH(QString, kept);
+    const QString keep = m_files->recoveryPath();
+    if (earlier) {
+        plan::Plan before;
+        before.station = Station::Transportband;
+        before.steps.resize(1);
+        before.steps[0].setTarget(1, true);
+        QVERIFY(plan::writeRecovery({before, QString()}, keep).isEmpty());
+    }
+    testing::ManualTime time;
+    {
+        PlanDocument doc;
+        doc.setPrompts({{}, {}, {}, [&](const QString&) {
+                            return QDir(m_files->documentsFolder()).filePath("mijn.json");
+                        }});
+        plan::RecoveryWriter writer(doc, *time.newClock(), [keep] { return keep; });
+        bool running = false;
+        for (const QString& op : ops.split(' ', Qt::SkipEmptyParts)) {
+            if (op.startsWith("wait:"))
+                time.advance(op.section(':', 1).toInt());
+            else if (op == "save")
+                QVERIFY(doc.saveAs());
+            else
+                perform(doc, running, op);
+        }
+        // Gone without an orderly end: nothing flushed.
+    }
+    QCOMPARE(QFile::exists(keep), kept != "-");
+    if (kept != "-")
+        QCOMPARE(summary(plan::readRecovery(keep).value_or(plan::Recovery()).plan), kept);
 }
 
 QTEST_GUILESS_MAIN(TestPlanDocument)

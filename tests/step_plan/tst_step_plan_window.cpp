@@ -1,6 +1,7 @@
 #include "interface_link/simulated_interface.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/step_plan_window.h"
+#include "support/manual_time.h"
 #include "support/plan_doubles.h"
 #include "support/test_support.h"
 #include "virtual_station/virtual_station_window.h"
@@ -520,17 +521,20 @@ void TestStepPlanWindow::noQuestionWhileAPlanRuns()
 }
 
 // Ending the program never asks; a changed plan waits in the recovery file
-// and the window offers it the first time it opens, once.
+// and the window offers it the first time it opens, once. A program killed
+// a few seconds after the last change (nothing orderly) left it there too.
 void TestStepPlanWindow::endingKeepsTheChangedPlan_data()
 {
     QTest::addColumn<bool>("fromFile");
     QTest::addColumn<bool>("changed");
     QTest::addColumn<int>("answer");
-    QTest::newRow("unchanged") << true << false << int(platform::ResultYes);
-    QTest::newRow("own file, Ja") << true << true << int(platform::ResultYes);
-    QTest::newRow("own file, Nee") << true << true << int(platform::ResultNo);
-    QTest::newRow("own file, no answer") << true << true << int(platform::ResultCancel);
-    QTest::newRow("new plan, Ja") << false << true << int(platform::ResultYes);
+    QTest::addColumn<bool>("killed");
+    QTest::newRow("unchanged") << true << false << int(platform::ResultYes) << false;
+    QTest::newRow("own file, Ja") << true << true << int(platform::ResultYes) << false;
+    QTest::newRow("own file, Nee") << true << true << int(platform::ResultNo) << false;
+    QTest::newRow("own file, no answer") << true << true << int(platform::ResultCancel) << false;
+    QTest::newRow("new plan, Ja") << false << true << int(platform::ResultYes) << false;
+    QTest::newRow("killed: own file, Ja") << true << true << int(platform::ResultYes) << true;
 }
 
 void TestStepPlanWindow::endingKeepsTheChangedPlan()
@@ -538,6 +542,8 @@ void TestStepPlanWindow::endingKeepsTheChangedPlan()
     QFETCH(bool, fromFile);
     QFETCH(bool, changed);
     QFETCH(int, answer);
+    QFETCH(bool, killed);
+    testing::ManualTime time;
     testing::ServiceScope services(false);
     testing::PlanFilesScope files;
     const QString recovery = files.files.recoveryPath();
@@ -548,20 +554,29 @@ void TestStepPlanWindow::endingKeepsTheChangedPlan()
     {
         RecordingPlanHost host;
         StepPlanWindow w(host);
+        w.setRecoveryClock(time.newClock());
         w.open();
         if (fromFile)
             QVERIFY(w.load(own));
         if (changed) {
             click(w, QStringLiteral("CMD_Toevoegen"));
             // Typed, not yet confirmed with Enter.
-            child<QLineEdit>(w, QStringLiteral("Uitleg"))->setText(QStringLiteral("Bijna klaar"));
+            auto* note = child<QLineEdit>(w, QStringLiteral("Uitleg"));
+            note->setFocus();
+            QTest::keyClicks(note, QStringLiteral("Bijna klaar"));
         }
         edited = w.plan();
-        emit host.programEnding();
-        QVERIFY(services.messages.shown.isEmpty());
+        if (killed) {
+            time.advance(plan::RecoveryWriter::DelayMs);
+        } else {
+            emit host.programEnding();
+            QVERIFY(services.messages.shown.isEmpty());
+        }
         QCOMPARE(QFile::exists(recovery), changed);
-        w.close();
-        QVERIFY(services.messages.shown.isEmpty());
+        if (!killed) {
+            w.close();
+            QVERIFY(services.messages.shown.isEmpty());
+        }
     }
 
     services.messages.answer = answer;
@@ -584,15 +599,16 @@ void TestStepPlanWindow::endingKeepsTheChangedPlan()
     QVERIFY(fileContents(own) == original);
 }
 
-// A right click on the command frame, on one of its buttons too, and
-// Ctrl+Shift+S open the window; the main window keeps its controls.
+// A right click on the command frame, on one of its buttons too (the menu
+// names the keys), Ctrl+Shift+S and the button open the window; the main
+// window keeps its controls.
 void TestStepPlanWindow::reachedFromTheMainWindow()
 {
     testing::MainFixture f;
     RecordingPlanHost host;
     StepPlanWindow w(host);
     const size_t controls = f.main->controlsInOrder().size();
-    plan::attachStepPlan(f.main.get(), f.main->FrameCommand, &w);
+    plan::attachStepPlan(f.main.get(), f.main->FrameCommand, &w, f.main->CMD_Stappenplan);
     f.main->show();
     QCOMPARE(f.main->controlsInOrder().size(), controls);
 
@@ -606,6 +622,8 @@ void TestStepPlanWindow::reachedFromTheMainWindow()
         QVERIFY2(menu, qPrintable(target->objectName()));
         QCOMPARE(menu->actions().size(), 1);
         QCOMPARE(menu->actions().first()->text(), QStringLiteral("Stappenplan…"));
+        QCOMPARE(menu->actions().first()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+        QVERIFY(menu->actions().first()->isShortcutVisibleInContextMenu());
         menu->actions().first()->trigger();
         menu->close();
         QVERIFY(w.isVisible());
@@ -623,6 +641,11 @@ void TestStepPlanWindow::reachedFromTheMainWindow()
     else
         emit shortcut->activated();
     QVERIFY(w.isVisible());
+
+    w.hide();
+    f.main->CMD_Stappenplan->click();
+    QVERIFY(w.isVisible());
+    QVERIFY(f.main->CMD_Stappenplan->shownToolTip().contains(QStringLiteral("Ctrl+Shift+S")));
 }
 
 void TestStepPlanWindow::reachedFromTheVirtualStation()
