@@ -35,7 +35,7 @@ MqttClient::Options options(const ClassBroker& broker, const QString& user)
     o.port = broker.port();
     o.user = user;
     o.password = broker.password(user);
-    o.clientId = user + QString::number(QRandomGenerator::global()->generate());
+    o.clientId = klas::sessionClientId(user);
     o.firstRetryMs = 100;
     o.maxRetryMs = 400;
     return o;
@@ -117,6 +117,7 @@ class TestKlasClassroom : public QObject
     void init();
     void cleanup();
     void statusReachesTheTeacher();
+    void aGuessedIdTakesNoSessionOver();
     void faultsReachOnlyTheirPc_data();
     void faultsReachOnlyTheirPc();
     void faultsComeBackOnlyFromTheTeacher();
@@ -191,6 +192,21 @@ void TestKlasClassroom::statusReachesTheTeacher()
     // A program that ends says so; one that vanishes is marked by its will.
     m_pc02.reset();
     QTRY_COMPARE(m_teacher->leerlingen(), QStringList{"Anna"});
+}
+
+// A pupil's account connecting with the id a teacher's window had before
+// (account and process id) must not throw the teacher off the broker.
+void TestKlasClassroom::aGuessedIdTakesNoSessionOver()
+{
+    QSignalSpy lost(m_teacherClient.get(), &MqttClient::disconnected);
+    MqttClient::Options o = options(m_broker, QStringLiteral("pc02"));
+    o.clientId = QStringLiteral("docent-%1").arg(QCoreApplication::applicationPid());
+    MqttClient intruder(o);
+    intruder.start();
+    QTRY_VERIFY(intruder.isConnected());
+    m_pc01->setStatus(status(QStringLiteral("Anna"), 0x04, 0));
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x04);
+    QCOMPARE(lost.count(), 0);
 }
 
 void TestKlasClassroom::faultsReachOnlyTheirPc_data()
