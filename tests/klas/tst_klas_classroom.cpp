@@ -117,7 +117,6 @@ class TestKlasClassroom : public QObject
     void init();
     void cleanup();
     void statusReachesTheTeacher();
-    void aGuessedIdTakesNoSessionOver();
     void faultsReachOnlyTheirPc_data();
     void faultsReachOnlyTheirPc();
     void faultsComeBackOnlyFromTheTeacher();
@@ -131,6 +130,9 @@ class TestKlasClassroom : public QObject
     void aDamagedLessonIsRefusedAndShown();
     void resultsAreCheckedAgain_data();
     void resultsAreCheckedAgain();
+    // Last: the client it ends leaves the library's network thread slow
+    // for a while, which the timed rows after it do not allow for.
+    void aGuessedIdTakesNoSessionOver();
 
   private:
     ClassBroker m_broker;
