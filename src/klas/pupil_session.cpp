@@ -7,6 +7,8 @@
 #include "lesson/lesson_file.h"
 #include "platform/services.h"
 
+#include <QCoreApplication>
+
 namespace klas
 {
 
@@ -19,9 +21,9 @@ MqttClient* makeClient(const KlasSettings& s, QObject* parent, bool withWill)
     o.user = s.gebruiker;
     o.password = s.wachtwoord;
     // One session per account and program run: a second copy of the program
-    // on the same PC does not throw the first off the broker, nor can another
-    // account guess the id and do so.
-    o.clientId = sessionClientId(s.gebruiker);
+    // on the same PC does not throw the first off the broker.
+    o.clientId =
+        s.gebruiker + QLatin1Char('-') + QString::number(QCoreApplication::applicationPid());
     if (withWill) {
         o.willTopic = statusTopic(s.klas, s.gebruiker);
         o.willPayload = PupilLink::willFor(s.naam);
