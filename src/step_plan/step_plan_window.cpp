@@ -256,7 +256,13 @@ int StepPlanWindow::askRecovery(const QString& text)
     return platform::messages().show(this, request);
 }
 
-StepPlanWindow::~StepPlanWindow() = default;
+StepPlanWindow::~StepPlanWindow()
+{
+    // The note loses its focus while the widgets go, and its
+    // editingFinished must not reach a window that is half destroyed.
+    if (m_ui && m_ui->note)
+        m_ui->note->disconnect(this);
+}
 
 void StepPlanWindow::setLiveCheckTarget(sim::StationRunner* runner, iface::DrivenElsewhere* driven)
 {
