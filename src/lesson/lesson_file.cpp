@@ -1,6 +1,5 @@
 #include "lesson/lesson_file.h"
 
-#include "platform/services.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/station_points.h"
 
@@ -528,20 +527,7 @@ QByteArray writeLesson(const Lesson& lesson)
 
 QString saveLessonFile(const Lesson& lesson, const QString& path)
 {
-    const QString name = QFileInfo(path).fileName();
-    const platform::WriteResult written = platform::storage().writeFile(path, writeLesson(lesson));
-    switch (written.failure) {
-    case platform::WriteFailure::None:
-        break;
-    case platform::WriteFailure::NotOpened:
-        return QStringLiteral("Kan %1 niet opslaan: de map is er niet of mag niet beschreven "
-                              "worden.")
-            .arg(quoted(name));
-    case platform::WriteFailure::NotWritten:
-        return QStringLiteral("Kan %1 niet opslaan: het schrijven is mislukt (is de schijf vol?).")
-            .arg(quoted(name));
-    }
-    return {};
+    return plan::saveWholeFile(writeLesson(lesson), path);
 }
 
 } // namespace lesson

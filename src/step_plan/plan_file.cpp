@@ -300,8 +300,13 @@ QByteArray writePlan(const Plan& plan)
 
 QString savePlanFile(const Plan& plan, const QString& path)
 {
+    return saveWholeFile(writePlan(plan), path);
+}
+
+QString saveWholeFile(const QByteArray& bytes, const QString& path)
+{
     const QString name = QFileInfo(path).fileName();
-    const platform::WriteResult written = platform::storage().writeFile(path, writePlan(plan));
+    const platform::WriteResult written = platform::storage().writeFile(path, bytes);
     switch (written.failure) {
     case platform::WriteFailure::None:
         break;

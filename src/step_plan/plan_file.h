@@ -43,5 +43,8 @@ QByteArray writePlan(const Plan& plan);
 // Writes the whole file or nothing (an existing file stays as it was when
 // writing fails); returns why it failed, or empty.
 QString savePlanFile(const Plan& plan, const QString& path);
+// The same for any file the pupil or teacher saves (a lesson, say): the
+// whole of `bytes` or nothing, and the Dutch reason when it failed.
+QString saveWholeFile(const QByteArray& bytes, const QString& path);
 
 } // namespace plan
