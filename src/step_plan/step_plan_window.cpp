@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -158,6 +159,7 @@ struct StepPlanWindow::Ui {
     ctl::CommandButton* up = nullptr;
     ctl::CommandButton* down = nullptr;
     LessonPane* lesson = nullptr;
+    QScrollArea* scroll = nullptr;
 };
 
 StepPlanWindow::StepPlanWindow(PlanHost& host, QWidget* parent)
@@ -230,8 +232,22 @@ void StepPlanWindow::connectDocument()
         refreshEditor();
     });
     connect(&doc, &PlanDocument::fileChanged, this, [this] {
-        if (m_ui)
-            refreshCaption();
+        if (!m_ui)
+            return;
+        refreshCaption();
+        // In a window too small for the whole plan, an opened plan shows its
+        // steps first; the plan's files are a scroll away.
+        // After the layout has taken the new steps in.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!m_ui)
+                    return;
+                const QWidget* steps = m_ui->table->parentWidget();
+                m_ui->scroll->verticalScrollBar()->setValue(
+                    steps->mapTo(m_ui->scroll->widget(), QPoint()).y());
+            },
+            Qt::QueuedConnection);
     });
     connect(&doc, &PlanDocument::message, this, &StepPlanWindow::setMessage);
 }
@@ -459,6 +475,7 @@ void StepPlanWindow::build()
     pageBox->setSpacing(8);
     scroll->setWidget(page);
     root->addWidget(scroll, 1);
+    ui.scroll = scroll;
 
     // The plan: station, repeat, files.
     ctl::Frame* planFrame = frame(this, QStringLiteral(" Plan "), Silver, Navy);

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QtTest>
@@ -119,6 +120,7 @@ class TestStepPlanWindow : public QObject
     void reachedFromTheMainWindow();
     void reachedFromTheVirtualStation();
     void longNoteReadableAtTheSmallestSize();
+    void openedPlanShowsItsStepsAtTheSmallestSize();
 };
 
 void TestStepPlanWindow::hiddenAndEmptyUntilFirstShown()
@@ -688,6 +690,27 @@ void TestStepPlanWindow::longNoteReadableAtTheSmallestSize()
              qPrintable(QStringLiteral("%1 of %2 pixels shown")
                             .arg(line->height())
                             .arg(line->heightForWidth(line->width()))));
+}
+
+void TestStepPlanWindow::openedPlanShowsItsStepsAtTheSmallestSize()
+{
+    // The window opens this small beside the main window on a 1366x768
+    // screen; the steps must not be a scroll away from an opened plan.
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    QTemporaryDir dir;
+    w.show();
+    w.resize(w.minimumSize());
+    QVERIFY(w.load(writeFile(dir, QStringLiteral("a.json"), Good)));
+    QCoreApplication::processEvents();
+    auto* scroll = child<QScrollArea>(w, QStringLiteral("StappenplanScroll"));
+    auto* table = child<QTableWidget>(w, QStringLiteral("Stappentabel"));
+    const QRect first = table->visualItemRect(table->item(0, 0));
+    const QRect shown(table->viewport()->mapTo(scroll->viewport(), first.topLeft()), first.size());
+    QVERIFY2(scroll->viewport()->rect().contains(shown),
+             qPrintable(QStringLiteral("first step at y=%1, room %2")
+                            .arg(shown.y())
+                            .arg(scroll->viewport()->height())));
 }
 
 QTEST_MAIN(TestStepPlanWindow)
