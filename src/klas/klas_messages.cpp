@@ -145,6 +145,11 @@ QString accountOfResultTopic(const QString& klas, const QString& topic)
     return accountOfTopic(klas, topic, QLatin1String("resultaat"));
 }
 
+QString freezeTopic(const QString& klas)
+{
+    return klas + QStringLiteral("/bevriezen");
+}
+
 std::optional<Fault> faultFromWord(const QString& word)
 {
     if (word == QLatin1String("geen"))
@@ -263,6 +268,23 @@ std::optional<QString> allOffToCarryOut(const QByteArray& payload, const QString
     if (!a->id.isEmpty() && a->id == done)
         return std::nullopt;
     return a->id;
+}
+
+QByteArray encodeFreeze(bool frozen)
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("bevroren"), frozen}})
+        .toJson(QJsonDocument::Compact);
+}
+
+std::optional<bool> decodeFreeze(const QByteArray& payload)
+{
+    const std::optional<QJsonObject> o = object(payload);
+    if (!o || o->size() != 1)
+        return std::nullopt;
+    const QJsonValue v = o->value(QStringLiteral("bevroren"));
+    if (!v.isBool())
+        return std::nullopt;
+    return v.toBool();
 }
 
 bool PupilStatus::operator==(const PupilStatus& o) const

@@ -28,6 +28,9 @@ QString lessonTopic(const QString& klas);
 // A PC's result on that lesson (retained per PC).
 QString resultTopic(const QString& klas, const QString& account);
 QString accountOfResultTopic(const QString& klas, const QString& topic);
+// Whether the teacher froze the class's plans (retained, written by the
+// teacher only).
+QString freezeTopic(const QString& klas);
 
 enum class Fault { None, OpenCircuit, ShortCircuit };
 
@@ -73,6 +76,12 @@ bool isAllOff(const QByteArray& payload);
 // One without an id (an older teacher's window) is carried out every time.
 std::optional<QString> allOffToCarryOut(const QByteArray& payload, const QString& account,
                                         const QString& done);
+
+// The class frozen (true) or released (false): {"bevroren":true}.
+QByteArray encodeFreeze(bool frozen);
+// Only an object whose one key is `bevroren` with true or false; nothing for
+// anything else, so a damaged message neither freezes nor releases.
+std::optional<bool> decodeFreeze(const QByteArray& payload);
 
 // A pupil's program as the teacher sees it.
 struct PupilStatus {

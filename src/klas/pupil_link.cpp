@@ -30,6 +30,7 @@ PupilLink::PupilLink(std::unique_ptr<MqttClient> client, const QString& klas,
     m_client->subscribe(faultTopic(m_klas, m_account), 1);
     m_client->subscribe(allOffTopic(m_klas), 1);
     m_client->subscribe(lessonTopic(m_klas), 1);
+    m_client->subscribe(freezeTopic(m_klas), 1);
     m_client->start();
 }
 
@@ -122,6 +123,10 @@ void PupilLink::onMessage(const QString& topic, const QByteArray& payload)
         onLesson(payload);
         return;
     }
+    if (topic == freezeTopic(m_klas)) {
+        onFreeze(payload);
+        return;
+    }
     if (topic != faultTopic(m_klas, m_account))
         return;
     const std::optional<Faults> f = decodeFaults(payload);
@@ -157,6 +162,21 @@ void PupilLink::onLesson(const QByteArray& payload)
         return;
     m_lessonSeen = m->id;
     emit lessonArrived(m->id, m->lesson);
+}
+
+void PupilLink::onFreeze(const QByteArray& payload)
+{
+    // A damaged word leaves the state as it is: guessing could release a
+    // class in the middle of a test.
+    const std::optional<bool> frozen = decodeFreeze(payload);
+    if (!frozen) {
+        qWarning("class broker: a freeze message that is not one was ignored");
+        return;
+    }
+    if (*frozen == m_frozen)
+        return;
+    m_frozen = *frozen;
+    emit frozenChanged(m_frozen);
 }
 
 void PupilLink::stop(int timeoutMs)
