@@ -3,13 +3,6 @@
 namespace plan
 {
 
-bool EditorEnabled::operator==(const EditorEnabled& o) const
-{
-    return openFiles == o.openFiles && save == o.save && planSettings == o.planSettings &&
-           add == o.add && remove == o.remove && up == o.up && down == o.down &&
-           stepFields == o.stepFields && stepTable == o.stepTable;
-}
-
 EditorEnabled editorEnabled(const EditorSituation& s)
 {
     const bool edit = !s.running && !s.frozen;

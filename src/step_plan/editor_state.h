@@ -24,8 +24,6 @@ struct EditorEnabled {
     bool down = false;
     bool stepFields = false; // the selected step's editor
     bool stepTable = false;
-
-    bool operator==(const EditorEnabled& o) const;
 };
 
 // One rule for every refresh, so releasing a frozen window gives back
