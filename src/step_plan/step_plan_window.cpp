@@ -562,6 +562,10 @@ void StepPlanWindow::build()
     ui.table->setAccessibleName(QStringLiteral("Stappen"));
     ui.table->setStyleSheet(QStringLiteral("QTableWidget:focus { border: 3px solid #000080; }"));
     ui.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A frozen class still reads its plan: disabled, the steps stay dark.
+    QPalette tablePalette = ui.table->palette();
+    tablePalette.setColor(QPalette::Disabled, QPalette::Text, QColor(48, 48, 48));
+    ui.table->setPalette(tablePalette);
     ui.table->setWordWrap(true);
     ui.table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
     ui.table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
