@@ -293,7 +293,8 @@ bool PupilStatus::operator==(const PupilStatus& o) const
            verbonden == o.verbonden && station == o.station && uitgangen == o.uitgangen &&
            ingangen == o.ingangen && plan == o.plan && stap == o.stap &&
            planBericht == o.planBericht && plc == o.plc && storingen == o.storingen &&
-           allesUit == o.allesUit && opdracht == o.opdracht && opdrachtFout == o.opdrachtFout;
+           allesUit == o.allesUit && opdracht == o.opdracht && opdrachtFout == o.opdrachtFout &&
+           bevroren == o.bevroren;
 }
 
 QByteArray encodeStatus(const PupilStatus& s)
@@ -318,6 +319,8 @@ QByteArray encodeStatus(const PupilStatus& s)
         o.insert(QStringLiteral("opdracht"), s.opdracht);
     if (!s.opdrachtFout.isEmpty())
         o.insert(QStringLiteral("opdrachtfout"), s.opdrachtFout);
+    if (s.bevroren)
+        o.insert(QStringLiteral("bevroren"), true);
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
@@ -342,6 +345,8 @@ std::optional<PupilStatus> decodeStatus(const QByteArray& payload)
     s.allesUit = text(*o, "allesuit").left(kMaxId);
     s.opdracht = text(*o, "opdracht").left(kMaxId);
     s.opdrachtFout = text(*o, "opdrachtfout", kMaxSentence);
+    // Only a true confirms: anything else is a PC that has not frozen.
+    s.bevroren = o->value(QStringLiteral("bevroren")) == QJsonValue(true);
     return s;
 }
 

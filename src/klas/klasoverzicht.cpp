@@ -650,10 +650,18 @@ void Klasoverzicht::onMessage(const QString& topic, const QByteArray& payload)
         return;
     if (m_round.onStatus(account, *status))
         showAllOff();
+    // Online and not (yet) frozen: named under the frozen class's line.
+    const auto unfrozen = [this, &account] {
+        const ClassModel::Pupil* p = m_model.pupil(account);
+        return p && p->status.online && !p->status.bevroren;
+    };
+    const bool wasUnfrozen = unfrozen();
     if (m_model.onStatus(account, *status)) {
         if (const ClassModel::Pupil* p = m_model.pupil(account))
             sendFaults(account, p->wanted);
     }
+    if (m_frozen && wasUnfrozen != unfrozen())
+        showFreeze();
     m_dirty.insert(account);
     if (!m_repaint.isActive())
         m_repaint.start();
@@ -1065,10 +1073,29 @@ void Klasoverzicht::showFreeze()
     const bool hadFocus = m_freeze->hasFocus() || m_release->hasFocus();
     m_freeze->setVisible(!m_frozen);
     m_release->setVisible(m_frozen);
+    const QStringList late = nietBevroren();
+    m_frozenLine->setText(
+        late.isEmpty()
+            ? QStringLiteral("De klas is bevroren: de leerlingen kunnen hun plan uitvoeren en "
+                             "controleren, niet wijzigen.")
+            : QStringLiteral("De klas is bevroren. Nog niet bevestigd door: %1.")
+                  .arg(late.join(QStringLiteral(", "))));
+    m_frozenLine->setAccessibleName(m_frozenLine->text());
     m_frozenLine->setVisible(m_frozen);
     if (hadFocus)
         (m_frozen ? m_release : m_freeze)->setFocus();
     emit changed();
+}
+
+QStringList Klasoverzicht::nietBevroren() const
+{
+    QStringList names;
+    if (!m_frozen)
+        return names;
+    for (const ClassModel::Pupil* p : m_model.sorted())
+        if (p->status.online && !p->status.bevroren)
+            names.append(ClassModel::shownName(*p));
+    return names;
 }
 
 void Klasoverzicht::onResultMessage(const QString& account, const QByteArray& payload)

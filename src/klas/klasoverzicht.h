@@ -45,6 +45,9 @@ class Klasoverzicht : public QWidget
     // The class is frozen as the broker holds it (this window's word come
     // back, another window's, or the one kept from before it opened).
     Q_PROPERTY(bool bevroren READ bevroren NOTIFY changed)
+    // While frozen: the shown names of the PCs online whose status does not
+    // say their plan is frozen (yet), sorted.
+    Q_PROPERTY(QStringList nietBevroren READ nietBevroren NOTIFY changed)
 
   public:
     // `client` is the teacher's connection (account docent), not started
@@ -91,6 +94,7 @@ class Klasoverzicht : public QWidget
     Q_INVOKABLE bool bevries();
     Q_INVOKABLE bool geefVrij();
     bool bevroren() const { return m_frozen; }
+    QStringList nietBevroren() const;
 
     // The id of the lesson sent now; empty when none.
     QString opdrachtId() const { return m_lessonId; }

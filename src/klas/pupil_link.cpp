@@ -52,6 +52,7 @@ void PupilLink::setStatus(const PupilStatus& status)
     m_status.allesUit = m_allOffDone;
     m_status.opdracht = m_lessonId;
     m_status.opdrachtFout = m_lessonRefusal;
+    m_status.bevroren = m_frozen;
     m_pending = true;
     if (!m_throttle.isActive())
         publishNow();
@@ -90,6 +91,7 @@ bool PupilLink::allOffCarriedOut(const QString& id, const PupilStatus& status)
     m_status.allesUit = id;
     m_status.opdracht = m_lessonId;
     m_status.opdrachtFout = m_lessonRefusal;
+    m_status.bevroren = m_frozen;
     m_pending = true;
     // Not held back by the rate limit: the teacher waits for this one.
     publishNow();
@@ -177,6 +179,11 @@ void PupilLink::onFreeze(const QByteArray& payload)
         return;
     m_frozen = *frozen;
     emit frozenChanged(m_frozen);
+    // The status tells the teacher the plan is frozen once it is.
+    m_status.bevroren = m_frozen;
+    m_pending = true;
+    if (!m_throttle.isActive())
+        publishNow();
 }
 
 void PupilLink::stop(int timeoutMs)

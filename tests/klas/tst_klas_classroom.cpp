@@ -597,10 +597,24 @@ void TestKlasClassroom::aFrozenClassStaysFrozenForALaterPc()
     QTRY_VERIFY(m_pc01->isFrozen() && m_pc02->isFrozen());
     QTRY_VERIFY(m_teacher->bevroren());
     QVERIFY(freeze->isHidden() && !release->isHidden() && !line->isHidden());
+    QTRY_VERIFY(m_teacher->nietBevroren().isEmpty());
 
+    // A program that does not say it froze (an older one) is named until
+    // it does.
+    {
+        MqttClient older(options(m_broker, QStringLiteral("pc03")));
+        older.start();
+        QTRY_VERIFY(older.isConnected());
+        QVERIFY(older.publish(klas::statusTopic(m_broker.klas(), QStringLiteral("pc03")),
+                              R"({"online":true,"naam":"Cas"})", 1, true));
+        QTRY_COMPARE(m_teacher->nietBevroren(), QStringList{"Cas"});
+        QCOMPARE(line->text(),
+                 QStringLiteral("De klas is bevroren. Nog niet bevestigd door: Cas."));
+    }
     PupilProgram cas;
     auto later = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Cas"), cas);
     QTRY_COMPARE(cas.frozen, QList<bool>{true});
+    QTRY_VERIFY(m_teacher->nietBevroren().isEmpty());
     MqttClient laterClient(options(m_broker, QStringLiteral("docent")));
     Klasoverzicht laterWindow(&laterClient, m_broker.klas(), {});
     QTRY_VERIFY(laterWindow.bevroren());
