@@ -381,16 +381,12 @@ void TestPlanDocument::enabledControls_data()
                                 << "open save settings add remove down fields table";
     QTest::newRow("last step") << false << false << 3 << 2
                                << "open save settings add remove up fields table";
-    QTest::newRow("only step") << false << false << 1 << 0
-                               << "open save settings add remove fields table";
     QTest::newRow("no selection") << false << false << 3 << -1 << "open save settings add table";
     QTest::newRow("selection past the end")
         << false << false << 2 << 2 << "open save settings add table";
-    QTest::newRow("no steps") << false << false << 0 << -1 << "open save settings add table";
     QTest::newRow("running") << true << false << 3 << 1 << "save table";
     QTest::newRow("frozen") << false << true << 3 << 1 << "";
     QTest::newRow("frozen while running") << true << true << 3 << 1 << "";
-    QTest::newRow("frozen, no steps") << false << true << 0 << -1 << "";
 }
 
 // One rule for the window's controls: a frozen class changes, opens and
