@@ -13,11 +13,11 @@ class MqttClient;
 
 // A pupil's program in the class: publishes its status when it changes (at
 // most ten times a second, retained, with a last will that marks it
-// offline), takes the teacher's hidden faults for this PC and the
-// class-wide "Alles uit". It never waits for the broker; without one the
-// program works as it does alone. Nothing it receives can switch an output
-// on: faults only change what the inputs read, and "Alles uit" only
-// switches off.
+// offline), takes the teacher's hidden faults for this PC, the class-wide
+// "Alles uit" and the freeze of the class's plans. It never waits for the
+// broker; without one the program works as it does alone. Nothing it
+// receives can switch an output on: faults only change what the inputs
+// read, and "Alles uit" only switches off.
 class PupilLink : public QObject
 {
     Q_OBJECT
