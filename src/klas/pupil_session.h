@@ -39,6 +39,8 @@ class PupilSession : public QObject
         std::function<void()> allOff;
         // Opens the class's lesson in Stappenplan; never switches an output.
         std::function<void(const lesson::Lesson&)> openLesson;
+        // The teacher froze (true) or released (false) the plan editor.
+        std::function<void(bool frozen)> setFrozen;
         QWidget* boxParent = nullptr;
         // The time since a lesson arrived is counted on; the program's own
         // when null. Not owned.
