@@ -1,16 +1,18 @@
 #include "step_plan/simulated_host.h"
 
 #include "interface_link/simulated_interface.h"
+#include "platform/ending.h"
 #include "simulation/station_runner.h"
 
 namespace plan
 {
 
 SimulatedHost::SimulatedHost(iface::SimulatedInterface& port, QObject* parent)
-    : PlanHost(parent), m_port(&port),
+    : PlanHost(parent), m_port(&port), m_ending(std::make_shared<platform::Ending>()),
       m_switch(
-          &port, m_station, [this] { return m_inputs; }, [this] { return m_ending; })
+          &port, m_station, [this] { return m_inputs; }, m_ending)
 {
+    connect(m_ending.get(), &platform::Ending::started, this, &PlanHost::programEnding);
     connect(&port, &iface::EasyPortControl::InputsChanged, this, [this](int, int, qint32 word) {
         m_inputs = word;
         emit inputsChanged(word);
@@ -38,7 +40,7 @@ void SimulatedHost::chooseStation(station::Station s)
 
 bool SimulatedHost::connectLink()
 {
-    if (m_ending)
+    if (m_ending->isStarted())
         return false;
     if (m_port->SearchAndConnect() == 0)
         return false;
@@ -59,11 +61,7 @@ void SimulatedHost::disconnectLink(const QString& reason)
 
 void SimulatedHost::endProgram()
 {
-    if (m_ending)
-        return;
-    m_ending = true;
-    m_switch.resetAll();
-    emit programEnding();
+    m_ending->start([this] { m_switch.resetAll(); });
 }
 
 outputs::Refusal SimulatedHost::setOutput(int i, bool on)

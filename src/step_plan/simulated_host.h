@@ -6,12 +6,18 @@
 
 #include <QPointer>
 #include <QStringList>
+#include <memory>
 
 namespace iface
 {
 class EasyPortControl;
 class SimulatedInterface;
 } // namespace iface
+
+namespace platform
+{
+class Ending;
+}
 
 namespace plan
 {
@@ -58,9 +64,9 @@ class SimulatedHost : public PlanHost
   private:
     QPointer<iface::EasyPortControl> m_port;
     station::StationState m_station;
+    std::shared_ptr<platform::Ending> m_ending;
     outputs::OutputSwitch m_switch;
     bool m_connected = false;
-    bool m_ending = false;
     int m_inputs = 0;
 };
 
