@@ -28,8 +28,8 @@ namespace outputs
 // The rules of switching the eight outputs, without widgets: the output
 // word, the interlocks of the station in view, the refusal, the guard while
 // the program is being left, the write of the whole word and the click
-// sound. The window's output panel and the plans' simulated host both
-// switch through it, so a press, a key and a plan step meet the same rules.
+// sound. The window's output panel switches through it, so a press, a key
+// and a plan step meet the same rules.
 class OutputSwitch : public QObject
 {
     Q_OBJECT
