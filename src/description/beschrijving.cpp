@@ -1,6 +1,7 @@
 #include "description/beschrijving.h"
 
 #include "description/description_tables.h"
+#include "platform/ending.h"
 #include "platform/services.h"
 #include "station/station_state.h"
 
@@ -35,7 +36,7 @@ bool desc::isPlainEscape(const QEvent* e)
 }
 
 Beschrijving::Beschrijving(QWidget* mainWindow, const station::StationState& state,
-                           std::function<bool()> ending)
+                           std::shared_ptr<const platform::Ending> ending)
     : QWidget(mainWindow, Qt::Dialog | Qt::WindowStaysOnTopHint), m_main(mainWindow),
       m_state(state), m_ending(std::move(ending))
 {
@@ -209,7 +210,7 @@ void Beschrijving::Form_Terminate()
 void Beschrijving::closeAll()
 {
     // Leaving the program hides every window itself and shows nothing.
-    if (!m_main || m_mainGone || m_ending())
+    if (!m_main || m_mainGone || m_ending->isStarted())
         return;
     if (m_picture) {
         m_picture->setEnabled(true);

@@ -5,9 +5,14 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
-#include <functional>
+#include <memory>
 
 class QEvent;
+
+namespace platform
+{
+class Ending;
+}
 
 namespace station
 {
@@ -31,10 +36,10 @@ class Beschrijving : public QWidget
 {
     Q_OBJECT
   public:
-    // `ending` tells that the program is being left: then closing shows
+    // Once `ending` has started (the program is being left) closing shows
     // nothing.
     Beschrijving(QWidget* mainWindow, const station::StationState& state,
-                 std::function<bool()> ending);
+                 std::shared_ptr<const platform::Ending> ending);
     // Ending the window object runs the closing steps once more (they
     // change nothing by then), unless the program itself is ending.
     ~Beschrijving() override;
@@ -71,7 +76,7 @@ class Beschrijving : public QWidget
 
     QPointer<QWidget> m_main;
     const station::StationState& m_state;
-    std::function<bool()> m_ending;
+    std::shared_ptr<const platform::Ending> m_ending;
     QPointer<QWidget> m_picture;
     bool m_mainGone = false;
     bool m_activated = false; // the activation steps ran for this showing

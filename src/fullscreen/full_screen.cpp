@@ -2,6 +2,7 @@
 
 #include "description/beschrijving.h"
 #include "description/description_tables.h"
+#include "platform/ending.h"
 #include "platform/services.h"
 #include "station/station_state.h"
 
@@ -14,7 +15,7 @@
 using ctl::kTwipsPerPixel;
 
 Full_Screen::Full_Screen(QWidget* mainWindow, const station::StationState& state,
-                         std::function<bool()> ending)
+                         std::shared_ptr<const platform::Ending> ending)
     : QWidget(mainWindow, Qt::Window), m_main(mainWindow), m_state(state),
       m_ending(std::move(ending))
 {
@@ -104,14 +105,14 @@ void Full_Screen::closeEvent(QCloseEvent* e)
 {
     // Closing this window by the system leaves the description alone on
     // the screen unless it closes the way the description does.
-    if (m_description && m_description->isVisible() && m_main && !m_ending())
+    if (m_description && m_description->isVisible() && m_main && !m_ending->isStarted())
         emit closedWhileDescribing();
     e->accept();
 }
 
 void Full_Screen::Form_Activate()
 {
-    if (!m_main || m_ending() || !isVisible())
+    if (!m_main || m_ending->isStarted() || !isVisible())
         return;
     // While the description is open, a new activation changes nothing.
     if (m_activated || (m_description && m_description->isVisible()))

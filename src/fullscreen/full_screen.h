@@ -6,7 +6,12 @@
 #include <QPointer>
 #include <QSizeF>
 #include <QWidget>
-#include <functional>
+#include <memory>
+
+namespace platform
+{
+class Ending;
+}
 
 namespace station
 {
@@ -22,10 +27,10 @@ class Full_Screen : public QWidget
 {
     Q_OBJECT
   public:
-    // `ending` tells that the program is being left: then the window does
-    // nothing more.
+    // Once `ending` has started (the program is being left) the window
+    // does nothing more.
     Full_Screen(QWidget* mainWindow, const station::StationState& state,
-                std::function<bool()> ending);
+                std::shared_ptr<const platform::Ending> ending);
 
     // The description window that belongs to this one: while it is open a
     // new activation changes nothing.
@@ -65,7 +70,7 @@ class Full_Screen : public QWidget
 
     QPointer<QWidget> m_main;
     const station::StationState& m_state;
-    std::function<bool()> m_ending;
+    std::shared_ptr<const platform::Ending> m_ending;
     QPointer<QWidget> m_description;
     bool m_activated = false; // the activation steps ran for this showing
     QSizeF m_measured;

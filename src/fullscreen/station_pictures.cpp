@@ -4,11 +4,12 @@
 #include "description/beschrijving.h"
 #include "description/description_tables.h"
 #include "fullscreen/full_screen.h"
+#include "platform/ending.h"
 #include "station/station_state.h"
 
 StationPictures::StationPictures(ctl::Image* stationPicture, QWidget* mainWindow,
-                                 const station::StationState& state, std::function<bool()> ending,
-                                 QObject* parent)
+                                 const station::StationState& state,
+                                 std::shared_ptr<const platform::Ending> ending, QObject* parent)
     : QObject(parent), m_mainWindow(mainWindow), m_state(state), m_ending(std::move(ending))
 {
     connect(stationPicture, &ctl::Image::Click, this, &StationPictures::pictureClicked);

@@ -2,7 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
-#include <functional>
+#include <memory>
 
 class Beschrijving;
 class Full_Screen;
@@ -11,6 +11,11 @@ class QWidget;
 namespace ctl
 {
 class Image;
+}
+
+namespace platform
+{
+class Ending;
 }
 
 namespace station
@@ -27,10 +32,10 @@ class StationPictures : public QObject
 
   public:
     // `stationPicture` is Image_Module_Holder; both windows belong to
-    // `mainWindow`. `ending` tells that the program is being left.
+    // `mainWindow`. Both read `ending`: whether the program is being left.
     StationPictures(ctl::Image* stationPicture, QWidget* mainWindow,
-                    const station::StationState& state, std::function<bool()> ending,
-                    QObject* parent = nullptr);
+                    const station::StationState& state,
+                    std::shared_ptr<const platform::Ending> ending, QObject* parent = nullptr);
 
     // The windows, made on first use when `create` is true (otherwise
     // nullptr until then).
@@ -42,7 +47,7 @@ class StationPictures : public QObject
 
     QWidget* m_mainWindow;
     const station::StationState& m_state;
-    std::function<bool()> m_ending;
+    std::shared_ptr<const platform::Ending> m_ending;
     QPointer<Full_Screen> m_fullScreen;
     QPointer<Beschrijving> m_beschrijving;
 };

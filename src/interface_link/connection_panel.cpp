@@ -5,6 +5,7 @@
 #include "interface_link/capabilities.h"
 #include "interface_link/easyport_control.h"
 #include "interface_link/interface_model.h"
+#include "platform/ending.h"
 #include "platform/services.h"
 
 namespace
@@ -17,9 +18,10 @@ constexpr ctl::OleColor kBlack = 0;
 } // namespace
 
 ConnectionPanel::ConnectionPanel(const Controls& controls, iface::EasyPortControl* port,
-                                 ctl::OleColor connectedColour, Hooks hooks, QObject* parent)
+                                 ctl::OleColor connectedColour, Hooks hooks,
+                                 std::shared_ptr<const platform::Ending> ending, QObject* parent)
     : QObject(parent), m_c(controls), m_port(port), m_connectedColour(connectedColour),
-      m_hooks(std::move(hooks))
+      m_hooks(std::move(hooks)), m_ending(std::move(ending))
 {
     connect(m_c.connect, &QAbstractButton::clicked, this, &ConnectionPanel::toggle);
     connect(m_c.version, &QAbstractButton::clicked, this, [this] { m_port->AboutBox(); });
@@ -45,7 +47,7 @@ void ConnectionPanel::toggle()
         m_c.connect->setCaption(QStringLiteral("Zoeken..."));
         m_c.connect->repaint();
         const qint16 found = m_port->SearchAndConnect();
-        if (m_hooks.ending()) {
+        if (m_ending->isStarted()) {
             // The program was left during the search.
             m_ReageerNiet = 0;
             return;
@@ -105,14 +107,14 @@ void ConnectionPanel::onLinkLost()
     // device was told nothing: the output word and lamps stay as they are,
     // marked as not current. Nothing reads the sensors any more either, so
     // the input lamps are marked too.
-    if (m_Verbonden != -1 || m_hooks.ending())
+    if (m_Verbonden != -1 || m_ending->isStarted())
         return;
     showDisconnected(QStringLiteral("Verbinding verbroken"));
     m_lost = true;
     m_hooks.outputsCurrent(false);
     setInputsCurrent(false);
     emit connectionLost(QStringLiteral("de verbinding met de interface is verbroken"));
-    if (m_hooks.ending())
+    if (m_ending->isStarted())
         return;
     if (m_linkLostBoxOpen)
         return;
@@ -133,13 +135,13 @@ void ConnectionPanel::setInputsCurrent(bool current)
 
 bool ConnectionPanel::switchOffAfterLoss()
 {
-    if (!m_lost || m_Verbonden != 0 || m_ReageerNiet != 0 || m_hooks.ending())
+    if (!m_lost || m_Verbonden != 0 || m_ReageerNiet != 0 || m_ending->isStarted())
         return false;
     // The attempt keeps the event loop running: no search may start meanwhile.
     m_ReageerNiet = -1;
     const bool off = m_port->switchOffAfterLoss(AllOffAttemptMs);
     m_ReageerNiet = 0;
-    if (off && !m_hooks.ending())
+    if (off && !m_ending->isStarted())
         m_hooks.clearOutputs();
     return off;
 }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -24,12 +25,18 @@ class EasyPortControl;
 class HiddenFaults;
 } // namespace iface
 
+namespace platform
+{
+class Ending;
+}
+
 // The link with the interface as the pupil sees it: "Zoek en verbind" /
 // "Verbreek", the status labels, the port and model shown, the model's
 // picture and caption, the input lamps, the about window, and a link that
 // breaks by itself. It owns Verbonden, ReageerNiet, ComPoort, ModuleNummer
 // and the input word; the window asks for the cross-feature steps of a
-// connect through the hooks below, in the order they must happen.
+// connect through the hooks below, in the order they must happen. While
+// the program is being left it asks, shows and clears nothing more.
 class ConnectionPanel : public QObject
 {
     Q_OBJECT
@@ -55,8 +62,6 @@ class ConnectionPanel : public QObject
         std::function<void()> clearOutputs;
         // The interface view, for a model that has no stations (the Mini).
         std::function<void()> showInterfaceView;
-        // The program is being left.
-        std::function<bool()> ending;
         // The output lamps show (true) or may not show (false) what the
         // device holds.
         std::function<void(bool)> outputsCurrent;
@@ -66,7 +71,8 @@ class ConnectionPanel : public QObject
     static constexpr int AllOffAttemptMs = 1000;
 
     ConnectionPanel(const Controls& controls, iface::EasyPortControl* port,
-                    ctl::OleColor connectedColour, Hooks hooks, QObject* parent = nullptr);
+                    ctl::OleColor connectedColour, Hooks hooks,
+                    std::shared_ptr<const platform::Ending> ending, QObject* parent = nullptr);
 
     int verbonden() const { return m_Verbonden; }
     int reageerNiet() const { return m_ReageerNiet; }
@@ -118,6 +124,7 @@ class ConnectionPanel : public QObject
     iface::EasyPortControl* m_port;
     ctl::OleColor m_connectedColour;
     Hooks m_hooks;
+    std::shared_ptr<const platform::Ending> m_ending;
     int m_DecimaalIn = 0;
     int m_rawIn = 0;
     iface::InputFaults m_faults;

@@ -12,6 +12,7 @@
 #include "main_window/keyboard.h"
 #include "main_window/station_buttons.h"
 #include "outputs/output_panel.h"
+#include "platform/ending.h"
 #include "platform/services.h"
 #include "window_placement/window_placer.h"
 
@@ -41,7 +42,8 @@ template <typename T> T* lookup(const QHash<QString, QObject*>& byName, const QS
 
 } // namespace
 
-Main::Main(iface::EasyPortControl* easyPort, QWidget* parent) : QWidget(parent), EasyPort1(easyPort)
+Main::Main(iface::EasyPortControl* easyPort, QWidget* parent)
+    : QWidget(parent), EasyPort1(easyPort), m_ending(std::make_shared<platform::Ending>())
 {
     // Before any control exists: with a screen reader running, Qt makes a
     // control's accessible interface as soon as the control is named.
@@ -50,6 +52,7 @@ Main::Main(iface::EasyPortControl* easyPort, QWidget* parent) : QWidget(parent),
     setWindowTitle(QStringLiteral("Automatiseren voor het VMBO"));
     resize(ctl::twipsToPixels(mw::kDesignClientWidth), ctl::twipsToPixels(mw::kDesignClientHeight));
     m_quit = [] { QCoreApplication::exit(0); };
+    connect(m_ending.get(), &platform::Ending::started, this, &Main::ending);
     initDesignPictures();
     buildControls();
     wireHandlers();
@@ -264,10 +267,9 @@ void Main::wireHandlers()
     ConnectionPanel::Hooks hooks;
     hooks.clearOutputs = [this] { m_outputs->resetAll(); };
     hooks.showInterfaceView = [this] { SetEasyPort(); };
-    hooks.ending = [this] { return m_ending; };
     hooks.outputsCurrent = [this](bool current) { m_outputs->setCurrent(current); };
     m_connection =
-        new ConnectionPanel(link, EasyPort1, mw::KleurLichtgroen, std::move(hooks), this);
+        new ConnectionPanel(link, EasyPort1, mw::KleurLichtgroen, std::move(hooks), m_ending, this);
     connect(m_connection, &ConnectionPanel::inputsShown, this, &Main::inputsShown);
     connect(m_connection, &ConnectionPanel::connectionEnding, this, &Main::connectionEnding);
     connect(m_connection, &ConnectionPanel::connectionLost, this, &Main::connectionLost);
@@ -278,9 +280,7 @@ void Main::wireHandlers()
     outputs.lamps = Shape_Lampje;
     outputs.reset = CMD_ResetAlles;
     outputs.boxParent = this;
-    m_outputs = new OutputPanel(
-        outputs, EasyPort1, m_station, [this] { return m_connection->interlockWord(); },
-        [this] { return m_ending; }, this);
+    m_outputs = new OutputPanel(outputs, EasyPort1, m_station, *m_connection, m_ending, this);
     // The emergency stop gives every point its station's name back.
     connect(m_outputs, &OutputPanel::emergencyReset, this, [this] { KleurBeheer(15); });
 
@@ -293,8 +293,7 @@ void Main::wireHandlers()
     component.alternation = Timer_Wissel_Afbeelding;
     m_component = new ComponentPanel(component, m_station, this);
 
-    m_pictures = new StationPictures(
-        Image_Module_Holder, this, m_station, [this] { return m_ending; }, this);
+    m_pictures = new StationPictures(Image_Module_Holder, this, m_station, m_ending, this);
     connect(Image1, &ctl::Image::Click, this, &Main::Image1_Click);
 
     InstructionPanel::Controls instruction;
@@ -481,14 +480,16 @@ void Main::playSound(const QString& fileName)
 
 void Main::exitProgram()
 {
-    if (m_ending)
-        return;
-    m_ending = true;
     // Outputs drive real cylinders: switch them all off before anything
-    // else goes away.
-    ResetAll();
-    emit ending();
+    // else goes away; `ending` follows.
+    if (!m_ending->start([this] { ResetAll(); }))
+        return;
     endProgram();
+}
+
+bool Main::isEnding() const
+{
+    return m_ending->isStarted();
 }
 
 void Main::closeEvent(QCloseEvent* e)

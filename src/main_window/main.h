@@ -8,11 +8,16 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace iface
 {
 class EasyPortControl;
+}
+namespace platform
+{
+class Ending;
 }
 class Full_Screen;
 class Beschrijving;
@@ -80,7 +85,7 @@ class Main : public QWidget
     void setQuitHandler(std::function<void()> quit) { m_quit = std::move(quit); }
     // Leaves the program the way "Afsluiten" does: all outputs off, then end.
     Q_INVOKABLE void exitProgram();
-    bool isEnding() const { return m_ending; }
+    bool isEnding() const;
 
     // The full-screen picture and the description window beside it, made on
     // first use when `create` is true (otherwise nullptr until then).
@@ -206,5 +211,7 @@ class Main : public QWidget
     std::vector<mw::BeginPositie> m_BeginPosities;
     QSize m_recordedClient;
     std::function<void()> m_quit;
-    bool m_ending = false;
+    // Shared with the controllers: some of them (the picture windows) are
+    // still asked during the window's own destruction.
+    std::shared_ptr<platform::Ending> m_ending;
 };

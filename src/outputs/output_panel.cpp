@@ -3,13 +3,15 @@
 #include "controls/controls.h"
 #include "controls/palette.h"
 #include "interface_link/capabilities.h"
+#include "interface_link/connection_panel.h"
 #include "platform/services.h"
 
 OutputPanel::OutputPanel(const Controls& controls, iface::EasyPortControl* port,
-                         const station::StationState& station, std::function<int()> inputWord,
-                         std::function<bool()> ending, QObject* parent)
+                         const station::StationState& station, const ConnectionPanel& link,
+                         std::shared_ptr<const platform::Ending> ending, QObject* parent)
     : QObject(parent), m_c(controls),
-      m_switch(port, station, std::move(inputWord), std::move(ending))
+      m_switch(
+          port, station, [&link] { return link.interlockWord(); }, std::move(ending))
 {
     for (int i = 0; i < 8; ++i)
         connect(m_c.buttons[i], &QAbstractButton::clicked, this,

@@ -4,8 +4,9 @@
 
 #include <QObject>
 #include <array>
-#include <functional>
+#include <memory>
 
+class ConnectionPanel;
 class QWidget;
 
 namespace ctl
@@ -48,11 +49,11 @@ class OutputPanel : public QObject
         NoBox, // no modal box: the caller shows the returned refusal itself
     };
 
-    // `inputWord` gives the last input word received; `ending` tells that
-    // the program is being left (then nothing switches on any more).
+    // The interlocks read the input word `link` keeps; once `ending` has
+    // started nothing switches on any more.
     OutputPanel(const Controls& controls, iface::EasyPortControl* port,
-                const station::StationState& station, std::function<int()> inputWord,
-                std::function<bool()> ending, QObject* parent = nullptr);
+                const station::StationState& station, const ConnectionPanel& link,
+                std::shared_ptr<const platform::Ending> ending, QObject* parent = nullptr);
 
     bool isOn(int i) const { return m_switch.isOn(i); }
     int outputWord() const { return m_switch.word(); }

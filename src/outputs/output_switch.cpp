@@ -2,6 +2,7 @@
 
 #include "interface_link/capabilities.h"
 #include "interface_link/easyport_control.h"
+#include "platform/ending.h"
 #include "platform/services.h"
 #include "station/station_state.h"
 
@@ -9,8 +10,8 @@ namespace outputs
 {
 
 OutputSwitch::OutputSwitch(iface::EasyPortControl* port, const station::StationState& station,
-                           std::function<int()> inputWord, std::function<bool()> ending,
-                           QObject* parent)
+                           std::function<int()> inputWord,
+                           std::shared_ptr<const platform::Ending> ending, QObject* parent)
     : QObject(parent), m_port(port), m_station(station), m_inputWord(std::move(inputWord)),
       m_ending(std::move(ending))
 {
@@ -37,7 +38,7 @@ Refusal OutputSwitch::outputsRefusal() const
 
 Refusal OutputSwitch::setOutput(int i, bool on, const Tell& tell)
 {
-    if (i < 0 || i > 7 || m_ending())
+    if (i < 0 || i > 7 || m_ending->isStarted())
         return Refusal::None;
     // While a PLC drives the outputs nothing is written, not even the word again.
     if (!drivenRefusal().isEmpty()) {
@@ -50,7 +51,7 @@ Refusal OutputSwitch::setOutput(int i, bool on, const Tell& tell)
         setWord(on ? (m_word | (1 << i)) : (m_word & ~(1 << i)));
     else if (tell)
         tell(why, refusalText(why));
-    if (m_ending())
+    if (m_ending->isStarted())
         return why; // the program was left while the refusal was shown: outputs are off
     // Refused or not, the device gets the whole word again.
     m_port->WriteOutputs(qint16(m_word));

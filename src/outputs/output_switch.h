@@ -4,12 +4,18 @@
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
 namespace iface
 {
 class DrivenElsewhere;
 class EasyPortControl;
 } // namespace iface
+
+namespace platform
+{
+class Ending;
+}
 
 namespace station
 {
@@ -22,8 +28,8 @@ namespace outputs
 // The rules of switching the eight outputs, without widgets: the output
 // word, the interlocks of the station in view, the refusal, the guard while
 // the program is being left, the write of the whole word and the click
-// sound. The window's output panel and the plans' simulated host both
-// switch through it, so a press, a key and a plan step meet the same rules.
+// sound. The window's output panel switches through it, so a press, a key
+// and a plan step meet the same rules.
 class OutputSwitch : public QObject
 {
     Q_OBJECT
@@ -34,10 +40,10 @@ class OutputSwitch : public QObject
     // outputs).
     using Tell = std::function<void(Refusal why, const QString& text)>;
 
-    // `inputWord` gives the word the interlocks read; `ending` tells that
-    // the program is being left (then nothing switches any more).
+    // `inputWord` gives the word the interlocks read; once `ending` has
+    // started nothing switches any more.
     OutputSwitch(iface::EasyPortControl* port, const station::StationState& station,
-                 std::function<int()> inputWord, std::function<bool()> ending,
+                 std::function<int()> inputWord, std::shared_ptr<const platform::Ending> ending,
                  QObject* parent = nullptr);
 
     int word() const { return m_word; }
@@ -74,7 +80,7 @@ class OutputSwitch : public QObject
     iface::DrivenElsewhere* m_driven = nullptr;
     const station::StationState& m_station;
     std::function<int()> m_inputWord;
-    std::function<bool()> m_ending;
+    std::shared_ptr<const platform::Ending> m_ending;
     int m_word = 0;
 };
 

@@ -10,6 +10,7 @@
 #include "klas/klasoverzicht.h"
 #include "klas/mqtt_client.h"
 #include "main_window/keyboard.h"
+#include "platform/ending.h"
 #include "simulation/station_runner.h"
 #include "step_plan/lesson_pane.h"
 #include "step_plan/step_plan_window.h"
@@ -419,7 +420,7 @@ void TestKeysAndNames::tabWalksEveryWindow()
                                                       QStringList{QStringLiteral("pc01")});
     } else if (window == QLatin1String("beschrijving")) {
         owned = std::make_unique<Beschrijving>(fx.main.get(), fx.main->stationState(),
-                                               [] { return false; });
+                                               std::make_shared<platform::Ending>());
     } else if (window.startsWith(QLatin1String("about"))) {
         owned.reset(iface::makeSimulatedAbout({}, [] {}));
         owned->setAttribute(Qt::WA_DeleteOnClose, false);

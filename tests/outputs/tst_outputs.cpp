@@ -4,7 +4,7 @@
 #include "outputs/interlocks.h"
 #include "outputs/output_panel.h"
 #include "simulation/station_runner.h"
-#include "step_plan/simulated_host.h"
+#include "support/program_fixture.h"
 #include "support/test_support.h"
 
 #include <QRandomGenerator>
@@ -26,9 +26,9 @@ class TestOutputs : public QObject
     void setOutputPath_data();
     void setOutputPath();
     void setOutputWhileLeaving();
-    void simulatedHostPath_data() { setOutputPath_data(); }
-    void simulatedHostPath();
-    void simulatedHostWhileLeaving();
+    void planHostPath_data() { setOutputPath_data(); }
+    void planHostPath();
+    void planHostWhileLeaving();
     void refusedPress_data();
     void refusedPress();
     void resetButton();
@@ -194,10 +194,10 @@ void TestOutputs::setOutputWhileLeaving()
     QCOMPARE(boxed.port.written, QVector<qint16>{0});
 }
 
-// The plans' simulated host switches by the window's rules, row for row:
-// the same refusal, the same word, written once with one click, also when
-// refused or unchanged.
-void TestOutputs::simulatedHostPath()
+// A plan switches by the window's rules, row for row: the same refusal,
+// the same word, written once with one click, also when refused or
+// unchanged, and never a box.
+void TestOutputs::planHostPath()
 {
     QFETCH(QString, station);
     QFETCH(int, inputs);
@@ -206,56 +206,69 @@ void TestOutputs::simulatedHostPath()
     QFETCH(bool, on);
     QFETCH(int, refusal);
     QFETCH(int, after);
-    testing::ServiceScope services;
-    iface::SimulatedInterface port;
-    plan::SimulatedHost host(port);
+    testing::ManualTime time;
+    testing::ProgramFixture fx(false, &time);
     const QHash<QString, station::Station> stations = {
         {"CMD_StapelMagazijn", station::Station::StapelMagazijn},
         {"CMD_Transportband", station::Station::Transportband},
         {"CMD_Stationhandling", station::Station::Stationhandling}};
-    host.chooseStation(stations.value(station));
-    QCOMPARE(port.stationRunner()->simulation().station(), stations.value(station));
-    QVERIFY(host.connectLink());
+    fx.click(station);
+    QCOMPARE(fx.simulated().simulation().station(), stations.value(station));
+    fx.click("CMD_Verbinding");
+    QCOMPARE(fx.main->Verbonden(), -1);
+    // The first input report comes queued after the connect; the outputs
+    // before are switched with no sensor on.
+    time.advance(0);
+    emit fx.port.InputsChanged(0, 0, 0);
     for (int i = 0; i < 8; ++i)
         if (before & (1 << i))
-            host.setOutput(i, true);
+            fx.planHost->setOutput(i, true);
     // The word the interlocks read, as a device reports it.
-    emit port.InputsChanged(0, 0, inputs);
-    QCOMPARE(host.inputWord(), inputs);
-    host.log.clear();
-    services.sounds.played.clear();
-    QCOMPARE(int(host.setOutput(output, on)), refusal);
-    QCOMPARE(host.outputWord(), after);
-    QCOMPARE(int(port.stationRunner()->simulation().outputs()), after);
-    const QString what = QStringLiteral("%1 %2").arg(output + 1).arg(on ? "aan" : "uit");
-    QCOMPARE(host.log, QStringList(refusal == int(Refusal::None) ? what : what + " geweigerd"));
-    QCOMPARE(services.sounds.names(), QStringList{"Klik 01.wav"});
-    QVERIFY(services.messages.shown.isEmpty());
+    emit fx.port.InputsChanged(0, 0, inputs);
+    QCOMPARE(fx.planHost->inputWord(), inputs);
+    QSignalSpy switched(&fx.main->outputPanel().outputSwitch(), &outputs::OutputSwitch::switched);
+    fx.services.sounds.played.clear();
+    fx.services.messages.shown.clear();
+    QCOMPARE(int(fx.planHost->setOutput(output, on)), refusal);
+    QCOMPARE(fx.planHost->outputWord(), after);
+    QCOMPARE(int(fx.simulated().outputs()), after);
+    QCOMPARE(switched.size(), 1);
+    QCOMPARE(switched.first().at(2).value<Refusal>(), Refusal(refusal));
+    QCOMPARE(fx.services.sounds.names(), QStringList{"Klik 01.wav"});
+    QVERIFY(fx.services.messages.shown.isEmpty());
 }
 
 // Leaving: everything off before the plan hears of it, and nothing
 // switches or reaches the device after that.
-void TestOutputs::simulatedHostWhileLeaving()
+void TestOutputs::planHostWhileLeaving()
 {
-    testing::ServiceScope services;
-    iface::SimulatedInterface port;
-    plan::SimulatedHost host(port);
-    host.chooseStation(station::Station::Transportband);
-    QVERIFY(host.connectLink());
-    host.setOutput(1, true);
-    QCOMPARE(int(port.stationRunner()->simulation().outputs()), 2);
+    testing::ManualTime time;
+    testing::ProgramFixture fx(false, &time);
+    fx.click("CMD_Transportband");
+    fx.click("CMD_Verbinding");
+    time.advance(0);
+    fx.planHost->setOutput(1, true);
+    QCOMPARE(int(fx.simulated().outputs()), 2);
     int wordWhenTold = -1;
-    QObject::connect(&host, &plan::PlanHost::programEnding, &host,
-                     [&] { wordWhenTold = int(port.stationRunner()->simulation().outputs()); });
-    host.endProgram();
+    QObject::connect(fx.planHost, &plan::PlanHost::programEnding, fx.planHost,
+                     [&] { wordWhenTold = int(fx.simulated().outputs()); });
+    // A plan that reacts to the all-off word by switching again gets nowhere.
+    QObject::connect(&fx.main->outputPanel().outputSwitch(), &outputs::OutputSwitch::wordChanged,
+                     fx.planHost, [&](int word) {
+                         if (word == 0)
+                             fx.planHost->setOutput(3, true);
+                     });
+    fx.main->exitProgram();
     QCOMPARE(wordWhenTold, 0);
-    host.log.clear();
-    services.sounds.played.clear();
-    QCOMPARE(int(host.setOutput(2, true)), int(Refusal::None));
-    QCOMPARE(host.outputWord(), 0);
-    QCOMPARE(int(port.stationRunner()->simulation().outputs()), 0);
-    QVERIFY(host.log.isEmpty());
-    QVERIFY(services.sounds.played.isEmpty());
+    QCOMPARE(fx.planHost->outputWord(), 0);
+    QCOMPARE(fx.quits, 1);
+    QSignalSpy switched(&fx.main->outputPanel().outputSwitch(), &outputs::OutputSwitch::switched);
+    fx.services.sounds.played.clear();
+    QCOMPARE(int(fx.planHost->setOutput(2, true)), int(Refusal::None));
+    QCOMPARE(fx.planHost->outputWord(), 0);
+    QCOMPARE(int(fx.simulated().outputs()), 0);
+    QCOMPARE(switched.size(), 0);
+    QVERIFY(fx.services.sounds.played.isEmpty());
 }
 
 void TestOutputs::refusedPress_data()

@@ -1,8 +1,9 @@
 #include "interface_link/simulated_interface.h"
+#include "main_window/main.h"
+#include "outputs/output_panel.h"
 #include "simulation/station_runner.h"
 #include "step_plan/lesson_pane.h"
 #include "step_plan/lesson_replay.h"
-#include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
 #include "support/manual_time.h"
 #include "support/plan_doubles.h"
@@ -246,32 +247,33 @@ void TestLessonPane::checking()
 // with a cylinder out, neither moves nor hears a word.
 void TestLessonPane::checkLeavesTheInterfaceInUseAlone()
 {
-    testing::ServiceScope services(false);
-    testing::SimulatedRig rig;
-    plan::SimulatedHost host(rig.port);
-    host.chooseStation(station::Station::StapelMagazijn);
-    QVERIFY(host.connectLink());
-    rig.settle();
-    QCOMPARE(host.setOutput(2, true), outputs::Refusal::None);
-    QVERIFY(rig.runToRest());
-    StepPlanWindow w(host, rig.time.newClock());
+    testing::ManualTime time;
+    testing::ProgramFixture fx(false, &time);
+    sim::StationRunner& runner = fx.simulated();
+    fx.click(QStringLiteral("CMD_StapelMagazijn"));
+    fx.click(QStringLiteral("CMD_Verbinding"));
+    time.advance(0);
+    QCOMPARE(fx.planHost->setOutput(2, true), outputs::Refusal::None);
+    QVERIFY(time.advanceUntil([&] { return !runner.isRunning(); }, 5000));
+    StepPlanWindow& w = *fx.stepPlan;
     w.show();
     QTemporaryDir dir;
     QVERIFY(w.load(writeFile(dir, QStringLiteral("plan.json"), Wrong)));
     auto* pane = child<LessonPane>(w, QStringLiteral("FrameOpdracht"));
     QVERIFY(pane->openLesson(writeFile(dir, QStringLiteral("les.json"), Lesson)));
-    const QStringList log = host.log;
-    const quint8 inputs = rig.runner.inputs();
-    QSignalSpy moves(&rig.runner, &sim::StationRunner::stateChanged);
-    QSignalSpy words(&rig.port, &iface::EasyPortControl::InputsChanged);
+    const quint8 inputs = runner.inputs();
+    QSignalSpy moves(&runner, &sim::StationRunner::stateChanged);
+    QSignalSpy words(&fx.port, &iface::EasyPortControl::InputsChanged);
+    QSignalSpy switched(&fx.main->outputPanel().outputSwitch(), &outputs::OutputSwitch::switched);
     QVERIFY(pane->check());
     QCOMPARE(marks(w), QStringLiteral("✗✗"));
-    rig.time.advance(2000);
+    time.advance(2000);
     QCOMPARE(moves.size(), 0);
     QCOMPARE(words.size(), 0);
-    QCOMPARE(rig.runner.outputs(), quint8(0b100));
-    QCOMPARE(rig.runner.inputs(), inputs);
-    QCOMPARE(host.log, log);
+    QCOMPARE(runner.outputs(), quint8(0b100));
+    QCOMPARE(runner.inputs(), inputs);
+    QCOMPARE(switched.size(), 0);
+    QCOMPARE(fx.main->DecimaalUit(), 0b100);
 }
 
 // "Bekijk" replays the checked scenario on time the test moves; the

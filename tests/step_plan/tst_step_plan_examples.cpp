@@ -1,6 +1,6 @@
 #include "interface_link/simulated_interface.h"
+#include "outputs/output_panel.h"
 #include "step_plan/plan_file.h"
-#include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
 #include "support/manual_time.h"
 #include "support/plan_doubles.h"
@@ -13,40 +13,10 @@
 #include <QtTest>
 
 using iface::SimulatedInterface;
-using plan::SimulatedHost;
 using plan::StepPlanWindow;
 
 namespace
 {
-
-// The station as it starts, connected, with the plan loaded through the
-// window's programmatic contract. The station and the plan run on time the
-// test moves; sounds and boxes are recorded.
-struct SimRig {
-    testing::ServiceScope services;
-    testing::SimulatedRig sim;
-    SimulatedInterface& port = sim.port;
-    SimulatedHost host{port};
-    StepPlanWindow window{host, sim.time.newClock()};
-
-    bool prepare(const QString& path)
-    {
-        const plan::ReadResult read = plan::readPlanFile(path);
-        if (!read.plan)
-            return false;
-        host.chooseStation(read.plan->station);
-        if (!host.connectLink())
-            return false;
-        // The first input report comes queued after the connect.
-        sim.settle();
-        bool loaded = false;
-        QMetaObject::invokeMethod(&window, "load", Q_RETURN_ARG(bool, loaded),
-                                  Q_ARG(QString, path));
-        return loaded;
-    }
-    QString state() const { return window.property("state").toString(); }
-    int step() const { return window.property("currentStep").toInt(); }
-};
 
 // The main window's button that chooses `s`.
 QString stationButton(station::Station s)
@@ -64,6 +34,35 @@ QString stationButton(station::Station s)
         return QStringLiteral("CMD_Interfacing");
     }
 }
+
+// The program as it starts, the plan's station chosen and connected in the
+// main window, the plan loaded in its Stappenplan window. The station and
+// the plan run on time the test moves; sounds and boxes are recorded.
+struct SimRig {
+    testing::ManualTime time;
+    testing::ProgramFixture program{false, &time};
+    StepPlanWindow& window = *program.stepPlan;
+    sim::StationRunner& runner = program.simulated();
+
+    bool prepare(const QString& path)
+    {
+        const plan::ReadResult read = plan::readPlanFile(path);
+        if (!read.plan)
+            return false;
+        program.click(stationButton(read.plan->station));
+        program.click(QStringLiteral("CMD_Verbinding"));
+        if (program.main->Verbonden() != -1)
+            return false;
+        // The first input report comes queued after the connect.
+        time.advance(0);
+        bool loaded = false;
+        QMetaObject::invokeMethod(&window, "load", Q_RETURN_ARG(bool, loaded),
+                                  Q_ARG(QString, path));
+        return loaded;
+    }
+    QString state() const { return window.property("state").toString(); }
+    int step() const { return window.property("currentStep").toInt(); }
+};
 
 QStringList exampleNames()
 {
@@ -275,14 +274,13 @@ void TestStepPlanExamples::brokenSensorTimesOut()
     plan::Plan p = rig.window.plan();
     p.steps[0].timeoutMs = 1500; // the carriage needs 1 s
     QVERIFY(rig.window.setPlan(p));
-    rig.sim.runner.setInputForce(1, sim::Force::Off);
+    rig.runner.setInputForce(1, sim::Force::Off);
     QVERIFY(rig.window.start());
-    QVERIFY(
-        rig.sim.time.advanceUntil([&] { return rig.state() == QLatin1String("failed"); }, 5000));
+    QVERIFY(rig.time.advanceUntil([&] { return rig.state() == QLatin1String("failed"); }, 5000));
     QCOMPARE(rig.step(), 1);
     QCOMPARE(rig.window.message(),
              QStringLiteral("Stap 1 wacht al 1,5 s op Eindschakelaar cil. 1 Voor (ingang 2)."));
-    QCOMPARE(rig.sim.runner.outputs(), quint8(0));
+    QCOMPARE(rig.runner.outputs(), quint8(0));
 }
 
 void TestStepPlanExamples::disconnectSwitchesOffBeforeTheLinkCloses()
@@ -290,17 +288,24 @@ void TestStepPlanExamples::disconnectSwitchesOffBeforeTheLinkCloses()
     SimRig rig;
     QVERIFY(rig.prepare(testing::examplePlanFolder() +
                         QStringLiteral("/Station handling - oppakken en wegleggen.json")));
-    QStringList logWhenClosed;
-    QObject::connect(&rig.port, &SimulatedInterface::connectionChanged, &rig.window, [&](bool up) {
-        if (!up)
-            logWhenClosed = rig.host.log;
-    });
+    // The output words the window switched, in order, until the link closed.
+    QList<int> words;
+    QList<int> wordsWhenClosed;
+    QObject::connect(&rig.program.main->outputPanel().outputSwitch(),
+                     &outputs::OutputSwitch::wordChanged, &rig.window,
+                     [&](int word) { words << word; });
+    QObject::connect(&rig.program.port, &SimulatedInterface::connectionChanged, &rig.window,
+                     [&](bool up) {
+                         if (!up)
+                             wordsWhenClosed = words;
+                     });
     QVERIFY(rig.window.start());
-    QCOMPARE(rig.sim.runner.outputs(), quint8(0b1));
-    rig.host.disconnectLink();
+    QCOMPARE(rig.runner.outputs(), quint8(0b1));
+    rig.program.click(QStringLiteral("CMD_Verbinding"));
     QCOMPARE(rig.state(), QStringLiteral("stopped"));
-    QCOMPARE(logWhenClosed, QStringList({"1 aan", "reset"}));
-    QCOMPARE(rig.window.message(), QStringLiteral("Gestopt: de verbinding is verbroken."));
+    QCOMPARE(wordsWhenClosed, QList<int>({0b1, 0}));
+    QCOMPARE(rig.window.message(),
+             QStringLiteral("Gestopt: de verbinding is verbroken met \"Verbreek\"."));
     // Start now says why it cannot run.
     QVERIFY(!rig.window.start());
     QCOMPARE(rig.window.message(), QStringLiteral("Eerst verbinden met de interface."));
@@ -312,11 +317,12 @@ void TestStepPlanExamples::stationChangeStopsTheSimulatedRun()
     QVERIFY(rig.prepare(testing::examplePlanFolder() +
                         QStringLiteral("/Station handling - oppakken en wegleggen.json")));
     QVERIFY(rig.window.start());
-    rig.sim.time.advance(300);
-    rig.host.chooseStation(station::Station::StapelMagazijn);
+    rig.time.advance(300);
+    QSignalSpy planReset(&rig.program.main->outputPanel(), &OutputPanel::emergencyReset);
+    rig.program.click(QStringLiteral("CMD_StapelMagazijn"));
     QCOMPARE(rig.state(), QStringLiteral("stopped"));
-    QCOMPARE(rig.host.log.last(), QStringLiteral("reset"));
-    QCOMPARE(rig.sim.runner.outputs(), quint8(0));
+    QCOMPARE(planReset.size(), 1);
+    QCOMPARE(rig.runner.outputs(), quint8(0));
     QVERIFY(!rig.window.start());
     QCOMPARE(rig.window.message(),
              QStringLiteral("Kies eerst het station Station handling in het hoofdvenster."));

@@ -39,6 +39,15 @@ std::unique_ptr<sim::SimulatedStation> ManualTime::newStation()
     return std::make_unique<sim::SimulatedStation>(newClock());
 }
 
+qint64 ManualTime::nextDue() const
+{
+    qint64 due = -1;
+    for (const std::unique_ptr<Clock>& c : m_clocks)
+        if (c->due >= 0 && (due < 0 || c->due < due))
+            due = c->due;
+    return due;
+}
+
 void ManualTime::advance(qint64 ms)
 {
     const qint64 until = now + std::max<qint64>(0, ms);

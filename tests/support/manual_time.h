@@ -26,6 +26,9 @@ class ManualTime
     std::unique_ptr<sim::SimulatedStation> newStation();
 
     void advance(qint64 ms);
+    // When the earliest wake-up of any clock falls due; -1 when none is set.
+    // Until then nothing moves, so a long run may step from one to the next.
+    qint64 nextDue() const;
     // Advances in ticks of the simulated station until `done` holds or
     // `limitMs` has passed; true when it holds.
     template <typename Done> bool advanceUntil(Done done, qint64 limitMs)

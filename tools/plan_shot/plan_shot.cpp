@@ -1,6 +1,7 @@
-// Developer tool: runs a step plan on the simulated station, offscreen and
-// without the main window, and writes PNGs of the "Stappenplan" window and
-// of the virtual station while it runs. Not part of the pupils' program.
+// Developer tool: runs a step plan on the simulated station, offscreen, in
+// the program as main() puts it together (the main window stays hidden: its
+// station button and "Zoek en verbind" are pressed for the plan), and writes PNGs of the
+// "Stappenplan" window and of the virtual station while it runs. Not part of the pupils' program.
 //
 //   plan_shot --plan FILE [--force N=on|off] [--click NAME] [--wait MS]
 //             [--freeze on|off] [--png FILE] [--station-png FILE] [--wait MS] ...
@@ -13,13 +14,14 @@
 // on|off freezes the editor as the class's teacher does. Where a
 // step waits for the pupil the tool lays a metal part on the belt and
 // presses "Volgende".
+#include "app/program.h"
 #include "interface_link/simulated_interface.h"
+#include "main_window/main.h"
 #include "platform/services.h"
 #include "simulation/station_runner.h"
 #include "step_plan/lesson_pane.h"
 #include "step_plan/lesson_replay.h"
 #include "step_plan/plan_file.h"
-#include "step_plan/simulated_host.h"
 #include "step_plan/step_plan_window.h"
 #include "virtual_station/virtual_station_window.h"
 
@@ -51,6 +53,29 @@ void wait(int ms, plan::StepPlanWindow& window, sim::StationRunner& runner)
     }
 }
 
+// Presses a button of the (hidden) main window as the pupil would.
+void press(Main& window, const QString& name)
+{
+    if (auto* b = window.findChild<QAbstractButton*>(name))
+        b->click();
+}
+
+QString stationButton(station::Station s)
+{
+    switch (s) {
+    case station::Station::StapelMagazijn:
+        return QStringLiteral("CMD_StapelMagazijn");
+    case station::Station::Transportband:
+        return QStringLiteral("CMD_Transportband");
+    case station::Station::Stationhandling:
+        return QStringLiteral("CMD_Stationhandling");
+    case station::Station::TransHandling:
+        return QStringLiteral("CMD_TransHandling");
+    default:
+        return QStringLiteral("CMD_Interfacing");
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -62,9 +87,9 @@ int main(int argc, char* argv[])
     platform::setSounds(&silent);
     iface::SimulatedInterface port;
     sim::StationRunner& simulated = *port.stationRunner();
-    plan::SimulatedHost host(port);
-    plan::StepPlanWindow window(host);
-    virt::VirtualStationWindow station(&simulated, port.stationLink());
+    app::Program program(port);
+    plan::StepPlanWindow& window = program.stepPlan();
+    virt::VirtualStationWindow& station = *program.virtualStation();
     window.show();
     station.show();
 
@@ -78,8 +103,9 @@ int main(int argc, char* argv[])
                 QTextStream(stderr) << r.error << "\n";
                 return 1;
             }
-            host.chooseStation(r.plan->station);
-            host.connectLink();
+            press(program.window(), stationButton(r.plan->station));
+            if (program.window().Verbonden() != -1)
+                press(program.window(), QStringLiteral("CMD_Verbinding"));
             wait(50, window, simulated);
             window.load(v);
             if (a == "--plan")
