@@ -232,8 +232,10 @@ void MqttClient::drainInbox()
     }
     const QPointer<MqttClient> alive(this);
     for (const auto& [topic, payload] : messages) {
-        // A receiver may end this client (a window closed on a message).
-        if (!alive)
+        // A receiver may end this client (a window closed on a message), or
+        // stop it: a stopped client passes nothing on, also what the broker
+        // sent while the disconnect was under way.
+        if (!alive || !m_running)
             return;
         emit messageArrived(topic, payload);
     }
