@@ -246,6 +246,10 @@ void MqttClient::connectNow()
 void MqttClient::onConnected()
 {
     m_connecting = false;
+    // An answer to a connect the stop closed: the session is going, and
+    // the new one starts when it is gone.
+    if (m_disconnecting)
+        return;
     if (!m_running) {
         // Stopped while the connect was under way.
         disconnectNow(100);
