@@ -3,6 +3,8 @@
 #include "klas/klas_messages.h"
 #include "klas/klasoverzicht.h"
 #include "klas/mqtt_client.h"
+#include "lesson/lesson_file.h"
+#include "platform/services.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -10,6 +12,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QTableWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -24,6 +27,11 @@ namespace
 {
 
 const QString kKlas = QStringLiteral("bench");
+// A pupil checks the class's lesson once a minute.
+constexpr int kResultPeriodMs = 60000;
+// A shipped lesson and the example plan a pupil checks against it.
+const QString kLessonFile = QStringLiteral("Transportband - metaal naar de glijbaan.json");
+const QString kPlanFile = QStringLiteral("Transportband - metaal naar de glijbaan.json");
 
 QString password(const QString& folder, const QString& account)
 {
@@ -75,7 +83,8 @@ double percentile(std::vector<double> v, double p)
 
 } // namespace
 
-int runClassPublishers(int port, const QString& folder, int publishers)
+int runClassPublishers(int port, const QString& folder, int publishers, int resultPupils,
+                       const QString& lessonId, const QString& lessonPath, const QString& planPath)
 {
     std::vector<std::unique_ptr<klas::MqttClient>> clients;
     for (int i = 1; i <= publishers; ++i)
@@ -98,11 +107,46 @@ int runClassPublishers(int port, const QString& folder, int publishers)
         }
     });
     tick.start(100);
+
+    // Results: the send time travels in `fout`, shown in the teacher's table.
+    QByteArray plan;
+    if (QFile f(planPath); resultPupils > 0 && f.open(QIODevice::ReadOnly))
+        plan = f.readAll();
+    const lesson::ReadResult lesson =
+        resultPupils > 0 ? lesson::readLessonFile(lessonPath) : lesson::ReadResult{};
+    std::vector<std::unique_ptr<QTimer>> checks;
+    std::vector<int> attempts(size_t(std::max(0, resultPupils)), 0);
+    for (int i = 0; lesson.lesson && i < resultPupils && i < publishers; ++i) {
+        auto check = [&, i] {
+            klas::LessonResult r;
+            r.id = lessonId;
+            r.titel = lesson.lesson->title;
+            r.totaal = int(lesson.lesson->scenarios.size());
+            r.goed = r.totaal / 2;
+            r.fout = QString::number(QDateTime::currentMSecsSinceEpoch());
+            r.pogingen = ++attempts[size_t(i)];
+            r.seconden = r.pogingen * 60;
+            r.plan = plan;
+            clients[size_t(i)]->publish(
+                klas::resultTopic(kKlas,
+                                  QStringLiteral("pc%1").arg(i + 1, 2, 10, QLatin1Char('0'))),
+                klas::encodeResult(r), 1, true);
+        };
+        auto timer = std::make_unique<QTimer>();
+        QObject::connect(timer.get(), &QTimer::timeout, check);
+        // The first checks spread over the minute, then one a minute each.
+        QTimer::singleShot(i * kResultPeriodMs / resultPupils, timer.get(),
+                           [t = timer.get(), check] {
+                               check();
+                               t->start(kResultPeriodMs);
+                           });
+        checks.push_back(std::move(timer));
+    }
     return QCoreApplication::exec();
 }
 
 QList<QPair<QString, double>> measureClassLoad(const QString& programPath, int publishers,
-                                               int seconds)
+                                               int seconds, int resultPupils)
 {
     QTemporaryDir dir;
     QTcpServer probe;
@@ -126,6 +170,12 @@ QList<QPair<QString, double>> measureClassLoad(const QString& programPath, int p
     for (int i = 1; i <= publishers; ++i)
         accounts.append(QStringLiteral("pc%1").arg(i, 2, 10, QLatin1Char('0')));
     klas::MqttClient teacherClient(options(port, dir.path(), QStringLiteral("docent")));
+    // The window's own time on a result, from before its handler to after:
+    // the rest of a result's delay is the network's and the other processes'.
+    QElapsedTimer handling;
+    std::vector<double> resultHandling;
+    QObject::connect(&teacherClient, &klas::MqttClient::messageArrived,
+                     [&](const QString&, const QByteArray&) { handling.start(); });
     klas::Klasoverzicht window(&teacherClient, kKlas, accounts);
     // Shown, as the teacher has it: painting is part of the cost.
     window.show();
@@ -145,17 +195,48 @@ QList<QPair<QString, double>> measureClassLoad(const QString& programPath, int p
                              delays.push_back(QDateTime::currentMSecsSinceEpoch() -
                                               sent.toLongLong());
                      });
+    // A result is shown when its row in the class table holds it (the send
+    // time travels in `fout`, the table's last column).
+    std::vector<double> resultDelays;
+    auto* table = window.findChild<QTableWidget*>();
+    QObject::connect(&teacherClient, &klas::MqttClient::messageArrived,
+                     [&](const QString& topic, const QByteArray&) {
+                         const QString account = klas::accountOfResultTopic(kKlas, topic);
+                         const auto* p = window.model().pupil(account);
+                         if (!table || !p || !p->result)
+                             return;
+                         resultHandling.push_back(handling.nsecsElapsed() / 1e6);
+                         for (int row = 0; row < table->rowCount(); ++row) {
+                             const QTableWidgetItem* name = table->item(row, 0);
+                             const QTableWidgetItem* fout = table->item(row, 5);
+                             if (name && fout && name->text() == account &&
+                                 fout->text() == p->result->fout && !fout->text().isEmpty())
+                                 resultDelays.push_back(QDateTime::currentMSecsSinceEpoch() -
+                                                        fout->text().toLongLong());
+                         }
+                     });
     QElapsedTimer wait;
     wait.start();
     while (!teacherClient.isConnected() && wait.elapsed() < 5000)
         runEventsFor(20);
 
+    QStringList childArgs{"--klas-publishers", QString::number(port), dir.path(),
+                          QString::number(publishers)};
+    if (resultPupils > 0) {
+        const QString data = platform::files().dataFolder();
+        const QString lessonPath = data + QStringLiteral("/Opdrachten/") + kLessonFile;
+        if (!window.verstuurOpdracht(lessonPath))
+            return {};
+        childArgs << QString::number(resultPupils) << window.opdrachtId() << lessonPath
+                  << data + QStringLiteral("/Stappenplannen/") + kPlanFile;
+    }
     QProcess children;
-    children.start(programPath, {"--klas-publishers", QString::number(port), dir.path(),
-                                 QString::number(publishers)});
+    children.start(programPath, childArgs);
     // Warm-up: every publisher connected.
     runEventsFor(3000);
     delays.clear();
+    resultDelays.clear();
+    resultHandling.clear();
     const double cpuStart = cpuSeconds();
     wait.restart();
     runEventsFor(seconds * 1000);
@@ -169,10 +250,24 @@ QList<QPair<QString, double>> measureClassLoad(const QString& programPath, int p
     // The host's load changes how many statuses arrive; the cost of one does
     // not change with it.
     const double perStatus = received > 0 ? (cores * measuredMs * 1000.0) / received : 0;
-    return {{QStringLiteral("statuses received per second"), received / seconds},
-            {QStringLiteral("teacher CPU per status (us)"), perStatus},
-            {QStringLiteral("publish to teacher model, median (ms)"), percentile(delays, 0.5)},
-            {QStringLiteral("publish to teacher model, p99 (ms)"), percentile(delays, 0.99)},
-            {QStringLiteral("publish to teacher model, max (ms)"), percentile(delays, 1.0)},
-            {QStringLiteral("teacher process CPU (cores)"), cores}};
+    QList<QPair<QString, double>> figures{
+        {QStringLiteral("statuses received per second"), received / seconds},
+        {QStringLiteral("teacher CPU per status (us)"), perStatus},
+        {QStringLiteral("publish to teacher model, median (ms)"), percentile(delays, 0.5)},
+        {QStringLiteral("publish to teacher model, p99 (ms)"), percentile(delays, 0.99)},
+        {QStringLiteral("publish to teacher model, max (ms)"), percentile(delays, 1.0)},
+        {QStringLiteral("teacher process CPU (cores)"), cores}};
+    if (resultPupils > 0) {
+        figures.append({QStringLiteral("results shown per minute"),
+                        double(resultDelays.size()) * 60.0 / seconds});
+        figures.append({QStringLiteral("result publish to teacher table, median (ms)"),
+                        percentile(resultDelays, 0.5)});
+        figures.append({QStringLiteral("result publish to teacher table, p99 (ms)"),
+                        percentile(resultDelays, 0.99)});
+        figures.append({QStringLiteral("result publish to teacher table, max (ms)"),
+                        percentile(resultDelays, 1.0)});
+        figures.append({QStringLiteral("result handled by the teacher's window, max (ms)"),
+                        percentile(resultHandling, 1.0)});
+    }
+    return figures;
 }

@@ -91,7 +91,18 @@ fi
 
 mkdir -p "$dir"
 dir="$(cd "$dir" && pwd)"
-owner="$(id -un)"
+# The broker runs as this user. Started as root, mosquitto drops to it; as
+# root this script names the unprivileged user Debian's package made and
+# lets its group read what the broker needs, never root itself.
+if [ "$(id -u)" -eq 0 ]; then
+  id -u mosquitto >/dev/null 2>&1 ||
+    die "gebruiker mosquitto bestaat niet: installeer het pakket mosquitto of draai dit script als een gewone gebruiker"
+  runas=mosquitto
+  runas_group="$(id -gn mosquitto)"
+else
+  runas="$(id -un)"
+  runas_group=""
+fi
 umask 077
 
 # A password of 20 letters and digits from the kernel's random source.
@@ -158,8 +169,7 @@ fi
   echo "persistence false"
   echo "password_file $passwd_file"
   echo "acl_file $dir/acl"
-  # Started as root, mosquitto drops to this user, who can read the files.
-  echo "user $owner"
+  echo "user $runas"
   if [ -n "$listen" ]; then echo "listener $port $listen"; else echo "listener $port"; fi
   if [ $tls -eq 1 ]; then
     echo "cafile $dir/ca.crt"
@@ -168,6 +178,16 @@ fi
     echo "tls_version tlsv1.2"
   fi
 } >"$dir/mosquitto.conf"
+
+# Readable by the broker's group only; the .ini files (every password) and
+# the authority's key stay root's.
+if [ -n "$runas_group" ]; then
+  readable=("$dir/mosquitto.conf" "$dir/passwd" "$dir/acl")
+  [ $tls -eq 1 ] && readable+=("$dir/ca.crt" "$dir/broker.crt" "$dir/broker.key")
+  chgrp "$runas_group" "$dir" "${readable[@]}"
+  chmod g+rx "$dir"
+  chmod g+r "${readable[@]}"
+fi
 
 broker="${hosts[0]}:$port"
 ini() {

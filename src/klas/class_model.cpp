@@ -9,9 +9,14 @@ namespace klas
 
 ClassModel::ClassModel(QStringList accounts)
 {
-    for (const QString& a : accounts) {
-        if (!a.isEmpty())
-            m_pupils[a].account = a;
+    for (const QString& entry : accounts) {
+        const int colon = entry.indexOf(QLatin1Char(':'));
+        const QString account = (colon < 0 ? entry : entry.left(colon)).trimmed();
+        if (account.isEmpty())
+            continue;
+        Pupil& p = m_pupils[account];
+        p.account = account;
+        p.name = colon < 0 ? QString() : entry.mid(colon + 1).trimmed();
     }
 }
 
@@ -27,12 +32,21 @@ bool ClassModel::onStatus(const QString& account, const PupilStatus& status)
         ++m_orderVersion;
     }
     Pupil& p = *it;
-    const QString before = shownName(p);
     p.seen = true;
+    p.fresh = true;
     p.status = status;
-    if (shownName(p) != before)
-        ++m_orderVersion;
     return status.online && status.storingen != p.wanted;
+}
+
+void ClassModel::setBrokerConnected(bool connected)
+{
+    if (connected == m_connected)
+        return;
+    m_connected = connected;
+    if (!connected) {
+        for (Pupil& p : m_pupils)
+            p.fresh = false;
+    }
 }
 
 void ClassModel::onResult(const QString& account, const LessonResult& result)
@@ -92,7 +106,7 @@ QString ClassModel::accountOf(const QString& pc) const
     if (m_pupils.contains(pc))
         return pc;
     for (const Pupil& p : m_pupils) {
-        if (p.seen && !pc.isEmpty() && p.status.naam == pc)
+        if (!pc.isEmpty() && shownName(p) == pc)
             return p.account;
     }
     return {};
@@ -117,7 +131,7 @@ QString ClassModel::inputCaption(const QString& station, int input)
 
 QString ClassModel::shownName(const Pupil& p)
 {
-    return p.seen && !p.status.naam.isEmpty() ? p.status.naam : p.account;
+    return p.name.isEmpty() ? p.account : p.name;
 }
 
 QList<const ClassModel::Pupil*> ClassModel::sorted() const

@@ -17,14 +17,16 @@ namespace klas
 class ClassModel
 {
   public:
-    // The class's accounts (pc01, ...), from the teacher's settings; shown
-    // grey until they are seen.
+    // The class's accounts from the teacher's settings, each `pc01` or
+    // `pc01:Anna` with the name the teacher sees; shown grey until seen.
     explicit ClassModel(QStringList accounts = {});
 
     struct Pupil {
         QString account;
+        QString name; // from the teacher's list; empty: the account is shown
         bool seen = false;
         PupilStatus status; // status.online false until seen or after its will
+        bool fresh = false; // a status arrived since the broker connection came
         Faults wanted;      // what the teacher set
         // The PC's last result (on the class's lesson or an older one).
         std::optional<LessonResult> result;
@@ -35,6 +37,15 @@ class ClassModel
     // A status message on `account`'s topic. Returns true when the PC should
     // be sent the teacher's faults again (it is online and reports others).
     bool onStatus(const QString& account, const PupilStatus& status);
+
+    // The teacher's window's connection to the broker. While it is lost no
+    // tile is current; once it is back a PC's tile is current again when its
+    // status arrives (the broker sends the retained ones at once).
+    void setBrokerConnected(bool connected);
+    bool isBrokerConnected() const { return m_connected; }
+    // Whether `p`'s tile shows what its PC reports now. A PC never seen has
+    // nothing to be behind on but the broker itself.
+    bool isCurrent(const Pupil& p) const { return m_connected && (p.fresh || !p.seen); }
 
     // A result on `account`'s result topic: the account is the topic's,
     // never the payload's. The teacher's own check of an older one is gone.
@@ -56,23 +67,26 @@ class ClassModel
     QString accountOf(const QString& pc) const;
     const Pupil* pupil(const QString& pc) const;
 
-    // Every PC, sorted by the name shown (the account until it is seen).
+    // Every PC, sorted by the name shown.
     QList<const Pupil*> sorted() const;
     // The shown names of the PCs online, sorted.
     QStringList onlineNames() const;
+    // The teacher's name for the PC, else its account. Never the name in a
+    // PC's own status: any account could claim to be another pupil.
     static QString shownName(const Pupil& p);
     // How the fault dialog names input `input` (1..8) of the station a
     // pupil's PC reports (`station` as in its status): "Ingang 3 – Inductieve
     // sensor" where the station is known and uses the input, else
     // "Ingang 3".
     static QString inputCaption(const QString& station, int input);
-    // Changes whenever a PC is added or its shown name changes: the order of
-    // sorted() can only change then, and sorting costs.
+    // Changes whenever a PC is added: the order of sorted() can only change
+    // then, and sorting costs.
     int orderVersion() const { return m_orderVersion; }
 
   private:
     QMap<QString, Pupil> m_pupils; // by account
     int m_orderVersion = 0;
+    bool m_connected = false;
 };
 
 } // namespace klas

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 
 namespace klas
 {
@@ -91,6 +92,16 @@ std::optional<Faults> faultsFrom(const QJsonValue& v)
 }
 
 } // namespace
+
+QString sessionClientId(const QString& account)
+{
+    quint32 bits[4];
+    QRandomGenerator::system()->fillRange(bits);
+    QString id = account + QLatin1Char('-');
+    for (const quint32 b : bits)
+        id += QStringLiteral("%1").arg(b, 8, 16, QLatin1Char('0'));
+    return id;
+}
 
 QString statusTopic(const QString& klas, const QString& account)
 {

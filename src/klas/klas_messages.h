@@ -16,6 +16,11 @@ namespace klas
 
 // The topics of one class. `account` is the broker account (pc01, ...),
 // never the shown name, so the broker's ACL can hold.
+// The client id of one session of `account`: the account and 128 random
+// bits. The broker throws off a session when another connects with its id,
+// whatever the account; an id nobody can guess cannot be taken over.
+QString sessionClientId(const QString& account);
+
 QString statusTopic(const QString& klas, const QString& account);
 QString faultTopic(const QString& klas, const QString& account);
 QString allOffTopic(const QString& klas);

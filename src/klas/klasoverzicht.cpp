@@ -45,6 +45,8 @@ namespace
 const QColor kFrameGrey(192, 192, 192);
 const QColor kNavy(0, 0, 128);
 const QColor kInputsGreen(192, 255, 192);
+// A tile that may be behind its PC: neither live green nor offline grey.
+const QColor kStale(255, 228, 170);
 const QColor kOutputsBlue(174, 210, 234);
 const QColor kLampOff(128, 128, 128);
 const QColor kLampInput(255, 255, 0);
@@ -261,28 +263,35 @@ class PupilTile : public QWidget
     QPushButton* planButton() const { return m_planButton; }
 
     // `result` is the line about the class's lesson (tileResultLine).
-    void showPupil(const ClassModel::Pupil& p, const QString& result)
+    // `current` false: the tile may be behind its PC (the window lost the
+    // broker, or its status has not come again since); it must not look live.
+    void showPupil(const ClassModel::Pupil& p, const QString& result, bool current)
     {
         const PupilStatus& s = p.status;
-        if (m_shownOnce && p.seen == m_seen && s == m_status && p.wanted == m_wanted &&
-            result == m_result->text() && p.result.has_value() == m_planButton->isVisibleTo(this))
+        if (m_shownOnce && p.seen == m_seen && current == m_current && s == m_status &&
+            p.wanted == m_wanted && result == m_result->text() &&
+            p.result.has_value() == m_planButton->isVisibleTo(this))
             return;
         const bool first = !m_shownOnce;
-        const bool wasOnline = m_status.online;
+        const bool wasLive = m_status.online && m_current;
+        const bool wasCurrent = m_current;
         m_shownOnce = true;
         m_seen = p.seen;
+        m_current = current;
         m_status = s;
         m_wanted = p.wanted;
 
         const QString name = ClassModel::shownName(p);
         setText(m_name, name);
-        const QString state = !p.seen    ? QStringLiteral("nog niet gezien")
+        const QString state = !current   ? QStringLiteral("niet actueel")
+                              : !p.seen  ? QStringLiteral("nog niet gezien")
                               : s.online ? QStringLiteral("online")
                                          : QStringLiteral("offline");
         setText(m_online, state);
-        if (first || wasOnline != s.online) {
+        const bool live = s.online && current;
+        if (first || wasLive != live || wasCurrent != current) {
             QPalette pal = palette();
-            pal.setColor(QPalette::Window, s.online ? kInputsGreen : kFrameGrey);
+            pal.setColor(QPalette::Window, live ? kInputsGreen : current ? kFrameGrey : kStale);
             setPalette(pal);
         }
         const QString iface = interfaceWord(s.interfaceType);
@@ -290,8 +299,8 @@ class PupilTile : public QWidget
                                .arg(s.station.isEmpty() ? QStringLiteral("-") : s.station, iface,
                                     s.verbonden ? QStringLiteral("verbonden")
                                                 : QStringLiteral("niet verbonden")));
-        const int outputs = s.online ? s.uitgangen : 0;
-        const int inputs = s.online ? s.ingangen : 0;
+        const int outputs = live ? s.uitgangen : 0;
+        const int inputs = live ? s.ingangen : 0;
         for (int i = 0; i < 8; ++i) {
             m_outputs[i]->setLit((outputs >> i) & 1, kLampOutput);
             m_inputs[i]->setLit((inputs >> i) & 1, kLampInput);
@@ -303,7 +312,7 @@ class PupilTile : public QWidget
         const QString reported = s.storingen.describe();
         QString faults =
             QStringLiteral("Storingen: %1").arg(wanted.isEmpty() ? QStringLiteral("geen") : wanted);
-        if (p.seen && s.online && wanted != reported)
+        if (p.seen && live && wanted != reported)
             faults += QStringLiteral(" (nog niet bevestigd)");
         setText(m_faults, faults);
         setText(m_result, result);
@@ -316,7 +325,8 @@ class PupilTile : public QWidget
         const QString tileName = QStringLiteral("%1, %2").arg(name, state);
         const QString description =
             QStringLiteral("%1. Uitgangen aan: %2. Ingangen aan: %3. %4. %5. %6.%7")
-                .arg(m_station->text(), litNumbers(outputs), litNumbers(inputs), m_plan->text(),
+                .arg(m_station->text(), current ? litNumbers(outputs) : QStringLiteral("onbekend"),
+                     current ? litNumbers(inputs) : QStringLiteral("onbekend"), m_plan->text(),
                      m_plc->text(), faults,
                      result.isEmpty() ? QString() : QStringLiteral(" %1.").arg(result));
         if (accessibleName() != tileName) {
@@ -389,6 +399,7 @@ class PupilTile : public QWidget
     // As shown.
     bool m_shownOnce = false;
     bool m_seen = false;
+    bool m_current = false;
     PupilStatus m_status;
     Faults m_wanted;
 };
@@ -516,6 +527,10 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
         {QStringLiteral("Naam"), QStringLiteral("Goed"), QStringLiteral("Pogingen"),
          QStringLiteral("Tijd"), QStringLiteral("Zelf nagekeken"), QStringLiteral("Eerste fout")});
     m_results->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Sized by the rows in view only: measured over every row, each changed
+    // cell cost a pass over the whole class, up to a fifth of a second per
+    // result on a busy PC, while every PC's status waited.
+    m_results->horizontalHeader()->setResizeContentsPrecision(0);
     m_results->horizontalHeader()->setStretchLastSection(true);
     m_results->verticalHeader()->hide();
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -584,8 +599,8 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     m_client->subscribe(lessonTopic(m_klas), 1);
     m_client->subscribe(resultTopic(m_klas, QStringLiteral("+")), 1);
     m_client->subscribe(freezeTopic(m_klas), 1);
-    for (const QString& a : accounts)
-        m_dirty.insert(a);
+    for (const ClassModel::Pupil* p : m_model.sorted())
+        m_dirty.insert(p->account);
     refresh();
     showBroker();
     showLesson();
@@ -613,6 +628,13 @@ void Klasoverzicht::setClock(platform::Clock* clock)
 
 void Klasoverzicht::showBroker()
 {
+    if (m_model.isBrokerConnected() != m_client->isConnected()) {
+        m_model.setBrokerConnected(m_client->isConnected());
+        for (const ClassModel::Pupil* p : m_model.sorted())
+            m_dirty.insert(p->account);
+        if (!m_repaint.isActive())
+            m_repaint.start();
+    }
     if (!m_refusal.isEmpty())
         m_broker->setText(QStringLiteral("Klasbroker weigert de aanmelding: %1").arg(m_refusal));
     else if (m_client->isConnected())
@@ -712,12 +734,11 @@ void Klasoverzicht::refresh()
             layoutChanged = true;
         }
         if (const ClassModel::Pupil* p = m_model.pupil(account))
-            m_tiles[account]->showPupil(*p, tileResultLine(*p, m_lessonId));
+            m_tiles[account]->showPupil(*p, tileResultLine(*p, m_lessonId), m_model.isCurrent(*p));
     }
     m_dirty.clear();
-    // Sorted by name: a name can change with a status. Laying out and the
-    // tab order cost as much as the class is large, so only when the order
-    // changed.
+    // Sorted by name. Laying out and the tab order cost as much as the class
+    // is large, so only when the order changed.
     if (!layoutChanged && m_model.orderVersion() == m_orderVersion) {
         emit changed();
         return;

@@ -51,7 +51,8 @@ class Klasoverzicht : public QWidget
 
   public:
     // `client` is the teacher's connection (account docent), not started
-    // yet; the window subscribes and starts it. `accounts` are the class's PCs.
+    // yet; the window subscribes and starts it. `accounts` are the class's PCs, each
+    // `pc01` or `pc01:Anna` with the name the teacher sees.
     Klasoverzicht(MqttClient* client, const QString& klas, const QStringList& accounts,
                   QWidget* parent = nullptr);
     ~Klasoverzicht() override;

@@ -70,6 +70,16 @@ MqttClient::MqttClient(Options options, QObject* parent)
     m_bridge->target = this;
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &MqttClient::connectNow);
+    m_disconnectGuard.setSingleShot(true);
+    // Should the library's answer to a disconnect never come, the session
+    // counts as closed once the library no longer holds it connected:
+    // a connect while it still does would never be answered.
+    connect(&m_disconnectGuard, &QTimer::timeout, this, [this] {
+        if (m_handle && MQTTAsync_isConnected(m_handle))
+            m_disconnectGuard.start();
+        else
+            onDisconnected();
+    });
 
     const QString uri =
         QStringLiteral("%1://%2:%3")
@@ -134,20 +144,51 @@ void MqttClient::stop(int timeoutMs)
     if (!m_handle)
         return;
     if (m_connected || m_connecting) {
-        MQTTAsync_disconnectOptions opts = MQTTAsync_disconnectOptions_initializer;
-        opts.timeout = timeoutMs;
-        MQTTAsync_disconnect(m_handle, &opts);
+        disconnectNow(timeoutMs);
+        // A connect the close ends is answered no more; one not yet far
+        // enough to close still is, and is closed then.
+        if (m_disconnecting)
+            m_connecting = false;
     }
     const bool was = m_connected;
     m_connected = false;
-    m_connecting = false;
     if (was)
         emit disconnected();
 }
 
+void MqttClient::disconnectNow(int timeoutMs)
+{
+    MQTTAsync_disconnectOptions opts = MQTTAsync_disconnectOptions_initializer;
+    opts.timeout = timeoutMs;
+    opts.context = m_bridge.get();
+    opts.onSuccess = [](void* context, MQTTAsync_successData*) {
+        bridgeOf(context)->post([](MqttClient* t) { t->onDisconnected(); });
+    };
+    opts.onFailure = [](void* context, MQTTAsync_failureData*) {
+        bridgeOf(context)->post([](MqttClient* t) { t->onDisconnected(); });
+    };
+    if (MQTTAsync_disconnect(m_handle, &opts) != MQTTASYNC_SUCCESS)
+        return; // nothing left to close
+    m_disconnecting = true;
+    // On a busy machine the library takes seconds beyond its timeout.
+    m_disconnectGuard.start(timeoutMs + 1000);
+}
+
+void MqttClient::onDisconnected()
+{
+    if (!m_disconnecting)
+        return;
+    m_disconnecting = false;
+    m_disconnectGuard.stop();
+    // Started again while the old session closed.
+    connectNow();
+}
+
 void MqttClient::connectNow()
 {
-    if (!m_running || m_connecting || m_connected || !m_handle)
+    // A connect still unanswered or a session still closing calls again
+    // when it ends.
+    if (!m_running || m_connecting || m_disconnecting || m_connected || !m_handle)
         return;
     ++m_attempts;
     const QByteArray user = m_o.user.toUtf8();
@@ -205,11 +246,13 @@ void MqttClient::connectNow()
 void MqttClient::onConnected()
 {
     m_connecting = false;
+    // An answer to a connect the stop closed: the session is going, and
+    // the new one starts when it is gone.
+    if (m_disconnecting)
+        return;
     if (!m_running) {
         // Stopped while the connect was under way.
-        MQTTAsync_disconnectOptions opts = MQTTAsync_disconnectOptions_initializer;
-        opts.timeout = 100;
-        MQTTAsync_disconnect(m_handle, &opts);
+        disconnectNow(100);
         return;
     }
     m_connected = true;
@@ -232,8 +275,10 @@ void MqttClient::drainInbox()
     }
     const QPointer<MqttClient> alive(this);
     for (const auto& [topic, payload] : messages) {
-        // A receiver may end this client (a window closed on a message).
-        if (!alive)
+        // A receiver may end this client (a window closed on a message), or
+        // stop it: a stopped client passes nothing on, also what the broker
+        // sent while the disconnect was under way, after a start() too.
+        if (!alive || !m_running || m_disconnecting)
             return;
         emit messageArrived(topic, payload);
     }

@@ -43,7 +43,9 @@ class MqttClient : public QObject
 
     // Starts connecting; returns at once.
     void start();
-    // Disconnects (the will is not sent) within `timeoutMs`; start() again to reconnect.
+    // Disconnects (the will is not sent) within `timeoutMs`; start() again to
+    // reconnect, at once or later: the new session begins once the old one has
+    // closed.
     void stop(int timeoutMs = 300);
 
     bool isConnected() const { return m_connected; }
@@ -75,6 +77,9 @@ class MqttClient : public QObject
     void onConnected();
     void onConnectFailed(int code, const QString& why);
     void onConnectionLost();
+    void onDisconnected();
+    // Asks the library to close the session; onDisconnected() follows.
+    void disconnectNow(int timeoutMs);
     void drainInbox();
     void scheduleRetry();
     // Hands a message to Paho; its token, or -1 when it was not taken.
@@ -86,10 +91,19 @@ class MqttClient : public QObject
     QStringList m_filters;
     QList<int> m_filterQos;
     QTimer m_retry;
+    // Ends the wait for a disconnect the library never confirms.
+    QTimer m_disconnectGuard;
     int m_retryMs;
     int m_attempts = 0;
     bool m_connected = false;
+    // A connect handed to the library and not yet answered. It stays set
+    // through stop(): the library answers it either way, and a second
+    // connect meanwhile would never be answered.
     bool m_connecting = false;
+    // The old session is closing. A connect on the same handle now would
+    // never be answered, and what the old session still receives is not
+    // passed on.
+    bool m_disconnecting = false;
     bool m_refused = false;
     bool m_running = false;
 };

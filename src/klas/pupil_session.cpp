@@ -7,8 +7,6 @@
 #include "lesson/lesson_file.h"
 #include "platform/services.h"
 
-#include <QCoreApplication>
-
 namespace klas
 {
 
@@ -21,9 +19,9 @@ MqttClient* makeClient(const KlasSettings& s, QObject* parent, bool withWill)
     o.user = s.gebruiker;
     o.password = s.wachtwoord;
     // One session per account and program run: a second copy of the program
-    // on the same PC does not throw the first off the broker.
-    o.clientId =
-        s.gebruiker + QLatin1Char('-') + QString::number(QCoreApplication::applicationPid());
+    // on the same PC does not throw the first off the broker, nor can another
+    // account guess the id and do so.
+    o.clientId = sessionClientId(s.gebruiker);
     if (withWill) {
         o.willTopic = statusTopic(s.klas, s.gebruiker);
         o.willPayload = PupilLink::willFor(s.naam);

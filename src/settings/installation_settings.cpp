@@ -207,7 +207,8 @@ QString expectedText(const Setting& s)
     case Type::Account:
         return QStringLiteral("letters, cijfers, _ en -, hoogstens 64 tekens");
     case Type::AccountList:
-        return QStringLiteral("namen van letters, cijfers, _ en -, gescheiden door komma's");
+        return QStringLiteral("accounts van letters, cijfers, _ en -, elk eventueel met :naam, "
+                              "gescheiden door komma's");
     case Type::Text:
         return QStringLiteral("tekst van hoogstens 64 tekens");
     case Type::Secret:
@@ -242,7 +243,7 @@ QString typeText(const Setting& s)
     case Type::Account:
         return QStringLiteral("account name");
     case Type::AccountList:
-        return QStringLiteral("account names, comma separated");
+        return QStringLiteral("account[:name], comma separated");
     case Type::Text:
         return QStringLiteral("text");
     case Type::Secret:
@@ -352,8 +353,10 @@ const QList<Setting>& table()
             "the class, the first part of every topic", "de klas, het eerste deel van elk topic",
             nullptr),
         row("klas", "leerlingen", Type::AccountList, 0, 0, {}, "(none)",
-            "the teacher's PC only: the class's accounts, comma separated",
-            "alleen de pc van de docent: de accounts van de klas, gescheiden door komma's",
+            "the teacher's PC only: the class's accounts, comma separated; pc01:Anna names "
+            "pc01's tile Anna",
+            "alleen de pc van de docent: de accounts van de klas, gescheiden door komma's; "
+            "pc01:Anna geeft de tegel van pc01 de naam Anna",
             "(geen)"),
     };
     return rows;
@@ -445,16 +448,20 @@ Value read(QSettings& file, const QString& group, const QString& name)
         v.usable = isVideoId(*text);
         break;
     case Type::AccountList: {
+        // Each an account, or an account and the name the teacher sees.
         const QStringList names = text->split(QLatin1Char(','), Qt::SkipEmptyParts);
-        v.usable = !names.isEmpty() && names.size() <= 250 &&
-                   std::all_of(names.begin(), names.end(),
-                               [](const QString& n) { return isVideoId(n.trimmed()); });
-        if (v.usable) {
-            QStringList trimmed;
-            for (const QString& n : names)
-                trimmed.append(n.trimmed());
-            v.value = trimmed;
+        QStringList trimmed;
+        for (const QString& n : names) {
+            const int colon = n.indexOf(QLatin1Char(':'));
+            const QString account = (colon < 0 ? n : n.left(colon)).trimmed();
+            const QString name = colon < 0 ? QString() : n.mid(colon + 1).trimmed();
+            if (!isVideoId(account) || (colon >= 0 && !isPrintable(name, 64)))
+                break;
+            trimmed.append(colon < 0 ? account : account + QLatin1Char(':') + name);
         }
+        v.usable = !names.isEmpty() && names.size() <= 250 && trimmed.size() == names.size();
+        if (v.usable)
+            v.value = trimmed;
         break;
     }
     case Type::Text:

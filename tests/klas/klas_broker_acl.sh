@@ -6,6 +6,9 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 work="$(mktemp -d)"
+# The broker, started as root, reads its folder below this one as its own
+# unprivileged user.
+chmod 711 "$work"
 broker_pid=""
 cleanup() {
   [ -n "$broker_pid" ] && kill "$broker_pid" 2>/dev/null && wait "$broker_pid" 2>/dev/null
@@ -95,6 +98,8 @@ check "script prints the start command" "  mosquitto -c $dir/mosquitto.conf" \
   "$(grep '^  mosquitto -c' "$work/script.out")"
 check "teacher lists the class" "leerlingen=pc01,pc02,pc03" "$(grep '^leerlingen=' "$dir/docent.ini")"
 check "pupil ini names its account" "gebruiker=pc02" "$(grep '^gebruiker=' "$dir/pc02.ini")"
+# Started as root, the broker must drop to an unprivileged user.
+check "broker never runs as root" "" "$(grep -x 'user root' "$dir/mosquitto.conf")"
 H=(-h 127.0.0.1 -p "$port")
 start_broker "$dir"
 

@@ -35,10 +35,17 @@ MqttClient::Options options(const ClassBroker& broker, const QString& user)
     o.port = broker.port();
     o.user = user;
     o.password = broker.password(user);
-    o.clientId = user + QString::number(QRandomGenerator::global()->generate());
+    o.clientId = klas::sessionClientId(user);
     o.firstRetryMs = 100;
     o.maxRetryMs = 400;
     return o;
+}
+
+// What a screen reader names the tile of `account`.
+QString tileName(const Klasoverzicht& teacher, const char* account)
+{
+    auto* tile = teacher.findChild<QWidget*>(QStringLiteral("Tegel_") + QLatin1String(account));
+    return tile ? QAccessible::queryAccessibleInterface(tile)->text(QAccessible::Name) : QString();
 }
 
 std::unique_ptr<PupilLink> pupil(const ClassBroker& broker, const QString& account)
@@ -126,6 +133,9 @@ class TestKlasClassroom : public QObject
     void aDamagedLessonIsRefusedAndShown();
     void resultsAreCheckedAgain_data();
     void resultsAreCheckedAgain();
+    // Last: the client it ends leaves the library's network thread slow
+    // for a while, which the timed rows after it do not allow for.
+    void aGuessedIdTakesNoSessionOver();
 
   private:
     ClassBroker m_broker;
@@ -149,9 +159,10 @@ void TestKlasClassroom::initTestCase()
 void TestKlasClassroom::init()
 {
     m_teacherClient = std::make_unique<MqttClient>(options(m_broker, QStringLiteral("docent")));
-    m_teacher = std::make_unique<Klasoverzicht>(
-        m_teacherClient.get(), m_broker.klas(),
-        QStringList{QStringLiteral("pc01"), QStringLiteral("pc02"), QStringLiteral("pc03")});
+    m_teacher = std::make_unique<Klasoverzicht>(m_teacherClient.get(), m_broker.klas(),
+                                                QStringList{QStringLiteral("pc01:Anna"),
+                                                            QStringLiteral("pc02:Bram"),
+                                                            QStringLiteral("pc03:Cas")});
     m_pc01 = pupil(m_broker, QStringLiteral("pc01"));
     m_pc02 = pupil(m_broker, QStringLiteral("pc02"));
     QTRY_VERIFY(m_teacherClient->isConnected() && m_pc01->client().isConnected() &&
@@ -186,6 +197,21 @@ void TestKlasClassroom::statusReachesTheTeacher()
     // A program that ends says so; one that vanishes is marked by its will.
     m_pc02.reset();
     QTRY_COMPARE(m_teacher->leerlingen(), QStringList{"Anna"});
+}
+
+// A pupil's account connecting with the id a teacher's window had before
+// (account and process id) must not throw the teacher off the broker.
+void TestKlasClassroom::aGuessedIdTakesNoSessionOver()
+{
+    QSignalSpy lost(m_teacherClient.get(), &MqttClient::disconnected);
+    MqttClient::Options o = options(m_broker, QStringLiteral("pc02"));
+    o.clientId = QStringLiteral("docent-%1").arg(QCoreApplication::applicationPid());
+    MqttClient intruder(o);
+    intruder.start();
+    QTRY_VERIFY(intruder.isConnected());
+    m_pc01->setStatus(status(QStringLiteral("Anna"), 0x04, 0));
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x04);
+    QCOMPARE(lost.count(), 0);
 }
 
 void TestKlasClassroom::faultsReachOnlyTheirPc_data()
@@ -311,6 +337,8 @@ void TestKlasClassroom::theWindowsRecordWins()
         m_pc01->setStatus(status(QStringLiteral("Anna"), 0, 0));
     } else if (event == QLatin1String("teacher blip")) {
         m_teacherClient->stop();
+        // Off the broker the tile cannot claim what the PC does.
+        QTRY_COMPARE(tileName(*m_teacher, "pc01"), QStringLiteral("Anna, niet actueel"));
         QVERIFY(!m_teacher->zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
         // Shown as not yet confirmed, and sent once the broker is back.
         QVERIFY(m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString() !=
@@ -319,7 +347,7 @@ void TestKlasClassroom::theWindowsRecordWins()
     } else if (event == QLatin1String("second teacher")) {
         MqttClient secondClient(options(m_broker, QStringLiteral("docent")));
         Klasoverzicht second(&secondClient, m_broker.klas(),
-                             QStringList{QStringLiteral("pc01"), QStringLiteral("pc02")});
+                             QStringList{QStringLiteral("pc01:Anna"), QStringLiteral("pc02:Bram")});
         QTRY_VERIFY(secondClient.isConnected());
         QTest::qWait(300);
         QVERIFY(second.zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
@@ -335,9 +363,10 @@ void TestKlasClassroom::theWindowsRecordWins()
         m_teacher.reset();
         m_teacherClient.reset();
         m_teacherClient = std::make_unique<MqttClient>(options(m_broker, QStringLiteral("docent")));
-        m_teacher = std::make_unique<Klasoverzicht>(
-            m_teacherClient.get(), m_broker.klas(),
-            QStringList{QStringLiteral("pc01"), QStringLiteral("pc02"), QStringLiteral("pc03")});
+        m_teacher = std::make_unique<Klasoverzicht>(m_teacherClient.get(), m_broker.klas(),
+                                                    QStringList{QStringLiteral("pc01:Anna"),
+                                                                QStringLiteral("pc02:Bram"),
+                                                                QStringLiteral("pc03:Cas")});
     }
     // A reconnect on a loaded machine may take a few seconds: the bound is
     // generous, the wait ends as soon as the record holds.
@@ -346,6 +375,9 @@ void TestKlasClassroom::theWindowsRecordWins()
     QTRY_COMPARE_WITH_TIMEOUT(
         m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString(), applied,
         kReconnectMs);
+    // Current again once the PC's status came back.
+    QTRY_COMPARE_WITH_TIMEOUT(tileName(*m_teacher, "pc01"), QStringLiteral("Anna, online"),
+                              kReconnectMs);
     // Nothing reached a PC the teacher did not set faults on.
     QCOMPARE(others.count(), 0);
     QVERIFY(!m_pc02->faults().any());
@@ -367,9 +399,9 @@ void TestKlasClassroom::pupilSessionAppliesTheTeachersFaults()
 {
     PupilProgram carla;
     const auto pc03 = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Carla"), carla);
-    QTRY_VERIFY(m_teacher->leerlingen().contains(QStringLiteral("Carla")));
-    QVERIFY(m_teacher->zetStoring(QStringLiteral("Carla"), 3, QStringLiteral("draadbreuk")));
-    QVERIFY(m_teacher->zetStoring(QStringLiteral("Carla"), 5, QStringLiteral("kortsluiting")));
+    QTRY_VERIFY(m_teacher->leerlingen().contains(QStringLiteral("Cas")));
+    QVERIFY(m_teacher->zetStoring(QStringLiteral("Cas"), 3, QStringLiteral("draadbreuk")));
+    QVERIFY(m_teacher->zetStoring(QStringLiteral("Cas"), 5, QStringLiteral("kortsluiting")));
     // Input 3 reads off (bit 2 in the open mask), input 5 on (bit 4 in the
     // short mask).
     QTRY_VERIFY(!carla.faultMasks.isEmpty() && carla.faultMasks.last() == qMakePair(0x04, 0x10));
@@ -392,7 +424,7 @@ void TestKlasClassroom::allOffReachesAPcThatWasAway()
     PupilProgram carla;
     carla.outputs = 0x03;
     auto pc03 = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Carla"), carla);
-    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Carla")).value("uitgangen").toInt(), 0x03);
+    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas")).value("uitgangen").toInt(), 0x03);
     // Its link goes; the program runs on with its outputs on. (A session
     // ended receives nothing more, which a stopped client does not promise
     // at once.)
@@ -400,7 +432,7 @@ void TestKlasClassroom::allOffReachesAPcThatWasAway()
 
     m_teacher->allesUit();
     time.advance(2000);
-    QTRY_COMPARE(m_teacher->nietUitgezet(), QStringList{"Carla"});
+    QTRY_COMPARE(m_teacher->nietUitgezet(), QStringList{"Cas"});
     QCOMPARE(carla.allOffs, 0);
 
     pc03 = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Carla"), carla);

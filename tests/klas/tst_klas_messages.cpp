@@ -42,6 +42,8 @@ class TestKlasMessages : public QObject
     void topics();
     void teachersFaultsSentAgain_data();
     void teachersFaultsSentAgain();
+    void tilesNamedAndCurrent_data();
+    void tilesNamedAndCurrent();
     void allOffConfirmedPerPc_data();
     void allOffConfirmedPerPc();
     void lessonAndResultMessages_data();
@@ -363,6 +365,102 @@ void TestKlasMessages::teachersFaultsSentAgain()
     if (const klas::ClassModel::Pupil* p = model.pupil(account))
         QCOMPARE(p->wanted, account == QLatin1String("pc01") ? wanted : Faults{});
     QVERIFY(!model.pupil(QStringLiteral("pc02"))->wanted.any());
+}
+
+// Events in order: "back" and "lost" the teacher's broker connection,
+// "status pc01 Bram" a status on pc01's topic naming itself Bram, "will
+// pc01" its last will. `name` is looked up as the teacher names a PC.
+void TestKlasMessages::tilesNamedAndCurrent_data()
+{
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("current");
+
+    QTest::newRow("the teacher's name, not the payload's") << "back;status pc01 Bram"
+                                                           << "Anna"
+                                                           << "pc01"
+                                                           << "Anna" << true;
+    QTest::newRow("a name claimed by another PC finds the listed one") << "back;status pc02 Anna"
+                                                                       << "Anna"
+                                                                       << "pc01"
+                                                                       << "Anna" << true;
+    QTest::newRow("the payload's name finds no PC") << "back;status pc02 Zoe"
+                                                    << "Zoe"
+                                                    << ""
+                                                    << "" << false;
+    QTest::newRow("listed without a name: the account") << "back;status pc02 Anna"
+                                                        << "pc02"
+                                                        << "pc02"
+                                                        << "pc02" << true;
+    QTest::newRow("outside the list: the account") << "back;status pc77 Anna"
+                                                   << "pc77"
+                                                   << "pc77"
+                                                   << "pc77" << true;
+    QTest::newRow("spaces around the list's parts") << "back"
+                                                    << "Cas"
+                                                    << "pc03"
+                                                    << "Cas" << true;
+    QTest::newRow("before the broker answered") << ""
+                                                << "pc02"
+                                                << "pc02"
+                                                << "pc02" << false;
+    QTest::newRow("broker lost") << "back;status pc01 x;lost"
+                                 << "pc01"
+                                 << "pc01"
+                                 << "Anna" << false;
+    QTest::newRow("back, no status yet") << "back;status pc01 x;lost;back"
+                                         << "pc01"
+                                         << "pc01"
+                                         << "Anna" << false;
+    QTest::newRow("back, its status again") << "back;status pc01 x;lost;back;status pc01 x"
+                                            << "pc01"
+                                            << "pc01"
+                                            << "Anna" << true;
+    QTest::newRow("back, its will is news too") << "back;status pc01 x;lost;back;will pc01"
+                                                << "pc01"
+                                                << "pc01"
+                                                << "Anna" << true;
+    QTest::newRow("another PC's status is not its") << "back;status pc01 x;lost;back;status pc02 x"
+                                                    << "pc01"
+                                                    << "pc01"
+                                                    << "Anna" << false;
+    QTest::newRow("never seen, broker lost") << "back;lost"
+                                             << "pc02"
+                                             << "pc02"
+                                             << "pc02" << false;
+    QTest::newRow("never seen, broker back") << "back;lost;back"
+                                             << "pc02"
+                                             << "pc02"
+                                             << "pc02" << true;
+}
+
+void TestKlasMessages::tilesNamedAndCurrent()
+{
+    QFETCH(QString, events);
+    QFETCH(QString, name);
+    QFETCH(QString, account);
+    QFETCH(QString, shown);
+    QFETCH(bool, current);
+
+    klas::ClassModel model(
+        {QStringLiteral("pc01:Anna"), QStringLiteral("pc02"), QStringLiteral(" pc03 : Cas ")});
+    for (const QString& event : events.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QStringList w = event.split(QLatin1Char(' '));
+        if (w[0] == QLatin1String("back") || w[0] == QLatin1String("lost")) {
+            model.setBrokerConnected(w[0] == QLatin1String("back"));
+            continue;
+        }
+        klas::PupilStatus s;
+        s.online = w[0] == QLatin1String("status");
+        s.naam = w.value(2);
+        model.onStatus(w[1], s);
+    }
+    QCOMPARE(model.accountOf(name), account);
+    const klas::ClassModel::Pupil* p = model.pupil(name);
+    QCOMPARE(p ? klas::ClassModel::shownName(*p) : QString(), shown);
+    QCOMPARE(p && model.isCurrent(*p), current);
 }
 
 // Events at a time: "500 pc01 online r1 0" is a status (online or offline,

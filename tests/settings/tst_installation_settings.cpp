@@ -57,6 +57,13 @@ void TestInstallationSettings::readsByKind_data()
     QTest::newRow("account list") << QByteArray("[klas]\nleerlingen=pc01, pc02,pc03")
                                   << "klas/leerlingen" << true
                                   << QVariant(QStringList{"pc01", "pc02", "pc03"});
+    QTest::newRow("account list with the teacher's names")
+        << QByteArray("[klas]\nleerlingen=pc01 : Anna de Vries, pc02") << "klas/leerlingen" << true
+        << QVariant(QStringList{"pc01:Anna de Vries", "pc02"});
+    QTest::newRow("account list with an empty name")
+        << QByteArray("[klas]\nleerlingen=pc01:,pc02") << "klas/leerlingen" << false << QVariant();
+    QTest::newRow("account list with a wildcard before the name")
+        << QByteArray("[klas]\nleerlingen=pc+:Anna") << "klas/leerlingen" << false << QVariant();
     QTest::newRow("account list with a topic wildcard")
         << QByteArray("[klas]\nleerlingen=pc01,pc+") << "klas/leerlingen" << false << QVariant();
     QTest::newRow("account with a slash")
