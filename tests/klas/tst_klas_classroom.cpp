@@ -498,7 +498,10 @@ std::unique_ptr<klas::PupilSession> lessonSession(const ClassBroker& broker, con
     hooks.status = [naam] { return status(naam, 0, 0); };
     hooks.applyFaults = [](int, int) {};
     hooks.allOff = [] {};
-    hooks.openLesson = [&opened](const lesson::Lesson& l) { opened.append(l); };
+    hooks.openLesson = [&opened](const lesson::Lesson& l) {
+        opened.append(l);
+        return QString();
+    };
     hooks.time = time;
     return std::make_unique<klas::PupilSession>(s, hooks);
 }
@@ -614,12 +617,23 @@ void TestKlasClassroom::resultsAreCheckedAgain_data()
     QTest::addColumn<int>("claimed");
     QTest::addColumn<bool>("planLeavesOutputOn");
     QTest::addColumn<QString>("tile");
+    QTest::addColumn<QString>("hunt"); // fault finding: "les" or "docent"
 
-    QTest::newRow("as claimed") << true << 2 << false << "Opdracht: 2/2 · 3 pogingen";
+    QTest::newRow("as claimed") << true << 2 << false << "Opdracht: 2/2 · 3 pogingen"
+                                << "";
     QTest::newRow("claims what its plan fails")
-        << true << 2 << true << "Opdracht: 2/2 · 3 pogingen · zelf nagekeken: 0/2";
+        << true << 2 << true << "Opdracht: 2/2 · 3 pogingen · zelf nagekeken: 0/2"
+        << "";
     QTest::newRow("an older lesson")
-        << false << 1 << false << "Oude opdracht (Vroeger): 1/2 · 3 pogingen";
+        << false << 1 << false << "Oude opdracht (Vroeger): 1/2 · 3 pogingen"
+        << "";
+    // No plan to check again, and the teacher's own fault is never old.
+    QTest::newRow("fault found on the lesson")
+        << true << 1 << false << "Storing gevonden · 3 pogingen"
+        << "les";
+    QTest::newRow("the teacher's fault, not found yet")
+        << false << 0 << false << "Storing: nog niet gevonden · 3 pogingen"
+        << "docent";
 }
 
 void TestKlasClassroom::resultsAreCheckedAgain()
@@ -628,6 +642,7 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     QFETCH(int, claimed);
     QFETCH(bool, planLeavesOutputOn);
     QFETCH(QString, tile);
+    QFETCH(QString, hunt);
     testing::ServiceScope services(false);
     QTemporaryDir dir;
     QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
@@ -639,14 +654,21 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     r.totaal = 2;
     r.pogingen = 3;
     r.plan = plan::writePlan(waitingPlan(planLeavesOutputOn));
+    if (!hunt.isEmpty()) {
+        r.hunt = true;
+        r.totaal = 1;
+        r.docent = hunt == QLatin1String("docent");
+        r.plan.clear();
+    }
     // Sent on Anna's topic: the tile is hers whatever the payload says.
     QVERIFY(m_pc01->publishResult(r));
     auto* line = m_teacher->findChild<QLabel*>(QStringLiteral("Resultaat_pc01"));
     QTRY_COMPARE(line->text(), tile);
     const QVariantMap result =
         m_teacher->leerling(QStringLiteral("Anna")).value("opdracht").toMap();
-    QCOMPARE(result.value("oud").toBool(), !currentLesson);
-    QCOMPARE(result.contains("zelfGoed"), currentLesson);
+    QCOMPARE(result.value("oud").toBool(), !currentLesson && hunt != QLatin1String("docent"));
+    QCOMPARE(result.contains("zelfGoed"), currentLesson && hunt.isEmpty());
+    QCOMPARE(result.value("gevonden").toBool(), !hunt.isEmpty() && claimed == 1);
 
     QVERIFY(m_teacher->trekOpdrachtIn());
     QVERIFY(m_pc01->client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc01")),

@@ -76,6 +76,10 @@ void TestKlasMessages::faultsDescribedAndSent_data()
     QTest::newRow("short input 8") << faults({{8, Fault::ShortCircuit}}) << "ingang 8 kortsluiting";
     QTest::newRow("both kinds") << faults({{3, Fault::ShortCircuit}, {5, Fault::OpenCircuit}})
                                 << "ingang 3 kortsluiting, ingang 5 draadbreuk";
+    Faults withOutput = faults({{2, Fault::OpenCircuit}});
+    withOutput.deadOutput[2] = true;
+    QTest::newRow("an output that does not work")
+        << withOutput << "ingang 2 draadbreuk, uitgang 3 werkt niet";
 }
 
 void TestKlasMessages::faultsDescribedAndSent()
@@ -113,23 +117,24 @@ void TestKlasMessages::faultMessages_data()
     QTest::newRow("another teacher's window, sender ignored")
         << QByteArray(R"({"storingen":[{"ingang":4,"soort":"kortsluiting"}],"van":"3f9c2a1b"})")
         << true << "ingang 4 kortsluiting" << false;
+    QTest::newRow("an output that does not work")
+        << QByteArray(R"({"storingen":[{"uitgang":8,"soort":"werkt niet"}]})") << true
+        << "uitgang 8 werkt niet" << false;
+    // An output cannot read off or on, and an input cannot stand still.
+    QTest::newRow("an output with a broken wire")
+        << QByteArray(R"({"storingen":[{"uitgang":1,"soort":"draadbreuk"}]})") << false << ""
+        << false;
+    QTest::newRow("an input that does not work")
+        << QByteArray(R"({"storingen":[{"ingang":1,"soort":"werkt niet"}]})") << false << ""
+        << false;
+    QTest::newRow("output 9") << QByteArray(R"({"storingen":[{"uitgang":9,"soort":"werkt niet"}]})")
+                              << false << "" << false;
     QTest::newRow("no list") << QByteArray(R"({"storingen":3})") << false << "" << false;
     QTest::newRow("not json") << QByteArray("storing 2") << false << "" << false;
     QTest::newRow("empty") << QByteArray() << false << "" << false;
     QTest::newRow("too large") << QByteArray(9000, ' ') << false << "" << false;
     QTest::newRow("nine entries") << QByteArray(R"({"storingen":[1,2,3,4,5,6,7,8,9]})") << false
                                   << "" << false;
-
-    // Only exactly "allesuit": true switches off; the teacher's window sends
-    // it again naming the PCs it is still for.
-    QTest::newRow("Alles uit") << klas::encodeAllOff() << false << "" << true;
-    QTest::newRow("Alles uit with its id")
-        << QByteArray(R"({"allesuit":true,"id":"r1"})") << false << "" << true;
-    QTest::newRow("sent again for this PC")
-        << QByteArray(R"({"allesuit":true,"id":"r2","voor":["pc07","pc01"]})") << false << ""
-        << true;
-    QTest::newRow("sent again for other PCs")
-        << QByteArray(R"({"allesuit":true,"id":"r3","voor":["pc02"]})") << false << "" << false;
     QTest::newRow("allesuit false") << QByteArray(R"({"allesuit":false})") << false << "" << false;
     QTest::newRow("allesuit 1") << QByteArray(R"({"allesuit":1})") << false << "" << false;
     QTest::newRow("allesuit as text")
@@ -462,6 +467,29 @@ void TestKlasMessages::lessonAndResultMessages_data()
     QTest::newRow("result half an attempt") << true << with("pogingen", 1.5) << false << "" << 0;
     QTest::newRow("result without title")
         << true << with("titel", QJsonValue::Undefined) << false << "" << 0;
+    klas::LessonResult hunt;
+    hunt.hunt = true;
+    hunt.id = QStringLiteral("b2");
+    hunt.titel = QStringLiteral("Zoek");
+    hunt.goed = 1;
+    hunt.totaal = 1;
+    hunt.pogingen = 2;
+    hunt.seconden = 95;
+    hunt.bediend = 7;
+    const QByteArray found = klas::encodeResult(hunt);
+    const auto huntWith = [&found](const char* key, const QJsonValue& value) {
+        QJsonObject o = QJsonDocument::fromJson(found).object();
+        o.insert(QLatin1String(key), value);
+        return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    };
+    // Fault finding sends no plan; its own fields come back as sent.
+    QTest::newRow("fault-finding result") << true << found << true << "b2" << 1;
+    QTest::newRow("fault-finding result of two faults")
+        << true << huntWith("totaal", 2) << false << "" << 0;
+    QTest::newRow("fault-finding result without the teacher's flag")
+        << true << huntWith("docent", 1) << false << "" << 0;
+    QTest::newRow("result of a kind not known here")
+        << true << with("soort", QStringLiteral("anders")) << false << "" << 0;
     QTest::newRow("result too large")
         << true << with("fout", QString(600 * 1024, QLatin1Char('x'))) << false << "" << 0;
 }
@@ -488,6 +516,7 @@ void TestKlasMessages::lessonAndResultMessages()
         return;
     QCOMPARE(r->id, id);
     QCOMPARE(r->goed, passedOrLessonBytes);
+    QCOMPARE(r->bediend, r->hunt ? 7 : 0);
     QCOMPARE(klas::decodeResult(klas::encodeResult(*r)), r);
 }
 
