@@ -50,6 +50,8 @@ class TestKlasMessages : public QObject
     void resultsCsvRows();
     void faultDialogNamesTheSensors_data();
     void faultDialogNamesTheSensors();
+    void outputFaultsOnlyWhereAStationIsSimulated_data();
+    void outputFaultsOnlyWhereAStationIsSimulated();
 
   private:
     // pc01 of class 3b, its broker nowhere: messages are handed to it here.
@@ -576,6 +578,25 @@ void TestKlasMessages::faultDialogNamesTheSensors()
     QFETCH(int, input);
     QFETCH(QString, caption);
     QCOMPARE(klas::ClassModel::inputCaption(station, input), caption);
+}
+
+// A real module's cylinder moves whatever the program pretends: the
+// teacher is not offered a fault the PC cannot apply.
+void TestKlasMessages::outputFaultsOnlyWhereAStationIsSimulated_data()
+{
+    QTest::addColumn<QString>("interfaceType");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("simulated") << "simulated" << true;
+    QTest::newRow("a station a PLC drives") << "plc" << true;
+    QTest::newRow("a Modbus module") << "modbus" << false;
+    QTest::newRow("no status yet") << "" << false;
+}
+
+void TestKlasMessages::outputFaultsOnlyWhereAStationIsSimulated()
+{
+    QFETCH(QString, interfaceType);
+    QFETCH(bool, offered);
+    QCOMPARE(klas::ClassModel::deadOutputRefusal(interfaceType).isEmpty(), offered);
 }
 
 QTEST_GUILESS_MAIN(TestKlasMessages)

@@ -38,9 +38,10 @@ void TestFaultHunt::answers_data()
         << HiddenFault{false, 4, FaultKind::ShortCircuit}
         << HiddenFault{false, 4, FaultKind::ShortCircuit}
         << "Goed gevonden: ingang 4 (Eindschakelaar cil. 2 Onder) heeft kortsluiting.";
-    // The number alone is not the answer: input 2 is not output 2.
-    QTest::newRow("same number, the output")
-        << open2 << HiddenFault{true, 2, FaultKind::Dead} << "Nee, dat is het niet.";
+    // The dialog offers every kind for every point: output 2 with a broken
+    // wire is not input 2 with one.
+    QTest::newRow("same number and kind, the output")
+        << open2 << HiddenFault{true, 2, FaultKind::OpenCircuit} << "Nee, dat is het niet.";
     QTest::newRow("right point, wrong kind")
         << open2 << HiddenFault{false, 2, FaultKind::ShortCircuit} << "Nee, dat is het niet.";
     QTest::newRow("right kind, wrong point")

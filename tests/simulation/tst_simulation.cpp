@@ -403,8 +403,8 @@ void TestSimulation::stations_data()
         << "out=0x04; wait=500; in=0x01; dead=0x04; wait=500; in=0x00; word=0x04";
     QTest::newRow("dead output survives a restart and a station change")
         << "conveyor"
-        << "dead=0x02; restart; part=plain; out=0x06; wait=3000; parts=0; station=both; "
-           "station=conveyor; part=plain; out=0x06; wait=3000; parts=0";
+        << "dead=0x02; restart; part=plain; out=0x02; wait=3000; parts=0; station=both; "
+           "station=conveyor; part=plain; out=0x02; wait=3000; parts=0";
     QTest::newRow("to interface view and back")
         << "conveyor"
         << "part=plain; station=interface; in=0x00; station=conveyor; "
