@@ -405,6 +405,10 @@ void TestLessonPane::faultFinding_data()
         << "Goed gevonden: ingang 2 (Eindschakelaar cil. 1 Voor) heeft een draadbreuk.";
     QTest::newRow("an output on a real module")
         << R"({"uitgang": 1, "soort": "werkt niet"})" << true << 0 << QString();
+    // The teacher's one fault (input 3 broken) stands in for the lesson's.
+    QTest::newRow("the teacher's fault")
+        << R"({"ingang": 2, "soort": "draadbreuk"})" << false << 0x04
+        << "Goed gevonden: ingang 3 (Eindschakelaar cil. 2 Boven) heeft een draadbreuk.";
 }
 
 void TestLessonPane::faultFinding()
@@ -438,6 +442,10 @@ void TestLessonPane::faultFinding()
     QVERIFY(child(*fx.stepPlan, QStringLiteral("CMD_StoringMelden"))->isVisibleTo(pane));
     QVERIFY(!child(*fx.stepPlan, QStringLiteral("CMD_Controleer"))->isVisibleTo(pane));
     QVERIFY(!pane->check());
+    const bool teacher = QByteArray(QTest::currentDataTag()) == "the teacher's fault";
+    const lesson::HiddenFault teachers{false, 3, lesson::FaultKind::OpenCircuit};
+    if (teacher)
+        fx.stepPlan->setTeacherFault(teachers);
     QList<lesson::HuntResult> results;
     connect(pane, &LessonPane::faultReported, this,
             [&results](const lesson::Lesson&, const lesson::HuntResult& r) { results.append(r); });
@@ -449,6 +457,17 @@ void TestLessonPane::faultFinding()
     QCOMPARE(fx.main->DecimaalIn() & 0xFF, shownIn);
     QCOMPARE(pane->answerFault({false, 1, lesson::FaultKind::OpenCircuit}),
              QStringLiteral("Nee, dat is het niet."));
+    if (teacher) {
+        // The lesson's fault is not the one judged now, and the teacher's
+        // found leaves the lesson's as it was: the teacher lifts theirs.
+        QCOMPARE(pane->answerFault(*read.lesson->hunt), QStringLiteral("Nee, dat is het niet."));
+        QCOMPARE(pane->answerFault(teachers), found);
+        QCOMPARE(fx.main->DecimaalIn() & 0xFF, shownIn);
+        QCOMPARE(results.size(), 3);
+        QVERIFY(results[2].found && results[2].teacher);
+        QCOMPARE(results[2].attempts, 3);
+        return;
+    }
     QCOMPARE(pane->answerFault(*read.lesson->hunt), found);
     time.advance(1000);
     QCOMPARE(fx.main->DecimaalIn() & 0xFF, 0x06);
