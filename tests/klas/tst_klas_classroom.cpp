@@ -198,6 +198,10 @@ void TestKlasClassroom::faultsReachOnlyTheirPc_data()
     QTest::newRow("input 0 refused") << 0 << "draadbreuk" << false << "";
     QTest::newRow("input 9 refused") << 9 << "draadbreuk" << false << "";
     QTest::newRow("unknown kind refused") << 2 << "aan" << false << "";
+    // "werkt niet" is an output's: the same number goes to uitgang 2.
+    QTest::newRow("an output that does not work")
+        << 2 << "werkt niet" << true << "uitgang 2 werkt niet";
+    QTest::newRow("output 9 refused") << 9 << "werkt niet" << false << "";
 }
 
 void TestKlasClassroom::faultsReachOnlyTheirPc()
@@ -209,7 +213,10 @@ void TestKlasClassroom::faultsReachOnlyTheirPc()
 
     QSignalSpy pc01(m_pc01.get(), &PupilLink::faultsChanged);
     QSignalSpy pc02(m_pc02.get(), &PupilLink::faultsChanged);
-    QCOMPARE(m_teacher->zetStoring(QStringLiteral("Anna"), input, kind), sent);
+    const bool output = kind == QLatin1String("werkt niet");
+    QCOMPARE(output ? m_teacher->zetUitgangStoring(QStringLiteral("Anna"), input, kind)
+                    : m_teacher->zetStoring(QStringLiteral("Anna"), input, kind),
+             sent);
     if (!sent) {
         // A fault set after it arrives after anything it sent, and alone.
         QVERIFY(m_teacher->zetStoring(QStringLiteral("Anna"), 1, QStringLiteral("draadbreuk")));
