@@ -114,18 +114,21 @@ for a in "${accounts[@]}" docent; do
 done
 
 # Only the teacher reads every status and result and writes faults, the
-# switch-off and the lesson (and reads the faults and the lesson, so two
-# teacher's windows keep one record); a pupil PC writes its own status and
-# result and reads its own faults, the switch-off and the lesson. One entry
+# switch-off, the lesson and the freeze (and reads the faults, the lesson and
+# the freeze, so two teacher's windows keep one record); a pupil PC writes
+# its own status and result and reads its own faults, the switch-off, the
+# lesson and the freeze. One entry
 # per account, so a PC cannot pose as another without that PC's password.
 {
   printf 'user docent\ntopic read %s/+/status\ntopic readwrite %s/+/storing\ntopic write %s/allesuit\n' \
     "$klas" "$klas" "$klas"
-  printf 'topic readwrite %s/opdracht\ntopic read %s/+/resultaat\n' "$klas" "$klas"
+  printf 'topic readwrite %s/opdracht\ntopic read %s/+/resultaat\ntopic readwrite %s/bevriezen\n' \
+    "$klas" "$klas" "$klas"
   for a in "${accounts[@]}"; do
     printf '\nuser %s\ntopic write %s/%s/status\ntopic read %s/%s/storing\ntopic read %s/allesuit\n' \
       "$a" "$klas" "$a" "$klas" "$a" "$klas"
-    printf 'topic write %s/%s/resultaat\ntopic read %s/opdracht\n' "$klas" "$a" "$klas"
+    printf 'topic write %s/%s/resultaat\ntopic read %s/opdracht\ntopic read %s/bevriezen\n' \
+      "$klas" "$a" "$klas" "$klas"
   done
 } >"$dir/acl"
 

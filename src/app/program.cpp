@@ -245,6 +245,9 @@ void Program::joinClass()
     hooks.openLesson = [this](const lesson::Lesson& lesson) {
         return m_stepPlan->openLesson(lesson, m_window.get());
     };
+    // Frozen by the teacher: the plan still runs and is checked, and every
+    // way to switch off stays.
+    hooks.setFrozen = [this](bool frozen) { m_stepPlan->setFrozen(frozen); };
     hooks.boxParent = &window;
     m_classSession = std::make_unique<klas::PupilSession>(m_klas, hooks);
     QObject::connect(m_stepPlan.get(), &plan::StepPlanWindow::lessonChecked, m_classSession.get(),

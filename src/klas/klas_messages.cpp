@@ -158,6 +158,11 @@ QString accountOfResultTopic(const QString& klas, const QString& topic)
     return accountOfTopic(klas, topic, QLatin1String("resultaat"));
 }
 
+QString freezeTopic(const QString& klas)
+{
+    return klas + QStringLiteral("/bevriezen");
+}
+
 std::optional<Fault> faultFromWord(const QString& word)
 {
     if (word == QLatin1String("geen"))
@@ -291,13 +296,31 @@ std::optional<QString> allOffToCarryOut(const QByteArray& payload, const QString
     return a->id;
 }
 
+QByteArray encodeFreeze(bool frozen)
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("bevroren"), frozen}})
+        .toJson(QJsonDocument::Compact);
+}
+
+std::optional<bool> decodeFreeze(const QByteArray& payload)
+{
+    const std::optional<QJsonObject> o = object(payload);
+    if (!o || o->size() != 1)
+        return std::nullopt;
+    const QJsonValue v = o->value(QStringLiteral("bevroren"));
+    if (!v.isBool())
+        return std::nullopt;
+    return v.toBool();
+}
+
 bool PupilStatus::operator==(const PupilStatus& o) const
 {
     return online == o.online && naam == o.naam && interfaceType == o.interfaceType &&
            verbonden == o.verbonden && station == o.station && uitgangen == o.uitgangen &&
            ingangen == o.ingangen && plan == o.plan && stap == o.stap &&
            planBericht == o.planBericht && plc == o.plc && storingen == o.storingen &&
-           allesUit == o.allesUit && opdracht == o.opdracht && opdrachtFout == o.opdrachtFout;
+           allesUit == o.allesUit && opdracht == o.opdracht && opdrachtFout == o.opdrachtFout &&
+           bevroren == o.bevroren;
 }
 
 QByteArray encodeStatus(const PupilStatus& s)
@@ -322,6 +345,8 @@ QByteArray encodeStatus(const PupilStatus& s)
         o.insert(QStringLiteral("opdracht"), s.opdracht);
     if (!s.opdrachtFout.isEmpty())
         o.insert(QStringLiteral("opdrachtfout"), s.opdrachtFout);
+    if (s.bevroren)
+        o.insert(QStringLiteral("bevroren"), true);
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
@@ -346,6 +371,8 @@ std::optional<PupilStatus> decodeStatus(const QByteArray& payload)
     s.allesUit = text(*o, "allesuit").left(kMaxId);
     s.opdracht = text(*o, "opdracht").left(kMaxId);
     s.opdrachtFout = text(*o, "opdrachtfout", kMaxSentence);
+    // Only a true confirms: anything else is a PC that has not frozen.
+    s.bevroren = o->value(QStringLiteral("bevroren")) == QJsonValue(true);
     return s;
 }
 

@@ -28,6 +28,9 @@ QString lessonTopic(const QString& klas);
 // A PC's result on that lesson (retained per PC).
 QString resultTopic(const QString& klas, const QString& account);
 QString accountOfResultTopic(const QString& klas, const QString& topic);
+// Whether the teacher froze the class's plans (retained, written by the
+// teacher only).
+QString freezeTopic(const QString& klas);
 
 enum class Fault { None, OpenCircuit, ShortCircuit };
 
@@ -82,23 +85,30 @@ bool isAllOff(const QByteArray& payload);
 std::optional<QString> allOffToCarryOut(const QByteArray& payload, const QString& account,
                                         const QString& done);
 
+// The class frozen (true) or released (false): {"bevroren":true}.
+QByteArray encodeFreeze(bool frozen);
+// Only an object whose one key is `bevroren` with true or false; nothing for
+// anything else, so a damaged message neither freezes nor releases.
+std::optional<bool> decodeFreeze(const QByteArray& payload);
+
 // A pupil's program as the teacher sees it.
 struct PupilStatus {
     bool online = false;
     QString naam;          // the PC's shown name
     QString interfaceType; // "simulated", "modbus", "plc"
     bool verbonden = false;
-    QString station;      // caption of the station in view
-    int uitgangen = 0;    // output word 0..255
-    int ingangen = 0;     // input word 0..255, as the program sees it
-    QString plan;         // step plan state ("", "loopt", "klaar", ...)
-    int stap = 0;         // current step, 0 when none
-    QString planBericht;  // the plan's last message
-    QString plc;          // the PLC driving the outputs, empty when none
-    Faults storingen;     // the teacher's faults as the PC applies them
-    QString allesUit;     // id of the last "Alles uit" carried out with every output off
-    QString opdracht;     // id of the class's lesson the PC took
-    QString opdrachtFout; // why the PC refused the class's lesson; empty when it did not
+    QString station;       // caption of the station in view
+    int uitgangen = 0;     // output word 0..255
+    int ingangen = 0;      // input word 0..255, as the program sees it
+    QString plan;          // step plan state ("", "loopt", "klaar", ...)
+    int stap = 0;          // current step, 0 when none
+    QString planBericht;   // the plan's last message
+    QString plc;           // the PLC driving the outputs, empty when none
+    Faults storingen;      // the teacher's faults as the PC applies them
+    QString allesUit;      // id of the last "Alles uit" carried out with every output off
+    QString opdracht;      // id of the class's lesson the PC took
+    QString opdrachtFout;  // why the PC refused the class's lesson; empty when it did not
+    bool bevroren = false; // the PC froze its plan at the teacher's word
 
     bool operator==(const PupilStatus& o) const;
     bool operator!=(const PupilStatus& o) const { return !(*this == o); }

@@ -453,8 +453,34 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     m_allOff->setAccessibleDescription(QStringLiteral("Zet alle stations in de klas uit"));
     top->addWidget(title);
     top->addSpacing(20);
+    // Freezing the class for a test: one button at a time, so the caption
+    // always says what a press does.
+    m_freeze = new QPushButton(QStringLiteral("Klas bevriezen"), this);
+    m_freeze->setObjectName(QStringLiteral("CMD_KlasBevriezen"));
+    m_freeze->setAccessibleDescription(QStringLiteral(
+        "De leerlingen kunnen hun plan nog uitvoeren en controleren, niet wijzigen"));
+    m_release = new QPushButton(QStringLiteral("Klas vrijgeven"), this);
+    m_release->setObjectName(QStringLiteral("CMD_KlasVrijgeven"));
+    m_release->setAccessibleDescription(
+        QStringLiteral("De leerlingen kunnen hun plan weer wijzigen"));
+    m_release->hide();
     top->addWidget(m_broker, 1);
+    top->addWidget(m_freeze);
+    top->addWidget(m_release);
+    top->addSpacing(12);
     top->addWidget(m_allOff);
+
+    m_frozenLine =
+        new QLabel(QStringLiteral("De klas is bevroren: de leerlingen kunnen hun plan uitvoeren en "
+                                  "controleren, niet wijzigen."),
+                   this);
+    m_frozenLine->setObjectName(QStringLiteral("Label_KlasBevroren"));
+    m_frozenLine->setWordWrap(true);
+    m_frozenLine->setFont(ctl::makeFont(QStringLiteral("Comic Sans MS"), 11, true));
+    m_frozenLine->setStyleSheet(QStringLiteral("QLabel { background: #cce4ff; color: #000080; "
+                                               "border: 2px solid #000080; padding: 4px; }"));
+    m_frozenLine->setAccessibleName(m_frozenLine->text());
+    m_frozenLine->hide();
 
     // Who has not confirmed "Alles uit", shown until the next one.
     auto* allOffRow = new QHBoxLayout;
@@ -514,10 +540,15 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
 
     auto* v = new QVBoxLayout(this);
     v->addLayout(top);
+    v->addWidget(m_frozenLine);
     v->addLayout(allOffRow);
     v->addLayout(lessonRow);
     v->addWidget(area, 1);
     v->addWidget(m_results);
+
+    // The top row left to right; from "Alles uit" Tab goes on to the tiles.
+    setTabOrder(m_freeze, m_release);
+    setTabOrder(m_release, m_allOff);
 
     m_ownClock = std::make_unique<platform::TimerClock>();
     setClock(m_ownClock.get());
@@ -530,6 +561,8 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     connect(m_sendLesson, &QPushButton::clicked, this, &Klasoverzicht::chooseLesson);
     connect(m_withdrawLesson, &QPushButton::clicked, this, &Klasoverzicht::trekOpdrachtIn);
     connect(m_saveResults, &QPushButton::clicked, this, &Klasoverzicht::chooseResultsFile);
+    connect(m_freeze, &QPushButton::clicked, this, &Klasoverzicht::bevries);
+    connect(m_release, &QPushButton::clicked, this, &Klasoverzicht::geefVrij);
     connect(m_client, &MqttClient::messageArrived, this, &Klasoverzicht::onMessage);
     connect(m_client, &MqttClient::connected, this, &Klasoverzicht::showBroker);
     connect(m_client, &MqttClient::disconnected, this, &Klasoverzicht::showBroker);
@@ -552,6 +585,7 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     // The lesson sent earlier (kept by the broker) and every PC's result.
     m_client->subscribe(lessonTopic(m_klas), 1);
     m_client->subscribe(resultTopic(m_klas, QStringLiteral("+")), 1);
+    m_client->subscribe(freezeTopic(m_klas), 1);
     for (const QString& a : accounts)
         m_dirty.insert(a);
     refresh();
@@ -590,12 +624,18 @@ void Klasoverzicht::showBroker()
     m_allOff->setEnabled(m_client->isConnected());
     m_sendLesson->setEnabled(m_client->isConnected());
     m_withdrawLesson->setEnabled(m_client->isConnected() && !m_lessonId.isEmpty());
+    m_freeze->setEnabled(m_client->isConnected());
+    m_release->setEnabled(m_client->isConnected());
 }
 
 void Klasoverzicht::onMessage(const QString& topic, const QByteArray& payload)
 {
     if (topic == lessonTopic(m_klas)) {
         onLessonMessage(payload);
+        return;
+    }
+    if (topic == freezeTopic(m_klas)) {
+        onFreezeMessage(payload);
         return;
     }
     if (const QString pc = accountOfResultTopic(m_klas, topic); !pc.isEmpty()) {
@@ -612,10 +652,18 @@ void Klasoverzicht::onMessage(const QString& topic, const QByteArray& payload)
         return;
     if (m_round.onStatus(account, *status))
         showAllOff();
+    // Online and not (yet) frozen: named under the frozen class's line.
+    const auto unfrozen = [this, &account] {
+        const ClassModel::Pupil* p = m_model.pupil(account);
+        return p && p->status.online && !p->status.bevroren;
+    };
+    const bool wasUnfrozen = unfrozen();
     if (m_model.onStatus(account, *status)) {
         if (const ClassModel::Pupil* p = m_model.pupil(account))
             sendFaults(account, p->wanted);
     }
+    if (m_frozen && wasUnfrozen != unfrozen())
+        showFreeze();
     m_dirty.insert(account);
     if (!m_repaint.isActive())
         m_repaint.start();
@@ -1038,6 +1086,73 @@ void Klasoverzicht::onLessonMessage(const QByteArray& payload)
     m_lesson = read.lesson;
     m_lessonId = m->id;
     showLesson();
+}
+
+bool Klasoverzicht::bevries()
+{
+    return sendFreeze(true);
+}
+
+bool Klasoverzicht::geefVrij()
+{
+    return sendFreeze(false);
+}
+
+bool Klasoverzicht::sendFreeze(bool frozen)
+{
+    // Retained: a PC that starts during the test is frozen too.
+    if (m_client->publish(freezeTopic(m_klas), encodeFreeze(frozen), 1, true))
+        return true;
+    platform::messages().show(
+        this, {QStringLiteral("Klasoverzicht"),
+               QStringLiteral("De klas is niet %1: er is geen verbinding met de klasbroker.")
+                   .arg(frozen ? QStringLiteral("bevroren") : QStringLiteral("vrijgegeven")),
+               platform::MessageButtons::Ok, platform::MessageIcon::Warning});
+    return false;
+}
+
+void Klasoverzicht::onFreezeMessage(const QByteArray& payload)
+{
+    const std::optional<bool> frozen = decodeFreeze(payload);
+    if (!frozen) {
+        qWarning("class broker: a freeze message that is not one was ignored");
+        return;
+    }
+    if (*frozen == m_frozen)
+        return;
+    m_frozen = *frozen;
+    showFreeze();
+}
+
+void Klasoverzicht::showFreeze()
+{
+    // The button that had the focus goes; its partner takes it.
+    const bool hadFocus = m_freeze->hasFocus() || m_release->hasFocus();
+    m_freeze->setVisible(!m_frozen);
+    m_release->setVisible(m_frozen);
+    const QStringList late = nietBevroren();
+    m_frozenLine->setText(
+        late.isEmpty()
+            ? QStringLiteral("De klas is bevroren: de leerlingen kunnen hun plan uitvoeren en "
+                             "controleren, niet wijzigen.")
+            : QStringLiteral("De klas is bevroren. Nog niet bevestigd door: %1.")
+                  .arg(late.join(QStringLiteral(", "))));
+    m_frozenLine->setAccessibleName(m_frozenLine->text());
+    m_frozenLine->setVisible(m_frozen);
+    if (hadFocus)
+        (m_frozen ? m_release : m_freeze)->setFocus();
+    emit changed();
+}
+
+QStringList Klasoverzicht::nietBevroren() const
+{
+    QStringList names;
+    if (!m_frozen)
+        return names;
+    for (const ClassModel::Pupil* p : m_model.sorted())
+        if (p->status.online && !p->status.bevroren)
+            names.append(ClassModel::shownName(*p));
+    return names;
 }
 
 void Klasoverzicht::onResultMessage(const QString& account, const QByteArray& payload)

@@ -42,6 +42,12 @@ class Klasoverzicht : public QWidget
     // The shown names of the PCs that have not confirmed the last "Alles
     // uit" within AllOffRound::kConfirmWithinMs, sorted.
     Q_PROPERTY(QStringList nietUitgezet READ nietUitgezet NOTIFY changed)
+    // The class is frozen as the broker holds it (this window's word come
+    // back, another window's, or the one kept from before it opened).
+    Q_PROPERTY(bool bevroren READ bevroren NOTIFY changed)
+    // While frozen: the shown names of the PCs online whose status does not
+    // say their plan is frozen (yet), sorted.
+    Q_PROPERTY(QStringList nietBevroren READ nietBevroren NOTIFY changed)
 
   public:
     // `client` is the teacher's connection (account docent), not started
@@ -87,6 +93,14 @@ class Klasoverzicht : public QWidget
     // The results table as CSV, written whole or not at all; a failure is
     // told in a box.
     Q_INVOKABLE bool slaResultatenOp(const QString& path);
+    // Freezes the class's plans (kept by the broker for PCs that start
+    // later) or releases them; true when the word went to the broker. The
+    // window shows the new state once the broker sends it back.
+    Q_INVOKABLE bool bevries();
+    Q_INVOKABLE bool geefVrij();
+    bool bevroren() const { return m_frozen; }
+    QStringList nietBevroren() const;
+
     // The id of the lesson sent now; empty when none.
     QString opdrachtId() const { return m_lessonId; }
 
@@ -118,6 +132,9 @@ class Klasoverzicht : public QWidget
     void chooseResultsFile();
     void openPlan(const QString& account);
     void markDirty(const QString& account);
+    bool sendFreeze(bool frozen);
+    void onFreezeMessage(const QByteArray& payload);
+    void showFreeze();
 
     MqttClient* m_client;
     QString m_klas;
@@ -147,6 +164,10 @@ class Klasoverzicht : public QWidget
     QPushButton* m_withdrawLesson{};
     QPushButton* m_saveResults{};
     QTableWidget* m_results{};
+    bool m_frozen = false;
+    QPushButton* m_freeze{};
+    QPushButton* m_release{};
+    QLabel* m_frozenLine{};
 };
 
 } // namespace klas

@@ -30,6 +30,7 @@ PupilLink::PupilLink(std::unique_ptr<MqttClient> client, const QString& klas,
     m_client->subscribe(faultTopic(m_klas, m_account), 1);
     m_client->subscribe(allOffTopic(m_klas), 1);
     m_client->subscribe(lessonTopic(m_klas), 1);
+    m_client->subscribe(freezeTopic(m_klas), 1);
     m_client->start();
 }
 
@@ -51,6 +52,7 @@ void PupilLink::setStatus(const PupilStatus& status)
     m_status.allesUit = m_allOffDone;
     m_status.opdracht = m_lessonId;
     m_status.opdrachtFout = m_lessonRefusal;
+    m_status.bevroren = m_frozen;
     m_pending = true;
     if (!m_throttle.isActive())
         publishNow();
@@ -89,6 +91,7 @@ bool PupilLink::allOffCarriedOut(const QString& id, const PupilStatus& status)
     m_status.allesUit = id;
     m_status.opdracht = m_lessonId;
     m_status.opdrachtFout = m_lessonRefusal;
+    m_status.bevroren = m_frozen;
     m_pending = true;
     // Not held back by the rate limit: the teacher waits for this one.
     publishNow();
@@ -120,6 +123,10 @@ void PupilLink::onMessage(const QString& topic, const QByteArray& payload)
     }
     if (topic == lessonTopic(m_klas)) {
         onLesson(payload);
+        return;
+    }
+    if (topic == freezeTopic(m_klas)) {
+        onFreeze(payload);
         return;
     }
     if (topic != faultTopic(m_klas, m_account))
@@ -157,6 +164,26 @@ void PupilLink::onLesson(const QByteArray& payload)
         return;
     m_lessonSeen = m->id;
     emit lessonArrived(m->id, m->lesson);
+}
+
+void PupilLink::onFreeze(const QByteArray& payload)
+{
+    // A damaged word leaves the state as it is: guessing could release a
+    // class in the middle of a test.
+    const std::optional<bool> frozen = decodeFreeze(payload);
+    if (!frozen) {
+        qWarning("class broker: a freeze message that is not one was ignored");
+        return;
+    }
+    if (*frozen == m_frozen)
+        return;
+    m_frozen = *frozen;
+    emit frozenChanged(m_frozen);
+    // The status tells the teacher the plan is frozen once it is.
+    m_status.bevroren = m_frozen;
+    m_pending = true;
+    if (!m_throttle.isActive())
+        publishNow();
 }
 
 void PupilLink::stop(int timeoutMs)

@@ -13,11 +13,11 @@ class MqttClient;
 
 // A pupil's program in the class: publishes its status when it changes (at
 // most ten times a second, retained, with a last will that marks it
-// offline), takes the teacher's hidden faults for this PC and the
-// class-wide "Alles uit". It never waits for the broker; without one the
-// program works as it does alone. Nothing it receives can switch an output
-// on: faults only change what the inputs read, and "Alles uit" only
-// switches off.
+// offline), takes the teacher's hidden faults for this PC, the class-wide
+// "Alles uit" and the freeze of the class's plans. It never waits for the
+// broker; without one the program works as it does alone. Nothing it
+// receives can switch an output on: faults only change what the inputs
+// read, and "Alles uit" only switches off.
 class PupilLink : public QObject
 {
     Q_OBJECT
@@ -48,6 +48,9 @@ class PupilLink : public QObject
     // Sends this PC's result on the class's lesson (retained); while the
     // broker is away the last one waits for the next connect.
     bool publishResult(const LessonResult& result);
+    // The teacher froze the class's plans (the broker's retained word; false
+    // until one arrives).
+    bool isFrozen() const { return m_frozen; }
     // The teacher's faults as they apply now.
     const Faults& faults() const { return m_faults; }
     MqttClient& client() const { return *m_client; }
@@ -65,10 +68,13 @@ class PupilLink : public QObject
     void lessonArrived(const QString& id, const QByteArray& lesson);
     // The teacher withdrew the class's lesson.
     void lessonWithdrawn();
+    // The teacher froze (true) or released (false) the class's plans.
+    void frozenChanged(bool frozen);
 
   private:
     void onMessage(const QString& topic, const QByteArray& payload);
     void onLesson(const QByteArray& payload);
+    void onFreeze(const QByteArray& payload);
     bool sendResult();
     void publishNow();
 
@@ -85,6 +91,7 @@ class PupilLink : public QObject
     QByteArray m_result; // a result not sent yet
     QTimer m_throttle;
     bool m_pending = false;
+    bool m_frozen = false;
 };
 
 } // namespace klas

@@ -98,6 +98,10 @@ PupilSession::PupilSession(const KlasSettings& settings, Hooks hooks, QObject* p
         m_lessonId.clear();
         m_link->setLessonState({}, {});
     });
+    connect(m_link.get(), &PupilLink::frozenChanged, this, [this](bool frozen) {
+        if (m_hooks.setFrozen)
+            m_hooks.setFrozen(frozen);
+    });
     m_poll.setInterval(100);
     connect(&m_poll, &QTimer::timeout, this, [this] { m_link->setStatus(m_hooks.status()); });
     m_poll.start();

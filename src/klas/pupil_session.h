@@ -42,6 +42,8 @@ class PupilSession : public QObject
         // Opens the class's lesson in Stappenplan; never switches an output.
         // Returns why it could not be opened here, or empty.
         std::function<QString(const lesson::Lesson&)> openLesson;
+        // The teacher froze (true) or released (false) the plan editor.
+        std::function<void(bool frozen)> setFrozen;
         QWidget* boxParent = nullptr;
         // The time since a lesson arrived is counted on; the program's own
         // when null. Not owned.

@@ -175,12 +175,12 @@ void LessonPane::build()
 
 void LessonPane::chooseLesson()
 {
-    if (m_sequencer.isActive())
+    if (m_sequencer.isActive() || m_frozen)
         return;
     const QString folder = planFiles().lessonsFolder();
     const QString path = platform::fileDialogs().openFileName(
         window(), QStringLiteral("Opdracht openen"), folder, QStringLiteral("Opdrachten (*.json)"));
-    if (!path.isEmpty())
+    if (!path.isEmpty() && !m_frozen)
         openLesson(path);
 }
 

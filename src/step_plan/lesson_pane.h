@@ -59,8 +59,11 @@ class LessonPane : public ctl::Frame
                std::function<void()> commitTyping, QWidget* parent = nullptr);
     ~LessonPane() override;
 
-    // "Opdracht openen…": the Open dialog in the lessons folder.
+    // "Opdracht openen…": the Open dialog in the lessons folder; nothing
+    // while frozen, also when the class was frozen while the dialog was open.
     void chooseLesson();
+    // The teacher froze the class: the pupil opens no other lesson.
+    void setFrozen(bool frozen) { m_frozen = frozen; }
     // Opens a lesson file; a refused one is named in a box and the open
     // lesson stays. An empty plan nobody changed makes way for the lesson's
     // start plan; a plan of the pupil's own is never replaced.
@@ -152,6 +155,7 @@ class LessonPane : public ctl::Frame
     QString m_note; // about the start plan
     QPointer<LessonReplay> m_replay;
     sim::StationRunner* m_liveRunner = nullptr;
+    bool m_frozen = false;
     iface::DrivenElsewhere* m_liveDriven = nullptr;
     std::unique_ptr<platform::Clock> m_liveClock;
     std::unique_ptr<lesson::LiveCheck> m_live;

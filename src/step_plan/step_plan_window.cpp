@@ -4,6 +4,7 @@
 #include "controls/controls.h"
 #include "controls/palette.h"
 #include "platform/services.h"
+#include "step_plan/editor_state.h"
 #include "step_plan/lesson_pane.h"
 #include "step_plan/plan_files.h"
 #include "step_plan/station_points.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -149,7 +151,11 @@ struct StepPlanWindow::Ui {
     QLineEdit* note = nullptr;
     QLabel* stateLabel = nullptr;
     QLabel* messageLine = nullptr;
-    QList<QWidget*> editing; // enabled only while no plan runs
+    QLabel* frozenLine = nullptr;
+    QList<QWidget*> openFiles;    // Nieuw, Openen…, Voorbeelden…, Opdracht openen…
+    QList<QWidget*> planSettings; // station, herhaal
+    ctl::CommandButton* save = nullptr;
+    ctl::CommandButton* add = nullptr;
     ctl::CommandButton* start = nullptr;
     ctl::CommandButton* step = nullptr;
     ctl::CommandButton* next = nullptr;
@@ -158,6 +164,7 @@ struct StepPlanWindow::Ui {
     ctl::CommandButton* up = nullptr;
     ctl::CommandButton* down = nullptr;
     LessonPane* lesson = nullptr;
+    QScrollArea* scroll = nullptr;
 };
 
 StepPlanWindow::StepPlanWindow(PlanHost& host, QWidget* parent)
@@ -199,10 +206,21 @@ void StepPlanWindow::connectDocument()
 {
     PlanDocument& doc = m_document;
     doc.setRunning([this] { return m_sequencer.isActive(); });
+    // The class may be frozen while a question or a dialog waits: what the
+    // pupil answers then changes nothing.
     doc.setPrompts(
-        {[this] { return askSaveChanges(); },
-         [this](const QString& text) { return askRecovery(text); },
-         [this](const QString& folder) { return planFiles().openFileName(this, folder); },
+        {[this] {
+             const int answer = askSaveChanges();
+             return m_frozen ? int(platform::ResultCancel) : answer;
+         },
+         [this](const QString& text) {
+             const int answer = askRecovery(text);
+             return m_frozen ? int(platform::ResultCancel) : answer;
+         },
+         [this](const QString& folder) {
+             const QString path = planFiles().openFileName(this, folder);
+             return m_frozen ? QString() : path;
+         },
          [this](const QString& suggested) { return planFiles().saveFileName(this, suggested); }});
     // The sequencer runs the document's plan; it hears of every change first.
     connect(&doc, &PlanDocument::planChanged, this,
@@ -230,8 +248,22 @@ void StepPlanWindow::connectDocument()
         refreshEditor();
     });
     connect(&doc, &PlanDocument::fileChanged, this, [this] {
-        if (m_ui)
-            refreshCaption();
+        if (!m_ui)
+            return;
+        refreshCaption();
+        // In a window too small for the whole plan, an opened plan shows its
+        // steps first; the plan's files are a scroll away.
+        // After the layout has taken the new steps in.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!m_ui)
+                    return;
+                const QWidget* steps = m_ui->table->parentWidget();
+                m_ui->scroll->verticalScrollBar()->setValue(
+                    steps->mapTo(m_ui->scroll->widget(), QPoint()).y());
+            },
+            Qt::QueuedConnection);
     });
     connect(&doc, &PlanDocument::message, this, &StepPlanWindow::setMessage);
 }
@@ -375,7 +407,9 @@ void StepPlanWindow::open(QWidget* near)
     show();
     raise();
     activateWindow();
-    if (!m_recoveryOffered) {
+    // A frozen plan is not replaced by a kept one; it is offered once the
+    // class is released and the window opens again.
+    if (!m_recoveryOffered && !m_frozen) {
         m_recoveryOffered = true;
         m_document.offerRecovery(planFiles().recoveryPath());
     }
@@ -434,7 +468,9 @@ void StepPlanWindow::closeEvent(QCloseEvent* event)
     // nor go on while a question below holds every window.
     const bool wasActive = m_sequencer.isActive();
     m_sequencer.stop(QStringLiteral("Gestopt: het venster Stappenplan is gesloten."));
-    if (!m_document.isEnding() && isVisible()) {
+    // Frozen, the plan stays as it is, changed or not: nothing is asked and
+    // nothing reverted, and it is there again when the window opens.
+    if (!m_document.isEnding() && isVisible() && !m_frozen) {
         commitTyping();
         if (!m_document.mayLeave()) {
             if (wasActive && !m_document.isEnding())
@@ -461,6 +497,19 @@ void StepPlanWindow::build()
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(8, 8, 8, 8);
     root->setSpacing(8);
+    // Above everything, so the pupil knows why the plan cannot be changed.
+    const QString frozenText =
+        QStringLiteral("De docent heeft de klas bevroren: je kunt je plan nog uitvoeren en "
+                       "controleren, niet wijzigen.");
+    ui.frozenLine = body(new QLabel(frozenText, this), QStringLiteral("Label_Bevroren"));
+    ui.frozenLine->setFont(bodyFont(11.25, true));
+    ui.frozenLine->setWordWrap(true);
+    ui.frozenLine->setAccessibleName(frozenText);
+    ui.frozenLine->setAccessibleDescription(frozenText);
+    ui.frozenLine->setStyleSheet(QStringLiteral("QLabel { background: #cce4ff; color: #000080; "
+                                                "border: 2px solid #000080; padding: 4px; }"));
+    ui.frozenLine->setVisible(m_frozen);
+    root->addWidget(ui.frozenLine);
     // The plan and its steps scroll: a plan with more outputs in use grows
     // the step editor, and the window must not grow over the main window's
     // station buttons or Noodstop. Running and the message stay in sight.
@@ -479,6 +528,7 @@ void StepPlanWindow::build()
     pageBox->setSpacing(8);
     scroll->setWidget(page);
     root->addWidget(scroll, 1);
+    ui.scroll = scroll;
 
     // The plan: station, repeat, files.
     ctl::Frame* planFrame = frame(this, QStringLiteral(" Plan "), Silver, Navy);
@@ -514,7 +564,9 @@ void StepPlanWindow::build()
         fileRow->addWidget(w);
     fileRow->addStretch(1);
     fileRow->addWidget(openLesson);
-    ui.editing << ui.station << ui.repeat << newPlan << open << examples << openLesson;
+    ui.openFiles << newPlan << open << examples << openLesson;
+    ui.planSettings << ui.station << ui.repeat;
+    ui.save = save;
     pageBox->addWidget(planFrame);
     ui.lesson = new LessonPane(
         m_document, m_sequencer, [this] { commitTyping(); }, page);
@@ -522,6 +574,7 @@ void StepPlanWindow::build()
     ui.lesson->setFaultHooks(m_faultHooks);
     ui.lesson->setTeacherFault(m_teacherFault);
     connect(ui.lesson, &LessonPane::faultReported, this, &StepPlanWindow::faultReported);
+    ui.lesson->setFrozen(m_frozen);
     pageBox->addWidget(ui.lesson);
     connect(ui.lesson, &LessonPane::checked, this,
             [this](const lesson::Report& report, const Plan& checked) {
@@ -549,6 +602,10 @@ void StepPlanWindow::build()
     ui.table->setAccessibleName(QStringLiteral("Stappen"));
     ui.table->setStyleSheet(QStringLiteral("QTableWidget:focus { border: 3px solid #000080; }"));
     ui.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A frozen class still reads its plan: disabled, the steps stay dark.
+    QPalette tablePalette = ui.table->palette();
+    tablePalette.setColor(QPalette::Disabled, QPalette::Text, QColor(48, 48, 48));
+    ui.table->setPalette(tablePalette);
     ui.table->setWordWrap(true);
     ui.table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
     ui.table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -681,7 +738,7 @@ void StepPlanWindow::build()
     messageScroll->setWidget(ui.messageLine);
     root->addWidget(messageScroll);
 
-    ui.editing << add << ui.remove << ui.up << ui.down;
+    ui.add = add;
 
     // Wiring.
     connect(ui.station, &QComboBox::currentIndexChanged, this, &StepPlanWindow::chooseStation);
@@ -899,7 +956,7 @@ void StepPlanWindow::refreshEditor()
         w->setVisible(input);
     ui.secondsLabel->setVisible(kind == WaitKind::Time);
     ui.seconds->setVisible(kind == WaitKind::Time);
-    ui.editor->setEnabled(have && !m_sequencer.isActive());
+    ui.editor->setEnabled(enabled().stepFields);
     m_shownInEditor = shown;
 }
 
@@ -912,15 +969,20 @@ void StepPlanWindow::refreshButtons()
     ui.step->setEnabled(!(s == RunState::Running && m_sequencer.isSingleStep()));
     ui.next->setEnabled(m_sequencer.waitsForPupil());
     ui.stop->setEnabled(active);
-    for (QWidget* w : ui.editing)
-        w->setEnabled(!active);
-    const int n = int(plan().steps.size());
+    const EditorEnabled e = enabled();
+    for (QWidget* w : std::as_const(ui.openFiles))
+        w->setEnabled(e.openFiles);
+    for (QWidget* w : std::as_const(ui.planSettings))
+        w->setEnabled(e.planSettings);
+    ui.save->setEnabled(e.save);
+    ui.add->setEnabled(e.add);
+    ui.remove->setEnabled(e.remove);
+    ui.up->setEnabled(e.up);
+    ui.down->setEnabled(e.down);
+    ui.editor->setEnabled(e.stepFields);
+    ui.table->setEnabled(e.stepTable);
     const int selected = m_document.selected();
     const bool have = m_document.hasSelection();
-    ui.remove->setEnabled(!active && have);
-    ui.up->setEnabled(!active && have && selected > 0);
-    ui.down->setEnabled(!active && have && selected < n - 1);
-    ui.editor->setEnabled(have && !active);
     // While a plan runs the table shows where it is, not what is selected.
     ui.table->setSelectionMode(active ? QAbstractItemView::NoSelection
                                       : QAbstractItemView::SingleSelection);
@@ -932,6 +994,32 @@ void StepPlanWindow::refreshButtons()
         ui.table->setCurrentCell(selected, 0);
         m_filling = false;
     }
+}
+
+EditorEnabled StepPlanWindow::enabled() const
+{
+    EditorSituation s;
+    s.running = m_sequencer.isActive();
+    s.frozen = m_frozen;
+    s.steps = int(plan().steps.size());
+    s.selected = m_document.selected();
+    return editorEnabled(s);
+}
+
+void StepPlanWindow::setFrozen(bool frozen)
+{
+    if (frozen == m_frozen)
+        return;
+    // What is being typed is kept before the editor goes grey.
+    if (frozen)
+        commitTyping();
+    m_frozen = frozen;
+    if (m_ui) {
+        m_ui->lesson->setFrozen(frozen);
+        m_ui->frozenLine->setVisible(frozen);
+        refreshButtons();
+    }
+    emit frozenChanged();
 }
 
 void StepPlanWindow::chooseStation(int comboIndex)

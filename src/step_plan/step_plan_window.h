@@ -2,6 +2,7 @@
 
 #include "lesson/lesson_check.h"
 #include "step_plan/clock.h"
+#include "step_plan/editor_state.h"
 #include "step_plan/lesson_pane.h"
 #include "step_plan/plan.h"
 #include "step_plan/plan_document.h"
@@ -45,6 +46,9 @@ class StepPlanWindow : public QWidget
     Q_PROPERTY(QString state READ state NOTIFY stateChanged)
     Q_PROPERTY(int currentStep READ currentStep NOTIFY stateChanged)
     Q_PROPERTY(QString message READ message NOTIFY messageChanged)
+    // The teacher froze the class: the plan runs and is checked, but
+    // nothing in it can be changed, opened or saved.
+    Q_PROPERTY(bool bevroren READ isFrozen NOTIFY frozenChanged)
 
   public:
     static constexpr int DefaultWidth = 960;
@@ -110,6 +114,11 @@ class StepPlanWindow : public QWidget
     // "Controleer met de PLC"; null (the default): no such check.
     void setLiveCheckTarget(sim::StationRunner* runner, iface::DrivenElsewhere* driven);
 
+    // Freezes or releases the plan editor (the class's teacher). Running,
+    // checking and every way to switch off stay as they are.
+    void setFrozen(bool frozen);
+    bool isFrozen() const { return m_frozen; }
+
     // The program ends (the host's programEnding): never asks, stops a run
     // and keeps a changed plan as the recovery file.
     void programEnding();
@@ -122,6 +131,7 @@ class StepPlanWindow : public QWidget
   signals:
     void stateChanged();
     void messageChanged();
+    void frozenChanged();
     // "Controleer" checked `plan` against `lesson`.
     void lessonChecked(const lesson::Lesson& lesson, const lesson::Report& report,
                        const plan::Plan& plan);
@@ -147,6 +157,7 @@ class StepPlanWindow : public QWidget
     void refreshEditor();
     void refreshStationRows();
     void refreshButtons();
+    EditorEnabled enabled() const;
     void connectDocument();
     int askSaveChanges();
     int askRecovery(const QString& text);
@@ -170,6 +181,7 @@ class StepPlanWindow : public QWidget
     bool m_filling = false; // widgets are being filled from the plan
     bool m_placed = false;
     bool m_recoveryOffered = false;
+    bool m_frozen = false;
     int m_messageColour = -1;
 };
 

@@ -141,6 +141,18 @@ void TestProgram::theClassLessonOpensAndItsCheckIsSent()
     QCOMPARE(r->id, QStringLiteral("les00001"));
     QCOMPARE(r->pogingen, 1);
     QCOMPARE(program.window().DecimaalUit(), 0);
+
+    // The teacher's hidden faults reach the inputs the pupil sees as the
+    // right kinds: input 3 a broken wire (off), input 5 a short (on).
+    Main& main = program.window();
+    main.CMD_Verbinding->click();
+    QTRY_VERIFY(main.Verbonden() != 0);
+    klas::Faults faults;
+    faults.input[2] = klas::Fault::OpenCircuit;
+    faults.input[4] = klas::Fault::ShortCircuit;
+    QVERIFY(teacher.publish(klas::faultTopic(broker.klas(), QStringLiteral("pc01")),
+                            klas::encodeFaults(faults), 1, false));
+    QTRY_COMPARE(main.DecimaalIn() & 0b10100, 0b10000);
     QVERIFY(teacher.publish(klas::lessonTopic(broker.klas()), QByteArray(), 1, true));
 }
 

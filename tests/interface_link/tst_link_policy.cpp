@@ -92,9 +92,9 @@ class TestLinkPolicy : public QObject
 
 // `events`, separated by ";": search, returned (the search call has
 // returned), close, connected, down (closing), gone (fully closed), out
-// WORD, read KIND [WORD], write KIND, +MS (time moves on), no sends, link down (the transport no longer connected),
-// stop reading. `actions`: what the policy asked for after the events
-// marked "|" (the record starts there; everything when none is marked).
+// WORD, read KIND [WORD], write KIND, +MS (time moves on), no sends, link down (the transport no
+// longer connected), stop reading. `actions`: what the policy asked for after the events marked "|"
+// (the record starts there; everything when none is marked).
 void TestLinkPolicy::sequences_data()
 {
     QTest::addColumn<QString>("events");
@@ -154,6 +154,9 @@ void TestLinkPolicy::sequences_data()
     QTest::newRow("a confirmed write starts the count again")
         << kOpen + "; +20; read miss; +20; read miss; out 02; write ok; +20; read miss; |; +20"
         << QStringList{"read"} << "Open";
+    QTest::newRow("a refused write is an answer too: the count starts again")
+        << kOpen + "; +20; read miss; +20; read miss; out 02; write refused; +20; |; read miss"
+        << QStringList{} << "Open";
     QTest::newRow("a read without any end is given up after time-out and grace")
         << kOpen + "; +20; |; +399; +1" << QStringList{"forget read", "read"} << "Open";
     QTest::newRow("three reads without any end lose the link")

@@ -120,6 +120,17 @@ check "a PC cannot read the other statuses" \
 check "a PC reads the lesson and cannot send one" \
   "$klas/opdracht lesson;" \
   "$(delivered pc02 "$klas/opdracht" -- pc01 "$klas/opdracht" forged docent "$klas/opdracht" lesson)"
+check "a PC reads the freeze and cannot write it; the teacher's window reads it" \
+  "$klas/bevriezen frozen;" \
+  "$(delivered pc02 "$klas/bevriezen" -- pc01 "$klas/bevriezen" forged pc02 "$klas/bevriezen" self docent "$klas/bevriezen" frozen)"
+check "the teacher's window reads the freeze another one sets" \
+  "$klas/bevriezen frozen;" \
+  "$(delivered docent "$klas/bevriezen" -- docent "$klas/bevriezen" frozen)"
+# An account the broker does not know is refused before it can publish.
+printf 'wachtwoord=%s\n' "$(pw pc01)" >"$dir/onbekend.ini"
+check "an unknown account cannot write the freeze" \
+  "" \
+  "$(delivered pc02 "$klas/bevriezen" -- onbekend "$klas/bevriezen" released)"
 check "the teacher reads a PC's own result; a PC cannot write another's" \
   "$klas/pc01/resultaat mine;" \
   "$(delivered docent "$klas/+/resultaat" -- pc01 "$klas/pc01/resultaat" mine pc01 "$klas/pc02/resultaat" forged)"

@@ -70,6 +70,7 @@ struct PupilProgram {
     int outputs = 0;
     int allOffs = 0;
     QList<QPair<int, int>> faultMasks; // (open, short) as applied
+    QList<bool> frozen;                // every freeze and release, in turn
 };
 
 std::unique_ptr<klas::PupilSession> session(const ClassBroker& broker, const QString& account,
@@ -95,6 +96,7 @@ std::unique_ptr<klas::PupilSession> session(const ClassBroker& broker, const QSt
         program.outputs = 0;
         ++program.allOffs;
     };
+    hooks.setFrozen = [&program](bool frozen) { program.frozen.append(frozen); };
     return std::make_unique<klas::PupilSession>(s, hooks);
 }
 
@@ -120,6 +122,7 @@ class TestKlasClassroom : public QObject
     void allOffReachesAPcThatWasAway();
     void keyboardAndScreenReaderReachEveryTile();
     void aLessonReachesALaterPcOnce();
+    void aFrozenClassStaysFrozenForALaterPc();
     void aDamagedLessonIsRefusedAndShown();
     void resultsAreCheckedAgain_data();
     void resultsAreCheckedAgain();
@@ -588,6 +591,49 @@ void TestKlasClassroom::aLessonReachesALaterPcOnce()
     QVERIFY(!cas->classLesson());
     QVERIFY(cas->link().client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc03")),
                                          QByteArray(), 1, true));
+}
+
+// The freeze stays on the broker: a PC that starts during the test is
+// frozen too, a teacher's window opened later shows it, and one release
+// reaches them all.
+void TestKlasClassroom::aFrozenClassStaysFrozenForALaterPc()
+{
+    auto* freeze = m_teacher->findChild<QPushButton*>(QStringLiteral("CMD_KlasBevriezen"));
+    auto* release = m_teacher->findChild<QPushButton*>(QStringLiteral("CMD_KlasVrijgeven"));
+    auto* line = m_teacher->findChild<QLabel*>(QStringLiteral("Label_KlasBevroren"));
+    QVERIFY(!m_teacher->bevroren() && !freeze->isHidden() && release->isHidden());
+    QVERIFY(line->isHidden());
+    freeze->click();
+    QTRY_VERIFY(m_pc01->isFrozen() && m_pc02->isFrozen());
+    QTRY_VERIFY(m_teacher->bevroren());
+    QVERIFY(freeze->isHidden() && !release->isHidden() && !line->isHidden());
+    QTRY_VERIFY(m_teacher->nietBevroren().isEmpty());
+
+    // A program that does not say it froze (an older one) is named until
+    // it does.
+    {
+        MqttClient older(options(m_broker, QStringLiteral("pc03")));
+        older.start();
+        QTRY_VERIFY(older.isConnected());
+        QVERIFY(older.publish(klas::statusTopic(m_broker.klas(), QStringLiteral("pc03")),
+                              R"({"online":true,"naam":"Cas"})", 1, true));
+        QTRY_COMPARE(m_teacher->nietBevroren(), QStringList{"Cas"});
+        QCOMPARE(line->text(),
+                 QStringLiteral("De klas is bevroren. Nog niet bevestigd door: Cas."));
+    }
+    PupilProgram cas;
+    auto later = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Cas"), cas);
+    QTRY_COMPARE(cas.frozen, QList<bool>{true});
+    QTRY_VERIFY(m_teacher->nietBevroren().isEmpty());
+    MqttClient laterClient(options(m_broker, QStringLiteral("docent")));
+    Klasoverzicht laterWindow(&laterClient, m_broker.klas(), {});
+    QTRY_VERIFY(laterWindow.bevroren());
+
+    release->click();
+    QTRY_COMPARE(cas.frozen, (QList<bool>{true, false}));
+    QTRY_VERIFY(!m_pc01->isFrozen() && !m_pc02->isFrozen());
+    QTRY_VERIFY(!m_teacher->bevroren() && !laterWindow.bevroren());
+    QVERIFY(!freeze->isHidden() && release->isHidden() && line->isHidden());
 }
 
 // A lesson that cannot be read is refused with the words a damaged file

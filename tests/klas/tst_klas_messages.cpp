@@ -100,55 +100,87 @@ void TestKlasMessages::faultMessages_data()
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QString>("described");
     QTest::addColumn<bool>("switchesOff"); // pc01's outputs, on the switch-off topic
+    // On the freeze topic: 1 freezes, 0 releases, -1 is ignored and the
+    // class stays as it was.
+    QTest::addColumn<int>("freeze");
 
     QTest::newRow("empty list lifts all")
-        << QByteArray(R"({"storingen":[]})") << true << "" << false;
+        << QByteArray(R"({"storingen":[]})") << true << "" << false << -1;
     QTest::newRow("one") << QByteArray(R"({"storingen":[{"ingang":2,"soort":"draadbreuk"}]})")
-                         << true << "ingang 2 draadbreuk" << false;
+                         << true << "ingang 2 draadbreuk" << false << -1;
     QTest::newRow("geen is no fault")
-        << QByteArray(R"({"storingen":[{"ingang":2,"soort":"geen"}]})") << true << "" << false;
+        << QByteArray(R"({"storingen":[{"ingang":2,"soort":"geen"}]})") << true << "" << false
+        << -1;
     QTest::newRow("input 0") << QByteArray(R"({"storingen":[{"ingang":0,"soort":"draadbreuk"}]})")
-                             << false << "" << false;
+                             << false << "" << false << -1;
     QTest::newRow("input 9") << QByteArray(R"({"storingen":[{"ingang":9,"soort":"draadbreuk"}]})")
-                             << false << "" << false;
+                             << false << "" << false << -1;
     QTest::newRow("input 2.5") << QByteArray(
                                       R"({"storingen":[{"ingang":2.5,"soort":"draadbreuk"}]})")
-                               << false << "" << false;
+                               << false << "" << false << -1;
     QTest::newRow("unknown kind") << QByteArray(R"({"storingen":[{"ingang":2,"soort":"aan"}]})")
-                                  << false << "" << false;
+                                  << false << "" << false << -1;
     QTest::newRow("another teacher's window, sender ignored")
         << QByteArray(R"({"storingen":[{"ingang":4,"soort":"kortsluiting"}],"van":"3f9c2a1b"})")
-        << true << "ingang 4 kortsluiting" << false;
+        << true << "ingang 4 kortsluiting" << false << -1;
     QTest::newRow("an output that does not work")
         << QByteArray(R"({"storingen":[{"uitgang":8,"soort":"werkt niet"}]})") << true
-        << "uitgang 8 werkt niet" << false;
+        << "uitgang 8 werkt niet" << false << -1;
     // An output cannot read off or on, and an input cannot stand still.
     QTest::newRow("an output with a broken wire")
         << QByteArray(R"({"storingen":[{"uitgang":1,"soort":"draadbreuk"}]})") << false << ""
-        << false;
+        << false << -1;
     QTest::newRow("an input that does not work")
         << QByteArray(R"({"storingen":[{"ingang":1,"soort":"werkt niet"}]})") << false << ""
-        << false;
+        << false << -1;
     QTest::newRow("output 9") << QByteArray(R"({"storingen":[{"uitgang":9,"soort":"werkt niet"}]})")
-                              << false << "" << false;
-    QTest::newRow("no list") << QByteArray(R"({"storingen":3})") << false << "" << false;
-    QTest::newRow("not json") << QByteArray("storing 2") << false << "" << false;
-    QTest::newRow("empty") << QByteArray() << false << "" << false;
-    QTest::newRow("too large") << QByteArray(9000, ' ') << false << "" << false;
+                              << false << "" << false << -1;
+    QTest::newRow("no list") << QByteArray(R"({"storingen":3})") << false << "" << false << -1;
+    QTest::newRow("not json") << QByteArray("storing 2") << false << "" << false << -1;
+    QTest::newRow("empty") << QByteArray() << false << "" << false << -1;
+    QTest::newRow("too large") << QByteArray(9000, ' ') << false << "" << false << -1;
     QTest::newRow("nine entries") << QByteArray(R"({"storingen":[1,2,3,4,5,6,7,8,9]})") << false
-                                  << "" << false;
-    QTest::newRow("allesuit false") << QByteArray(R"({"allesuit":false})") << false << "" << false;
-    QTest::newRow("allesuit 1") << QByteArray(R"({"allesuit":1})") << false << "" << false;
+                                  << "" << false << -1;
+
+    // Only exactly "allesuit": true switches off; the teacher's window sends
+    // it again naming the PCs it is still for.
+    QTest::newRow("Alles uit") << klas::encodeAllOff() << false << "" << true << -1;
+    QTest::newRow("Alles uit with its id")
+        << QByteArray(R"({"allesuit":true,"id":"r1"})") << false << "" << true << -1;
+    QTest::newRow("sent again for this PC")
+        << QByteArray(R"({"allesuit":true,"id":"r2","voor":["pc07","pc01"]})") << false << ""
+        << true << -1;
+    QTest::newRow("sent again for other PCs")
+        << QByteArray(R"({"allesuit":true,"id":"r3","voor":["pc02"]})") << false << "" << false
+        << -1;
+    QTest::newRow("allesuit false")
+        << QByteArray(R"({"allesuit":false})") << false << "" << false << -1;
+    QTest::newRow("allesuit 1") << QByteArray(R"({"allesuit":1})") << false << "" << false << -1;
     QTest::newRow("allesuit as text")
-        << QByteArray(R"({"allesuit":"true"})") << false << "" << false;
-    QTest::newRow("a bare 1") << QByteArray("1") << false << "" << false;
-    QTest::newRow("a bare true text") << QByteArray(R"("true")") << false << "" << false;
-    QTest::newRow("an array") << QByteArray(R"([{"allesuit":true}])") << false << "" << false;
-    QTest::newRow("plain text") << QByteArray("allesuit") << false << "" << false;
+        << QByteArray(R"({"allesuit":"true"})") << false << "" << false << -1;
+    QTest::newRow("a bare 1") << QByteArray("1") << false << "" << false << -1;
+    QTest::newRow("a bare true text") << QByteArray(R"("true")") << false << "" << false << -1;
+    QTest::newRow("an array") << QByteArray(R"([{"allesuit":true}])") << false << "" << false << -1;
+    QTest::newRow("plain text") << QByteArray("allesuit") << false << "" << false << -1;
     QTest::newRow("id not a text")
-        << QByteArray(R"({"allesuit":true,"id":7})") << false << "" << false;
+        << QByteArray(R"({"allesuit":true,"id":7})") << false << "" << false << -1;
     QTest::newRow("voor not a list")
-        << QByteArray(R"({"allesuit":true,"id":"r4","voor":"pc01"})") << false << "" << false;
+        << QByteArray(R"({"allesuit":true,"id":"r4","voor":"pc01"})") << false << "" << false << -1;
+
+    // Only exactly one key "bevroren" with true or false: a damaged word
+    // must neither release a class in a test nor freeze one.
+    QTest::newRow("frozen") << klas::encodeFreeze(true) << false << "" << false << 1;
+    QTest::newRow("released") << QByteArray(R"({"bevroren":false})") << false << "" << false << 0;
+    QTest::newRow("bevroren as text")
+        << QByteArray(R"({"bevroren":"false"})") << false << "" << false << -1;
+    QTest::newRow("bevroren 0") << QByteArray(R"({"bevroren":0})") << false << "" << false << -1;
+    QTest::newRow("bevroren null")
+        << QByteArray(R"({"bevroren":null})") << false << "" << false << -1;
+    QTest::newRow("a key beside it")
+        << QByteArray(R"({"bevroren":false,"tot":"10:30"})") << false << "" << false << -1;
+    QTest::newRow("wrapped in a list")
+        << QByteArray(R"([{"bevroren":false}])") << false << "" << false << -1;
+    QTest::newRow("a bare false") << QByteArray("false") << false << "" << false << -1;
 }
 
 void TestKlasMessages::faultMessages()
@@ -157,6 +189,7 @@ void TestKlasMessages::faultMessages()
     QFETCH(bool, accepted);
     QFETCH(QString, described);
     QFETCH(bool, switchesOff);
+    QFETCH(int, freeze);
     const std::optional<Faults> f = klas::decodeFaults(payload);
     QCOMPARE(f.has_value(), accepted);
     if (f)
@@ -164,8 +197,9 @@ void TestKlasMessages::faultMessages()
     // A fault message is never mistaken for "Alles uit", nor the reverse.
     QVERIFY(!f || !klas::isAllOff(payload));
     QVERIFY(!klas::decodeFaults(klas::encodeAllOff()));
-    if (switchesOff)
-        QVERIFY(klas::isAllOff(payload));
+    // A payload this PC ignores is no all-off message at all, except the
+    // one sent again for other PCs.
+    QCOMPARE(klas::isAllOff(payload), switchesOff || payload.contains(R"("voor":["pc02"])"));
 
     // What reaches the pupil's program from the switch-off topic; the one
     // it confirmed is not carried out again when it is sent again.
@@ -184,6 +218,22 @@ void TestKlasMessages::faultMessages()
         emit m_pc01->client().messageArrived(klas::allOffTopic(QStringLiteral("3b")), payload);
         QCOMPARE(requested.count(), id.isEmpty() ? 3 : 2);
     }
+    // What reaches the pupil's program from the freeze topic, from a frozen
+    // class and from a released one.
+    QSignalSpy freezes(m_pc01.get(), &klas::PupilLink::frozenChanged);
+    const QString freezeTopic = klas::freezeTopic(QStringLiteral("3b"));
+    for (const bool frozenBefore : {true, false}) {
+        emit m_pc01->client().messageArrived(freezeTopic, klas::encodeFreeze(frozenBefore));
+        QCOMPARE(m_pc01->isFrozen(), frozenBefore);
+        freezes.clear();
+        emit m_pc01->client().messageArrived(freezeTopic, payload);
+        const bool after = freeze < 0 ? frozenBefore : freeze == 1;
+        QCOMPARE(m_pc01->isFrozen(), after);
+        QCOMPARE(freezes.count(), after == frozenBefore ? 0 : 1);
+    }
+    // Neither a fault nor a switch-off freezes the class.
+    QVERIFY(freeze >= 0 || !klas::decodeFreeze(payload));
+    QVERIFY(!klas::decodeFreeze(klas::encodeAllOff()));
     // The sender travels along and does not change the set.
     if (f) {
         const QByteArray marked = klas::encodeFaults(*f, QStringLiteral("w1"));

@@ -348,13 +348,18 @@ void TestLessonPane::replayStopsWhereItFails()
 void TestLessonPane::noodstopWhileWatching_data()
 {
     QTest::addColumn<bool>("byKey");
-    QTest::newRow("mouse") << false;
-    QTest::newRow("Esc") << true;
+    // The teacher froze the class: checking, watching and Noodstop still work.
+    QTest::addColumn<bool>("frozen");
+    QTest::newRow("mouse") << false << false;
+    QTest::newRow("Esc") << true << false;
+    QTest::newRow("mouse, frozen") << false << true;
+    QTest::newRow("Esc, frozen") << true << true;
 }
 
 void TestLessonPane::noodstopWhileWatching()
 {
     QFETCH(bool, byKey);
+    QFETCH(bool, frozen);
     testing::ManualTime time;
     testing::ProgramFixture fx(false, &time);
     fx.main->show();
@@ -368,6 +373,7 @@ void TestLessonPane::noodstopWhileWatching()
     auto* pane = child<LessonPane>(*fx.stepPlan, QStringLiteral("FrameOpdracht"));
     pane->setReplayClocks([&time] { return time.newClock(); });
     QVERIFY(pane->openLesson(writeFile(dir, QStringLiteral("les.json"), Lesson)));
+    fx.stepPlan->setFrozen(frozen);
     QVERIFY(pane->check());
     QVERIFY(pane->watch(0));
     plan::LessonReplay* replay = pane->replay();

@@ -1,3 +1,4 @@
+#include "step_plan/editor_state.h"
 #include "step_plan/plan_document.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/recovery_writer.h"
@@ -98,6 +99,8 @@ class TestPlanDocument : public QObject
     void recovery();
     void keptWhileEditing_data();
     void keptWhileEditing();
+    void enabledControls_data();
+    void enabledControls();
 
   private:
     std::unique_ptr<testing::ServiceScope> m_services;
@@ -362,6 +365,55 @@ void TestPlanDocument::keptWhileEditing()
     QCOMPARE(QFile::exists(keep), kept != "-");
     if (kept != "-")
         QCOMPARE(summary(plan::readRecovery(keep).value_or(plan::Recovery()).plan), kept);
+}
+
+void TestPlanDocument::enabledControls_data()
+{
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<bool>("frozen");
+    QTest::addColumn<int>("steps");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("enabled");
+
+    const QString all = "open save settings add remove up down fields table";
+    QTest::newRow("middle step") << false << false << 3 << 1 << all;
+    QTest::newRow("first step") << false << false << 3 << 0
+                                << "open save settings add remove down fields table";
+    QTest::newRow("last step") << false << false << 3 << 2
+                               << "open save settings add remove up fields table";
+    QTest::newRow("no selection") << false << false << 3 << -1 << "open save settings add table";
+    QTest::newRow("selection past the end")
+        << false << false << 2 << 2 << "open save settings add table";
+    QTest::newRow("running") << true << false << 3 << 1 << "save table";
+    QTest::newRow("frozen") << false << true << 3 << 1 << "";
+    QTest::newRow("frozen while running") << true << true << 3 << 1 << "";
+}
+
+// One rule for the window's controls: a frozen class changes, opens and
+// saves nothing, and what a release gives back is only what the run and
+// the selection allow.
+void TestPlanDocument::enabledControls()
+{
+    QFETCH(bool, running);
+    QFETCH(bool, frozen);
+    QFETCH(int, steps);
+    QFETCH(int, selected);
+    QFETCH(QString, enabled);
+    plan::EditorSituation s;
+    s.running = running;
+    s.frozen = frozen;
+    s.steps = steps;
+    s.selected = selected;
+    const plan::EditorEnabled e = plan::editorEnabled(s);
+    QStringList on;
+    const std::pair<const char*, bool> flags[] = {
+        {"open", e.openFiles}, {"save", e.save},         {"settings", e.planSettings},
+        {"add", e.add},        {"remove", e.remove},     {"up", e.up},
+        {"down", e.down},      {"fields", e.stepFields}, {"table", e.stepTable}};
+    for (const auto& [name, flag] : flags)
+        if (flag)
+            on << QString::fromLatin1(name);
+    QCOMPARE(on.join(QLatin1Char(' ')), enabled);
 }
 
 QTEST_GUILESS_MAIN(TestPlanDocument)

@@ -7,6 +7,7 @@
 #include "virtual_station/virtual_station_window.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QtTest>
@@ -111,6 +113,8 @@ class TestStepPlanWindow : public QObject
     void closingTheWindowStopsTheRun();
     void changedPlanAskedBeforeItGoes_data();
     void changedPlanAskedBeforeItGoes();
+    void frozenRunsButEditsNothing_data();
+    void frozenRunsButEditsNothing();
     void savingFromTheQuestionAsksWhere_data();
     void savingFromTheQuestionAsksWhere();
     void noQuestionWhileAPlanRuns();
@@ -119,6 +123,7 @@ class TestStepPlanWindow : public QObject
     void reachedFromTheMainWindow();
     void reachedFromTheVirtualStation();
     void longNoteReadableAtTheSmallestSize();
+    void openedPlanShowsItsStepsAtTheSmallestSize();
 };
 
 void TestStepPlanWindow::hiddenAndEmptyUntilFirstShown()
@@ -381,12 +386,20 @@ void TestStepPlanWindow::changedPlanAskedBeforeItGoes_data()
     QTest::addColumn<QString>("way");
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("changed");
-    for (const char* way : {"CMD_Nieuw", "CMD_Openen", "CMD_Voorbeelden", "sluiten"})
+    // "asked": the teacher freezes the class while the question waits;
+    // "before": the window is frozen already.
+    QTest::addColumn<QString>("frozen");
+    for (const char* way : {"CMD_Nieuw", "CMD_Openen", "CMD_Voorbeelden", "sluiten"}) {
         for (int answer : {platform::ResultSave, platform::ResultDiscard, platform::ResultCancel})
             for (bool changed : {true, false})
                 QTest::addRow("%s, %s, %s", way, qPrintable(answerName(answer)),
                               changed ? "gewijzigd" : "ongewijzigd")
-                    << QString::fromLatin1(way) << answer << changed;
+                    << QString::fromLatin1(way) << answer << changed << QString();
+        QTest::addRow("%s, Niet opslaan, frozen while asked", way)
+            << QString::fromLatin1(way) << int(platform::ResultDiscard) << true << "asked";
+    }
+    QTest::newRow("sluiten, frozen before")
+        << "sluiten" << int(platform::ResultDiscard) << true << "before";
 }
 
 void TestStepPlanWindow::changedPlanAskedBeforeItGoes()
@@ -394,6 +407,7 @@ void TestStepPlanWindow::changedPlanAskedBeforeItGoes()
     QFETCH(QString, way);
     QFETCH(int, answer);
     QFETCH(bool, changed);
+    QFETCH(QString, frozen);
     testing::ServiceScope services(false);
     testing::PlanFilesScope files;
     const QString docs = files.files.documentsFolder();
@@ -411,11 +425,26 @@ void TestStepPlanWindow::changedPlanAskedBeforeItGoes()
 
     services.messages.answer = answer;
     services.dialogs.answer = other;
+    if (frozen == QLatin1String("asked"))
+        services.messages.onShow = [&w](const platform::MessageRequest&) { w.setFrozen(true); };
+    if (frozen == QLatin1String("before"))
+        w.setFrozen(true);
     if (way == QLatin1String("sluiten"))
         w.close();
     else
         click(w, way);
 
+    // Frozen, the plan stays as it is, whatever the answer; closing hides it.
+    if (!frozen.isEmpty()) {
+        QCOMPARE(services.messages.shown.size(), frozen == QLatin1String("asked") ? 1 : 0);
+        QVERIFY(services.dialogs.asked.isEmpty());
+        QVERIFY(w.plan() == edited);
+        QCOMPARE(w.filePath(), own);
+        QVERIFY(w.isModified());
+        QVERIFY(fileContents(own) == before);
+        QCOMPARE(w.isVisible(), frozen == QLatin1String("asked"));
+        return;
+    }
     QCOMPARE(services.messages.shown.size(), changed ? 1 : 0);
     if (changed) {
         const platform::MessageRequest& box = services.messages.shown.first();
@@ -445,6 +474,77 @@ void TestStepPlanWindow::changedPlanAskedBeforeItGoes()
     QCOMPARE(w.filePath(), expectedPath);
     QCOMPARE(w.isModified(), !goesOn);
     QCOMPARE(w.isVisible(), way != QLatin1String("sluiten") || !goesOn);
+}
+
+void TestStepPlanWindow::frozenRunsButEditsNothing_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<bool>("runWhileFrozen");
+    QTest::newRow("first step selected, run to the end while frozen") << "selected" << true;
+    QTest::newRow("waiting for Volgende") << "waiting" << false;
+    QTest::newRow("new plan without steps") << "empty" << false;
+}
+
+// Frozen, the plan runs but nothing that edits, opens or saves it works;
+// released, every control is as it was, whatever the freeze saw.
+void TestStepPlanWindow::frozenRunsButEditsNothing()
+{
+    QFETCH(QString, situation);
+    QFETCH(bool, runWhileFrozen);
+    testing::ServiceScope services(false);
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    QTemporaryDir dir;
+    QVERIFY(w.load(writeFile(dir, QStringLiteral("a.json"), Good)));
+    w.show();
+    if (situation == QLatin1String("waiting")) {
+        QVERIFY(w.start());
+        host.setInputs(0b10);
+        QVERIFY(child<QWidget>(w, QStringLiteral("CMD_Volgende"))->isEnabled());
+    } else if (situation == QLatin1String("empty")) {
+        click(w, QStringLiteral("CMD_Nieuw"));
+        QCOMPARE(w.plan().steps.size(), 0);
+    }
+    const auto enabledStates = [&w] {
+        QStringList states;
+        for (const QWidget* c : w.findChildren<QWidget*>())
+            if (!c->objectName().isEmpty())
+                states << c->objectName() + (c->isEnabled() ? " on" : " off");
+        return states;
+    };
+    const QStringList before = enabledStates();
+    auto* line = child<QLabel>(w, QStringLiteral("Label_Bevroren"));
+    QVERIFY(line->isHidden());
+
+    w.setFrozen(true);
+    const QString text = QStringLiteral("De docent heeft de klas bevroren: je kunt je plan nog "
+                                        "uitvoeren en controleren, niet wijzigen.");
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), text);
+    QCOMPARE(QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name), text);
+    const QStringList editing = {
+        "Stappentabel",       "FrameStap", "CMD_Toevoegen", "CMD_Verwijderen", "CMD_Omhoog",
+        "CMD_Omlaag",         "CMD_Nieuw", "CMD_Openen",    "CMD_Voorbeelden", "CMD_Opslaan",
+        "CMD_OpdrachtOpenen", "Station",   "Herhaal"};
+    for (const QString& name : editing)
+        QVERIFY2(!child<QWidget>(w, name)->isEnabled(), qPrintable(name));
+    const QStringList frozenStates = enabledStates();
+    for (const char* name : {"CMD_Start", "CMD_Stap", "CMD_Volgende", "CMD_Stop"}) {
+        const QString n = QString::fromLatin1(name);
+        QVERIFY2(before.contains(n + " on") == frozenStates.contains(n + " on"), name);
+    }
+    if (runWhileFrozen) {
+        click(w, QStringLiteral("CMD_Start"));
+        host.setInputs(0b10);
+        click(w, QStringLiteral("CMD_Volgende"));
+        QCOMPARE(w.state(), QStringLiteral("finished"));
+        QCOMPARE(host.log, QStringList({"1 aan"}));
+        QCOMPARE(enabledStates(), frozenStates);
+    }
+
+    w.setFrozen(false);
+    QVERIFY(line->isHidden());
+    QCOMPARE(enabledStates(), before);
 }
 
 // "Opslaan" for a plan that is not the pupil's own file asks where; an
@@ -688,6 +788,27 @@ void TestStepPlanWindow::longNoteReadableAtTheSmallestSize()
              qPrintable(QStringLiteral("%1 of %2 pixels shown")
                             .arg(line->height())
                             .arg(line->heightForWidth(line->width()))));
+}
+
+void TestStepPlanWindow::openedPlanShowsItsStepsAtTheSmallestSize()
+{
+    // The window opens this small beside the main window on a 1366x768
+    // screen; the steps must not be a scroll away from an opened plan.
+    RecordingPlanHost host;
+    StepPlanWindow w(host);
+    QTemporaryDir dir;
+    w.show();
+    w.resize(w.minimumSize());
+    QVERIFY(w.load(writeFile(dir, QStringLiteral("a.json"), Good)));
+    QCoreApplication::processEvents();
+    auto* scroll = child<QScrollArea>(w, QStringLiteral("StappenplanScroll"));
+    auto* table = child<QTableWidget>(w, QStringLiteral("Stappentabel"));
+    const QRect first = table->visualItemRect(table->item(0, 0));
+    const QRect shown(table->viewport()->mapTo(scroll->viewport(), first.topLeft()), first.size());
+    QVERIFY2(scroll->viewport()->rect().contains(shown),
+             qPrintable(QStringLiteral("first step at y=%1, room %2")
+                            .arg(shown.y())
+                            .arg(scroll->viewport()->height())));
 }
 
 QTEST_MAIN(TestStepPlanWindow)

@@ -3,13 +3,14 @@
 // of the virtual station while it runs. Not part of the pupils' program.
 //
 //   plan_shot --plan FILE [--force N=on|off] [--click NAME] [--wait MS]
-//             [--png FILE] [--station-png FILE] [--wait MS] [--png FILE] ...
+//             [--freeze on|off] [--png FILE] [--station-png FILE] [--wait MS] ...
 //   plan_shot --open FILE --lesson FILE --click CMD_Controleer --png FILE
 //             [--click CMD_Bekijk --wait MS --replay-png FILE]
 //
 // Actions run in the order given; --plan loads the plan, chooses its
 // station, connects and starts; --open does the same without starting.
-// --lesson opens a lesson in the window, --size WxH resizes it. Where a
+// --lesson opens a lesson in the window, --size WxH resizes it, --freeze
+// on|off freezes the editor as the class's teacher does. Where a
 // step waits for the pupil the tool lays a metal part on the belt and
 // presses "Volgende".
 #include "interface_link/simulated_interface.h"
@@ -87,6 +88,8 @@ int main(int argc, char* argv[])
             auto* pane = window.findChild<plan::LessonPane*>();
             if (!pane || !pane->openLesson(v))
                 return 1;
+        } else if (a == "--freeze") {
+            window.setFrozen(v == "on");
         } else if (a == "--size") {
             window.resize(v.section('x', 0, 0).toInt(), v.section('x', 1, 1).toInt());
         } else if (a == "--replay-png") {
