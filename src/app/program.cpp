@@ -11,6 +11,7 @@
 #include "main_window/main.h"
 #include "main_window/main_plan_host.h"
 #include "outputs/output_panel.h"
+#include "outputs/output_switch.h"
 #include "platform/services.h"
 #include "simulation/station_runner.h"
 #include "step_plan/step_plan_window.h"
@@ -146,7 +147,45 @@ void Program::build()
     attachVirtualStationButton(window.CMD_VirtueleOpstelling, m_virtualStation.get(), &window);
     if (m_virtualStation)
         plan::attachStepPlan(m_virtualStation.get(), &window, m_stepPlan.get());
+    huntFaults();
     joinClass();
+}
+
+void Program::huntFaults()
+{
+    plan::LessonPane::FaultHooks hooks;
+    hooks.apply = [this](const std::optional<lesson::HiddenFault>& fault) {
+        if (fault) {
+            const QString why =
+                lesson::applyProblem(*fault, m_capabilities.simulatedStation != nullptr);
+            if (!why.isEmpty())
+                return why;
+        }
+        m_lessonFault = fault;
+        applyFaults();
+        return QString();
+    };
+    m_stepPlan->setFaultHooks(hooks);
+    // Every switch that went through counts, the pupil's and a plan's.
+    QObject::connect(&m_window->outputPanel().outputSwitch(), &outputs::OutputSwitch::switched,
+                     m_stepPlan.get(), [this](int, bool, outputs::Refusal why) {
+                         if (why == outputs::Refusal::None)
+                             m_stepPlan->outputSwitched();
+                     });
+}
+
+void Program::applyFaults()
+{
+    const bool teacher =
+        m_teacherFaults.open || m_teacherFaults.shorted || m_teacherFaults.deadOutputs;
+    const lesson::FaultMasks m = teacher         ? m_teacherFaults
+                                 : m_lessonFault ? lesson::masksOf(*m_lessonFault)
+                                                 : lesson::FaultMasks{};
+    m_window->setHiddenFaults(m.open, m.shorted);
+    if (sim::StationRunner* runner = m_capabilities.simulatedStation
+                                         ? m_capabilities.simulatedStation->stationRunner()
+                                         : nullptr)
+        runner->setDeadOutputs(quint8(m.deadOutputs));
 }
 
 void Program::joinClass()
@@ -184,7 +223,17 @@ void Program::joinClass()
             s.plc = m_capabilities.drivenElsewhere->drivenBy();
         return s;
     };
-    hooks.applyFaults = [this](int open, int shorted) { m_window->setHiddenFaults(open, shorted); };
+    // Only a simulated station can leave an output's actuator still; the
+    // teacher's window does not offer it for a real module.
+    hooks.applyDeadOutputs = [this](int dead) {
+        m_teacherFaults.deadOutputs = m_capabilities.simulatedStation ? dead : 0;
+    };
+    hooks.applyFaults = [this](int open, int shorted) {
+        m_teacherFaults.open = open;
+        m_teacherFaults.shorted = shorted;
+        applyFaults();
+        m_stepPlan->setTeacherFault(lesson::singleFault(m_teacherFaults));
+    };
     hooks.allOff = [this] {
         // A running plan first, then the pupil's own Noodstop path (which
         // also holds a PLC).
@@ -194,7 +243,7 @@ void Program::joinClass()
     // The teacher's lesson opens as one the pupil opened; nothing in it
     // switches an output.
     hooks.openLesson = [this](const lesson::Lesson& lesson) {
-        m_stepPlan->openLesson(lesson, m_window.get());
+        return m_stepPlan->openLesson(lesson, m_window.get());
     };
     // Frozen by the teacher: the plan still runs and is checked, and every
     // way to switch off stays.
@@ -203,6 +252,8 @@ void Program::joinClass()
     m_classSession = std::make_unique<klas::PupilSession>(m_klas, hooks);
     QObject::connect(m_stepPlan.get(), &plan::StepPlanWindow::lessonChecked, m_classSession.get(),
                      &klas::PupilSession::lessonChecked);
+    QObject::connect(m_stepPlan.get(), &plan::StepPlanWindow::faultReported, m_classSession.get(),
+                     &klas::PupilSession::faultReported);
     QObject::connect(&window, &Main::ending, m_classSession.get(), &klas::PupilSession::stop);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "klas/klas_settings.h"
+#include "lesson/fault_hunt.h"
 
 #include <memory>
 
@@ -94,6 +95,9 @@ class Program
   private:
     void build();
     void joinClass();
+    void huntFaults();
+    // The teacher's faults, or the lesson's one fault while the teacher set none.
+    void applyFaults();
 
     klas::KlasSettings m_klas;
     std::unique_ptr<iface::EasyPortControl> m_ownedPort;
@@ -105,6 +109,8 @@ class Program
     std::unique_ptr<MainPlanHost> m_planHost;
     std::unique_ptr<plan::StepPlanWindow> m_stepPlan;
     std::unique_ptr<klas::PupilSession> m_classSession;
+    lesson::FaultMasks m_teacherFaults;
+    std::optional<lesson::HiddenFault> m_lessonFault;
 };
 
 // The simulated station follows the station in view: set now and on every

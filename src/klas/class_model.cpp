@@ -82,6 +82,16 @@ std::optional<Faults> ClassModel::setFault(const QString& pc, int input, Fault k
     return p.wanted;
 }
 
+std::optional<Faults> ClassModel::setDeadOutput(const QString& pc, int output, bool dead)
+{
+    const QString account = accountOf(pc);
+    if (account.isEmpty() || output < 1 || output > 8)
+        return std::nullopt;
+    Pupil& p = m_pupils[account];
+    p.wanted.deadOutput[size_t(output - 1)] = dead;
+    return p.wanted;
+}
+
 std::optional<Faults> ClassModel::clearFaults(const QString& pc)
 {
     const QString account = accountOf(pc);
@@ -127,6 +137,27 @@ QString ClassModel::inputCaption(const QString& station, int input)
         return plain;
     const station::Point& point = station::data(*s).inputs[size_t(input - 1)];
     return point.used ? plain + QStringLiteral(" – ") + point.name : plain;
+}
+
+QString ClassModel::outputCaption(const QString& station, int output)
+{
+    const QString plain = QStringLiteral("Uitgang %1").arg(output);
+    const std::optional<station::Station> s = station::fromDisplayName(station);
+    if (!s || output < 1 || output > station::kPointCount)
+        return plain;
+    const station::Point& point = station::data(*s).outputs[size_t(output - 1)];
+    return point.used ? plain + QStringLiteral(" – ") + point.name : plain;
+}
+
+QString ClassModel::deadOutputRefusal(const QString& interfaceType)
+{
+    if (interfaceType == QLatin1String("simulated") || interfaceType == QLatin1String("plc"))
+        return {};
+    return interfaceType == QLatin1String("modbus")
+               ? QStringLiteral("Deze pc stuurt een echte module aan: een uitgang die niet werkt "
+                                "kan alleen op het gesimuleerde station.")
+               : QStringLiteral("Nog niet bekend welke interface deze pc gebruikt: een uitgang "
+                                "die niet werkt kan alleen op het gesimuleerde station.");
 }
 
 QString ClassModel::shownName(const Pupil& p)

@@ -57,6 +57,8 @@ class ClassModel
     // nothing for an unknown PC or input outside 1..8.
     std::optional<Faults> setFault(const QString& pc, int input, Fault kind);
     std::optional<Faults> clearFaults(const QString& pc);
+    // Output `output` (1..8) of `pc` does not work (or works again).
+    std::optional<Faults> setDeadOutput(const QString& pc, int output, bool dead);
     // Another teacher's window set `faults` on `account`: they become this
     // record too, so two windows never undo each other. False for an
     // account not in the class.
@@ -79,6 +81,11 @@ class ClassModel
     // sensor" where the station is known and uses the input, else
     // "Ingang 3".
     static QString inputCaption(const QString& station, int input);
+    // "Uitgang 2 – Gelijkstroom motor", as inputCaption.
+    static QString outputCaption(const QString& station, int output);
+    // Why `interfaceType` cannot have an output that does not work; empty
+    // when it can (a simulated station, also one a PLC drives).
+    static QString deadOutputRefusal(const QString& interfaceType);
     // Changes whenever a PC is added: the order of sorted() can only change
     // then, and sorting costs.
     int orderVersion() const { return m_orderVersion; }

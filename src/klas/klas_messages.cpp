@@ -66,6 +66,11 @@ QJsonArray faultArray(const Faults& f)
             list.append(QJsonObject{{QStringLiteral("ingang"), i + 1},
                                     {QStringLiteral("soort"), faultWord(f.input[i])}});
     }
+    for (int i = 0; i < 8; ++i) {
+        if (f.deadOutput[i])
+            list.append(QJsonObject{{QStringLiteral("uitgang"), i + 1},
+                                    {QStringLiteral("soort"), deadOutputWord()}});
+    }
     return list;
 }
 
@@ -74,13 +79,21 @@ std::optional<Faults> faultsFrom(const QJsonValue& v)
     if (!v.isArray())
         return std::nullopt;
     const QJsonArray list = v.toArray();
-    if (list.size() > 8)
+    if (list.size() > 16)
         return std::nullopt;
     Faults f;
     for (const QJsonValue& entry : list) {
         if (!entry.isObject())
             return std::nullopt;
         const QJsonObject o = entry.toObject();
+        if (o.contains(QStringLiteral("uitgang"))) {
+            const std::optional<int> output = number(o.value(QStringLiteral("uitgang")), 8);
+            if (!output || *output < 1 || o.contains(QStringLiteral("ingang")) ||
+                o.value(QStringLiteral("soort")).toString() != deadOutputWord())
+                return std::nullopt;
+            f.deadOutput[*output - 1] = true;
+            continue;
+        }
         const std::optional<int> input = number(o.value(QStringLiteral("ingang")), 8);
         const std::optional<Fault> kind =
             faultFromWord(o.value(QStringLiteral("soort")).toString());
@@ -185,10 +198,19 @@ QString faultWord(Fault f)
     return QStringLiteral("geen");
 }
 
+QString deadOutputWord()
+{
+    return QStringLiteral("werkt niet");
+}
+
 bool Faults::any() const
 {
     for (const Fault f : input) {
         if (f != Fault::None)
+            return true;
+    }
+    for (const bool dead : deadOutput) {
+        if (dead)
             return true;
     }
     return false;
@@ -200,6 +222,10 @@ QString Faults::describe() const
     for (int i = 0; i < 8; ++i) {
         if (input[i] != Fault::None)
             parts.append(QStringLiteral("ingang %1 %2").arg(i + 1).arg(faultWord(input[i])));
+    }
+    for (int i = 0; i < 8; ++i) {
+        if (deadOutput[i])
+            parts.append(QStringLiteral("uitgang %1 %2").arg(i + 1).arg(deadOutputWord()));
     }
     return parts.join(QStringLiteral(", "));
 }
@@ -409,12 +435,26 @@ std::optional<LessonMessage> decodeLesson(const QByteArray& payload)
 bool LessonResult::operator==(const LessonResult& o) const
 {
     return id == o.id && titel == o.titel && goed == o.goed && totaal == o.totaal &&
-           fout == o.fout && pogingen == o.pogingen && seconden == o.seconden && plan == o.plan;
+           fout == o.fout && pogingen == o.pogingen && seconden == o.seconden && plan == o.plan &&
+           hunt == o.hunt && bediend == o.bediend && docent == o.docent;
 }
 
 QByteArray encodeResult(const LessonResult& r)
 {
     const QJsonDocument plan = QJsonDocument::fromJson(r.plan);
+    if (r.hunt)
+        return QJsonDocument(
+                   QJsonObject{{QStringLiteral("soort"), QStringLiteral("storing zoeken")},
+                               {QStringLiteral("id"), r.id},
+                               {QStringLiteral("titel"), r.titel},
+                               {QStringLiteral("goed"), r.goed},
+                               {QStringLiteral("totaal"), r.totaal},
+                               {QStringLiteral("fout"), r.fout},
+                               {QStringLiteral("pogingen"), r.pogingen},
+                               {QStringLiteral("seconden"), r.seconden},
+                               {QStringLiteral("bediend"), r.bediend},
+                               {QStringLiteral("docent"), r.docent}})
+            .toJson(QJsonDocument::Compact);
     const QJsonObject o{
         {QStringLiteral("id"), r.id},
         {QStringLiteral("titel"), r.titel},
@@ -441,10 +481,22 @@ std::optional<LessonResult> decodeResult(const QByteArray& payload)
     const QJsonValue title = o->value(QStringLiteral("titel"));
     const QJsonValue failure = o->value(QStringLiteral("fout"));
     const QJsonValue plan = o->value(QStringLiteral("plan"));
+    const QJsonValue kind = o->value(QStringLiteral("soort"));
+    const bool hunt = kind == QJsonValue(QStringLiteral("storing zoeken"));
+    // A kind this program does not know is not read as a check's result.
+    if (!kind.isUndefined() && !hunt)
+        return std::nullopt;
+    const std::optional<int> switches =
+        hunt ? number(o->value(QStringLiteral("bediend")), 1'000'000) : 0;
+    const QJsonValue teacher = o->value(QStringLiteral("docent"));
     if (!id || !total || !passed || !attempts || !seconds || !title.isString() ||
-        !failure.isString() || !plan.isObject() || *total < 1 || *passed > *total || *attempts < 1)
+        !failure.isString() || (!hunt && !plan.isObject()) || *total < 1 || *passed > *total ||
+        *attempts < 1 || !switches || (hunt && (*total != 1 || !teacher.isBool())))
         return std::nullopt;
     LessonResult r;
+    r.hunt = hunt;
+    r.bediend = *switches;
+    r.docent = teacher.toBool(false);
     r.id = *id;
     r.titel = text(*o, "titel");
     r.goed = *passed;
@@ -452,7 +504,8 @@ std::optional<LessonResult> decodeResult(const QByteArray& payload)
     r.fout = text(*o, "fout", kMaxSentence);
     r.pogingen = *attempts;
     r.seconden = *seconds;
-    r.plan = QJsonDocument(plan.toObject()).toJson(QJsonDocument::Compact);
+    if (!hunt)
+        r.plan = QJsonDocument(plan.toObject()).toJson(QJsonDocument::Compact);
     return r;
 }
 

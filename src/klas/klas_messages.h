@@ -42,15 +42,23 @@ enum class Fault { None, OpenCircuit, ShortCircuit };
 // "geen", "draadbreuk", "kortsluiting"; nothing for any other word.
 std::optional<Fault> faultFromWord(const QString& word);
 QString faultWord(Fault f);
+// The one kind of output fault.
+QString deadOutputWord();
 
-// A hidden fault per input (index 0..7 = input 1..8).
+// A hidden fault per input (index 0..7 = input 1..8), and the outputs
+// that do not work ("werkt niet": the simulated actuator does not move).
 struct Faults {
     std::array<Fault, 8> input{};
+    std::array<bool, 8> deadOutput{};
 
     bool any() const;
-    // "ingang 3 draadbreuk, ingang 5 kortsluiting"; empty when none.
+    // "ingang 3 draadbreuk, ingang 5 kortsluiting, uitgang 2 werkt niet";
+    // empty when none.
     QString describe() const;
-    bool operator==(const Faults& o) const { return input == o.input; }
+    bool operator==(const Faults& o) const
+    {
+        return input == o.input && deadOutput == o.deadOutput;
+    }
     bool operator!=(const Faults& o) const { return !(*this == o); }
 };
 
@@ -134,6 +142,7 @@ std::optional<LessonMessage> decodeLesson(const QByteArray& payload);
 
 // A PC's result on the class's lesson, sent at every check.
 struct LessonResult {
+    bool found() const { return goed == totaal; }
     QString id;    // the lesson's, as sent
     QString titel; // the lesson's title
     int goed = 0;  // scenarios passed
@@ -141,7 +150,15 @@ struct LessonResult {
     QString fout;     // the first failure, 'scenario 2 "naam": Na 4,2 s: ...'; empty when none
     int pogingen = 0; // checks since the lesson arrived
     int seconden = 0; // since the lesson arrived
-    QByteArray plan;  // the checked plan, as a plan file
+    QByteArray plan;  // the checked plan, as a plan file; none for fault finding
+
+    // Fault finding ("soort": "storing zoeken"): goed 1 of totaal 1 once
+    // found, `pogingen` the answers given, `seconden` the time to the right
+    // one, `bediend` the outputs switched before it; `docent` when it was
+    // answered against the teacher's fault rather than the lesson's.
+    bool hunt = false;
+    int bediend = 0;
+    bool docent = false;
 
     bool operator==(const LessonResult& o) const;
 };

@@ -270,7 +270,7 @@ class PupilTile : public QWidget
         const PupilStatus& s = p.status;
         if (m_shownOnce && p.seen == m_seen && current == m_current && s == m_status &&
             p.wanted == m_wanted && result == m_result->text() &&
-            p.result.has_value() == m_planButton->isVisibleTo(this))
+            (p.result.has_value() && !p.result->hunt) == m_planButton->isVisibleTo(this))
             return;
         const bool first = !m_shownOnce;
         const bool wasLive = m_status.online && m_current;
@@ -317,7 +317,8 @@ class PupilTile : public QWidget
         setText(m_faults, faults);
         setText(m_result, result);
         m_result->setVisible(!result.isEmpty());
-        m_planButton->setVisible(p.result.has_value());
+        // Fault finding sends no plan.
+        m_planButton->setVisible(p.result.has_value() && !p.result->hunt);
         m_planButton->setAccessibleName(QStringLiteral("Plan van %1").arg(name));
 
         // What a screen reader says on the tile and on its button: the
@@ -794,6 +795,13 @@ QVariantMap Klasoverzicht::leerling(const QString& naam) const
                       {QStringLiteral("oud"), r.id != m_lessonId}};
         if (p->ownPassed >= 0)
             o.insert(QStringLiteral("zelfGoed"), p->ownPassed);
+        if (r.hunt) {
+            o.insert(QStringLiteral("soort"), QStringLiteral("storing zoeken"));
+            o.insert(QStringLiteral("gevonden"), r.found());
+            o.insert(QStringLiteral("bediend"), r.bediend);
+            o.insert(QStringLiteral("docent"), r.docent);
+            o.insert(QStringLiteral("oud"), !r.docent && r.id != m_lessonId);
+        }
         m.insert(QStringLiteral("opdracht"), o);
     }
     if (!p->status.opdrachtFout.isEmpty())
@@ -812,6 +820,23 @@ bool Klasoverzicht::zetStoring(const QString& naam, int ingang, const QString& s
 {
     const std::optional<Fault> kind = faultFromWord(soort);
     return kind && changeFaults(naam, m_model.setFault(naam, ingang, *kind));
+}
+
+QString Klasoverzicht::uitgangWeigering(const QString& naam) const
+{
+    const ClassModel::Pupil* p = m_model.pupil(naam);
+    return p ? ClassModel::deadOutputRefusal(p->status.interfaceType) : QString();
+}
+
+bool Klasoverzicht::zetUitgangStoring(const QString& naam, int uitgang, const QString& soort)
+{
+    const bool dead = soort == deadOutputWord();
+    if (!dead && soort != QLatin1String("geen"))
+        return false;
+    // Lifting is always allowed; setting only where a station can ignore it.
+    if (dead && (!m_model.pupil(naam) || !uitgangWeigering(naam).isEmpty()))
+        return false;
+    return changeFaults(naam, m_model.setDeadOutput(naam, uitgang, dead));
 }
 
 bool Klasoverzicht::alleStoringenWeg(const QString& naam)
@@ -947,10 +972,41 @@ void Klasoverzicht::openFaults(const QString& account)
         form->addRow(caption, box);
         boxes[i] = box;
     }
+    // The outputs: only "werkt niet", and only on a simulated station.
+    const QString refusal = ClassModel::deadOutputRefusal(p->status.interfaceType);
+    std::array<QComboBox*, 8> outputBoxes{};
+    for (int i = 0; i < 8; ++i) {
+        const QString label = ClassModel::outputCaption(p->status.station, i + 1);
+        auto* caption = new QLabel(label, &dialog);
+        caption->setTextFormat(Qt::PlainText);
+        auto* box = new QComboBox(&dialog);
+        caption->setBuddy(box);
+        box->addItems({QStringLiteral("geen"), deadOutputWord()});
+        box->setCurrentIndex(p->wanted.deadOutput[size_t(i)] ? 1 : 0);
+        box->setAccessibleName(label);
+        box->setObjectName(QStringLiteral("UitgangStoring_%1").arg(i + 1));
+        // One set before the PC showed a module can still be lifted.
+        box->setEnabled(refusal.isEmpty() || p->wanted.deadOutput[size_t(i)]);
+        connect(box, &QComboBox::currentTextChanged, this, [this, account, i](const QString& kind) {
+            zetUitgangStoring(account, i + 1, kind);
+        });
+        form->addRow(caption, box);
+        outputBoxes[i] = box;
+    }
+    if (!refusal.isEmpty()) {
+        auto* why = new QLabel(refusal, &dialog);
+        why->setObjectName(QStringLiteral("UitgangWeigering"));
+        why->setWordWrap(true);
+        form->addRow(why);
+    }
     auto* clear = new QPushButton(QStringLiteral("Alle storingen weg"), &dialog);
-    connect(clear, &QPushButton::clicked, &dialog, [this, account, boxes] {
+    connect(clear, &QPushButton::clicked, &dialog, [this, account, boxes, outputBoxes] {
         alleStoringenWeg(account);
         for (QComboBox* b : boxes) {
+            const QSignalBlocker quiet(b);
+            b->setCurrentIndex(0);
+        }
+        for (QComboBox* b : outputBoxes) {
             const QSignalBlocker quiet(b);
             b->setCurrentIndex(0);
         }
@@ -1141,7 +1197,8 @@ void Klasoverzicht::onResultMessage(const QString& account, const QByteArray& pa
 void Klasoverzicht::recheck(const QString& account)
 {
     const ClassModel::Pupil* p = m_model.pupil(account);
-    if (!p || !p->result || !m_lesson || p->result->id != m_lessonId || p->ownPassed >= 0)
+    if (!p || !p->result || !m_lesson || p->result->id != m_lessonId || p->ownPassed >= 0 ||
+        p->result->hunt)
         return;
     const plan::ReadResult read = plan::parsePlan(
         p->result->plan, QStringLiteral("het plan van %1").arg(ClassModel::shownName(*p)));

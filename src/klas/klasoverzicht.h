@@ -66,11 +66,16 @@ class Klasoverzicht : public QWidget
     // draadbreuk, ..." as the PC reports them) and, once the PC sent a
     // result, opdracht (id, titel, goed, totaal, fout, pogingen, seconden,
     // plan as plan file JSON, zelfGoed when checked here, oud when it is
-    // about another lesson than the one sent now); empty for an unknown PC.
+    // about another lesson than the one sent now; for fault finding soort,
+    // gevonden, bediend and docent); empty for an unknown PC.
     Q_INVOKABLE QVariantMap leerling(const QString& naam) const;
     // soort: "geen", "draadbreuk" or "kortsluiting"; ingang 1..8. True when
     // the command went to the broker.
     Q_INVOKABLE bool zetStoring(const QString& naam, int ingang, const QString& soort);
+    // soort: "geen" or "werkt niet"; uitgang 1..8. Refused (false, and
+    // `uitgangWeigering` says why) for a PC without a simulated station.
+    Q_INVOKABLE bool zetUitgangStoring(const QString& naam, int uitgang, const QString& soort);
+    Q_INVOKABLE QString uitgangWeigering(const QString& naam) const;
     // Every PC's faults lifted; true when the command went to the broker.
     Q_INVOKABLE bool alleStoringenWeg(const QString& naam);
     // Switches every station of the class off (no question asked; the button

@@ -26,6 +26,22 @@ LessonResult makeResult(const QString& id, const lesson::Report& report, const p
     return r;
 }
 
+LessonResult makeHuntResult(const QString& id, const QString& title, const lesson::HuntResult& hunt)
+{
+    LessonResult r;
+    r.hunt = true;
+    r.id = id;
+    r.titel = hunt.teacher ? QStringLiteral("Storing van de docent") : title;
+    r.goed = hunt.found ? 1 : 0;
+    r.totaal = 1;
+    r.fout = hunt.found ? QString() : QStringLiteral("storing nog niet gevonden");
+    r.pogingen = hunt.attempts;
+    r.seconden = hunt.seconds;
+    r.bediend = hunt.switches;
+    r.docent = hunt.teacher;
+    return r;
+}
+
 QString durationText(int seconds)
 {
     const int h = seconds / 3600;
@@ -42,6 +58,8 @@ namespace
 
 QString score(const LessonResult& r)
 {
+    if (r.hunt)
+        return lesson::huntLine(r.found(), r.pogingen);
     return QStringLiteral("%1/%2 · %3 %4")
         .arg(r.goed)
         .arg(r.totaal)
@@ -66,6 +84,11 @@ QString tileResultLine(const ClassModel::Pupil& p, const QString& currentId)
     if (!p.result)
         return {};
     const LessonResult& r = *p.result;
+    // The teacher's own fault belongs to no lesson sent.
+    if (r.docent)
+        return score(r);
+    if (r.hunt && r.id == currentId)
+        return score(r);
     if (r.id != currentId)
         return QStringLiteral("Oude opdracht (%1): %2").arg(r.titel, score(r));
     QString line = QStringLiteral("Opdracht: %1").arg(score(r));
@@ -80,7 +103,8 @@ QVector<ResultRow> resultRows(const ClassModel& model, const QString& currentId)
     for (const ClassModel::Pupil* p : model.sorted()) {
         ResultRow row;
         row.naam = ClassModel::shownName(*p);
-        if (p->result && !currentId.isEmpty() && p->result->id == currentId) {
+        if (p->result &&
+            ((!currentId.isEmpty() && p->result->id == currentId) || p->result->docent)) {
             const LessonResult& r = *p->result;
             row.hasResult = true;
             row.goed = r.goed;
@@ -89,6 +113,8 @@ QVector<ResultRow> resultRows(const ClassModel& model, const QString& currentId)
             row.seconden = r.seconden;
             row.zelf = p->ownPassed;
             row.fout = r.fout;
+            row.hunt = r.hunt;
+            row.bediend = r.bediend;
         }
         rows.append(row);
     }

@@ -2,6 +2,7 @@
 
 #include "klas/class_model.h"
 #include "klas/klas_messages.h"
+#include "lesson/fault_hunt.h"
 #include "lesson/lesson_check.h"
 
 #include <QByteArray>
@@ -17,6 +18,11 @@ namespace klas
 // The result of one check of the class's lesson `id`.
 LessonResult makeResult(const QString& id, const lesson::Report& report, const plan::Plan& plan,
                         int attempts, int seconds);
+
+// The result of an answer to "Storing melden…"; `id` empty when no class's
+// lesson is open (the teacher's fault found on a lesson of the pupil's own).
+LessonResult makeHuntResult(const QString& id, const QString& title,
+                            const lesson::HuntResult& hunt);
 
 // "12:05" (minutes and seconds), "1:02:03" past an hour.
 QString durationText(int seconds);
@@ -38,6 +44,8 @@ struct ResultRow {
     int seconden = 0;
     int zelf = -1; // the teacher's own check, -1 when not done
     QString fout;
+    bool hunt = false; // fault finding: goed/totaal is found or not
+    int bediend = 0;
 };
 
 QVector<ResultRow> resultRows(const ClassModel& model, const QString& currentId);

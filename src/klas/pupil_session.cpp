@@ -45,14 +45,25 @@ int shortMask(const Faults& f)
     return mask;
 }
 
+int deadMask(const Faults& f)
+{
+    int mask = 0;
+    for (int i = 0; i < 8; ++i)
+        mask |= f.deadOutput[size_t(i)] ? 1 << i : 0;
+    return mask;
+}
+
 PupilSession::PupilSession(const KlasSettings& settings, Hooks hooks, QObject* parent)
     : QObject(parent), m_hooks(std::move(hooks))
 {
     m_link = std::make_unique<PupilLink>(
         std::unique_ptr<MqttClient>(makeClient(settings, nullptr, true)), settings.klas,
         settings.gebruiker);
-    connect(m_link.get(), &PupilLink::faultsChanged, this,
-            [this](const Faults& f) { m_hooks.applyFaults(openMask(f), shortMask(f)); });
+    connect(m_link.get(), &PupilLink::faultsChanged, this, [this](const Faults& f) {
+        if (m_hooks.applyDeadOutputs)
+            m_hooks.applyDeadOutputs(deadMask(f));
+        m_hooks.applyFaults(openMask(f), shortMask(f));
+    });
     connect(m_link.get(), &PupilLink::allOffRequested, this, [this](const QString& id) {
         // Switches off only: the hook is the program's Noodstop path.
         m_hooks.allOff();
@@ -110,13 +121,24 @@ void PupilSession::takeLesson(const QString& id, const QByteArray& bytes)
                                            platform::MessageIcon::Warning});
         return;
     }
+    // Refused here (a fault this interface cannot have): told as a damaged
+    // lesson is, to the pupil and on the teacher's tile.
+    const QString refusal = m_hooks.openLesson ? m_hooks.openLesson(*read.lesson) : QString();
+    if (!refusal.isEmpty()) {
+        m_lesson.reset();
+        m_lessonId.clear();
+        m_link->setLessonState(id, refusal);
+        platform::messages().showNonModal(QStringLiteral("klas-opdracht"),
+                                          {QStringLiteral("Opdracht van de docent"), refusal,
+                                           platform::MessageButtons::Ok,
+                                           platform::MessageIcon::Warning});
+        return;
+    }
     m_lesson = read.lesson;
     m_lessonId = id;
     m_lessonSinceMs = m_hooks.time->nowMs();
     m_attempts = 0;
     m_link->setLessonState(id, {});
-    if (m_hooks.openLesson)
-        m_hooks.openLesson(*m_lesson);
     // Waits for nothing: the pupil may be in the middle of something.
     platform::messages().showNonModal(
         QStringLiteral("klas-opdracht"),
@@ -133,6 +155,15 @@ void PupilSession::lessonChecked(const lesson::Lesson& lesson, const lesson::Rep
     ++m_attempts;
     const qint64 seconds = (m_hooks.time->nowMs() - m_lessonSinceMs) / 1000;
     m_link->publishResult(makeResult(m_lessonId, report, plan, m_attempts, int(seconds)));
+}
+
+void PupilSession::faultReported(const lesson::Lesson& lesson, const lesson::HuntResult& result)
+{
+    const bool classLesson = m_lesson && lesson == *m_lesson;
+    if (!classLesson && !result.teacher)
+        return;
+    m_link->publishResult(
+        makeHuntResult(classLesson ? m_lessonId : QString(), lesson.title, result));
 }
 
 PupilSession::~PupilSession()

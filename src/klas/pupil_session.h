@@ -36,9 +36,12 @@ class PupilSession : public QObject
     struct Hooks {
         std::function<PupilStatus()> status;
         std::function<void(int openMask, int shortMask)> applyFaults;
+        // The outputs that do not work; told before applyFaults. Optional.
+        std::function<void(int deadMask)> applyDeadOutputs;
         std::function<void()> allOff;
         // Opens the class's lesson in Stappenplan; never switches an output.
-        std::function<void(const lesson::Lesson&)> openLesson;
+        // Returns why it could not be opened here, or empty.
+        std::function<QString(const lesson::Lesson&)> openLesson;
         // The teacher froze (true) or released (false) the plan editor.
         std::function<void(bool frozen)> setFrozen;
         QWidget* boxParent = nullptr;
@@ -55,6 +58,9 @@ class PupilSession : public QObject
     // lesson the result goes to the teacher.
     void lessonChecked(const lesson::Lesson& lesson, const lesson::Report& report,
                        const plan::Plan& plan);
+    // The pupil answered "Storing melden…" on `lesson`: the result goes to
+    // the teacher when it is the class's lesson or the teacher's own fault.
+    void faultReported(const lesson::Lesson& lesson, const lesson::HuntResult& result);
     // The class's lesson while one is held.
     const std::optional<lesson::Lesson>& classLesson() const { return m_lesson; }
     // Says goodbye to the broker; bounded.
@@ -77,6 +83,7 @@ class PupilSession : public QObject
 // Masks of a fault set: bit i = input i + 1.
 int openMask(const Faults& f);
 int shortMask(const Faults& f);
+int deadMask(const Faults& f);
 
 // The teacher's window from the teacher's [klas] settings (it owns its
 // client).

@@ -78,6 +78,14 @@ int gradePlans(const QString& lessonPath, const QStringList& paths, const QStrin
         err << lesson.error << '\n';
         return 2;
     }
+    // Without scenarios every plan would pass "0 of 0": a false all-right.
+    if (lesson.lesson->hunt) {
+        err << QStringLiteral("Kan \"%1\" niet nakijken: het is een opdracht \"storing "
+                              "zoeken\", daar hoort geen stappenplan bij.")
+                   .arg(QFileInfo(lessonPath).fileName())
+            << '\n';
+        return 2;
+    }
     const QStringList files = planFiles(paths);
     if (files.isEmpty()) {
         err << QStringLiteral("Geen stappenplannen om na te kijken.") << '\n';

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lesson/fault_hunt.h"
 #include "simulation/simulation.h"
 #include "station/station.h"
 #include "step_plan/plan.h"
@@ -123,11 +124,14 @@ struct Lesson {
     // The plan the pupil starts from, if the teacher gives one.
     std::optional<plan::Plan> startPlan;
     QVector<Scenario> scenarios;
+    // Fault finding ("soort": "storing zoeken"): the one hidden fault the
+    // pupil looks for by hand; such a lesson has no scenarios.
+    std::optional<HiddenFault> hunt;
 
     bool operator==(const Lesson& o) const
     {
         return title == o.title && station == o.station && text == o.text &&
-               startPlan == o.startPlan && scenarios == o.scenarios;
+               startPlan == o.startPlan && scenarios == o.scenarios && hunt == o.hunt;
     }
 };
 

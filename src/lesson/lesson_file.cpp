@@ -41,6 +41,9 @@ const QString KeyOutputsOff = QStringLiteral("uitgangenUit");
 const QString KeyPlan = QStringLiteral("plan");
 const QString KeyMin = QStringLiteral("min");
 const QString KeyMax = QStringLiteral("max");
+const QString KeyOutput = QStringLiteral("uitgang");
+const QString KeyFault = QStringLiteral("storing");
+const QString WordHunt = QStringLiteral("storing zoeken");
 const QString WordOpen = QStringLiteral("draadbreuk");
 const QString WordShort = QStringLiteral("kortsluiting");
 constexpr int MaxLineLength = 500;
@@ -328,6 +331,38 @@ QString readScenario(const QJsonObject& o, station::Station s, Scenario* sc)
     return readRequirements(o.value(KeyRequirements), s, &sc->req);
 }
 
+// The one fault of a fault-finding lesson: {"ingang": n, "soort": ...} or
+// {"uitgang": n, "soort": "werkt niet"}.
+QString readHunt(const QJsonValue& v, station::Station s, std::optional<HiddenFault>* hunt)
+{
+    const QString shape = QStringLiteral("\"storing\" moet een object zijn, zoals {\"ingang\": 3, "
+                                         "\"soort\": \"draadbreuk\"} of {\"uitgang\": 2, "
+                                         "\"soort\": \"werkt niet\"}.");
+    if (!v.isObject())
+        return shape;
+    const QJsonObject o = v.toObject();
+    if (o.contains(KeyInput) == o.contains(KeyOutput))
+        return QStringLiteral("\"storing\" noemt precies één \"ingang\" of één \"uitgang\".");
+    HiddenFault f;
+    f.output = o.contains(KeyOutput);
+    const QString key = f.output ? KeyOutput : KeyInput;
+    const std::optional<int> point = whole(o.value(key), 1, plan::PointCount);
+    if (!point)
+        return QStringLiteral("in \"storing\": ") + wholeText(key, 1, plan::PointCount);
+    f.point = *point;
+    const std::optional<FaultKind> kind = faultKindFromWord(o.value(KeyKind).toString());
+    if (!kind)
+        return f.output ? QStringLiteral("in \"storing\": \"soort\" van een uitgang moet "
+                                         "\"werkt niet\" zijn.")
+                        : QStringLiteral("in \"storing\": \"soort\" van een ingang moet "
+                                         "\"draadbreuk\" of \"kortsluiting\" zijn.");
+    f.kind = *kind;
+    if (const QString why = faultProblem(f, s); !why.isEmpty())
+        return QStringLiteral("in \"storing\": ") + why;
+    *hunt = f;
+    return {};
+}
+
 QJsonValue countJson(const Count& c)
 {
     if (c.exact && !c.min && !c.max)
@@ -410,6 +445,28 @@ ReadResult parseLesson(const QByteArray& bytes, const QString& fileName)
         lesson.startPlan = read.plan;
     }
 
+    const QJsonValue kind = root.value(KeyKind);
+    if (!kind.isUndefined() && kind.toString() != WordHunt)
+        return refuse(fileName, QStringLiteral("\"soort\" moet \"storing zoeken\" zijn, of "
+                                               "ontbreken voor een opdracht met scenario's."));
+    if (!kind.isUndefined()) {
+        if (!root.contains(KeyFault))
+            return refuse(fileName, QStringLiteral("een opdracht \"storing zoeken\" heeft één "
+                                                   "\"storing\" nodig, zoals {\"ingang\": 3, "
+                                                   "\"soort\": \"draadbreuk\"}."));
+        if (root.contains(KeyScenarios))
+            return refuse(fileName, QStringLiteral("een opdracht \"storing zoeken\" heeft geen "
+                                                   "\"scenarios\": de leerling zoekt met de "
+                                                   "hand."));
+        const QString why = readHunt(root.value(KeyFault), lesson.station, &lesson.hunt);
+        if (!why.isEmpty())
+            return refuse(fileName, why);
+        return {lesson, QString()};
+    }
+    if (root.contains(KeyFault))
+        return refuse(fileName, QStringLiteral("\"storing\" hoort alleen bij een opdracht met "
+                                               "\"soort\": \"storing zoeken\"."));
+
     const QJsonValue scenarios = root.value(KeyScenarios);
     if (!scenarios.isArray() || scenarios.toArray().isEmpty() ||
         scenarios.toArray().size() > MaxScenarios)
@@ -467,6 +524,13 @@ QByteArray writeLesson(const Lesson& lesson)
     if (lesson.startPlan)
         root.insert(KeyStartPlan,
                     QJsonDocument::fromJson(plan::writePlan(*lesson.startPlan)).object());
+    if (lesson.hunt) {
+        const HiddenFault& f = *lesson.hunt;
+        root.insert(KeyKind, WordHunt);
+        root.insert(KeyFault, QJsonObject{{f.output ? KeyOutput : KeyInput, f.point},
+                                          {KeyKind, faultKindWord(f.kind)}});
+        return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    }
     QJsonArray scenarios;
     for (const Scenario& sc : lesson.scenarios) {
         QJsonObject o;

@@ -45,6 +45,14 @@ void SimulatedStation::setOutputs(quint8 word)
     afterChange();
 }
 
+void SimulatedStation::setDeadOutputs(quint8 mask)
+{
+    if (mask == m_sim.deadOutputs())
+        return;
+    m_sim.setDeadOutputs(mask);
+    afterChange();
+}
+
 void SimulatedStation::setInputForce(int input, Force force)
 {
     if (input < 0 || input >= Simulation::InputCount || m_sim.force(input) == force)

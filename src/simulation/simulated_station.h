@@ -35,6 +35,8 @@ class SimulatedStation : public StationRunner
     quint8 outputs() const override { return m_sim.outputs(); }
     void setOutputs(quint8 word) override;
     quint8 inputs() const override { return m_sim.inputs(); }
+    quint8 deadOutputs() const override { return m_sim.deadOutputs(); }
+    void setDeadOutputs(quint8 mask) override;
     Force inputForce(int input) const override { return m_sim.force(input); }
     void setInputForce(int input, Force force) override;
     bool placePart(bool metal) override;

@@ -55,20 +55,28 @@ void Simulation::setOutputs(quint8 word)
     applyOutputs();
 }
 
+void Simulation::setDeadOutputs(quint8 mask)
+{
+    m_dead = mask;
+    applyOutputs();
+}
+
 void Simulation::applyOutputs()
 {
+    // Only ever fewer outputs than given: a fault never moves anything.
+    const quint8 working = m_outputs & quint8(~m_dead);
     if (m_stack)
-        m_stack->setOutputs(m_outputs);
+        m_stack->setOutputs(working);
     if (m_kind == station::Station::TransHandling) {
-        const station::SplitOutputs split = station::splitCombinedOutputs(m_outputs);
+        const station::SplitOutputs split = station::splitCombinedOutputs(working);
         m_conveyor->setOutputs(split.conveyor);
         m_handling->setOutputs(split.handling);
         return;
     }
     if (m_conveyor)
-        m_conveyor->setOutputs(m_outputs);
+        m_conveyor->setOutputs(working);
     if (m_handling)
-        m_handling->setOutputs(m_outputs);
+        m_handling->setOutputs(working);
 }
 
 void Simulation::step(int ms)

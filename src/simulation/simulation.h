@@ -37,6 +37,11 @@ class Simulation
 
     quint8 outputs() const { return m_outputs; }
     void setOutputs(quint8 word);
+    // Outputs that do not work (a hidden fault): still part of the word
+    // given, but their actuators do not move. Kept through a restart and a
+    // change of station.
+    quint8 deadOutputs() const { return m_dead; }
+    void setDeadOutputs(quint8 mask);
     void step(int ms);
 
     // What the station's sensors report, before forcing.
@@ -76,6 +81,7 @@ class Simulation
 
     station::Station m_kind = station::Station::Interface;
     quint8 m_outputs = 0;
+    quint8 m_dead = 0;
     std::array<Force, InputCount> m_force{};
     std::optional<StackMagazine> m_stack;
     std::optional<Conveyor> m_conveyor;

@@ -28,6 +28,10 @@ class StationRunner : public QObject
     virtual quint8 outputs() const = 0;
     virtual void setOutputs(quint8 word) = 0;
     virtual quint8 inputs() const = 0;
+    // Outputs whose actuators do not move (bit i = output i + 1), whatever
+    // the word says; outputs() still reports the word as given.
+    virtual quint8 deadOutputs() const = 0;
+    virtual void setDeadOutputs(quint8 mask) = 0;
 
     // Forces input 0..7 on or off, or frees it; takes effect at once.
     // Inputs outside 0..7 are ignored.

@@ -5,7 +5,9 @@
 #include "lesson/lesson_file.h"
 #include "lesson/live_check.h"
 #include "platform/clock.h"
+#include "platform/dialog_gate.h"
 #include "platform/services.h"
+#include "step_plan/fault_report_dialog.h"
 #include "step_plan/lesson_replay.h"
 #include "step_plan/plan_document.h"
 #include "step_plan/plan_files.h"
@@ -51,7 +53,7 @@ ctl::CommandButton* paneButton(QWidget* parent, const QString& name, const QStri
 LessonPane::LessonPane(PlanDocument& document, const Sequencer& sequencer,
                        std::function<void()> commitTyping, QWidget* parent)
     : ctl::Frame(parent), m_document(document), m_sequencer(sequencer),
-      m_commitTyping(std::move(commitTyping))
+      m_commitTyping(std::move(commitTyping)), m_ownTime(std::make_unique<platform::SteadyTime>())
 {
     setObjectName(QStringLiteral("FrameOpdracht"));
     build();
@@ -145,6 +147,13 @@ void LessonPane::build()
         QStringLiteral("Speel de scenario's op het station terwijl de PLC het bestuurt"));
     m_checkLive->hide();
     right->addWidget(m_checkLive);
+    // Only while there is a fault to find.
+    m_reportFault = paneButton(this, QStringLiteral("CMD_StoringMelden"),
+                               QStringLiteral("Storing melden…"), 180);
+    m_reportFault->setToolTipText(
+        QStringLiteral("Zeg welke ingang of uitgang een storing heeft, en welke"));
+    m_reportFault->hide();
+    right->addWidget(m_reportFault, 0, Qt::AlignLeft);
     row->addLayout(right, 1);
 
     connect(m_check, &QAbstractButton::clicked, this, &LessonPane::check);
@@ -155,6 +164,7 @@ void LessonPane::build()
         else
             checkLive();
     });
+    connect(m_reportFault, &QAbstractButton::clicked, this, &LessonPane::reportFault);
     connect(m_table, &QTableWidget::currentCellChanged, this, &LessonPane::refreshButtons);
     // A sentence wraps to the width its column has now.
     connect(m_table->horizontalHeader(), &QHeaderView::sectionResized, m_table,
@@ -185,21 +195,151 @@ bool LessonPane::openLesson(const QString& path)
         platform::messages().show(window(), box);
         return false;
     }
-    openLesson(*read.lesson);
+    const QString refusal = openLesson(*read.lesson);
+    if (!refusal.isEmpty()) {
+        platform::MessageRequest box;
+        box.title = QStringLiteral("Opdracht openen");
+        box.text = refusal;
+        box.icon = platform::MessageIcon::Warning;
+        platform::messages().show(window(), box);
+        return false;
+    }
     return true;
 }
 
-void LessonPane::openLesson(const lesson::Lesson& lesson)
+QString LessonPane::openLesson(const lesson::Lesson& lesson)
 {
+    // The fault goes on before anything changes: refused, the open lesson
+    // and its fault stay as they were.
+    if (lesson.hunt) {
+        const QString why = m_faultHooks.apply
+                                ? m_faultHooks.apply(lesson.hunt)
+                                : QStringLiteral("Dit programma kan hier geen storing zetten.");
+        if (!why.isEmpty())
+            return QStringLiteral("De opdracht \"%1\" kan hier niet: %2").arg(lesson.title, why);
+        m_lessonFaultApplied = true;
+    } else {
+        liftLessonFault();
+    }
     delete m_replay.data();
     m_live.reset();
     m_lesson = lesson;
     m_report.reset();
+    m_hunt.reset();
+    m_huntSentence.clear();
+    if (lesson.hunt)
+        m_hunt.emplace(*lesson.hunt, nowMs());
     takeStartPlan();
     showLesson();
     showReport();
     refreshButtons();
     show();
+    return {};
+}
+
+void LessonPane::liftLessonFault()
+{
+    if (!m_lessonFaultApplied)
+        return;
+    m_lessonFaultApplied = false;
+    if (m_faultHooks.apply)
+        m_faultHooks.apply(std::nullopt);
+}
+
+qint64 LessonPane::nowMs() const
+{
+    return (m_faultHooks.time ? m_faultHooks.time : m_ownTime.get())->nowMs();
+}
+
+void LessonPane::setFaultHooks(FaultHooks hooks)
+{
+    m_faultHooks = std::move(hooks);
+}
+
+void LessonPane::setTeacherFault(const std::optional<lesson::HiddenFault>& fault)
+{
+    if (!fault) {
+        m_teacherHunt.reset();
+    } else if (!m_teacherHunt || m_teacherHunt->hidden() != *fault) {
+        m_teacherHunt.emplace(*fault, nowMs());
+    }
+    refreshButtons();
+}
+
+void LessonPane::outputSwitched()
+{
+    if (m_teacherHunt)
+        m_teacherHunt->outputSwitched();
+    else if (m_hunt)
+        m_hunt->outputSwitched();
+}
+
+const lesson::FaultHunt* LessonPane::faultHunt() const
+{
+    if (m_teacherHunt)
+        return &*m_teacherHunt;
+    return m_hunt ? &*m_hunt : nullptr;
+}
+
+bool LessonPane::reportFault()
+{
+    const lesson::FaultHunt* hunt = faultHunt();
+    if (!m_lesson || !hunt || hunt->found())
+        return false;
+    FaultReportDialog dialog(m_lesson->station, window());
+    if (platform::runDialog(dialog) != QDialog::Accepted || !faultHunt() || faultHunt()->found())
+        return false;
+    const QString sentence = answerFault(dialog.answer());
+    platform::MessageRequest box;
+    box.title = QStringLiteral("Storing melden");
+    box.text = sentence;
+    box.icon =
+        faultHunt()->found() ? platform::MessageIcon::Information : platform::MessageIcon::None;
+    platform::messages().show(window(), box);
+    return true;
+}
+
+QString LessonPane::answerFault(const lesson::HiddenFault& answer)
+{
+    const bool teacher = m_teacherHunt.has_value();
+    lesson::FaultHunt* hunt = teacher ? &*m_teacherHunt : m_hunt ? &*m_hunt : nullptr;
+    if (!m_lesson || !hunt || hunt->found())
+        return {};
+    const qint64 now = nowMs();
+    const bool right = hunt->answer(answer, now);
+    m_huntSentence = lesson::answerSentence(hunt->hidden(), answer, m_lesson->station);
+    // Found, the lesson's fault is lifted; the teacher's stays until the
+    // teacher lifts it, so the tile never shows a fault the PC lost.
+    if (right && !teacher)
+        liftLessonFault();
+    refreshButtons();
+    emit faultReported(*m_lesson, {hunt->found(), hunt->attempts(), hunt->seconds(now),
+                                   hunt->switches(), teacher});
+    return m_huntSentence;
+}
+
+void LessonPane::refreshHunt()
+{
+    const lesson::FaultHunt* hunt = faultHunt();
+    const bool hunting = m_lesson && (m_lesson->hunt || m_teacherHunt);
+    m_reportFault->setVisible(hunting);
+    m_reportFault->setEnabled(hunt && !hunt->found());
+    if (!m_lesson || !m_lesson->hunt)
+        return;
+    // A lesson without scenarios: nothing to check, the answers instead.
+    m_table->hide();
+    m_check->hide();
+    m_watch->hide();
+    m_checkLive->hide();
+    if (!hunt)
+        return;
+    QString line = m_huntSentence;
+    if (hunt->attempts() > 0)
+        line +=
+            QStringLiteral(" (%1 %2)")
+                .arg(hunt->attempts())
+                .arg(hunt->attempts() == 1 ? QStringLiteral("poging") : QStringLiteral("pogingen"));
+    m_summary->setText(line.trimmed());
 }
 
 // A pupil opening a lesson expects to start from the teacher's plan when
@@ -248,7 +388,7 @@ void LessonPane::showLesson()
 
 bool LessonPane::check()
 {
-    if (!m_lesson || m_sequencer.isActive() || isCheckingLive())
+    if (!m_lesson || m_lesson->hunt || m_sequencer.isActive() || isCheckingLive())
         return false;
     m_live.reset();
     if (m_commitTyping)
@@ -344,6 +484,13 @@ void LessonPane::refreshButtons()
     m_checkLive->setEnabled(live || (m_lesson.has_value() && idle));
     m_checkLive->setCaption(live ? QStringLiteral("Stop de controle")
                                  : QStringLiteral("Controleer met de PLC"));
+    const bool scenarios = !m_lesson || !m_lesson->hunt;
+    m_table->setVisible(scenarios);
+    m_check->setVisible(scenarios);
+    m_watch->setVisible(scenarios);
+    if (!scenarios)
+        m_checkLive->hide();
+    refreshHunt();
 }
 
 void LessonPane::setLiveTarget(sim::StationRunner* runner, iface::DrivenElsewhere* driven)
@@ -366,7 +513,8 @@ const lesson::LiveReport* LessonPane::liveReport() const
 
 bool LessonPane::checkLive()
 {
-    if (!m_lesson || !m_liveRunner || !m_liveDriven || m_sequencer.isActive() || isCheckingLive())
+    if (!m_lesson || m_lesson->hunt || !m_liveRunner || !m_liveDriven || m_sequencer.isActive() ||
+        isCheckingLive())
         return false;
     delete m_replay.data();
     m_live.reset();

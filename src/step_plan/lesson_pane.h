@@ -29,7 +29,8 @@ struct LiveReport;
 namespace platform
 {
 class Clock;
-}
+class TimeSource;
+} // namespace platform
 
 namespace sim
 {
@@ -67,8 +68,10 @@ class LessonPane : public ctl::Frame
     // lesson stays. An empty plan nobody changed makes way for the lesson's
     // start plan; a plan of the pupil's own is never replaced.
     bool openLesson(const QString& path);
-    // The same with a lesson already read (the teacher's, from the class).
-    void openLesson(const lesson::Lesson& lesson);
+    // The same with a lesson already read (the teacher's, from the class);
+    // returns why it was not opened (a fault this interface cannot have),
+    // or empty. Shows no box: the caller tells it.
+    QString openLesson(const lesson::Lesson& lesson);
     // "Controleer"; false when it cannot check now (no lesson, a plan runs).
     bool check();
     // "Bekijk": replays scenario `row` of the last check with the plan that
@@ -97,9 +100,32 @@ class LessonPane : public ctl::Frame
     // that outlives the replay. Unset: each replay runs on timers of its own.
     void setReplayClocks(std::function<platform::Clock*()> next) { m_clocks = std::move(next); }
 
+    // Fault finding ("storing zoeken"). `apply` puts the lesson's hidden
+    // fault on the station (nothing: lifts it) and returns why it cannot, or
+    // empty; `time` counts the search (the program's own when null).
+    struct FaultHooks {
+        std::function<QString(const std::optional<lesson::HiddenFault>&)> apply;
+        const platform::TimeSource* time = nullptr;
+    };
+    void setFaultHooks(FaultHooks hooks);
+    // The teacher set exactly this one fault (nothing: none, or more than
+    // one); while it stands, "Storing melden…" is judged against it.
+    void setTeacherFault(const std::optional<lesson::HiddenFault>& fault);
+    // The pupil switched an output: counted until the fault is found.
+    void outputSwitched();
+    // "Storing melden…": the dialog, then the answer; false when there is
+    // nothing to report on or the pupil cancelled.
+    bool reportFault();
+    // An answer as the dialog gives it; returns the sentence shown.
+    QString answerFault(const lesson::HiddenFault& answer);
+    // The search being scored (the teacher's while it stands); null when none.
+    const lesson::FaultHunt* faultHunt() const;
+
   signals:
     // Every "Controleer": the report and the plan it is about.
     void checked(const lesson::Report& report, const plan::Plan& plan);
+    // Every answer to "Storing melden…" about `lesson`.
+    void faultReported(const lesson::Lesson& lesson, const lesson::HuntResult& result);
 
   protected:
     void hideEvent(QHideEvent* event) override;
@@ -115,6 +141,9 @@ class LessonPane : public ctl::Frame
     void liveProgress();
     void liveFinished();
     void showLiveReport();
+    void liftLessonFault();
+    void refreshHunt();
+    qint64 nowMs() const;
 
     PlanDocument& m_document;
     const Sequencer& m_sequencer;
@@ -130,6 +159,12 @@ class LessonPane : public ctl::Frame
     iface::DrivenElsewhere* m_liveDriven = nullptr;
     std::unique_ptr<platform::Clock> m_liveClock;
     std::unique_ptr<lesson::LiveCheck> m_live;
+    FaultHooks m_faultHooks;
+    std::unique_ptr<platform::TimeSource> m_ownTime;
+    bool m_lessonFaultApplied = false;
+    std::optional<lesson::FaultHunt> m_hunt;        // the lesson's
+    std::optional<lesson::FaultHunt> m_teacherHunt; // the teacher's
+    QString m_huntSentence;                         // the last answer's
 
     QTextBrowser* m_text = nullptr;
     QLabel* m_noteLabel = nullptr;
@@ -138,6 +173,7 @@ class LessonPane : public ctl::Frame
     ctl::CommandButton* m_check = nullptr;
     ctl::CommandButton* m_watch = nullptr;
     ctl::CommandButton* m_checkLive = nullptr;
+    ctl::CommandButton* m_reportFault = nullptr;
 };
 
 } // namespace plan

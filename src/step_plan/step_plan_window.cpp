@@ -415,12 +415,32 @@ void StepPlanWindow::open(QWidget* near)
     }
 }
 
-void StepPlanWindow::openLesson(const lesson::Lesson& lesson, QWidget* near)
+QString StepPlanWindow::openLesson(const lesson::Lesson& lesson, QWidget* near)
 {
     open(near);
     if (!m_ui)
         build();
-    m_ui->lesson->openLesson(lesson);
+    return m_ui->lesson->openLesson(lesson);
+}
+
+void StepPlanWindow::setFaultHooks(LessonPane::FaultHooks hooks)
+{
+    m_faultHooks = hooks;
+    if (m_ui)
+        m_ui->lesson->setFaultHooks(std::move(hooks));
+}
+
+void StepPlanWindow::setTeacherFault(const std::optional<lesson::HiddenFault>& fault)
+{
+    m_teacherFault = fault;
+    if (m_ui)
+        m_ui->lesson->setTeacherFault(fault);
+}
+
+void StepPlanWindow::outputSwitched()
+{
+    if (m_ui)
+        m_ui->lesson->outputSwitched();
 }
 
 void StepPlanWindow::programEnding()
@@ -551,6 +571,9 @@ void StepPlanWindow::build()
     ui.lesson = new LessonPane(
         m_document, m_sequencer, [this] { commitTyping(); }, page);
     ui.lesson->setLiveTarget(m_liveRunner, m_liveDriven);
+    ui.lesson->setFaultHooks(m_faultHooks);
+    ui.lesson->setTeacherFault(m_teacherFault);
+    connect(ui.lesson, &LessonPane::faultReported, this, &StepPlanWindow::faultReported);
     ui.lesson->setFrozen(m_frozen);
     pageBox->addWidget(ui.lesson);
     connect(ui.lesson, &LessonPane::checked, this,

@@ -3,6 +3,7 @@
 #include "lesson/lesson_check.h"
 #include "step_plan/clock.h"
 #include "step_plan/editor_state.h"
+#include "step_plan/lesson_pane.h"
 #include "step_plan/plan.h"
 #include "step_plan/plan_document.h"
 #include "step_plan/plan_host.h"
@@ -99,8 +100,15 @@ class StepPlanWindow : public QWidget
     void open(QWidget* near = nullptr);
 
     // Opens the window as open() does and `lesson` in it, as "Opdracht
-    // openen…" does with a file: the pupil's own plan stays.
-    void openLesson(const lesson::Lesson& lesson, QWidget* near = nullptr);
+    // openen…" does with a file: the pupil's own plan stays. Returns why it
+    // was not opened, or empty.
+    QString openLesson(const lesson::Lesson& lesson, QWidget* near = nullptr);
+
+    // Fault finding: how the lesson's fault reaches the station, the
+    // teacher's one fault, and the pupil's output switches (see LessonPane).
+    void setFaultHooks(LessonPane::FaultHooks hooks);
+    void setTeacherFault(const std::optional<lesson::HiddenFault>& fault);
+    void outputSwitched();
 
     // The station a PLC drives and that PLC's side, for the lesson's
     // "Controleer met de PLC"; null (the default): no such check.
@@ -127,6 +135,8 @@ class StepPlanWindow : public QWidget
     // "Controleer" checked `plan` against `lesson`.
     void lessonChecked(const lesson::Lesson& lesson, const lesson::Report& report,
                        const plan::Plan& plan);
+    // "Storing melden…" was answered.
+    void faultReported(const lesson::Lesson& lesson, const lesson::HuntResult& result);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -157,6 +167,8 @@ class StepPlanWindow : public QWidget
     std::unique_ptr<Clock> m_ownClock;
     sim::StationRunner* m_liveRunner = nullptr;
     iface::DrivenElsewhere* m_liveDriven = nullptr;
+    LessonPane::FaultHooks m_faultHooks;
+    std::optional<lesson::HiddenFault> m_teacherFault;
     Sequencer m_sequencer;
     PlanDocument m_document;
     std::unique_ptr<Clock> m_ownRecoveryClock;

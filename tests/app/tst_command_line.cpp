@@ -170,6 +170,14 @@ void TestCommandLine::grading_data()
         << "";
     QTest::newRow("an unreadable lesson") << QStringList{"--nakijken", right, right} << 2 << ""
                                           << "";
+    // Without scenarios every plan would read "0/0" as if all were right.
+    QTest::newRow("a fault-finding lesson has no plans to grade")
+        << QStringList{"--nakijken",
+                       QFINDTESTDATA(
+                           "../../assets/Opdrachten/Station handling - storing zoeken.json"),
+                       right}
+        << 2 << ""
+        << "";
     QTest::newRow("the CSV quotes every text")
         << QStringList{"--nakijken", lesson, wrong, "--csv", csv} << 0
         << wrong + ": 0/1 " + slide + "\n"

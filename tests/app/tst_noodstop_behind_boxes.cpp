@@ -8,6 +8,7 @@
 #include "app/program.h"
 #include "interface_link/modbus_module.h"
 #include "interface_link/simulated_interface.h"
+#include "lesson/lesson_file.h"
 #include "main_window/main.h"
 #include "platform/dialog_gate.h"
 #include "plc/plc_interface.h"
@@ -123,6 +124,7 @@ void TestNoodstopBehindBoxes::noodstopReachesTheDevice_data()
             kinds << "plc drives";
         if (QLatin1String(iface) == QLatin1String("simulated"))
             kinds << "lesson dialog"
+                  << "fault report"
                   << "link lost";
         for (const QString& box : kinds)
             for (const char* how : {"mouse", "Esc"})
@@ -242,6 +244,14 @@ void TestNoodstopBehindBoxes::noodstopReachesTheDevice()
             planButton("CMD_Nieuw")->click();
         } else if (box == QLatin1String("lesson dialog")) {
             planButton("CMD_OpdrachtOpenen")->click();
+        } else if (box == QLatin1String("fault report")) {
+            const lesson::ReadResult read = lesson::parseLesson(
+                R"({"titel": "Zoek", "station": "Transportband", "tekst": [],
+                    "soort": "storing zoeken", "storing": {"ingang": 1, "soort": "draadbreuk"}})",
+                QStringLiteral("les.json"));
+            QVERIFY(read.lesson);
+            QCOMPARE(plan.openLesson(*read.lesson), QString());
+            planButton("CMD_StoringMelden")->click();
         } else {
             planButton(box == QLatin1String("open dialog") ? "CMD_Openen" : "CMD_Opslaan")->click();
         }

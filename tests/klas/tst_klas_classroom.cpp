@@ -227,6 +227,10 @@ void TestKlasClassroom::faultsReachOnlyTheirPc_data()
     QTest::newRow("input 0 refused") << 0 << "draadbreuk" << false << "";
     QTest::newRow("input 9 refused") << 9 << "draadbreuk" << false << "";
     QTest::newRow("unknown kind refused") << 2 << "aan" << false << "";
+    // "werkt niet" is an output's: the same number goes to uitgang 2.
+    QTest::newRow("an output that does not work")
+        << 2 << "werkt niet" << true << "uitgang 2 werkt niet";
+    QTest::newRow("output 9 refused") << 9 << "werkt niet" << false << "";
 }
 
 void TestKlasClassroom::faultsReachOnlyTheirPc()
@@ -238,7 +242,10 @@ void TestKlasClassroom::faultsReachOnlyTheirPc()
 
     QSignalSpy pc01(m_pc01.get(), &PupilLink::faultsChanged);
     QSignalSpy pc02(m_pc02.get(), &PupilLink::faultsChanged);
-    QCOMPARE(m_teacher->zetStoring(QStringLiteral("Anna"), input, kind), sent);
+    const bool output = kind == QLatin1String("werkt niet");
+    QCOMPARE(output ? m_teacher->zetUitgangStoring(QStringLiteral("Anna"), input, kind)
+                    : m_teacher->zetStoring(QStringLiteral("Anna"), input, kind),
+             sent);
     if (!sent) {
         // A fault set after it arrives after anything it sent, and alone.
         QVERIFY(m_teacher->zetStoring(QStringLiteral("Anna"), 1, QStringLiteral("draadbreuk")));
@@ -533,7 +540,10 @@ std::unique_ptr<klas::PupilSession> lessonSession(const ClassBroker& broker, con
     hooks.status = [naam] { return status(naam, 0, 0); };
     hooks.applyFaults = [](int, int) {};
     hooks.allOff = [] {};
-    hooks.openLesson = [&opened](const lesson::Lesson& l) { opened.append(l); };
+    hooks.openLesson = [&opened](const lesson::Lesson& l) {
+        opened.append(l);
+        return QString();
+    };
     hooks.time = time;
     return std::make_unique<klas::PupilSession>(s, hooks);
 }
@@ -692,12 +702,23 @@ void TestKlasClassroom::resultsAreCheckedAgain_data()
     QTest::addColumn<int>("claimed");
     QTest::addColumn<bool>("planLeavesOutputOn");
     QTest::addColumn<QString>("tile");
+    QTest::addColumn<QString>("hunt"); // fault finding: "les" or "docent"
 
-    QTest::newRow("as claimed") << true << 2 << false << "Opdracht: 2/2 · 3 pogingen";
+    QTest::newRow("as claimed") << true << 2 << false << "Opdracht: 2/2 · 3 pogingen"
+                                << "";
     QTest::newRow("claims what its plan fails")
-        << true << 2 << true << "Opdracht: 2/2 · 3 pogingen · zelf nagekeken: 0/2";
+        << true << 2 << true << "Opdracht: 2/2 · 3 pogingen · zelf nagekeken: 0/2"
+        << "";
     QTest::newRow("an older lesson")
-        << false << 1 << false << "Oude opdracht (Vroeger): 1/2 · 3 pogingen";
+        << false << 1 << false << "Oude opdracht (Vroeger): 1/2 · 3 pogingen"
+        << "";
+    // No plan to check again, and the teacher's own fault is never old.
+    QTest::newRow("fault found on the lesson")
+        << true << 1 << false << "Storing gevonden · 3 pogingen"
+        << "les";
+    QTest::newRow("the teacher's fault, not found yet")
+        << false << 0 << false << "Storing: nog niet gevonden · 3 pogingen"
+        << "docent";
 }
 
 void TestKlasClassroom::resultsAreCheckedAgain()
@@ -706,6 +727,7 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     QFETCH(int, claimed);
     QFETCH(bool, planLeavesOutputOn);
     QFETCH(QString, tile);
+    QFETCH(QString, hunt);
     testing::ServiceScope services(false);
     QTemporaryDir dir;
     QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
@@ -717,14 +739,21 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     r.totaal = 2;
     r.pogingen = 3;
     r.plan = plan::writePlan(waitingPlan(planLeavesOutputOn));
+    if (!hunt.isEmpty()) {
+        r.hunt = true;
+        r.totaal = 1;
+        r.docent = hunt == QLatin1String("docent");
+        r.plan.clear();
+    }
     // Sent on Anna's topic: the tile is hers whatever the payload says.
     QVERIFY(m_pc01->publishResult(r));
     auto* line = m_teacher->findChild<QLabel*>(QStringLiteral("Resultaat_pc01"));
     QTRY_COMPARE(line->text(), tile);
     const QVariantMap result =
         m_teacher->leerling(QStringLiteral("Anna")).value("opdracht").toMap();
-    QCOMPARE(result.value("oud").toBool(), !currentLesson);
-    QCOMPARE(result.contains("zelfGoed"), currentLesson);
+    QCOMPARE(result.value("oud").toBool(), !currentLesson && hunt != QLatin1String("docent"));
+    QCOMPARE(result.contains("zelfGoed"), currentLesson && hunt.isEmpty());
+    QCOMPARE(result.value("gevonden").toBool(), !hunt.isEmpty() && claimed == 1);
 
     QVERIFY(m_teacher->trekOpdrachtIn());
     QVERIFY(m_pc01->client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc01")),

@@ -52,6 +52,8 @@ class TestKlasMessages : public QObject
     void resultsCsvRows();
     void faultDialogNamesTheSensors_data();
     void faultDialogNamesTheSensors();
+    void outputFaultsOnlyWhereAStationIsSimulated_data();
+    void outputFaultsOnlyWhereAStationIsSimulated();
 
   private:
     // pc01 of class 3b, its broker nowhere: messages are handed to it here.
@@ -78,6 +80,10 @@ void TestKlasMessages::faultsDescribedAndSent_data()
     QTest::newRow("short input 8") << faults({{8, Fault::ShortCircuit}}) << "ingang 8 kortsluiting";
     QTest::newRow("both kinds") << faults({{3, Fault::ShortCircuit}, {5, Fault::OpenCircuit}})
                                 << "ingang 3 kortsluiting, ingang 5 draadbreuk";
+    Faults withOutput = faults({{2, Fault::OpenCircuit}});
+    withOutput.deadOutput[2] = true;
+    QTest::newRow("an output that does not work")
+        << withOutput << "ingang 2 draadbreuk, uitgang 3 werkt niet";
 }
 
 void TestKlasMessages::faultsDescribedAndSent()
@@ -119,6 +125,18 @@ void TestKlasMessages::faultMessages_data()
     QTest::newRow("another teacher's window, sender ignored")
         << QByteArray(R"({"storingen":[{"ingang":4,"soort":"kortsluiting"}],"van":"3f9c2a1b"})")
         << true << "ingang 4 kortsluiting" << false << -1;
+    QTest::newRow("an output that does not work")
+        << QByteArray(R"({"storingen":[{"uitgang":8,"soort":"werkt niet"}]})") << true
+        << "uitgang 8 werkt niet" << false << -1;
+    // An output cannot read off or on, and an input cannot stand still.
+    QTest::newRow("an output with a broken wire")
+        << QByteArray(R"({"storingen":[{"uitgang":1,"soort":"draadbreuk"}]})") << false << ""
+        << false << -1;
+    QTest::newRow("an input that does not work")
+        << QByteArray(R"({"storingen":[{"ingang":1,"soort":"werkt niet"}]})") << false << ""
+        << false << -1;
+    QTest::newRow("output 9") << QByteArray(R"({"storingen":[{"uitgang":9,"soort":"werkt niet"}]})")
+                              << false << "" << false << -1;
     QTest::newRow("no list") << QByteArray(R"({"storingen":3})") << false << "" << false << -1;
     QTest::newRow("not json") << QByteArray("storing 2") << false << "" << false << -1;
     QTest::newRow("empty") << QByteArray() << false << "" << false << -1;
@@ -599,6 +617,29 @@ void TestKlasMessages::lessonAndResultMessages_data()
     QTest::newRow("result half an attempt") << true << with("pogingen", 1.5) << false << "" << 0;
     QTest::newRow("result without title")
         << true << with("titel", QJsonValue::Undefined) << false << "" << 0;
+    klas::LessonResult hunt;
+    hunt.hunt = true;
+    hunt.id = QStringLiteral("b2");
+    hunt.titel = QStringLiteral("Zoek");
+    hunt.goed = 1;
+    hunt.totaal = 1;
+    hunt.pogingen = 2;
+    hunt.seconden = 95;
+    hunt.bediend = 7;
+    const QByteArray found = klas::encodeResult(hunt);
+    const auto huntWith = [&found](const char* key, const QJsonValue& value) {
+        QJsonObject o = QJsonDocument::fromJson(found).object();
+        o.insert(QLatin1String(key), value);
+        return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    };
+    // Fault finding sends no plan; its own fields come back as sent.
+    QTest::newRow("fault-finding result") << true << found << true << "b2" << 1;
+    QTest::newRow("fault-finding result of two faults")
+        << true << huntWith("totaal", 2) << false << "" << 0;
+    QTest::newRow("fault-finding result without the teacher's flag")
+        << true << huntWith("docent", 1) << false << "" << 0;
+    QTest::newRow("result of a kind not known here")
+        << true << with("soort", QStringLiteral("anders")) << false << "" << 0;
     QTest::newRow("result too large")
         << true << with("fout", QString(600 * 1024, QLatin1Char('x'))) << false << "" << 0;
 }
@@ -625,6 +666,7 @@ void TestKlasMessages::lessonAndResultMessages()
         return;
     QCOMPARE(r->id, id);
     QCOMPARE(r->goed, passedOrLessonBytes);
+    QCOMPARE(r->bediend, r->hunt ? 7 : 0);
     QCOMPARE(klas::decodeResult(klas::encodeResult(*r)), r);
 }
 
@@ -684,6 +726,25 @@ void TestKlasMessages::faultDialogNamesTheSensors()
     QFETCH(int, input);
     QFETCH(QString, caption);
     QCOMPARE(klas::ClassModel::inputCaption(station, input), caption);
+}
+
+// A real module's cylinder moves whatever the program pretends: the
+// teacher is not offered a fault the PC cannot apply.
+void TestKlasMessages::outputFaultsOnlyWhereAStationIsSimulated_data()
+{
+    QTest::addColumn<QString>("interfaceType");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("simulated") << "simulated" << true;
+    QTest::newRow("a station a PLC drives") << "plc" << true;
+    QTest::newRow("a Modbus module") << "modbus" << false;
+    QTest::newRow("no status yet") << "" << false;
+}
+
+void TestKlasMessages::outputFaultsOnlyWhereAStationIsSimulated()
+{
+    QFETCH(QString, interfaceType);
+    QFETCH(bool, offered);
+    QCOMPARE(klas::ClassModel::deadOutputRefusal(interfaceType).isEmpty(), offered);
 }
 
 QTEST_GUILESS_MAIN(TestKlasMessages)

@@ -22,6 +22,15 @@ const QString Stack = QStringLiteral("Stapel magazijn");
 const QString Prefix = QStringLiteral("Kan \"les.json\" niet openen: ");
 const QString First = QStringLiteral("scenario 1 (\"Eerste\"): ");
 
+// A fault-finding lesson for `station` with `more` after its title.
+QByteArray huntJson(const QString& station, const QString& more)
+{
+    return QStringLiteral(R"({"titel": "T", "station": "%1", "tekst": ["a"], %2})")
+        .arg(station, more)
+        .toUtf8();
+}
+const QString Handling = QStringLiteral("Station handling");
+
 } // namespace
 
 class TestLessonFile : public QObject
@@ -103,6 +112,52 @@ void TestLessonFile::refused_data()
     QTest::newRow("fault on an input the station lacks")
         << lessonJson(Belt, R"("seconden": 5, "storingen": [{"ingang": 3, "soort": "draadbreuk"}])")
         << First + "storing 1: Transportband gebruikt ingang 3 niet.";
+    QTest::newRow("lesson of an unknown kind")
+        << huntJson(Belt,
+                    R"("soort": "storingzoeken", "storing": {"ingang": 1, "soort": "draadbreuk"})")
+        << "\"soort\" moet \"storing zoeken\" zijn, of ontbreken voor een opdracht met scenario's.";
+    QTest::newRow("fault finding without its fault")
+        << huntJson(Belt, R"("soort": "storing zoeken")")
+        << "een opdracht \"storing zoeken\" heeft één \"storing\" nodig, zoals {\"ingang\": 3, "
+           "\"soort\": \"draadbreuk\"}.";
+    QTest::newRow("fault finding with scenarios")
+        << huntJson(Belt,
+                    R"("soort": "storing zoeken", "storing": {"ingang": 1, "soort": "draadbreuk"},
+                            "scenarios": [{"naam": "a", "seconden": 1}])")
+        << "een opdracht \"storing zoeken\" heeft geen \"scenarios\": de leerling zoekt met de "
+           "hand.";
+    QTest::newRow("a hidden fault on a lesson with scenarios")
+        << lessonJson(Belt, R"("seconden": 5)",
+                      R"(, "storing": {"ingang": 1, "soort": "draadbreuk"})")
+        << "\"storing\" hoort alleen bij een opdracht met \"soort\": \"storing zoeken\".";
+    QTest::newRow("fault finding naming an input and an output")
+        << huntJson(
+               Belt,
+               R"("soort": "storing zoeken", "storing": {"ingang": 1, "uitgang": 1, "soort": "draadbreuk"})")
+        << "\"storing\" noemt precies één \"ingang\" of één \"uitgang\".";
+    QTest::newRow("fault finding on output 9")
+        << huntJson(
+               Belt,
+               R"("soort": "storing zoeken", "storing": {"uitgang": 9, "soort": "werkt niet"})")
+        << "in \"storing\": \"uitgang\" moet een heel getal van 1 tot en met 8 zijn.";
+    QTest::newRow("fault finding: an output with a broken wire")
+        << huntJson(
+               Belt,
+               R"("soort": "storing zoeken", "storing": {"uitgang": 1, "soort": "draadbreuk"})")
+        << "in \"storing\": een uitgang kan alleen \"werkt niet\" hebben.";
+    QTest::newRow("fault finding: an input that does not work")
+        << huntJson(Belt,
+                    R"("soort": "storing zoeken", "storing": {"ingang": 1, "soort": "werkt niet"})")
+        << "in \"storing\": een ingang kan alleen \"draadbreuk\" of \"kortsluiting\" hebben.";
+    QTest::newRow("fault finding: an input of an unknown kind")
+        << huntJson(Belt,
+                    R"("soort": "storing zoeken", "storing": {"ingang": 1, "soort": "kapot"})")
+        << "in \"storing\": \"soort\" van een ingang moet \"draadbreuk\" of \"kortsluiting\" zijn.";
+    QTest::newRow("fault finding on an output the station lacks")
+        << huntJson(
+               Belt,
+               R"("soort": "storing zoeken", "storing": {"uitgang": 5, "soort": "werkt niet"})")
+        << "in \"storing\": Transportband gebruikt uitgang 5 niet.";
     QTest::newRow("plan end unknown")
         << lessonJson(Belt, R"("seconden": 5, "eisen": {"plan": "gestopt"})")
         << First + "\"plan\" moet \"klaar\", \"mislukt\" of \"loopt\" zijn.";
@@ -150,6 +205,16 @@ void TestLessonFile::acceptedAndWrittenBack_data()
                Stack,
                R"("seconden": 9, "magazijn": 0, "eisen": {"afgevoerd": {"max": 0}, "plan": "mislukt"})")
         << "9 0 0 0 1000 0 0/0/2";
+    QTest::newRow("fault finding on an output")
+        << huntJson(
+               Handling,
+               R"("soort": "storing zoeken", "storing": {"uitgang": 2, "soort": "werkt niet"})")
+        << "uitgang 2 werkt niet";
+    QTest::newRow("fault finding on an input")
+        << huntJson(
+               Handling,
+               R"("soort": "storing zoeken", "storing": {"ingang": 4, "soort": "kortsluiting"})")
+        << "ingang 4 kortsluiting";
 }
 
 void TestLessonFile::acceptedAndWrittenBack()
@@ -158,17 +223,24 @@ void TestLessonFile::acceptedAndWrittenBack()
     QFETCH(QString, summary);
     const lesson::ReadResult read = lesson::parseLesson(json, QStringLiteral("les.json"));
     QVERIFY2(read.lesson, qPrintable(read.error));
-    const lesson::Scenario& s = read.lesson->scenarios.front();
-    const QString found = QStringLiteral("%1 %2 %3 %4 %5 %6 %7/%8/%9")
-                              .arg(s.seconds)
-                              .arg(s.magazine ? QString::number(*s.magazine) : QStringLiteral("-"))
-                              .arg(s.parts.size())
-                              .arg(s.faults.size())
-                              .arg(s.buttonMs)
-                              .arg(s.req.neverTogether.size())
-                              .arg(int(s.req.neverBlocked))
-                              .arg(int(s.req.outputsOff))
-                              .arg(int(s.req.planEnd));
+    const std::optional<lesson::HiddenFault>& hunt = read.lesson->hunt;
+    QCOMPARE(read.lesson->scenarios.isEmpty(), hunt.has_value());
+    const lesson::Scenario s = hunt ? lesson::Scenario{} : read.lesson->scenarios.front();
+    const QString found =
+        hunt ? QStringLiteral("%1 %2 %3")
+                   .arg(hunt->output ? "uitgang" : "ingang")
+                   .arg(hunt->point)
+                   .arg(lesson::faultKindWord(hunt->kind))
+             : QStringLiteral("%1 %2 %3 %4 %5 %6 %7/%8/%9")
+                   .arg(s.seconds)
+                   .arg(s.magazine ? QString::number(*s.magazine) : QStringLiteral("-"))
+                   .arg(s.parts.size())
+                   .arg(s.faults.size())
+                   .arg(s.buttonMs)
+                   .arg(s.req.neverTogether.size())
+                   .arg(int(s.req.neverBlocked))
+                   .arg(int(s.req.outputsOff))
+                   .arg(int(s.req.planEnd));
     QCOMPARE(found, summary);
 
     // What is written reads back as the same lesson.

@@ -64,6 +64,7 @@ QString partList(const Simulation& sim)
 //   handled=N dropped=N blocked=0|1 atend=N
 //   fill=N           put N lids in the stack magazine
 //   restart          the station afresh, every input free
+//   dead=MASK        outputs in MASK do not work; word=W the word as given
 // Returns an empty string or a description of the first failed check.
 QString runScript(Simulation& sim, const QString& script)
 {
@@ -93,6 +94,12 @@ QString runScript(Simulation& sim, const QString& script)
         } else if (key == QLatin1String("restart")) {
             sim.restart();
             continue;
+        } else if (key == QLatin1String("dead")) {
+            sim.setDeadOutputs(quint8(number));
+            continue;
+        } else if (key == QLatin1String("word")) {
+            actual = QStringLiteral("0x%1").arg(sim.outputs(), 2, 16, QLatin1Char('0'));
+            expected = QStringLiteral("0x%1").arg(number, 2, 16, QLatin1Char('0'));
         } else if (key == QLatin1String("force")) {
             const int input = value.section(QLatin1Char(':'), 0, 0).toInt();
             const QString how = value.section(QLatin1Char(':'), 1);
@@ -386,6 +393,18 @@ void TestSimulation::stations_data()
         << "conveyor"
         << "part=plain; force=0:on; force=5:off; in=0x03; restart; parts=none; in=0x00; "
            "force=5:on; in=0x20";
+    // An output that does not work: its lamp shows the word, nothing moves.
+    QTest::newRow("dead output: the carriage stays back, the word as given")
+        << "handling"
+        << "dead=0x01; out=0x01; wait=1000; in=0x05; moving=0; word=0x01; dead=0; wait=1000; "
+           "in=0x06";
+    QTest::newRow("dead output set while on: the press springs back")
+        << "stack"
+        << "out=0x04; wait=500; in=0x01; dead=0x04; wait=500; in=0x00; word=0x04";
+    QTest::newRow("dead output survives a restart and a station change")
+        << "conveyor"
+        << "dead=0x02; restart; part=plain; out=0x02; wait=3000; parts=0; station=both; "
+           "station=conveyor; part=plain; out=0x02; wait=3000; parts=0";
     QTest::newRow("to interface view and back")
         << "conveyor"
         << "part=plain; station=interface; in=0x00; station=conveyor; "

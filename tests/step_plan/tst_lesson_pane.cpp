@@ -1,4 +1,6 @@
+#include "app/program.h"
 #include "interface_link/simulated_interface.h"
+#include "lesson/lesson_file.h"
 #include "main_window/main.h"
 #include "outputs/output_panel.h"
 #include "simulation/station_runner.h"
@@ -102,6 +104,8 @@ class TestLessonPane : public QObject
     void replayStopsWhereItFails();
     void noodstopWhileWatching_data();
     void noodstopWhileWatching();
+    void faultFinding_data();
+    void faultFinding();
 };
 
 // The lesson's start plan takes the place of an empty plan nobody changed;
@@ -387,6 +391,104 @@ void TestLessonPane::noodstopWhileWatching()
     time.advance(0);
     QCOMPARE(int(fx.simulated().outputs()), 0);
     QCOMPARE(fx.main->DecimaalUit(), 0);
+}
+
+// A fault-finding lesson on the handling station: its fault reaches the
+// station unseen, only the right answer lifts it, and a real module cannot
+// have an output that does not work.
+void TestLessonPane::faultFinding_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("module");
+    QTest::addColumn<int>("shownIn"); // after output 1 was on for a second
+    QTest::addColumn<QString>("found");
+
+    // At rest back and up (inputs 1 and 3); output 1 moves the carriage
+    // to the front (input 2).
+    QTest::newRow("a cylinder that does not work")
+        << R"({"uitgang": 1, "soort": "werkt niet"})" << false << 0x05
+        << "Goed gevonden: uitgang 1 (Verplaatscilinder (uit)) werkt niet.";
+    QTest::newRow("a broken wire")
+        << R"({"ingang": 2, "soort": "draadbreuk"})" << false << 0x04
+        << "Goed gevonden: ingang 2 (Eindschakelaar cil. 1 Voor) heeft een draadbreuk.";
+    QTest::newRow("an output on a real module")
+        << R"({"uitgang": 1, "soort": "werkt niet"})" << true << 0 << QString();
+    // The teacher's one fault (input 3 broken) stands in for the lesson's.
+    QTest::newRow("the teacher's fault")
+        << R"({"ingang": 2, "soort": "draadbreuk"})" << false << 0x04
+        << "Goed gevonden: ingang 3 (Eindschakelaar cil. 2 Boven) heeft een draadbreuk.";
+}
+
+void TestLessonPane::faultFinding()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, module);
+    QFETCH(int, shownIn);
+    QFETCH(QString, found);
+    const QByteArray json = QStringLiteral(R"({"titel": "Zoek", "station": "Station handling",
+        "tekst": ["Zoek de storing."], "soort": "storing zoeken", "storing": %1})")
+                                .arg(fault)
+                                .toUtf8();
+    const lesson::ReadResult read = lesson::parseLesson(json, QStringLiteral("les.json"));
+    QVERIFY2(read.lesson, qPrintable(read.error));
+    if (module) {
+        testing::ServiceScope services(false);
+        testing::RecordingEasyPort port;
+        app::Program program(port);
+        QCOMPARE(program.stepPlan().openLesson(*read.lesson),
+                 QStringLiteral("De opdracht \"Zoek\" kan hier niet: Een uitgang die niet werkt "
+                                "kan alleen op het gesimuleerde station: op een echte module zou "
+                                "de cilinder of motor toch bewegen."));
+        return;
+    }
+    testing::ManualTime time;
+    testing::ProgramFixture fx(false, &time);
+    fx.click(QStringLiteral("CMD_Verbinding"));
+    fx.click(QStringLiteral("CMD_Stationhandling"));
+    QCOMPARE(fx.stepPlan->openLesson(*read.lesson), QString());
+    auto* pane = child<LessonPane>(*fx.stepPlan, QStringLiteral("FrameOpdracht"));
+    QVERIFY(child(*fx.stepPlan, QStringLiteral("CMD_StoringMelden"))->isVisibleTo(pane));
+    QVERIFY(!child(*fx.stepPlan, QStringLiteral("CMD_Controleer"))->isVisibleTo(pane));
+    QVERIFY(!pane->check());
+    const bool teacher = QByteArray(QTest::currentDataTag()) == "the teacher's fault";
+    const lesson::HiddenFault teachers{false, 3, lesson::FaultKind::OpenCircuit};
+    if (teacher)
+        fx.stepPlan->setTeacherFault(teachers);
+    QList<lesson::HuntResult> results;
+    connect(pane, &LessonPane::faultReported, this,
+            [&results](const lesson::Lesson&, const lesson::HuntResult& r) { results.append(r); });
+
+    fx.click(QStringLiteral("CMD_SetReset(0)"));
+    time.advance(1000);
+    // The lamp shows what the pupil pressed, whatever the station did.
+    QCOMPARE(fx.main->DecimaalUit(), 1);
+    QCOMPARE(fx.main->DecimaalIn() & 0xFF, shownIn);
+    QCOMPARE(pane->answerFault({false, 1, lesson::FaultKind::OpenCircuit}),
+             QStringLiteral("Nee, dat is het niet."));
+    if (teacher) {
+        // The lesson's fault is not the one judged now, and the teacher's
+        // found leaves the lesson's as it was: the teacher lifts theirs.
+        QCOMPARE(pane->answerFault(*read.lesson->hunt), QStringLiteral("Nee, dat is het niet."));
+        QCOMPARE(pane->answerFault(teachers), found);
+        QCOMPARE(fx.main->DecimaalIn() & 0xFF, shownIn);
+        QCOMPARE(results.size(), 3);
+        QVERIFY(results[2].found && results[2].teacher);
+        QCOMPARE(results[2].attempts, 3);
+        return;
+    }
+    QCOMPARE(pane->answerFault(*read.lesson->hunt), found);
+    time.advance(1000);
+    QCOMPARE(fx.main->DecimaalIn() & 0xFF, 0x06);
+    QCOMPARE(int(fx.simulated().deadOutputs()), 0);
+    QVERIFY(!child(*fx.stepPlan, QStringLiteral("CMD_StoringMelden"))->isEnabled());
+    QCOMPARE(results.size(), 2);
+    QCOMPARE(results[0].found, false);
+    QCOMPARE(results[1].found, true);
+    QCOMPARE(results[1].attempts, 2);
+    QCOMPARE(results[1].switches, 1);
+    // Found, later answers count nothing.
+    QCOMPARE(pane->answerFault(*read.lesson->hunt), QString());
+    QCOMPARE(results.size(), 2);
 }
 
 QTEST_MAIN(TestLessonPane)
