@@ -170,6 +170,11 @@ void TestKlasClassroom::init()
     m_pc01->setStatus(status(QStringLiteral("Anna"), 0, 0));
     m_pc02->setStatus(status(QStringLiteral("Bram"), 0, 0));
     QTRY_COMPARE(m_teacher->leerlingen(), (QStringList{"Anna", "Bram"}));
+    // The tiles are named by the teacher's list at once; their statuses
+    // come over the broker.
+    for (const char* name : {"Anna", "Bram"})
+        QTRY_COMPARE(m_teacher->leerling(QLatin1String(name)).value("station").toString(),
+                     QStringLiteral("Transportband"));
 }
 
 void TestKlasClassroom::cleanup()
