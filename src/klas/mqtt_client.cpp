@@ -119,6 +119,9 @@ MqttClient::~MqttClient()
         const std::lock_guard<std::mutex> guard(m_bridge->lock);
         m_bridge->target = nullptr;
     }
+    // The window that owns this client is half gone when its children go:
+    // the last stop is told to nobody.
+    blockSignals(true);
     stop(200);
     if (m_handle) {
         MQTTAsync handle = m_handle;

@@ -133,6 +133,7 @@ class TestKlasClassroom : public QObject
     void aDamagedLessonIsRefusedAndShown();
     void resultsAreCheckedAgain_data();
     void resultsAreCheckedAgain();
+    void teacherWindowGoesWithItsClient();
     // Last: the client it ends leaves the library's network thread slow
     // for a while, which the timed rows after it do not allow for.
     void aGuessedIdTakesNoSessionOver();
@@ -554,6 +555,28 @@ std::unique_ptr<klas::PupilSession> lessonSession(const ClassBroker& broker, con
 }
 
 } // namespace
+
+// The teacher's window as the program makes it owns its client, which
+// stops while the window is being destroyed: nothing may reach the window
+// then (the sanitizer build sees it).
+void TestKlasClassroom::teacherWindowGoesWithItsClient()
+{
+    klas::KlasSettings s;
+    s.present = true;
+    s.host = QStringLiteral("127.0.0.1");
+    s.port = m_broker.port();
+    s.gebruiker = QStringLiteral("docent");
+    s.wachtwoord = m_broker.password(s.gebruiker);
+    s.klas = m_broker.klas();
+    s.leerlingen = {QStringLiteral("pc01:Anna")};
+    std::unique_ptr<Klasoverzicht> window = klas::makeTeacherWindow(s);
+    auto* client = window->findChild<MqttClient*>();
+    QVERIFY(client);
+    QTRY_VERIFY(client->isConnected());
+    QSignalSpy gone(client, &MqttClient::disconnected);
+    window.reset();
+    QCOMPARE(gone.size(), 0);
+}
 
 // The lesson stays on the broker: a PC that starts later gets it, opens it
 // once however often it is delivered, and its checks reach the teacher.
