@@ -252,16 +252,19 @@ void StepPlanWindow::connectDocument()
             return;
         refreshCaption();
         // In a window too small for the whole plan, an opened plan shows its
-        // steps first; the plan's files are a scroll away.
+        // lesson or its steps first; the plan's files are a scroll away.
         // After the layout has taken the new steps in.
         QMetaObject::invokeMethod(
             this,
             [this] {
                 if (!m_ui)
                     return;
-                const QWidget* steps = m_ui->table->parentWidget();
+                // A lesson's text and its checks come first, else the steps.
+                const QWidget* first = m_ui->lesson->hasLesson()
+                                           ? static_cast<QWidget*>(m_ui->lesson)
+                                           : m_ui->table->parentWidget();
                 m_ui->scroll->verticalScrollBar()->setValue(
-                    steps->mapTo(m_ui->scroll->widget(), QPoint()).y());
+                    first->mapTo(m_ui->scroll->widget(), QPoint()).y());
             },
             Qt::QueuedConnection);
     });
