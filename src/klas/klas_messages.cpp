@@ -441,21 +441,7 @@ bool LessonResult::operator==(const LessonResult& o) const
 
 QByteArray encodeResult(const LessonResult& r)
 {
-    const QJsonDocument plan = QJsonDocument::fromJson(r.plan);
-    if (r.hunt)
-        return QJsonDocument(
-                   QJsonObject{{QStringLiteral("soort"), QStringLiteral("storing zoeken")},
-                               {QStringLiteral("id"), r.id},
-                               {QStringLiteral("titel"), r.titel},
-                               {QStringLiteral("goed"), r.goed},
-                               {QStringLiteral("totaal"), r.totaal},
-                               {QStringLiteral("fout"), r.fout},
-                               {QStringLiteral("pogingen"), r.pogingen},
-                               {QStringLiteral("seconden"), r.seconden},
-                               {QStringLiteral("bediend"), r.bediend},
-                               {QStringLiteral("docent"), r.docent}})
-            .toJson(QJsonDocument::Compact);
-    const QJsonObject o{
+    QJsonObject o{
         {QStringLiteral("id"), r.id},
         {QStringLiteral("titel"), r.titel},
         {QStringLiteral("goed"), r.goed},
@@ -463,8 +449,16 @@ QByteArray encodeResult(const LessonResult& r)
         {QStringLiteral("fout"), r.fout},
         {QStringLiteral("pogingen"), r.pogingen},
         {QStringLiteral("seconden"), r.seconden},
-        {QStringLiteral("plan"), plan.isObject() ? QJsonValue(plan.object()) : QJsonValue()},
     };
+    if (r.hunt) {
+        o.insert(QStringLiteral("soort"), QStringLiteral("storing zoeken"));
+        o.insert(QStringLiteral("bediend"), r.bediend);
+        o.insert(QStringLiteral("docent"), r.docent);
+    } else {
+        const QJsonDocument plan = QJsonDocument::fromJson(r.plan);
+        o.insert(QStringLiteral("plan"),
+                 plan.isObject() ? QJsonValue(plan.object()) : QJsonValue());
+    }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 

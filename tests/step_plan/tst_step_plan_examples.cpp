@@ -1,4 +1,6 @@
 #include "interface_link/simulated_interface.h"
+#include "main_window/main.h"
+#include "main_window/station_buttons.h"
 #include "outputs/output_panel.h"
 #include "step_plan/plan_file.h"
 #include "step_plan/step_plan_window.h"
@@ -18,23 +20,6 @@ using plan::StepPlanWindow;
 namespace
 {
 
-// The main window's button that chooses `s`.
-QString stationButton(station::Station s)
-{
-    switch (s) {
-    case station::Station::StapelMagazijn:
-        return QStringLiteral("CMD_StapelMagazijn");
-    case station::Station::Transportband:
-        return QStringLiteral("CMD_Transportband");
-    case station::Station::Stationhandling:
-        return QStringLiteral("CMD_Stationhandling");
-    case station::Station::TransHandling:
-        return QStringLiteral("CMD_TransHandling");
-    default:
-        return QStringLiteral("CMD_Interfacing");
-    }
-}
-
 // The program as it starts, the plan's station chosen and connected in the
 // main window, the plan loaded in its Stappenplan window. The station and
 // the plan run on time the test moves; sounds and boxes are recorded.
@@ -49,7 +34,7 @@ struct SimRig {
         const plan::ReadResult read = plan::readPlanFile(path);
         if (!read.plan)
             return false;
-        program.click(stationButton(read.plan->station));
+        program.click(program.main->stationButtons().button(read.plan->station)->objectName());
         program.click(QStringLiteral("CMD_Verbinding"));
         if (program.main->Verbonden() != -1)
             return false;
@@ -102,7 +87,7 @@ QString runExample(testing::ProgramFixture& program, testing::ManualTime& time, 
     const plan::ReadResult read = plan::readPlanFile(path);
     if (!read.plan)
         return QStringLiteral("unreadable");
-    const QString button = stationButton(read.plan->station);
+    const QString button = program.main->stationButtons().button(read.plan->station)->objectName();
     if (!program.control<QAbstractButton>(button)->isEnabled())
         return button + QStringLiteral(" disabled");
     program.click(button);

@@ -17,6 +17,7 @@
 #include "app/program.h"
 #include "interface_link/simulated_interface.h"
 #include "main_window/main.h"
+#include "main_window/station_buttons.h"
 #include "platform/services.h"
 #include "simulation/station_runner.h"
 #include "step_plan/lesson_pane.h"
@@ -60,22 +61,6 @@ void press(Main& window, const QString& name)
         b->click();
 }
 
-QString stationButton(station::Station s)
-{
-    switch (s) {
-    case station::Station::StapelMagazijn:
-        return QStringLiteral("CMD_StapelMagazijn");
-    case station::Station::Transportband:
-        return QStringLiteral("CMD_Transportband");
-    case station::Station::Stationhandling:
-        return QStringLiteral("CMD_Stationhandling");
-    case station::Station::TransHandling:
-        return QStringLiteral("CMD_TransHandling");
-    default:
-        return QStringLiteral("CMD_Interfacing");
-    }
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -103,7 +88,7 @@ int main(int argc, char* argv[])
                 QTextStream(stderr) << r.error << "\n";
                 return 1;
             }
-            press(program.window(), stationButton(r.plan->station));
+            program.window().stationButtons().button(r.plan->station)->click();
             if (program.window().Verbonden() != -1)
                 press(program.window(), QStringLiteral("CMD_Verbinding"));
             wait(50, window, simulated);
