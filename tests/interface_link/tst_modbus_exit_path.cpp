@@ -4,6 +4,7 @@
 #include "interface_link/modbus_module.h"
 #include "main_window/main.h"
 #include "platform/exit_signals.h"
+#include "support/modbus_peers.h"
 #include "support/test_support.h"
 
 #include <QElapsedTimer>
@@ -20,16 +21,10 @@ constexpr int kSigHup = SIGHUP;
 constexpr int kSigInt = SIGINT;
 constexpr int kSigTerm = SIGTERM;
 
+using testing::freeTcpPort;
+
 namespace
 {
-
-int freeTcpPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
 
 class Module : public QModbusTcpServer
 {

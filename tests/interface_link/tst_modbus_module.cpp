@@ -1,4 +1,5 @@
 #include "interface_link/modbus_module.h"
+#include "support/modbus_peers.h"
 #include "support/test_support.h"
 #include "support/warning_log.h"
 
@@ -15,19 +16,13 @@
 using iface::ModbusModule;
 using iface::ModbusSettings;
 
+using testing::freeTcpPort;
+
 namespace
 {
 
 constexpr int kFirstCoil = 16;
 constexpr int kFirstInput = 32;
-
-int freeTcpPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
 
 // Qt's own Modbus TCP server, recording every request it is sent.
 class RecordingServer : public QModbusTcpServer

@@ -1,6 +1,10 @@
 #include "support/modbus_peers.h"
 
+#include <QFile>
 #include <QModbusDataUnitMap>
+#include <QPair>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QPointer>
 #include <QTimer>
 #include <memory>
@@ -8,12 +12,58 @@
 namespace testing
 {
 
+namespace
+{
+
+// The kernel's range for outgoing connections' own ports ("ephemeral"). A
+// port from there, once probed and closed, can be taken by any connection
+// a test beside us opens before our server listens on it.
+QPair<int, int> ephemeralRange()
+{
+    QFile f(QStringLiteral("/proc/sys/net/ipv4/ip_local_port_range"));
+    if (f.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> parts = f.readAll().simplified().split(' ');
+        bool lowOk = false;
+        bool highOk = false;
+        if (parts.size() == 2) {
+            const int low = parts[0].toInt(&lowOk);
+            const int high = parts[1].toInt(&highOk);
+            if (lowOk && highOk && low <= high)
+                return {low, high};
+        }
+    }
+    return {32768, 60999};
+}
+
+} // namespace
+
 int freeTcpPort()
 {
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
+    // Ports handed out once are never handed out again in this process, so
+    // two calls in a row (a module and the relay before it) never get the
+    // same port; ports are taken from outside the ephemeral range, so no
+    // outgoing connection can grab one between the probe and the listen.
+    static QSet<int> given;
+    const auto [low, high] = ephemeralRange();
+    const bool below = low - 1024 >= 4096;
+    const int first = below ? 1024 : high + 1;
+    const int last = below ? low - 1 : 65535;
+    const int span = last - first + 1;
+    if (span <= 0)
         return 0;
-    return probe.serverPort();
+    static int next = first + int(QRandomGenerator::global()->bounded(span));
+    for (int tried = 0; tried < span; ++tried) {
+        const int port = next;
+        next = next >= last ? first : next + 1;
+        if (given.contains(port))
+            continue;
+        QTcpServer probe;
+        if (probe.listen(QHostAddress::LocalHost, quint16(port))) {
+            given.insert(port);
+            return port;
+        }
+    }
+    return 0;
 }
 
 ModbusServerPeer::ModbusServerPeer()
