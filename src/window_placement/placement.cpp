@@ -50,16 +50,25 @@ QVector<QRect> spots(const QRect& u, const QRect& m, const QVector<QRect>& clear
         xs << u.left() + o.width() + Gap << u.right() + 1 - o.width() - Gap - s.width();
         ys << u.top() + o.height() + Gap << u.bottom() + 1 - o.height() - Gap - s.height();
     }
-    QVector<QRect> out;
-    for (int x : xs) {
-        x = std::clamp(x, u.left(), u.right() + 1 - s.width());
-        for (int y : ys) {
-            y = std::clamp(y, u.top(), u.bottom() + 1 - s.height());
-            const QRect r(QPoint(x, y), s);
-            if (!out.contains(r))
-                out << r;
+    // Each corner once, in the order first met: every size is placed
+    // several hundred times while a window opens, so the rectangles are not
+    // compared with each other.
+    auto clamped = [](const QVector<int>& values, int low, int high) {
+        QVector<int> once;
+        for (const int v : values) {
+            const int c = std::clamp(v, low, high);
+            if (!once.contains(c))
+                once << c;
         }
-    }
+        return once;
+    };
+    const QVector<int> xOnce = clamped(xs, u.left(), u.right() + 1 - s.width());
+    const QVector<int> yOnce = clamped(ys, u.top(), u.bottom() + 1 - s.height());
+    QVector<QRect> out;
+    out.reserve(xOnce.size() * yOnce.size());
+    for (const int x : xOnce)
+        for (const int y : yOnce)
+            out << QRect(QPoint(x, y), s);
     return out;
 }
 
@@ -108,29 +117,65 @@ QVector<QRect> candidates(const SideRequest& q, const SideWindow& w, const QRect
 
 // What a layout of the two windows costs, compared in this order; at
 // equal cost a window stands level with the main window's top.
-using Cost = std::array<qint64, 9>;
+constexpr int CostParts = 9;
+using Cost = std::array<qint64, CostParts>;
 
-Cost cost(const SideRequest& q, const QRect& station, const QRect& plan)
+qint64 costPart(const SideRequest& q, const QRect& station, const QRect& plan, int part)
 {
     const QPoint mid = q.mainOuter.center();
     auto wrongSide = [&](const QRect& r, bool right) {
         return !r.isNull() && (right ? r.center().x() < mid.x() : r.center().x() > mid.x());
     };
-    return {overlap(plan, q.noodstop),
-            overlap(station, q.noodstop),
-            overlap(plan, q.stationButtons) + overlap(station, q.stationButtons),
-            overlap(plan, station),
-            [&] {
-                qint64 sum = 0;
-                for (const QRect& r : q.rather)
-                    sum += overlap(plan, r) + overlap(station, r);
-                return sum;
-            }(),
-            overlap(plan, q.mainOuter) + overlap(station, q.mainOuter),
-            qint64(wrongSide(station, true)) + qint64(wrongSide(plan, false)),
-            -(area(plan) + area(station)),
-            qint64(plan.isNull() ? 0 : qAbs(plan.top() - q.mainOuter.top())) +
-                (station.isNull() ? 0 : qAbs(station.top() - q.mainOuter.top()))};
+    switch (part) {
+    case 0:
+        return overlap(plan, q.noodstop);
+    case 1:
+        return overlap(station, q.noodstop);
+    case 2:
+        return overlap(plan, q.stationButtons) + overlap(station, q.stationButtons);
+    case 3:
+        return overlap(plan, station);
+    case 4: {
+        qint64 sum = 0;
+        for (const QRect& r : q.rather)
+            sum += overlap(plan, r) + overlap(station, r);
+        return sum;
+    }
+    case 5:
+        return overlap(plan, q.mainOuter) + overlap(station, q.mainOuter);
+    case 6:
+        return qint64(wrongSide(station, true)) + qint64(wrongSide(plan, false));
+    case 7:
+        return -(area(plan) + area(station));
+    default:
+        return qint64(plan.isNull() ? 0 : qAbs(plan.top() - q.mainOuter.top())) +
+               (station.isNull() ? 0 : qAbs(station.top() - q.mainOuter.top()));
+    }
+}
+
+// Whether the layout costs less than `best` (when there is one), and then
+// its cost in `best`. The parts after the first that differs are only
+// worked out for a layout that wins: a window's placing weighs tens of
+// thousands of layouts.
+bool cheaper(const SideRequest& q, const QRect& station, const QRect& plan,
+             std::optional<Cost>& best)
+{
+    Cost c{};
+    int part = 0;
+    if (best) {
+        for (; part < CostParts; ++part) {
+            c[size_t(part)] = costPart(q, station, plan, part);
+            if (c[size_t(part)] != (*best)[size_t(part)])
+                break;
+        }
+        if (part == CostParts || c[size_t(part)] > (*best)[size_t(part)])
+            return false;
+        ++part;
+    }
+    for (; part < CostParts; ++part)
+        c[size_t(part)] = costPart(q, station, plan, part);
+    best = c;
+    return true;
 }
 
 } // namespace
@@ -189,9 +234,7 @@ SidePlaces sideWindows(const SideRequest& q)
         for (const QRect& b : candidates(q, second, a)) {
             const QRect& station = planFirst ? b : a;
             const QRect& plan = planFirst ? a : b;
-            const Cost c = cost(q, station, plan);
-            if (!best || c < *best) {
-                best = c;
+            if (cheaper(q, station, plan, best)) {
                 bestStation = station;
                 bestPlan = plan;
             }
