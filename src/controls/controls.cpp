@@ -4,6 +4,8 @@
 #include "platform/services.h"
 
 #include <QAccessible>
+#include <QCache>
+#include <QFile>
 #include <QHelpEvent>
 #include <QImageReader>
 #include <QMouseEvent>
@@ -13,7 +15,10 @@
 #include <QStyleOptionFocusRect>
 #include <QSvgRenderer>
 #include <QToolTip>
+#include <algorithm>
 #include <cmath>
+#include <optional>
+#include <sys/stat.h>
 
 namespace ctl
 {
@@ -201,6 +206,44 @@ void drawBevel(QPainter& p, const QRect& r, bool sunken, const QPalette& pal)
     p.drawLine(o.right() - 1, o.top() + 1, o.right() - 1, o.bottom() - 1);
 }
 
+// Which version of a file was read: a file written again, or replaced by
+// another (a link turned into a copy), has another stamp.
+struct FileStamp {
+    dev_t device{};
+    ino_t inode{};
+    off_t size{};
+    qint64 modifiedNs{};
+
+    static std::optional<FileStamp> of(const QString& path)
+    {
+        struct stat st
+        {
+        };
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            return std::nullopt;
+        return FileStamp{st.st_dev, st.st_ino, st.st_size,
+                         qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    }
+    bool operator==(const FileStamp& o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modifiedNs == o.modifiedNs;
+    }
+};
+
+struct CachedImage {
+    FileStamp stamp;
+    QImage image;
+};
+
+// Decoded pictures, at most 64 MB of them (the largest station picture
+// takes 3 MB); the cost is in kilobytes. Used from the window's thread only.
+QCache<QString, CachedImage>& imageCache()
+{
+    static QCache<QString, CachedImage> cache(64 * 1024);
+    return cache;
+}
+
 } // namespace
 
 LoadedPicture LoadedPicture::load(const QString& path)
@@ -217,11 +260,25 @@ LoadedPicture LoadedPicture::load(const QString& path)
         qCWarning(lcDravik) << "cannot load picture" << path << ": not a valid drawing";
         return p;
     }
+    // A station's pictures are read again each time it is chosen; a file
+    // that did not change since it was last read is not decoded again.
+    const std::optional<FileStamp> stamp = FileStamp::of(path);
+    if (stamp) {
+        if (const CachedImage* hit = imageCache().object(path); hit && hit->stamp == *stamp) {
+            p.m_image = hit->image;
+            return p;
+        }
+    }
     QImageReader reader(path);
     reader.setAutoTransform(true);
     p.m_image = reader.read();
-    if (p.m_image.isNull())
+    if (p.m_image.isNull()) {
         qCWarning(lcDravik) << "cannot load picture" << path << ":" << reader.errorString();
+        imageCache().remove(path);
+    } else if (stamp) {
+        imageCache().insert(path, new CachedImage{*stamp, p.m_image},
+                            std::max<qsizetype>(1, p.m_image.sizeInBytes() / 1024));
+    }
     return p;
 }
 
