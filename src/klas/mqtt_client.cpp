@@ -3,6 +3,7 @@
 #include <MQTTAsync.h>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QThread>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -70,6 +71,8 @@ MqttClient::MqttClient(Options options, QObject* parent)
     m_bridge->target = this;
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &MqttClient::connectNow);
+    m_drain.setInterval(10);
+    connect(&m_drain, &QTimer::timeout, this, &MqttClient::endDrain);
     m_disconnectGuard.setSingleShot(true);
     // Should the library's answer to a disconnect never come, the session
     // counts as closed once the library no longer holds it connected:
@@ -122,7 +125,12 @@ MqttClient::~MqttClient()
     // The window that owns this client is half gone when its children go:
     // the last stop is told to nobody.
     blockSignals(true);
-    stop(200);
+    m_running = false;
+    m_retry.stop();
+    // Gone now: what is under way gets the library's own short wait.
+    if (m_handle && (m_drain.isActive() || m_connected || m_connecting))
+        disconnectNow(200);
+    m_drain.stop();
     if (m_handle) {
         MQTTAsync handle = m_handle;
         MQTTAsync_destroy(&handle);
@@ -146,8 +154,16 @@ void MqttClient::stop(int timeoutMs)
     m_retry.stop();
     if (!m_handle)
         return;
-    if (m_connected || m_connecting) {
-        disconnectNow(timeoutMs);
+    if (m_connected && !m_disconnecting && timeoutMs > 0 && hasPendingDeliveries()) {
+        // What is still under way gets up to `timeoutMs` to be delivered;
+        // then the session closes at once. (Left to wait by itself, the
+        // library closes it only on its next round, a second or two later,
+        // and a start() meanwhile waits for that.)
+        m_disconnecting = true;
+        m_drainUntil.setRemainingTime(timeoutMs);
+        m_drain.start();
+    } else if ((m_connected || m_connecting) && !m_drain.isActive()) {
+        disconnectNow(0);
         // A connect the close ends is answered no more; one not yet far
         // enough to close still is, and is closed then.
         if (m_disconnecting)
@@ -175,6 +191,28 @@ void MqttClient::disconnectNow(int timeoutMs)
     m_disconnecting = true;
     // On a busy machine the library takes seconds beyond its timeout.
     m_disconnectGuard.start(timeoutMs + 1000);
+}
+
+bool MqttClient::hasPendingDeliveries() const
+{
+    MQTTAsync_token* tokens = nullptr;
+    if (MQTTAsync_getPendingTokens(m_handle, &tokens) != MQTTASYNC_SUCCESS || !tokens)
+        return false;
+    const bool pending = tokens[0] != -1;
+    MQTTAsync_free(tokens);
+    return pending;
+}
+
+void MqttClient::endDrain()
+{
+    if (hasPendingDeliveries() && !m_drainUntil.hasExpired() &&
+        MQTTAsync_isConnected(m_handle))
+        return;
+    m_drain.stop();
+    m_disconnecting = false;
+    disconnectNow(0);
+    if (!m_disconnecting)
+        connectNow(); // nothing was left to close
 }
 
 void MqttClient::onDisconnected()
@@ -360,8 +398,18 @@ bool MqttClient::publishAndWait(const QString& topic, const QByteArray& payload,
                                 bool retained, int timeoutMs)
 {
     const int token = send(topic, payload, qos, retained);
-    return token >= 0 && MQTTAsync_waitForCompletion(m_handle, token, (unsigned long)timeoutMs) ==
-                             MQTTASYNC_SUCCESS;
+    if (token < 0)
+        return false;
+    // Looked at every 2 ms: the library's own wait looks every 100 ms, so
+    // a word the broker had within a millisecond held the window 100 ms.
+    const QDeadlineTimer until(timeoutMs);
+    for (;;) {
+        if (MQTTAsync_isComplete(m_handle, token) == MQTTASYNC_TRUE)
+            return true;
+        if (until.hasExpired())
+            return false;
+        QThread::usleep(2000);
+    }
 }
 
 } // namespace klas

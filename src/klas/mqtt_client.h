@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QDeadlineTimer>
 #include <QTimer>
 #include <memory>
 
@@ -81,6 +82,11 @@ class MqttClient : public QObject
     // Asks the library to close the session; onDisconnected() follows.
     void disconnectNow(int timeoutMs);
     void drainInbox();
+    // Whether a message handed to the library still waits for the broker.
+    bool hasPendingDeliveries() const;
+    // Closes the session once nothing is under way, or when the stop's
+    // time is up.
+    void endDrain();
     void scheduleRetry();
     // Hands a message to Paho; its token, or -1 when it was not taken.
     int send(const QString& topic, const QByteArray& payload, int qos, bool retained);
@@ -91,6 +97,9 @@ class MqttClient : public QObject
     QStringList m_filters;
     QList<int> m_filterQos;
     QTimer m_retry;
+    // A stop waiting for what is under way before the session closes.
+    QTimer m_drain;
+    QDeadlineTimer m_drainUntil;
     // Ends the wait for a disconnect the library never confirms.
     QTimer m_disconnectGuard;
     int m_retryMs;
