@@ -1,5 +1,6 @@
 #include "klas/lesson_results.h"
 
+#include "lesson/grading.h"
 #include "step_plan/plan_file.h"
 
 namespace klas
@@ -67,13 +68,6 @@ QString score(const LessonResult& r)
         .arg(r.pogingen == 1 ? QStringLiteral("poging") : QStringLiteral("pogingen"));
 }
 
-QByteArray csvField(const QString& text)
-{
-    QString t = text;
-    t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return '"' + t.toUtf8() + '"';
-}
-
 } // namespace
 
 QString tileResultLine(const ClassModel::Pupil& p, const QString& currentId)
@@ -123,17 +117,22 @@ QVector<ResultRow> resultRows(const ClassModel& model, const QString& currentId)
 
 QByteArray resultsCsv(const QVector<ResultRow>& rows)
 {
-    QByteArray csv = "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n";
+    QByteArray csv = "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout,bediend\r\n";
     for (const ResultRow& r : rows) {
-        csv += csvField(r.naam) + ',';
+        csv += lesson::csvField(r.naam) + ',';
         if (r.hasResult) {
             csv += QByteArray::number(r.goed) + ',' + QByteArray::number(r.totaal) + ',' +
-                   QByteArray::number(r.pogingen) + ',' + csvField(durationText(r.seconden)) + ',' +
+                   QByteArray::number(r.pogingen) + ',' +
+                   lesson::csvField(durationText(r.seconden)) + ',' +
                    (r.zelf >= 0 ? QByteArray::number(r.zelf) : QByteArray()) + ',';
         } else {
             csv += ",,,,,";
         }
-        csv += csvField(r.fout) + "\r\n";
+        csv += lesson::csvField(r.fout) + ',';
+        // The presses before the right answer belong to fault finding only.
+        if (r.hasResult && r.hunt)
+            csv += QByteArray::number(r.bediend);
+        csv += "\r\n";
     }
     return csv;
 }

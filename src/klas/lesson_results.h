@@ -49,8 +49,9 @@ struct ResultRow {
 };
 
 QVector<ResultRow> resultRows(const ClassModel& model, const QString& currentId);
-// "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout" and a row per
-// PC, every text quoted.
+// "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout,bediend" and a
+// row per PC, every text quoted; a text a spreadsheet would take for a
+// formula is kept a text.
 QByteArray resultsCsv(const QVector<ResultRow>& rows);
 
 } // namespace klas

@@ -639,10 +639,10 @@ void TestKlasClassroom::aLessonReachesALaterPcOnce()
     QFile file(csv);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(),
-             QByteArray("naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n"
-                        "\"Anna\",,,,,,\"\"\r\n"
-                        "\"Bram\",,,,,,\"\"\r\n"
-                        "\"Cas\",2,2,2,\"1:05\",2,\"\"\r\n"));
+             QByteArray("naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout,bediend\r\n"
+                        "\"Anna\",,,,,,\"\",\r\n"
+                        "\"Bram\",,,,,,\"\",\r\n"
+                        "\"Cas\",2,2,2,\"1:05\",2,\"\",\r\n"));
 
     // Withdrawn: the PC stops sending results.
     QSignalSpy withdrawn(&cas->link(), &PupilLink::lessonWithdrawn);
