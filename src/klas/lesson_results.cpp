@@ -6,6 +6,21 @@
 namespace klas
 {
 
+namespace
+{
+
+QString firstFailure(const lesson::Report& report)
+{
+    for (int i = 0; i < report.scenarios.size(); ++i) {
+        const lesson::ScenarioResult& s = report.scenarios[i];
+        if (!s.passed)
+            return QStringLiteral("scenario %1 \"%2\": %3").arg(i + 1).arg(s.name, s.sentence);
+    }
+    return {};
+}
+
+} // namespace
+
 LessonResult makeResult(const QString& id, const lesson::Report& report, const plan::Plan& plan,
                         int attempts, int seconds)
 {
@@ -14,16 +29,25 @@ LessonResult makeResult(const QString& id, const lesson::Report& report, const p
     r.titel = report.title;
     r.goed = report.passed();
     r.totaal = int(report.scenarios.size());
-    for (int i = 0; i < report.scenarios.size(); ++i) {
-        const lesson::ScenarioResult& s = report.scenarios[i];
-        if (!s.passed) {
-            r.fout = QStringLiteral("scenario %1 \"%2\": %3").arg(i + 1).arg(s.name, s.sentence);
-            break;
-        }
-    }
+    r.fout = firstFailure(report);
     r.pogingen = attempts;
     r.seconden = seconds;
     r.plan = plan::writePlan(plan);
+    return r;
+}
+
+LessonResult makeLiveResult(const QString& id, const lesson::LiveReport& report, int attempts,
+                            int seconds)
+{
+    LessonResult r;
+    r.plc = true;
+    r.id = id;
+    r.titel = report.report.title;
+    r.goed = report.report.passed();
+    r.totaal = report.scenarioCount;
+    r.fout = firstFailure(report.report);
+    r.pogingen = attempts;
+    r.seconden = seconds;
     return r;
 }
 
@@ -86,6 +110,8 @@ QString tileResultLine(const ClassModel::Pupil& p, const QString& currentId)
     if (r.id != currentId)
         return QStringLiteral("Oude opdracht (%1): %2").arg(r.titel, score(r));
     QString line = QStringLiteral("Opdracht: %1").arg(score(r));
+    if (r.plc)
+        return line + QStringLiteral(" · met de PLC");
     if (p.ownPassed >= 0 && p.ownPassed != r.goed)
         line += QStringLiteral(" · zelf nagekeken: %1/%2").arg(p.ownPassed).arg(r.totaal);
     return line;
@@ -109,10 +135,18 @@ QVector<ResultRow> resultRows(const ClassModel& model, const QString& currentId)
             row.fout = r.fout;
             row.hunt = r.hunt;
             row.bediend = r.bediend;
+            row.plc = r.plc;
         }
         rows.append(row);
     }
     return rows;
+}
+
+QString ownCheckText(const ResultRow& row)
+{
+    if (row.plc)
+        return QStringLiteral("met de PLC");
+    return row.zelf >= 0 ? QStringLiteral("%1/%2").arg(row.zelf).arg(row.totaal) : QString();
 }
 
 QByteArray resultsCsv(const QVector<ResultRow>& rows)
@@ -121,10 +155,12 @@ QByteArray resultsCsv(const QVector<ResultRow>& rows)
     for (const ResultRow& r : rows) {
         csv += lesson::csvField(r.naam) + ',';
         if (r.hasResult) {
+            const QByteArray own = r.plc         ? lesson::csvField(ownCheckText(r))
+                                   : r.zelf >= 0 ? QByteArray::number(r.zelf)
+                                                 : QByteArray();
             csv += QByteArray::number(r.goed) + ',' + QByteArray::number(r.totaal) + ',' +
                    QByteArray::number(r.pogingen) + ',' +
-                   lesson::csvField(durationText(r.seconden)) + ',' +
-                   (r.zelf >= 0 ? QByteArray::number(r.zelf) : QByteArray()) + ',';
+                   lesson::csvField(durationText(r.seconden)) + ',' + own + ',';
         } else {
             csv += ",,,,,";
         }

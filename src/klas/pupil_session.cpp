@@ -7,6 +7,8 @@
 #include "lesson/lesson_file.h"
 #include "platform/services.h"
 
+#include <algorithm>
+
 namespace klas
 {
 
@@ -147,14 +149,29 @@ void PupilSession::takeLesson(const QString& id, const QByteArray& bytes)
          platform::MessageButtons::Ok, platform::MessageIcon::Information});
 }
 
+int PupilSession::nextAttempt(int& seconds)
+{
+    seconds = int((m_hooks.time->nowMs() - m_lessonSinceMs) / 1000);
+    return ++m_attempts;
+}
+
 void PupilSession::lessonChecked(const lesson::Lesson& lesson, const lesson::Report& report,
                                  const plan::Plan& plan)
 {
     if (!m_lesson || !(lesson == *m_lesson))
         return;
-    ++m_attempts;
-    const qint64 seconds = (m_hooks.time->nowMs() - m_lessonSinceMs) / 1000;
-    m_link->publishResult(makeResult(m_lessonId, report, plan, m_attempts, int(seconds)));
+    int seconds = 0;
+    const int attempt = nextAttempt(seconds);
+    m_link->publishResult(makeResult(m_lessonId, report, plan, attempt, seconds));
+}
+
+void PupilSession::lessonCheckedLive(const lesson::Lesson& lesson, const lesson::LiveReport& report)
+{
+    if (!m_lesson || !(lesson == *m_lesson) || !report.notRun.isEmpty())
+        return;
+    int seconds = 0;
+    const int attempt = nextAttempt(seconds);
+    m_link->publishResult(makeLiveResult(m_lessonId, report, attempt, seconds));
 }
 
 void PupilSession::faultReported(const lesson::Lesson& lesson, const lesson::HuntResult& result)

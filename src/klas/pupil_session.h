@@ -3,6 +3,7 @@
 #include "klas/klas_messages.h"
 #include "klas/klas_settings.h"
 #include "lesson/lesson_check.h"
+#include "lesson/live_check.h"
 #include "platform/clock.h"
 
 #include <QObject>
@@ -58,6 +59,9 @@ class PupilSession : public QObject
     // lesson the result goes to the teacher.
     void lessonChecked(const lesson::Lesson& lesson, const lesson::Report& report,
                        const plan::Plan& plan);
+    // The pupil checked `lesson` live with the PLC that drives the station:
+    // sent as a check is, without a plan, and counted with the other checks.
+    void lessonCheckedLive(const lesson::Lesson& lesson, const lesson::LiveReport& report);
     // The pupil answered "Storing melden…" on `lesson`: the result goes to
     // the teacher when it is the class's lesson or the teacher's own fault.
     void faultReported(const lesson::Lesson& lesson, const lesson::HuntResult& result);
@@ -68,6 +72,7 @@ class PupilSession : public QObject
 
   private:
     void takeLesson(const QString& id, const QByteArray& bytes);
+    int nextAttempt(int& seconds);
 
     Hooks m_hooks;
     platform::SteadyTime m_ownTime;

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QtTest>
 
 using klas::Fault;
@@ -730,23 +731,35 @@ void TestKlasClassroom::resultsAreCheckedAgain_data()
     QTest::addColumn<int>("claimed");
     QTest::addColumn<bool>("planLeavesOutputOn");
     QTest::addColumn<QString>("tile");
-    QTest::addColumn<QString>("hunt"); // fault finding: "les" or "docent"
+    // Fault finding: "les" or "docent"; "plc" checked with the PLC.
+    QTest::addColumn<QString>("hunt");
+    QTest::addColumn<QString>("ownCell"); // the table's "Zelf nagekeken"
 
     QTest::newRow("as claimed") << true << 2 << false << "Opdracht: 2/2 · 3 pogingen"
-                                << "";
+                                << ""
+                                << "2/2";
     QTest::newRow("claims what its plan fails")
         << true << 2 << true << "Opdracht: 2/2 · 3 pogingen · zelf nagekeken: 0/2"
-        << "";
+        << ""
+        << "0/2";
     QTest::newRow("an older lesson")
         << false << 1 << false << "Oude opdracht (Vroeger): 1/2 · 3 pogingen"
+        << ""
         << "";
     // No plan to check again, and the teacher's own fault is never old.
     QTest::newRow("fault found on the lesson")
         << true << 1 << false << "Storing gevonden · 3 pogingen"
-        << "les";
+        << "les"
+        << "";
     QTest::newRow("the teacher's fault, not found yet")
         << false << 0 << false << "Storing: nog niet gevonden · 3 pogingen"
-        << "docent";
+        << "docent"
+        << "";
+    // The PLC holds the program: no plan came, and none is checked as empty.
+    QTest::newRow("checked with the PLC")
+        << true << 1 << false << "Opdracht: 1/2 · 3 pogingen · met de PLC"
+        << "plc"
+        << "met de PLC";
 }
 
 void TestKlasClassroom::resultsAreCheckedAgain()
@@ -756,6 +769,7 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     QFETCH(bool, planLeavesOutputOn);
     QFETCH(QString, tile);
     QFETCH(QString, hunt);
+    QFETCH(QString, ownCell);
     testing::ServiceScope services(false);
     QTemporaryDir dir;
     QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
@@ -767,7 +781,10 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     r.totaal = 2;
     r.pogingen = 3;
     r.plan = plan::writePlan(waitingPlan(planLeavesOutputOn));
-    if (!hunt.isEmpty()) {
+    if (hunt == QLatin1String("plc")) {
+        r.plc = true;
+        r.plan.clear();
+    } else if (!hunt.isEmpty()) {
         r.hunt = true;
         r.totaal = 1;
         r.docent = hunt == QLatin1String("docent");
@@ -781,7 +798,15 @@ void TestKlasClassroom::resultsAreCheckedAgain()
         m_teacher->leerling(QStringLiteral("Anna")).value("opdracht").toMap();
     QCOMPARE(result.value("oud").toBool(), !currentLesson && hunt != QLatin1String("docent"));
     QCOMPARE(result.contains("zelfGoed"), currentLesson && hunt.isEmpty());
-    QCOMPARE(result.value("gevonden").toBool(), !hunt.isEmpty() && claimed == 1);
+    QCOMPARE(result.value("gevonden").toBool(),
+             !hunt.isEmpty() && hunt != QLatin1String("plc") && claimed == 1);
+    // Anna is the table's first row; no plan, nothing to read.
+    auto* table = m_teacher->findChild<QTableWidget*>(QStringLiteral("Resultaten"));
+    QCOMPARE(table->item(0, 4)->text(), ownCell);
+    QCOMPARE(table->item(0, 4)->foreground().color() == QColor(176, 0, 0),
+             ownCell == QLatin1String("0/2"));
+    QCOMPARE(!m_teacher->findChild<QWidget*>(QStringLiteral("Plan_pc01"))->isHidden(),
+             hunt.isEmpty());
 
     QVERIFY(m_teacher->trekOpdrachtIn());
     QVERIFY(m_pc01->client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc01")),

@@ -638,6 +638,18 @@ void TestKlasMessages::lessonAndResultMessages_data()
         << true << huntWith("totaal", 2) << false << "" << 0;
     QTest::newRow("fault-finding result without the teacher's flag")
         << true << huntWith("docent", 1) << false << "" << 0;
+    // Checked with the PLC: no plan, and nothing to check it against.
+    klas::LessonResult live = r;
+    live.plc = true;
+    live.plan.clear();
+    QTest::newRow("result checked with the PLC")
+        << true << klas::encodeResult(live) << true << "a1" << 3;
+    QTest::newRow("result with the PLC flag as text")
+        << true << with("plc", QStringLiteral("ja")) << false << "" << 0;
+    QTest::newRow("result not checked with the PLC, with a plan")
+        << true << with("plc", false) << true << "a1" << 3;
+    QTest::newRow("fault-finding result checked with the PLC")
+        << true << huntWith("plc", true) << false << "" << 0;
     QTest::newRow("result of a kind not known here")
         << true << with("soort", QStringLiteral("anders")) << false << "" << 0;
     QTest::newRow("result too large")
@@ -667,6 +679,9 @@ void TestKlasMessages::lessonAndResultMessages()
     QCOMPARE(r->id, id);
     QCOMPARE(r->goed, passedOrLessonBytes);
     QCOMPARE(r->bediend, r->hunt ? 7 : 0);
+    // A result with the PLC holds no plan the teacher could check again.
+    QCOMPARE(r->plc, payload.contains("\"plc\":true"));
+    QCOMPARE(r->plan.isEmpty(), r->hunt || r->plc);
     QCOMPARE(klas::decodeResult(klas::encodeResult(*r)), r);
 }
 
@@ -709,6 +724,11 @@ void TestKlasMessages::resultsCsvRows_data()
     hunt.fout = QStringLiteral("storing nog niet gevonden");
     QTest::newRow("fault not found yet, outputs switched")
         << hunt << QByteArray("\"Anna\",0,1,4,\"0:59\",,\"storing nog niet gevonden\",7\r\n");
+    klas::ResultRow live = r;
+    live.zelf = -1;
+    live.plc = true;
+    QTest::newRow("checked with the PLC")
+        << live << QByteArray("\"Anna\",1,2,4,\"0:59\",\"met de PLC\",\"\",\r\n");
     // A spreadsheet runs a quoted field that starts like a formula; the
     // first failure is a PC's own words.
     klas::ResultRow formula = r;
