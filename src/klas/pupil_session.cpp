@@ -92,6 +92,10 @@ PupilSession::PupilSession(const KlasSettings& settings, Hooks hooks, QObject* p
     if (!m_hooks.time)
         m_hooks.time = &m_ownTime;
     connect(m_link.get(), &PupilLink::lessonArrived, this, &PupilSession::takeLesson);
+    connect(m_link.get(), &PupilLink::ownResultArrived, this, [this](const LessonResult& r) {
+        m_kept = r;
+        goOnFrom(r);
+    });
     connect(m_link.get(), &PupilLink::lessonWithdrawn, this, [this] {
         // What the pupil has open stays; only results stop going out.
         m_lesson.reset();
@@ -140,6 +144,10 @@ void PupilSession::takeLesson(const QString& id, const QByteArray& bytes)
     m_lessonId = id;
     m_lessonSinceMs = m_hooks.time->nowMs();
     m_attempts = 0;
+    // The broker's copy of a lesson this PC already worked on (the program
+    // restarted): its checks and time go on.
+    if (m_kept)
+        goOnFrom(*m_kept);
     m_link->setLessonState(id, {});
     // Waits for nothing: the pupil may be in the middle of something.
     platform::messages().showNonModal(
@@ -147,6 +155,18 @@ void PupilSession::takeLesson(const QString& id, const QByteArray& bytes)
         {QStringLiteral("Opdracht van de docent"),
          QStringLiteral("De docent heeft een opdracht gestuurd: %1").arg(m_lesson->title),
          platform::MessageButtons::Ok, platform::MessageIcon::Information});
+}
+
+// A new sending of the same file has a new id, so it starts afresh; so does
+// a lesson after a withdrawn one. Fault finding counts in the pane.
+void PupilSession::goOnFrom(const LessonResult& kept)
+{
+    if (!m_lesson || m_lessonId.isEmpty() || kept.id != m_lessonId || kept.hunt)
+        return;
+    // The echo of a result just sent changes nothing.
+    m_attempts = std::max(m_attempts, kept.pogingen);
+    m_lessonSinceMs =
+        std::min(m_lessonSinceMs, m_hooks.time->nowMs() - qint64(kept.seconden) * 1000);
 }
 
 int PupilSession::nextAttempt(int& seconds)

@@ -72,6 +72,9 @@ class PupilSession : public QObject
 
   private:
     void takeLesson(const QString& id, const QByteArray& bytes);
+    // Goes on from this PC's result that the broker kept, when it is about
+    // the lesson held now.
+    void goOnFrom(const LessonResult& kept);
     int nextAttempt(int& seconds);
 
     Hooks m_hooks;
@@ -80,6 +83,9 @@ class PupilSession : public QObject
     QString m_lessonId;
     qint64 m_lessonSinceMs = 0;
     int m_attempts = 0;
+    // This PC's last result the broker kept: a restarted program goes on
+    // counting from it rather than from 0.
+    std::optional<LessonResult> m_kept;
     std::unique_ptr<PupilLink> m_link;
     QTimer m_poll;
     bool m_boxOpen = false;

@@ -134,6 +134,8 @@ class TestKlasClassroom : public QObject
     void aDamagedLessonIsRefusedAndShown();
     void resultsAreCheckedAgain_data();
     void resultsAreCheckedAgain();
+    void aRestartGoesOnCounting_data();
+    void aRestartGoesOnCounting();
     void teacherWindowGoesWithItsClient();
     // Last: the client it ends leaves the library's network thread slow
     // for a while, which the timed rows after it do not allow for.
@@ -811,6 +813,78 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     QVERIFY(m_teacher->trekOpdrachtIn());
     QVERIFY(m_pc01->client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc01")),
                                      QByteArray(), 1, true));
+}
+
+// A pupil's program restarted on the lesson the broker still holds goes on
+// from the checks it sent, so restarting wipes no failed attempt; a lesson
+// sent anew (also the same file) starts afresh. A check with the PLC counts
+// with the plan's checks.
+void TestKlasClassroom::aRestartGoesOnCounting_data()
+{
+    // The teacher sends the lesson again while the program is closed.
+    QTest::addColumn<bool>("sentAgain");
+    QTest::addColumn<int>("attempts");
+    QTest::addColumn<int>("seconds");
+    // 65 s before the restart, 10 s after it.
+    QTest::newRow("the same lesson: the record goes on") << false << 3 << 75;
+    QTest::newRow("the lesson sent again: a fresh record") << true << 1 << 10;
+}
+
+void TestKlasClassroom::aRestartGoesOnCounting()
+{
+    QFETCH(bool, sentAgain);
+    QFETCH(int, attempts);
+    QFETCH(int, seconds);
+    testing::ServiceScope services(false);
+    QTemporaryDir dir;
+    QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
+    const auto result = [this] {
+        return m_teacher->leerling(QStringLiteral("Cas")).value("opdracht").toMap();
+    };
+
+    QList<lesson::Lesson> opened;
+    {
+        platform::ManualClock time;
+        auto cas = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
+        QTRY_COMPARE(opened.size(), 1);
+        const lesson::Lesson sent = opened[0];
+        time.advance(30'000);
+        const plan::Plan bad = waitingPlan(true);
+        cas->lessonChecked(sent, lesson::checkPlan(sent, bad), bad);
+        time.advance(35'000);
+        lesson::LiveReport live;
+        live.report.title = sent.title;
+        live.scenarioCount = 2;
+        live.plc = QStringLiteral("127.0.0.1");
+        lesson::ScenarioResult one;
+        one.name = QStringLiteral("Een");
+        one.passed = true;
+        live.report.scenarios = {one};
+        cas->lessonCheckedLive(sent, live);
+        QTRY_COMPARE(result().value("pogingen").toInt(), 2);
+        QCOMPARE(result().value("plc").toBool(), true);
+        QCOMPARE(result().value("goed").toInt(), 1);
+        QCOMPARE(result().value("seconden").toInt(), 65);
+    }
+    if (sentAgain)
+        QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
+
+    // The restarted program's own time starts anew.
+    platform::ManualClock time;
+    auto cas = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
+    QTRY_COMPARE(opened.size(), 2);
+    time.advance(10'000);
+    const plan::Plan good = waitingPlan(false);
+    cas->lessonChecked(opened[1], lesson::checkPlan(opened[1], good), good);
+    QTRY_COMPARE(result().value("goed").toInt(), 2);
+    QCOMPARE(result().value("id").toString(), m_teacher->opdrachtId());
+    QCOMPARE(result().value("pogingen").toInt(), attempts);
+    QCOMPARE(result().value("seconden").toInt(), seconds);
+    QVERIFY(!result().contains("plc"));
+
+    QVERIFY(m_teacher->trekOpdrachtIn());
+    QVERIFY(cas->link().client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc03")),
+                                         QByteArray(), 1, true));
 }
 
 QTEST_MAIN(TestKlasClassroom)
