@@ -469,7 +469,6 @@ std::optional<LessonResult> decodeResult(const QByteArray& payload)
     const std::optional<QJsonObject> o = object(payload, kMaxResultPayload);
     if (!o)
         return std::nullopt;
-    const std::optional<QString> id = idFrom(o->value(QStringLiteral("id")));
     const std::optional<int> total = number(o->value(QStringLiteral("totaal")), kMaxScenarios);
     const std::optional<int> passed = number(o->value(QStringLiteral("goed")), kMaxScenarios);
     const std::optional<int> attempts = number(o->value(QStringLiteral("pogingen")), 1'000'000);
@@ -485,6 +484,13 @@ std::optional<LessonResult> decodeResult(const QByteArray& payload)
     const std::optional<int> switches =
         hunt ? number(o->value(QStringLiteral("bediend")), 1'000'000) : 0;
     const QJsonValue teacher = o->value(QStringLiteral("docent"));
+    // The teacher's own fault, found on a lesson of the pupil's own, is
+    // about no lesson sent: its id may be empty.
+    const QJsonValue idValue = o->value(QStringLiteral("id"));
+    const std::optional<QString> id =
+        hunt && teacher == QJsonValue(true) && idValue == QJsonValue(QString())
+            ? std::optional<QString>(QString())
+            : idFrom(idValue);
     // Absent in a plan's result (and from older programs); a result checked
     // with the PLC has no plan, and fault finding is never checked so.
     const QJsonValue live = o->value(QStringLiteral("plc"));

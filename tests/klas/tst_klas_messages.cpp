@@ -636,6 +636,15 @@ void TestKlasMessages::lessonAndResultMessages_data()
     QTest::newRow("fault-finding result") << true << found << true << "b2" << 1;
     QTest::newRow("fault-finding result of two faults")
         << true << huntWith("totaal", 2) << false << "" << 0;
+    // Found on a lesson of the pupil's own: the teacher's fault is of no
+    // lesson sent; only then may the id be empty.
+    klas::LessonResult teachers = hunt;
+    teachers.id.clear();
+    teachers.docent = true;
+    QTest::newRow("the teacher's fault, no class's lesson")
+        << true << klas::encodeResult(teachers) << true << "" << 1;
+    QTest::newRow("fault-finding result of the lesson without id")
+        << true << huntWith("id", QString()) << false << "" << 0;
     QTest::newRow("fault-finding result without the teacher's flag")
         << true << huntWith("docent", 1) << false << "" << 0;
     // Checked with the PLC: no plan, and nothing to check it against.
