@@ -128,7 +128,8 @@ done
 # switch-off, the lesson and the freeze (and reads the faults, the lesson and
 # the freeze, so two teacher's windows keep one record); a pupil PC writes
 # its own status and result and reads its own faults, the switch-off, the
-# lesson and the freeze. One entry
+# lesson, the freeze and its own result (a restarted program goes on from
+# it). One entry
 # per account, so a PC cannot pose as another without that PC's password.
 {
   printf 'user docent\ntopic read %s/+/status\ntopic readwrite %s/+/storing\ntopic write %s/allesuit\n' \
@@ -138,7 +139,7 @@ done
   for a in "${accounts[@]}"; do
     printf '\nuser %s\ntopic write %s/%s/status\ntopic read %s/%s/storing\ntopic read %s/allesuit\n' \
       "$a" "$klas" "$a" "$klas" "$a" "$klas"
-    printf 'topic write %s/%s/resultaat\ntopic read %s/opdracht\ntopic read %s/bevriezen\n' \
+    printf 'topic readwrite %s/%s/resultaat\ntopic read %s/opdracht\ntopic read %s/bevriezen\n' \
       "$klas" "$a" "$klas" "$klas"
   done
 } >"$dir/acl"

@@ -252,6 +252,8 @@ void Program::joinClass()
     m_classSession = std::make_unique<klas::PupilSession>(m_klas, hooks);
     QObject::connect(m_stepPlan.get(), &plan::StepPlanWindow::lessonChecked, m_classSession.get(),
                      &klas::PupilSession::lessonChecked);
+    QObject::connect(m_stepPlan.get(), &plan::StepPlanWindow::lessonCheckedLive,
+                     m_classSession.get(), &klas::PupilSession::lessonCheckedLive);
     QObject::connect(m_stepPlan.get(), &plan::StepPlanWindow::faultReported, m_classSession.get(),
                      &klas::PupilSession::faultReported);
     QObject::connect(&window, &Main::ending, m_classSession.get(), &klas::PupilSession::stop);

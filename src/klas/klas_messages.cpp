@@ -436,7 +436,7 @@ bool LessonResult::operator==(const LessonResult& o) const
 {
     return id == o.id && titel == o.titel && goed == o.goed && totaal == o.totaal &&
            fout == o.fout && pogingen == o.pogingen && seconden == o.seconden && plan == o.plan &&
-           hunt == o.hunt && bediend == o.bediend && docent == o.docent;
+           hunt == o.hunt && bediend == o.bediend && docent == o.docent && plc == o.plc;
 }
 
 QByteArray encodeResult(const LessonResult& r)
@@ -454,6 +454,8 @@ QByteArray encodeResult(const LessonResult& r)
         o.insert(QStringLiteral("soort"), QStringLiteral("storing zoeken"));
         o.insert(QStringLiteral("bediend"), r.bediend);
         o.insert(QStringLiteral("docent"), r.docent);
+    } else if (r.plc) {
+        o.insert(QStringLiteral("plc"), true);
     } else {
         const QJsonDocument plan = QJsonDocument::fromJson(r.plan);
         o.insert(QStringLiteral("plan"),
@@ -467,7 +469,6 @@ std::optional<LessonResult> decodeResult(const QByteArray& payload)
     const std::optional<QJsonObject> o = object(payload, kMaxResultPayload);
     if (!o)
         return std::nullopt;
-    const std::optional<QString> id = idFrom(o->value(QStringLiteral("id")));
     const std::optional<int> total = number(o->value(QStringLiteral("totaal")), kMaxScenarios);
     const std::optional<int> passed = number(o->value(QStringLiteral("goed")), kMaxScenarios);
     const std::optional<int> attempts = number(o->value(QStringLiteral("pogingen")), 1'000'000);
@@ -483,14 +484,29 @@ std::optional<LessonResult> decodeResult(const QByteArray& payload)
     const std::optional<int> switches =
         hunt ? number(o->value(QStringLiteral("bediend")), 1'000'000) : 0;
     const QJsonValue teacher = o->value(QStringLiteral("docent"));
+    // The teacher's own fault, found on a lesson of the pupil's own, is
+    // about no lesson sent: its id may be empty.
+    const QJsonValue idValue = o->value(QStringLiteral("id"));
+    const std::optional<QString> id =
+        hunt && teacher == QJsonValue(true) && idValue == QJsonValue(QString())
+            ? std::optional<QString>(QString())
+            : idFrom(idValue);
+    // Absent in a plan's result (and from older programs); a result checked
+    // with the PLC has no plan, and fault finding is never checked so.
+    const QJsonValue live = o->value(QStringLiteral("plc"));
+    const bool plc = live == QJsonValue(true);
+    if ((!live.isUndefined() && !live.isBool()) || (plc && hunt))
+        return std::nullopt;
     if (!id || !total || !passed || !attempts || !seconds || !title.isString() ||
-        !failure.isString() || (!hunt && !plan.isObject()) || *total < 1 || *passed > *total ||
-        *attempts < 1 || !switches || (hunt && (*total != 1 || !teacher.isBool())))
+        !failure.isString() || (!hunt && !plc && !plan.isObject()) || *total < 1 ||
+        *passed > *total || *attempts < 1 || !switches ||
+        (hunt && (*total != 1 || !teacher.isBool())))
         return std::nullopt;
     LessonResult r;
     r.hunt = hunt;
     r.bediend = *switches;
     r.docent = teacher.toBool(false);
+    r.plc = plc;
     r.id = *id;
     r.titel = text(*o, "titel");
     r.goed = *passed;
@@ -498,7 +514,7 @@ std::optional<LessonResult> decodeResult(const QByteArray& payload)
     r.fout = text(*o, "fout", kMaxSentence);
     r.pogingen = *attempts;
     r.seconden = *seconds;
-    if (!hunt)
+    if (!hunt && !plc)
         r.plan = QJsonDocument(plan.toObject()).toJson(QJsonDocument::Compact);
     return r;
 }

@@ -143,6 +143,8 @@ std::optional<LessonMessage> decodeLesson(const QByteArray& payload);
 // A PC's result on the class's lesson, sent at every check.
 struct LessonResult {
     bool found() const { return goed == totaal; }
+    // Only a check of the step plan sends the plan it checked.
+    bool hasPlan() const { return !hunt && !plc; }
     QString id;    // the lesson's, as sent
     QString titel; // the lesson's title
     int goed = 0;  // scenarios passed
@@ -151,6 +153,9 @@ struct LessonResult {
     int pogingen = 0; // checks since the lesson arrived
     int seconden = 0; // since the lesson arrived
     QByteArray plan;  // the checked plan, as a plan file; none for fault finding
+    // Checked live while the school's PLC drove the station: the PLC holds
+    // the program, so there is no plan and nobody can check it again.
+    bool plc = false;
 
     // Fault finding ("soort": "storing zoeken"): goed 1 of totaal 1 once
     // found, `pogingen` the answers given, `seconden` the time to the right

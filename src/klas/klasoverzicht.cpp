@@ -270,7 +270,7 @@ class PupilTile : public QWidget
         const PupilStatus& s = p.status;
         if (m_shownOnce && p.seen == m_seen && current == m_current && s == m_status &&
             p.wanted == m_wanted && result == m_result->text() &&
-            (p.result.has_value() && !p.result->hunt) == m_planButton->isVisibleTo(this))
+            (p.result.has_value() && p.result->hasPlan()) == m_planButton->isVisibleTo(this))
             return;
         const bool first = !m_shownOnce;
         const bool wasLive = m_status.online && m_current;
@@ -318,7 +318,7 @@ class PupilTile : public QWidget
         setText(m_result, result);
         m_result->setVisible(!result.isEmpty());
         // Fault finding sends no plan.
-        m_planButton->setVisible(p.result.has_value() && !p.result->hunt);
+        m_planButton->setVisible(p.result.has_value() && p.result->hasPlan());
         m_planButton->setAccessibleName(QStringLiteral("Plan van %1").arg(name));
 
         // What a screen reader says on the tile and on its button: the
@@ -795,6 +795,8 @@ QVariantMap Klasoverzicht::leerling(const QString& naam) const
                       {QStringLiteral("oud"), r.id != m_lessonId}};
         if (p->ownPassed >= 0)
             o.insert(QStringLiteral("zelfGoed"), p->ownPassed);
+        if (r.plc)
+            o.insert(QStringLiteral("plc"), true);
         if (r.hunt) {
             o.insert(QStringLiteral("soort"), QStringLiteral("storing zoeken"));
             o.insert(QStringLiteral("gevonden"), r.found());
@@ -1197,8 +1199,9 @@ void Klasoverzicht::onResultMessage(const QString& account, const QByteArray& pa
 void Klasoverzicht::recheck(const QString& account)
 {
     const ClassModel::Pupil* p = m_model.pupil(account);
+    // A PLC holds its own program: there is nothing here to check again.
     if (!p || !p->result || !m_lesson || p->result->id != m_lessonId || p->ownPassed >= 0 ||
-        p->result->hunt)
+        !p->result->hasPlan())
         return;
     const plan::ReadResult read = plan::parsePlan(
         p->result->plan, QStringLiteral("het plan van %1").arg(ClassModel::shownName(*p)));
@@ -1229,13 +1232,13 @@ void Klasoverzicht::showResults()
     m_results->setRowCount(int(rows.size()));
     for (int i = 0; i < rows.size(); ++i) {
         const ResultRow& r = rows[i];
-        const QStringList cells{
-            r.naam,
-            r.hasResult ? QStringLiteral("%1/%2").arg(r.goed).arg(r.totaal) : QStringLiteral("-"),
-            r.hasResult ? QString::number(r.pogingen) : QString(),
-            r.hasResult ? durationText(r.seconden) : QString(),
-            r.zelf >= 0 ? QStringLiteral("%1/%2").arg(r.zelf).arg(r.totaal) : QString(),
-            r.fout};
+        const QStringList cells{r.naam,
+                                r.hasResult ? QStringLiteral("%1/%2").arg(r.goed).arg(r.totaal)
+                                            : QStringLiteral("-"),
+                                r.hasResult ? QString::number(r.pogingen) : QString(),
+                                r.hasResult ? durationText(r.seconden) : QString(),
+                                ownCheckText(r),
+                                r.fout};
         for (int c = 0; c < cells.size(); ++c) {
             QTableWidgetItem* item = m_results->item(i, c);
             if (!item) {
@@ -1281,7 +1284,7 @@ bool Klasoverzicht::slaResultatenOp(const QString& path)
 void Klasoverzicht::openPlan(const QString& account)
 {
     const ClassModel::Pupil* p = m_model.pupil(account);
-    if (!p || !p->result)
+    if (!p || !p->result || !p->result->hasPlan())
         return;
     const QString name = ClassModel::shownName(*p);
     const plan::ReadResult read =

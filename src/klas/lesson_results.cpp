@@ -1,9 +1,25 @@
 #include "klas/lesson_results.h"
 
+#include "lesson/grading.h"
 #include "step_plan/plan_file.h"
 
 namespace klas
 {
+
+namespace
+{
+
+QString firstFailure(const lesson::Report& report)
+{
+    for (int i = 0; i < report.scenarios.size(); ++i) {
+        const lesson::ScenarioResult& s = report.scenarios[i];
+        if (!s.passed)
+            return QStringLiteral("scenario %1 \"%2\": %3").arg(i + 1).arg(s.name, s.sentence);
+    }
+    return {};
+}
+
+} // namespace
 
 LessonResult makeResult(const QString& id, const lesson::Report& report, const plan::Plan& plan,
                         int attempts, int seconds)
@@ -13,16 +29,25 @@ LessonResult makeResult(const QString& id, const lesson::Report& report, const p
     r.titel = report.title;
     r.goed = report.passed();
     r.totaal = int(report.scenarios.size());
-    for (int i = 0; i < report.scenarios.size(); ++i) {
-        const lesson::ScenarioResult& s = report.scenarios[i];
-        if (!s.passed) {
-            r.fout = QStringLiteral("scenario %1 \"%2\": %3").arg(i + 1).arg(s.name, s.sentence);
-            break;
-        }
-    }
+    r.fout = firstFailure(report);
     r.pogingen = attempts;
     r.seconden = seconds;
     r.plan = plan::writePlan(plan);
+    return r;
+}
+
+LessonResult makeLiveResult(const QString& id, const lesson::LiveReport& report, int attempts,
+                            int seconds)
+{
+    LessonResult r;
+    r.plc = true;
+    r.id = id;
+    r.titel = report.report.title;
+    r.goed = report.report.passed();
+    r.totaal = report.scenarioCount;
+    r.fout = firstFailure(report.report);
+    r.pogingen = attempts;
+    r.seconden = seconds;
     return r;
 }
 
@@ -67,13 +92,6 @@ QString score(const LessonResult& r)
         .arg(r.pogingen == 1 ? QStringLiteral("poging") : QStringLiteral("pogingen"));
 }
 
-QByteArray csvField(const QString& text)
-{
-    QString t = text;
-    t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return '"' + t.toUtf8() + '"';
-}
-
 } // namespace
 
 QString tileResultLine(const ClassModel::Pupil& p, const QString& currentId)
@@ -92,6 +110,8 @@ QString tileResultLine(const ClassModel::Pupil& p, const QString& currentId)
     if (r.id != currentId)
         return QStringLiteral("Oude opdracht (%1): %2").arg(r.titel, score(r));
     QString line = QStringLiteral("Opdracht: %1").arg(score(r));
+    if (r.plc)
+        return line + QStringLiteral(" · met de PLC");
     if (p.ownPassed >= 0 && p.ownPassed != r.goed)
         line += QStringLiteral(" · zelf nagekeken: %1/%2").arg(p.ownPassed).arg(r.totaal);
     return line;
@@ -115,25 +135,40 @@ QVector<ResultRow> resultRows(const ClassModel& model, const QString& currentId)
             row.fout = r.fout;
             row.hunt = r.hunt;
             row.bediend = r.bediend;
+            row.plc = r.plc;
         }
         rows.append(row);
     }
     return rows;
 }
 
+QString ownCheckText(const ResultRow& row)
+{
+    if (row.plc)
+        return QStringLiteral("met de PLC");
+    return row.zelf >= 0 ? QStringLiteral("%1/%2").arg(row.zelf).arg(row.totaal) : QString();
+}
+
 QByteArray resultsCsv(const QVector<ResultRow>& rows)
 {
-    QByteArray csv = "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n";
+    QByteArray csv = "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout,bediend\r\n";
     for (const ResultRow& r : rows) {
-        csv += csvField(r.naam) + ',';
+        csv += lesson::csvField(r.naam) + ',';
         if (r.hasResult) {
+            const QByteArray own = r.plc         ? lesson::csvField(ownCheckText(r))
+                                   : r.zelf >= 0 ? QByteArray::number(r.zelf)
+                                                 : QByteArray();
             csv += QByteArray::number(r.goed) + ',' + QByteArray::number(r.totaal) + ',' +
-                   QByteArray::number(r.pogingen) + ',' + csvField(durationText(r.seconden)) + ',' +
-                   (r.zelf >= 0 ? QByteArray::number(r.zelf) : QByteArray()) + ',';
+                   QByteArray::number(r.pogingen) + ',' +
+                   lesson::csvField(durationText(r.seconden)) + ',' + own + ',';
         } else {
             csv += ",,,,,";
         }
-        csv += csvField(r.fout) + "\r\n";
+        csv += lesson::csvField(r.fout) + ',';
+        // The presses before the right answer belong to fault finding only.
+        if (r.hasResult && r.hunt)
+            csv += QByteArray::number(r.bediend);
+        csv += "\r\n";
     }
     return csv;
 }

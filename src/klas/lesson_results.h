@@ -4,6 +4,7 @@
 #include "klas/klas_messages.h"
 #include "lesson/fault_hunt.h"
 #include "lesson/lesson_check.h"
+#include "lesson/live_check.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,6 +19,11 @@ namespace klas
 // The result of one check of the class's lesson `id`.
 LessonResult makeResult(const QString& id, const lesson::Report& report, const plan::Plan& plan,
                         int attempts, int seconds);
+
+// The result of a check with the PLC that drives the station: no plan, and
+// every scenario the check did not reach counts as not passed.
+LessonResult makeLiveResult(const QString& id, const lesson::LiveReport& report, int attempts,
+                            int seconds);
 
 // The result of an answer to "Storing melden…"; `id` empty when no class's
 // lesson is open (the teacher's fault found on a lesson of the pupil's own).
@@ -46,11 +52,16 @@ struct ResultRow {
     QString fout;
     bool hunt = false; // fault finding: goed/totaal is found or not
     int bediend = 0;
+    bool plc = false; // checked with the PLC: nothing to check again here
 };
 
+// "met de PLC", or the teacher's own score "2/4", or empty when not done.
+QString ownCheckText(const ResultRow& row);
+
 QVector<ResultRow> resultRows(const ClassModel& model, const QString& currentId);
-// "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout" and a row per
-// PC, every text quoted.
+// "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout,bediend" and a
+// row per PC, every text quoted; a text a spreadsheet would take for a
+// formula is kept a text.
 QByteArray resultsCsv(const QVector<ResultRow>& rows);
 
 } // namespace klas

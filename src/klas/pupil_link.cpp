@@ -29,6 +29,9 @@ PupilLink::PupilLink(std::unique_ptr<MqttClient> client, const QString& klas,
     connect(m_client.get(), &MqttClient::refused, this, &PupilLink::refused);
     m_client->subscribe(faultTopic(m_klas, m_account), 1);
     m_client->subscribe(allOffTopic(m_klas), 1);
+    // Before the lesson: the broker sends the retained copies in this order,
+    // so the record is there when the lesson is taken.
+    m_client->subscribe(resultTopic(m_klas, m_account), 1);
     m_client->subscribe(lessonTopic(m_klas), 1);
     m_client->subscribe(freezeTopic(m_klas), 1);
     m_client->start();
@@ -127,6 +130,16 @@ void PupilLink::onMessage(const QString& topic, const QByteArray& payload)
     }
     if (topic == freezeTopic(m_klas)) {
         onFreeze(payload);
+        return;
+    }
+    if (topic == resultTopic(m_klas, m_account)) {
+        // Cleared on the broker: nothing to go on from.
+        if (payload.isEmpty())
+            return;
+        if (const std::optional<LessonResult> r = decodeResult(payload))
+            emit ownResultArrived(*r);
+        else
+            qWarning("class broker: this PC's own result that is not one was ignored");
         return;
     }
     if (topic != faultTopic(m_klas, m_account))

@@ -70,6 +70,10 @@ class PupilLink : public QObject
     void lessonWithdrawn();
     // The teacher froze (true) or released (false) the class's plans.
     void frozenChanged(bool frozen);
+    // This PC's own result as the broker keeps it: the one an earlier run of
+    // the program sent (read back at every connect), or an echo of one sent
+    // now.
+    void ownResultArrived(const klas::LessonResult& result);
 
   private:
     void onMessage(const QString& topic, const QByteArray& payload);

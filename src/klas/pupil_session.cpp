@@ -7,6 +7,8 @@
 #include "lesson/lesson_file.h"
 #include "platform/services.h"
 
+#include <algorithm>
+
 namespace klas
 {
 
@@ -90,6 +92,10 @@ PupilSession::PupilSession(const KlasSettings& settings, Hooks hooks, QObject* p
     if (!m_hooks.time)
         m_hooks.time = &m_ownTime;
     connect(m_link.get(), &PupilLink::lessonArrived, this, &PupilSession::takeLesson);
+    connect(m_link.get(), &PupilLink::ownResultArrived, this, [this](const LessonResult& r) {
+        m_kept = r;
+        goOnFrom(r);
+    });
     connect(m_link.get(), &PupilLink::lessonWithdrawn, this, [this] {
         // What the pupil has open stays; only results stop going out.
         m_lesson.reset();
@@ -138,6 +144,10 @@ void PupilSession::takeLesson(const QString& id, const QByteArray& bytes)
     m_lessonId = id;
     m_lessonSinceMs = m_hooks.time->nowMs();
     m_attempts = 0;
+    // The broker's copy of a lesson this PC already worked on (the program
+    // restarted): its checks and time go on.
+    if (m_kept)
+        goOnFrom(*m_kept);
     m_link->setLessonState(id, {});
     // Waits for nothing: the pupil may be in the middle of something.
     platform::messages().showNonModal(
@@ -147,14 +157,41 @@ void PupilSession::takeLesson(const QString& id, const QByteArray& bytes)
          platform::MessageButtons::Ok, platform::MessageIcon::Information});
 }
 
+// A new sending of the same file has a new id, so it starts afresh; so does
+// a lesson after a withdrawn one. Fault finding counts in the pane.
+void PupilSession::goOnFrom(const LessonResult& kept)
+{
+    if (!m_lesson || m_lessonId.isEmpty() || kept.id != m_lessonId || kept.hunt)
+        return;
+    // The echo of a result just sent changes nothing.
+    m_attempts = std::max(m_attempts, kept.pogingen);
+    m_lessonSinceMs =
+        std::min(m_lessonSinceMs, m_hooks.time->nowMs() - qint64(kept.seconden) * 1000);
+}
+
+int PupilSession::nextAttempt(int& seconds)
+{
+    seconds = int((m_hooks.time->nowMs() - m_lessonSinceMs) / 1000);
+    return ++m_attempts;
+}
+
 void PupilSession::lessonChecked(const lesson::Lesson& lesson, const lesson::Report& report,
                                  const plan::Plan& plan)
 {
     if (!m_lesson || !(lesson == *m_lesson))
         return;
-    ++m_attempts;
-    const qint64 seconds = (m_hooks.time->nowMs() - m_lessonSinceMs) / 1000;
-    m_link->publishResult(makeResult(m_lessonId, report, plan, m_attempts, int(seconds)));
+    int seconds = 0;
+    const int attempt = nextAttempt(seconds);
+    m_link->publishResult(makeResult(m_lessonId, report, plan, attempt, seconds));
+}
+
+void PupilSession::lessonCheckedLive(const lesson::Lesson& lesson, const lesson::LiveReport& report)
+{
+    if (!m_lesson || !(lesson == *m_lesson) || !report.notRun.isEmpty())
+        return;
+    int seconds = 0;
+    const int attempt = nextAttempt(seconds);
+    m_link->publishResult(makeLiveResult(m_lessonId, report, attempt, seconds));
 }
 
 void PupilSession::faultReported(const lesson::Lesson& lesson, const lesson::HuntResult& result)

@@ -3,6 +3,7 @@
 #include "klas/klas_messages.h"
 #include "klas/klas_settings.h"
 #include "lesson/lesson_check.h"
+#include "lesson/live_check.h"
 #include "platform/clock.h"
 
 #include <QObject>
@@ -58,6 +59,9 @@ class PupilSession : public QObject
     // lesson the result goes to the teacher.
     void lessonChecked(const lesson::Lesson& lesson, const lesson::Report& report,
                        const plan::Plan& plan);
+    // The pupil checked `lesson` live with the PLC that drives the station:
+    // sent as a check is, without a plan, and counted with the other checks.
+    void lessonCheckedLive(const lesson::Lesson& lesson, const lesson::LiveReport& report);
     // The pupil answered "Storing melden…" on `lesson`: the result goes to
     // the teacher when it is the class's lesson or the teacher's own fault.
     void faultReported(const lesson::Lesson& lesson, const lesson::HuntResult& result);
@@ -68,6 +72,10 @@ class PupilSession : public QObject
 
   private:
     void takeLesson(const QString& id, const QByteArray& bytes);
+    // Goes on from this PC's result that the broker kept, when it is about
+    // the lesson held now.
+    void goOnFrom(const LessonResult& kept);
+    int nextAttempt(int& seconds);
 
     Hooks m_hooks;
     platform::SteadyTime m_ownTime;
@@ -75,6 +83,9 @@ class PupilSession : public QObject
     QString m_lessonId;
     qint64 m_lessonSinceMs = 0;
     int m_attempts = 0;
+    // This PC's last result the broker kept: a restarted program goes on
+    // counting from it rather than from 0.
+    std::optional<LessonResult> m_kept;
     std::unique_ptr<PupilLink> m_link;
     QTimer m_poll;
     bool m_boxOpen = false;

@@ -46,17 +46,16 @@ QString gradeLine(const Grade& grade)
     return line;
 }
 
-namespace
-{
-
 QByteArray csvField(const QString& text)
 {
     QString t = text;
+    const QString start = t.trimmed();
+    if ((!start.isEmpty() && QStringLiteral("=+-@").contains(start.front())) ||
+        (!t.isEmpty() && (t.front() == QLatin1Char('\t') || t.front() == QLatin1Char('\r'))))
+        t.prepend(QLatin1Char('\''));
     t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return (QLatin1Char('"') + t + QLatin1Char('"')).toUtf8();
 }
-
-} // namespace
 
 QByteArray gradesCsv(const QVector<Grade>& grades)
 {

@@ -30,6 +30,12 @@ QStringList planFiles(const QStringList& paths);
 
 // "plan.json: 2/3 scenario 2 ...", one line.
 QString gradeLine(const Grade& grade);
+// One text of a CSV file, quoted. Quoting keeps commas and line breaks in
+// their field, but a spreadsheet still runs a quoted field that starts like
+// a formula (= + - @, a tab or a carriage return); such a text gets a
+// leading apostrophe, which shows it as the text it is.
+QByteArray csvField(const QString& text);
+
 // "bestand,goed,totaal,eerste fout" and a row per grade, every text quoted.
 QByteArray gradesCsv(const QVector<Grade>& grades);
 

@@ -550,6 +550,10 @@ void LessonPane::liveFinished()
 {
     showLiveReport();
     refreshButtons();
+    // A check that could not start (no PLC drives the station) judged
+    // nothing: it is no attempt.
+    if (m_live->report().notRun.isEmpty())
+        emit checkedLive(m_live->report());
 }
 
 void LessonPane::showLiveReport()

@@ -3,6 +3,7 @@
 #include "controls/controls.h"
 #include "lesson/lesson.h"
 #include "lesson/lesson_check.h"
+#include "lesson/live_check.h"
 #include "step_plan/plan.h"
 
 #include <QPointer>
@@ -19,12 +20,6 @@ namespace iface
 {
 class DrivenElsewhere;
 }
-
-namespace lesson
-{
-class LiveCheck;
-struct LiveReport;
-} // namespace lesson
 
 namespace platform
 {
@@ -124,6 +119,9 @@ class LessonPane : public ctl::Frame
   signals:
     // Every "Controleer": the report and the plan it is about.
     void checked(const lesson::Report& report, const plan::Plan& plan);
+    // Every "Controleer met de PLC" that played a scenario: the PLC holds
+    // the program, so there is no plan to send with it.
+    void checkedLive(const lesson::LiveReport& report);
     // Every answer to "Storing melden…" about `lesson`.
     void faultReported(const lesson::Lesson& lesson, const lesson::HuntResult& result);
 

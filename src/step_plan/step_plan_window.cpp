@@ -583,6 +583,9 @@ void StepPlanWindow::build()
             [this](const lesson::Report& report, const Plan& checked) {
                 emit lessonChecked(*m_ui->lesson->currentLesson(), report, checked);
             });
+    connect(ui.lesson, &LessonPane::checkedLive, this, [this](const lesson::LiveReport& report) {
+        emit lessonCheckedLive(*m_ui->lesson->currentLesson(), report);
+    });
 
     auto* middle = new QHBoxLayout;
     middle->setSpacing(8);

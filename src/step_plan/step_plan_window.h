@@ -135,6 +135,8 @@ class StepPlanWindow : public QWidget
     // "Controleer" checked `plan` against `lesson`.
     void lessonChecked(const lesson::Lesson& lesson, const lesson::Report& report,
                        const plan::Plan& plan);
+    // "Controleer met de PLC" played `lesson` on the station a PLC drives.
+    void lessonCheckedLive(const lesson::Lesson& lesson, const lesson::LiveReport& report);
     // "Storing melden…" was answered.
     void faultReported(const lesson::Lesson& lesson, const lesson::HuntResult& result);
 

@@ -141,7 +141,10 @@ check "the teacher reads a PC's own result; a PC cannot write another's" \
   "$(delivered docent "$klas/+/resultaat" -- pc01 "$klas/pc01/resultaat" mine pc01 "$klas/pc02/resultaat" forged)"
 check "a PC cannot read another PC's result" \
   "" \
-  "$(delivered pc01 "$klas/pc02/resultaat" "$klas/pc01/resultaat" -- pc02 "$klas/pc02/resultaat" theirs pc01 "$klas/pc01/resultaat" own)"
+  "$(delivered pc01 "$klas/pc02/resultaat" -- pc02 "$klas/pc02/resultaat" theirs)"
+check "a PC reads back its own result, never another's" \
+  "$klas/pc01/resultaat own;" \
+  "$(delivered pc01 "$klas/+/resultaat" -- pc02 "$klas/pc02/resultaat" theirs pc01 "$klas/pc01/resultaat" own)"
 rc=0
 mosquitto_pub "${H[@]}" -u pc01 -P wrong -t "$klas/pc01/status" -m x 2>/dev/null || rc=$?
 check "a wrong password is refused" "5" "$rc"

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QtTest>
 
 using klas::Fault;
@@ -133,6 +134,8 @@ class TestKlasClassroom : public QObject
     void aDamagedLessonIsRefusedAndShown();
     void resultsAreCheckedAgain_data();
     void resultsAreCheckedAgain();
+    void aRestartGoesOnCounting_data();
+    void aRestartGoesOnCounting();
     void teacherWindowGoesWithItsClient();
     // Last: the client it ends leaves the library's network thread slow
     // for a while, which the timed rows after it do not allow for.
@@ -639,10 +642,10 @@ void TestKlasClassroom::aLessonReachesALaterPcOnce()
     QFile file(csv);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(),
-             QByteArray("naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n"
-                        "\"Anna\",,,,,,\"\"\r\n"
-                        "\"Bram\",,,,,,\"\"\r\n"
-                        "\"Cas\",2,2,2,\"1:05\",2,\"\"\r\n"));
+             QByteArray("naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout,bediend\r\n"
+                        "\"Anna\",,,,,,\"\",\r\n"
+                        "\"Bram\",,,,,,\"\",\r\n"
+                        "\"Cas\",2,2,2,\"1:05\",2,\"\",\r\n"));
 
     // Withdrawn: the PC stops sending results.
     QSignalSpy withdrawn(&cas->link(), &PupilLink::lessonWithdrawn);
@@ -730,23 +733,35 @@ void TestKlasClassroom::resultsAreCheckedAgain_data()
     QTest::addColumn<int>("claimed");
     QTest::addColumn<bool>("planLeavesOutputOn");
     QTest::addColumn<QString>("tile");
-    QTest::addColumn<QString>("hunt"); // fault finding: "les" or "docent"
+    // Fault finding: "les" or "docent"; "plc" checked with the PLC.
+    QTest::addColumn<QString>("hunt");
+    QTest::addColumn<QString>("ownCell"); // the table's "Zelf nagekeken"
 
     QTest::newRow("as claimed") << true << 2 << false << "Opdracht: 2/2 · 3 pogingen"
-                                << "";
+                                << ""
+                                << "2/2";
     QTest::newRow("claims what its plan fails")
         << true << 2 << true << "Opdracht: 2/2 · 3 pogingen · zelf nagekeken: 0/2"
-        << "";
+        << ""
+        << "0/2";
     QTest::newRow("an older lesson")
         << false << 1 << false << "Oude opdracht (Vroeger): 1/2 · 3 pogingen"
+        << ""
         << "";
     // No plan to check again, and the teacher's own fault is never old.
     QTest::newRow("fault found on the lesson")
         << true << 1 << false << "Storing gevonden · 3 pogingen"
-        << "les";
+        << "les"
+        << "";
     QTest::newRow("the teacher's fault, not found yet")
         << false << 0 << false << "Storing: nog niet gevonden · 3 pogingen"
-        << "docent";
+        << "docent"
+        << "";
+    // The PLC holds the program: no plan came, and none is checked as empty.
+    QTest::newRow("checked with the PLC")
+        << true << 1 << false << "Opdracht: 1/2 · 3 pogingen · met de PLC"
+        << "plc"
+        << "met de PLC";
 }
 
 void TestKlasClassroom::resultsAreCheckedAgain()
@@ -756,6 +771,7 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     QFETCH(bool, planLeavesOutputOn);
     QFETCH(QString, tile);
     QFETCH(QString, hunt);
+    QFETCH(QString, ownCell);
     testing::ServiceScope services(false);
     QTemporaryDir dir;
     QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
@@ -767,7 +783,10 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     r.totaal = 2;
     r.pogingen = 3;
     r.plan = plan::writePlan(waitingPlan(planLeavesOutputOn));
-    if (!hunt.isEmpty()) {
+    if (hunt == QLatin1String("plc")) {
+        r.plc = true;
+        r.plan.clear();
+    } else if (!hunt.isEmpty()) {
         r.hunt = true;
         r.totaal = 1;
         r.docent = hunt == QLatin1String("docent");
@@ -781,11 +800,91 @@ void TestKlasClassroom::resultsAreCheckedAgain()
         m_teacher->leerling(QStringLiteral("Anna")).value("opdracht").toMap();
     QCOMPARE(result.value("oud").toBool(), !currentLesson && hunt != QLatin1String("docent"));
     QCOMPARE(result.contains("zelfGoed"), currentLesson && hunt.isEmpty());
-    QCOMPARE(result.value("gevonden").toBool(), !hunt.isEmpty() && claimed == 1);
+    QCOMPARE(result.value("gevonden").toBool(),
+             !hunt.isEmpty() && hunt != QLatin1String("plc") && claimed == 1);
+    // Anna is the table's first row; no plan, nothing to read.
+    auto* table = m_teacher->findChild<QTableWidget*>(QStringLiteral("Resultaten"));
+    QCOMPARE(table->item(0, 4)->text(), ownCell);
+    QCOMPARE(table->item(0, 4)->foreground().color() == QColor(176, 0, 0),
+             ownCell == QLatin1String("0/2"));
+    QCOMPARE(!m_teacher->findChild<QWidget*>(QStringLiteral("Plan_pc01"))->isHidden(),
+             hunt.isEmpty());
 
     QVERIFY(m_teacher->trekOpdrachtIn());
     QVERIFY(m_pc01->client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc01")),
                                      QByteArray(), 1, true));
+}
+
+// A pupil's program restarted on the lesson the broker still holds goes on
+// from the checks it sent, so restarting wipes no failed attempt; a lesson
+// sent anew (also the same file) starts afresh. A check with the PLC counts
+// with the plan's checks.
+void TestKlasClassroom::aRestartGoesOnCounting_data()
+{
+    // The teacher sends the lesson again while the program is closed.
+    QTest::addColumn<bool>("sentAgain");
+    QTest::addColumn<int>("attempts");
+    QTest::addColumn<int>("seconds");
+    // 65 s before the restart, 10 s after it.
+    QTest::newRow("the same lesson: the record goes on") << false << 3 << 75;
+    QTest::newRow("the lesson sent again: a fresh record") << true << 1 << 10;
+}
+
+void TestKlasClassroom::aRestartGoesOnCounting()
+{
+    QFETCH(bool, sentAgain);
+    QFETCH(int, attempts);
+    QFETCH(int, seconds);
+    testing::ServiceScope services(false);
+    QTemporaryDir dir;
+    QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
+    const auto result = [this] {
+        return m_teacher->leerling(QStringLiteral("Cas")).value("opdracht").toMap();
+    };
+
+    QList<lesson::Lesson> opened;
+    {
+        platform::ManualClock time;
+        auto cas = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
+        QTRY_COMPARE(opened.size(), 1);
+        const lesson::Lesson sent = opened[0];
+        time.advance(30'000);
+        const plan::Plan bad = waitingPlan(true);
+        cas->lessonChecked(sent, lesson::checkPlan(sent, bad), bad);
+        time.advance(35'000);
+        lesson::LiveReport live;
+        live.report.title = sent.title;
+        live.scenarioCount = 2;
+        live.plc = QStringLiteral("127.0.0.1");
+        lesson::ScenarioResult one;
+        one.name = QStringLiteral("Een");
+        one.passed = true;
+        live.report.scenarios = {one};
+        cas->lessonCheckedLive(sent, live);
+        QTRY_COMPARE(result().value("pogingen").toInt(), 2);
+        QCOMPARE(result().value("plc").toBool(), true);
+        QCOMPARE(result().value("goed").toInt(), 1);
+        QCOMPARE(result().value("seconden").toInt(), 65);
+    }
+    if (sentAgain)
+        QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
+
+    // The restarted program's own time starts anew.
+    platform::ManualClock time;
+    auto cas = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
+    QTRY_COMPARE(opened.size(), 2);
+    time.advance(10'000);
+    const plan::Plan good = waitingPlan(false);
+    cas->lessonChecked(opened[1], lesson::checkPlan(opened[1], good), good);
+    QTRY_COMPARE(result().value("goed").toInt(), 2);
+    QCOMPARE(result().value("id").toString(), m_teacher->opdrachtId());
+    QCOMPARE(result().value("pogingen").toInt(), attempts);
+    QCOMPARE(result().value("seconden").toInt(), seconds);
+    QVERIFY(!result().contains("plc"));
+
+    QVERIFY(m_teacher->trekOpdrachtIn());
+    QVERIFY(cas->link().client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc03")),
+                                         QByteArray(), 1, true));
 }
 
 QTEST_MAIN(TestKlasClassroom)

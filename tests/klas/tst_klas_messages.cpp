@@ -636,8 +636,29 @@ void TestKlasMessages::lessonAndResultMessages_data()
     QTest::newRow("fault-finding result") << true << found << true << "b2" << 1;
     QTest::newRow("fault-finding result of two faults")
         << true << huntWith("totaal", 2) << false << "" << 0;
+    // Found on a lesson of the pupil's own: the teacher's fault is of no
+    // lesson sent; only then may the id be empty.
+    klas::LessonResult teachers = hunt;
+    teachers.id.clear();
+    teachers.docent = true;
+    QTest::newRow("the teacher's fault, no class's lesson")
+        << true << klas::encodeResult(teachers) << true << "" << 1;
+    QTest::newRow("fault-finding result of the lesson without id")
+        << true << huntWith("id", QString()) << false << "" << 0;
     QTest::newRow("fault-finding result without the teacher's flag")
         << true << huntWith("docent", 1) << false << "" << 0;
+    // Checked with the PLC: no plan, and nothing to check it against.
+    klas::LessonResult live = r;
+    live.plc = true;
+    live.plan.clear();
+    QTest::newRow("result checked with the PLC")
+        << true << klas::encodeResult(live) << true << "a1" << 3;
+    QTest::newRow("result with the PLC flag as text")
+        << true << with("plc", QStringLiteral("ja")) << false << "" << 0;
+    QTest::newRow("result not checked with the PLC, with a plan")
+        << true << with("plc", false) << true << "a1" << 3;
+    QTest::newRow("fault-finding result checked with the PLC")
+        << true << huntWith("plc", true) << false << "" << 0;
     QTest::newRow("result of a kind not known here")
         << true << with("soort", QStringLiteral("anders")) << false << "" << 0;
     QTest::newRow("result too large")
@@ -667,6 +688,9 @@ void TestKlasMessages::lessonAndResultMessages()
     QCOMPARE(r->id, id);
     QCOMPARE(r->goed, passedOrLessonBytes);
     QCOMPARE(r->bediend, r->hunt ? 7 : 0);
+    // A result with the PLC holds no plan the teacher could check again.
+    QCOMPARE(r->plc, payload.contains("\"plc\":true"));
+    QCOMPARE(r->plan.isEmpty(), r->hunt || r->plc);
     QCOMPARE(klas::decodeResult(klas::encodeResult(*r)), r);
 }
 
@@ -687,15 +711,50 @@ void TestKlasMessages::resultsCsvRows_data()
     QTest::newRow("past an hour, quotes doubled")
         << r
         << QByteArray("\"Anna\",1,2,4,\"1:02:03\",,\"scenario 2 \"\"Twee\"\": Aan het "
-                      "eind, uitgang 1 aan.\"\r\n");
+                      "eind, uitgang 1 aan.\",\r\n");
     r.seconden = 59;
     r.zelf = 0;
     r.fout.clear();
     QTest::newRow("under a minute, own check")
-        << r << QByteArray("\"Anna\",1,2,4,\"0:59\",0,\"\"\r\n");
+        << r << QByteArray("\"Anna\",1,2,4,\"0:59\",0,\"\",\r\n");
     klas::ResultRow none;
     none.naam = QStringLiteral("Bram, \"B\"");
-    QTest::newRow("no result") << none << QByteArray("\"Bram, \"\"B\"\"\",,,,,,\"\"\r\n");
+    QTest::newRow("no result") << none << QByteArray("\"Bram, \"\"B\"\"\",,,,,,\"\",\r\n");
+    klas::ResultRow hunt = r;
+    hunt.hunt = true;
+    hunt.goed = 1;
+    hunt.totaal = 1;
+    hunt.zelf = -1;
+    hunt.bediend = 0;
+    QTest::newRow("fault found before any output was switched")
+        << hunt << QByteArray("\"Anna\",1,1,4,\"0:59\",,\"\",0\r\n");
+    hunt.bediend = 7;
+    hunt.goed = 0;
+    hunt.fout = QStringLiteral("storing nog niet gevonden");
+    QTest::newRow("fault not found yet, outputs switched")
+        << hunt << QByteArray("\"Anna\",0,1,4,\"0:59\",,\"storing nog niet gevonden\",7\r\n");
+    klas::ResultRow live = r;
+    live.zelf = -1;
+    live.plc = true;
+    QTest::newRow("checked with the PLC")
+        << live << QByteArray("\"Anna\",1,2,4,\"0:59\",\"met de PLC\",\"\",\r\n");
+    // A spreadsheet runs a quoted field that starts like a formula; the
+    // first failure is a PC's own words.
+    klas::ResultRow formula = r;
+    formula.fout = QStringLiteral("=HYPERLINK(\"http://x\";\"y\")");
+    QTest::newRow("failure that reads as a formula")
+        << formula
+        << QByteArray("\"Anna\",1,2,4,\"0:59\",0,\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\",\r\n");
+    formula.fout = QStringLiteral("  +1+cmd|' /C calc'!A0");
+    QTest::newRow("formula after spaces")
+        << formula << QByteArray("\"Anna\",1,2,4,\"0:59\",0,\"'  +1+cmd|' /C calc'!A0\",\r\n");
+    klas::ResultRow at = none;
+    at.naam = QStringLiteral("@Bram");
+    QTest::newRow("name that reads as a formula") << at << QByteArray("\"'@Bram\",,,,,,\"\",\r\n");
+    at.naam = QStringLiteral("-Bram");
+    QTest::newRow("name starting with a minus") << at << QByteArray("\"'-Bram\",,,,,,\"\",\r\n");
+    at.naam = QStringLiteral("\tBram");
+    QTest::newRow("name starting with a tab") << at << QByteArray("\"'\tBram\",,,,,,\"\",\r\n");
 }
 
 void TestKlasMessages::resultsCsvRows()
@@ -703,7 +762,7 @@ void TestKlasMessages::resultsCsvRows()
     QFETCH(klas::ResultRow, row);
     QFETCH(QByteArray, line);
     const QByteArray csv = klas::resultsCsv({row});
-    QCOMPARE(csv, "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout\r\n" + line);
+    QCOMPARE(csv, "naam,goed,totaal,pogingen,tijd,zelf nagekeken,eerste fout,bediend\r\n" + line);
 }
 
 void TestKlasMessages::faultDialogNamesTheSensors_data()

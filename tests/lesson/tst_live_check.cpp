@@ -242,12 +242,22 @@ void TestLiveCheck::paneButton_data()
     // After 3 s of the check, and after the pupil stopped it.
     QTest::addColumn<QString>("progress");
     QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("program"); // the stand-in PLC's
+    // Results the window hands on for the class: a check that judged
+    // nothing is no attempt.
+    QTest::addColumn<int>("sent");
 
     QTest::newRow("the simulated interface: no button") << "simulated" << false << ""
-                                                        << "";
+                                                        << ""
+                                                        << "" << 0;
     QTest::newRow("a PLC station: runs, shows how far, stops")
         << "plc" << true << "Scenario 1 van 2 loopt… 3 s"
-        << "Live met de PLC op 127.0.0.1: 0 van 2 goed.";
+        << "Live met de PLC op 127.0.0.1: 0 van 2 goed."
+        << "belt" << 1;
+    QTest::newRow("a PLC station no PLC drives: nothing to send")
+        << "plc" << true << ""
+        << "Er bestuurt geen PLC de uitgangen; er is niets gecontroleerd."
+        << "reads" << 0;
 }
 
 void TestLiveCheck::paneButton()
@@ -256,6 +266,8 @@ void TestLiveCheck::paneButton()
     QFETCH(bool, shown);
     QFETCH(QString, progress);
     QFETCH(QString, summary);
+    QFETCH(QString, program);
+    QFETCH(int, sent);
 
     testing::ServiceScope services;
     testing::ManualTime time;
@@ -268,12 +280,13 @@ void TestLiveCheck::paneButton()
     else
         port = std::make_unique<iface::SimulatedInterface>(iface::SimulatedSettings{},
                                                            time.newStation());
-    app::Program program(*port, {}, time.newClock());
-    program.window().findChild<QAbstractButton*>("CMD_Verbinding")->click();
-    program.window().findChild<QAbstractButton*>("CMD_Transportband")->click();
-    program.stepPlan().open();
-    auto* pane = program.stepPlan().findChild<plan::LessonPane*>();
+    app::Program app(*port, {}, time.newClock());
+    app.window().findChild<QAbstractButton*>("CMD_Verbinding")->click();
+    app.window().findChild<QAbstractButton*>("CMD_Transportband")->click();
+    app.stepPlan().open();
+    auto* pane = app.stepPlan().findChild<plan::LessonPane*>();
     QVERIFY(pane);
+    QSignalSpy results(&app.stepPlan(), &plan::StepPlanWindow::lessonCheckedLive);
     pane->setReplayClocks([&time] { return time.newClock(); });
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("band.json")));
@@ -289,16 +302,23 @@ void TestLiveCheck::paneButton()
     if (!shown)
         return;
 
-    StandInPlc plc(settings.port, QStringLiteral("belt"));
+    StandInPlc plc(settings.port, program);
     plc.scan();
     button->click();
+    auto* label = pane->findChild<QLabel*>(QStringLiteral("ControleUitslag"));
+    if (progress.isEmpty()) {
+        QVERIFY(!pane->isCheckingLive());
+        QCOMPARE(label->text(), summary);
+        QCOMPARE(results.size(), sent);
+        return;
+    }
     QVERIFY(pane->isCheckingLive());
     for (int ms = 0; ms < 3000; ms += 40) {
         plc.scan();
         time.advance(40);
     }
-    auto* label = pane->findChild<QLabel*>(QStringLiteral("ControleUitslag"));
     QCOMPARE(label->text(), progress);
+    QCOMPARE(results.size(), 0);
     QCOMPARE(button->property("Caption").toString(), QStringLiteral("Stop de controle"));
     QVERIFY(!pane->findChild<QAbstractButton*>(QStringLiteral("CMD_Controleer"))->isEnabled());
     // The same button stops it.
@@ -308,6 +328,10 @@ void TestLiveCheck::paneButton()
     QCOMPARE(label->text(), summary);
     QVERIFY(pane->liveReport());
     QVERIFY(pane->liveReport()->report.scenarios.value(0).sentence.contains("gestopt"));
+    // A stopped check is an attempt too: the rest counts as not passed.
+    QCOMPARE(results.size(), sent);
+    QCOMPARE(results[0][0].value<lesson::Lesson>().title, QStringLiteral("Band"));
+    QCOMPARE(results[0][1].value<lesson::LiveReport>().scenarioCount, 2);
 }
 
 QTEST_MAIN(TestLiveCheck)
