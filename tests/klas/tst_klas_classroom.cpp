@@ -866,8 +866,18 @@ void TestKlasClassroom::aRestartGoesOnCounting()
         QCOMPARE(result().value("goed").toInt(), 1);
         QCOMPARE(result().value("seconden").toInt(), 65);
     }
-    if (sentAgain)
+    if (sentAgain) {
         QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
+        // The restarted program is to find the new copy on the broker, not
+        // the one it replaces.
+        MqttClient watcher(options(m_broker, QStringLiteral("pc03")));
+        QByteArray kept;
+        connect(&watcher, &MqttClient::messageArrived,
+                [&kept](const QString&, const QByteArray& payload) { kept = payload; });
+        watcher.subscribe(klas::lessonTopic(m_broker.klas()));
+        watcher.start();
+        QTRY_VERIFY(kept.contains(m_teacher->opdrachtId().toUtf8()));
+    }
 
     // The restarted program's own time starts anew.
     platform::ManualClock time;
