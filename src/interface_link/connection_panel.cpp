@@ -18,10 +18,10 @@ constexpr ctl::OleColor kBlack = 0;
 } // namespace
 
 ConnectionPanel::ConnectionPanel(const Controls& controls, iface::EasyPortControl* port,
-                                 ctl::OleColor connectedColour, Hooks hooks,
+                                 ctl::OleColor connectedColour,
                                  std::shared_ptr<const platform::Ending> ending, QObject* parent)
     : QObject(parent), m_c(controls), m_port(port), m_connectedColour(connectedColour),
-      m_hooks(std::move(hooks)), m_ending(std::move(ending))
+      m_ending(std::move(ending))
 {
     connect(m_c.connect, &QAbstractButton::clicked, this, &ConnectionPanel::toggle);
     connect(m_c.version, &QAbstractButton::clicked, this, [this] { m_port->AboutBox(); });
@@ -66,13 +66,13 @@ void ConnectionPanel::toggle()
             applyModelTable(m_ModuleNummer);
             // The device starts with every output off; so does the screen,
             // whatever was switched before the link was there.
-            m_hooks.clearOutputs();
+            emit outputsOffAtDevice();
             m_lost = false;
-            m_hooks.outputsCurrent(true);
+            emit outputsCurrentChanged(true);
             setInputsCurrent(true);
             if (!iface::offersStation(m_ModuleNummer, station::Station::TransHandling)) {
                 m_c.combinedStation->setEnabledProp(false);
-                m_hooks.showInterfaceView();
+                emit interfaceViewWanted();
             }
             m_Verbonden = -1;
             m_c.connect->setCaption(QStringLiteral("Verbreek"));
@@ -111,7 +111,7 @@ void ConnectionPanel::onLinkLost()
         return;
     showDisconnected(QStringLiteral("Verbinding verbroken"));
     m_lost = true;
-    m_hooks.outputsCurrent(false);
+    emit outputsCurrentChanged(false);
     setInputsCurrent(false);
     emit connectionLost(QStringLiteral("de verbinding met de interface is verbroken"));
     if (m_ending->isStarted())
@@ -142,7 +142,7 @@ bool ConnectionPanel::switchOffAfterLoss()
     const bool off = m_port->switchOffAfterLoss(AllOffAttemptMs);
     m_ReageerNiet = 0;
     if (off && !m_ending->isStarted())
-        m_hooks.clearOutputs();
+        emit outputsOffAtDevice();
     return off;
 }
 

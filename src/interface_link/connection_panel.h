@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <array>
-#include <functional>
 #include <memory>
 
 class QWidget;
@@ -57,22 +56,12 @@ class ConnectionPanel : public QObject
         QWidget* boxParent{};
     };
 
-    struct Hooks {
-        // Every output off on the screen and at the device (after a connect).
-        std::function<void()> clearOutputs;
-        // The interface view, for a model that has no stations (the Mini).
-        std::function<void()> showInterfaceView;
-        // The output lamps show (true) or may not show (false) what the
-        // device holds.
-        std::function<void(bool)> outputsCurrent;
-    };
-
     // How long the one attempt to switch the outputs off after a loss may take.
     static constexpr int AllOffAttemptMs = 1000;
 
     ConnectionPanel(const Controls& controls, iface::EasyPortControl* port,
-                    ctl::OleColor connectedColour, Hooks hooks,
-                    std::shared_ptr<const platform::Ending> ending, QObject* parent = nullptr);
+                    ctl::OleColor connectedColour, std::shared_ptr<const platform::Ending> ending,
+                    QObject* parent = nullptr);
 
     int verbonden() const { return m_Verbonden; }
     int reageerNiet() const { return m_ReageerNiet; }
@@ -111,6 +100,15 @@ class ConnectionPanel : public QObject
     void connectionLost(const QString& reason);
     // A "Zoek en verbind" found the interface.
     void interfaceConnected();
+    // Every output is off at the device (it starts so after a connect, or
+    // confirmed it after a loss): the screen and the output word follow.
+    void outputsOffAtDevice();
+    // The output lamps show (true) or may not show (false) what the device
+    // holds.
+    void outputsCurrentChanged(bool current);
+    // A model without stations (the Mini) was found: the interface view is
+    // the one to show.
+    void interfaceViewWanted();
 
   private:
     void showDisconnected(const QString& status);
@@ -123,7 +121,6 @@ class ConnectionPanel : public QObject
     Controls m_c;
     iface::EasyPortControl* m_port;
     ctl::OleColor m_connectedColour;
-    Hooks m_hooks;
     std::shared_ptr<const platform::Ending> m_ending;
     int m_DecimaalIn = 0;
     int m_rawIn = 0;

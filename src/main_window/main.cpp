@@ -264,12 +264,8 @@ void Main::wireHandlers()
     link.interfaceFrame = FrameEasyPort;
     link.inputLamps = Shape_LampjeIn;
     link.boxParent = this;
-    ConnectionPanel::Hooks hooks;
-    hooks.clearOutputs = [this] { m_outputs->resetAll(); };
-    hooks.showInterfaceView = [this] { SetEasyPort(); };
-    hooks.outputsCurrent = [this](bool current) { m_outputs->setCurrent(current); };
-    m_connection =
-        new ConnectionPanel(link, EasyPort1, mw::KleurLichtgroen, std::move(hooks), m_ending, this);
+    m_connection = new ConnectionPanel(link, EasyPort1, mw::KleurLichtgroen, m_ending, this);
+    connect(m_connection, &ConnectionPanel::interfaceViewWanted, this, [this] { SetEasyPort(); });
     connect(m_connection, &ConnectionPanel::inputsShown, this, &Main::inputsShown);
     connect(m_connection, &ConnectionPanel::connectionEnding, this, &Main::connectionEnding);
     connect(m_connection, &ConnectionPanel::connectionLost, this, &Main::connectionLost);

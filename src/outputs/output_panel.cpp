@@ -24,6 +24,8 @@ OutputPanel::OutputPanel(const Controls& controls, iface::EasyPortControl* port,
             m_driven->emergencyStop();
     });
     connect(&m_switch, &outputs::OutputSwitch::wordChanged, this, &OutputPanel::showWord);
+    connect(&link, &ConnectionPanel::outputsOffAtDevice, this, &OutputPanel::resetAll);
+    connect(&link, &ConnectionPanel::outputsCurrentChanged, this, &OutputPanel::setCurrent);
 }
 
 void OutputPanel::setDrivenElsewhere(iface::DrivenElsewhere* driven)
