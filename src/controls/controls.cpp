@@ -236,11 +236,12 @@ struct CachedImage {
     QImage image;
 };
 
-// Decoded pictures, at most 64 MB of them (the largest station picture
-// takes 3 MB); the cost is in kilobytes. Used from the window's thread only.
+// Decoded pictures, at most 32 MB of them: every station picture fits
+// (3 MB each decoded), the numbered step pictures come and go. The cost is
+// in kilobytes. Used from the window's thread only.
 QCache<QString, CachedImage>& imageCache()
 {
-    static QCache<QString, CachedImage> cache(64 * 1024);
+    static QCache<QString, CachedImage> cache(32 * 1024);
     return cache;
 }
 
