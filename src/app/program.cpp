@@ -245,6 +245,11 @@ void Program::joinClass()
     hooks.openLesson = [this](const lesson::Lesson& lesson) {
         return m_stepPlan->openLesson(lesson, m_window.get());
     };
+    // A restarted program's search goes on: answers wiped by a restart
+    // would let a pupil guess for free.
+    hooks.goOnHunting = [this](const lesson::Lesson& lesson, const lesson::HuntResult& kept) {
+        m_stepPlan->goOnHunting(lesson, kept);
+    };
     // Frozen by the teacher: the plan still runs and is checked, and every
     // way to switch off stays.
     hooks.setFrozen = [this](bool frozen) { m_stepPlan->setFrozen(frozen); };

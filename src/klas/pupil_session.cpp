@@ -158,11 +158,19 @@ void PupilSession::takeLesson(const QString& id, const QByteArray& bytes)
 }
 
 // A new sending of the same file has a new id, so it starts afresh; so does
-// a lesson after a withdrawn one. Fault finding counts in the pane.
+// a lesson after a withdrawn one.
 void PupilSession::goOnFrom(const LessonResult& kept)
 {
-    if (!m_lesson || m_lessonId.isEmpty() || kept.id != m_lessonId || kept.hunt)
+    if (!m_lesson || m_lessonId.isEmpty() || kept.id != m_lessonId)
         return;
+    // Fault finding counts in the pane. An answer to the teacher's own
+    // fault is no record of the lesson's search.
+    if (kept.hunt) {
+        if (m_lesson->hunt && !kept.docent && m_hooks.goOnHunting)
+            m_hooks.goOnHunting(*m_lesson,
+                                {kept.found(), kept.pogingen, kept.seconden, kept.bediend, false});
+        return;
+    }
     // The echo of a result just sent changes nothing.
     m_attempts = std::max(m_attempts, kept.pogingen);
     m_lessonSinceMs =

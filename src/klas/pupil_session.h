@@ -43,6 +43,9 @@ class PupilSession : public QObject
         // Opens the class's lesson in Stappenplan; never switches an output.
         // Returns why it could not be opened here, or empty.
         std::function<QString(const lesson::Lesson&)> openLesson;
+        // The class's fault-finding lesson, open now, goes on from the record
+        // an earlier run of the program sent on it. Optional.
+        std::function<void(const lesson::Lesson&, const lesson::HuntResult&)> goOnHunting;
         // The teacher froze (true) or released (false) the plan editor.
         std::function<void(bool frozen)> setFrozen;
         QWidget* boxParent = nullptr;

@@ -2,6 +2,7 @@
 
 #include "step_plan/station_points.h"
 
+#include <algorithm>
 #include <tuple>
 
 namespace lesson
@@ -146,6 +147,17 @@ bool FaultHunt::answer(const HiddenFault& a, qint64 nowMs)
         return false;
     m_foundMs = nowMs;
     return true;
+}
+
+void FaultHunt::goOnFrom(const HuntResult& kept, qint64 nowMs)
+{
+    if (found())
+        return;
+    m_attempts = std::max(m_attempts, kept.attempts);
+    m_switches = std::max(m_switches, kept.switches);
+    m_startMs = std::min(m_startMs, nowMs - qint64(kept.seconds) * 1000);
+    if (kept.found)
+        m_foundMs = m_startMs + qint64(kept.seconds) * 1000;
 }
 
 int FaultHunt::seconds(qint64 nowMs) const

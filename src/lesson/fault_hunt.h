@@ -74,6 +74,16 @@ FaultMasks combined(const FaultMasks& a, const FaultMasks& b);
 // one (the teacher's set is then not one fault to find).
 std::optional<HiddenFault> singleFault(const FaultMasks& m);
 
+// What goes to the teacher after every answer.
+struct HuntResult {
+    bool found = false;
+    int attempts = 0;
+    int seconds = 0;  // to the right answer, or so far
+    int switches = 0; // outputs switched before it was found
+    // Answered against the fault the teacher set, not the lesson's.
+    bool teacher = false;
+};
+
 // One search: the answers given, the outputs switched, and when it was
 // found. Times are milliseconds on the caller's clock.
 class FaultHunt
@@ -87,6 +97,11 @@ class FaultHunt
     // An answer: true when it is the hidden fault. Once found, later
     // answers change nothing.
     bool answer(const HiddenFault& a, qint64 nowMs);
+    // Goes on from the record an earlier run of the program sent: its
+    // answers, presses and time count on from `nowMs`, and a found fault
+    // stays found with its time. Never counts back, so the same record
+    // again changes nothing.
+    void goOnFrom(const HuntResult& kept, qint64 nowMs);
 
     bool found() const { return m_foundMs.has_value(); }
     int attempts() const { return m_attempts; }
@@ -101,16 +116,6 @@ class FaultHunt
     std::optional<qint64> m_foundMs;
     int m_attempts = 0;
     int m_switches = 0;
-};
-
-// What goes to the teacher after every answer.
-struct HuntResult {
-    bool found = false;
-    int attempts = 0;
-    int seconds = 0;  // to the right answer, or so far
-    int switches = 0; // outputs switched before it was found
-    // Answered against the fault the teacher set, not the lesson's.
-    bool teacher = false;
 };
 
 // The teacher's line: "Storing gevonden · 2 pogingen" or "Storing: nog

@@ -318,6 +318,24 @@ QString LessonPane::answerFault(const lesson::HiddenFault& answer)
     return m_huntSentence;
 }
 
+void LessonPane::goOnHunting(const lesson::Lesson& lesson, const lesson::HuntResult& kept)
+{
+    if (!m_lesson || !m_hunt || !(lesson == *m_lesson))
+        return;
+    const bool wasFound = m_hunt->found();
+    m_hunt->goOnFrom(kept, nowMs());
+    // The line says what the last answer was: a record not found ended on
+    // a wrong one.
+    if (m_hunt->found() && !wasFound) {
+        liftLessonFault();
+        m_huntSentence =
+            lesson::answerSentence(m_hunt->hidden(), m_hunt->hidden(), m_lesson->station);
+    } else if (!m_hunt->found() && m_hunt->attempts() > 0 && m_huntSentence.isEmpty()) {
+        m_huntSentence = QStringLiteral("Nee, dat is het niet.");
+    }
+    refreshButtons();
+}
+
 void LessonPane::refreshHunt()
 {
     const lesson::FaultHunt* hunt = faultHunt();

@@ -113,6 +113,11 @@ class LessonPane : public ctl::Frame
     bool reportFault();
     // An answer as the dialog gives it; returns the sentence shown.
     QString answerFault(const lesson::HiddenFault& answer);
+    // The record of `lesson`'s search that an earlier run of the program
+    // sent (the program restarted): its answers, presses and time go on,
+    // and a fault found then stays found and lifted. Nothing when `lesson`
+    // is not the one open.
+    void goOnHunting(const lesson::Lesson& lesson, const lesson::HuntResult& kept);
     // The search being scored (the teacher's while it stands); null when none.
     const lesson::FaultHunt* faultHunt() const;
 

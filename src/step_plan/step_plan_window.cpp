@@ -446,6 +446,12 @@ void StepPlanWindow::outputSwitched()
         m_ui->lesson->outputSwitched();
 }
 
+void StepPlanWindow::goOnHunting(const lesson::Lesson& lesson, const lesson::HuntResult& kept)
+{
+    if (m_ui)
+        m_ui->lesson->goOnHunting(lesson, kept);
+}
+
 void StepPlanWindow::programEnding()
 {
     if (m_document.isEnding())

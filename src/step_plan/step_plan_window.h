@@ -109,6 +109,8 @@ class StepPlanWindow : public QWidget
     void setFaultHooks(LessonPane::FaultHooks hooks);
     void setTeacherFault(const std::optional<lesson::HiddenFault>& fault);
     void outputSwitched();
+    // The open lesson's search goes on from an earlier run's record.
+    void goOnHunting(const lesson::Lesson& lesson, const lesson::HuntResult& kept);
 
     // The station a PLC drives and that PLC's side, for the lesson's
     // "Controleer met de PLC"; null (the default): no such check.

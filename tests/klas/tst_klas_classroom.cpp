@@ -5,9 +5,12 @@
 #include "klas/pupil_session.h"
 #include "lesson/lesson_file.h"
 #include "platform/manual_clock.h"
+#include "step_plan/lesson_pane.h"
 #include "step_plan/plan_file.h"
+#include "step_plan/step_plan_window.h"
 #include "support/class_broker.h"
 #include "support/manual_time.h"
+#include "support/plan_doubles.h"
 #include "support/test_support.h"
 
 #include <QAccessible>
@@ -532,10 +535,12 @@ plan::Plan waitingPlan(bool leavesOutputOn)
     return p;
 }
 
-// A pupil's program that records the lessons it was given.
-std::unique_ptr<klas::PupilSession> lessonSession(const ClassBroker& broker, const QString& naam,
-                                                  QList<lesson::Lesson>& opened,
-                                                  const platform::TimeSource* time)
+// A pupil's program that records the lessons it was given; `join` hands
+// them to a program of the test's own instead.
+std::unique_ptr<klas::PupilSession>
+lessonSession(const ClassBroker& broker, const QString& naam, QList<lesson::Lesson>& opened,
+              const platform::TimeSource* time,
+              const std::function<void(klas::PupilSession::Hooks&)>& join = {})
 {
     klas::KlasSettings s;
     s.present = true;
@@ -554,8 +559,55 @@ std::unique_ptr<klas::PupilSession> lessonSession(const ClassBroker& broker, con
         return QString();
     };
     hooks.time = time;
+    if (join)
+        join(hooks);
     return std::make_unique<klas::PupilSession>(s, hooks);
 }
+
+// Input 2 of the handling station has a broken wire.
+QString writeHuntLesson(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath(QStringLiteral("zoek.json"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write(R"({"titel":"Zoek","station":"Station handling","tekst":["Zoek de storing."],
+        "soort":"storing zoeken","storing":{"ingang":2,"soort":"draadbreuk"}})");
+    return path;
+}
+
+// A pupil's program with the step plan window that finds the fault, joined
+// as the program joins them, on the test's clock.
+struct HuntingProgram {
+    HuntingProgram(const ClassBroker& broker, const platform::ManualClock& time)
+    {
+        plan::LessonPane::FaultHooks faultHooks;
+        faultHooks.apply = [this](const std::optional<lesson::HiddenFault>& f) {
+            applied.append(f);
+            return QString();
+        };
+        faultHooks.time = &time;
+        window.setFaultHooks(faultHooks);
+        QList<lesson::Lesson> unused;
+        session = lessonSession(
+            broker, QStringLiteral("Cas"), unused, &time, [this](klas::PupilSession::Hooks& hooks) {
+                hooks.openLesson = [this](const lesson::Lesson& l) { return window.openLesson(l); };
+                hooks.goOnHunting = [this](const lesson::Lesson& l,
+                                           const lesson::HuntResult& kept) {
+                    window.goOnHunting(l, kept);
+                };
+            });
+        QObject::connect(&window, &plan::StepPlanWindow::faultReported, session.get(),
+                         &klas::PupilSession::faultReported);
+    }
+    plan::LessonPane* pane() const { return window.findChild<plan::LessonPane*>(); }
+
+    testing::PlanFilesScope files;
+    testing::RecordingPlanHost host;
+    plan::StepPlanWindow window{host};
+    QList<std::optional<lesson::HiddenFault>> applied;
+    std::unique_ptr<klas::PupilSession> session;
+};
 
 } // namespace
 
@@ -818,32 +870,48 @@ void TestKlasClassroom::resultsAreCheckedAgain()
 // A pupil's program restarted on the lesson the broker still holds goes on
 // from the checks it sent, so restarting wipes no failed attempt; a lesson
 // sent anew (also the same file) starts afresh. A check with the PLC counts
-// with the plan's checks.
+// with the plan's checks. Fault finding goes on from its answers and
+// presses, and a fault found stays found.
 void TestKlasClassroom::aRestartGoesOnCounting_data()
 {
+    // Fault finding: restarted after a "wrong" answer or once "found".
+    QTest::addColumn<QString>("hunt");
     // The teacher sends the lesson again while the program is closed.
     QTest::addColumn<bool>("sentAgain");
     QTest::addColumn<int>("attempts");
     QTest::addColumn<int>("seconds");
+    QTest::addColumn<int>("presses");
     // 65 s before the restart, 10 s after it.
-    QTest::newRow("the same lesson: the record goes on") << false << 3 << 75;
-    QTest::newRow("the lesson sent again: a fresh record") << true << 1 << 10;
+    QTest::newRow("the same lesson: the record goes on") << "" << false << 3 << 75 << 0;
+    QTest::newRow("the lesson sent again: a fresh record") << "" << true << 1 << 10 << 0;
+    // Two presses and a wrong answer at 30 s; one press and the right one
+    // 10 s after the restart.
+    QTest::newRow("fault finding: the next answer is the second")
+        << "wrong" << false << 2 << 40 << 3;
+    QTest::newRow("fault finding sent again: a fresh search") << "wrong" << true << 1 << 10 << 1;
+    // Right at 65 s: the record stays as it was.
+    QTest::newRow("fault finding: found stays found") << "found" << false << 2 << 65 << 2;
 }
 
 void TestKlasClassroom::aRestartGoesOnCounting()
 {
+    QFETCH(QString, hunt);
     QFETCH(bool, sentAgain);
     QFETCH(int, attempts);
     QFETCH(int, seconds);
+    QFETCH(int, presses);
     testing::ServiceScope services(false);
     QTemporaryDir dir;
-    QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
+    const QString file = hunt.isEmpty() ? writeLesson(dir) : writeHuntLesson(dir);
+    QVERIFY(m_teacher->verstuurOpdracht(file));
     const auto result = [this] {
         return m_teacher->leerling(QStringLiteral("Cas")).value("opdracht").toMap();
     };
+    const lesson::HiddenFault hidden{false, 2, lesson::FaultKind::OpenCircuit};
+    const lesson::HiddenFault wrong{false, 1, lesson::FaultKind::OpenCircuit};
 
     QList<lesson::Lesson> opened;
-    {
+    if (hunt.isEmpty()) {
         platform::ManualClock time;
         auto cas = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
         QTRY_COMPARE(opened.size(), 1);
@@ -865,9 +933,25 @@ void TestKlasClassroom::aRestartGoesOnCounting()
         QCOMPARE(result().value("plc").toBool(), true);
         QCOMPARE(result().value("goed").toInt(), 1);
         QCOMPARE(result().value("seconden").toInt(), 65);
+    } else {
+        platform::ManualClock time;
+        HuntingProgram cas(m_broker, time);
+        QTRY_VERIFY(cas.pane() && cas.pane()->hasLesson());
+        cas.window.outputSwitched();
+        cas.window.outputSwitched();
+        time.advance(30'000);
+        QCOMPARE(cas.pane()->answerFault(wrong), QStringLiteral("Nee, dat is het niet."));
+        const bool found = hunt == QLatin1String("found");
+        if (found) {
+            time.advance(35'000);
+            QVERIFY(!cas.pane()->answerFault(hidden).isEmpty());
+        }
+        QTRY_COMPARE(result().value("pogingen").toInt(), found ? 2 : 1);
+        QCOMPARE(result().value("seconden").toInt(), found ? 65 : 30);
+        QCOMPARE(result().value("gevonden").toBool(), found);
     }
     if (sentAgain) {
-        QVERIFY(m_teacher->verstuurOpdracht(writeLesson(dir)));
+        QVERIFY(m_teacher->verstuurOpdracht(file));
         // The restarted program is to find the new copy on the broker, not
         // the one it replaces.
         MqttClient watcher(options(m_broker, QStringLiteral("pc03")));
@@ -881,20 +965,50 @@ void TestKlasClassroom::aRestartGoesOnCounting()
 
     // The restarted program's own time starts anew.
     platform::ManualClock time;
-    auto cas = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
-    QTRY_COMPARE(opened.size(), 2);
-    time.advance(10'000);
-    const plan::Plan good = waitingPlan(false);
-    cas->lessonChecked(opened[1], lesson::checkPlan(opened[1], good), good);
-    QTRY_COMPARE(result().value("goed").toInt(), 2);
+    std::unique_ptr<klas::PupilSession> plans;
+    std::unique_ptr<HuntingProgram> hunting;
+    if (hunt.isEmpty()) {
+        plans = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
+        QTRY_COMPARE(opened.size(), 2);
+        time.advance(10'000);
+        const plan::Plan good = waitingPlan(false);
+        plans->lessonChecked(opened[1], lesson::checkPlan(opened[1], good), good);
+        QTRY_COMPARE(result().value("goed").toInt(), 2);
+        QVERIFY(!result().contains("plc"));
+    } else {
+        hunting = std::make_unique<HuntingProgram>(m_broker, time);
+        HuntingProgram& cas = *hunting;
+        QTRY_VERIFY(cas.pane() && cas.pane()->hasLesson());
+        // Not found, the fault is on the station as before; found, it was
+        // lifted then and stays so. Nothing switched an output.
+        const bool stillFound = hunt == QLatin1String("found") && !sentAgain;
+        QVERIFY(!cas.applied.isEmpty());
+        QCOMPARE(cas.applied.last(),
+                 stillFound ? std::nullopt : std::optional<lesson::HiddenFault>(hidden));
+        QCOMPARE(cas.host.log, QStringList());
+        auto* report = cas.window.findChild<QWidget*>(QStringLiteral("CMD_StoringMelden"));
+        QVERIFY(report);
+        QCOMPARE(report->isEnabled(), !stillFound);
+        cas.window.outputSwitched();
+        time.advance(10'000);
+        if (stillFound) {
+            // No answer is taken, so no fresh record goes out.
+            QCOMPARE(cas.pane()->answerFault(hidden), QString());
+        } else {
+            QVERIFY(!cas.pane()->answerFault(hidden).isEmpty());
+            QTRY_VERIFY(result().value("gevonden").toBool());
+        }
+        QCOMPARE(result().value("gevonden").toBool(), true);
+        QCOMPARE(result().value("bediend").toInt(), presses);
+    }
     QCOMPARE(result().value("id").toString(), m_teacher->opdrachtId());
     QCOMPARE(result().value("pogingen").toInt(), attempts);
     QCOMPARE(result().value("seconden").toInt(), seconds);
-    QVERIFY(!result().contains("plc"));
 
     QVERIFY(m_teacher->trekOpdrachtIn());
-    QVERIFY(cas->link().client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc03")),
-                                         QByteArray(), 1, true));
+    klas::PupilSession& cas = plans ? *plans : *hunting->session;
+    QVERIFY(cas.link().client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc03")),
+                                        QByteArray(), 1, true));
 }
 
 QTEST_MAIN(TestKlasClassroom)
