@@ -216,8 +216,7 @@ struct FileStamp {
 
     static std::optional<FileStamp> of(const QString& path)
     {
-        struct stat st
-        {
+        struct stat st {
         };
         if (::stat(QFile::encodeName(path).constData(), &st) != 0)
             return std::nullopt;

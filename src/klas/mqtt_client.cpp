@@ -205,8 +205,7 @@ bool MqttClient::hasPendingDeliveries() const
 
 void MqttClient::endDrain()
 {
-    if (hasPendingDeliveries() && !m_drainUntil.hasExpired() &&
-        MQTTAsync_isConnected(m_handle))
+    if (hasPendingDeliveries() && !m_drainUntil.hasExpired() && MQTTAsync_isConnected(m_handle))
         return;
     m_drain.stop();
     m_disconnecting = false;

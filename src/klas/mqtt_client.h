@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QDeadlineTimer>
 #include <QTimer>
 #include <memory>
 

@@ -3,9 +3,9 @@
 #include <QFile>
 #include <QModbusDataUnitMap>
 #include <QPair>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QSet>
-#include <QPointer>
 #include <QTimer>
 #include <memory>
 
