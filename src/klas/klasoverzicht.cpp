@@ -521,12 +521,13 @@ Klasoverzicht::Klasoverzicht(MqttClient* client, const QString& klas, const QStr
     lessonRow->addWidget(m_sendLesson);
     lessonRow->addWidget(m_withdrawLesson);
     lessonRow->addWidget(m_saveResults);
-    m_results = new QTableWidget(0, 6, this);
+    m_results = new QTableWidget(0, 7, this);
     m_results->setObjectName(QStringLiteral("Resultaten"));
     m_results->setAccessibleName(QStringLiteral("Resultaten"));
     m_results->setHorizontalHeaderLabels(
         {QStringLiteral("Naam"), QStringLiteral("Goed"), QStringLiteral("Pogingen"),
-         QStringLiteral("Tijd"), QStringLiteral("Zelf nagekeken"), QStringLiteral("Eerste fout")});
+         QStringLiteral("Tijd"), QStringLiteral("Zelf nagekeken"), QStringLiteral("Bediend"),
+         QStringLiteral("Eerste fout")});
     m_results->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     // Sized by the rows in view only: measured over every row, each changed
     // cell cost a pass over the whole class, up to a fifth of a second per
@@ -1232,13 +1233,13 @@ void Klasoverzicht::showResults()
     m_results->setRowCount(int(rows.size()));
     for (int i = 0; i < rows.size(); ++i) {
         const ResultRow& r = rows[i];
-        const QStringList cells{r.naam,
-                                r.hasResult ? QStringLiteral("%1/%2").arg(r.goed).arg(r.totaal)
-                                            : QStringLiteral("-"),
-                                r.hasResult ? QString::number(r.pogingen) : QString(),
-                                r.hasResult ? durationText(r.seconden) : QString(),
-                                ownCheckText(r),
-                                r.fout};
+        const QStringList cells{
+            r.naam,
+            r.hasResult ? QStringLiteral("%1/%2").arg(r.goed).arg(r.totaal) : QStringLiteral("-"),
+            r.hasResult ? QString::number(r.pogingen) : QString(),
+            r.hasResult ? durationText(r.seconden) : QString(), ownCheckText(r),
+            // Fault finding: the presses before the answer.
+            r.hasResult && r.hunt ? QString::number(r.bediend) : QString(), r.fout};
         for (int c = 0; c < cells.size(); ++c) {
             QTableWidgetItem* item = m_results->item(i, c);
             if (!item) {
@@ -1246,7 +1247,7 @@ void Klasoverzicht::showResults()
                 m_results->setItem(i, c, item);
             }
             item->setText(cells[c]);
-            item->setToolTip(c == 5 ? cells[c] : QString());
+            item->setToolTip(c == 6 ? cells[c] : QString());
             // Where this window's own check differs from the PC's score.
             const bool differs = c == 4 && r.zelf >= 0 && r.zelf != r.goed;
             item->setForeground(differs ? QColor(176, 0, 0) : palette().color(QPalette::Text));

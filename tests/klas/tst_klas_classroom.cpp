@@ -841,6 +841,7 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     } else if (!hunt.isEmpty()) {
         r.hunt = true;
         r.totaal = 1;
+        r.bediend = 4;
         r.docent = hunt == QLatin1String("docent");
         r.plan.clear();
     }
@@ -859,6 +860,8 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     QCOMPARE(table->item(0, 4)->text(), ownCell);
     QCOMPARE(table->item(0, 4)->foreground().color() == QColor(176, 0, 0),
              ownCell == QLatin1String("0/2"));
+    // "Bediend": the presses before a fault-finding answer.
+    QCOMPARE(table->item(0, 5)->text(), r.hunt ? QStringLiteral("4") : QString());
     QCOMPARE(!m_teacher->findChild<QWidget*>(QStringLiteral("Plan_pc01"))->isHidden(),
              hunt.isEmpty());
 
