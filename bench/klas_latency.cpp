@@ -208,7 +208,8 @@ QList<QPair<QString, double>> measureClassLoad(const QString& programPath, int p
                          resultHandling.push_back(handling.nsecsElapsed() / 1e6);
                          for (int row = 0; row < table->rowCount(); ++row) {
                              const QTableWidgetItem* name = table->item(row, 0);
-                             const QTableWidgetItem* fout = table->item(row, 5);
+                             const QTableWidgetItem* fout =
+                                 table->item(row, table->columnCount() - 1);
                              if (name && fout && name->text() == account &&
                                  fout->text() == p->result->fout && !fout->text().isEmpty())
                                  resultDelays.push_back(QDateTime::currentMSecsSinceEpoch() -
