@@ -129,24 +129,31 @@ const ClassModel::Pupil* ClassModel::pupil(const QString& pc) const
     return it == m_pupils.constEnd() ? nullptr : &*it;
 }
 
+namespace
+{
+
+// "<word> n", with the point's name where the station uses it.
+QString pointCaption(const QString& station, int n, const QString& word, bool output)
+{
+    const QString plain = QStringLiteral("%1 %2").arg(word).arg(n);
+    const std::optional<station::Station> s = station::fromDisplayName(station);
+    if (!s || n < 1 || n > station::kPointCount)
+        return plain;
+    const auto& points = output ? station::data(*s).outputs : station::data(*s).inputs;
+    const station::Point& point = points[size_t(n - 1)];
+    return point.used ? plain + QStringLiteral(" – ") + point.name : plain;
+}
+
+} // namespace
+
 QString ClassModel::inputCaption(const QString& station, int input)
 {
-    const QString plain = QStringLiteral("Ingang %1").arg(input);
-    const std::optional<station::Station> s = station::fromDisplayName(station);
-    if (!s || input < 1 || input > station::kPointCount)
-        return plain;
-    const station::Point& point = station::data(*s).inputs[size_t(input - 1)];
-    return point.used ? plain + QStringLiteral(" – ") + point.name : plain;
+    return pointCaption(station, input, QStringLiteral("Ingang"), false);
 }
 
 QString ClassModel::outputCaption(const QString& station, int output)
 {
-    const QString plain = QStringLiteral("Uitgang %1").arg(output);
-    const std::optional<station::Station> s = station::fromDisplayName(station);
-    if (!s || output < 1 || output > station::kPointCount)
-        return plain;
-    const station::Point& point = station::data(*s).outputs[size_t(output - 1)];
-    return point.used ? plain + QStringLiteral(" – ") + point.name : plain;
+    return pointCaption(station, output, QStringLiteral("Uitgang"), true);
 }
 
 QString ClassModel::deadOutputRefusal(const QString& interfaceType)
