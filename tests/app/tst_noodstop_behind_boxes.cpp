@@ -18,6 +18,7 @@
 #include "support/manual_time.h"
 #include "support/modbus_peers.h"
 #include "support/test_support.h"
+#include "support/try_wait.h"
 #include "virtual_station/virtual_station_window.h"
 
 #include <QAbstractButton>
@@ -155,7 +156,7 @@ void TestNoodstopBehindBoxes::noodstopReachesTheDevice()
             source->stationRunner()->setInputForce(0, sim::Force::On);
         else
             rig.module.setInputs(1);
-        QTRY_COMPARE(main.DecimaalIn() & 1, 1);
+        TRY_COMPARE(main.DecimaalIn() & 1, 1);
     } else {
         rig.button("CMD_Transportband")->click();
         rig.button("CMD_SetReset(0)")->click();
@@ -167,15 +168,15 @@ void TestNoodstopBehindBoxes::noodstopReachesTheDevice()
                                          QStringLiteral("127.0.0.1"));
         plcClient.setConnectionParameter(QModbusDevice::NetworkPortParameter, rig.plcPort);
         QVERIFY(plcClient.connectDevice());
-        QTRY_COMPARE(plcClient.state(), QModbusDevice::ConnectedState);
+        TRY_COMPARE(plcClient.state(), QModbusDevice::ConnectedState);
         QModbusDataUnit coils(QModbusDataUnit::Coils, 0, 8);
         coils.setValue(3, 1);
         std::unique_ptr<QModbusReply> reply(plcClient.sendWriteRequest(coils, 1));
         QVERIFY(reply);
-        QTRY_VERIFY(reply->isFinished());
+        TRY_VERIFY(reply->isFinished());
         QCOMPARE(reply->error(), QModbusDevice::NoError);
     }
-    QTRY_VERIFY(rig.deviceWord() != 0);
+    TRY_VERIFY(rig.deviceWord() != 0);
 
     // What happens while the box is open: the rest of the window waits, the
     // Noodstop acts, and the device confirms it.
@@ -310,7 +311,7 @@ void TestNoodstopBehindBoxes::holdShownInTheMainWindow()
     QVERIFY(banner->isVisible());
     QCOMPARE(rig.deviceWord(), 0);
     // The owner has gone meanwhile: the line still says the Noodstop holds.
-    QTRY_VERIFY(!static_cast<plc::PlcInterface*>(rig.port.get())->server().ownership().hasOwner());
+    TRY_VERIFY(!static_cast<plc::PlcInterface*>(rig.port.get())->server().ownership().hasOwner());
     QVERIFY2(banner->accessibleDescription().contains(QLatin1String("Noodstop")),
              qPrintable(banner->accessibleDescription()));
     // Over the instruction frame, not over a control of the I/O or the stations.

@@ -12,6 +12,7 @@
 #include "step_plan/step_plan_window.h"
 #include "support/class_broker.h"
 #include "support/test_support.h"
+#include "support/try_wait.h"
 #include "virtual_station/virtual_station_window.h"
 
 #include <QSignalSpy>
@@ -87,7 +88,7 @@ void TestProgram::unusableClassSaidOnceAfterStart()
     app::Program program(port, klas);
     QVERIFY(!program.classSession());
     QVERIFY(services.messages.shown.isEmpty());
-    QTRY_COMPARE(services.messages.shown.size(), 1);
+    TRY_COMPARE(services.messages.shown.size(), 1);
     QCOMPARE(services.messages.shown.first().text,
              QStringLiteral("In [klas] ontbreekt host.\r\rHet programma werkt zonder de klas."));
     QTest::qWait(20);
@@ -111,7 +112,7 @@ void TestProgram::theClassLessonOpensAndItsCheckIsSent()
     QSignalSpy arrived(&teacher, &klas::MqttClient::messageArrived);
     teacher.subscribe(klas::resultTopic(broker.klas(), QStringLiteral("pc01")), 1);
     teacher.start();
-    QTRY_VERIFY(teacher.isConnected());
+    TRY_VERIFY(teacher.isConnected());
     const QByteArray lessonJson =
         R"({"titel":"Uit na afloop","station":"Transportband","tekst":["Alles uit."],
             "scenarios":[{"naam":"Een","seconden":1,"eisen":{"uitgangenUit":true}}]})";
@@ -131,11 +132,11 @@ void TestProgram::theClassLessonOpensAndItsCheckIsSent()
     QVERIFY(program.classSession());
     // Built when the lesson opens the window.
     const auto pane = [&program] { return program.stepPlan().findChild<plan::LessonPane*>(); };
-    QTRY_VERIFY(pane() && pane()->hasLesson());
+    TRY_VERIFY(pane() && pane()->hasLesson());
     QCOMPARE(pane()->currentLesson()->title, QStringLiteral("Uit na afloop"));
     QVERIFY(program.stepPlan().isVisible());
     QVERIFY(pane()->check());
-    QTRY_COMPARE(arrived.size(), 1);
+    TRY_COMPARE(arrived.size(), 1);
     const std::optional<klas::LessonResult> r = klas::decodeResult(arrived[0][1].toByteArray());
     QVERIFY(r);
     QCOMPARE(r->id, QStringLiteral("les00001"));
@@ -146,13 +147,13 @@ void TestProgram::theClassLessonOpensAndItsCheckIsSent()
     // right kinds: input 3 a broken wire (off), input 5 a short (on).
     Main& main = program.window();
     main.CMD_Verbinding->click();
-    QTRY_VERIFY(main.Verbonden() != 0);
+    TRY_VERIFY(main.Verbonden() != 0);
     klas::Faults faults;
     faults.input[2] = klas::Fault::OpenCircuit;
     faults.input[4] = klas::Fault::ShortCircuit;
     QVERIFY(teacher.publish(klas::faultTopic(broker.klas(), QStringLiteral("pc01")),
                             klas::encodeFaults(faults), 1, false));
-    QTRY_COMPARE(main.DecimaalIn() & 0b10100, 0b10000);
+    TRY_COMPARE(main.DecimaalIn() & 0b10100, 0b10000);
     QVERIFY(teacher.publish(klas::lessonTopic(broker.klas()), QByteArray(), 1, true));
 }
 

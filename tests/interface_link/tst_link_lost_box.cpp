@@ -6,6 +6,7 @@
 
 #include "fullscreen/full_screen.h"
 #include "support/program_fixture.h"
+#include "support/try_wait.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -181,8 +182,8 @@ void TestLinkLostBox::everyLossBringsItsBoxInFront()
         } else {
             program.port.pullCable();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(boxesSeen + int(unseen.size()) == before + 1, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(linkLostBoxes().isEmpty(), 5000);
+        TRY_VERIFY_WITH_TIMEOUT(boxesSeen + int(unseen.size()) == before + 1, 10000);
+        TRY_VERIFY_WITH_TIMEOUT(linkLostBoxes().isEmpty(), 5000);
         QCOMPARE(program.main->Verbonden(), 0);
         if (Full_Screen* fs = program.main->findChild<Full_Screen*>(); fs && fs->isVisible()) {
             if (auto* close =

@@ -6,6 +6,7 @@
 #include "platform/exit_signals.h"
 #include "support/modbus_peers.h"
 #include "support/test_support.h"
+#include "support/try_wait.h"
 
 #include <QElapsedTimer>
 #include <QModbusTcpServer>
@@ -120,7 +121,7 @@ void TestModbusExitPath::outputsEndOff()
         ::raise(way == QLatin1String("SIGTERM")  ? kSigTerm
                 : way == QLatin1String("SIGHUP") ? kSigHup
                                                  : kSigInt);
-        QTRY_COMPARE_WITH_TIMEOUT(quits, 1, 1000);
+        TRY_COMPARE_WITH_TIMEOUT(quits, 1, 1000);
     }
     QCOMPARE(quits, 1);
     QCOMPARE(window->DecimaalUit(), 0);
@@ -155,14 +156,14 @@ void TestModbusExitPath::hangUpEndsChildWithOutputsOff()
                 {QStringLiteral("--child"), QString::number(port)});
     QVERIFY(child.waitForStarted(5000));
     // The module lives in this process: keep its event loop turning.
-    QTRY_VERIFY_WITH_TIMEOUT(child.canReadLine(), 10000);
+    TRY_VERIFY_WITH_TIMEOUT(child.canReadLine(), 10000);
     QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
     QCOMPARE(module.coils(), 0x05);
 
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(::kill(int(child.processId()), kSigHup), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(child.state(), QProcess::NotRunning, 3000);
+    TRY_COMPARE_WITH_TIMEOUT(child.state(), QProcess::NotRunning, 3000);
     const qint64 took = clock.elapsed();
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);

@@ -12,6 +12,7 @@
 #include "step_plan/step_plan_window.h"
 #include "support/modbus_peers.h"
 #include "support/test_support.h"
+#include "support/try_wait.h"
 #include "support/warning_log.h"
 
 #include <QElapsedTimer>
@@ -201,7 +202,7 @@ void TestModbusLinkLoss::lossIsShown()
     } else {
         b.simulated->pullCable();
     }
-    QTRY_COMPARE_WITH_TIMEOUT(b.window->Verbonden(), 0, 2000);
+    TRY_COMPARE_WITH_TIMEOUT(b.window->Verbonden(), 0, 2000);
     // The loss, the attempt (at most 1 s) and the box.
     QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
 
@@ -337,14 +338,13 @@ void TestModbusLinkLoss::scatteredMissesKeepTheLink()
     b.relay.silences = silences;
     const int timeoutMs = b.control->settings().timeoutMs;
     if (clickAfter >= 0) {
-        // Closer than QTRY's steps: the next read follows within a time-out.
-        QElapsedTimer waited;
-        waited.start();
-        while (b.relay.silences.size() > silences.size() - clickAfter && waited.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        // The press must come before the next read, which follows within a
+        // time-out: looked for after every event.
+        (void)testing::waitUntil(
+            [&] { return b.relay.silences.size() <= silences.size() - clickAfter; }, 5000);
         b.window->CMD_SetReset[1]->click();
     }
-    QTRY_COMPARE_WITH_TIMEOUT(b.relay.silences, QString(), int(silences.size()) * timeoutMs * 3);
+    TRY_COMPARE_WITH_TIMEOUT(b.relay.silences, QString(), int(silences.size()) * timeoutMs * 3);
     // Long enough for the last miss to be counted.
     QTest::qWait(timeoutMs * 2);
     QCOMPARE(b.control->linkState(), iface::ModbusModule::LinkState::Open);
@@ -423,7 +423,7 @@ void TestModbusLinkLoss::exitLeavesModuleOff()
 
     if (before == QLatin1String("cut")) {
         b.relay.cut();
-        QTRY_COMPARE_WITH_TIMEOUT(b.window->Verbonden(), 0, 2000);
+        TRY_COMPARE_WITH_TIMEOUT(b.window->Verbonden(), 0, 2000);
         if (!moduleReachable)
             b.relay.mute = true;
     } else {

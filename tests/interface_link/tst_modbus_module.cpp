@@ -1,6 +1,7 @@
 #include "interface_link/modbus_module.h"
 #include "support/modbus_peers.h"
 #include "support/test_support.h"
+#include "support/try_wait.h"
 #include "support/warning_log.h"
 
 #include <QElapsedTimer>
@@ -417,8 +418,8 @@ void TestModbusModule::serverStoppedMidSession()
     QVERIFY(inputs.wait(500));
 
     server->disconnectDevice();
-    QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusModule::LinkState::Lost, 1500);
-    QTRY_COMPARE(lost.size(), 1);
+    TRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusModule::LinkState::Lost, 1500);
+    TRY_COMPARE(lost.size(), 1);
     QCOMPARE(m_log->messages().size(), 1);
     QVERIFY(m_log->messages().first().contains(QLatin1String("link lost")));
 
@@ -485,7 +486,7 @@ void TestModbusModule::silentModuleIsDetected()
     clock.start();
     control.WriteOutputs(0x01);
     QVERIFY(clock.elapsed() < 50);
-    QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusModule::LinkState::Lost, 3000);
+    TRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusModule::LinkState::Lost, 3000);
     QCOMPARE(m_log->messages().size(), 1);
     spin(100);
     QCOMPARE(m_log->messages().size(), 1);
@@ -549,7 +550,7 @@ void TestModbusModule::aboutBoxIsNonModal()
     QVERIFY(box->text().contains(QLatin1String("unit 7")));
     QVERIFY(box->text().contains(QLatin1String("niet verbonden")));
     box->close();
-    QTRY_VERIFY(box.isNull());
+    TRY_VERIFY(box.isNull());
 }
 
 // Through the message service: one box per module, asked again it takes

@@ -2,6 +2,7 @@
 // small RTU module in the test on the other end.
 
 #include "interface_link/modbus_module.h"
+#include "support/try_wait.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -166,7 +167,7 @@ void TestModbusRtu::connectWriteAndRead()
 
     // The first read may already have answered inside SearchAndConnect.
     QVERIFY(control.SearchAndConnect() != 0);
-    QTRY_VERIFY_WITH_TIMEOUT(!spy.isEmpty(), 5000);
+    TRY_VERIFY_WITH_TIMEOUT(!spy.isEmpty(), 5000);
     QCOMPARE(spy.last().at(2).toInt(), 0x81);
 
     const QList<quint8> words{0x01, 0x03, 0x80, 0x00};
@@ -176,7 +177,7 @@ void TestModbusRtu::connectWriteAndRead()
     QCOMPARE(module.writtenWords, QList<quint8>{0x00} + words);
 
     module.inputs = 0x10;
-    QTRY_COMPARE_WITH_TIMEOUT(spy.last().at(2).toInt(), 0x10, 5000);
+    TRY_COMPARE_WITH_TIMEOUT(spy.last().at(2).toInt(), 0x10, 5000);
     QCOMPARE(module.badFrames, 0);
 }
 
@@ -188,7 +189,7 @@ void TestModbusRtu::silentModuleIsLost()
     QVERIFY(control.SearchAndConnect() != 0);
     module.mute = true;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Modbus link lost")));
-    QTRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusModule::LinkState::Lost, 3000);
+    TRY_COMPARE_WITH_TIMEOUT(control.linkState(), ModbusModule::LinkState::Lost, 3000);
 }
 
 QTEST_GUILESS_MAIN(TestModbusRtu)

@@ -4,6 +4,7 @@
 #include "main_window/main.h"
 #include "support/manual_time.h"
 #include "support/test_support.h"
+#include "support/try_wait.h"
 #include "support/warning_log.h"
 
 #include <QApplication>
@@ -361,7 +362,7 @@ void TestSimulatedInterface::aboutBoxDoesNotBlock()
     QVERIFY(!box->isModal());
     QVERIFY(box->windowTitle().contains(QStringLiteral("gesimuleerde interface")));
     box->close();
-    QTRY_VERIFY_WITH_TIMEOUT(box.isNull(), 1000);
+    TRY_VERIFY_WITH_TIMEOUT(box.isNull(), 1000);
 }
 
 // The teacher's "Kabel los" in the virtual station: the window shows a lost

@@ -12,6 +12,7 @@
 #include "support/manual_time.h"
 #include "support/plan_doubles.h"
 #include "support/test_support.h"
+#include "support/try_wait.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -172,16 +173,16 @@ void TestKlasClassroom::init()
                                                             QStringLiteral("pc03:Cas")});
     m_pc01 = pupil(m_broker, QStringLiteral("pc01"));
     m_pc02 = pupil(m_broker, QStringLiteral("pc02"));
-    QTRY_VERIFY(m_teacherClient->isConnected() && m_pc01->client().isConnected() &&
-                m_pc02->client().isConnected());
+    TRY_VERIFY(m_teacherClient->isConnected() && m_pc01->client().isConnected() &&
+               m_pc02->client().isConnected());
     m_pc01->setStatus(status(QStringLiteral("Anna"), 0, 0));
     m_pc02->setStatus(status(QStringLiteral("Bram"), 0, 0));
-    QTRY_COMPARE(m_teacher->leerlingen(), (QStringList{"Anna", "Bram"}));
+    TRY_COMPARE(m_teacher->leerlingen(), (QStringList{"Anna", "Bram"}));
     // The tiles are named by the teacher's list at once; their statuses
     // come over the broker.
     for (const char* name : {"Anna", "Bram"})
-        QTRY_COMPARE(m_teacher->leerling(QLatin1String(name)).value("station").toString(),
-                     QStringLiteral("Transportband"));
+        TRY_COMPARE(m_teacher->leerling(QLatin1String(name)).value("station").toString(),
+                    QStringLiteral("Transportband"));
 }
 
 void TestKlasClassroom::cleanup()
@@ -195,7 +196,7 @@ void TestKlasClassroom::cleanup()
 void TestKlasClassroom::statusReachesTheTeacher()
 {
     m_pc01->setStatus(status(QStringLiteral("Anna"), 0x05, 0x82));
-    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x05);
+    TRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x05);
     const QVariantMap anna = m_teacher->leerling(QStringLiteral("Anna"));
     QCOMPARE(anna.value("ingangen").toInt(), 0x82);
     QCOMPARE(anna.value("online").toBool(), true);
@@ -208,7 +209,7 @@ void TestKlasClassroom::statusReachesTheTeacher()
 
     // A program that ends says so; one that vanishes is marked by its will.
     m_pc02.reset();
-    QTRY_COMPARE(m_teacher->leerlingen(), QStringList{"Anna"});
+    TRY_COMPARE(m_teacher->leerlingen(), QStringList{"Anna"});
 }
 
 // A pupil's account connecting with the id a teacher's window had before
@@ -220,9 +221,9 @@ void TestKlasClassroom::aGuessedIdTakesNoSessionOver()
     o.clientId = QStringLiteral("docent-%1").arg(QCoreApplication::applicationPid());
     MqttClient intruder(o);
     intruder.start();
-    QTRY_VERIFY(intruder.isConnected());
+    TRY_VERIFY(intruder.isConnected());
     m_pc01->setStatus(status(QStringLiteral("Anna"), 0x04, 0));
-    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x04);
+    TRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x04);
     QCOMPARE(lost.count(), 0);
 }
 
@@ -261,26 +262,26 @@ void TestKlasClassroom::faultsReachOnlyTheirPc()
     if (!sent) {
         // A fault set after it arrives after anything it sent, and alone.
         QVERIFY(m_teacher->zetStoring(QStringLiteral("Anna"), 1, QStringLiteral("draadbreuk")));
-        QTRY_COMPARE(pc01.count(), 1);
+        TRY_COMPARE(pc01.count(), 1);
         QCOMPARE(m_pc01->faults().describe(), QStringLiteral("ingang 1 draadbreuk"));
         return;
     }
-    QTRY_COMPARE(pc01.count(), 1);
+    TRY_COMPARE(pc01.count(), 1);
     QCOMPARE(m_pc01->faults().describe(), reported);
     // What the PC now reports comes back to the teacher.
-    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString(),
-                 reported);
+    TRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString(),
+                reported);
     QCOMPARE(pc02.count(), 0);
 
     // Lifted again.
     QVERIFY(m_teacher->alleStoringenWeg(QStringLiteral("Anna")));
-    QTRY_VERIFY(!m_pc01->faults().any());
+    TRY_VERIFY(!m_pc01->faults().any());
 }
 
 void TestKlasClassroom::faultsComeBackOnlyFromTheTeacher()
 {
     QVERIFY(m_teacher->zetStoring(QStringLiteral("pc01"), 2, QStringLiteral("kortsluiting")));
-    QTRY_VERIFY(m_pc01->faults().any());
+    TRY_VERIFY(m_pc01->faults().any());
 
     // The pupil's program restarts: it starts without faults, and the
     // teacher's window, seeing a status without them, sends them again.
@@ -288,7 +289,7 @@ void TestKlasClassroom::faultsComeBackOnlyFromTheTeacher()
     m_pc01 = pupil(m_broker, QStringLiteral("pc01"));
     QVERIFY(!m_pc01->faults().any());
     m_pc01->setStatus(status(QStringLiteral("Anna"), 0, 0));
-    QTRY_COMPARE(m_pc01->faults().describe(), QStringLiteral("ingang 2 kortsluiting"));
+    TRY_COMPARE(m_pc01->faults().describe(), QStringLiteral("ingang 2 kortsluiting"));
 
     // Without the teacher's window nothing comes back: faults and the
     // switch-off are never retained by the broker.
@@ -300,7 +301,7 @@ void TestKlasClassroom::faultsComeBackOnlyFromTheTeacher()
     auto fresh = pupil(m_broker, QStringLiteral("pc01"));
     QSignalSpy faults(fresh.get(), &PupilLink::faultsChanged);
     QSignalSpy allOff(fresh.get(), &PupilLink::allOffRequested);
-    QTRY_VERIFY(fresh->client().isConnected());
+    TRY_VERIFY(fresh->client().isConnected());
     fresh->setStatus(status(QStringLiteral("Anna"), 0, 0));
     QTest::qWait(500);
     QCOMPARE(faults.count(), 0);
@@ -339,7 +340,7 @@ void TestKlasClassroom::theWindowsRecordWins()
     QFETCH(QString, applied);
 
     QVERIFY(m_teacher->zetStoring(QStringLiteral("Anna"), 2, QStringLiteral("kortsluiting")));
-    QTRY_COMPARE(m_pc01->faults().describe(), QStringLiteral("ingang 2 kortsluiting"));
+    TRY_COMPARE(m_pc01->faults().describe(), QStringLiteral("ingang 2 kortsluiting"));
     QSignalSpy others(m_pc02.get(), &PupilLink::faultsChanged);
 
     if (event == QLatin1String("pc blip")) {
@@ -350,14 +351,14 @@ void TestKlasClassroom::theWindowsRecordWins()
         m_pc01->client().start();
     } else if (event == QLatin1String("pc restart")) {
         QVERIFY(m_teacher->zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
-        QTRY_COMPARE(m_pc01->faults().describe(), applied);
+        TRY_COMPARE(m_pc01->faults().describe(), applied);
         m_pc01.reset();
         m_pc01 = pupil(m_broker, QStringLiteral("pc01"));
         m_pc01->setStatus(status(QStringLiteral("Anna"), 0, 0));
     } else if (event == QLatin1String("teacher blip")) {
         m_teacherClient->stop();
         // Off the broker the tile cannot claim what the PC does.
-        QTRY_COMPARE(tileName(*m_teacher, "pc01"), QStringLiteral("Anna, niet actueel"));
+        TRY_COMPARE(tileName(*m_teacher, "pc01"), QStringLiteral("Anna, niet actueel"));
         QVERIFY(!m_teacher->zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
         // Shown as not yet confirmed, and sent once the broker is back.
         QVERIFY(m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString() !=
@@ -367,10 +368,10 @@ void TestKlasClassroom::theWindowsRecordWins()
         MqttClient secondClient(options(m_broker, QStringLiteral("docent")));
         Klasoverzicht second(&secondClient, m_broker.klas(),
                              QStringList{QStringLiteral("pc01:Anna"), QStringLiteral("pc02:Bram")});
-        QTRY_VERIFY(secondClient.isConnected());
+        TRY_VERIFY(secondClient.isConnected());
         QTest::qWait(300);
         QVERIFY(second.zetStoring(QStringLiteral("Anna"), 4, QStringLiteral("draadbreuk")));
-        QTRY_COMPARE(m_pc01->faults().describe(), applied);
+        TRY_COMPARE(m_pc01->faults().describe(), applied);
         // Settled: nothing flips back and forth between the windows.
         QSignalSpy flips(m_pc01.get(), &PupilLink::faultsChanged);
         m_pc01->setStatus(status(QStringLiteral("Anna"), 0x01, 0));
@@ -390,13 +391,13 @@ void TestKlasClassroom::theWindowsRecordWins()
     // A reconnect on a loaded machine may take a few seconds: the bound is
     // generous, the wait ends as soon as the record holds.
     constexpr int kReconnectMs = 15000;
-    QTRY_COMPARE_WITH_TIMEOUT(m_pc01->faults().describe(), applied, kReconnectMs);
-    QTRY_COMPARE_WITH_TIMEOUT(
+    TRY_COMPARE_WITH_TIMEOUT(m_pc01->faults().describe(), applied, kReconnectMs);
+    TRY_COMPARE_WITH_TIMEOUT(
         m_teacher->leerling(QStringLiteral("Anna")).value("storingen").toString(), applied,
         kReconnectMs);
     // Current again once the PC's status came back.
-    QTRY_COMPARE_WITH_TIMEOUT(tileName(*m_teacher, "pc01"), QStringLiteral("Anna, online"),
-                              kReconnectMs);
+    TRY_COMPARE_WITH_TIMEOUT(tileName(*m_teacher, "pc01"), QStringLiteral("Anna, online"),
+                             kReconnectMs);
     // Nothing reached a PC the teacher did not set faults on.
     QCOMPARE(others.count(), 0);
     QVERIFY(!m_pc02->faults().any());
@@ -409,7 +410,7 @@ void TestKlasClassroom::allOffReachesEveryPupilWithinASecond()
     QElapsedTimer t;
     t.start();
     m_teacher->allesUit();
-    QTRY_VERIFY_WITH_TIMEOUT(pc01.count() == 1 && pc02.count() == 1, 1000);
+    TRY_VERIFY_WITH_TIMEOUT(pc01.count() == 1 && pc02.count() == 1, 1000);
     // Nothing it carries is more than a switch-off.
     QCOMPARE(m_pc01->faults().any(), false);
 }
@@ -418,12 +419,12 @@ void TestKlasClassroom::pupilSessionAppliesTheTeachersFaults()
 {
     PupilProgram carla;
     const auto pc03 = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Carla"), carla);
-    QTRY_VERIFY(m_teacher->leerlingen().contains(QStringLiteral("Cas")));
+    TRY_VERIFY(m_teacher->leerlingen().contains(QStringLiteral("Cas")));
     QVERIFY(m_teacher->zetStoring(QStringLiteral("Cas"), 3, QStringLiteral("draadbreuk")));
     QVERIFY(m_teacher->zetStoring(QStringLiteral("Cas"), 5, QStringLiteral("kortsluiting")));
     // Input 3 reads off (bit 2 in the open mask), input 5 on (bit 4 in the
     // short mask).
-    QTRY_VERIFY(!carla.faultMasks.isEmpty() && carla.faultMasks.last() == qMakePair(0x04, 0x10));
+    TRY_VERIFY(!carla.faultMasks.isEmpty() && carla.faultMasks.last() == qMakePair(0x04, 0x10));
     QCOMPARE(carla.allOffs, 0);
 }
 
@@ -443,7 +444,7 @@ void TestKlasClassroom::allOffReachesAPcThatWasAway()
     PupilProgram carla;
     carla.outputs = 0x03;
     auto pc03 = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Carla"), carla);
-    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas")).value("uitgangen").toInt(), 0x03);
+    TRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas")).value("uitgangen").toInt(), 0x03);
     // Its link goes; the program runs on with its outputs on. (A session
     // ended receives nothing more, which a stopped client does not promise
     // at once.)
@@ -451,11 +452,11 @@ void TestKlasClassroom::allOffReachesAPcThatWasAway()
 
     m_teacher->allesUit();
     time.advance(2000);
-    QTRY_COMPARE(m_teacher->nietUitgezet(), QStringList{"Cas"});
+    TRY_COMPARE(m_teacher->nietUitgezet(), QStringList{"Cas"});
     QCOMPARE(carla.allOffs, 0);
 
     pc03 = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Carla"), carla);
-    QTRY_VERIFY((time.advance(250), m_teacher->nietUitgezet().isEmpty()));
+    TRY_VERIFY((time.advance(250), m_teacher->nietUitgezet().isEmpty()));
     QCOMPARE(carla.outputs, 0);
     QCOMPARE(carla.allOffs, 1);
     QCOMPARE(services.messages.shown.size(), 1);
@@ -465,7 +466,7 @@ void TestKlasClassroom::allOffReachesAPcThatWasAway()
 void TestKlasClassroom::keyboardAndScreenReaderReachEveryTile()
 {
     m_pc01->setStatus(status(QStringLiteral("Anna"), 0x01, 0x00));
-    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x01);
+    TRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x01);
     m_teacher->show();
     QVERIFY(QTest::qWaitForWindowActive(m_teacher.get()));
 
@@ -627,7 +628,7 @@ void TestKlasClassroom::teacherWindowGoesWithItsClient()
     std::unique_ptr<Klasoverzicht> window = klas::makeTeacherWindow(s);
     auto* client = window->findChild<MqttClient*>();
     QVERIFY(client);
-    QTRY_VERIFY(client->isConnected());
+    TRY_VERIFY(client->isConnected());
     QSignalSpy gone(client, &MqttClient::disconnected);
     window.reset();
     QCOMPARE(gone.size(), 0);
@@ -645,7 +646,7 @@ void TestKlasClassroom::aLessonReachesALaterPcOnce()
     platform::ManualClock time;
     QList<lesson::Lesson> opened;
     auto cas = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
-    QTRY_COMPARE(opened.size(), 1);
+    TRY_COMPARE(opened.size(), 1);
     QCOMPARE(opened[0].title, QStringLiteral("Uit na afloop"));
     QCOMPARE(services.messages.open.value(QStringLiteral("klas-opdracht")).text,
              QStringLiteral("De docent heeft een opdracht gestuurd: Uit na afloop"));
@@ -657,7 +658,7 @@ void TestKlasClassroom::aLessonReachesALaterPcOnce()
                                      klas::encodeLesson(id, lesson::writeLesson(sent)), 1, true));
     QSignalSpy faults(&cas->link(), &PupilLink::faultsChanged);
     QVERIFY(m_teacher->zetStoring(QStringLiteral("pc03"), 2, QStringLiteral("draadbreuk")));
-    QTRY_COMPARE(faults.size(), 1);
+    TRY_COMPARE(faults.size(), 1);
     QCOMPARE(opened.size(), 1);
     QCOMPARE(services.messages.nonModalShown, 1);
 
@@ -669,12 +670,12 @@ void TestKlasClassroom::aLessonReachesALaterPcOnce()
     cas->lessonChecked(other, lesson::checkPlan(other, good), good);
     cas->lessonChecked(sent, lesson::checkPlan(sent, waitingPlan(true)), waitingPlan(true));
     cas->lessonChecked(sent, lesson::checkPlan(sent, good), good);
-    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas"))
-                     .value("opdracht")
-                     .toMap()
-                     .value("pogingen")
-                     .toInt(),
-                 2);
+    TRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas"))
+                    .value("opdracht")
+                    .toMap()
+                    .value("pogingen")
+                    .toInt(),
+                2);
     const QVariantMap result = m_teacher->leerling(QStringLiteral("Cas")).value("opdracht").toMap();
     QCOMPARE(result.value("goed").toInt(), 2);
     QCOMPARE(result.value("totaal").toInt(), 2);
@@ -686,7 +687,7 @@ void TestKlasClassroom::aLessonReachesALaterPcOnce()
     // the broker.
     MqttClient laterClient(options(m_broker, QStringLiteral("docent")));
     Klasoverzicht later(&laterClient, m_broker.klas(), {});
-    QTRY_COMPARE(later.leerling(QStringLiteral("pc03")).value("opdracht").toMap(), result);
+    TRY_COMPARE(later.leerling(QStringLiteral("pc03")).value("opdracht").toMap(), result);
 
     // The class table as CSV: every PC by name, only Cas with a result.
     const QString csv = dir.filePath(QStringLiteral("resultaten.csv"));
@@ -702,7 +703,7 @@ void TestKlasClassroom::aLessonReachesALaterPcOnce()
     // Withdrawn: the PC stops sending results.
     QSignalSpy withdrawn(&cas->link(), &PupilLink::lessonWithdrawn);
     QVERIFY(m_teacher->trekOpdrachtIn());
-    QTRY_COMPARE(withdrawn.size(), 1);
+    TRY_COMPARE(withdrawn.size(), 1);
     QVERIFY(!cas->classLesson());
     QVERIFY(cas->link().client().publish(klas::resultTopic(m_broker.klas(), QStringLiteral("pc03")),
                                          QByteArray(), 1, true));
@@ -719,35 +720,35 @@ void TestKlasClassroom::aFrozenClassStaysFrozenForALaterPc()
     QVERIFY(!m_teacher->bevroren() && !freeze->isHidden() && release->isHidden());
     QVERIFY(line->isHidden());
     freeze->click();
-    QTRY_VERIFY(m_pc01->isFrozen() && m_pc02->isFrozen());
-    QTRY_VERIFY(m_teacher->bevroren());
+    TRY_VERIFY(m_pc01->isFrozen() && m_pc02->isFrozen());
+    TRY_VERIFY(m_teacher->bevroren());
     QVERIFY(freeze->isHidden() && !release->isHidden() && !line->isHidden());
-    QTRY_VERIFY(m_teacher->nietBevroren().isEmpty());
+    TRY_VERIFY(m_teacher->nietBevroren().isEmpty());
 
     // A program that does not say it froze (an older one) is named until
     // it does.
     {
         MqttClient older(options(m_broker, QStringLiteral("pc03")));
         older.start();
-        QTRY_VERIFY(older.isConnected());
+        TRY_VERIFY(older.isConnected());
         QVERIFY(older.publish(klas::statusTopic(m_broker.klas(), QStringLiteral("pc03")),
                               R"({"online":true,"naam":"Cas"})", 1, true));
-        QTRY_COMPARE(m_teacher->nietBevroren(), QStringList{"Cas"});
+        TRY_COMPARE(m_teacher->nietBevroren(), QStringList{"Cas"});
         QCOMPARE(line->text(),
                  QStringLiteral("De klas is bevroren. Nog niet bevestigd door: Cas."));
     }
     PupilProgram cas;
     auto later = session(m_broker, QStringLiteral("pc03"), QStringLiteral("Cas"), cas);
-    QTRY_COMPARE(cas.frozen, QList<bool>{true});
-    QTRY_VERIFY(m_teacher->nietBevroren().isEmpty());
+    TRY_COMPARE(cas.frozen, QList<bool>{true});
+    TRY_VERIFY(m_teacher->nietBevroren().isEmpty());
     MqttClient laterClient(options(m_broker, QStringLiteral("docent")));
     Klasoverzicht laterWindow(&laterClient, m_broker.klas(), {});
-    QTRY_VERIFY(laterWindow.bevroren());
+    TRY_VERIFY(laterWindow.bevroren());
 
     release->click();
-    QTRY_COMPARE(cas.frozen, (QList<bool>{true, false}));
-    QTRY_VERIFY(!m_pc01->isFrozen() && !m_pc02->isFrozen());
-    QTRY_VERIFY(!m_teacher->bevroren() && !laterWindow.bevroren());
+    TRY_COMPARE(cas.frozen, (QList<bool>{true, false}));
+    TRY_VERIFY(!m_pc01->isFrozen() && !m_pc02->isFrozen());
+    TRY_VERIFY(!m_teacher->bevroren() && !laterWindow.bevroren());
     QVERIFY(!freeze->isHidden() && release->isHidden() && line->isHidden());
 }
 
@@ -766,14 +767,14 @@ void TestKlasClassroom::aDamagedLessonIsRefusedAndShown()
     const QString refusal =
         lesson::parseLesson(damaged, QStringLiteral("de opdracht van de docent")).error;
     QVERIFY(!refusal.isEmpty());
-    QTRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas")).value("opdrachtFout").toString(),
-                 refusal.left(1000)
-                     .replace(QLatin1Char('\r'), QLatin1Char(' '))
-                     .replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    TRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas")).value("opdrachtFout").toString(),
+                refusal.left(1000)
+                    .replace(QLatin1Char('\r'), QLatin1Char(' '))
+                    .replace(QLatin1Char('\n'), QLatin1Char(' ')));
     QCOMPARE(services.messages.open.value(QStringLiteral("klas-opdracht")).text, refusal);
     QVERIFY(opened.isEmpty());
     auto* line = m_teacher->findChild<QLabel*>(QStringLiteral("Resultaat_pc03"));
-    QTRY_VERIFY(line->text().startsWith(QStringLiteral("Opdracht geweigerd: ")));
+    TRY_VERIFY(line->text().startsWith(QStringLiteral("Opdracht geweigerd: ")));
     QVERIFY(m_teacherClient->publish(klas::lessonTopic(m_broker.klas()), QByteArray(), 1, true));
 }
 
@@ -848,7 +849,7 @@ void TestKlasClassroom::resultsAreCheckedAgain()
     // Sent on Anna's topic: the tile is hers whatever the payload says.
     QVERIFY(m_pc01->publishResult(r));
     auto* line = m_teacher->findChild<QLabel*>(QStringLiteral("Resultaat_pc01"));
-    QTRY_COMPARE(line->text(), tile);
+    TRY_COMPARE(line->text(), tile);
     const QVariantMap result =
         m_teacher->leerling(QStringLiteral("Anna")).value("opdracht").toMap();
     QCOMPARE(result.value("oud").toBool(), !currentLesson && hunt != QLatin1String("docent"));
@@ -917,7 +918,7 @@ void TestKlasClassroom::aRestartGoesOnCounting()
     if (hunt.isEmpty()) {
         platform::ManualClock time;
         auto cas = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
-        QTRY_COMPARE(opened.size(), 1);
+        TRY_COMPARE(opened.size(), 1);
         const lesson::Lesson sent = opened[0];
         time.advance(30'000);
         const plan::Plan bad = waitingPlan(true);
@@ -932,14 +933,14 @@ void TestKlasClassroom::aRestartGoesOnCounting()
         one.passed = true;
         live.report.scenarios = {one};
         cas->lessonCheckedLive(sent, live);
-        QTRY_COMPARE(result().value("pogingen").toInt(), 2);
+        TRY_COMPARE(result().value("pogingen").toInt(), 2);
         QCOMPARE(result().value("plc").toBool(), true);
         QCOMPARE(result().value("goed").toInt(), 1);
         QCOMPARE(result().value("seconden").toInt(), 65);
     } else {
         platform::ManualClock time;
         HuntingProgram cas(m_broker, time);
-        QTRY_VERIFY(cas.pane() && cas.pane()->hasLesson());
+        TRY_VERIFY(cas.pane() && cas.pane()->hasLesson());
         cas.window.outputSwitched();
         cas.window.outputSwitched();
         time.advance(30'000);
@@ -949,7 +950,7 @@ void TestKlasClassroom::aRestartGoesOnCounting()
             time.advance(35'000);
             QVERIFY(!cas.pane()->answerFault(hidden).isEmpty());
         }
-        QTRY_COMPARE(result().value("pogingen").toInt(), found ? 2 : 1);
+        TRY_COMPARE(result().value("pogingen").toInt(), found ? 2 : 1);
         QCOMPARE(result().value("seconden").toInt(), found ? 65 : 30);
         QCOMPARE(result().value("gevonden").toBool(), found);
     }
@@ -963,7 +964,7 @@ void TestKlasClassroom::aRestartGoesOnCounting()
                 [&kept](const QString&, const QByteArray& payload) { kept = payload; });
         watcher.subscribe(klas::lessonTopic(m_broker.klas()));
         watcher.start();
-        QTRY_VERIFY(kept.contains(m_teacher->opdrachtId().toUtf8()));
+        TRY_VERIFY(kept.contains(m_teacher->opdrachtId().toUtf8()));
     }
 
     // The restarted program's own time starts anew.
@@ -972,16 +973,16 @@ void TestKlasClassroom::aRestartGoesOnCounting()
     std::unique_ptr<HuntingProgram> hunting;
     if (hunt.isEmpty()) {
         plans = lessonSession(m_broker, QStringLiteral("Cas"), opened, &time);
-        QTRY_COMPARE(opened.size(), 2);
+        TRY_COMPARE(opened.size(), 2);
         time.advance(10'000);
         const plan::Plan good = waitingPlan(false);
         plans->lessonChecked(opened[1], lesson::checkPlan(opened[1], good), good);
-        QTRY_COMPARE(result().value("goed").toInt(), 2);
+        TRY_COMPARE(result().value("goed").toInt(), 2);
         QVERIFY(!result().contains("plc"));
     } else {
         hunting = std::make_unique<HuntingProgram>(m_broker, time);
         HuntingProgram& cas = *hunting;
-        QTRY_VERIFY(cas.pane() && cas.pane()->hasLesson());
+        TRY_VERIFY(cas.pane() && cas.pane()->hasLesson());
         // Not found, the fault is on the station as before; found, it was
         // lifted then and stays so. Nothing switched an output.
         const bool stillFound = hunt == QLatin1String("found") && !sentAgain;
@@ -999,7 +1000,7 @@ void TestKlasClassroom::aRestartGoesOnCounting()
             QCOMPARE(cas.pane()->answerFault(hidden), QString());
         } else {
             QVERIFY(!cas.pane()->answerFault(hidden).isEmpty());
-            QTRY_VERIFY(result().value("gevonden").toBool());
+            TRY_VERIFY(result().value("gevonden").toBool());
         }
         QCOMPARE(result().value("gevonden").toBool(), true);
         QCOMPARE(result().value("bediend").toInt(), presses);

@@ -1,6 +1,7 @@
 #include "klas/klas_messages.h"
 #include "klas/mqtt_client.h"
 #include "support/class_broker.h"
+#include "support/try_wait.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -75,9 +76,9 @@ void TestMqttClient::initTestCase()
         account(m_broker, QStringLiteral("pc01"), QStringLiteral("fout")));
     m_refused = std::make_unique<QSignalSpy>(m_wrongPassword.get(), &MqttClient::refused);
     m_wrongPassword->start();
-    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(m_accounts.begin(), m_accounts.end(),
-                                         [](const auto& a) { return a.second->isConnected(); }),
-                             10000);
+    TRY_VERIFY_WITH_TIMEOUT(std::all_of(m_accounts.begin(), m_accounts.end(),
+                                        [](const auto& a) { return a.second->isConnected(); }),
+                            10000);
 }
 
 void TestMqttClient::whatTheAclLetsThrough_data()
@@ -147,7 +148,7 @@ void TestMqttClient::whatTheAclLetsThrough()
             return m.at(1).toByteArray() == payload;
         });
     };
-    QTRY_VERIFY(has(marker));
+    TRY_VERIFY(has(marker));
     bool sawRow = false;
     for (const QList<QVariant>& m : arrived)
         sawRow = sawRow || (m.at(0).toString() == topic && m.at(1).toByteArray() == row);
@@ -158,7 +159,7 @@ void TestMqttClient::wrongPasswordIsToldOnceAndNotRetried()
 {
     MqttClient& client = *m_wrongPassword;
     QSignalSpy& refused = *m_refused;
-    QTRY_COMPARE(refused.count(), 1);
+    TRY_COMPARE(refused.count(), 1);
     QVERIFY(client.isRefused());
     // Retries would come every 100..400 ms.
     QTest::qWait(800);
@@ -183,20 +184,20 @@ void TestMqttClient::brokerAwayAtStartAndMidLesson()
     QVERIFY(client.attempts() >= 2);
 
     QVERIFY2(m_broker.restart(), qPrintable(m_broker.error()));
-    QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), 5000);
+    TRY_VERIFY_WITH_TIMEOUT(client.isConnected(), 5000);
 
     // Away in the middle, back again: connected and subscribed once more.
     QSignalSpy lost(&client, &MqttClient::disconnected);
     m_broker.stop();
-    QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 15000);
+    TRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 15000);
     QVERIFY2(m_broker.restart(), qPrintable(m_broker.error()));
-    QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), 5000);
+    TRY_VERIFY_WITH_TIMEOUT(client.isConnected(), 5000);
     // The teacher's connection went away and came back with the broker.
     MqttClient& teacher = *m_accounts.at(QStringLiteral("docent"));
-    QTRY_VERIFY_WITH_TIMEOUT(teacher.isConnected(), 5000);
+    TRY_VERIFY_WITH_TIMEOUT(teacher.isConnected(), 5000);
     QTest::qWait(100);
     QVERIFY(teacher.publish(QStringLiteral("3b/pc01/storing"), "again", 1, false));
-    QTRY_COMPARE(arrived.count(), 1);
+    TRY_COMPARE(arrived.count(), 1);
 }
 
 void TestMqttClient::stopNeverWaitsLong()
@@ -235,7 +236,7 @@ void TestMqttClient::startedAgainRightAfterStop()
     client.subscribe(topic);
     QSignalSpy arrived(&client, &MqttClient::messageArrived);
     client.start();
-    QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), 5000);
+    TRY_VERIFY_WITH_TIMEOUT(client.isConnected(), 5000);
     QTest::qWait(100); // the subscription is acknowledged
     // Its own status not yet acknowledged: the library holds the old session
     // open for it while it closes.
@@ -245,10 +246,10 @@ void TestMqttClient::startedAgainRightAfterStop()
     if (sentWhileStopped)
         QVERIFY(teacher.publish(topic, "while stopped", 1, false));
     client.start();
-    QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), 10000);
+    TRY_VERIFY_WITH_TIMEOUT(client.isConnected(), 10000);
     QTest::qWait(100);
     QVERIFY(teacher.publish(topic, "after", 1, false));
-    QTRY_VERIFY(!arrived.isEmpty() && arrived.last().at(1).toByteArray() == "after");
+    TRY_VERIFY(!arrived.isEmpty() && arrived.last().at(1).toByteArray() == "after");
     QCOMPARE(arrived.count(), 1);
 }
 

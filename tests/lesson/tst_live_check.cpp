@@ -9,6 +9,7 @@
 #include "support/manual_time.h"
 #include "support/modbus_peers.h"
 #include "support/test_support.h"
+#include "support/try_wait.h"
 #include "support/warning_log.h"
 
 #include <QAbstractButton>
@@ -35,7 +36,7 @@ class StandInPlc
                                         QStringLiteral("127.0.0.1"));
         m_client.setConnectionParameter(QModbusDevice::NetworkPortParameter, port);
         m_client.connectDevice();
-        QTRY_VERIFY(m_client.state() == QModbusDevice::ConnectedState);
+        TRY_VERIFY(m_client.state() == QModbusDevice::ConnectedState);
     }
 
     void scan()

@@ -16,6 +16,7 @@
 #include "step_plan/step_plan_window.h"
 #include "support/plan_doubles.h"
 #include "support/test_support.h"
+#include "support/try_wait.h"
 #include "virtual_station/scene_controls.h"
 #include "virtual_station/virtual_station_window.h"
 
@@ -554,7 +555,7 @@ void TestKeysAndNames::controlKinds()
         } else if (step == QLatin1String("connect")) {
             const QString before = fx.main->CMD_Verbinding->Caption();
             fx.click(QStringLiteral("CMD_Verbinding"));
-            QTRY_VERIFY(fx.main->CMD_Verbinding->Caption() != before);
+            TRY_VERIFY(fx.main->CMD_Verbinding->Caption() != before);
         } else if (step == QLatin1String("conveyor")) {
             port.stationRunner()->setStation(station::Station::Transportband);
             if (auto* box = planWindow.findChild<QComboBox*>(QStringLiteral("Station")))

@@ -2,6 +2,7 @@
 // rescales from the recorded layout.
 #include "main_window/scaling.h"
 #include "support/test_support.h"
+#include "support/try_wait.h"
 
 #include <QtTest>
 
@@ -213,7 +214,7 @@ void TestScaling::afterResizeFirstPageAndFocus()
     fx.control("PictureTekst")->setProperty("Top", -3630.0);
     m.resize(m.width() + 100, m.height() + 50);
     QCOMPARE(fx.prop("PictureTekst", "Top").toDouble(), 0.0);
-    QTRY_COMPARE(QApplication::focusWidget(), fx.control<QWidget>("CMD_Interfacing"));
+    TRY_COMPARE(QApplication::focusWidget(), fx.control<QWidget>("CMD_Interfacing"));
 }
 
 void TestScaling::opensWholeOnTheScreen_data()

@@ -1,4 +1,5 @@
 #include "platform/exit_signals.h"
+#include "support/try_wait.h"
 
 #include <QtTest>
 #include <csignal>
@@ -71,7 +72,7 @@ class TestExitSignals : public QObject
         // Two different signals before the event loop runs: both arrive, in order.
         std::raise(SIGINT);
         std::raise(SIGTERM);
-        QTRY_COMPARE_WITH_TIMEOUT(spy.size(), 2, 1000);
+        TRY_COMPARE_WITH_TIMEOUT(spy.size(), 2, 1000);
         QCOMPARE(spy.at(0).at(0).toInt(), int(SIGINT));
         QCOMPARE(spy.at(1).at(0).toInt(), int(SIGTERM));
     }

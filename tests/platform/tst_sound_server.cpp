@@ -5,6 +5,7 @@
 
 #include "platform/services.h"
 #include "platform/sound_player.h"
+#include "support/try_wait.h"
 
 #include <QAudioDevice>
 #include <QCryptographicHash>
@@ -217,11 +218,11 @@ void TestSoundServer::initTestCase()
                      &out),
              qPrintable(out));
     m_started = true;
-    QTRY_VERIFY_WITH_TIMEOUT(runTool("pactl", {QStringLiteral("info")}), 10000);
+    TRY_VERIFY_WITH_TIMEOUT(runTool("pactl", {QStringLiteral("info")}), 10000);
     // The program under test (this process) plays into the private server.
     qputenv("PULSE_SERVER", QFile::encodeName(m_folder + QStringLiteral("/pulse/native")));
     qputenv("PULSE_COOKIE", QFile::encodeName(m_folder + QStringLiteral("/config/pulse/cookie")));
-    QTRY_VERIFY_WITH_TIMEOUT(!QMediaDevices::audioOutputs().isEmpty(), 10000);
+    TRY_VERIFY_WITH_TIMEOUT(!QMediaDevices::audioOutputs().isEmpty(), 10000);
 }
 
 void TestSoundServer::cleanupTestCase()
@@ -368,7 +369,7 @@ void TestSoundServer::burstKeepsFewPlayers()
     }
     QCOMPARE(player.livePlayers(path), platform::SoundPlayer::kMaxPlayersPerSound);
     QVERIFY(!stopRecording(path, m_clock.elapsed()).isEmpty());
-    QTRY_COMPARE_WITH_TIMEOUT(player.livePlayers(path), 0, 5000);
+    TRY_COMPARE_WITH_TIMEOUT(player.livePlayers(path), 0, 5000);
 }
 
 void TestSoundServer::brokenFileIsToldOnce_data()
@@ -401,7 +402,7 @@ void TestSoundServer::brokenFileIsToldOnce()
     platform::SoundPlayer player;
     ProgramLog log;
     player.play(path);
-    QTRY_COMPARE_WITH_TIMEOUT(player.livePlayers(path), 0, 5000);
+    TRY_COMPARE_WITH_TIMEOUT(player.livePlayers(path), 0, 5000);
     for (int i = 0; i < 3; ++i) {
         player.play(path);
         QCOMPARE(player.livePlayers(path), 0);
@@ -420,7 +421,7 @@ void TestSoundServer::deviceThatAppearsLaterIsUsed()
     const QString path = platform::resolvedSound(QStringLiteral("Klik 01.wav"));
     QVERIFY(
         runTool("pactl", {QStringLiteral("unload-module"), QStringLiteral("module-null-sink")}));
-    QTRY_VERIFY_WITH_TIMEOUT(QMediaDevices::audioOutputs().isEmpty(), 5000);
+    TRY_VERIFY_WITH_TIMEOUT(QMediaDevices::audioOutputs().isEmpty(), 5000);
     {
         ProgramLog log;
         for (int i = 0; i < 3; ++i) {
@@ -433,7 +434,7 @@ void TestSoundServer::deviceThatAppearsLaterIsUsed()
     }
     QVERIFY(runTool("pactl", {QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
                               QStringLiteral("sink_name=kop"), QStringLiteral("norewinds=1")}));
-    QTRY_VERIFY_WITH_TIMEOUT(!QMediaDevices::audioOutputs().isEmpty(), 5000);
+    TRY_VERIFY_WITH_TIMEOUT(!QMediaDevices::audioOutputs().isEmpty(), 5000);
     QVERIFY(startRecording(QStringLiteral("kop.monitor")));
     const QList<qint64> asked = playSpaced(player, path, 3, 400);
     QCOMPARE(stopRecording(path, asked.last()).size(), 3);

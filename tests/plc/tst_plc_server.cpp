@@ -4,6 +4,7 @@
 #include "support/manual_time.h"
 #include "support/modbus_peers.h"
 #include "support/plc_doubles.h"
+#include "support/try_wait.h"
 #include "support/warning_log.h"
 
 #include <QModbusTcpClient>
@@ -271,10 +272,10 @@ void TestPlcServer::allow()
     QVERIFY(socket.waitForConnected(2000));
     socket.write(frame(7, "050000ff00"));
     if (served) {
-        QTRY_COMPARE(socket.bytesAvailable(), qint64(12));
+        TRY_COMPARE(socket.bytesAvailable(), qint64(12));
         QCOMPARE(served_->server->ownership().outputs(), quint8(1));
     } else {
-        QTRY_COMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+        TRY_COMPARE(socket.state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(refused.size(), 1);
         QCOMPARE(served_->server->ownership().outputs(), quint8(0));
         QCOMPARE(served_->server->connectionCount(), 0);
@@ -355,7 +356,7 @@ void TestPlcServer::rawStreams()
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, served->server->port());
     QVERIFY(socket.waitForConnected(2000));
-    QTRY_COMPARE(served->server->connectionCount(), 1);
+    TRY_COMPARE(served->server->connectionCount(), 1);
     QByteArray got;
     for (const QByteArray& piece : pieces) {
         socket.write(piece);
@@ -363,13 +364,13 @@ void TestPlcServer::rawStreams()
         QTest::qWait(20);
         got += socket.readAll();
     }
-    QTRY_VERIFY(got.size() + socket.bytesAvailable() >= answers.size());
+    TRY_VERIFY(got.size() + socket.bytesAvailable() >= answers.size());
     got += socket.readAll();
     QCOMPARE(got.toHex(), answers.toHex());
     if (closed) {
         // Idle time passes on the server's clock only.
         served->time.advance(500);
-        QTRY_COMPARE(socket.state(), QAbstractSocket::UnconnectedState);
+        TRY_COMPARE(socket.state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(served->server->connectionCount(), 0);
     } else {
         QTest::qWait(50);
@@ -390,14 +391,14 @@ void TestPlcServer::manyConnectionsKeepTheOwnerServed()
     for (int i = 0; i < PlcServer::MaxConnections + 6; ++i)
         crowd.push_back(connectFrom(2, port));
     const int flood = PlcServer::MaxConnections + 6 - plc::ConnectionSlots::MaxPerAddress;
-    QTRY_COMPARE_WITH_TIMEOUT(refused.size(), flood, 5000);
+    TRY_COMPARE_WITH_TIMEOUT(refused.size(), flood, 5000);
     const auto owner = clientFor(*served->server);
     QCOMPARE(ask(*owner, 1, "050002ff00"), QStringLiteral("ok"));
     // Other addresses fill every slot; the owner's new connection still gets in.
     for (int n = 3; n <= 10; ++n)
         for (int i = 0; i < plc::ConnectionSlots::MaxPerAddress; ++i)
             crowd.push_back(connectFrom(n, port));
-    QTRY_COMPARE_WITH_TIMEOUT(refused.size(), flood + 9, 5000);
+    TRY_COMPARE_WITH_TIMEOUT(refused.size(), flood + 9, 5000);
     QCOMPARE(served->server->connectionCount(), PlcServer::MaxConnections);
     const auto again = clientFor(*served->server);
     QCOMPARE(ask(*again, 1, "0100000008"), QStringLiteral("=04"));
@@ -405,7 +406,7 @@ void TestPlcServer::manyConnectionsKeepTheOwnerServed()
     QCOMPARE(served->server->ownership().outputs(), quint8(0x0C));
     QCOMPARE(served->server->connectionCount(), PlcServer::MaxConnections);
     crowd.clear();
-    QTRY_COMPARE(served->server->connectionCount(), 2);
+    TRY_COMPARE(served->server->connectionCount(), 2);
 }
 
 void TestPlcServer::cannotListen_data()
@@ -450,21 +451,21 @@ void TestPlcServer::modbusInterfaceDrivesTheStation()
     iface::ModbusModule port(m);
     QSignalSpy inputs(&port, &iface::EasyPortControl::InputsChanged);
     QVERIFY(port.SearchAndConnect() != 0);
-    QTRY_VERIFY(!inputs.isEmpty());
+    TRY_VERIFY(!inputs.isEmpty());
     QCOMPARE(inputs.last().at(2).toInt(), 0x5A);
     port.WriteOutputs(0x11);
     QVERIFY(port.flush(2000));
     QCOMPARE(served->server->ownership().outputs(), quint8(0x11));
     QVERIFY(served->server->ownership().hasOwner());
     served->inputs = 0x03;
-    QTRY_COMPARE(inputs.last().at(2).toInt(), 0x03);
+    TRY_COMPARE(inputs.last().at(2).toInt(), 0x03);
     // The hold refuses the panel's writes; the outputs stay off.
     served->server->ownership().setHold(true);
     port.WriteOutputs(0x01);
     QTest::qWait(100);
     QCOMPARE(served->server->ownership().outputs(), quint8(0));
     port.Disconnect();
-    QTRY_COMPARE(served->server->connectionCount(), 0);
+    TRY_COMPARE(served->server->connectionCount(), 0);
 }
 
 QTEST_MAIN(TestPlcServer)

@@ -2,6 +2,7 @@
 #include "simulation/simulation.h"
 #include "support/manual_time.h"
 #include "support/plan_doubles.h"
+#include "support/try_wait.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -558,7 +559,7 @@ void TestSimulation::runnerOnItsOwnTimer()
     clock.start();
     runner.setOutputs(0x01); // carriage to the front
     QVERIFY(runner.isRunning());
-    QTRY_VERIFY_WITH_TIMEOUT(!runner.isRunning(), 3000);
+    TRY_VERIFY_WITH_TIMEOUT(!runner.isRunning(), 3000);
     QVERIFY2(clock.elapsed() >= 900, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(int(runner.inputs()), 0x06);
 }

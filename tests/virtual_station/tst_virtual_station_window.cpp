@@ -4,6 +4,7 @@
 #include "support/manual_time.h"
 #include "support/program_fixture.h"
 #include "support/test_support.h"
+#include "support/try_wait.h"
 #include "virtual_station/scene_controls.h"
 #include "virtual_station/virtual_station_window.h"
 
@@ -149,7 +150,7 @@ void TestVirtualStationWindow::partDropsDownTheSlideThenStops()
     QVERIFY(!falling.dropMetal);
     rig.port.WriteOutputs(0);
     QVERIFY(rig.runToRest());
-    QTRY_VERIFY_WITH_TIMEOUT(!w->isAnimating(), VirtualStationWindow::DropMs + 1000);
+    TRY_VERIFY_WITH_TIMEOUT(!w->isAnimating(), VirtualStationWindow::DropMs + 1000);
     QCOMPARE(w->currentPose().dropProgress, -1.0);
     QVERIFY(runningTimers(*w).isEmpty());
     QVERIFY(!rig.runner.isRunning());
@@ -159,7 +160,7 @@ void TestVirtualStationWindow::partDropsDownTheSlideThenStops()
     rig.port.WriteOutputs(3);
     QVERIFY(rig.time.advanceUntil([&] { return w->currentPose().partsInSlide == 2; }, 5000));
     rig.port.WriteOutputs(0);
-    QTRY_VERIFY_WITH_TIMEOUT(!w->isAnimating(), VirtualStationWindow::DropMs + 1000);
+    TRY_VERIFY_WITH_TIMEOUT(!w->isAnimating(), VirtualStationWindow::DropMs + 1000);
     QVERIFY(w->currentPose().slideMetal);
 }
 
@@ -449,7 +450,7 @@ void TestVirtualStationWindow::opensWithTheConnection()
     auto* connectButton = main.findChild<QAbstractButton*>(QStringLiteral("CMD_Verbinding"));
     QVERIFY(connectButton);
     connectButton->click();
-    QTRY_VERIFY(port.isConnected());
+    TRY_VERIFY(port.isConnected());
     QVERIFY(w->isVisible());
     // It stands beside the main window, not over it, and does not ask for
     // the focus or stay on top.
@@ -472,7 +473,7 @@ void TestVirtualStationWindow::opensWithTheConnection()
     QVERIFY(port.isConnected());
 
     connectButton->click(); // "Verbreek"
-    QTRY_VERIFY(!port.isConnected());
+    TRY_VERIFY(!port.isConnected());
     QVERIFY(!w->isVisible());
     QCOMPARE(changes.size(), 2);
     QCOMPARE(changes.at(0).at(0).toBool(), true);
