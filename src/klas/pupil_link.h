@@ -35,6 +35,9 @@ class PupilLink : public QObject
     // The status as it is now; published when it differs from the last one
     // sent, at most every 100 ms. The faults in it are filled in here.
     void setStatus(const PupilStatus& status);
+    // The least time between two statuses, 100 ms unless set: a class
+    // played on one machine runs many rounds of it.
+    void setStatusIntervalMs(int ms) { m_throttle.setInterval(ms); }
     // The program carried out the switch-off `id` and then reported
     // `status`. With every output off the id is remembered (the same
     // switch-off sent again is not done twice) and the status, which

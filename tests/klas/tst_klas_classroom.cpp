@@ -60,6 +60,7 @@ std::unique_ptr<PupilLink> pupil(const ClassBroker& broker, const QString& accou
     o.willPayload = PupilLink::willFor(account);
     auto link =
         std::make_unique<PupilLink>(std::make_unique<MqttClient>(o), broker.klas(), account);
+    link->setStatusIntervalMs(5);
     return link;
 }
 
