@@ -66,8 +66,8 @@ void TestLinkLostBox::initTestCase()
         QSKIP(qPrintable(g_skipReason));
 }
 
-// Losses in a row, each mix twice (so a second time after a first is
-// covered too) of: a plan running or not; the
+// Losses in a row, one for each mix (every loss but the first comes after
+// another) of: a plan running or not; the
 // step plan, the virtual station or the full-screen picture in front (and
 // brought forward once more while the box is up, as a pupil's click or a
 // window of the program does); a box already open.
@@ -131,7 +131,7 @@ void TestLinkLostBox::everyLossBringsItsBoxInFront()
     });
     watch.start();
 
-    constexpr int kLosses = 32;
+    constexpr int kLosses = 16;
     for (int k = 0; k < kLosses; ++k) {
         const bool planRunning = k % 2 == 1;
         const int inFront = (k / 2) % 4;
