@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QCache>
 #include <QFile>
+#include <QHash>
 #include <QHelpEvent>
 #include <QImageReader>
 #include <QMouseEvent>
@@ -252,8 +253,18 @@ LoadedPicture LoadedPicture::load(const QString& path)
     if (path.isEmpty())
         return p;
     if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+        // The window's own drawings are built in and never change: each is
+        // parsed once, not for every window that shows it.
+        static QHash<QString, std::shared_ptr<QSvgRenderer>> builtIn;
+        const bool resource = path.startsWith(QLatin1Char(':'));
+        if (resource && builtIn.contains(path)) {
+            p.m_svg = builtIn.value(path);
+            return p;
+        }
         auto svg = std::make_shared<QSvgRenderer>(path);
         if (svg->isValid()) {
+            if (resource)
+                builtIn.insert(path, svg);
             p.m_svg = std::move(svg);
             return p;
         }
