@@ -53,14 +53,17 @@ QString tileName(const Klasoverzicht& teacher, const char* account)
     return tile ? QAccessible::queryAccessibleInterface(tile)->text(QAccessible::Name) : QString();
 }
 
-std::unique_ptr<PupilLink> pupil(const ClassBroker& broker, const QString& account)
+// A pupil's program; it sends its statuses `statusIntervalMs` apart at
+// most (the program's 100 ms would hold each row up).
+std::unique_ptr<PupilLink> pupil(const ClassBroker& broker, const QString& account,
+                                 int statusIntervalMs = 5)
 {
     MqttClient::Options o = options(broker, account);
     o.willTopic = klas::statusTopic(broker.klas(), account);
     o.willPayload = PupilLink::willFor(account);
     auto link =
         std::make_unique<PupilLink>(std::make_unique<MqttClient>(o), broker.klas(), account);
-    link->setStatusIntervalMs(5);
+    link->setStatusIntervalMs(statusIntervalMs);
     return link;
 }
 
@@ -125,6 +128,7 @@ class TestKlasClassroom : public QObject
     void init();
     void cleanup();
     void statusReachesTheTeacher();
+    void statusesAtMostTenASecond();
     void faultsReachOnlyTheirPc_data();
     void faultsReachOnlyTheirPc();
     void faultsComeBackOnlyFromTheTeacher();
@@ -226,6 +230,31 @@ void TestKlasClassroom::aGuessedIdTakesNoSessionOver()
     m_pc01->setStatus(status(QStringLiteral("Anna"), 0x04, 0));
     TRY_COMPARE(m_teacher->leerling(QStringLiteral("Anna")).value("uitgangen").toInt(), 0x04);
     QCOMPARE(lost.count(), 0);
+}
+
+// A PC whose outputs change every few milliseconds sends at most ten
+// statuses a second, thirty PCs on one broker, and the last one it sends
+// is how it is now.
+void TestKlasClassroom::statusesAtMostTenASecond()
+{
+    const auto pc03 = pupil(m_broker, QStringLiteral("pc03"), 100);
+    TRY_VERIFY(pc03->client().isConnected());
+    const QString topic = klas::statusTopic(m_broker.klas(), QStringLiteral("pc03"));
+    QSignalSpy arrived(m_teacherClient.get(), &MqttClient::messageArrived);
+    QElapsedTimer changing;
+    changing.start();
+    int outputs = 0;
+    while (changing.elapsed() < 300) {
+        outputs = (outputs + 1) % 256;
+        pc03->setStatus(status(QStringLiteral("Cas"), outputs, 0));
+        QTest::qWait(5);
+    }
+    TRY_COMPARE(m_teacher->leerling(QStringLiteral("Cas")).value("uitgangen").toInt(), outputs);
+    const auto sent = std::count_if(arrived.begin(), arrived.end(), [&](const QList<QVariant>& m) {
+        return m.at(0).toString() == topic;
+    });
+    // One on connecting, then one every 100 ms, and the last.
+    QVERIFY2(sent <= 6, qPrintable(QString::number(sent)));
 }
 
 void TestKlasClassroom::faultsReachOnlyTheirPc_data()
